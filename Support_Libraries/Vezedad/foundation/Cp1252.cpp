@@ -1,0 +1,76 @@
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+
+namespace Vezedad::Cp1252 {
+
+namespace {
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+int encodeChar(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == c) return 0x80 + i;
+    return -1;
+}
+} // namespace
+
+char16_t decodeByte(unsigned char byte) { return (byte >= 0x80 && byte < 0xA0) ? kHigh[byte - 0x80] : byte; }
+
+QString decode(QByteArrayView bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) dst[i] = QChar(decodeByte(src[i]));
+    return out;
+}
+
+bool encode(QStringView text, QByteArray& out, qsizetype* badIndex) {
+    out.resize(text.size());
+    char* dst = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = encodeChar(text[i].unicode());
+        if (b < 0) {
+            if (badIndex) *badIndex = i;
+            out.clear();
+            return false;
+        }
+        dst[i] = char(b);
+    }
+    return true;
+}
+
+bool canEncode(QStringView text, qsizetype* badIndex) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (encodeChar(text[i].unicode()) < 0) {
+            if (badIndex) *badIndex = i;
+            return false;
+        }
+    }
+    return true;
+}
+
+QString unencodableMessage(QStringView text, qsizetype badIndex) {
+    const QChar c = text[badIndex];
+    QString shown = c.isSurrogate() && badIndex + 1 < text.size() ? text.mid(badIndex, 2).toString() : QString(c);
+    uint code = c.unicode();
+    if (c.isHighSurrogate() && badIndex + 1 < text.size())
+        code = QChar::surrogateToUcs4(c, text[badIndex + 1]);
+    return QStringLiteral("The character '%1' (U+%2) cannot be saved: these files hold only Western European "
+                          "(Windows-1252) characters. Please replace it.")
+        .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
+QByteArray encodeOrRaise(QStringView text, const QString& source) {
+    QByteArray out;
+    qsizetype bad = 0;
+    if (!encode(text, out, &bad))
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errInvalidPropertyValue),
+                        unencodableMessage(text, bad), source);
+    return out;
+}
+
+} // namespace Vezedad::Cp1252

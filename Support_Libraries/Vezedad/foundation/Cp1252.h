@@ -1,0 +1,32 @@
+#pragma once
+#include "Vezedad/foundation/VezedadExport.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// Report, identity and list files are single-byte Windows-1252 text. Every
+// byte decodes to one character and back again, so a file that is read and
+// written unchanged keeps its bytes (the five bytes the code page leaves
+// undefined map to the control characters of the same number).
+namespace Vezedad::Cp1252 {
+
+VEZEDAD_EXPORT char16_t decodeByte(unsigned char byte);
+VEZEDAD_EXPORT QString decode(QByteArrayView bytes);
+
+// Encodes text; returns false, with the position of the first character that
+// has no byte in the code page, when the text cannot be written.
+VEZEDAD_EXPORT bool encode(QStringView text, QByteArray& out, qsizetype* badIndex = nullptr);
+
+// Encodes text or raises a clear error naming the character that cannot be
+// written; never writes a silent "?".
+VEZEDAD_EXPORT QByteArray encodeOrRaise(QStringView text, const QString& source);
+
+// True when every character of text can be written in the code page.
+VEZEDAD_EXPORT bool canEncode(QStringView text, qsizetype* badIndex = nullptr);
+
+// The error text for a character that cannot be written.
+VEZEDAD_EXPORT QString unencodableMessage(QStringView text, qsizetype badIndex);
+
+} // namespace Vezedad::Cp1252

@@ -1,0 +1,70 @@
+#pragma once
+#include "Vezedad/foundation/VezedadExport.h"
+
+#include <QByteArray>
+#include <QFileInfoList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QSaveFile;
+
+namespace Vezedad {
+
+enum IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
+
+// A single-byte text stream. Reading accepts CR LF, LF and a lone CR as line
+// ends; writing ends every line with CR LF. A stream opened for writing
+// replaces its file atomically when it is closed: a writer that fails half way
+// leaves the old file as it was.
+class VEZEDAD_EXPORT TextStream {
+public:
+    ~TextStream();
+    TextStream(const TextStream&) = delete;
+    TextStream& operator=(const TextStream&) = delete;
+
+    bool AtEndOfStream() const;
+    QString ReadLine();
+    QString ReadAll();
+    void Write(const QString& text);
+    void WriteLine(const QString& text = QString());
+    // Commits what was written; raises when the file cannot be replaced.
+    void Close();
+
+private:
+    friend class FileSystemObject;
+    TextStream() = default;
+    QString m_path;
+    QByteArray m_data; // the whole file when reading, what is written when writing
+    qsizetype m_pos = 0;
+    bool m_writing = false;
+    bool m_closed = false;
+};
+
+// The file-system services the system uses: existence tests, path pieces,
+// folders, file lists and single-byte text streams.
+class VEZEDAD_EXPORT FileSystemObject {
+public:
+    bool FileExists(const QString& path) const;
+    bool FolderExists(const QString& path) const;
+    QString BuildPath(const QString& path, const QString& name) const;
+    QString GetParentFolderName(const QString& path) const;
+    QString GetFileName(const QString& path) const;
+    QString GetBaseName(const QString& path) const;
+    QString GetExtensionName(const QString& path) const;
+    QString GetAbsolutePathName(const QString& path) const;
+    qint64 GetFileSize(const QString& path) const;
+    // Creates one folder whose parent exists; raises when it cannot.
+    void CreateFolder(const QString& path) const;
+    void DeleteFile(const QString& path) const;
+    // The regular files of a folder, sorted by name ignoring letter case.
+    QFileInfoList Files(const QString& folder) const;
+
+    std::unique_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = ForReading, bool create = false) const;
+    std::unique_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite = true) const;
+
+    // Whole-file helpers for the small files of the system.
+    QString ReadAllText(const QString& path) const;
+};
+
+} // namespace Vezedad

@@ -1,0 +1,85 @@
+#pragma once
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Factory.h"
+#include "Vezedad/foundation/VezedadExport.h"
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QString>
+
+namespace Vezedad {
+
+class Configuration;
+class FileSystemObject;
+class Sorter;
+class Utilities;
+class ZelReport;
+class Validator;
+class Documentation;
+
+// The library's entry object: callers reach the shared services through it
+// without creating anything. Each service is made on the calling thread's
+// first request and the same instance is handed out afterwards.
+class VEZEDAD_EXPORT Globals {
+public:
+    static QString DefaultDelimiter() { return QStringLiteral("|"); }
+    static QString IdentityFileName() { return QStringLiteral("identity.txt"); }
+    static QString vbEmptyString() { return QString(); }
+
+    static QDomDocument& Dom();
+    static QString GetFormName(qint32 formType, bool blnSpaced = false);
+    static QString GetOptionName(qint32 optionType, bool blnSpaced = false);
+
+    static Vezedad::Configuration& Configuration();
+    static Vezedad::FileSystemObject& FSO();
+    static Vezedad::Sorter& Sort();
+    static Vezedad::Utilities& Utilities();
+    static Vezedad::ZelReport& ZelReport();
+    static Vezedad::Validator& Validator();
+    static Vezedad::Documentation& Documentation();
+
+    // Ends the calling thread's services in a fixed order, the settings last
+    // (they save their changes then). The program calls it before its
+    // application object goes away; other threads end theirs at thread exit.
+    static void Release();
+};
+
+namespace modGlobals {
+
+// Per-thread service slots, released from the last down to the first.
+enum Slot : int {
+    slotConfiguration,
+    slotFSO,
+    slotDom,
+    slotUtilities,
+    slotSort,
+    slotDocumentation,
+    slotComDlg,
+    slotValidator,
+    slotZelReport,
+    slotIdentity,
+    slotCount
+};
+
+VEZEDAD_EXPORT ServiceSlots& services();
+
+VEZEDAD_EXPORT void SetFactoryFlag();
+VEZEDAD_EXPORT bool TakeFactoryFlag();
+VEZEDAD_EXPORT const FactoryModule& factoryModule();
+
+// First step of every factory-only class's initialiser: raises the 1002
+// error with "Vezedad::" + className when the factory was not used.
+VEZEDAD_EXPORT void requireFactory(const QString& className);
+
+// What a factory of this library raises when its class did not take the
+// flag: source "Vezedad:modGlobals." + factoryName.
+VEZEDAD_EXPORT FactoryFailure factoryFailure(const QString& factoryName, const QString& className);
+
+// Creates an element in the shared document, sets its text when not empty,
+// appends it to parent and returns it.
+VEZEDAD_EXPORT QDomElement AppendElement(QDomNode& parent, const QString& elementName, const QString& text);
+
+} // namespace modGlobals
+
+} // namespace Vezedad

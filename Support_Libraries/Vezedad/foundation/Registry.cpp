@@ -1,0 +1,344 @@
+#include "Vezedad/foundation/Registry.h"
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Utilities.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QMutex>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QtEndian>
+
+namespace Vezedad::RegAPI {
+
+namespace {
+
+struct OpenKeyInfo {
+    HKEY hive;
+    QString path;
+    bool writable;
+};
+
+QMutex gHandleMutex;
+QHash<HKEY, OpenKeyInfo> gHandles;
+HKEY gNextHandle = 0x1000;
+
+QString hiveFolder(HKEY hive) {
+    if (hive == HKEY_CURRENT_USER) {
+        QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+        if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
+        return base + QStringLiteral("/ZIDIVO");
+    }
+    if (hive == HKEY_LOCAL_MACHINE) {
+        QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+        QString first = dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts).value(0);
+        if (first.isEmpty()) first = QStringLiteral("/etc/xdg");
+        return first + QStringLiteral("/ZIDIVO");
+    }
+    return QString();
+}
+
+// Key and value names are compared without regard to case, as the registry
+// does; the first spelling written is kept.
+template <class Obj>
+QString findName(const Obj& object, const QString& name) {
+    for (auto it = object.begin(); it != object.end(); ++it)
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0) return it.key();
+    return QString();
+}
+
+QString normalKey(const QString& subKey) {
+    QString k = subKey;
+    k.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    while (k.startsWith(QLatin1Char('\\'))) k.remove(0, 1);
+    while (k.endsWith(QLatin1Char('\\'))) k.chop(1);
+    return k;
+}
+
+bool loadHive(HKEY hive, QJsonObject& out) {
+    QFile file(hiveFile(hive));
+    if (!file.exists()) {
+        out = QJsonObject();
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    // A damaged hive reads as empty rather than stopping the program; the
+    // next write replaces it with a sound one.
+    out = doc.isObject() ? doc.object() : QJsonObject();
+    return true;
+}
+
+bool folderWritable(HKEY hive) {
+    const QString folder = hiveFolder(hive);
+    if (folder.isEmpty()) return false;
+    if (!QDir().mkpath(folder)) return false;
+    QFileInfo info(folder);
+    if (!info.isDir() || !info.isWritable()) return false;
+    QFileInfo fileInfo(hiveFile(hive));
+    return !fileInfo.exists() || fileInfo.isWritable();
+}
+
+// Reads, changes and replaces the hive file under its lock.
+template <class Change>
+qint32 modifyHive(HKEY hive, Change&& change) {
+    if (!folderWritable(hive)) return ERROR_ACCESS_DENIED;
+    const QString path = hiveFile(hive);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(3000)) return lock.error() == QLockFile::PermissionError ? ERROR_ACCESS_DENIED
+                                                                               : ERROR_LOCK_VIOLATION;
+    QJsonObject root;
+    if (!loadHive(hive, root)) return ERROR_ACCESS_DENIED;
+    const qint32 rc = change(root);
+    if (rc != ERROR_SUCCESS) return rc;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return ERROR_ACCESS_DENIED;
+    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    if (!file.commit()) return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
+bool lookup(HKEY key, OpenKeyInfo& info) {
+    QMutexLocker locker(&gHandleMutex);
+    auto it = gHandles.constFind(key);
+    if (it == gHandles.constEnd()) return false;
+    info = *it;
+    return true;
+}
+
+HKEY newHandle(HKEY hive, const QString& path, bool writable) {
+    QMutexLocker locker(&gHandleMutex);
+    const HKEY h = gNextHandle++;
+    gHandles.insert(h, OpenKeyInfo{hive, path, writable});
+    return h;
+}
+
+bool isHive(HKEY root) { return root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE; }
+
+} // namespace
+
+QString hiveFile(HKEY hive) {
+    const QString folder = hiveFolder(hive);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/registry.json");
+}
+
+qint32 RegOpenKeyEx(HKEY root, const QString& subKey, quint32 access, HKEY& result) {
+    result = 0;
+    if (!isHive(root)) return ERROR_INVALID_HANDLE;
+    QJsonObject hive;
+    if (!loadHive(root, hive)) return ERROR_ACCESS_DENIED;
+    const QString path = normalKey(subKey);
+    const QString found = findName(hive, path);
+    if (found.isEmpty()) return ERROR_FILE_NOT_FOUND;
+    const bool writable = (access & ~KEY_QUERY_VALUE) != 0;
+    if (writable && !folderWritable(root)) return ERROR_ACCESS_DENIED;
+    result = newHandle(root, found, writable);
+    return ERROR_SUCCESS;
+}
+
+qint32 RegCreateKeyEx(HKEY root, const QString& subKey, quint32 access, HKEY& result) {
+    result = 0;
+    if (!isHive(root)) return ERROR_INVALID_HANDLE;
+    const QString path = normalKey(subKey);
+    QString stored;
+    const qint32 rc = modifyHive(root, [&](QJsonObject& hive) {
+        stored = findName(hive, path);
+        if (stored.isEmpty()) {
+            stored = path;
+            hive.insert(path, QJsonObject());
+        }
+        return ERROR_SUCCESS;
+    });
+    if (rc != ERROR_SUCCESS) return rc;
+    result = newHandle(root, stored, (access & ~KEY_QUERY_VALUE) != 0);
+    return ERROR_SUCCESS;
+}
+
+qint32 RegQueryValueEx(HKEY key, const QString& valueName, quint32& type, QByteArray& data) {
+    OpenKeyInfo info;
+    if (!lookup(key, info)) return ERROR_INVALID_HANDLE;
+    QJsonObject hive;
+    if (!loadHive(info.hive, hive)) return ERROR_ACCESS_DENIED;
+    const QJsonObject values = hive.value(info.path).toObject();
+    const QString name = findName(values, valueName);
+    if (name.isEmpty()) return ERROR_FILE_NOT_FOUND;
+    const QJsonObject value = values.value(name).toObject();
+    type = quint32(value.value(QStringLiteral("type")).toInt());
+    const QJsonValue raw = value.value(QStringLiteral("data"));
+    if (type == REG_SZ) {
+        QByteArray bytes;
+        if (!Cp1252::encode(raw.toString(), bytes)) return ERROR_INVALID_PARAMETER;
+        data = bytes;
+    } else if (type == REG_DWORD) {
+        data.resize(4);
+        qToLittleEndian<quint32>(quint32(qint64(raw.toDouble())), data.data());
+    } else {
+        data = QByteArray::fromBase64(raw.toString().toLatin1());
+    }
+    return ERROR_SUCCESS;
+}
+
+qint32 RegSetValueEx(HKEY key, const QString& valueName, quint32 type, const QByteArray& data) {
+    OpenKeyInfo info;
+    if (!lookup(key, info)) return ERROR_INVALID_HANDLE;
+    if (!info.writable) return ERROR_ACCESS_DENIED;
+    QJsonObject value;
+    value.insert(QStringLiteral("type"), qint64(type));
+    if (type == REG_SZ) {
+        QByteArray bytes = data;
+        while (bytes.endsWith('\0')) bytes.chop(1);
+        value.insert(QStringLiteral("data"), Cp1252::decode(bytes));
+    } else if (type == REG_DWORD) {
+        if (data.size() != 4) return ERROR_INVALID_PARAMETER;
+        value.insert(QStringLiteral("data"), qint64(qFromLittleEndian<quint32>(data.constData())));
+    } else {
+        value.insert(QStringLiteral("data"), QString::fromLatin1(data.toBase64()));
+    }
+    return modifyHive(info.hive, [&](QJsonObject& hive) {
+        const QString path = findName(hive, info.path);
+        if (path.isEmpty()) return ERROR_FILE_NOT_FOUND; // deleted by another process meanwhile
+        QJsonObject values = hive.value(path).toObject();
+        QString name = findName(values, valueName);
+        if (name.isEmpty()) name = valueName;
+        values.insert(name, value);
+        hive.insert(path, values);
+        return ERROR_SUCCESS;
+    });
+}
+
+qint32 RegDeleteValue(HKEY key, const QString& valueName) {
+    OpenKeyInfo info;
+    if (!lookup(key, info)) return ERROR_INVALID_HANDLE;
+    if (!info.writable) return ERROR_ACCESS_DENIED;
+    QJsonObject current;
+    if (!loadHive(info.hive, current)) return ERROR_ACCESS_DENIED;
+    if (findName(current.value(findName(current, info.path)).toObject(), valueName).isEmpty())
+        return ERROR_FILE_NOT_FOUND;
+    return modifyHive(info.hive, [&](QJsonObject& hive) {
+        const QString path = findName(hive, info.path);
+        QJsonObject values = hive.value(path).toObject();
+        const QString name = findName(values, valueName);
+        if (path.isEmpty() || name.isEmpty()) return ERROR_FILE_NOT_FOUND;
+        values.remove(name);
+        hive.insert(path, values);
+        return ERROR_SUCCESS;
+    });
+}
+
+qint32 RegCloseKey(HKEY key) {
+    QMutexLocker locker(&gHandleMutex);
+    return gHandles.remove(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+} // namespace Vezedad::RegAPI
+
+namespace Vezedad::modRegistry {
+
+using namespace RegAPI;
+
+namespace {
+[[noreturn]] void raiseResult(qint32 rc, const QString& wrapper, const QString& suffix = QString()) {
+    throw ErrorInfo(rc, Utilities::WinAPIError(rc) + suffix, QStringLiteral("RegAPI::") + wrapper);
+}
+
+// Closes a key on every way out of a wrapper.
+struct KeyCloser {
+    HKEY key = 0;
+    ~KeyCloser() {
+        if (key) RegCloseKey(key);
+    }
+};
+} // namespace
+
+HKEY OpenKey(HKEY root, const QString& subKey, bool raise, bool forWriting) {
+    HKEY key = 0;
+    const qint32 rc = RegOpenKeyEx(root, subKey, forWriting ? KEY_ALL_WRITE : KEY_QUERY_VALUE, key);
+    if (rc != ERROR_SUCCESS) {
+        if (raise) raiseResult(rc, QStringLiteral("OpenKey"));
+        return 0;
+    }
+    return key;
+}
+
+HKEY CreateKey(HKEY root, const QString& subKey, bool raise) {
+    HKEY key = 0;
+    const qint32 rc = RegCreateKeyEx(root, subKey, KEY_ALL_WRITE, key);
+    if (rc != ERROR_SUCCESS) {
+        if (raise) raiseResult(rc, QStringLiteral("CreateKey"));
+        return 0;
+    }
+    return key;
+}
+
+void CloseKey(HKEY key, bool raise) {
+    const qint32 rc = RegCloseKey(key);
+    if (rc != ERROR_SUCCESS && raise) raiseResult(rc, QStringLiteral("CloseKey"));
+}
+
+void RemoveValue(HKEY root, const QString& subKey, const QString& valueName, bool raise) {
+    KeyCloser closer{OpenKey(root, subKey, raise, true)};
+    if (!closer.key) return;
+    const qint32 rc = RegDeleteValue(closer.key, valueName);
+    if (rc != ERROR_SUCCESS && raise)
+        raiseResult(rc, QStringLiteral("RemoveValue"), QStringLiteral(" when removing ") + valueName);
+}
+
+QVariant QueryValueEx(HKEY root, const QString& subKey, const QString& valueName, bool raise) {
+    KeyCloser closer{OpenKey(root, subKey, raise, false)};
+    if (!closer.key) return QVariant();
+    quint32 type = 0;
+    QByteArray data;
+    const qint32 rc = RegQueryValueEx(closer.key, valueName, type, data);
+    if (rc != ERROR_SUCCESS) {
+        if (raise) raiseResult(rc, QStringLiteral("QueryValueEx (Get Type)"));
+        return QVariant();
+    }
+    if (type == REG_SZ) return QVariant(Cp1252::decode(data));
+    if (type == REG_DWORD && data.size() == 4) return QVariant(qFromLittleEndian<qint32>(data.constData()));
+    if (type == REG_DWORD) {
+        if (raise) raiseResult(ERROR_INVALID_PARAMETER, QStringLiteral("QueryValueEx (Get Long)"));
+        return QVariant();
+    }
+    if (raise)
+        throw ErrorInfo(errInvalidPropertyValue, QStringLiteral("Unsupported data type"),
+                        QStringLiteral("RegAPI::QueryValueEx"));
+    return QVariant();
+}
+
+void SetValueEx(HKEY root, const QString& subKey, const QString& valueName, quint32 type, const QVariant& value,
+                bool raise) {
+    KeyCloser closer{CreateKey(root, subKey, raise)};
+    if (!closer.key) return;
+    qint32 rc = ERROR_SUCCESS;
+    if (type == REG_NONE) {
+        rc = RegDeleteValue(closer.key, valueName);
+        if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS; // nothing to delete is what was wanted
+    } else if (type == REG_SZ) {
+        QByteArray bytes;
+        qsizetype bad = 0;
+        const QString text = value.toString();
+        if (!Cp1252::encode(text, bytes, &bad)) {
+            if (raise)
+                throw ErrorInfo(errInvalidPropertyValue, Cp1252::unencodableMessage(text, bad),
+                                QStringLiteral("RegAPI::SetValueEx"));
+            return;
+        }
+        rc = RegSetValueEx(closer.key, valueName, REG_SZ, bytes + '\0');
+    } else if (type == REG_DWORD) {
+        QByteArray bytes(4, '\0');
+        qToLittleEndian<qint32>(qint32(value.toLongLong()), bytes.data());
+        rc = RegSetValueEx(closer.key, valueName, REG_DWORD, bytes);
+    } else {
+        rc = errInvalidPropertyValue;
+    }
+    if (rc != ERROR_SUCCESS && raise) raiseResult(rc, QStringLiteral("SetValueEx"));
+}
+
+} // namespace Vezedad::modRegistry

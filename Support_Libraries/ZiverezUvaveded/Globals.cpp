@@ -1,0 +1,7 @@
+#include "ZiverezUvaveded/Globals.h"
+
+namespace VezirodEdovud {
+
+void Globals::Release() {}
+
+} // namespace VezirodEdovud

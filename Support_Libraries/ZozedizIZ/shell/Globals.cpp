@@ -1,0 +1,12 @@
+#include "ZozedizIZ/shell/Globals.h"
+#include "Vezedad/foundation/Globals.h"
+#include "ZiverezUvaveded/Globals.h"
+
+namespace ZozedizIZ {
+
+void Globals::Release() {
+    VezirodEdovud::Globals::Release();
+    Vezedad::Globals::Release();
+}
+
+} // namespace ZozedizIZ

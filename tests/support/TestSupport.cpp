@@ -1,0 +1,63 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace TestSupport {
+
+namespace {
+
+std::string& rootPath() {
+    static std::string path;
+    return path;
+}
+
+void setDir(const char* variable, const std::string& path) {
+    std::filesystem::create_directories(path);
+    ::setenv(variable, path.c_str(), 1);
+}
+
+// Runs before main, so nothing the test does can see the real folders.
+struct Isolation {
+    Isolation() {
+        std::string templ = (std::filesystem::temp_directory_path() / "zidivo-test-XXXXXX").string();
+        if (!::mkdtemp(templ.data())) std::abort();
+        rootPath() = templ;
+        setDir("HOME", templ + "/home");
+        setDir("XDG_CONFIG_HOME", templ + "/home/.config");
+        setDir("XDG_DATA_HOME", templ + "/home/.local/share");
+        setDir("XDG_CACHE_HOME", templ + "/home/.cache");
+        setDir("XDG_STATE_HOME", templ + "/home/.local/state");
+        setDir("XDG_CONFIG_DIRS", templ + "/etc/xdg");
+        setDir("XDG_DATA_DIRS", templ + "/usr/share");
+        setDir("XDG_RUNTIME_DIR", templ + "/run");
+        std::filesystem::permissions(templ + "/run", std::filesystem::perms::owner_all);
+        setDir("TMPDIR", templ + "/tmp");
+        // Anything that tries the network by name goes nowhere.
+        ::setenv("http_proxy", "", 1);
+        ::setenv("no_proxy", "*", 1);
+    }
+    ~Isolation() {
+        std::error_code ec;
+        std::filesystem::remove_all(rootPath(), ec);
+    }
+};
+
+Isolation gIsolation;
+
+} // namespace
+
+QString root() { return QString::fromStdString(rootPath()); }
+QString home() { return root() + QStringLiteral("/home"); }
+QString userConfigDir() { return root() + QStringLiteral("/home/.config/ZIDIVO"); }
+QString machineConfigDir() { return root() + QStringLiteral("/etc/xdg/ZIDIVO"); }
+
+void clearSettings() {
+    QDir(userConfigDir()).removeRecursively();
+    QDir(machineConfigDir()).removeRecursively();
+}
+
+} // namespace TestSupport
