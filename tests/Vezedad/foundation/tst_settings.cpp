@@ -1,0 +1,264 @@
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Registry.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using namespace Vezedad;
+using namespace Vezedad::RegAPI;
+
+namespace {
+const QString kKey = Configuration::RegistryKey;
+
+QVariant stored(HKEY hive, const QString& name) { return modRegistry::QueryValueEx(hive, kKey, name, false); }
+
+void store(HKEY hive, const QString& name, const QVariant& value) {
+    const quint32 type = value.typeId() == QMetaType::QString ? REG_SZ : REG_DWORD;
+    modRegistry::SetValueEx(hive, kKey, name, type, value, true);
+}
+
+QByteArray hiveBytes(HKEY hive) {
+    QFile f(hiveFile(hive));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Makes the machine hive impossible to write, even for root: its folder
+// would have to be made below a plain file.
+void blockMachineHive() {
+    const QString base = TestSupport::root() + QStringLiteral("/blocked");
+    QFile file(base);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    qputenv("XDG_CONFIG_DIRS", (base + QStringLiteral("/xdg")).toLocal8Bit());
+}
+void unblockMachineHive() {
+    QFile::remove(TestSupport::root() + QStringLiteral("/blocked"));
+    qputenv("XDG_CONFIG_DIRS", (TestSupport::root() + QStringLiteral("/etc/xdg")).toLocal8Bit());
+}
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        Globals::Release();
+        unblockMachineHive();
+        TestSupport::clearSettings();
+    }
+    void cleanup() {
+        Globals::Release();
+        unblockMachineHive();
+    }
+
+    void registryKeepsTypesApart() {
+        store(HKEY_CURRENT_USER, QStringLiteral("Text"), QStringLiteral("42"));
+        store(HKEY_CURRENT_USER, QStringLiteral("Number"), 42);
+        QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("Text")).typeId(), int(QMetaType::QString));
+        QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("Number")).typeId(), int(QMetaType::Int));
+        // Value names are found without regard to case, as in the registry.
+        QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("NUMBER")), QVariant(42));
+        QVERIFY(!stored(HKEY_LOCAL_MACHINE, QStringLiteral("Number")).isValid());
+    }
+
+    void registryResultCodes() {
+        HKEY key = 0;
+        QCOMPARE(RegOpenKeyEx(HKEY_CURRENT_USER, kKey, KEY_QUERY_VALUE, key), ERROR_FILE_NOT_FOUND);
+        QCOMPARE(RegCreateKeyEx(HKEY_CURRENT_USER, kKey, KEY_ALL_WRITE, key), ERROR_SUCCESS);
+        quint32 type = 0;
+        QByteArray data;
+        QCOMPARE(RegQueryValueEx(key, QStringLiteral("Missing"), type, data), ERROR_FILE_NOT_FOUND);
+        QCOMPARE(RegDeleteValue(key, QStringLiteral("Missing")), ERROR_FILE_NOT_FOUND);
+        QCOMPARE(RegCloseKey(key), ERROR_SUCCESS);
+        QCOMPARE(RegCloseKey(key), ERROR_INVALID_HANDLE);
+        QCOMPARE(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("software\\zidivo"), KEY_QUERY_VALUE, key),
+                 ERROR_SUCCESS);
+        RegCloseKey(key);
+        blockMachineHive();
+        QCOMPARE(RegCreateKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_WRITE, key), ERROR_ACCESS_DENIED);
+    }
+
+    void wrappersRaiseTheResult() {
+        try {
+            modRegistry::QueryValueEx(HKEY_CURRENT_USER, kKey, QStringLiteral("X"), true);
+            QFAIL("no error");
+        } catch (const ErrorInfo& e) {
+            QCOMPARE(e.Number(), ERROR_FILE_NOT_FOUND);
+            QCOMPARE(e.Source(), QStringLiteral("RegAPI::OpenKey"));
+            QCOMPARE(e.Description(), QStringLiteral("The system cannot find the file specified.\r\n"));
+        }
+    }
+
+    void defaultsWriteNothing() {
+        Configuration& c = Globals::Configuration();
+        QCOMPARE(c.BackColor(), 16777120);
+        QCOMPARE(c.ShowPrompt(), true);
+        QCOMPARE(c.OptionBVersion(), QStringLiteral("0.0.0"));
+        QCOMPARE(c.CountySelectorDefault(), QString());
+        QCOMPARE(c.BaseAddress(), QStringLiteral("/Report.svc/"));
+        QCOMPARE(c.Host(), Configuration::DefaultHost());
+        QCOMPARE(c.ReportRoot(), Configuration::DefaultReportRoot());
+        QCOMPARE(c.ReportYear(), qint16(0));
+        QVERIFY(QDir(c.ResourcePath()).exists());
+        QVERIFY(c.ResourcePath().startsWith(TestSupport::home()));
+        c.SaveAllSettings();
+        QVERIFY(!QFile::exists(hiveFile(HKEY_CURRENT_USER)));
+        QVERIFY(!QFile::exists(hiveFile(HKEY_LOCAL_MACHINE)));
+    }
+
+    void userHiveHidesMachineHive() {
+        store(HKEY_LOCAL_MACHINE, QStringLiteral("Host"), QStringLiteral("machine.example"));
+        store(HKEY_CURRENT_USER, QStringLiteral("Host"), QStringLiteral("user.example"));
+        QCOMPARE(Globals::Configuration().Host(), QStringLiteral("user.example"));
+        Globals::Release();
+        // An empty text is a value too: it hides the machine's.
+        store(HKEY_CURRENT_USER, QStringLiteral("Host"), QString());
+        QCOMPARE(Globals::Configuration().Host(), QString());
+    }
+
+    void machineWriteRemovesUserValue() {
+        store(HKEY_CURRENT_USER, QStringLiteral("BackColor"), 1);
+        Configuration& c = Globals::Configuration();
+        QCOMPARE(c.BackColor(), 1);
+        c.setBackColor(2);
+        c.SaveAllSettings();
+        QCOMPARE(stored(HKEY_LOCAL_MACHINE, QStringLiteral("BackColor")), QVariant(2));
+        QVERIFY(!stored(HKEY_CURRENT_USER, QStringLiteral("BackColor")).isValid());
+    }
+
+    void unchangedValueStaysClean() {
+        Configuration& c = Globals::Configuration();
+        c.setBackColor(c.BackColor());
+        c.SaveAllSettings();
+        QVERIFY(!QFile::exists(hiveFile(HKEY_LOCAL_MACHINE)));
+    }
+
+    void showPromptIsStoredAsText() {
+        Globals::Configuration().setShowPrompt(false);
+        Globals::Configuration().SaveAllSettings();
+        QCOMPARE(stored(HKEY_LOCAL_MACHINE, QStringLiteral("ShowPrompt")), QVariant(QStringLiteral("False")));
+        Globals::Release();
+        QCOMPARE(Globals::Configuration().ShowPrompt(), false);
+    }
+
+    void resetAndClear() {
+        Configuration& c = Globals::Configuration();
+        const qint32 loaded = c.BackColor();
+        c.setBackColor(5);
+        c.Reset(wsBackColor);
+        QCOMPARE(c.BackColor(), loaded);
+        c.setBackColor(6);
+        c.Reset(12); // not a writable setting: nothing happens
+        QCOMPARE(c.BackColor(), 6);
+        c.Clear();
+        QCOMPARE(c.BackColor(), loaded);
+        c.SaveAllSettings();
+        QVERIFY(!QFile::exists(hiveFile(HKEY_LOCAL_MACHINE)));
+    }
+
+    void otherRegistryTypesCountAsMissing() {
+        HKEY key = 0;
+        QCOMPARE(RegCreateKeyEx(HKEY_CURRENT_USER, kKey, KEY_ALL_WRITE, key), ERROR_SUCCESS);
+        QCOMPARE(RegSetValueEx(key, QStringLiteral("Host"), REG_BINARY, QByteArray("\x01\x02", 2)), ERROR_SUCCESS);
+        RegCloseKey(key);
+        QCOMPARE(Globals::Configuration().Host(), Configuration::DefaultHost());
+    }
+
+    void dynamicSettings() {
+        Configuration& c = Globals::Configuration();
+        QCOMPARE(c.GetDynamicSetting(QStringLiteral("LastFolder")), QString());
+        c.SetDynamicSetting(QStringLiteral("LastFolder"), QStringLiteral("/data/r\u00e9ports"));
+        QCOMPARE(c.GetDynamicSetting(QStringLiteral("LastFolder")), QStringLiteral("/data/r\u00e9ports"));
+        c.SaveAllSettings();
+        QCOMPARE(stored(HKEY_LOCAL_MACHINE, QStringLiteral("LastFolder")),
+                 QVariant(QStringLiteral("/data/r\u00e9ports")));
+    }
+
+    void reportYearIsWrittenAtOnce() {
+        Configuration& c = Globals::Configuration();
+        c.setReportYear(2024);
+        QCOMPARE(stored(HKEY_LOCAL_MACHINE, QStringLiteral("ReportYear")), QVariant(2024));
+    }
+
+    void badStoredValues_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("colour as text") << QStringLiteral("BackColor") << QVariant(QStringLiteral("blue"));
+        QTest::newRow("prompt not boolean") << QStringLiteral("ShowPrompt") << QVariant(QStringLiteral("maybe"));
+    }
+    void badStoredValues() {
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+        store(HKEY_CURRENT_USER, name, value);
+        try {
+            if (name == QLatin1String("BackColor")) Globals::Configuration().BackColor();
+            else Globals::Configuration().ShowPrompt();
+            QFAIL("no error");
+        } catch (const ErrorInfo& e) {
+            QCOMPARE(e.Number(), int(rtTypeMismatch));
+        }
+    }
+
+    void damagedReportYearReadsAsNone_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("text") << QVariant(QStringLiteral("twenty"));
+        QTest::newRow("beyond 16 bits") << QVariant(70000);
+    }
+    void damagedReportYearReadsAsNone() {
+        QFETCH(QVariant, value);
+        store(HKEY_CURRENT_USER, QStringLiteral("ReportYear"), value);
+        QCOMPARE(Globals::Configuration().ReportYear(), qint16(0));
+    }
+
+    void refusedEverywhereStaysPending() {
+        Configuration& c = Globals::Configuration();
+        c.setBackColor(77);
+        blockMachineHive();
+        // The per-user hive refuses too: its folder is a plain file.
+        QDir(TestSupport::userConfigDir()).removeRecursively();
+        QFile blocker(TestSupport::userConfigDir());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        c.SaveAllSettings();
+        QFile::remove(TestSupport::userConfigDir());
+        unblockMachineHive();
+        c.SaveAllSettings(); // the change is still pending and reaches the machine hive now
+        QCOMPARE(stored(HKEY_LOCAL_MACHINE, QStringLiteral("BackColor")), QVariant(77));
+    }
+
+    void machineRefusalFallsBackToUser() {
+        blockMachineHive();
+        Configuration& c = Globals::Configuration();
+        c.setOptionAVersion(QStringLiteral("1.2.3"));
+        c.SaveAllSettings();
+        QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("OptionAVersion")), QVariant(QStringLiteral("1.2.3")));
+    }
+
+    void damagedHiveFileReadsAsEmpty() {
+        QDir().mkpath(TestSupport::userConfigDir());
+        QFile f(hiveFile(HKEY_CURRENT_USER));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{ not json");
+        f.close();
+        QCOMPARE(Globals::Configuration().BackColor(), 16777120);
+        store(HKEY_CURRENT_USER, QStringLiteral("BackColor"), 3);
+        QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("BackColor")), QVariant(3));
+        QVERIFY(hiveBytes(HKEY_CURRENT_USER).startsWith("{"));
+    }
+
+    void textThatCannotBeStoredIsRefusedClearly() {
+        try {
+            modRegistry::SetValueEx(HKEY_CURRENT_USER, kKey, QStringLiteral("Name"), REG_SZ,
+                                    QStringLiteral("snow \u2603"), true);
+            QFAIL("no error");
+        } catch (const ErrorInfo& e) {
+            QVERIFY(e.Description().contains(QStringLiteral("U+2603")));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
