@@ -1,0 +1,150 @@
+#include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Utilities.h"
+
+#include <QRegularExpression>
+
+namespace Vezedad {
+
+ZelReport::ZelReport() {
+    const QDate today = QDate::currentDate();
+    m_maxYear = qint16(today.year());
+    m_defaultYear = DefaultYearFor(today);
+    ConfirmReportFolder();
+}
+
+ZelReport::~ZelReport() = default;
+
+qint16 ZelReport::DefaultYearFor(const QDate& today) {
+    return qint16(today.month() > 4 ? today.year() : today.year() - 1);
+}
+
+qint16 ZelReport::ReportYear() {
+    if (m_year == 0) {
+        qint16 stored = Globals::Configuration().ReportYear();
+        if (!ValidateReportYear(stored)) stored = m_defaultYear;
+        SetReportYear(stored);
+    }
+    return m_year;
+}
+
+void ZelReport::SetReportYear(qint16 year) {
+    m_year = year;
+    if (m_allowPersistence) Globals::Configuration().setReportYear(year);
+    ConfirmReportFolder();
+    Q_EMIT PropertyChanged(QStringLiteral("ReportYear"), QString::number(year));
+}
+
+void ZelReport::ChangeReportYear(qint32 intNewYear) {
+    saveIdentityToYearFolder();
+    if (intNewYear == ReportYear()) return;
+    if (!ValidateReportYear(intNewYear))
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, errInvalidPropertyValue),
+                        QStringLiteral("Report Year must be between ") + QString::number(m_minYear) +
+                            QStringLiteral(" and ") + QString::number(m_maxYear) + QStringLiteral(", inclusive."),
+                        QStringLiteral("Vezedad::ZelReport.ReportYear"));
+    SetReportYear(qint16(intNewYear));
+}
+
+QString ZelReport::ReportRootPath() {
+    return m_unsavedRoot.isEmpty() ? Globals::Configuration().ReportRoot() : m_unsavedRoot;
+}
+
+void ZelReport::setReportRootPath(const QString& value) {
+    // Paths are compared as the file system does here: letter case counts.
+    if (value == ReportRootPath()) return;
+    Utilities::CreateFolder(value);
+    if (m_allowPersistence) {
+        Globals::Configuration().setReportRoot(value);
+        m_unsavedRoot.clear();
+    } else {
+        m_unsavedRoot = value;
+    }
+    ConfirmReportFolder();
+    Q_EMIT PropertyChanged(QStringLiteral("ReportRootPath"), value);
+}
+
+QString ZelReport::YearFolderPath(qint16 year) {
+    return Globals::FSO().BuildPath(ReportRootPath(),
+                                    QStringLiteral("ZOV") + QString::number(year).rightJustified(4, u'0'));
+}
+
+QString ZelReport::ReportPath() { return YearFolderPath(ReportYear()); }
+
+void ZelReport::ConfirmReportFolder() {
+    Utilities::CreateFolder(ReportPath());
+    confirmIdentityInYearFolder();
+}
+
+void ZelReport::RaisePropertyChanged(const QString& strName, const QString& strValue) {
+    Q_EMIT PropertyChanged(strName, strValue);
+}
+
+QString ZelReport::Prefix(qint32 formType) {
+    switch (formType) {
+    case zfotForm26: return QStringLiteral("P");
+    case zfotForm26A: return QStringLiteral("A");
+    case zfotForm27: return QStringLiteral("S");
+    case zfotForm25: return QStringLiteral("M");
+    case zfotIdentity: return QStringLiteral("I");
+    default: return QString();
+    }
+}
+
+QString ZelReport::FilePattern(qint32 formType, qint32 fileType) {
+    QString letters;
+    for (qint32 t : {zfotForm26A, zfotForm26, zfotForm25, zfotForm27, zfotIdentity})
+        if (formType & t) letters += Prefix(t);
+    if (!letters.isEmpty()) letters = QLatin1Char('[') + letters + QLatin1Char(']');
+    QString extension;
+    switch (fileType) {
+    case zfitText: extension = QStringLiteral("[.]txt"); break;
+    case zfitExcel: extension = QStringLiteral("[.]xls[mx]?"); break;
+    case zfitBoth: extension = QStringLiteral("[.]((txt)|(xls[mx]?))"); break;
+    default: break;
+    }
+    return QLatin1Char('^') + letters + QStringLiteral(".*") + extension;
+}
+
+OrderedMap<QString, QFileInfo> ZelReport::FileList(qint32 lngFormType, qint32 lngFileType) {
+    const QRegularExpression pattern(FilePattern(lngFormType, lngFileType), QRegularExpression::CaseInsensitiveOption);
+    OrderedMap<QString, QFileInfo> files;
+    for (const QFileInfo& file : Globals::FSO().Files(ReportPath()))
+        if (pattern.match(file.fileName()).hasMatch()) files.insert(file.fileName(), file);
+    return files;
+}
+
+qint32 ZelReport::FileCount(qint32 lngFormType, qint32 lngFileType) {
+    return qint32(FileList(lngFormType, lngFileType).size());
+}
+
+QString ZelReport::ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId, QString& folderPath) {
+    FileSystemObject& fso = Globals::FSO();
+    if (!fso.FolderExists(folderPath)) folderPath = ReportPath();
+    if (lngFormType == zfotIdentity) return Globals::IdentityFileName();
+    const QString prefix = Prefix(lngFormType);
+    const QString extension = lngFileType == zfitText    ? QStringLiteral(".txt")
+                              : lngFileType == zfitExcel ? QStringLiteral(".xlsm")
+                                                         : QString();
+    for (qint64 n = 0;; ++n) {
+        const QString candidate = fso.BuildPath(
+            folderPath, prefix + strId + QString::number(n).rightJustified(2, u'0') + extension);
+        if (!fso.FileExists(candidate)) return candidate;
+    }
+}
+
+QString ZelReport::ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId) {
+    QString folderPath;
+    return ProposeNewName(lngFormType, lngFileType, strId, folderPath);
+}
+
+Vezedad::ZelReport& Globals::ZelReport() {
+    return perThreadService<Vezedad::ZelReport>(modGlobals::services(), modGlobals::slotZelReport, [] {
+        return std::unique_ptr<Vezedad::ZelReport>(new Vezedad::ZelReport);
+    });
+}
+
+} // namespace Vezedad

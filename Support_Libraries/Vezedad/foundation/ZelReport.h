@@ -1,0 +1,77 @@
+#pragma once
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/OrderedMap.h"
+#include "Vezedad/foundation/VezedadExport.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QObject>
+#include <QString>
+
+namespace Vezedad {
+
+class Globals;
+
+// The place of a report: the report root, the report year and the year
+// folder under the root, the file-name prefix of each form, the listing of a
+// form's files and the proposal of a free file name. One per caller thread,
+// handed out by Globals::ZelReport().
+class VEZEDAD_EXPORT ZelReport : public QObject {
+    Q_OBJECT
+public:
+    ~ZelReport() override;
+
+    bool AllowPersistence() const { return m_allowPersistence; }
+    void setAllowPersistence(bool value) { m_allowPersistence = value; }
+    void ChangeReportYear(qint32 intNewYear);
+    qint16 DefaultYear() const { return m_defaultYear; }
+    qint32 FileCount(qint32 lngFormType, qint32 lngFileType = zfitBoth);
+    OrderedMap<QString, QFileInfo> FileList(qint32 lngFormType, qint32 lngFileType = zfitBoth);
+    QString ReportPath();
+    QString ReportRootPath();
+    void setReportRootPath(const QString& value);
+    qint16 ReportYearMax() const { return m_maxYear; }
+    qint16 ReportYearMin() const { return m_minYear; }
+    qint16 ReportYear();
+    bool ValidateReportYear(qint32 intYear) const { return m_minYear <= intYear && intYear <= m_maxYear; }
+    static QString Prefix(qint32 formType);
+    void ConfirmReportFolder();
+    QString ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId, QString& folderPath);
+    QString ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId);
+
+    // Inside the library only.
+    void setReportYear(qint16 value) { SetReportYear(value); }
+    void RaisePropertyChanged(const QString& strName, const QString& strValue);
+
+    // The report year proposed on a given day: the year itself from May on,
+    // the year before until the end of April, when last year's reports are due.
+    static qint16 DefaultYearFor(const QDate& today);
+
+Q_SIGNALS:
+    void PropertyChanged(const QString& strName, const QString& strValue);
+
+private:
+    friend class Globals;
+    ZelReport();
+
+    void SetReportYear(qint16 year);
+    static QString FilePattern(qint32 formType, qint32 fileType);
+    QString YearFolderPath(qint16 year);
+    // The filer identity, once attached, saves itself into the current year
+    // folder here before the year changes.
+    void saveIdentityToYearFolder() {}
+    // The filer identity, once attached, reads itself from the year folder
+    // here, or saves itself there when that folder has no readable file.
+    void confirmIdentityInYearFolder() {}
+
+    bool m_allowPersistence = true;
+    qint16 m_minYear = 2000;
+    qint16 m_maxYear = 0;
+    qint16 m_defaultYear = 0;
+    qint16 m_year = 0;
+    // The root chosen while persistence is off, which the settings then do
+    // not keep; empty when the settings hold the root.
+    QString m_unsavedRoot;
+};
+
+} // namespace Vezedad

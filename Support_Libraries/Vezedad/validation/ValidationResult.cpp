@@ -1,0 +1,260 @@
+#include "Vezedad/validation/ValidationResult.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/validation/Validator.h"
+
+#include <algorithm>
+
+namespace Vezedad {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+} // namespace
+
+// ---------------------------------------------------------------------------
+// ValidationResult
+
+ValidationResult::ValidationResult() { modGlobals::requireFactory(QStringLiteral("ValidationResult")); }
+
+void ValidationResult::setCode(qint32 eCode) {
+    m_code = ValidationCode(eCode);
+    if (eCode == valcOK)
+        m_severity = kvesOK;
+    else if (m_severity < kvesSerious)
+        m_severity = kvesSerious;
+}
+
+void ValidationResult::setSeverity(qint32 eSeverity) {
+    m_severity = ErrorSeverity(eSeverity);
+    if (eSeverity == kvesOK)
+        m_code = valcOK;
+    else if (m_code == valcOK)
+        m_code = valcUnspecified;
+}
+
+QString ValidationResult::ToString() const {
+    if (m_severity == kvesOK) return QString();
+    return (m_severity == kvesWarning ? QStringLiteral("Warning: ") : QStringLiteral("Error:   ")) +
+           Globals::Validator().FieldName(m_field) + QStringLiteral(" = '") + m_value + QStringLiteral("': ") +
+           m_message;
+}
+
+// ---------------------------------------------------------------------------
+// RecordValidationResult
+
+RecordValidationResult::RecordValidationResult() {
+    modGlobals::requireFactory(QStringLiteral("RecordValidationResult"));
+}
+
+qsizetype RecordValidationResult::indexOf(qint32 fieldId) const {
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].first == fieldId) return qsizetype(i);
+    return -1;
+}
+
+ValidationResultPtr RecordValidationResult::Terminal() const {
+    if (m_terminalField == 0) return nullptr;
+    return Item(m_terminalField);
+}
+
+void RecordValidationResult::AccumulateSeverity(const ValidationResult& item) {
+    const ErrorSeverity s = item.Severity();
+    if (s <= m_severity) return;
+    m_severity = s;
+    if (s == kvesTerminal) m_terminalField = item.Field();
+}
+
+void RecordValidationResult::Recalculate() {
+    m_severity = kvesOK;
+    m_terminalField = 0;
+    for (const auto& entry : m_items) AccumulateSeverity(*entry.second);
+}
+
+void RecordValidationResult::Add(const ValidationResultPtr& objItem) {
+    if (objItem) setItem(objItem->Field(), objItem);
+}
+
+ValidationResultPtr RecordValidationResult::Item(qint32 fieldId) const {
+    const qsizetype i = indexOf(fieldId);
+    return i < 0 ? nullptr : m_items[size_t(i)].second;
+}
+
+void RecordValidationResult::setItem(qint32 fieldId, const ValidationResultPtr& objItem) {
+    const qsizetype i = indexOf(fieldId);
+    if (objItem) {
+        if (i >= 0) {
+            m_items[size_t(i)].second = objItem;
+            Recalculate();
+        } else {
+            m_items.emplace_back(fieldId, objItem);
+            AccumulateSeverity(*objItem);
+        }
+    } else if (i >= 0) {
+        Remove(fieldId);
+    }
+}
+
+QVector<ValidationResultPtr> RecordValidationResult::Items() const {
+    QVector<ValidationResultPtr> items;
+    items.reserve(qsizetype(m_items.size()));
+    for (const auto& entry : m_items) items.append(entry.second);
+    return items;
+}
+
+QVector<qint32> RecordValidationResult::Keys() const {
+    QVector<qint32> keys;
+    keys.reserve(qsizetype(m_items.size()));
+    for (const auto& entry : m_items) keys.append(entry.first);
+    return keys;
+}
+
+void RecordValidationResult::Remove(qint32 fieldId) {
+    const qsizetype i = indexOf(fieldId);
+    if (i < 0) return;
+    m_items.erase(m_items.begin() + i);
+    Recalculate();
+}
+
+void RecordValidationResult::RemoveAll() {
+    m_items.clear();
+    m_severity = kvesOK;
+    m_terminalField = 0;
+}
+
+QString RecordValidationResult::ToString() const {
+    if (m_severity == kvesOK) return QString();
+    QString text;
+    if (m_recordNumber > 0)
+        text = QStringLiteral("Line ") + QString::number(m_recordNumber) + QStringLiteral(": ") + m_contents + kCrLf;
+    QString fileList, recordList, warningList;
+    for (const auto& entry : m_items) {
+        const ValidationResult& item = *entry.second;
+        switch (item.Severity()) {
+        case kvesCritical:
+        case kvesTerminal: fileList += item.ToString() + kCrLf; break;
+        case kvesSerious: recordList += item.ToString() + kCrLf; break;
+        case kvesWarning: warningList += item.ToString() + kCrLf; break;
+        default: break;
+        }
+    }
+    if (!fileList.isEmpty())
+        text += QStringLiteral("The following problems cause the entire file to be considered invalid.") + kCrLf +
+                fileList;
+    if (!recordList.isEmpty())
+        text += QStringLiteral("The following problems cause this record to be considered invalid.") + kCrLf +
+                recordList;
+    if (!warningList.isEmpty())
+        text += QStringLiteral("The following problems should be corrected but do not invalidate the record.") +
+                kCrLf + warningList;
+    return text;
+}
+
+// ---------------------------------------------------------------------------
+// FileValidationResult
+
+FileValidationResult::FileValidationResult() { modGlobals::requireFactory(QStringLiteral("FileValidationResult")); }
+
+ErrorSeverity FileValidationResult::Severity() const {
+    for (int s = kvesTerminal; s > kvesOK; --s)
+        if (m_counts[s] != 0) return ErrorSeverity(s);
+    return kvesOK;
+}
+
+qint32 FileValidationResult::SeverityCount(qint32 lngSeverity) const {
+    return (lngSeverity < 0 || lngSeverity > 4) ? 0 : m_counts[lngSeverity];
+}
+
+ValidationResultPtr FileValidationResult::Terminal() const {
+    if (!m_terminalRecord) return nullptr;
+    const RecordValidationResultPtr* record = m_records.find(*m_terminalRecord);
+    return record && *record ? (*record)->Terminal() : nullptr;
+}
+
+void FileValidationResult::Add(const RecordValidationResultPtr& objItem) {
+    if (objItem) setItem(objItem->RecordNumber(), objItem);
+}
+
+RecordValidationResultPtr FileValidationResult::Item(qint32 lngRecordNumber) const {
+    const RecordValidationResultPtr* record = m_records.find(lngRecordNumber);
+    return record ? *record : nullptr;
+}
+
+void FileValidationResult::setItem(qint32 lngRecordNumber, const RecordValidationResultPtr& objItem) {
+    if (m_records.contains(lngRecordNumber)) Remove(lngRecordNumber);
+    if (!objItem) return;
+    m_records.insert(lngRecordNumber, objItem);
+    const ErrorSeverity s = objItem->Severity();
+    if (s == kvesTerminal) m_terminalRecord = lngRecordNumber;
+    UpdateSeverityCounts(-1, s);
+}
+
+QVector<RecordValidationResultPtr> FileValidationResult::Items() const {
+    QVector<RecordValidationResultPtr> items;
+    items.reserve(m_records.size());
+    for (const auto& entry : m_records) items.append(entry.second);
+    return items;
+}
+
+QVector<qint32> FileValidationResult::Keys() const {
+    QVector<qint32> keys;
+    keys.reserve(m_records.size());
+    for (const auto& entry : m_records) keys.append(entry.first);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+void FileValidationResult::Remove(qint32 lngRecordNumber) {
+    const RecordValidationResultPtr* stored = m_records.find(lngRecordNumber);
+    if (!stored) return;
+    const RecordValidationResultPtr record = *stored;
+    UpdateSeverityCounts(record->Severity(), -1);
+    if (m_terminalRecord && *m_terminalRecord == record->RecordNumber()) m_terminalRecord.reset();
+    m_records.remove(lngRecordNumber);
+}
+
+void FileValidationResult::RemoveAll() {
+    m_records.clear();
+    std::fill(std::begin(m_counts), std::end(m_counts), 0);
+    m_terminalRecord.reset();
+}
+
+void FileValidationResult::UpdateSeverityCounts(qint32 oldSeverity, qint32 newSeverity) {
+    if (oldSeverity >= 0 && oldSeverity <= 4) --m_counts[oldSeverity];
+    if (newSeverity >= 0 && newSeverity <= 4) ++m_counts[newSeverity];
+}
+
+// ---------------------------------------------------------------------------
+// Factories
+
+namespace modGlobals {
+
+ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, const QString& value, qint32 code,
+                                         qint32 severity) {
+    ValidationResultPtr result = createThroughFactory<ValidationResult>(
+        factoryModule(), factoryFailure(QStringLiteral("New_ValidationResult"), QStringLiteral("ValidationResult")));
+    result->SetField(fieldId);
+    result->SetRecordNumber(recordNumber);
+    result->setValue(value);
+    result->setCode(code);
+    result->setSeverity(severity);
+    result->SetMessage(Globals::Validator().ValidationMessage(fieldId, code, value));
+    return result;
+}
+
+RecordValidationResultPtr New_RecordValidationResult(qint32 recordNumber, const QString& contents) {
+    RecordValidationResultPtr result = createThroughFactory<RecordValidationResult>(
+        factoryModule(),
+        factoryFailure(QStringLiteral("New_RecordValidationResult"), QStringLiteral("RecordValidationResult")));
+    result->setRecordNumber(recordNumber);
+    result->setRecordContents(contents);
+    return result;
+}
+
+FileValidationResultPtr New_FileValidationResult() {
+    return createThroughFactory<FileValidationResult>(
+        factoryModule(),
+        factoryFailure(QStringLiteral("New_FileValidationResult"), QStringLiteral("FileValidationResult")));
+}
+
+} // namespace modGlobals
+
+} // namespace Vezedad

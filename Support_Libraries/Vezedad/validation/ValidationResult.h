@@ -1,0 +1,139 @@
+#pragma once
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/OrderedMap.h"
+#include "Vezedad/foundation/VezedadExport.h"
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QString>
+#include <QVector>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace Vezedad {
+
+class ValidationResult;
+class RecordValidationResult;
+class FileValidationResult;
+using ValidationResultPtr = std::shared_ptr<ValidationResult>;
+using RecordValidationResultPtr = std::shared_ptr<RecordValidationResult>;
+using FileValidationResultPtr = std::shared_ptr<FileValidationResult>;
+
+// The outcome of one check of one value. Code and Severity keep each other
+// consistent: a finding always has both non-zero, a pass has both zero.
+// Made only by modGlobals::New_ValidationResult.
+class VEZEDAD_EXPORT ValidationResult {
+public:
+    ValidationResult();
+
+    ValidationCode Code() const { return m_code; }
+    void setCode(qint32 eCode);
+    ZelReportField Field() const { return m_field; }
+    bool IsValid() const { return m_code == valcOK; }
+    const QString& Message() const { return m_message; }
+    qint32 RecordNumber() const { return m_recordNumber; }
+    ErrorSeverity Severity() const { return m_severity; }
+    void setSeverity(qint32 eSeverity);
+    const QString& Value() const { return m_value; }
+    void setValue(const QString& strValue) { m_value = strValue; }
+    QString ToString() const;
+
+    // Inside the library only.
+    void SetField(qint32 fieldId) { m_field = ZelReportField(fieldId); }
+    void SetRecordNumber(qint32 recordNumber) { m_recordNumber = recordNumber; }
+    void SetMessage(const QString& message) { m_message = message; }
+
+private:
+    ValidationCode m_code = valcOK;
+    ZelReportField m_field = zrfNone;
+    ErrorSeverity m_severity = kvesOK;
+    qint32 m_recordNumber = 0;
+    QString m_message;
+    QString m_value;
+};
+
+// The failed checks of one record, keyed by field id in the order added.
+// Made only by modGlobals::New_RecordValidationResult.
+class VEZEDAD_EXPORT RecordValidationResult {
+public:
+    RecordValidationResult();
+
+    bool IsValid() const { return m_severity == kvesOK; }
+    QString RecordContents() const { return m_contents; }
+    void setRecordContents(const QString& strRecordContents) { m_contents = strRecordContents; }
+    qint32 RecordNumber() const { return m_recordNumber; }
+    void setRecordNumber(qint32 lngRecordNumber) { m_recordNumber = lngRecordNumber; }
+    ErrorSeverity Severity() const { return m_severity; }
+    ValidationResultPtr Terminal() const;
+    QString ToString() const;
+
+    void Add(const ValidationResultPtr& objItem);
+    qint32 Count() const { return qint32(m_items.size()); }
+    bool Exists(qint32 fieldId) const { return indexOf(fieldId) >= 0; }
+    ValidationResultPtr Item(qint32 fieldId) const;
+    void setItem(qint32 fieldId, const ValidationResultPtr& objItem);
+    QVector<ValidationResultPtr> Items() const;
+    QVector<qint32> Keys() const;
+    void Remove(qint32 fieldId);
+    void RemoveAll();
+
+private:
+    // A record holds a handful of findings at most: a plain vector searched
+    // from the front is faster and smaller than a hash for that.
+    qsizetype indexOf(qint32 fieldId) const;
+    void AccumulateSeverity(const ValidationResult& item);
+    void Recalculate();
+
+    std::vector<std::pair<qint32, ValidationResultPtr>> m_items;
+    ErrorSeverity m_severity = kvesOK;
+    qint32 m_terminalField = 0;
+    qint32 m_recordNumber = 0;
+    QString m_contents;
+};
+
+// The invalid records of one file, keyed by record number; the whole-file
+// record is kept under -1. Made only by modGlobals::New_FileValidationResult.
+class VEZEDAD_EXPORT FileValidationResult {
+public:
+    FileValidationResult();
+
+    bool IsValid() const { return Severity() == kvesOK; }
+    qint32 ErrorCount() const { return m_counts[kvesSerious] + m_counts[kvesCritical]; }
+    qint32 RecordCount() const { return m_recordCount; }
+    ErrorSeverity Severity() const;
+    qint32 SeverityCount(qint32 lngSeverity) const;
+    ValidationResultPtr Terminal() const;
+
+    void Add(const RecordValidationResultPtr& objItem);
+    qint32 Count() const { return qint32(m_records.size()); }
+    bool Exists(qint32 lngRecordNumber) const { return m_records.contains(lngRecordNumber); }
+    RecordValidationResultPtr Item(qint32 lngRecordNumber) const;
+    void setItem(qint32 lngRecordNumber, const RecordValidationResultPtr& objItem);
+    QVector<RecordValidationResultPtr> Items() const;
+    QVector<qint32> Keys() const;
+    void Remove(qint32 lngRecordNumber);
+    void RemoveAll();
+
+    // Inside the library only.
+    void SetRecordCount(qint32 count) { m_recordCount = count; }
+
+private:
+    void UpdateSeverityCounts(qint32 oldSeverity, qint32 newSeverity);
+
+    OrderedMap<qint32, RecordValidationResultPtr> m_records;
+    qint32 m_counts[5] = {0, 0, 0, 0, 0};
+    std::optional<qint32> m_terminalRecord;
+    qint32 m_recordCount = 0;
+};
+
+namespace modGlobals {
+
+VEZEDAD_EXPORT ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, const QString& value,
+                                                       qint32 code, qint32 severity);
+VEZEDAD_EXPORT RecordValidationResultPtr New_RecordValidationResult(qint32 recordNumber, const QString& contents);
+VEZEDAD_EXPORT FileValidationResultPtr New_FileValidationResult();
+
+} // namespace modGlobals
+
+} // namespace Vezedad

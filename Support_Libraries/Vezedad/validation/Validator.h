@@ -1,0 +1,112 @@
+#pragma once
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/VezedadExport.h"
+#include "Vezedad/validation/ValidationResult.h"
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QHash>
+#include <QObject>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringView>
+#include <QVector>
+#include <memory>
+
+namespace Vezedad {
+
+class Globals;
+class ReportReader;
+
+// Checks report data: single values, records (lines) and whole report files.
+// One per caller thread, handed out by Globals::Validator().
+class VEZEDAD_EXPORT Validator : public QObject {
+    Q_OBJECT
+public:
+    ~Validator() override;
+
+    static qint32 WholeFileKey() { return -1; }
+    ColumnCountRange ExpectedColumnCount(qint32 formType) const;
+    QString ExpectedColumns(qint32 formType) const;
+    QString FieldName(qint32 fieldId) const;
+    ColumnStructure GetColumnStructure(const QString& strLine) const;
+    ValidationResultPtr ValidateField(qint32 fieldId, const QString& strValue, qint32 lngRecordNumber = 0);
+    FileValidationResultPtr ValidateFile(const QString& strFilePath, qint32 lngFormType, qint32 lngMaxErrors = 1000);
+    // An empty strDelimiter comes back holding "|".
+    RecordValidationResultPtr ValidateRecord(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,
+                                             qint32 lngFormType);
+    RecordValidationResultPtr ValidateRecord(const QString& strRecord, const QString& strDelimiter,
+                                             qint32 lngRecordNumber, qint32 lngFormType);
+    QString ValidationMessage(qint32 fieldId, qint32 lngCode, const QString& strValue) const;
+    ValidationResultPtr CheckColumnCount(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,
+                                         qint32 lngFormType);
+    ValidationResultPtr CheckColumnCount(const QString& strRecord, const QString& strDelimiter,
+                                         qint32 lngRecordNumber, qint32 lngFormType);
+
+    // True only for a value that ValidateField would pass; a cheap test on
+    // the prepared value that lets whole-file runs skip building results for
+    // the many values that are plainly right. False means "ask ValidateField".
+    bool QuickAccept(qint32 fieldId, QStringView preparedValue) const;
+
+Q_SIGNALS:
+    void RecordValidated(qint32& RecordNumber, qint32& RecordLength, qint32& ErrorCount, bool& Cancel);
+
+private:
+    friend class Globals;
+    Validator();
+
+    struct RecordRun;
+    using Check = void (Validator::*)(ValidationResult&);
+
+    static qint32 MessageKey(qint32 fieldId, qint32 code) { return qint32(quint32(fieldId) * 256u + quint32(code)); }
+    void LoadMessageTable();
+    void LoadFieldNames() const;
+    // By value: the copy is shared, and a nested call that adds a layout
+    // cannot pull the table out from under a running loop.
+    QVector<qint32> ColumnFields(qint32 formType) const;
+    static QVector<qint32> BuildColumnFields(qint32 formType);
+    static bool IsDataField(qint32 fieldId);
+
+    ValidationResultPtr CheckFieldSeparator(const QString& line, qint32 recordNumber);
+    ValidationResultPtr CheckFileName(const QString& path, qint32 formType);
+    ValidationResultPtr checkColumnCount(QStringView record, QStringView delimiter, qint32 recordNumber,
+                                         qint32 formType);
+    RecordValidationResultPtr validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
+                                             qint32 formType, bool keepValid);
+
+    Check checkFor(qint32 fieldId) const;
+    void ValidateIndicator(ValidationResult& r);
+    void ValidateBusinessID(ValidationResult& r);
+    void ValidateCertID(ValidationResult& r);
+    void ValidateCounty(ValidationResult& r);
+    void ValidateDate(ValidationResult& r);
+    void ValidateEmail(ValidationResult& r);
+    void ValidateEpa(ValidationResult& r);
+    void ValidateName(ValidationResult& r);
+    void ValidatePermitID(ValidationResult& r);
+    void ValidatePhone(ValidationResult& r);
+    void ValidateQuantity(ValidationResult& r);
+    void ValidateUnit(ValidationResult& r);
+    void ValidateZip(ValidationResult& r);
+    QString NormalizeDate(const QString& strDate) const;
+    qint32 reportYear() const;
+
+    QHash<qint32, qint16> m_messages;
+    mutable QHash<qint32, QString> m_fieldNames;
+    mutable QHash<qint32, QVector<qint32>> m_layouts;
+
+    // Compiled once for the validator's life.
+    QRegularExpression m_reBusinessId;
+    QRegularExpression m_reCertId;
+    QRegularExpression m_reCertPrivate;
+    QRegularExpression m_rePermit;
+    QRegularExpression m_reDate;
+    QRegularExpression m_reDateYearFirst;
+    QRegularExpression m_reDateNamedMonth;
+    QRegularExpression m_reDateDayMonthName;
+    QRegularExpression m_reEmail;
+    QRegularExpression m_reEpaSeparators;
+    QRegularExpression m_reEpa;
+    QRegularExpression m_reZip;
+};
+
+} // namespace Vezedad

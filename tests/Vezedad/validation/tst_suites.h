@@ -1,0 +1,52 @@
+#pragma once
+#include <QObject>
+
+class TestFieldRules : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void rules_data();
+    void rules();
+    void messageFollowsWrittenBackValue();
+    void quickAcceptNeverPassesWhatTheRulesReject_data();
+    void quickAcceptNeverPassesWhatTheRulesReject();
+};
+
+class TestResults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void factoryPairsCodeAndSeverity_data();
+    void factoryPairsCodeAndSeverity();
+    void directCreationIsRefused();
+    void codeAndSeveritySetters();
+    void recordSeverityAndTerminal();
+    void recordToString();
+    void fileCountsKeysAndTerminal();
+    void fileReplaceAndRemoveAll();
+};
+
+class TestTables : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fieldNames_data();
+    void fieldNames();
+    void messages_data();
+    void messages();
+    void columnCounts();
+    void expectedColumns();
+};
+
+class TestRecords : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void columnStructure_data();
+    void columnStructure();
+    void columnCount_data();
+    void columnCount();
+    void records_data();
+    void records();
+    void emptyDelimiterComesBackAsPipe();
+    void layoutsAreValidatedColumnByColumn_data();
+    void layoutsAreValidatedColumnByColumn();
+};

@@ -1,0 +1,108 @@
+#include "tst_suites.h"
+
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/validation/Validator.h"
+
+#include <QtTest>
+
+using namespace Vezedad;
+
+void TestTables::fieldNames_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("2") << 2 << QStringLiteral("ApIndicator");
+    QTest::newRow("5") << 5 << QStringLiteral("Commercial Sales Permit Number");
+    QTest::newRow("37") << 37 << QStringLiteral("Applicator Name");
+    QTest::newRow("50") << 50 << QStringLiteral("Filename First Letter");
+    QTest::newRow("56") << 56 << QStringLiteral("FileName");
+    QTest::newRow("57") << 57 << QStringLiteral("Cancelled By User");
+    QTest::newRow("0") << 0 << QStringLiteral("Unknown (0)");
+    QTest::newRow("38") << 38 << QStringLiteral("Unknown (38)");
+    QTest::newRow("-1") << -1 << QStringLiteral("Unknown (-1)");
+    QTest::newRow("-2") << -2 << QStringLiteral("Unknown (-2)");
+}
+
+void TestTables::fieldNames() {
+    QFETCH(int, field);
+    QTEST(Globals::Validator().FieldName(field), "name");
+}
+
+void TestTables::messages_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("cert") << 4 << 4 << QStringLiteral("X1")
+                          << QStringLiteral("Certification ID Number 'X1' must be a RUR assigned number that begins "
+                                            "with C, T, or B and is followed by 7 digits.");
+    QTest::newRow("separator tab") << 51 << 4 << QStringLiteral("[tab]")
+                                   << QStringLiteral("Field separator '[tab]' is acceptable but '|' is preferred.");
+    QTest::newRow("code 0") << 4 << 0 << QStringLiteral("x") << QString();
+    QTest::newRow("no entry for 5") << 22 << 5 << QStringLiteral("abc")
+                                    << QStringLiteral("Unknown validation error for Quantity, 5, abc");
+    QTest::newRow("unknown field") << 40 << 2 << QString()
+                                   << QStringLiteral("Unknown validation error for Unknown (40), 2, ");
+    QTest::newRow("no placeholder") << 21 << 2 << QStringLiteral("ignored")
+                                    << QStringLiteral("Product name may not be empty.");
+    QTest::newRow("placeholder in value") << 57 << 13 << QStringLiteral("{Value}")
+                                          << QStringLiteral("User cancelled validation after record {Value}.");
+    QTest::newRow("permit two blanks") << 5 << 4 << QString()
+                                       << QStringLiteral("Commercial Permit Number must be a RUR assigned code  "
+                                                         "beginning with R, followed by 5 digits.");
+    QTest::newRow("zip no stop") << 26 << 4 << QString()
+                                 << QStringLiteral("ZipCode must be a five digit Zip Code (between 00001 and 99999)");
+    QTest::newRow("too many") << 54 << 10 << QStringLiteral("2")
+                              << QStringLiteral("Too many invalid records. Validation stopped after 2 invalid records.");
+    QTest::newRow("zrfNone") << 0 << 4 << QString() << QStringLiteral("Enter data only in defined areas");
+    QTest::newRow("end use none") << 13 << 4 << QStringLiteral("v")
+                                  << QStringLiteral("Unknown validation error for End Use, 4, v");
+}
+
+void TestTables::messages() {
+    QFETCH(int, field);
+    QFETCH(int, code);
+    QFETCH(QString, value);
+    QTEST(Globals::Validator().ValidationMessage(field, code, value), "message");
+}
+
+void TestTables::columnCounts() {
+    Validator& v = Globals::Validator();
+    const int expected[][3] = {{1, 12, 17}, {2, 4, 5}, {4, 10, 11}, {8, 8, 9}, {16, 12, 14}};
+    for (const auto& e : expected) {
+        const ColumnCountRange range = v.ExpectedColumnCount(e[0]);
+        QCOMPARE(int(range.Min), e[1]);
+        QCOMPARE(int(range.Max), e[2]);
+    }
+    for (int formType : {0, 3, 14, 15, 32}) {
+        try {
+            v.ExpectedColumnCount(formType);
+            QFAIL("no error");
+        } catch (const ErrorInfo& e) {
+            QCOMPARE(e.Number(), qint32(-2147194875));
+            QCOMPARE(e.Source(), QStringLiteral("Vezedad:Validator.ExpectedColumnCount"));
+            QCOMPARE(e.Description(),
+                     QStringLiteral("Form Type %1 is not supported for this operation.").arg(formType));
+        }
+    }
+    QCOMPARE(Validator::WholeFileKey(), -1);
+}
+
+void TestTables::expectedColumns() {
+    Validator& v = Globals::Validator();
+    const QString head = QStringLiteral("Columns                      Possible Values\r\n______________               "
+                                        "____________________               \r\n");
+    const QString tail =
+        QStringLiteral("\r\nPlease reference the text file submission guidelines for complete instructions.");
+    QCOMPARE(v.ExpectedColumns(zfotIdentity),
+             QStringLiteral("Expected columns and order (with example) for Identity\r\n\r\n") + head + tail);
+    const QString form27 = v.ExpectedColumns(zfotForm27);
+    QVERIFY(form27.startsWith(QStringLiteral("Expected columns and order (with example) for Form 27\r\n\r\n") + head));
+    QVERIFY(form27.endsWith(tail));
+    QVERIFY(form27.contains(QStringLiteral("\r\n 1 No Sale Indicator         0 (if data to report) or 3 (no data)\r\n")));
+    QVERIFY(form27.contains(QStringLiteral("\r\n11 ZipCode                   5 digit zipcode only\r\n\r\nExample:\r\n\r\n"
+                                           "0|R34343|2345-2345-2345|Name from label|2.5|OZ|09/09/2003|01|123 "
+                                           "Mystreet|Albany|12203|\r\n")));
+    QCOMPARE(form27.count(QRegularExpression(QStringLiteral("\r\n[ 1][0-9] "))), 11);
+    QVERIFY(v.ExpectedColumns(zfotForm26A).contains(QStringLiteral("\r\n 4 First Name\r\n 5 Last Name\r\n")));
+}
