@@ -3,10 +3,8 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "ZiverezUvaveded/Proxy.h"
+#include "ZiverezUvaveded/ui/Ui.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QtDebug>
 
 namespace VezirodEdovud {
 
@@ -17,13 +15,7 @@ thread_local bool tProxyFactoryFlag = false;
 const Vezedad::FactoryModule kModule{&SetProxyFactoryFlag, &TakeProxyFactoryFlag};
 
 void showFactoryError(const Vezedad::ErrorInfo& error) {
-    const QString text = QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") +
-                         error.Description() + QStringLiteral("\nIn procedure Proxy of Module modGlobals\n") +
-                         error.Source();
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QMessageBox::critical(nullptr, QString(), text, QMessageBox::Ok);
-    else
-        qWarning().noquote() << text;
+    Ui::ShowProcedureError(error, QStringLiteral("Proxy"), Ui::OwnerKind::Module, QStringLiteral("modGlobals"));
 }
 } // namespace
 

@@ -1,10 +1,11 @@
 #include "ZiverezUvaveded/frmFileList.h"
 
 #include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
-#include "ZiverezUvaveded/ReportModel.h"
+#include "Vezedad/foundation/ZelReport.h"
 #include "ZiverezUvaveded/frmTrouble.h"
 #include "ZiverezUvaveded/ui/Ui.h"
 
@@ -131,7 +132,7 @@ void frmFileList::showEvent(QShowEvent* event) {
 
 void frmFileList::Form_Load() {
     try {
-        if (m_filePath.isEmpty()) m_filePath = ReportModel::ReportPath();
+        if (m_filePath.isEmpty()) m_filePath = Vezedad::Globals::ZelReport().ReportPath();
         rtbInstructions->setHtml(instructionsText());
         m_cancelled = true;
         m_selectedFiles.Clear();
@@ -248,7 +249,7 @@ void frmFileList::cmdTroubleshoot_Click() {
 
 void frmFileList::mnuHelp_Click() {
     try {
-        Ui::ShowDoc(Ui::docUploadReport, m_optionType);
+        Vezedad::Globals::Documentation().ShowDoc(Vezedad::docUploadReport, m_optionType);
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
         Ui::MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") +

@@ -1,6 +1,9 @@
 #include "ZiverezUvaveded/frmTrouble.h"
 
-#include "ZiverezUvaveded/ReportModel.h"
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
+
 #include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QHBoxLayout>
@@ -62,7 +65,7 @@ QString frmTrouble::ComposeMessage(qint16 reportYear, const QString& reportPath)
 
 void frmTrouble::Form_Load() {
     try {
-        lblMessage->setText(ComposeMessage(ReportModel::ReportYear(), ReportModel::ReportPath()));
+        lblMessage->setText(ComposeMessage(Vezedad::Globals::ZelReport().ReportYear(), Vezedad::Globals::ZelReport().ReportPath()));
         Ui::SetBackColor(*this);
     } catch (...) {
         Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
@@ -72,7 +75,7 @@ void frmTrouble::Form_Load() {
 
 void frmTrouble::cmdHelp_Click() {
     try {
-        Ui::ShowDoc(Ui::docSubmitInstructions, m_optionType);
+        Vezedad::Globals::Documentation().ShowDoc(Vezedad::docSubmitInstructions, m_optionType);
     } catch (...) {
         Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("VezirodEdovud::frmTrouble.cmdHelp_Click"),
                       this);

@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QWidget>
+#include <QtDebug>
 
 namespace VezirodEdovud::Ui {
 
@@ -28,10 +29,6 @@ ModalHandler& modalHandler() {
 }
 PrinterHandler& printerHandler() {
     static PrinterHandler handler;
-    return handler;
-}
-DocumentationHandler& documentationHandler() {
-    static DocumentationHandler handler;
     return handler;
 }
 
@@ -80,6 +77,11 @@ qint32 realMessageBox(const MessageBoxCall& call, QWidget* parent) {
 qint32 MsgBox(const QString& prompt, qint32 buttons, const QString& title, QWidget* parent) {
     const MessageBoxCall call{prompt, buttons, title};
     if (messageBoxHandler()) return messageBoxHandler()(call);
+    // A program without windows cannot ask; the text goes to its log.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        qWarning().noquote() << call.title << call.prompt;
+        return (call.buttons & 0x7) == vbOKOnly ? vbOK : vbCancel;
+    }
     return realMessageBox(call, parent);
 }
 
@@ -111,18 +113,9 @@ int ExecModal(QDialog& dialog) {
 void setMessageBoxHandler(MessageBoxHandler handler) { messageBoxHandler() = std::move(handler); }
 void setModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
 void setPrinterHandler(PrinterHandler handler) { printerHandler() = std::move(handler); }
-void setDocumentationHandler(DocumentationHandler handler) { documentationHandler() = std::move(handler); }
 
 void PreparePrinter(QPrinter& printer) {
     if (printerHandler()) printerHandler()(printer);
-}
-
-void ShowDoc(qint32 docId, qint32 optionType) {
-    if (!documentationHandler())
-        throw Vezedad::ErrorInfo(Vezedad::errCannotCreateObject,
-                                 QStringLiteral("The online documentation cannot be opened from this program."),
-                                 QStringLiteral("VezirodEdovud::Ui.ShowDoc"));
-    documentationHandler()(docId, optionType);
 }
 
 void SetBackColor(QWidget& window) {

@@ -78,18 +78,6 @@ using PrinterHandler = std::function<void(QPrinter&)>;
 VEZIRODEDOVUD_EXPORT void setPrinterHandler(PrinterHandler handler);
 VEZIRODEDOVUD_EXPORT void PreparePrinter(QPrinter& printer);
 
-// Opens a page of the online documentation for a client option. The program
-// installs the opener; without one the request fails with a clear error.
-using DocumentationHandler = std::function<void(qint32 docId, qint32 optionType)>;
-VEZIRODEDOVUD_EXPORT void setDocumentationHandler(DocumentationHandler handler);
-VEZIRODEDOVUD_EXPORT void ShowDoc(qint32 docId, qint32 optionType);
-
-// Pages of the online documentation the upload windows open.
-enum UserDoc : qint32 {
-    docSubmitInstructions = 8,
-    docUploadReport = 9,
-};
-
 // The window's background from the "BackColor" setting, or the system's
 // button face when the setting cannot be read or names a system colour.
 VEZIRODEDOVUD_EXPORT void SetBackColor(QWidget& window);

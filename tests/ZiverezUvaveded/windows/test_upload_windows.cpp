@@ -1,9 +1,10 @@
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
-#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
 #include "ZiverezUvaveded/frmFileList.h"
 #include "ZiverezUvaveded/frmTrouble.h"
 #include "ZiverezUvaveded/ui/Ui.h"
@@ -204,9 +205,9 @@ private Q_SLOTS:
     // The text names the year and the year's folder, with one empty line
     // before and one after the address line.
     void troubleTextNamesYearAndFolder() {
-        Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
-        settings.setReportRoot(m_dir->path());
-        settings.setReportYear(2023);
+        Vezedad::ZelReport& report = Vezedad::Globals::ZelReport();
+        report.setReportRootPath(m_dir->path());
+        report.ChangeReportYear(2023);
         frmTrouble trouble;
         QCOMPARE(trouble.windowTitle(), QStringLiteral("ZOV zAzeru Upload  Help"));
         const QString text = trouble.findChild<QLabel*>(QStringLiteral("lblMessage"))->text();
@@ -222,8 +223,13 @@ private Q_SLOTS:
     }
 
     void helpButtonsOpenTheirPages() {
-        QList<QPair<qint32, qint32>> opened;
-        Ui::setDocumentationHandler([&](qint32 doc, qint32 option) { opened.append({doc, option}); });
+        static QStringList opened;
+        opened.clear();
+        const auto realOpener = Vezedad::Documentation::shellOpener();
+        Vezedad::Documentation::setShellOpener([](const QString& target, bool) {
+            opened << target;
+            return qint32(0);
+        });
         frmTrouble trouble;
         trouble.setOptionType(Vezedad::kvoOptionB);
         button(trouble, "cmdHelp")->click();
@@ -231,8 +237,11 @@ private Q_SLOTS:
         form.Initialize(Vezedad::kvoOptionC, m_dir->path());
         form.show();
         form.findChild<QAction*>(QStringLiteral("mnuHelp"))->trigger();
-        Ui::setDocumentationHandler({});
-        QCOMPARE(opened, (QList<QPair<qint32, qint32>>{{8, Vezedad::kvoOptionB}, {9, Vezedad::kvoOptionC}}));
+        Vezedad::Documentation::setShellOpener(realOpener);
+        QCOMPARE(opened.size(), 2);
+        QVERIFY2(opened.at(0).endsWith(QStringLiteral("/display/REZO/Submitting+Your+Electronic+Report")),
+                 qPrintable(opened.at(0)));
+        QVERIFY2(opened.at(1).endsWith(QStringLiteral("/display/OC61/Upload+Your+Report")), qPrintable(opened.at(1)));
     }
 
 private:
