@@ -60,7 +60,9 @@ frmUploadResponse::frmUploadResponse(QWidget* parent) : QDialog(parent) {
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setReadOnly(true);
-    WebBrowser1->setOpenLinks(false);
+    // Only the page's own fixed links exist (everything the service sends is
+    // escaped); they open in the desktop's browser.
+    WebBrowser1->setOpenExternalLinks(true);
     cmdPrint = new QPushButton(QStringLiteral("Print this Form"), this);
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
     cmdDone = new QPushButton(QStringLiteral("Done"), this);

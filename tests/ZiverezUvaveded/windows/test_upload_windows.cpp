@@ -7,6 +7,7 @@
 #include "Vezedad/foundation/ZelReport.h"
 #include "ZiverezUvaveded/frmFileList.h"
 #include "ZiverezUvaveded/frmTrouble.h"
+#include "ZiverezUvaveded/frmUploadResponse.h"
 #include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QAction>
@@ -242,6 +243,53 @@ private Q_SLOTS:
         QVERIFY2(opened.at(0).endsWith(QStringLiteral("/display/REZO/Submitting+Your+Electronic+Report")),
                  qPrintable(opened.at(0)));
         QVERIFY2(opened.at(1).endsWith(QStringLiteral("/display/OC61/Upload+Your+Report")), qPrintable(opened.at(1)));
+    }
+
+    void receiptPage() {
+        UploadFileResponse empty;
+        const QString emptyPage = frmUploadResponse::ReceiptPage(empty);
+        QVERIFY(emptyPage.contains(QStringLiteral("<h2>Upload Succeeded!</h2>")));
+        QVERIFY(emptyPage.contains(QStringLiteral("<tbody>\r\n</tbody></table></body></html>")));
+
+        UploadFileResponse reply;
+        reply.Files().AddNew(QStringLiteral("a&b.txt"), -1, fcCompliant);
+        reply.Files().AddNew(QStringLiteral("c.txt"), 12, fcNotCompliant);
+        reply.Files().AddNew(QStringLiteral("d.txt"), 3, -2);
+        const QString page = frmUploadResponse::ReceiptPage(reply);
+        QVERIFY(page.contains(QStringLiteral("<tr><td align='right'>a&amp;b.txt</td><td align='right'>-1</td>"
+                                             "<td align='center'>Yes</td></tr><tr><td align='right'>c.txt</td>")));
+        QVERIFY(page.contains(QStringLiteral("<td align='center'>No</td>")));
+        // A file whose compliance the service did not say is not claimed to comply.
+        QVERIFY(page.contains(QStringLiteral("<td align='right'>d.txt</td><td align='right'>3</td>"
+                                             "<td align='center'>Unknown</td>")));
+    }
+
+    void failurePage_data() {
+        QTest::addColumn<qint32>("number");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("other") << qint32(1004)
+                               << QStringLiteral("<p>Error 1004: Http Status 500: &lt;b&gt;<br />In here<br />"
+                                                 "&nbsp;&nbsp;&nbsp;&nbsp;--&gt;Proxy &lt;x&gt;<br />"
+                                                 "&nbsp;&nbsp;&nbsp;&nbsp;there");
+        QTest::newRow("bad id values") << qint32(380) << QStringLiteral("Http Status 500: &lt;b&gt;");
+        QTest::newRow("stream") << qint32(1006)
+                                << QStringLiteral("<p>Http Status 500: &lt;b&gt; Please download and install MDAC "
+                                                  "2.7 or later from ");
+        QTest::newRow("xml parser")
+            << qint32(Vezedad::CustomErrors::AssembleErrorCode(Vezedad::kvetArchitecture, Vezedad::kvesSerious, 1005))
+            << QStringLiteral("<p>Http Status 500: &lt;b&gt; Please download and install MSXML6 from ");
+    }
+
+    // Every text that comes from the service or an error is escaped.
+    void failurePage() {
+        QFETCH(qint32, number);
+        QFETCH(QString, expected);
+        const Vezedad::ErrorInfo error(number, QStringLiteral("Http Status 500: <b>"), QString());
+        const QString page =
+            frmUploadResponse::FailurePage(error, QStringLiteral("In here\r\n-->Proxy <x>\r\nthere"));
+        QVERIFY2(page.startsWith(expected), qPrintable(page));
+        if (number != 380 && number != 1004)
+            QVERIFY(page.endsWith(QStringLiteral("/WebUpload.aspx</a>.</p>")));
     }
 
 private:
