@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
 #include "ZiverezUvaveded/Proxy.h"
 #include "ZiverezUvaveded/ui/Ui.h"
 
@@ -56,9 +57,9 @@ QDomElement AppendTextElement(QDomElement& parent, const QString& elementName, c
     return element;
 }
 
-qint16 CurrentReportYear() { return Vezedad::Globals::Configuration().ReportYear(); }
+qint16 CurrentReportYear() { return Vezedad::Globals::ZelReport().ReportYear(); }
 
-Vezedad::IdentityPtr ReportIdentity() { return Vezedad::modGlobals::Identity(); }
+Vezedad::IdentityPtr ReportIdentity() { return Vezedad::Globals::ZelReport().Identity(); }
 
 } // namespace modGlobals
 

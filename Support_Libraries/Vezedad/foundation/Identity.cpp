@@ -3,8 +3,10 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
-#include "Vezedad/foundation/IdentityLinks.h"
+#include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/foundation/Utilities.h"
+#include "Vezedad/validation/ValidationResult.h"
+#include "Vezedad/validation/Validator.h"
 
 namespace Vezedad {
 
@@ -34,7 +36,7 @@ void refuseUnsafeText(const QString& value, const QString& fieldName, const QStr
         if (!Cp1252::canEncode(value, &bad)) problem = fieldName + QStringLiteral(": ") + Cp1252::unencodableMessage(value, bad);
     }
     if (!problem.isEmpty())
-        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, IdentityLinks::kInvalidValue),
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, valcInvalidValue),
                         problem, source);
 }
 
@@ -66,11 +68,11 @@ void Identity::setField(const Field& field, const QString& value) {
     if (!(field.emptyWithoutCheck && value.isEmpty())) {
         const QString source = kSource + QLatin1String(field.suffix);
         refuseUnsafeText(value, GetPropertyName(field.id), source);
-        const IdentityLinks::Check check = IdentityLinks::ValidateField(field.id, value);
-        const bool accepted = check.isValid || (field.emptyAccepted && check.code == IdentityLinks::kEmpty);
+        const ValidationResultPtr check = Globals::Validator().ValidateField(field.id, value, 0);
+        const bool accepted = check->IsValid() || (field.emptyAccepted && check->Code() == valcEmpty);
         if (!accepted)
-            throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, check.severity, check.code), check.message,
-                            source);
+            throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, check->Severity(), check->Code()),
+                            check->Message(), source);
     }
     stored = value;
     NotifyChange(field.id, value);
@@ -87,7 +89,7 @@ void Identity::setSalesPermitNumber(const QString& value) { setField(*fieldOf(id
 
 void Identity::NotifyChange(qint32 property, const QString& value) {
     Q_EMIT PropertyChanged(property, value);
-    if (m_canSave) IdentityLinks::RaiseReportPropertyChanged(GetPropertyName(property), value);
+    if (m_canSave) Globals::ZelReport().RaisePropertyChanged(GetPropertyName(property), value);
 }
 
 IdentityPtr Identity::Clone() const {
@@ -111,7 +113,7 @@ void Identity::CopyRecord(const Identity& other) {
 
 QString Identity::GetPropertyName(qint32 property) const {
     if (property == idAll) return QStringLiteral("All");
-    return IdentityLinks::FieldName(property);
+    return Globals::Validator().FieldName(property);
 }
 
 QString Identity::GetPropertyValue(qint32 property) const {
@@ -186,7 +188,7 @@ void Identity::ParseLine(const QString& line) {
 }
 
 void Identity::resolvePath(QString& strPath, QString& strFile) const {
-    if (strPath.isEmpty()) strPath = IdentityLinks::ReportPath();
+    if (strPath.isEmpty()) strPath = Globals::ZelReport().ReportPath();
     if (strFile.isEmpty()) strFile = Globals::IdentityFileName();
 }
 
