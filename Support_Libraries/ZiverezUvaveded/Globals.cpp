@@ -1,7 +1,70 @@
 #include "ZiverezUvaveded/Globals.h"
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "ZiverezUvaveded/Proxy.h"
+#include "ZiverezUvaveded/ui/Ui.h"
+
 
 namespace VezirodEdovud {
 
-void Globals::Release() {}
+namespace modGlobals {
+
+namespace {
+thread_local bool tProxyFactoryFlag = false;
+const Vezedad::FactoryModule kModule{&SetProxyFactoryFlag, &TakeProxyFactoryFlag};
+
+void showFactoryError(const Vezedad::ErrorInfo& error) {
+    Ui::ShowProcedureError(error, QStringLiteral("Proxy"), Ui::OwnerKind::Module, QStringLiteral("modGlobals"));
+}
+} // namespace
+
+Vezedad::ServiceSlots& services() {
+    thread_local Vezedad::ServiceSlots table(slotCount);
+    return table;
+}
+
+void SetProxyFactoryFlag() { tProxyFactoryFlag = true; }
+
+bool TakeProxyFactoryFlag() {
+    const bool flag = tProxyFactoryFlag;
+    tProxyFactoryFlag = false;
+    return flag;
+}
+
+VezirodEdovud::Proxy& Proxy() {
+    try {
+        return Vezedad::perThreadService<VezirodEdovud::Proxy>(services(), slotProxy, [] {
+            return Vezedad::createThroughFactory<VezirodEdovud::Proxy>(
+                kModule, Vezedad::FactoryFailure{Vezedad::errMissingCode, QStringLiteral("Proxy Factory"),
+                                                 QStringLiteral("Proxy")});
+        });
+    } catch (...) {
+        showFactoryError(Vezedad::ErrorInfo::fromCurrentException());
+    }
+    throw Vezedad::ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"),
+                             QStringLiteral("VezirodEdovud2:Globals.Proxy"));
+}
+
+QDomDocument& GetDom() { return Vezedad::Globals::Dom(); }
+
+QDomElement AppendTextElement(QDomElement& parent, const QString& elementName, const QString& text) {
+    QDomDocument& doc = GetDom();
+    QDomElement element = doc.createElement(elementName);
+    if (!text.isEmpty()) element.appendChild(doc.createTextNode(text));
+    parent.appendChild(element);
+    return element;
+}
+
+qint16 CurrentReportYear() { return Vezedad::Globals::ZelReport().ReportYear(); }
+
+Vezedad::IdentityPtr ReportIdentity() { return Vezedad::Globals::ZelReport().Identity(); }
+
+} // namespace modGlobals
+
+VezirodEdovud::Proxy& Globals::Proxy() { return modGlobals::Proxy(); }
+
+void Globals::Release() { modGlobals::services().releaseAll(); }
 
 } // namespace VezirodEdovud

@@ -1,5 +1,6 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/StringCollection.h"
 #include "Vezedad/foundation/Utilities.h"
@@ -114,6 +115,11 @@ Sorter& Globals::Sort() {
 Utilities& Globals::Utilities() {
     return perThreadService<Vezedad::Utilities>(services(), slotUtilities,
                                                 [] { return std::make_unique<Vezedad::Utilities>(); });
+}
+
+Documentation& Globals::Documentation() {
+    return perThreadService<Vezedad::Documentation>(services(), slotDocumentation,
+                                                    [] { return std::make_unique<Vezedad::Documentation>(); });
 }
 
 void Globals::Release() { services().releaseAll(); }

@@ -69,6 +69,7 @@ QString Utilities::WinAPIError(qint32 code) {
         {87, QStringLiteral("The parameter is incorrect.\r\n")},
         {234, QStringLiteral("More data is available.\r\n")},
         {259, QStringLiteral("No more data is available.\r\n")},
+        {1155, QStringLiteral("No application is associated with the specified file for this operation.\r\n")},
     };
     return texts.value(code, QStringLiteral("Unknown API error"));
 }

@@ -141,10 +141,33 @@ QString ZelReport::ProposeNewName(qint32 lngFormType, qint32 lngFileType, const 
     return ProposeNewName(lngFormType, lngFileType, strId, folderPath);
 }
 
+void ZelReport::attachIdentity() {
+    if (!m_identity) m_identity = modGlobals::Identity();
+}
+
+void ZelReport::saveIdentityToYearFolder() {
+    if (m_identity) m_identity->Save();
+}
+
+void ZelReport::confirmIdentityInYearFolder() {
+    if (!m_identity) return;
+    const QString folder = ReportPath();
+    if (m_identity->Read(folder)) return;
+    try {
+        m_identity->Save(folder);
+    } catch (...) {
+        // The folder keeps no copy of the identity; the identity itself is
+        // unchanged and is saved again before any report is opened or sent.
+    }
+}
+
 Vezedad::ZelReport& Globals::ZelReport() {
-    return perThreadService<Vezedad::ZelReport>(modGlobals::services(), modGlobals::slotZelReport, [] {
-        return std::unique_ptr<Vezedad::ZelReport>(new Vezedad::ZelReport);
-    });
+    Vezedad::ZelReport& report =
+        perThreadService<Vezedad::ZelReport>(modGlobals::services(), modGlobals::slotZelReport, [] {
+            return std::unique_ptr<Vezedad::ZelReport>(new Vezedad::ZelReport);
+        });
+    report.attachIdentity();
+    return report;
 }
 
 } // namespace Vezedad

@@ -1,5 +1,6 @@
 #pragma once
 #include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/OrderedMap.h"
 #include "Vezedad/foundation/VezedadExport.h"
 
@@ -38,6 +39,8 @@ public:
     void ConfirmReportFolder();
     QString ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId, QString& folderPath);
     QString ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId);
+    // The filer's one working identity; every read returns the same object.
+    IdentityPtr Identity() const { return m_identity; }
 
     // Inside the library only.
     void setReportYear(qint16 value) { SetReportYear(value); }
@@ -57,12 +60,15 @@ private:
     void SetReportYear(qint16 year);
     static QString FilePattern(qint32 formType, qint32 fileType);
     QString YearFolderPath(qint16 year);
-    // The filer identity, once attached, saves itself into the current year
-    // folder here before the year changes.
-    void saveIdentityToYearFolder() {}
-    // The filer identity, once attached, reads itself from the year folder
-    // here, or saves itself there when that folder has no readable file.
-    void confirmIdentityInYearFolder() {}
+    // Takes the thread's identity once the model is stored, so that the
+    // identity can read its file from the model's year folder.
+    void attachIdentity();
+    // The filer identity saves itself into the current year folder before
+    // the year changes; a failed save reaches the caller.
+    void saveIdentityToYearFolder();
+    // The filer identity reads itself from the year folder, or saves itself
+    // there when that folder has no readable file.
+    void confirmIdentityInYearFolder();
 
     bool m_allowPersistence = true;
     qint16 m_minYear = 2000;
@@ -72,6 +78,7 @@ private:
     // The root chosen while persistence is off, which the settings then do
     // not keep; empty when the settings hold the root.
     QString m_unsavedRoot;
+    IdentityPtr m_identity;
 };
 
 } // namespace Vezedad

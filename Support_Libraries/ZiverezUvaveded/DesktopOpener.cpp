@@ -1,0 +1,29 @@
+#include "Vezedad/foundation/Documentation.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QUrl>
+
+// The non-visual library cannot reach the desktop; this library draws windows
+// and links the desktop services, so it gives the documentation links their
+// real opener as soon as it is loaded.
+namespace {
+
+constexpr qint32 kNoAssociation = 1155;
+
+qint32 openWithDesktop(const QString& target, bool isLocalFile) {
+    // The desktop services need the application object of a windowed program.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return kNoAssociation;
+    const QUrl url = isLocalFile ? QUrl::fromLocalFile(target) : QUrl(target, QUrl::StrictMode);
+    if (!url.isValid()) return kNoAssociation;
+    return QDesktopServices::openUrl(url) ? 0 : kNoAssociation;
+}
+
+struct InstallOpener {
+    InstallOpener() { Vezedad::Documentation::setShellOpener(&openWithDesktop); }
+};
+
+const InstallOpener gInstallOpener;
+
+} // namespace

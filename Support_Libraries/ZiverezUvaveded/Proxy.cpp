@@ -1,0 +1,238 @@
+#include "ZiverezUvaveded/Proxy.h"
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Utilities.h"
+#include "ZiverezUvaveded/Globals.h"
+
+#include <QDomDocument>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+namespace VezirodEdovud {
+
+using Vezedad::ErrorInfo;
+using Vezedad::TrailForm;
+
+namespace {
+
+const QString kTrail = QStringLiteral("VezirodEdovud2:Proxy.");
+
+// Failures of the connection itself (network and proxy layers) and replies
+// that are not HTTP at all: the request got no whole answer. Qt also reports
+// most HTTP statuses as errors; those are answers and are not here.
+bool isTransportError(QNetworkReply::NetworkError error) {
+    const int code = int(error);
+    return (code >= 1 && code <= 199) || error == QNetworkReply::ProtocolFailure;
+}
+
+QDomDocument parseReply(const QByteArray& body) {
+    QDomDocument document;
+    // A reply that is not well-formed reads as an empty document.
+    if (!document.setContent(body)) return QDomDocument();
+    return document;
+}
+
+QString statusLine(const QString& status, const QString& text) {
+    return QStringLiteral("Http Status ") + status + QStringLiteral(": ") + text;
+}
+
+} // namespace
+
+Proxy::Proxy() {
+    Vezedad::requireFactory({&modGlobals::SetProxyFactoryFlag, &modGlobals::TakeProxyFactoryFlag},
+                            Vezedad::errFactoryMethodNotUsed, QStringLiteral("VezirodEdovud2::Proxy"),
+                            QStringLiteral("Proxy class was not instantiated with factory method"));
+    Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
+    const QString host = settings.Host();
+    // A host given with its own secure scheme is taken as it stands.
+    if (host.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        m_baseAddress = host + settings.BaseAddress();
+    else
+        m_baseAddress = QStringLiteral("http://") + host + settings.BaseAddress();
+    m_network = std::make_unique<QNetworkAccessManager>();
+}
+
+Proxy::~Proxy() = default;
+
+QString Proxy::address(const QStringList& segments) const {
+    QString result = m_baseAddress;
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        if (i > 0) result += QLatin1Char('/');
+        result += QString::fromLatin1(QUrl::toPercentEncoding(segments[i]));
+    }
+    return result;
+}
+
+Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
+                              const QList<std::pair<QByteArray, QByteArray>>& headers, const QByteArray& body,
+                              QIODevice* stream, Wait wait) {
+    Answer answer;
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        throw ErrorInfo(TransportFailure, QStringLiteral("The filing service address is not valid: ") + address,
+                        QString());
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    for (const auto& header : headers) {
+        if (header.first.compare("Content-Length", Qt::CaseInsensitive) == 0)
+            request.setHeader(QNetworkRequest::ContentLengthHeader, header.second.toLongLong());
+        else
+            request.setRawHeader(header.first, header.second);
+    }
+
+    QNetworkReply* reply = stream ? m_network->sendCustomRequest(request, method, stream)
+                                  : m_network->sendCustomRequest(request, method, body);
+    std::unique_ptr<QNetworkReply> owner(reply);
+
+    const int limit = wait == Wait::Whole ? m_timeouts.quickMs : m_timeouts.silenceMs;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    if (wait == Wait::Silence) {
+        // Only silence ends a long transfer: any data moving restarts the clock.
+        auto restart = [&timer] { timer.start(); };
+        QObject::connect(reply, &QNetworkReply::uploadProgress, &timer, restart);
+        QObject::connect(reply, &QNetworkReply::downloadProgress, &timer, restart);
+    }
+    timer.start(limit);
+    if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    timer.stop();
+
+    if (timedOut) {
+        answer.failure = QStringLiteral("The filing service did not answer within %1 seconds (%2).")
+                             .arg(limit / 1000.0)
+                             .arg(address);
+        return answer;
+    }
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (isTransportError(reply->error()) || !status.isValid()) {
+        answer.failure = reply->errorString();
+        return answer;
+    }
+    answer.answered = true;
+    answer.status = status.toInt();
+    answer.statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    answer.body = reply->readAll();
+    return answer;
+}
+
+void Proxy::raiseTransport(const Answer& answer) { throw ErrorInfo(TransportFailure, answer.failure, QString()); }
+
+bool Proxy::CheckService() {
+    if (Ping()) return true;
+    QThread::msleep(ulong(m_timeouts.retryPauseMs));
+    return Ping();
+}
+
+bool Proxy::Ping() {
+    return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("Ping"), [&] {
+        const Answer answer = exchange("GET", m_baseAddress, {}, {}, nullptr, Wait::Whole);
+        return answer.answered && answer.status == 200;
+    });
+}
+
+Vezedad::ClientVersionPtr Proxy::CurrentVersion(const QString& pClient) {
+    return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("CurrentVersion"), [&] {
+        const Answer answer = exchange("GET", address({QStringLiteral("Client"), pClient, QStringLiteral("Version")}),
+                                       {}, {}, nullptr, Wait::Whole);
+        if (!answer.answered) raiseTransport(answer);
+        if (answer.status == 200) return Vezedad::Utilities::MakeVersionFromXml(parseReply(answer.body));
+        return Vezedad::Utilities::MakeVersionFromString(QStringLiteral("No version information found for ") + pClient +
+                                                         QStringLiteral(" at Report Service."));
+    });
+}
+
+UploadFileResponsePtr Proxy::UploadReport(const SubmitMetadataRequest& rSubmissionRequest, const QString& rReportFile) {
+    return trap(TrailForm::Bracket, kTrail + QStringLiteral("UploadReport"), [&] {
+        const SubmitMetadataResponsePtr submission = SubmitMetadata(rSubmissionRequest);
+        return UploadFile(rReportFile, submission->Ticket(), false);
+    });
+}
+
+SubmitMetadataResponsePtr Proxy::SubmitMetadata(const SubmitMetadataRequest& request) {
+    return trap(TrailForm::Bracket, kTrail + QStringLiteral("SubmitMetadata"), [&] {
+        const QByteArray xml = request.XmlText().toUtf8();
+        const Answer answer = exchange("POST", address({QStringLiteral("Submission")}),
+                                       {{"Content-Type", "text/xml"}}, xml, nullptr, Wait::Silence);
+        if (!answer.answered) raiseTransport(answer);
+        const QString text = QString::fromUtf8(answer.body);
+        if (answer.status == 201) {
+            SubmitMetadataResponsePtr response(new SubmitMetadataResponse);
+            response->Deserialize(parseReply(answer.body));
+            // Uploading under a made-up ticket would file the report nowhere.
+            if (!response->HasTicket())
+                throw ErrorInfo(Vezedad::errUnexpectedHttpStatus,
+                                statusLine(QString::number(answer.status), answer.statusText) +
+                                    QStringLiteral("\r\nThe filing service accepted the submission record but its "
+                                                   "reply held no ticket number; nothing was uploaded."),
+                                QString());
+            return response;
+        }
+        if (text.contains(QLatin1String("Bad Id Values"), Qt::CaseInsensitive))
+            throw ErrorInfo(Vezedad::errInvalidPropertyValue, text, QString());
+        throw ErrorInfo(Vezedad::errUnexpectedHttpStatus,
+                        statusLine(QString::number(answer.status), answer.statusText) + QStringLiteral("\r\n") + text,
+                        QString());
+    });
+}
+
+QString Proxy::ContentTypeFor(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : fileName.mid(dot + 1);
+    if (extension == QLatin1String("zip")) return QStringLiteral("application/zip");
+    if (extension == QLatin1String("doc") || extension == QLatin1String("docx"))
+        return QStringLiteral("application/msword");
+    if (extension == QLatin1String("xls")) return QStringLiteral("application/vnd.ms-excel");
+    return QStringLiteral("application/octet-stream");
+}
+
+UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket, bool partial) {
+    return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("UploadFile"), [&]() -> UploadFileResponsePtr {
+        const QString fileName = QFileInfo(reportFile).fileName();
+        QFile file(reportFile);
+        if (!file.open(QIODevice::ReadOnly))
+            throw ErrorInfo(Vezedad::errWrongMdacVersion,
+                            QStringLiteral("The archive could not be read for sending: ") + reportFile +
+                                QStringLiteral(" (") + file.errorString() + QStringLiteral(")."),
+                            QString());
+        QList<std::pair<QByteArray, QByteArray>> headers{
+            {"Content-Type", ContentTypeFor(fileName).toLatin1()},
+            {"Content-Length", QByteArray::number(file.size())}};
+        if (partial) headers.append(std::pair<QByteArray, QByteArray>("Expect", "202-Accepted"));
+        const QString target = address({QStringLiteral("Submission"), QString::number(modGlobals::CurrentReportYear()),
+                                        QString::number(ticket), fileName});
+        const Answer answer = exchange("POST", target, headers, {}, &file, Wait::Silence);
+        file.close();
+        if (!answer.answered) raiseTransport(answer);
+        const QString status = statusLine(QString::number(answer.status), answer.statusText);
+        if (partial) {
+            if (answer.status == 202) return nullptr;
+            throw ErrorInfo(Vezedad::errUnexpectedHttpStatus, status + QStringLiteral(" while uploading partial report."),
+                            QStringLiteral("Proxy::UploadFile"));
+        }
+        if (answer.status != 200)
+            throw ErrorInfo(Vezedad::errUnexpectedHttpStatus, status + QStringLiteral(" while uploading last file."),
+                            QStringLiteral("Proxy::UploadFile(last file)"));
+        auto response = std::make_shared<UploadFileResponse>();
+        response->Deserialize(parseReply(answer.body));
+        return response;
+    });
+}
+
+} // namespace VezirodEdovud

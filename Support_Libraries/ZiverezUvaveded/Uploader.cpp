@@ -1,0 +1,95 @@
+#include "ZiverezUvaveded/Uploader.h"
+
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/foundation/Utilities.h"
+#include "ZiverezUvaveded/Globals.h"
+#include "ZiverezUvaveded/Messages.h"
+#include "ZiverezUvaveded/Proxy.h"
+#include "ZiverezUvaveded/cZip.h"
+#include "ZiverezUvaveded/frmFileList.h"
+#include "ZiverezUvaveded/frmUploadResponse.h"
+#include "ZiverezUvaveded/ui/Ui.h"
+
+namespace VezirodEdovud {
+
+namespace {
+
+const QString kSendReport = QStringLiteral("VezirodEdovud::Uploader.SendReport");
+
+// The archive holds files of the report folder itself, under their own names.
+bool isBareFileName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           name != QStringLiteral(".") && name != QStringLiteral("..");
+}
+
+} // namespace
+
+QString Uploader::ArchivePath(const QString& reportFolder) {
+    Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
+    return fso.BuildPath(fso.BuildPath(reportFolder, QStringLiteral("ZelZipUpload")),
+                         QStringLiteral("ZelFiles") + QString::number(Vezedad::Globals::ZelReport().ReportYear()) + QStringLiteral(".zip"));
+}
+
+UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const QString& strReportPath) {
+    try {
+        if (!objRequest) return uprNoMetadata;
+        if (!Vezedad::Globals::FSO().FolderExists(strReportPath)) return uprNoReportFolder;
+        if (!Globals::Proxy().CheckService()) return uprNoConnection;
+
+        frmFileList fileList;
+        fileList.Initialize(objRequest->Metadata().ClientOption(), strReportPath);
+        Ui::ExecModal(fileList);
+        if (fileList.Cancelled()) return uprCancelled;
+
+        QString archive;
+        try {
+            archive = CreateZip(strReportPath, fileList.SelectedFiles());
+        } catch (...) {
+            Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
+            return uprZipFailure;
+        }
+        if (archive.isEmpty()) {
+            Ui::MsgBox(QStringLiteral("Unable to create zip file"), Ui::vbOKOnly, QStringLiteral("Uploading Report"));
+            return uprZipFailure;
+        }
+
+        frmUploadResponse response;
+        response.Initialize(objRequest, archive);
+        Ui::ExecModal(response);
+        // A failed upload has been explained on the response page.
+        return response.Succeeded() ? uprSuccess : uprError;
+    } catch (...) {
+        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
+        return uprError;
+    }
+}
+
+QString Uploader::CreateZip(const QString& reportFolder, const Vezedad::StringCollection& files) {
+    return Vezedad::trapArrow(QStringLiteral("VezirodEdovud::Uploader.CreateZip"), [&] {
+        Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
+        const QString archivePath = ArchivePath(reportFolder);
+        Vezedad::Utilities::CreateFolder(fso.GetParentFolderName(archivePath));
+        if (fso.FileExists(archivePath)) fso.DeleteFile(archivePath);
+
+        cZip zip;
+        zip.setZipFile(archivePath);
+        zip.setStoreFolderNames(false);
+        zip.setRecurseSubDirs(false);
+        zip.ClearFileSpecs();
+        for (const QString& name : files.Items()) {
+            if (!isBareFileName(name))
+                throw Vezedad::ErrorInfo(Vezedad::errInvalidPropertyValue,
+                                         QStringLiteral("'") + name +
+                                             QStringLiteral("' is not the name of a file in the report folder."),
+                                         QStringLiteral("VezirodEdovud::Uploader"));
+            zip.AddFileSpec(fso.BuildPath(reportFolder, name));
+        }
+        zip.Zip();
+        return zip.Success() && fso.FileExists(archivePath) ? archivePath : QString();
+    });
+}
+
+} // namespace VezirodEdovud

@@ -1,0 +1,100 @@
+#pragma once
+#include "ZiverezUvaveded/VezirodEdovudExport.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace VezirodEdovud {
+
+// Packs a list of files into one zip archive. The caller sets the archive
+// path and the options, adds the files and calls Zip; Success tells whether
+// a complete archive was written. The archive is replaced only when the run
+// succeeds: a failed or cancelled run leaves no half-written file behind.
+class VEZIRODEDOVUD_EXPORT cZip : public QObject {
+    Q_OBJECT
+public:
+    // The most file specifications one run takes.
+    static constexpr qint32 MaxFileSpecs = 1022;
+
+    explicit cZip(QObject* parent = nullptr);
+
+    QString ZipFile() const { return m_zipFile; }
+    void setZipFile(const QString& sFileName) { m_zipFile = sFileName; }
+    QString BasePath() const { return m_basePath; }
+    void setBasePath(const QString& sBasePath) { m_basePath = sBasePath; }
+    bool Encrypt() const { return m_encrypt; }
+    void setEncrypt(bool bState) { m_encrypt = bState; }
+    bool AddComment() const { return m_addComment; }
+    void setAddComment(bool bState) { m_addComment = bState; }
+    bool IncludeSystemAndHiddenFiles() const { return m_includeHidden; }
+    void setIncludeSystemAndHiddenFiles(bool bState) { m_includeHidden = bState; }
+    bool StoreVolumeLabel() const { return m_storeVolumeLabel; }
+    void setStoreVolumeLabel(bool bState) { m_storeVolumeLabel = bState; }
+    bool StoreDirectories() const { return m_storeDirectories; }
+    void setStoreDirectories(bool bState) { m_storeDirectories = bState; }
+    bool StoreFolderNames() const { return m_storeFolderNames; }
+    void setStoreFolderNames(bool bState) { m_storeFolderNames = bState; }
+    bool RecurseSubDirs() const { return m_recurseSubDirs; }
+    void setRecurseSubDirs(bool bState) { m_recurseSubDirs = bState; }
+    bool UpdateOnlyIfNewer() const { return m_updateOnlyIfNewer; }
+    void setUpdateOnlyIfNewer(bool bState) { m_updateOnlyIfNewer = bState; }
+    bool FreshenFiles() const { return m_freshenFiles; }
+    void setFreshenFiles(bool bState) { m_freshenFiles = bState; }
+    // 0, 1 or 2; any other value leaves the level as it was.
+    qint32 MessageLevel() const { return m_messageLevel; }
+    void setMessageLevel(qint32 eLevel);
+    bool ConvertCRLFToLF() const { return m_crlfToLf; }
+    void setConvertCRLFToLF(bool bState) { m_crlfToLf = bState; }
+    bool ConvertLFToCRLF() const { return m_lfToCrlf; }
+    void setConvertLFToCRLF(bool bState) { m_lfToCrlf = bState; }
+    bool AllowAppend() const { return m_allowAppend; }
+    void setAllowAppend(bool bState) { m_allowAppend = bState; }
+
+    void ClearFileSpecs() { m_specs.clear(); }
+    void AddFileSpec(const QString& sSpec) { m_specs.append(sSpec); }
+    qint32 FileSpecCount() const { return qint32(m_specs.size()); }
+    // Position 1 to FileSpecCount; any other raises the subscript error (9).
+    QVariant FileSpec(qint32 nIndex) const;
+
+    // Builds the archive from the list. More than MaxFileSpecs raises the
+    // subscript error (9) and writes nothing; any other failure is reported
+    // through Success only.
+    void Zip();
+    bool Success() const { return m_lastResult == 0; }
+    // Removes the listed names from the archive; Success does not change.
+    void Delete();
+
+Q_SIGNALS:
+    // Before each file is added; a listener that sets bCancel stops the run.
+    void Cancel(const QString& sMsg, bool& bCancel);
+    void PasswordRequest(QString& sPassword, qint32 lMaxPasswordLength, bool bConfirm, bool& bCancel);
+    void CommentRequest(QString& sComment, bool& bCancel);
+    void Progress(qint32 lCount, const QString& sMsg);
+
+private:
+    qint32 runZip();
+    qint32 runDelete();
+    QString entryName(const QString& path) const;
+
+    QString m_zipFile;
+    QString m_basePath;
+    bool m_encrypt = false;
+    bool m_addComment = false;
+    bool m_includeHidden = false;
+    bool m_storeVolumeLabel = false;
+    bool m_storeDirectories = false;
+    bool m_storeFolderNames = false;
+    bool m_recurseSubDirs = false;
+    bool m_updateOnlyIfNewer = false;
+    bool m_freshenFiles = false;
+    qint32 m_messageLevel = 2;
+    bool m_crlfToLf = false;
+    bool m_lfToCrlf = false;
+    bool m_allowAppend = false;
+    QStringList m_specs;
+    qint32 m_lastResult = -1;
+};
+
+} // namespace VezirodEdovud

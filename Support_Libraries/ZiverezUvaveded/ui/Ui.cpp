@@ -1,0 +1,144 @@
+#include "ZiverezUvaveded/ui/Ui.h"
+
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Globals.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFont>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPrinter>
+#include <QPushButton>
+#include <QWidget>
+#include <QtDebug>
+
+namespace VezirodEdovud::Ui {
+
+namespace {
+
+// Windows live on the one user-interface thread, so the handlers do too.
+MessageBoxHandler& messageBoxHandler() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+ModalHandler& modalHandler() {
+    static ModalHandler handler;
+    return handler;
+}
+PrinterHandler& printerHandler() {
+    static PrinterHandler handler;
+    return handler;
+}
+
+QString firstLine(const Vezedad::ErrorInfo& error) {
+    return QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") + error.Description();
+}
+
+qint32 realMessageBox(const MessageBoxCall& call, QWidget* parent) {
+    QMessageBox box(parent);
+    box.setWindowTitle(call.title.isEmpty() ? QApplication::applicationName() : call.title);
+    box.setText(call.prompt);
+    switch (call.buttons & 0x70) {
+    case vbCritical: box.setIcon(QMessageBox::Critical); break;
+    case vbQuestion: box.setIcon(QMessageBox::Question); break;
+    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case vbInformation: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    struct Choice {
+        QMessageBox::StandardButton button;
+        MsgBoxResult result;
+    };
+    QList<Choice> choices;
+    switch (call.buttons & 0x7) {
+    case vbOKCancel: choices = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+    case vbAbortRetryIgnore:
+        choices = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+        break;
+    case vbYesNoCancel: choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}}; break;
+    case vbYesNo: choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+    case vbRetryCancel: choices = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
+    default: choices = {{QMessageBox::Ok, vbOK}}; break;
+    }
+    QMessageBox::StandardButtons buttons;
+    for (const Choice& c : choices) buttons |= c.button;
+    box.setStandardButtons(buttons);
+    const int pressed = box.exec();
+    for (const Choice& c : choices)
+        if (pressed == c.button) return c.result;
+    // The close box answers like the cancel button, or like the only button.
+    return choices.size() == 1 ? choices.first().result : vbCancel;
+}
+
+} // namespace
+
+qint32 MsgBox(const QString& prompt, qint32 buttons, const QString& title, QWidget* parent) {
+    const MessageBoxCall call{prompt, buttons, title};
+    if (messageBoxHandler()) return messageBoxHandler()(call);
+    // A program without windows cannot ask; the text goes to its log.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        qWarning().noquote() << call.title << call.prompt;
+        return (call.buttons & 0x7) == vbOKOnly ? vbOK : vbCancel;
+    }
+    return realMessageBox(call, parent);
+}
+
+QString ErrorText(const Vezedad::ErrorInfo& error, const QString& location) {
+    return firstLine(error) + QStringLiteral("\nIn ") + location + QStringLiteral("\n-->") + error.Source();
+}
+
+void ShowError(const Vezedad::ErrorInfo& error, const QString& location, QWidget* parent) {
+    MsgBox(ErrorText(error, location), vbOKOnly, QString(), parent);
+}
+
+QString ProcedureErrorText(const Vezedad::ErrorInfo& error, const QString& procedure, OwnerKind kind,
+                           const QString& owner) {
+    return firstLine(error) + QStringLiteral("\nIn procedure ") + procedure +
+           (kind == OwnerKind::Form ? QStringLiteral(" of Form ") : QStringLiteral(" of Module ")) + owner +
+           QStringLiteral("\n") + error.Source();
+}
+
+void ShowProcedureError(const Vezedad::ErrorInfo& error, const QString& procedure, OwnerKind kind,
+                        const QString& owner, QWidget* parent) {
+    MsgBox(ProcedureErrorText(error, procedure, kind, owner), vbOKOnly, QString(), parent);
+}
+
+int ExecModal(QDialog& dialog) {
+    if (modalHandler()) return modalHandler()(dialog);
+    return dialog.exec();
+}
+
+void setMessageBoxHandler(MessageBoxHandler handler) { messageBoxHandler() = std::move(handler); }
+void setModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
+void setPrinterHandler(PrinterHandler handler) { printerHandler() = std::move(handler); }
+
+void PreparePrinter(QPrinter& printer) {
+    if (printerHandler()) printerHandler()(printer);
+}
+
+void SetBackColor(QWidget& window) {
+    QColor colour = QApplication::palette().color(QPalette::Button);
+    try {
+        const quint32 value = quint32(Vezedad::Globals::Configuration().BackColor());
+        // The setting holds red in the low byte; the high bit marks one of the
+        // system's own colours, which the palette already gives.
+        if ((value & 0x80000000u) == 0) colour = QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+    } catch (...) {
+    }
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, colour);
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+}
+
+QFont NamedFont(const QString& family, double pointSize, bool bold) {
+    QFont font = QApplication::font();
+    if (QFontDatabase::hasFamily(family)) font.setFamily(family);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace VezirodEdovud::Ui

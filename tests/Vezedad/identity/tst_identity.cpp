@@ -1,0 +1,273 @@
+#include "support/TestSupport.h"
+
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/validation/Validator.h"
+
+#include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace Vezedad;
+
+namespace {
+
+const QString kExampleLine = QStringLiteral("B|R|C|S|P|N|||||RSC|A|E|ENDOFIDENTITY|");
+
+ErrorInfo raisedBy(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const ErrorInfo& e) {
+        return e;
+    }
+    return ErrorInfo();
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class tst_Identity : public QObject {
+    Q_OBJECT
+
+    IdentityPtr working() { return Globals::ZelReport().Identity(); }
+
+    // A working identity holding the example's letters, set without checks.
+    void fillExample(Identity& identity) { identity.SetPropertyValue(idAll, kExampleLine); }
+
+    void fillValid(Identity& identity) {
+        identity.setBusinessName(QStringLiteral("Green & Sons <Lawn>"));
+        identity.setBusRegNumber(QStringLiteral("12345"));
+        identity.setCertificationId(QStringLiteral("A1234567"));
+        identity.setSalesPermitNumber(QStringLiteral("R12345"));
+        identity.setPhone(QStringLiteral("609-555-1234"));
+        identity.setContactName(QStringLiteral("Jane Doe"));
+        identity.setApplicatorName(QStringLiteral("John Roe"));
+        identity.setEmail(QStringLiteral("jane@example.com"));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { Globals::ZelReport().ChangeReportYear(2024); }
+
+    void factoryMakesTheOnlyIdentities() {
+        const ErrorInfo e = raisedBy([] { Identity direct; });
+        QCOMPARE(e.Number(), qint32(0x80044BEA));
+        QCOMPARE(e.Source(), QStringLiteral("Vezedad::Identity"));
+        QCOMPARE(e.Description(), QStringLiteral("Identity class must be instantiated through its factory method."));
+        QCOMPARE(working(), Globals::ZelReport().Identity());
+        QCOMPARE(working(), modGlobals::Identity());
+        QVERIFY(working()->CanSave());
+        QVERIFY(!working()->Clone()->CanSave());
+    }
+
+    void changesAreCheckedAndAnnounced() {
+        IdentityPtr identity = working();
+        fillValid(*identity);
+        QSignalSpy own(identity.get(), &Identity::PropertyChanged);
+        QSignalSpy report(&Globals::ZelReport(), &ZelReport::PropertyChanged);
+
+        identity->setBusinessName(identity->BusinessName()); // same text: nothing happens
+        QCOMPARE(own.count(), 0);
+
+        identity->setBusRegNumber(QString()); // empty number: taken without a check
+        QCOMPARE(own.count(), 1);
+        QCOMPARE(own[0][0].toInt(), 3);
+        QCOMPARE(own[0][1].toString(), QString());
+        QCOMPARE(report.count(), 1);
+        QCOMPARE(report[0][0].toString(), Globals::Validator().FieldName(3));
+
+        IdentityPtr clone = identity->Clone();
+        QCOMPARE(clone->Email(), identity->Email());
+        QSignalSpy cloneSpy(clone.get(), &Identity::PropertyChanged);
+        clone->setPhone(QStringLiteral("555-0000"));
+        QCOMPARE(cloneSpy.count(), 1);
+        QCOMPARE(report.count(), 1); // a clone never reaches the report model
+        QCOMPARE(identity->Phone(), QStringLiteral("609-555-1234"));
+    }
+
+    void rejectedValuesKeepTheOldOne_data() {
+        QTest::addColumn<int>("property");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("code");
+        QTest::newRow("e-mail") << int(idEmail) << "not an address" << ".Email" << 4;
+        QTest::newRow("empty phone") << int(idPhone) << "" << ".Phone" << 2;
+        QTest::newRow("empty contact") << int(idContactName) << "" << ".ContactName" << 2;
+        QTest::newRow("empty e-mail") << int(idEmail) << "" << ".Email" << 2;
+        QTest::newRow("registration letters") << int(idBusRegNumber) << "12a" << ".BusRegNum" << 4;
+        QTest::newRow("permit") << int(idCommercialSalesPermit) << "R00000" << ".SalesPermitNumber" << 4;
+        QTest::newRow("separator") << int(idBusinessName) << "Green|Sons" << ".BusinessName" << 4;
+        QTest::newRow("line break") << int(idApplicatorName) << "John\r\nRoe" << ".ApplicatorName" << 4;
+        QTest::newRow("not in code page") << int(idContactName) << QStringLiteral("Łukasz Nowak") << ".ContactName" << 4;
+    }
+    void rejectedValuesKeepTheOldOne() {
+        QFETCH(int, property);
+        QFETCH(QString, value);
+        QFETCH(QString, source);
+        QFETCH(int, code);
+        IdentityPtr identity = working();
+        fillValid(*identity);
+        const QString before = identity->GetPropertyValue(property);
+        QSignalSpy own(identity.get(), &Identity::PropertyChanged);
+        const ErrorInfo e = raisedBy([&] { identity->SetPropertyValue(property, value); });
+        QCOMPARE(e.Number() & 0x3FF, code);
+        QCOMPARE((e.Number() >> 13) & 7, int(kvetValidation));
+        QVERIFY(((e.Number() >> 10) & 7) >= kvesWarning);
+        QCOMPARE(e.Source(), QStringLiteral("Vezedad::Identity") + source);
+        QVERIFY(!e.Description().isEmpty());
+        QCOMPARE(identity->GetPropertyValue(property), before);
+        QCOMPARE(own.count(), 0);
+    }
+
+    void emptyNamesAreTaken() {
+        IdentityPtr identity = working();
+        fillValid(*identity);
+        identity->setBusinessName(QString());
+        identity->setApplicatorName(QString());
+        QCOMPARE(identity->BusinessName(), QString());
+        QCOMPARE(identity->ApplicatorName(), QString());
+    }
+
+    void propertyAccessByNumber() {
+        IdentityPtr identity = working();
+        fillExample(*identity);
+        QCOMPARE(identity->GetPropertyValue(idAll), kExampleLine);
+        QCOMPARE(identity->GetPropertyValue(99), QString());
+        QCOMPARE(identity->GetPropertyName(idAll), QStringLiteral("All"));
+        QCOMPARE(identity->GetPropertyName(idEmail), Globals::Validator().FieldName(idEmail));
+        const ErrorInfo e = raisedBy([&] { identity->SetPropertyValue(99, QStringLiteral("x")); });
+        QCOMPARE(e.Number(), CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, 5));
+        QCOMPARE(e.Description(), QStringLiteral("Unrecognized value (99) for Property parameter"));
+        QCOMPARE(e.Source(), QStringLiteral("Vezedad::Identity.SetPropertyValue"));
+    }
+
+    void linesAreParsed_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected"); // the line afterwards
+        QTest::addColumn<bool>("announced");
+        QTest::newRow("plain") << kExampleLine << kExampleLine << true;
+        QTest::newRow("quoted") << "\"B\"|\"R\"|\"C\"|\"S\"|\"P\"|\"N\"|||||\"RSC\"|\"A\"|\"E\"|\"ENDOFIDENTITY\"|"
+                                << kExampleLine << true;
+        QTest::newRow("last first") << "B|R|C|S|P|N|||||RSC|Roe, John|E|" << "B|R|C|S|P|N|||||RSC|John Roe|E|ENDOFIDENTITY|"
+                                    << true;
+        // Six fields: those six change, the names after them stay, no event.
+        QTest::newRow("short") << "b|r|c|s|p|n|" << "b|r|c|s|p|n|||||rsc|old|old@x|ENDOFIDENTITY|" << false;
+    }
+    void linesAreParsed() {
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        QFETCH(bool, announced);
+        IdentityPtr identity = working()->Clone();
+        identity->CopyRecord(*working());
+        identity->SetPropertyValue(idAll, QStringLiteral("x|x|x|x|x|x|||||xxx|old|old@x|"));
+        QSignalSpy own(identity.get(), &Identity::PropertyChanged);
+        identity->ParseLine(line);
+        // The run-together field is always rebuilt from the three numbers.
+        QCOMPARE(identity->ToLine(), expected);
+        QCOMPARE(own.count(), announced ? 1 : 0);
+        if (announced) QCOMPARE(own[0][0].toInt(), int(idAll));
+    }
+
+    void saveAndReadTheFile() {
+        QTemporaryDir dir;
+        IdentityPtr identity = working();
+        fillExample(*identity);
+        QString path = dir.path();
+        QString file;
+        identity->Save(path, file);
+        QCOMPARE(file, QStringLiteral("identity.txt"));
+        QCOMPARE(fileBytes(dir.filePath(file)), (kExampleLine + QStringLiteral("\r\n")).toLatin1());
+
+        IdentityPtr other = identity->Clone();
+        other->SetPropertyValue(idAll, QStringLiteral("z|z|z|z|z|z|||||zzz|z|z|"));
+        QVERIFY(other->Read(dir.path()));
+        QCOMPARE(other->ToLine(), kExampleLine);
+
+        // An empty path means the report's year folder.
+        QString empty;
+        QString name;
+        QVERIFY(identity->Read(empty, name));
+        QCOMPARE(empty, Globals::ZelReport().ReportPath());
+
+        QTemporaryDir none;
+        QVERIFY(!other->Read(none.path()));
+        QCOMPARE(other->ToLine(), kExampleLine);
+        writeBytes(none.filePath(QStringLiteral("identity.txt")), QByteArray());
+        QVERIFY(!other->Read(none.path()));
+    }
+
+    void cloneNeverWrites() {
+        QTemporaryDir dir;
+        working()->Clone()->Save(dir.path());
+        QVERIFY(QDir(dir.path()).isEmpty());
+    }
+
+    void failedSaveKeepsTheOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("identity.txt"));
+        writeBytes(path, "old|line|\r\n");
+        IdentityPtr identity = working();
+        // A line read from elsewhere may hold text the file's code page lacks.
+        identity->SetPropertyValue(idAll, QStringLiteral("Ω 中|1|2|3|4|5|"));
+        const ErrorInfo e = raisedBy([&] { identity->Save(dir.path()); });
+        QVERIFY(e.Number() != 0);
+        QVERIFY2(e.Source().startsWith(QLatin1String("Vezedad::Identity.Save\r\n-->")), qPrintable(e.Source()));
+        QCOMPARE(fileBytes(path), QByteArray("old|line|\r\n"));
+
+        const ErrorInfo missing = raisedBy([&] { identity->Save(dir.filePath(QStringLiteral("no/such"))); });
+        QVERIFY(missing.Number() != 0);
+    }
+
+    void serializedElement() {
+        IdentityPtr identity = working();
+        fillValid(*identity);
+        identity->SetPropertyValue(idAll, QStringLiteral("Green & Sons <Lawn>|12345|A1234567|R12345||Jane Doe|||||x|John Roe|jane@example.com|"));
+        const QDomElement element = identity->Serialize();
+        QVERIFY(element.parentNode().isNull());
+        QString text;
+        QTextStream stream(&text);
+        element.save(stream, -1);
+        QCOMPARE(text, QStringLiteral("<Identity><BusinessName>Green &amp; Sons &lt;Lawn></BusinessName>"
+                                      "<BusRegNumber>12345</BusRegNumber><SalesPermitNumber>R12345</SalesPermitNumber>"
+                                      "<CertificationId>A1234567</CertificationId><ApplicatorName>John Roe</ApplicatorName>"
+                                      "<ContactName>Jane Doe</ContactName><Email>jane@example.com</Email><Phone/></Identity>"));
+    }
+
+    void yearFoldersKeepTheIdentity() {
+        ZelReport& report = Globals::ZelReport();
+        IdentityPtr identity = working();
+        fillExample(*identity);
+        report.ChangeReportYear(2023); // saves into 2024's folder, copies into 2023's
+        const QString folder2024 = QFileInfo(report.ReportPath()).dir().filePath(QStringLiteral("ZOV2024"));
+        QCOMPARE(fileBytes(QDir(folder2024).filePath(QStringLiteral("identity.txt"))),
+                 (kExampleLine + QStringLiteral("\r\n")).toLatin1());
+        QCOMPARE(fileBytes(QDir(report.ReportPath()).filePath(QStringLiteral("identity.txt"))),
+                 (kExampleLine + QStringLiteral("\r\n")).toLatin1());
+
+        // A year folder with its own file loads that identity.
+        const QString folder2022 = QFileInfo(report.ReportPath()).dir().filePath(QStringLiteral("ZOV2022"));
+        QDir().mkpath(folder2022);
+        writeBytes(QDir(folder2022).filePath(QStringLiteral("identity.txt")), "Other|||||||||||||ENDOFIDENTITY|\r\n");
+        report.ChangeReportYear(2022);
+        QCOMPARE(identity->BusinessName(), QStringLiteral("Other"));
+        QCOMPARE(report.Identity(), identity);
+        report.ChangeReportYear(2024);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Identity)
+#include "tst_identity.moc"

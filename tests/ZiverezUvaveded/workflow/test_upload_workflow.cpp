@@ -1,0 +1,273 @@
+#include "support/FilingService.h"
+#include "support/UiScript.h"
+
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "ZiverezUvaveded/Globals.h"
+#include "ZiverezUvaveded/Messages.h"
+#include "ZiverezUvaveded/Proxy.h"
+#include "ZiverezUvaveded/Uploader.h"
+#include "ZiverezUvaveded/frmUploadResponse.h"
+#include "ZiverezUvaveded/ui/Ui.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace VezirodEdovud;
+using TestSupport::FilingService;
+using TestSupport::Route;
+using TestSupport::UiScript;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QPushButton* button(const QWidget& window, const char* name) {
+    return window.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+TestSupport::Behaviour answer(int status, const QByteArray& body = QByteArray()) {
+    TestSupport::Behaviour behaviour;
+    behaviour.status = status;
+    if (!body.isEmpty()) behaviour.body = body;
+    return behaviour;
+}
+
+QString pageText(const QWidget& window) {
+    return window.findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"))->toPlainText();
+}
+
+} // namespace
+
+class TestUploadWorkflow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_service = std::make_unique<FilingService>();
+        Vezedad::Globals::ZelReport().ChangeReportYear(2023);
+    }
+
+    void init() {
+        m_service->reset();
+        m_service->useForThisThread();
+        // A new client for every test, so that it takes the service's address.
+        VezirodEdovud::Globals::Release();
+        Proxy::Timeouts quick;
+        quick.retryPauseMs = 50;
+        VezirodEdovud::Globals::Proxy().setTimeouts(quick);
+
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        writeFile(file("M2023.txt"), "0|sale|\r\n");
+        writeFile(file("P2023.txt"), QByteArray(3000, 'p'));
+        writeFile(file("identity.txt"), "id|");
+        writeFile(file("notes.doc"), "not a report");
+        m_request = std::make_unique<SubmitMetadataRequest>();
+        m_request->Metadata().setClientOption(Vezedad::kvoOptionA);
+        m_request->Metadata().setClientVersion(QStringLiteral("1.2.3.4"));
+    }
+
+    // The chosen files travel in one archive under their bare names; the
+    // receipt names the ticket and each file's compliance.
+    void uploadsTheChosenFiles() {
+        m_service->setNextTicket(4711);
+        m_service->setNonCompliant({QStringLiteral("P2023.txt")});
+        UiScript ui;
+        QString receipt;
+        QCOMPARE(uploadEveryFile(ui, receipt), uprSuccess);
+        QCOMPARE(ui.modalNames(), (QStringList{"frmFileList", "frmUploadResponse"}));
+
+        const QString archive = m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"));
+        const auto entries = FilingService::zipEntries(readFile(archive));
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(0), (std::pair<QString, qint64>(QStringLiteral("M2023.txt"), 9)));
+        QCOMPARE(entries.at(1), (std::pair<QString, qint64>(QStringLiteral("P2023.txt"), 3000)));
+
+        const auto submissions = m_service->requests(Route::Submission);
+        QCOMPARE(submissions.size(), 1);
+        QVERIFY(submissions.at(0).body.contains("<ClientVersion>1.2.3.4</ClientVersion>"));
+        const auto uploads = m_service->requests(Route::Upload);
+        QCOMPARE(uploads.size(), 1);
+        QCOMPARE(uploads.at(0).relativePath, QStringLiteral("Submission/2023/4711/ZelFiles2023.zip"));
+        QCOMPARE(uploads.at(0).body, readFile(archive));
+
+        QVERIFY(receipt.contains(QStringLiteral("Upload Succeeded!")));
+        QVERIFY(receipt.contains(QStringLiteral("submission number of 4711.")));
+        QVERIFY(receipt.contains(QStringLiteral("M2023.txt\n9\nYes")));
+        QVERIFY(receipt.contains(QStringLiteral("P2023.txt\n3000\nNo")));
+    }
+
+    // Only the checked rows go into the archive, and an older archive of the
+    // year is replaced even when it is read-only.
+    void replacesTheArchiveWithTheCheckedFiles() {
+        const QString archive = m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"));
+        QDir(m_dir->path()).mkpath(QStringLiteral("ZelZipUpload"));
+        writeFile(archive, "stale");
+        QFile::setPermissions(archive, QFile::ReadOwner);
+        UiScript ui;
+        ui.expectModal([](QDialog& list) {
+            list.findChild<QListWidget*>(QStringLiteral("lstFiles"))->item(0)->setCheckState(Qt::Unchecked);
+            button(list, "cmdUpload")->click();
+        });
+        ui.expectModal([](QDialog& response) { button(response, "cmdDone")->click(); });
+        QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprSuccess);
+        const auto entries = FilingService::zipEntries(readFile(archive));
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.at(0).first, QStringLiteral("P2023.txt"));
+    }
+
+    void stopsBeforeTheService_data() {
+        QTest::addColumn<bool>("withRequest");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<qint32>("expected");
+        QTest::newRow("no request") << false << QString() << qint32(uprNoMetadata);
+        QTest::newRow("no folder") << true << QStringLiteral("missing") << qint32(uprNoReportFolder);
+    }
+
+    void stopsBeforeTheService() {
+        QFETCH(bool, withRequest);
+        QFETCH(QString, folder);
+        QFETCH(qint32, expected);
+        UiScript ui;
+        const QString path = folder.isEmpty() ? m_dir->path() : m_dir->filePath(folder);
+        QCOMPARE(qint32(Uploader().SendReport(withRequest ? m_request.get() : nullptr, path)), expected);
+        QVERIFY(m_service->requests().isEmpty());
+    }
+
+    // Two alive checks, then no window at all.
+    void serviceDownGivesNoConnection() {
+        m_service->setBehaviour(Route::Ping, answer(500));
+        UiScript ui;
+        QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprNoConnection);
+        QCOMPARE(m_service->requests(Route::Ping).size(), 2);
+        QVERIFY(ui.modalNames().isEmpty());
+    }
+
+    void cancelledChoiceBuildsNoArchive() {
+        UiScript ui;
+        ui.expectModal([](QDialog& list) { button(list, "cmdCancel")->click(); });
+        QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprCancelled);
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"))));
+        QVERIFY(m_service->requests(Route::Submission).isEmpty());
+    }
+
+    // A chosen file that vanished before it was packed fails the whole
+    // archive: nothing is sent.
+    void missingChosenFileIsAZipFailure() {
+        UiScript ui;
+        ui.expectModal([this](QDialog& list) {
+            QVERIFY(QFile::remove(file("P2023.txt")));
+            button(list, "cmdUpload")->click();
+        });
+        ui.expectBox(Ui::vbOK);
+        QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprZipFailure);
+        QCOMPARE(ui.boxes().size(), 1);
+        QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Uploading Report"));
+        QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("Unable to create zip file"));
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"))));
+        QVERIFY(m_service->requests(Route::Submission).isEmpty());
+    }
+
+    void failedUploadIsExplainedAndReported_data() {
+        QTest::addColumn<int>("route");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("expectedText");
+        QTest::newRow("submission 500") << int(Route::Submission) << 500 << QByteArray("<b>boom</b>")
+                                        << QStringLiteral("Error 1004: Http Status 500");
+        QTest::newRow("bad id values") << int(Route::Submission) << 400
+                                       << QByteArray("Bad Id Values: <script>x</script>")
+                                       << QStringLiteral("Bad Id Values: <script>x</script>");
+        QTest::newRow("file 201") << int(Route::Upload) << 201 << QByteArray()
+                                  << QStringLiteral("Error 1004: Http Status 201");
+    }
+
+    // The page tells what went wrong, with the service's words escaped, and
+    // the caller learns that the upload failed.
+    void failedUploadIsExplainedAndReported() {
+        QFETCH(int, route);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, expectedText);
+        m_service->setBehaviour(Route(route), answer(status, body));
+        UiScript ui;
+        QString text;
+        QCOMPARE(uploadEveryFile(ui, text), uprError);
+        // Markup the service sent shows as text; the refusal of identity
+        // numbers is the service's text alone.
+        if (status == 400)
+            QCOMPARE(text.trimmed(), expectedText);
+        else
+            QVERIFY2(text.startsWith(expectedText), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("Upload Succeeded!")));
+    }
+
+    // Names and texts from the service are shown as text, never as markup.
+    void receiptEscapesWhatTheServiceSent() {
+        writeFile(file("R&D <x>.txt"), "x");
+        UiScript ui;
+        QString text;
+        QCOMPARE(uploadEveryFile(ui, text), uprSuccess);
+        QVERIFY2(text.contains(QStringLiteral("R&D <x>.txt")), qPrintable(text));
+    }
+
+    // Later activations never upload again; printing goes straight to the
+    // printer without a dialog.
+    void responseWindowUploadsOnceAndPrints() {
+        const QString archive = m_dir->filePath(QStringLiteral("M2023.txt"));
+        frmUploadResponse response;
+        response.Initialize(m_request.get(), archive);
+        response.show();
+        QTRY_VERIFY(response.Succeeded());
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&response, &activate);
+        QCOMPARE(m_service->requests(Route::Submission).size(), 1);
+
+        const QString pdf = m_dir->filePath(QStringLiteral("receipt.pdf"));
+        Ui::setPrinterHandler([&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+        });
+        UiScript ui; // no box or dialog may appear
+        button(response, "cmdPrint")->click();
+        Ui::setPrinterHandler({});
+        QVERIFY(readFile(pdf).startsWith("%PDF"));
+    }
+
+private:
+    QString file(const char* name) const { return m_dir->filePath(QString::fromUtf8(name)); }
+
+    // The user keeps every listed file, reads the response page and closes it.
+    UploadResult uploadEveryFile(UiScript& ui, QString& responsePage) {
+        ui.expectModal([](QDialog& list) { button(list, "cmdUpload")->click(); });
+        ui.expectModal([&](QDialog& response) {
+            responsePage = pageText(response);
+            button(response, "cmdDone")->click();
+        });
+        return Uploader().SendReport(m_request.get(), m_dir->path());
+    }
+
+    std::unique_ptr<FilingService> m_service;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SubmitMetadataRequest> m_request;
+};
+
+QTEST_MAIN(TestUploadWorkflow)
+#include "test_upload_workflow.moc"

@@ -1,0 +1,206 @@
+#include "ZiverezUvaveded/cZip.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <zip.h>
+
+using VezirodEdovud::cZip;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Entry name -> contents, as a reader of the archive sees it.
+QMap<QString, QByteArray> readArchive(const QString& path, QString* comment = nullptr) {
+    QMap<QString, QByteArray> entries;
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!archive) return entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(archive, zip_uint64_t(i), 0, &st);
+        QByteArray data(qsizetype(st.size), '\0');
+        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        zip_fread(file, data.data(), st.size);
+        zip_fclose(file);
+        entries.insert(QString::fromUtf8(st.name), data);
+    }
+    if (comment) {
+        int length = 0;
+        const char* text = zip_get_archive_comment(archive, &length, 0);
+        *comment = text ? QString::fromLatin1(text, length) : QString();
+    }
+    zip_close(archive);
+    return entries;
+}
+
+} // namespace
+
+class TestZipArchive : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        QDir(m_dir->path()).mkpath(QStringLiteral("reports/sub"));
+        writeFile(reportFile(QStringLiteral("M2023.txt")), "0|abc|\r\n");
+        writeFile(reportFile(QStringLiteral("P2023.txt")), QByteArray(5000, 'x'));
+        writeFile(reportFile(QStringLiteral("sub/A2023.txt")), "nested");
+    }
+
+    void propertiesAnswerWhatTheyWereGiven() {
+        cZip zip;
+        QVERIFY(!zip.StoreDirectories() && !zip.StoreFolderNames() && !zip.RecurseSubDirs());
+        QCOMPARE(zip.MessageLevel(), 2);
+        zip.setStoreFolderNames(true);
+        QVERIFY(zip.StoreFolderNames());
+        zip.setFreshenFiles(true);
+        QVERIFY(zip.FreshenFiles() && !zip.UpdateOnlyIfNewer());
+        zip.setMessageLevel(1);
+        zip.setMessageLevel(7);
+        QCOMPARE(zip.MessageLevel(), 1);
+        zip.AddFileSpec(QStringLiteral("a"));
+        zip.AddFileSpec(QStringLiteral("b"));
+        QCOMPARE(zip.FileSpecCount(), 2);
+        QCOMPARE(zip.FileSpec(2).toString(), QStringLiteral("b"));
+        for (qint32 bad : {0, 3}) {
+            try {
+                zip.FileSpec(bad);
+                QFAIL("an index outside the list was accepted");
+            } catch (const Vezedad::ErrorInfo& e) {
+                QCOMPARE(e.Number(), 9);
+            }
+        }
+        zip.ClearFileSpecs();
+        QCOMPARE(zip.FileSpecCount(), 0);
+    }
+
+    // The archive holds each file under its bare name with its bytes, and
+    // replaces an older archive of the same name.
+    void zipsChosenFilesUnderBareNames() {
+        writeFile(archivePath(), "old archive, not a zip");
+        cZip zip;
+        zip.setZipFile(archivePath());
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.AddFileSpec(reportFile(QStringLiteral("sub/A2023.txt")));
+        zip.AddFileSpec(reportFile(QStringLiteral("P2023.txt")));
+        QStringList progress;
+        connect(&zip, &cZip::Progress, this, [&](qint32, const QString& text) { progress << text; });
+        zip.Zip();
+        QVERIFY(zip.Success());
+        const auto entries = readArchive(archivePath());
+        QCOMPARE(entries.keys(), (QStringList{"A2023.txt", "M2023.txt", "P2023.txt"}));
+        QCOMPARE(entries.value("M2023.txt"), QByteArray("0|abc|\r\n"));
+        QCOMPARE(entries.value("P2023.txt"), QByteArray(5000, 'x'));
+        QCOMPARE(progress.size(), 3);
+        QVERIFY(progress.at(1).contains(QStringLiteral("A2023.txt")));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"ZelFiles2023.zip"});
+    }
+
+    void failedRunWritesNothing_data() {
+        QTest::addColumn<QString>("spec");
+        QTest::newRow("missing file") << QStringLiteral("gone.txt");
+        QTest::newRow("folder") << QStringLiteral("sub");
+    }
+
+    // An archive that lacks one of the listed files is never written: the
+    // older archive stays as it was and no temporary file is left over.
+    void failedRunWritesNothing() {
+        QFETCH(QString, spec);
+        writeFile(archivePath(), "older");
+        cZip zip;
+        zip.setZipFile(archivePath());
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.AddFileSpec(reportFile(spec));
+        zip.Zip();
+        QVERIFY(!zip.Success());
+        QFile older(archivePath());
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QCOMPARE(older.readAll(), QByteArray("older"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"ZelFiles2023.zip"});
+    }
+
+    // The archive is written only when it is closed; a close that cannot
+    // write is a failure.
+    void failedCloseIsAFailure() {
+        cZip zip;
+        zip.setZipFile(m_dir->filePath(QStringLiteral("no-such-folder/out.zip")));
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.Zip();
+        QVERIFY(!zip.Success());
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("no-such-folder/out.zip"))));
+    }
+
+    void cancelStopsTheRun() {
+        cZip zip;
+        zip.setZipFile(archivePath());
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.AddFileSpec(reportFile(QStringLiteral("P2023.txt")));
+        connect(&zip, &cZip::Cancel, this, [](const QString& name, bool& cancel) { cancel = name == "P2023.txt"; });
+        zip.Zip();
+        QVERIFY(!zip.Success());
+        QVERIFY(!QFile::exists(archivePath()));
+    }
+
+    // Nothing answers the comment request in the system, which cancels; an
+    // answer longer than the field is cut to 255 bytes.
+    void commentRequest() {
+        cZip zip;
+        zip.setZipFile(archivePath());
+        zip.setAddComment(true);
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.Zip();
+        QVERIFY(!zip.Success());
+        connect(&zip, &cZip::CommentRequest, this, [](QString& comment, bool&) { comment = QString(300, 'c'); });
+        zip.Zip();
+        QVERIFY(zip.Success());
+        QString comment;
+        readArchive(archivePath(), &comment);
+        QCOMPARE(comment, QString(255, 'c'));
+    }
+
+    void tooManyFilesRaiseBeforeWriting() {
+        cZip zip;
+        zip.setZipFile(archivePath());
+        for (int i = 0; i < cZip::MaxFileSpecs; ++i) zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.AddFileSpec(reportFile(QStringLiteral("P2023.txt")));
+        try {
+            zip.Zip();
+            QFAIL("1023 files were accepted");
+        } catch (const Vezedad::ErrorInfo& e) {
+            QCOMPARE(e.Number(), 9);
+        }
+        QVERIFY(!QFile::exists(archivePath()));
+    }
+
+    void deleteRemovesNamedEntries() {
+        cZip zip;
+        zip.setZipFile(archivePath());
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.AddFileSpec(reportFile(QStringLiteral("P2023.txt")));
+        zip.Zip();
+        QVERIFY(zip.Success());
+        zip.ClearFileSpecs();
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.Delete();
+        QCOMPARE(readArchive(archivePath()).keys(), QStringList{"P2023.txt"});
+    }
+
+private:
+    QString reportFile(const QString& name) const { return m_dir->filePath(QStringLiteral("reports/") + name); }
+    QString archivePath() const { return m_dir->filePath(QStringLiteral("ZelFiles2023.zip")); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestZipArchive)
+#include "test_zip_archive.moc"
