@@ -20,6 +20,13 @@ bool allDigits(QStringView s) {
     return true;
 }
 
+// The value of a short run of ASCII digits.
+int digitsValue(QStringView s) {
+    int value = 0;
+    for (QChar c : s) value = value * 10 + (c.unicode() - u'0');
+    return value;
+}
+
 bool isBlank(QChar c) { return c.unicode() == u' ' || c.unicode() == u'\t'; }
 
 // The general number recognition the rules rely on: blanks around, an
@@ -401,12 +408,7 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView v) const {
     case zrfFirstName:
     case zrfLastName:
     case zrfMunicipality:
-    case zrfProductName: {
-        // Text that starts with a letter can never be read as a number.
-        if (n == 0) return false;
-        const char16_t c = v[0].unicode();
-        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-    }
+    case zrfProductName: return n > 0 && !isNumeric(v);
     case zrfApIndicator: return n == 1 && (v[0] == u'0' || v[0] == u'3' || v[0] == u'4');
     case zrfBusinessRegNum: return n <= 5 && allDigits(v);
     case zrfCertificationId: {
@@ -452,7 +454,7 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView v) const {
     }
     case zrfCounty: {
         if (n < 1 || n > 2 || !allDigits(v)) return false;
-        const int county = v.toInt();
+        const int county = digitsValue(v);
         return (county >= 1 && county <= 62) || county == 99;
     }
     case zrfDateEnd:
@@ -463,7 +465,7 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView v) const {
         if (n != 10 || v[2] != u'/' || v[5] != u'/') return false;
         const QStringView mm = v.mid(0, 2), dd = v.mid(3, 2), yyyy = v.mid(6, 4);
         if (!allDigits(mm) || !allDigits(dd) || !allDigits(yyyy)) return false;
-        const int m = mm.toInt(), d = dd.toInt(), y = yyyy.toInt();
+        const int m = digitsValue(mm), d = digitsValue(dd), y = digitsValue(yyyy);
         return m >= 1 && m <= 12 && y == reportYear() && QDate(y, m, d).isValid();
     }
     case zrfEPANumber: {

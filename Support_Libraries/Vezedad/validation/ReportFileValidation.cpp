@@ -24,17 +24,37 @@ using Fields = QVarLengthArray<QStringView, 32>;
 // number of fields is one less than the number of parts.
 qint32 splitFields(QStringView line, QStringView delimiter, Fields& parts) {
     parts.clear();
-    const bool closed = line.endsWith(delimiter);
     qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = line.indexOf(delimiter, from);
-        if (at < 0) break;
-        parts.append(line.mid(from, at - from));
-        from = at + delimiter.size();
+    bool closed;
+    if (delimiter.size() == 1) {
+        closed = !line.isEmpty() && line.back() == delimiter.front();
+        // The usual case, by far: a one-character separator.
+        const char16_t d = delimiter[0].unicode();
+        const QChar* data = line.data();
+        const qsizetype n = line.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (data[i].unicode() != d) continue;
+            parts.append(QStringView(data + from, i - from));
+            from = i + 1;
+        }
+    } else {
+        closed = line.endsWith(delimiter);
+        for (;;) {
+            const qsizetype at = line.indexOf(delimiter, from);
+            if (at < 0) break;
+            parts.append(line.mid(from, at - from));
+            from = at + delimiter.size();
+        }
     }
     parts.append(line.mid(from));
     if (!closed) parts.append(QStringView());
     return qint32(parts.size() - 1);
+}
+
+bool holdsCrLf(QStringView s) {
+    for (qsizetype i = 0; i + 1 < s.size(); ++i)
+        if (s[i] == u'\r' && s[i + 1] == u'\n') return true;
+    return false;
 }
 
 QStringView trimBlanks(QStringView s) {
@@ -207,7 +227,10 @@ ValidationResultPtr Validator::CheckFileName(const QString& path, qint32 formTyp
 ValidationResultPtr Validator::checkColumnCount(QStringView record, QStringView delimiter, qint32 recordNumber,
                                                 qint32 formType) {
     Fields parts;
-    const qint32 count = splitFields(record, delimiter, parts);
+    return columnCountFinding(splitFields(record, delimiter, parts), recordNumber, formType);
+}
+
+ValidationResultPtr Validator::columnCountFinding(qint32 count, qint32 recordNumber, qint32 formType) {
     const ColumnCountRange range = ExpectedColumnCount(formType);
     const bool wrong = count < range.Min || count > range.Max;
     const qint32 severity = !wrong ? kvesOK : (formType == zfotForm26 && count > range.Max) ? kvesWarning : kvesSerious;
@@ -256,17 +279,21 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
     };
     if (keepValid) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
 
-    const ValidationResultPtr count = checkColumnCount(record, delimiter, recordNumber, formType);
-    if (!count->IsValid()) add(count);
-
     Fields parts;
     const qint32 fieldCount = splitFields(record, delimiter, parts);
+    const ColumnCountRange range = ExpectedColumnCount(formType);
+    // A count within the range passes, and its finding is only built for the
+    // caller who keeps valid results.
+    if (keepValid || fieldCount < range.Min || fieldCount > range.Max) {
+        const ValidationResultPtr count = columnCountFinding(fieldCount, recordNumber, formType);
+        if (!count->IsValid()) add(count);
+    }
     if (formType == zfotForm26A && fieldCount == 4 && !parts[0].isEmpty()) {
         const char16_t first = parts[0][0].toUpper().unicode();
         if (first == u'A' || first == u'B' || first == u'C' || first == u'T') parts.insert(parts.cbegin(), QStringView(kIndicatorZero));
     }
 
-    const QVector<qint32> layout = ColumnFields(formType);
+    const QVector<qint32>& layout = ColumnFields(formType);
     bool dataSeen = false, noData = false;
     for (qsizetype column = 0; column < layout.size(); ++column) {
         if (column >= parts.size()) continue;
@@ -274,14 +301,14 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
         const QStringView field = parts[column];
         const QStringView trimmed = trimBlanks(field);
         if (fieldId == zrfApIndicator) {
-            if (formType != zfotForm26A && trimmed == u"3") noData = true;
+            if (formType != zfotForm26A && trimmed.size() == 1 && trimmed[0] == u'3') noData = true;
         } else if (IsDataField(fieldId) && !trimmed.isEmpty()) {
             dataSeen = true;
         }
         if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
             fieldId != zrfPermitNumber)
             continue;
-        if (!trimmed.contains(u"\r\n") && QuickAccept(fieldId, trimmed)) continue;
+        if (QuickAccept(fieldId, trimmed) && !holdsCrLf(trimmed)) continue;
         const ValidationResultPtr finding = ValidateField(fieldId, field.toString(), recordNumber);
         if (!finding->IsValid()) add(finding);
     }
@@ -321,7 +348,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
     if (!name->IsValid()) wholeFile->Add(name);
 
     QFile file(strFilePath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw ErrorInfo(70, QStringLiteral("Permission denied: ") + strFilePath, QStringLiteral("FileSystemObject"));
     LineReader reader(file);
 

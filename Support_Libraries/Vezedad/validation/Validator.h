@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringView>
 #include <QVector>
+#include <array>
 #include <memory>
 
 namespace Vezedad {
@@ -60,14 +61,15 @@ private:
     static qint32 MessageKey(qint32 fieldId, qint32 code) { return qint32(quint32(fieldId) * 256u + quint32(code)); }
     void LoadMessageTable();
     void LoadFieldNames() const;
-    // By value: the copy is shared, and a nested call that adds a layout
-    // cannot pull the table out from under a running loop.
-    QVector<qint32> ColumnFields(qint32 formType) const;
+    // The layouts live in fixed slots, so a reference stays good while a
+    // nested call (from an event handler) builds another layout.
+    const QVector<qint32>& ColumnFields(qint32 formType) const;
     static QVector<qint32> BuildColumnFields(qint32 formType);
     static bool IsDataField(qint32 fieldId);
 
     ValidationResultPtr CheckFieldSeparator(const QString& line, qint32 recordNumber);
     ValidationResultPtr CheckFileName(const QString& path, qint32 formType);
+    ValidationResultPtr columnCountFinding(qint32 count, qint32 recordNumber, qint32 formType);
     ValidationResultPtr checkColumnCount(QStringView record, QStringView delimiter, qint32 recordNumber,
                                          qint32 formType);
     RecordValidationResultPtr validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
@@ -92,7 +94,8 @@ private:
 
     QHash<qint32, qint16> m_messages;
     mutable QHash<qint32, QString> m_fieldNames;
-    mutable QHash<qint32, QVector<qint32>> m_layouts;
+    mutable std::array<QVector<qint32>, 17> m_layouts;
+    mutable std::array<bool, 17> m_layoutBuilt{};
 
     // Compiled once for the validator's life.
     QRegularExpression m_reBusinessId;

@@ -274,12 +274,15 @@ QVector<qint32> Validator::BuildColumnFields(qint32 formType) {
     }
 }
 
-QVector<qint32> Validator::ColumnFields(qint32 formType) const {
-    auto it = m_layouts.constFind(formType);
-    if (it != m_layouts.constEnd()) return *it;
-    const QVector<qint32> fields = BuildColumnFields(formType);
-    m_layouts.insert(formType, fields);
-    return fields;
+const QVector<qint32>& Validator::ColumnFields(qint32 formType) const {
+    static const QVector<qint32> none;
+    if (formType < 0 || formType >= qint32(m_layouts.size())) return none;
+    const size_t slot = size_t(formType);
+    if (!m_layoutBuilt[slot]) {
+        m_layouts[slot] = BuildColumnFields(formType);
+        m_layoutBuilt[slot] = true;
+    }
+    return m_layouts[slot];
 }
 
 // The fields whose values count as reportable data in the no-data rule.
