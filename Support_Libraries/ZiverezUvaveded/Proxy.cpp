@@ -125,10 +125,18 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
         answer.failure = reply->errorString();
         return answer;
     }
+    answer.body = reply->readAll();
+    // A connection that closed before the announced length arrived gave no
+    // whole answer, whatever the network library made of it.
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") && answer.body.size() < announced.toLongLong()) {
+        answer.failure = QStringLiteral("The connection to the filing service closed before the whole reply arrived.");
+        answer.body.clear();
+        return answer;
+    }
     answer.answered = true;
     answer.status = status.toInt();
     answer.statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    answer.body = reply->readAll();
     return answer;
 }
 

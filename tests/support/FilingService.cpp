@@ -177,8 +177,7 @@ private:
             head += "Connection: close\r\n\r\n";
             if (fault == Fault::CloseHalfway) {
                 guarded->write(head + answer.body.left(answer.body.size() / 2));
-                guarded->flush();
-                guarded->abort();
+                guarded->disconnectFromHost();
                 return;
             }
             guarded->write(head + answer.body);

@@ -219,6 +219,12 @@ void Identity::Save(QString& strPath, QString& strFile) {
     if (!m_canSave) return;
     trapArrow(kSource + QStringLiteral(".Save"), [&] {
         const QString line = ToLine();
+        // A whole line handed in by a caller is stored unchecked; a line break
+        // in it would split the one-line file, so it is refused here.
+        if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
+            throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, valcInvalidValue),
+                            QStringLiteral("The identity cannot be saved: one of its fields holds a line break."),
+                            kSource);
         resolvePath(strPath, strFile);
         FileSystemObject& fso = Globals::FSO();
         std::unique_ptr<TextStream> stream = fso.CreateTextFile(fso.BuildPath(strPath, strFile), true);

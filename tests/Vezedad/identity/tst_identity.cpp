@@ -228,6 +228,11 @@ private Q_SLOTS:
         QVERIFY2(e.Source().startsWith(QLatin1String("Vezedad::Identity.Save\r\n-->")), qPrintable(e.Source()));
         QCOMPARE(fileBytes(path), QByteArray("old|line|\r\n"));
 
+        identity->SetPropertyValue(idAll, QStringLiteral("Two\nLines|1|2|3|4|5|"));
+        QCOMPARE(raisedBy([&] { identity->Save(dir.path()); }).Source(),
+                 QStringLiteral("Vezedad::Identity.Save\r\n-->Vezedad::Identity"));
+        QCOMPARE(fileBytes(path), QByteArray("old|line|\r\n"));
+
         const ErrorInfo missing = raisedBy([&] { identity->Save(dir.filePath(QStringLiteral("no/such"))); });
         QVERIFY(missing.Number() != 0);
     }
