@@ -114,8 +114,8 @@ qint32 cZip::runZip() {
     // Every listed file must be there before anything is written: an archive
     // that silently lacks one of them must never come out of a run.
     QList<Entry> entries;
-    for (const QString& spec : std::as_const(m_specs)) {
-        const QString path = baseDir.absoluteFilePath(spec);
+    for (const QString& fileSpec : std::as_const(m_specs)) {
+        const QString path = baseDir.absoluteFilePath(fileSpec);
         const QFileInfo info(path);
         if (info.isFile()) {
             entries.append({path, entryName(path)});
@@ -184,8 +184,8 @@ qint32 cZip::runDelete() {
     if (m_zipFile.trimmed().isEmpty()) return runNoArchiveName;
     Archive archive(m_zipFile, 0);
     if (!archive.get()) return archive.openError() != 0 ? archive.openError() : ZIP_ER_OPEN;
-    for (const QString& spec : std::as_const(m_specs)) {
-        const QByteArray name = entryName(spec).toUtf8();
+    for (const QString& fileSpec : std::as_const(m_specs)) {
+        const QByteArray name = entryName(fileSpec).toUtf8();
         const zip_int64_t index = zip_name_locate(archive.get(), name.constData(), ZIP_FL_ENC_UTF_8);
         if (index >= 0 && zip_delete(archive.get(), zip_uint64_t(index)) != 0) return archive.lastError();
     }

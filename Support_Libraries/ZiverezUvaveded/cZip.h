@@ -15,7 +15,7 @@ namespace VezirodEdovud {
 class VEZIRODEDOVUD_EXPORT cZip : public QObject {
     Q_OBJECT
 public:
-    // The most file specifications one run takes.
+    // The most file names one run takes.
     static constexpr qint32 MaxFileSpecs = 1022;
 
     explicit cZip(QObject* parent = nullptr);

@@ -23,8 +23,6 @@ constexpr qint32 kNoXmlParser = Vezedad::errWrongXmlVersion;
 constexpr qint32 kStreamSendFailed = Vezedad::errWrongMdacVersion;
 constexpr qint32 kBadIdValues = Vezedad::errInvalidPropertyValue;
 
-const char* const kXmlParserDownload = "https://www.microsoft.com/download/details.aspx?id=3988";
-const char* const kStreamDownload = "https://www.microsoft.com/download/details.aspx?id=5793";
 
 QString escaped(const QString& text) { return text.toHtmlEscaped(); }
 
@@ -149,14 +147,15 @@ void frmUploadResponse::UploadToService() {
 QString frmUploadResponse::FailurePage(const Vezedad::ErrorInfo& error, const QString& trail) {
     const QString webUpload = QStringLiteral("before uploading, or upload your files through the RUD ZOV web site ") +
                               link(webUploadAddress()).trimmed() + QStringLiteral(".</p>");
+    // The old advice to download a Windows component would mislead here: the
+    // XML component ships with the program, and 1006 means the archive could
+    // not be read.
     if (isCode(error.Number(), kNoXmlParser))
         return QStringLiteral("<p>") + escaped(error.Description()) +
-               QStringLiteral(" Please download and install MSXML6 from ") + link(QString::fromLatin1(kXmlParserDownload)) +
-               webUpload;
+               QStringLiteral(" Please reinstall this program ") + webUpload;
     if (isCode(error.Number(), kStreamSendFailed))
         return QStringLiteral("<p>") + escaped(error.Description()) +
-               QStringLiteral(" Please download and install MDAC 2.7 or later from ") +
-               link(QString::fromLatin1(kStreamDownload)) + webUpload;
+               QStringLiteral(" Please check that the archive can be read ") + webUpload;
     // The service's own words on identity numbers it refused.
     if (error.Number() == kBadIdValues) return escaped(error.Description());
     return QStringLiteral("<p>Error ") + QString::number(error.Number()) + QStringLiteral(": ") +

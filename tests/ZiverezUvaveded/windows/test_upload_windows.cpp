@@ -273,11 +273,13 @@ private Q_SLOTS:
                                                  "&nbsp;&nbsp;&nbsp;&nbsp;there");
         QTest::newRow("bad id values") << qint32(380) << QStringLiteral("Http Status 500: &lt;b&gt;");
         QTest::newRow("stream") << qint32(1006)
-                                << QStringLiteral("<p>Http Status 500: &lt;b&gt; Please download and install MDAC "
-                                                  "2.7 or later from ");
+                                << QStringLiteral("<p>Http Status 500: &lt;b&gt; Please check that the archive "
+                                                  "can be read before uploading, or upload your files through the "
+                                                  "RUD ZOV web site <a href=");
         QTest::newRow("xml parser")
             << qint32(Vezedad::CustomErrors::AssembleErrorCode(Vezedad::kvetArchitecture, Vezedad::kvesSerious, 1005))
-            << QStringLiteral("<p>Http Status 500: &lt;b&gt; Please download and install MSXML6 from ");
+            << QStringLiteral("<p>Http Status 500: &lt;b&gt; Please reinstall this program before uploading, or "
+                              "upload your files through the RUD ZOV web site <a href=");
     }
 
     // Every text that comes from the service or an error is escaped.

@@ -107,7 +107,7 @@ private Q_SLOTS:
     }
 
     void failedRunWritesNothing_data() {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("fileSpec");
         QTest::newRow("missing file") << QStringLiteral("gone.txt");
         QTest::newRow("folder") << QStringLiteral("sub");
     }
@@ -115,12 +115,12 @@ private Q_SLOTS:
     // An archive that lacks one of the listed files is never written: the
     // older archive stays as it was and no temporary file is left over.
     void failedRunWritesNothing() {
-        QFETCH(QString, spec);
+        QFETCH(QString, fileSpec);
         writeFile(archivePath(), "older");
         cZip zip;
         zip.setZipFile(archivePath());
         zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
-        zip.AddFileSpec(reportFile(spec));
+        zip.AddFileSpec(reportFile(fileSpec));
         zip.Zip();
         QVERIFY(!zip.Success());
         QFile older(archivePath());
