@@ -444,8 +444,8 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView v) const {
         if (n == 0) return false;
         auto up = [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z' ? char16_t(c.unicode() - 32) : c.unicode(); };
         const char16_t a = up(v[0]);
-        const char16_t b = n > 1 ? up(v[1]) : u'\0';
-        if (b == u'\0') return a == u'L';
+        if (n == 1) return a == u'L';
+        const char16_t b = up(v[1]);
         static const char16_t kPairs[][2] = {{u'F', u'L'}, {u'G', u'L'}, {u'G', u'M'}, {u'K', u'G'}, {u'L', u'B'},
                                              {u'M', u'G'}, {u'M', u'L'}, {u'O', u'Z'}, {u'Q', u'T'}};
         for (const auto& p : kPairs)
