@@ -97,8 +97,7 @@ public:
             }
             started = true;
             const char* data = m_block.constData();
-            qsizetype end = m_pos;
-            while (end < m_len && data[end] != '\n' && data[end] != '\r') ++end;
+            qsizetype end = lineEnd(data, m_pos, m_len);
             const qsizetype piece = end - m_pos;
             rawLength += piece;
             if (end < m_len) {
@@ -124,6 +123,14 @@ public:
     }
 
 private:
+    // The first CR or LF from pos on, or len; memchr scans far faster than a
+    // byte loop, and most lines end in CR LF, so the CR search stays short.
+    static qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
+        const void* lf = std::memchr(data + pos, '\n', size_t(len - pos));
+        const qsizetype lfAt = lf ? static_cast<const char*>(lf) - data : len;
+        const void* cr = std::memchr(data + pos, '\r', size_t(lfAt - pos));
+        return cr ? static_cast<const char*>(cr) - data : lfAt;
+    }
     void keep(const char* data, qsizetype size) {
         const qsizetype room = kMaxLine - m_carry.size();
         if (room > 0) m_carry.append(data, qMin(size, room));
@@ -166,10 +173,20 @@ void cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
     qsizetype b = 0, e = raw.size();
     while (b < e && raw[b] == ' ') ++b;
     while (e > b && raw[e - 1] == ' ') --e;
-    text.resize(e - b);
-    QChar* out = text.data();
+    const qsizetype n = e - b;
+    text.resize(n);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const uchar*>(raw.data()) + b;
-    for (qsizetype i = 0; i < e - b; ++i) out[i] = QChar(table[in[i]]);
+    // Widen every byte (a loop the compiler vectorises), then mend the few
+    // bytes whose character lies outside Latin-1.
+    uchar high = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        out[i] = in[i];
+        high |= in[i];
+    }
+    if (high & 0x80)
+        for (qsizetype i = 0; i < n; ++i)
+            if (in[i] >= 0x80 && in[i] < 0xA0) out[i] = table[in[i]];
 }
 
 } // namespace
@@ -294,6 +311,7 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
     }
 
     const QVector<qint32>& layout = ColumnFields(formType);
+    const qint32 year = reportYear();
     bool dataSeen = false, noData = false;
     for (qsizetype column = 0; column < layout.size(); ++column) {
         if (column >= parts.size()) continue;
@@ -308,8 +326,8 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
         if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
             fieldId != zrfPermitNumber)
             continue;
-        if (QuickAccept(fieldId, trimmed) && !holdsCrLf(trimmed)) continue;
-        const ValidationResultPtr finding = ValidateField(fieldId, field.toString(), recordNumber);
+        if (quickAccept(fieldId, trimmed, year) && !holdsCrLf(trimmed)) continue;
+        const ValidationResultPtr finding = validateField(fieldId, field, recordNumber);
         if (!finding->IsValid()) add(finding);
     }
 

@@ -75,6 +75,8 @@ private:
     RecordValidationResultPtr validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
                                              qint32 formType, bool keepValid);
 
+    ValidationResultPtr validateField(qint32 fieldId, QStringView strValue, qint32 lngRecordNumber);
+    bool quickAccept(qint32 fieldId, QStringView preparedValue, qint32 year) const;
     Check checkFor(qint32 fieldId) const;
     void ValidateIndicator(ValidationResult& r);
     void ValidateBusinessID(ValidationResult& r);
