@@ -22,11 +22,24 @@ using Fields = QVarLengthArray<QStringView, 32>;
 // Splits a line the way delimited lines are split everywhere: a missing final
 // delimiter is added, so the parts always end with one empty element and the
 // number of fields is one less than the number of parts.
-qint32 splitFields(QStringView line, QStringView delimiter, Fields& parts) {
+qint32 splitFields(QStringView line, QStringView delimiter, Fields& parts, QByteArrayView bytes = {}) {
     parts.clear();
     qsizetype from = 0;
     bool closed;
-    if (delimiter.size() == 1) {
+    if (delimiter.size() == 1 && delimiter[0].unicode() < 0x80 && bytes.size() == line.size()) {
+        // The line's own bytes are at hand (a file run): every byte became one
+        // character and only ASCII bytes became ASCII characters, so memchr
+        // on the bytes finds the separators at the same places.
+        const char d = char(delimiter[0].unicode());
+        closed = !line.isEmpty() && line.back() == delimiter.front();
+        const char* data = bytes.data();
+        const qsizetype n = bytes.size();
+        while (const void* hit = std::memchr(data + from, d, size_t(n - from))) {
+            const qsizetype at = static_cast<const char*>(hit) - data;
+            parts.append(line.mid(from, at - from));
+            from = at + 1;
+        }
+    } else if (delimiter.size() == 1) {
         closed = !line.isEmpty() && line.back() == delimiter.front();
         // The usual case, by far: a one-character separator.
         const char16_t d = delimiter[0].unicode();
@@ -156,7 +169,7 @@ private:
 
 // Drops double quotes and the blanks at both ends, then decodes into text,
 // reusing the text's storage from line to line.
-void cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
+QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
     static const auto table = [] {
         std::array<char16_t, 256> t{};
         for (int i = 0; i < 256; ++i) t[size_t(i)] = Cp1252::decodeByte(uchar(i));
@@ -187,6 +200,7 @@ void cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
     if (high & 0x80)
         for (qsizetype i = 0; i < n; ++i)
             if (in[i] >= 0x80 && in[i] < 0xA0) out[i] = table[in[i]];
+    return raw.sliced(b, n);
 }
 
 } // namespace
@@ -288,7 +302,7 @@ RecordValidationResultPtr Validator::ValidateRecord(const QString& strRecord, co
 // The checks of one record. Without keepValid, a record that passes every
 // check gives no result object at all: a file run only counts such records.
 RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
-                                                    qint32 formType, bool keepValid) {
+                                                    qint32 formType, bool keepValid, QByteArrayView bytes) {
     RecordValidationResultPtr result;
     auto add = [&](const ValidationResultPtr& finding) {
         if (!result) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
@@ -297,7 +311,7 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
     if (keepValid) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
 
     Fields parts;
-    const qint32 fieldCount = splitFields(record, delimiter, parts);
+    const qint32 fieldCount = splitFields(record, delimiter, parts, bytes);
     const ColumnCountRange range = ExpectedColumnCount(formType);
     // A count within the range passes, and its finding is only built for the
     // caller who keeps valid results.
@@ -312,6 +326,7 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
 
     const QVector<qint32>& layout = ColumnFields(formType);
     const qint32 year = reportYear();
+    const bool fromFile = !bytes.isEmpty();
     bool dataSeen = false, noData = false;
     for (qsizetype column = 0; column < layout.size(); ++column) {
         if (column >= parts.size()) continue;
@@ -326,7 +341,8 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
         if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
             fieldId != zrfPermitNumber)
             continue;
-        if (quickAccept(fieldId, trimmed, year) && !holdsCrLf(trimmed)) continue;
+        // A line read from a file has no line ends left inside it.
+        if (quickAccept(fieldId, trimmed, year) && (fromFile || !holdsCrLf(trimmed))) continue;
         const ValidationResultPtr finding = validateField(fieldId, field, recordNumber);
         if (!finding->IsValid()) add(finding);
     }
@@ -382,7 +398,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
     qint64 rawLength = 0;
     while (reader.next(raw, rawLength)) {
         const qint32 recordLength = qint32(qMin<qint64>(rawLength + 2, std::numeric_limits<qint32>::max()));
-        cleanLine(raw, scratch, line);
+        const QByteArrayView cleaned = cleanLine(raw, scratch, line);
         if (line.isEmpty()) continue;
         ++recordNumber;
 
@@ -393,7 +409,8 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
             if (separator->Severity() == kvesTerminal) break;
         }
 
-        const RecordValidationResultPtr record = validateRecord(line, delimiter, recordNumber, lngFormType, false);
+        const RecordValidationResultPtr record =
+            validateRecord(line, delimiter, recordNumber, lngFormType, false, cleaned);
         if (announce) {
             // The handler gets copies of the figures: only Cancel is its to set.
             qint32 number = recordNumber, length = recordLength, errors = record ? record->Count() : 0;
