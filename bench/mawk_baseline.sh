@@ -6,6 +6,7 @@ set -euo pipefail
 records=${1:-1000000}
 build=${2:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
+core=${CORE:-0} # the one core both programs run on
 bin="$here/$build/bin"
 command -v mawk >/dev/null || { echo "mawk is not installed (apt-get install mawk)"; exit 1; }
 year=$(date +%Y)
@@ -43,9 +44,9 @@ AWK
 seconds() { local s e; s=$(date +%s.%N); "$@" >"$work/out"; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
 mb() { echo "scale=1; $bytes / 1000000 / $1" | bc -l; }
 
-t_awk=$(seconds taskset -c 0 mawk -f "$work/rules.awk" "$file")
+t_awk=$(seconds taskset -c "$core" mawk -f "$work/rules.awk" "$file")
 echo "mawk:            $(tail -1 "$work/out")  $(printf %.3f "$t_awk") s  $(mb "$t_awk") MB/s"
-t_val=$(seconds taskset -c 0 "$bin/validate_report" "$file" 1 0 --year "$year")
+t_val=$(seconds taskset -c "$core" "$bin/validate_report" "$file" 1 0 --year "$year")
 inner=$(tail -1 "$work/out" | sed 's/.*seconds=//')
 echo "validate_report: $(tail -1 "$work/out" | cut -d' ' -f1-2)  $(printf %.3f "$t_val") s  $(mb "$t_val") MB/s" \
   "(ValidateFile alone: $(mb "$inner") MB/s)"

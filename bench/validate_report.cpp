@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,12 +26,28 @@ using namespace Vezedad;
 
 namespace {
 
-// Tabs and line ends inside a value would break the line format.
-std::string field(const QString& text) {
+// Appends text as UTF-8, with backslashes, tabs and line ends escaped so that
+// each finding stays on one line. Most texts are plain ASCII: those are
+// copied as they are.
+void appendField(std::string& out, const QString& text) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
+    bool plain = true;
+    for (qsizetype i = 0; i < n && plain; ++i) plain = p[i] >= 0x20 && p[i] < 0x7F && p[i] != u'\\';
+    if (plain) {
+        for (qsizetype i = 0; i < n; ++i) out += char(p[i]);
+        return;
+    }
     QString s = text;
     s.replace(u'\\', QStringLiteral("\\\\")).replace(u'\t', QStringLiteral("\\t"));
     s.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
-    return s.toStdString();
+    out += s.toUtf8().toStdString();
+}
+
+void appendNumber(std::string& out, long long value) {
+    char buf[24];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    out.append(buf, size_t(end - buf));
 }
 
 void isolate(const QString& root) {
@@ -95,18 +112,34 @@ int main(int argc, char** argv) {
     }
 
     std::string out;
+    out.reserve(2 << 20);
     int invalid = 0, serious = 0, warnings = 0;
-    for (qint32 key : result->Keys()) {
-        const RecordValidationResultPtr record = result->Item(key);
-        if (key != Validator::WholeFileKey()) {
+    // Result order: the whole-file record (-1) first, then the records by
+    // number, which is the order in which the run added them.
+    QVector<RecordValidationResultPtr> records = result->Items();
+    if (const RecordValidationResultPtr whole = result->Item(Validator::WholeFileKey())) {
+        records.removeAll(whole);
+        records.prepend(whole);
+    }
+    for (const RecordValidationResultPtr& record : records) {
+        if (record->RecordNumber() != Validator::WholeFileKey()) {
             ++invalid;
             if (record->Severity() >= kvesSerious) ++serious;
             else if (record->Severity() == kvesWarning) ++warnings;
         }
         for (const ValidationResultPtr& f : record->Items()) {
-            out += std::to_string(f->RecordNumber()) + '\t' + std::to_string(int(f->Field())) + '\t' +
-                   std::to_string(int(f->Code())) + '\t' + std::to_string(int(f->Severity())) + '\t' +
-                   field(f->Value()) + '\t' + field(f->Message()) + '\n';
+            appendNumber(out, f->RecordNumber());
+            out += '\t';
+            appendNumber(out, int(f->Field()));
+            out += '\t';
+            appendNumber(out, int(f->Code()));
+            out += '\t';
+            appendNumber(out, int(f->Severity()));
+            out += '\t';
+            appendField(out, f->Value());
+            out += '\t';
+            appendField(out, f->Message());
+            out += '\n';
             if (out.size() > (1 << 20)) {
                 std::fwrite(out.data(), 1, out.size(), stdout);
                 out.clear();
@@ -118,7 +151,9 @@ int main(int argc, char** argv) {
                   result->RecordCount(), invalid, serious, warnings, int(result->Severity()), seconds);
     out += summary;
     std::fwrite(out.data(), 1, out.size(), stdout);
-    result.reset();
-    Globals::Release();
-    return 0;
+    std::fflush(stdout);
+    // Taking a large result tree apart object by object only costs time at
+    // exit; the system takes the memory back at once.
+    sandbox.remove();
+    std::_Exit(0);
 }

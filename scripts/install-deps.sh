@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-gtk-platformtheme
   libzip-dev
   clang libclang-rt-14-dev
+  mawk bc # bench/mawk_baseline.sh only
 )
 
 missing=()

@@ -23,14 +23,14 @@ struct FactoryFailure {
     QString className;
 };
 
-// Creates T the way every factory does: set the flag, create, and check that
-// the new object's initialiser took the flag.
-template <class T, class... Args>
-std::unique_ptr<T> createThroughFactory(const FactoryModule& module, const FactoryFailure& failure, Args&&... args) {
+// Creates an object the way every factory does: set the flag, create, and
+// check that the new object's initialiser took the flag.
+template <class Ptr, class Make>
+Ptr createWithFactoryFlag(const FactoryModule& module, const FactoryFailure& failure, Make&& make) {
     module.setFlag();
-    std::unique_ptr<T> object;
+    Ptr object;
     try {
-        object = std::make_unique<T>(std::forward<Args>(args)...);
+        object = make();
     } catch (...) {
         module.takeFlag();
         throw;
@@ -41,6 +41,21 @@ std::unique_ptr<T> createThroughFactory(const FactoryModule& module, const Facto
                         failure.source);
     }
     return object;
+}
+
+template <class T, class... Args>
+std::unique_ptr<T> createThroughFactory(const FactoryModule& module, const FactoryFailure& failure, Args&&... args) {
+    return createWithFactoryFlag<std::unique_ptr<T>>(module, failure,
+                                                     [&] { return std::make_unique<T>(std::forward<Args>(args)...); });
+}
+
+// The same for objects handed out as shared pointers: one allocation holds
+// the object and its count, which matters for the many small result objects.
+template <class T, class... Args>
+std::shared_ptr<T> createSharedThroughFactory(const FactoryModule& module, const FactoryFailure& failure,
+                                              Args&&... args) {
+    return createWithFactoryFlag<std::shared_ptr<T>>(module, failure,
+                                                     [&] { return std::make_shared<T>(std::forward<Args>(args)...); });
 }
 
 // First step of the initialiser of a factory-only class.

@@ -175,10 +175,14 @@ Validator::Check Validator::checkFor(qint32 fieldId) const {
 }
 
 ValidationResultPtr Validator::ValidateField(qint32 fieldId, const QString& strValue, qint32 lngRecordNumber) {
+    return validateField(fieldId, strValue, lngRecordNumber);
+}
+
+ValidationResultPtr Validator::validateField(qint32 fieldId, QStringView strValue, qint32 lngRecordNumber) {
     qsizetype begin = 0, end = strValue.size();
     while (begin < end && strValue[begin] == u' ') ++begin;
     while (end > begin && strValue[end - 1] == u' ') --end;
-    QString prepared = strValue.mid(begin, end - begin);
+    QString prepared = strValue.mid(begin, end - begin).toString();
     if (prepared.contains(QLatin1String("\r\n"))) prepared.remove(QStringLiteral("\r\n"));
 
     ValidationResultPtr result = modGlobals::New_ValidationResult(fieldId, lngRecordNumber, prepared, valcOK, kvesOK);
@@ -400,7 +404,11 @@ void Validator::ValidateZip(ValidationResult& r) {
     if (!matches(m_reZip, r.Value()) || r.Value().startsWith(QLatin1String("00000"))) r.setCode(valcInvalidValue);
 }
 
-bool Validator::QuickAccept(qint32 fieldId, QStringView v) const {
+bool Validator::QuickAccept(qint32 fieldId, QStringView preparedValue) const {
+    return quickAccept(fieldId, preparedValue, reportYear());
+}
+
+bool Validator::quickAccept(qint32 fieldId, QStringView v, qint32 year) const {
     const qsizetype n = v.size();
     switch (fieldId) {
     case zrfAddress:
@@ -444,8 +452,8 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView v) const {
         if (n == 0) return false;
         auto up = [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z' ? char16_t(c.unicode() - 32) : c.unicode(); };
         const char16_t a = up(v[0]);
-        const char16_t b = n > 1 ? up(v[1]) : u'\0';
-        if (b == u'\0') return a == u'L';
+        if (n == 1) return a == u'L';
+        const char16_t b = up(v[1]);
         static const char16_t kPairs[][2] = {{u'F', u'L'}, {u'G', u'L'}, {u'G', u'M'}, {u'K', u'G'}, {u'L', u'B'},
                                              {u'M', u'G'}, {u'M', u'L'}, {u'O', u'Z'}, {u'Q', u'T'}};
         for (const auto& p : kPairs)
@@ -466,7 +474,10 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView v) const {
         const QStringView mm = v.mid(0, 2), dd = v.mid(3, 2), yyyy = v.mid(6, 4);
         if (!allDigits(mm) || !allDigits(dd) || !allDigits(yyyy)) return false;
         const int m = digitsValue(mm), d = digitsValue(dd), y = digitsValue(yyyy);
-        return m >= 1 && m <= 12 && y == reportYear() && QDate(y, m, d).isValid();
+        if (y != year || m < 1 || m > 12 || d < 1) return false;
+        static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+        return d <= (m == 2 && !leap ? 28 : kDays[m - 1]);
     }
     case zrfEPANumber: {
         if (n == 0 || v[0] == u'-' || v[n - 1] == u'-') return false;

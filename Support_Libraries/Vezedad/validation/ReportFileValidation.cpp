@@ -22,11 +22,24 @@ using Fields = QVarLengthArray<QStringView, 32>;
 // Splits a line the way delimited lines are split everywhere: a missing final
 // delimiter is added, so the parts always end with one empty element and the
 // number of fields is one less than the number of parts.
-qint32 splitFields(QStringView line, QStringView delimiter, Fields& parts) {
+qint32 splitFields(QStringView line, QStringView delimiter, Fields& parts, QByteArrayView bytes = {}) {
     parts.clear();
     qsizetype from = 0;
     bool closed;
-    if (delimiter.size() == 1) {
+    if (delimiter.size() == 1 && delimiter[0].unicode() < 0x80 && bytes.size() == line.size()) {
+        // The line's own bytes are at hand (a file run): every byte became one
+        // character and only ASCII bytes became ASCII characters, so memchr
+        // on the bytes finds the separators at the same places.
+        const char d = char(delimiter[0].unicode());
+        closed = !line.isEmpty() && line.back() == delimiter.front();
+        const char* data = bytes.data();
+        const qsizetype n = bytes.size();
+        while (const void* hit = std::memchr(data + from, d, size_t(n - from))) {
+            const qsizetype at = static_cast<const char*>(hit) - data;
+            parts.append(line.mid(from, at - from));
+            from = at + 1;
+        }
+    } else if (delimiter.size() == 1) {
         closed = !line.isEmpty() && line.back() == delimiter.front();
         // The usual case, by far: a one-character separator.
         const char16_t d = delimiter[0].unicode();
@@ -97,8 +110,7 @@ public:
             }
             started = true;
             const char* data = m_block.constData();
-            qsizetype end = m_pos;
-            while (end < m_len && data[end] != '\n' && data[end] != '\r') ++end;
+            qsizetype end = lineEnd(data, m_pos, m_len);
             const qsizetype piece = end - m_pos;
             rawLength += piece;
             if (end < m_len) {
@@ -124,6 +136,14 @@ public:
     }
 
 private:
+    // The first CR or LF from pos on, or len; memchr scans far faster than a
+    // byte loop, and most lines end in CR LF, so the CR search stays short.
+    static qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
+        const void* lf = std::memchr(data + pos, '\n', size_t(len - pos));
+        const qsizetype lfAt = lf ? static_cast<const char*>(lf) - data : len;
+        const void* cr = std::memchr(data + pos, '\r', size_t(lfAt - pos));
+        return cr ? static_cast<const char*>(cr) - data : lfAt;
+    }
     void keep(const char* data, qsizetype size) {
         const qsizetype room = kMaxLine - m_carry.size();
         if (room > 0) m_carry.append(data, qMin(size, room));
@@ -149,7 +169,7 @@ private:
 
 // Drops double quotes and the blanks at both ends, then decodes into text,
 // reusing the text's storage from line to line.
-void cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
+QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
     static const auto table = [] {
         std::array<char16_t, 256> t{};
         for (int i = 0; i < 256; ++i) t[size_t(i)] = Cp1252::decodeByte(uchar(i));
@@ -166,10 +186,21 @@ void cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
     qsizetype b = 0, e = raw.size();
     while (b < e && raw[b] == ' ') ++b;
     while (e > b && raw[e - 1] == ' ') --e;
-    text.resize(e - b);
-    QChar* out = text.data();
+    const qsizetype n = e - b;
+    text.resize(n);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const uchar*>(raw.data()) + b;
-    for (qsizetype i = 0; i < e - b; ++i) out[i] = QChar(table[in[i]]);
+    // Widen every byte (a loop the compiler vectorises), then mend the few
+    // bytes whose character lies outside Latin-1.
+    uchar high = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        out[i] = in[i];
+        high |= in[i];
+    }
+    if (high & 0x80)
+        for (qsizetype i = 0; i < n; ++i)
+            if (in[i] >= 0x80 && in[i] < 0xA0) out[i] = table[in[i]];
+    return raw.sliced(b, n);
 }
 
 } // namespace
@@ -271,7 +302,7 @@ RecordValidationResultPtr Validator::ValidateRecord(const QString& strRecord, co
 // The checks of one record. Without keepValid, a record that passes every
 // check gives no result object at all: a file run only counts such records.
 RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
-                                                    qint32 formType, bool keepValid) {
+                                                    qint32 formType, bool keepValid, QByteArrayView bytes) {
     RecordValidationResultPtr result;
     auto add = [&](const ValidationResultPtr& finding) {
         if (!result) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
@@ -280,7 +311,7 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
     if (keepValid) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
 
     Fields parts;
-    const qint32 fieldCount = splitFields(record, delimiter, parts);
+    const qint32 fieldCount = splitFields(record, delimiter, parts, bytes);
     const ColumnCountRange range = ExpectedColumnCount(formType);
     // A count within the range passes, and its finding is only built for the
     // caller who keeps valid results.
@@ -294,6 +325,8 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
     }
 
     const QVector<qint32>& layout = ColumnFields(formType);
+    const qint32 year = reportYear();
+    const bool fromFile = !bytes.isEmpty();
     bool dataSeen = false, noData = false;
     for (qsizetype column = 0; column < layout.size(); ++column) {
         if (column >= parts.size()) continue;
@@ -308,8 +341,9 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
         if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
             fieldId != zrfPermitNumber)
             continue;
-        if (QuickAccept(fieldId, trimmed) && !holdsCrLf(trimmed)) continue;
-        const ValidationResultPtr finding = ValidateField(fieldId, field.toString(), recordNumber);
+        // A line read from a file has no line ends left inside it.
+        if (quickAccept(fieldId, trimmed, year) && (fromFile || !holdsCrLf(trimmed))) continue;
+        const ValidationResultPtr finding = validateField(fieldId, field, recordNumber);
         if (!finding->IsValid()) add(finding);
     }
 
@@ -364,7 +398,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
     qint64 rawLength = 0;
     while (reader.next(raw, rawLength)) {
         const qint32 recordLength = qint32(qMin<qint64>(rawLength + 2, std::numeric_limits<qint32>::max()));
-        cleanLine(raw, scratch, line);
+        const QByteArrayView cleaned = cleanLine(raw, scratch, line);
         if (line.isEmpty()) continue;
         ++recordNumber;
 
@@ -375,7 +409,8 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
             if (separator->Severity() == kvesTerminal) break;
         }
 
-        const RecordValidationResultPtr record = validateRecord(line, delimiter, recordNumber, lngFormType, false);
+        const RecordValidationResultPtr record =
+            validateRecord(line, delimiter, recordNumber, lngFormType, false, cleaned);
         if (announce) {
             // The handler gets copies of the figures: only Cancel is its to set.
             qint32 number = recordNumber, length = recordLength, errors = record ? record->Count() : 0;

@@ -229,7 +229,7 @@ namespace modGlobals {
 
 ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, const QString& value, qint32 code,
                                          qint32 severity) {
-    ValidationResultPtr result = createThroughFactory<ValidationResult>(
+    ValidationResultPtr result = createSharedThroughFactory<ValidationResult>(
         factoryModule(), factoryFailure(QStringLiteral("New_ValidationResult"), QStringLiteral("ValidationResult")));
     result->SetField(fieldId);
     result->SetRecordNumber(recordNumber);
@@ -241,7 +241,7 @@ ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, co
 }
 
 RecordValidationResultPtr New_RecordValidationResult(qint32 recordNumber, const QString& contents) {
-    RecordValidationResultPtr result = createThroughFactory<RecordValidationResult>(
+    RecordValidationResultPtr result = createSharedThroughFactory<RecordValidationResult>(
         factoryModule(),
         factoryFailure(QStringLiteral("New_RecordValidationResult"), QStringLiteral("RecordValidationResult")));
     result->setRecordNumber(recordNumber);
@@ -250,7 +250,7 @@ RecordValidationResultPtr New_RecordValidationResult(qint32 recordNumber, const 
 }
 
 FileValidationResultPtr New_FileValidationResult() {
-    return createThroughFactory<FileValidationResult>(
+    return createSharedThroughFactory<FileValidationResult>(
         factoryModule(),
         factoryFailure(QStringLiteral("New_FileValidationResult"), QStringLiteral("FileValidationResult")));
 }

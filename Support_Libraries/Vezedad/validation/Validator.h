@@ -4,6 +4,7 @@
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QObject>
 #include <QRegularExpression>
@@ -65,7 +66,13 @@ private:
     // nested call (from an event handler) builds another layout.
     const QVector<qint32>& ColumnFields(qint32 formType) const;
     static QVector<qint32> BuildColumnFields(qint32 formType);
-    static bool IsDataField(qint32 fieldId);
+    // The fields whose values count as reportable data in the no-data rule.
+    static bool IsDataField(qint32 fieldId) {
+        constexpr quint64 kDataFields = (1ull << 6) | (1ull << 7) | (1ull << 8) | (1ull << 12) | (1ull << 10) |
+                                        (1ull << 11) | (1ull << 14) | (1ull << 21) | (1ull << 22) | (1ull << 23) |
+                                        (1ull << 25);
+        return fieldId >= 0 && fieldId < 64 && (kDataFields >> fieldId) & 1u;
+    }
 
     ValidationResultPtr CheckFieldSeparator(const QString& line, qint32 recordNumber);
     ValidationResultPtr CheckFileName(const QString& path, qint32 formType);
@@ -73,8 +80,10 @@ private:
     ValidationResultPtr checkColumnCount(QStringView record, QStringView delimiter, qint32 recordNumber,
                                          qint32 formType);
     RecordValidationResultPtr validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
-                                             qint32 formType, bool keepValid);
+                                             qint32 formType, bool keepValid, QByteArrayView bytes = {});
 
+    ValidationResultPtr validateField(qint32 fieldId, QStringView strValue, qint32 lngRecordNumber);
+    bool quickAccept(qint32 fieldId, QStringView preparedValue, qint32 year) const;
     Check checkFor(qint32 fieldId) const;
     void ValidateIndicator(ValidationResult& r);
     void ValidateBusinessID(ValidationResult& r);

@@ -285,12 +285,5 @@ const QVector<qint32>& Validator::ColumnFields(qint32 formType) const {
     return m_layouts[slot];
 }
 
-// The fields whose values count as reportable data in the no-data rule.
-bool Validator::IsDataField(qint32 fieldId) {
-    constexpr quint64 kDataFields = (1ull << 6) | (1ull << 7) | (1ull << 8) | (1ull << 12) | (1ull << 10) |
-                                    (1ull << 11) | (1ull << 14) | (1ull << 21) | (1ull << 22) | (1ull << 23) |
-                                    (1ull << 25);
-    return fieldId >= 0 && fieldId < 64 && (kDataFields >> fieldId) & 1u;
-}
 
 } // namespace Vezedad

@@ -193,6 +193,8 @@ void TestFieldRules::quickAcceptNeverPassesWhatTheRulesReject_data() {
                              "1234567890", "123456789012", "-12", "12-", "1--2", "Albany", "123 Main", "+5", "12203",
                              "00000", "12203-1234", "12203-12a4", "1220"};
     for (const char* s : samples) QTest::newRow(s) << QString::fromLatin1(s);
+    // Found by the fuzzer: a NUL after a one-letter unit was taken for its end.
+    QTest::newRow("unit L then NUL") << QStringLiteral("L") + QChar(u'\0');
 }
 
 void TestFieldRules::quickAcceptNeverPassesWhatTheRulesReject() {

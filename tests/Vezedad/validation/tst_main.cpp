@@ -11,5 +11,6 @@ int main(int argc, char** argv) {
     run(TestResults());
     run(TestTables());
     run(TestRecords());
+    run(TestFiles());
     return status;
 }

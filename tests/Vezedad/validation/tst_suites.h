@@ -50,3 +50,16 @@ private Q_SLOTS:
     void layoutsAreValidatedColumnByColumn_data();
     void layoutsAreValidatedColumnByColumn();
 };
+
+class TestFiles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void refusedBeforeReading();
+    void runs_data();
+    void runs();
+    void eventFigures();
+    void errorLimit();
+    void cancel();
+    void listenerMayCallBackIn();
+};

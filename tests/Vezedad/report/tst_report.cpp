@@ -1,0 +1,220 @@
+#include "support/TestSupport.h"
+
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Vezedad;
+
+class TestReport : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void defaultYear();
+    void storedYearOutsideRangeIsReplaced_data();
+    void storedYearOutsideRangeIsReplaced();
+    void changeReportYear();
+    void changeToSameYearRaisesNothing();
+    void yearOutOfRange();
+    void withoutPersistenceNothingIsStored();
+    void reportRoot();
+    void prefixes();
+    void fileList();
+    void proposeNewName();
+
+private:
+    QTemporaryDir* m_root = nullptr;
+};
+
+void TestReport::init() {
+    TestSupport::clearSettings();
+    m_root = new QTemporaryDir;
+    Globals::Configuration().setReportRoot(m_root->path());
+    Globals::Configuration().SaveAllSettings();
+}
+
+void TestReport::cleanup() {
+    Globals::Release();
+    delete m_root;
+    m_root = nullptr;
+}
+
+void TestReport::defaultYear() {
+    QCOMPARE(ZelReport::DefaultYearFor(QDate(2014, 4, 15)), qint16(2013));
+    QCOMPARE(ZelReport::DefaultYearFor(QDate(2014, 4, 30)), qint16(2013));
+    QCOMPARE(ZelReport::DefaultYearFor(QDate(2014, 5, 1)), qint16(2014));
+    QCOMPARE(ZelReport::DefaultYearFor(QDate(2014, 1, 1)), qint16(2013));
+    ZelReport& report = Globals::ZelReport();
+    QCOMPARE(int(report.ReportYearMax()), QDate::currentDate().year());
+    QCOMPARE(int(report.ReportYearMin()), 2000);
+    QCOMPARE(report.DefaultYear(), ZelReport::DefaultYearFor(QDate::currentDate()));
+}
+
+void TestReport::storedYearOutsideRangeIsReplaced_data() {
+    QTest::addColumn<int>("stored");
+    QTest::newRow("1999") << 1999;
+    QTest::newRow("0") << 0;
+    QTest::newRow("next year") << QDate::currentDate().year() + 1;
+}
+
+void TestReport::storedYearOutsideRangeIsReplaced() {
+    QFETCH(int, stored);
+    Globals::Configuration().setReportYear(qint16(stored));
+    Globals::Release();
+    const qint16 defaultYear = Globals::ZelReport().DefaultYear();
+    QCOMPARE(Globals::ZelReport().ReportYear(), defaultYear);
+    QVERIFY(QDir(m_root->filePath(QStringLiteral("ZOV%1").arg(defaultYear))).exists());
+    // Stored at once, before any save.
+    Globals::Release();
+    QCOMPARE(Globals::Configuration().ReportYear(), defaultYear);
+}
+
+void TestReport::changeReportYear() {
+    ZelReport& report = Globals::ZelReport();
+    QSignalSpy spy(&report, &ZelReport::PropertyChanged);
+    report.ChangeReportYear(2020);
+    QCOMPARE(report.ReportYear(), qint16(2020));
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy[0], (QVariantList{QStringLiteral("ReportYear"), QStringLiteral("2020")}));
+    QCOMPARE(report.ReportPath(), m_root->filePath(QStringLiteral("ZOV2020")));
+    QVERIFY(QDir(report.ReportPath()).exists());
+    Globals::Release();
+    QCOMPARE(Globals::ZelReport().ReportYear(), qint16(2020));
+}
+
+void TestReport::changeToSameYearRaisesNothing() {
+    ZelReport& report = Globals::ZelReport();
+    const qint16 year = report.ReportYear();
+    QSignalSpy spy(&report, &ZelReport::PropertyChanged);
+    report.ChangeReportYear(year);
+    QCOMPARE(spy.size(), 0);
+}
+
+void TestReport::yearOutOfRange() {
+    ZelReport& report = Globals::ZelReport();
+    const qint16 year = report.ReportYear();
+    for (int bad : {1999, int(report.ReportYearMax()) + 1}) {
+        try {
+            report.ChangeReportYear(bad);
+            QFAIL("no error");
+        } catch (const ErrorInfo& e) {
+            QCOMPARE(quint32(e.Number()), 0x8004297Cu);
+            QCOMPARE(e.Source(), QStringLiteral("Vezedad::ZelReport.ReportYear"));
+            QCOMPARE(e.Description(), QStringLiteral("Report Year must be between 2000 and %1, inclusive.")
+                                          .arg(report.ReportYearMax()));
+        }
+    }
+    QCOMPARE(report.ReportYear(), year);
+}
+
+void TestReport::withoutPersistenceNothingIsStored() {
+    ZelReport& report = Globals::ZelReport();
+    const qint16 stored = report.ReportYear();
+    report.setAllowPersistence(false);
+    report.ChangeReportYear(2010);
+    QCOMPARE(report.ReportYear(), qint16(2010));
+    QTemporaryDir other;
+    const QString root = other.filePath(QStringLiteral("elsewhere"));
+    report.setReportRootPath(root);
+    QCOMPARE(report.ReportRootPath(), root);
+    QVERIFY(QDir(root + QStringLiteral("/ZOV2010")).exists());
+    Globals::Release();
+    QCOMPARE(Globals::ZelReport().ReportYear(), stored);
+    QCOMPARE(Globals::ZelReport().ReportRootPath(), m_root->path());
+}
+
+void TestReport::reportRoot() {
+    ZelReport& report = Globals::ZelReport();
+    report.ChangeReportYear(2015);
+    QSignalSpy spy(&report, &ZelReport::PropertyChanged);
+    report.setReportRootPath(m_root->path());
+    QCOMPARE(spy.size(), 0);
+
+    const QString root = m_root->filePath(QStringLiteral("a/b/reports"));
+    report.setReportRootPath(root);
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy[0], (QVariantList{QStringLiteral("ReportRootPath"), root}));
+    QCOMPARE(report.ReportPath(), root + QStringLiteral("/ZOV2015"));
+    QVERIFY(QDir(report.ReportPath()).exists());
+
+    // A root that cannot be made leaves everything as it was.
+    QFile blocker(m_root->filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY_THROWS_EXCEPTION(ErrorInfo, report.setReportRootPath(m_root->filePath(QStringLiteral("file/sub"))));
+    QCOMPARE(report.ReportRootPath(), root);
+    QCOMPARE(spy.size(), 1);
+
+    Globals::Configuration().SaveAllSettings();
+    Globals::Release();
+    QCOMPARE(Globals::ZelReport().ReportRootPath(), root);
+}
+
+void TestReport::prefixes() {
+    const QList<QPair<int, QString>> expected = {{1, "P"}, {2, "A"}, {4, "S"}, {8, "M"}, {16, "I"},
+                                                 {0, ""},  {3, ""},  {14, ""}, {15, ""}};
+    for (const auto& e : expected) QCOMPARE(ZelReport::Prefix(e.first), e.second);
+}
+
+void TestReport::fileList() {
+    ZelReport& report = Globals::ZelReport();
+    report.ChangeReportYear(2013);
+    const QStringList names = {"M2013.txt.bak", "X2013.txt", "M2013.csv", "m2013.TXT", "a1.xlsm", "P2.txt",
+                               "S1.xls",        "Mtxt",      "A0.xlsx",   "b.txt"};
+    for (const QString& name : names) {
+        QFile f(QDir(report.ReportPath()).filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QDir(report.ReportPath()).mkdir(QStringLiteral("M-folder.txt"));
+    auto keys = [&](int form, int type) {
+        QStringList k;
+        for (const auto& entry : report.FileList(form, type)) k << entry.first;
+        return k.join(u',');
+    };
+    QCOMPARE(keys(zfotForm25, zfitText), QStringLiteral("m2013.TXT,M2013.txt.bak"));
+    QCOMPARE(keys(zfotApplication, zfitBoth), QStringLiteral("A0.xlsx,a1.xlsm,P2.txt"));
+    QCOMPARE(keys(zfotSales, zfitExcel), QStringLiteral("A0.xlsx,a1.xlsm,S1.xls"));
+    QCOMPARE(keys(0, zfitText), QStringLiteral("b.txt,m2013.TXT,M2013.txt.bak,P2.txt,X2013.txt"));
+    QCOMPARE(report.FileCount(zfotAll), 6);
+    QCOMPARE(report.FileCount(zfotIdentity), 0);
+}
+
+void TestReport::proposeNewName() {
+    ZelReport& report = Globals::ZelReport();
+    report.ChangeReportYear(2014);
+    const QString year = report.ReportPath();
+    QString folder;
+    QCOMPARE(report.ProposeNewName(zfotForm26, zfitText, QStringLiteral("C1234567"), folder),
+             year + QStringLiteral("/PC123456700.txt"));
+    QCOMPARE(folder, year);
+    QCOMPARE(report.ProposeNewName(zfotForm26, zfitBoth, QStringLiteral("C1234567")),
+             year + QStringLiteral("/PC123456700"));
+    QCOMPARE(report.ProposeNewName(zfotForm26A, zfitExcel, QStringLiteral("C1")), year + QStringLiteral("/AC100.xlsm"));
+
+    for (int n = 0; n < 100; ++n) {
+        QFile f(year + QStringLiteral("/MR12345%1.txt").arg(n, 2, 10, QLatin1Char('0')));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(report.ProposeNewName(zfotForm25, zfitText, QStringLiteral("R12345")),
+             year + QStringLiteral("/MR12345100.txt"));
+
+    QTemporaryDir other;
+    folder = other.path();
+    QCOMPARE(report.ProposeNewName(zfotForm27, zfitText, QStringLiteral("R1"), folder),
+             other.path() + QStringLiteral("/SR100.txt"));
+    QCOMPARE(folder, other.path());
+    folder = other.filePath(QStringLiteral("missing"));
+    QCOMPARE(report.ProposeNewName(zfotIdentity, zfitText, QStringLiteral("x"), folder), QStringLiteral("identity.txt"));
+    QCOMPARE(folder, year);
+}
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "tst_report.moc"
