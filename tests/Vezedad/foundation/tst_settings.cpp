@@ -186,19 +186,29 @@ private slots:
     void badStoredValues_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QVariant>("value");
-        QTest::newRow("colour as text") << QStringLiteral("BackColor") << QVariant(QStringLiteral("blue"));
-        QTest::newRow("prompt not boolean") << QStringLiteral("ShowPrompt") << QVariant(QStringLiteral("maybe"));
+        QTest::addColumn<int>("number");
+        QTest::newRow("colour as text") << QStringLiteral("BackColor") << QVariant(QStringLiteral("blue"))
+                                        << int(rtTypeMismatch);
+        QTest::newRow("colour beyond 32 bits") << QStringLiteral("BackColor") << QVariant(QStringLiteral("3e9"))
+                                               << int(rtOverflow);
+        QTest::newRow("colour beyond any number") << QStringLiteral("BackColor")
+                                                  << QVariant(QStringLiteral("1e999")) << int(rtOverflow);
+        QTest::newRow("colour as infinity") << QStringLiteral("BackColor") << QVariant(QStringLiteral("inf"))
+                                            << int(rtTypeMismatch);
+        QTest::newRow("prompt not boolean") << QStringLiteral("ShowPrompt") << QVariant(QStringLiteral("maybe"))
+                                            << int(rtTypeMismatch);
     }
     void badStoredValues() {
         QFETCH(QString, name);
         QFETCH(QVariant, value);
+        QFETCH(int, number);
         store(HKEY_CURRENT_USER, name, value);
         try {
             if (name == QLatin1String("BackColor")) Globals::Configuration().BackColor();
             else Globals::Configuration().ShowPrompt();
             QFAIL("no error");
         } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), int(rtTypeMismatch));
+            QCOMPARE(e.Number(), number);
         }
     }
 
