@@ -44,6 +44,9 @@ std::optional<double> numericValue(const QVariant& v) {
         bool ok = false;
         const double d = v.toString().trimmed().toDouble(&ok);
         if (ok && std::isfinite(d)) return d;
+        // A well-formed number too large for any numeric type: the runtime
+        // calls that an overflow, not a type mismatch.
+        if (!ok && std::isinf(d)) return d;
     }
     return std::nullopt;
 }
@@ -66,6 +69,7 @@ bool toBool(const QVariant& v) {
     }
     const auto d = numericValue(v);
     if (!d) typeMismatch();
+    if (std::isinf(*d)) throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad"));
     return *d != 0.0;
 }
 

@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QtEndian>
+#include <cmath>
 
 namespace Vezedad::RegAPI {
 
@@ -61,18 +62,30 @@ QString normalKey(const QString& subKey) {
     return k;
 }
 
-bool loadHive(HKEY hive, QJsonObject& out) {
+enum class HiveState { Sound, Unreadable, Damaged };
+
+HiveState readHive(HKEY hive, QJsonObject& out) {
+    out = QJsonObject();
     QFile file(hiveFile(hive));
-    if (!file.exists()) {
-        out = QJsonObject();
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
-    // A damaged hive reads as empty rather than stopping the program; the
-    // next write replaces it with a sound one.
-    out = doc.isObject() ? doc.object() : QJsonObject();
-    return true;
+    if (!file.exists()) return HiveState::Sound;
+    if (!file.open(QIODevice::ReadOnly)) return HiveState::Unreadable;
+    const QByteArray bytes = file.readAll();
+    if (bytes.trimmed().isEmpty()) return HiveState::Sound;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes);
+    if (!doc.isObject()) return HiveState::Damaged;
+    out = doc.object();
+    return HiveState::Sound;
+}
+
+// A damaged hive reads as empty rather than stopping the program.
+bool loadHive(HKEY hive, QJsonObject& out) { return readHive(hive, out) != HiveState::Unreadable; }
+
+// Before a damaged hive is replaced by a sound one, its bytes are kept beside
+// it, so that settings a person may still recover are not destroyed.
+bool keepDamagedHive(const QString& path) {
+    const QString copy = path + QStringLiteral(".damaged");
+    QFile::remove(copy);
+    return QFile::copy(path, copy);
 }
 
 bool folderWritable(HKEY hive) {
@@ -95,7 +108,9 @@ qint32 modifyHive(HKEY hive, Change&& change) {
     if (!lock.tryLock(3000)) return lock.error() == QLockFile::PermissionError ? ERROR_ACCESS_DENIED
                                                                                : ERROR_LOCK_VIOLATION;
     QJsonObject root;
-    if (!loadHive(hive, root)) return ERROR_ACCESS_DENIED;
+    const HiveState state = readHive(hive, root);
+    if (state == HiveState::Unreadable) return ERROR_ACCESS_DENIED;
+    if (state == HiveState::Damaged && !keepDamagedHive(path)) return ERROR_ACCESS_DENIED;
     const qint32 rc = change(root);
     if (rc != ERROR_SUCCESS) return rc;
     QSaveFile file(path);
@@ -172,13 +187,25 @@ qint32 RegQueryValueEx(HKEY key, const QString& valueName, quint32& type, QByteA
     const QJsonObject value = values.value(name).toObject();
     type = quint32(value.value(QStringLiteral("type")).toInt());
     const QJsonValue raw = value.value(QStringLiteral("data"));
+    // A value whose data does not fit its type (the file was edited by hand
+    // or by another program) has no usable data: it counts as a value of no
+    // known type.
+    const auto unusable = [&] {
+        type = REG_NONE;
+        data.clear();
+        return ERROR_SUCCESS;
+    };
     if (type == REG_SZ) {
+        if (!raw.isString()) return unusable();
         QByteArray bytes;
         if (!Cp1252::encode(raw.toString(), bytes)) return ERROR_INVALID_PARAMETER;
         data = bytes;
     } else if (type == REG_DWORD) {
+        const double number = raw.toDouble(-1.0);
+        if (!raw.isDouble() || number != std::floor(number) || number < -2147483648.0 || number > 4294967295.0)
+            return unusable();
         data.resize(4);
-        qToLittleEndian<quint32>(quint32(qint64(raw.toDouble())), data.data());
+        qToLittleEndian<quint32>(quint32(qint64(number)), data.data());
     } else {
         data = QByteArray::fromBase64(raw.toString().toLatin1());
     }

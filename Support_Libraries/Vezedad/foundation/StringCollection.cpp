@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 
 #include <QDateTime>
+#include <cmath>
 #include <optional>
 
 namespace Vezedad {
@@ -19,11 +20,35 @@ void StringCollection::Clear() { m_items.clear(); }
 qint32 StringCollection::Count() const { return qint32(m_items.size()); }
 
 qsizetype StringCollection::position(const QVariant& index) const {
-    if (!index.isValid()) return -1;
-    if (index.typeId() == QMetaType::QString) return m_items.indexOf(key(index.toString()));
-    bool ok = false;
-    const qlonglong n = index.toLongLong(&ok);
-    if (!ok || n < 1 || n > m_items.size()) return -1;
+    qlonglong n = 0;
+    switch (index.typeId()) {
+    case QMetaType::QString:
+        return m_items.indexOf(key(index.toString()));
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        n = index.toLongLong();
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        // A fractional position goes to the even neighbour at a half, as
+        // the runtime turns a number into a position.
+        const double r = std::nearbyint(index.toDouble());
+        if (!(r >= 1.0 && r <= double(m_items.size()))) return -1;
+        n = qlonglong(r);
+        break;
+    }
+    default:
+        // Neither a number nor a text (a Boolean, a date, nothing at all)
+        // addresses no element.
+        return -1;
+    }
+    if (n < 1 || n > m_items.size()) return -1;
     return qsizetype(n - 1);
 }
 
@@ -97,6 +122,7 @@ bool isNumberType(const QVariant& v) {
 }
 
 std::optional<double> asNumber(const QVariant& v) {
+    if (!v.isValid()) return 0.0; // an empty element counts as the number 0
     if (isNumberType(v)) return v.toDouble();
     if (v.typeId() == QMetaType::QString) {
         bool ok = false;

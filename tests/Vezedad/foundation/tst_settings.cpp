@@ -186,19 +186,29 @@ private slots:
     void badStoredValues_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QVariant>("value");
-        QTest::newRow("colour as text") << QStringLiteral("BackColor") << QVariant(QStringLiteral("blue"));
-        QTest::newRow("prompt not boolean") << QStringLiteral("ShowPrompt") << QVariant(QStringLiteral("maybe"));
+        QTest::addColumn<int>("number");
+        QTest::newRow("colour as text") << QStringLiteral("BackColor") << QVariant(QStringLiteral("blue"))
+                                        << int(rtTypeMismatch);
+        QTest::newRow("colour beyond 32 bits") << QStringLiteral("BackColor") << QVariant(QStringLiteral("3e9"))
+                                               << int(rtOverflow);
+        QTest::newRow("colour beyond any number") << QStringLiteral("BackColor")
+                                                  << QVariant(QStringLiteral("1e999")) << int(rtOverflow);
+        QTest::newRow("colour as infinity") << QStringLiteral("BackColor") << QVariant(QStringLiteral("inf"))
+                                            << int(rtTypeMismatch);
+        QTest::newRow("prompt not boolean") << QStringLiteral("ShowPrompt") << QVariant(QStringLiteral("maybe"))
+                                            << int(rtTypeMismatch);
     }
     void badStoredValues() {
         QFETCH(QString, name);
         QFETCH(QVariant, value);
+        QFETCH(int, number);
         store(HKEY_CURRENT_USER, name, value);
         try {
             if (name == QLatin1String("BackColor")) Globals::Configuration().BackColor();
             else Globals::Configuration().ShowPrompt();
             QFAIL("no error");
         } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), int(rtTypeMismatch));
+            QCOMPARE(e.Number(), number);
         }
     }
 
@@ -247,6 +257,61 @@ private slots:
         store(HKEY_CURRENT_USER, QStringLiteral("BackColor"), 3);
         QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("BackColor")), QVariant(3));
         QVERIFY(hiveBytes(HKEY_CURRENT_USER).startsWith("{"));
+        // What was there is kept beside the new hive, not destroyed.
+        QFile kept(hiveFile(HKEY_CURRENT_USER) + QStringLiteral(".damaged"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("{ not json"));
+    }
+
+    // Values of the wrong JSON shape, as a hand-edited hive may hold them.
+    void malformedValuesCountAsMissing_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("number as text data") << QStringLiteral("BackColor") << QByteArray(R"({"type":4,"data":"12"})");
+        QTest::newRow("fraction") << QStringLiteral("BackColor") << QByteArray(R"({"type":4,"data":1.5})");
+        QTest::newRow("beyond 32 bits") << QStringLiteral("BackColor") << QByteArray(R"({"type":4,"data":1e20})");
+        QTest::newRow("text as number") << QStringLiteral("Host") << QByteArray(R"({"type":1,"data":5})");
+        QTest::newRow("text as null") << QStringLiteral("Host") << QByteArray(R"({"type":1,"data":null})");
+        QTest::newRow("no object") << QStringLiteral("Host") << QByteArray(R"("plain")");
+        QTest::newRow("type as text") << QStringLiteral("Host") << QByteArray(R"({"type":"1","data":"x"})");
+    }
+    void malformedValuesCountAsMissing() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, value);
+        store(HKEY_LOCAL_MACHINE, QStringLiteral("BackColor"), 7);
+        store(HKEY_LOCAL_MACHINE, QStringLiteral("Host"), QStringLiteral("machine.example"));
+        QDir().mkpath(TestSupport::userConfigDir());
+        QFile f(hiveFile(HKEY_CURRENT_USER));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\"SOFTWARE\\\\ZIDIVO\": {\"" + name.toLatin1() + "\": " + value + "}}");
+        f.close();
+        QVERIFY(!stored(HKEY_CURRENT_USER, name).isValid());
+        Configuration& c = Globals::Configuration();
+        if (name == QLatin1String("Host")) QCOMPARE(c.Host(), QStringLiteral("machine.example"));
+        else QCOMPARE(c.BackColor(), 7);
+    }
+
+    // Writers on other threads (and, through the lock file, in other
+    // processes) each read, change and replace the hive; none may lose
+    // another's value.
+    void concurrentWritersLoseNothing() {
+        constexpr int kThreads = 4, kValues = 15;
+        QList<QThread*> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads << QThread::create([t] {
+                for (int i = 0; i < kValues; ++i)
+                    modRegistry::SetValueEx(HKEY_CURRENT_USER, kKey, QStringLiteral("V%1_%2").arg(t).arg(i), REG_DWORD,
+                                            i, true);
+            });
+            threads.last()->start();
+        }
+        for (QThread* thread : threads) {
+            QVERIFY(thread->wait(60000));
+            delete thread;
+        }
+        for (int t = 0; t < kThreads; ++t)
+            for (int i = 0; i < kValues; ++i)
+                QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("V%1_%2").arg(t).arg(i)), QVariant(i));
     }
 
     void textThatCannotBeStoredIsRefusedClearly() {

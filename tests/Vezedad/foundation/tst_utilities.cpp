@@ -213,7 +213,13 @@ private slots:
         QCOMPARE(c.Count(), 2);
         QCOMPARE(c.Index(QStringLiteral("DEF")), 2);
         QCOMPARE(c.Index(QStringLiteral("xyz")), 0);
-        for (const QVariant& bad : {QVariant(0), QVariant(3), QVariant(QStringLiteral("xyz")), QVariant()}) {
+        // Positions are numbers: a fraction goes to the even neighbour at a
+        // half; anything that is neither a number nor a text addresses nothing.
+        QCOMPARE(c.Item(1.5), QStringLiteral("def"));
+        QCOMPARE(c.Item(2.5), QStringLiteral("def"));
+        QCOMPARE(c.Item(0.6), QStringLiteral("ABC"));
+        for (const QVariant& bad : {QVariant(0), QVariant(3), QVariant(QStringLiteral("xyz")), QVariant(),
+                                    QVariant(true), QVariant(0.4), QVariant(QDate(2024, 1, 1))}) {
             QVERIFY(!c.Exists(bad));
             QCOMPARE(c.Item(bad), QString());
             c.Remove(bad);
@@ -237,6 +243,8 @@ private slots:
                                << QVariantList{"1/15/2023", "12/1/2023", "2/1/2024"};
         QTest::newRow("number and numeric text") << QVariantList{QStringLiteral("20"), 3} << false
                                                  << QVariantList{3, QStringLiteral("20")};
+        QTest::newRow("empty element counts as 0")
+            << QVariantList{5, QVariant(), -1} << false << QVariantList{-1, QVariant(), 5};
         QTest::newRow("one") << QVariantList{1} << false << QVariantList{1};
         QTest::newRow("none") << QVariantList{} << false << QVariantList{};
         QTest::newRow("many") << QVariantList{5, -1, 3, 3, 0, 42, 17, 8, 2, 11, 6, 9, 4, 13, 1}
