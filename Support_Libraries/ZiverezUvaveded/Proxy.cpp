@@ -49,7 +49,7 @@ QString statusLine(const QString& status, const QString& text) {
 
 Proxy::Proxy() {
     Vezedad::requireFactory({&modGlobals::SetProxyFactoryFlag, &modGlobals::TakeProxyFactoryFlag},
-                            Vezedad::errFactoryMethodNotUsed, QStringLiteral("VezirodEdovud2::Proxy"),
+                            Vezedad::errFactoryMethodNotUsed, QStringLiteral("VezirodEdovud::Proxy"),
                             QStringLiteral("Proxy class was not instantiated with factory method"));
     Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
     const QString host = settings.Host();

@@ -48,13 +48,15 @@ public:
     // setting; a placeholder host when it is not set.
     static QString DefaultDocumentationHost();
 
-    Documentation();
-
     QString GetUri(qint32 docID, qint32 optionType = 1) const;
     void ShowDoc(qint32 docID, qint32 optionType = 1);
     void ShowFile(const QString& strPathAndFile);
 
 private:
+    // Only the entry object makes one, once per thread.
+    friend class Globals;
+    Documentation();
+
     void InitPages();
     void ShellOpen(const QString& target, bool isLocalFile);
 

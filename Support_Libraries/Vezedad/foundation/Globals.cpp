@@ -119,7 +119,7 @@ Utilities& Globals::Utilities() {
 
 Documentation& Globals::Documentation() {
     return perThreadService<Vezedad::Documentation>(services(), slotDocumentation,
-                                                    [] { return std::make_unique<Vezedad::Documentation>(); });
+                                                    [] { return std::unique_ptr<Vezedad::Documentation>(new Vezedad::Documentation); });
 }
 
 void Globals::Release() { services().releaseAll(); }

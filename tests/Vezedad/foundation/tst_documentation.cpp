@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <type_traits>
 
 using namespace Vezedad;
 
@@ -88,6 +89,11 @@ private Q_SLOTS:
         QCOMPARE(gOpened.size(), 1);
         QCOMPARE(gOpened[0].target, base() + path);
         QVERIFY(!gOpened[0].isLocalFile);
+    }
+
+    void oneObjectPerThread() {
+        static_assert(!std::is_default_constructible_v<Documentation>, "only Globals makes the documentation links");
+        QCOMPARE(&Globals::Documentation(), &Globals::Documentation());
     }
 
     void optionDefaultsToA() {

@@ -128,7 +128,7 @@ private Q_SLOTS:
     void factoryGuardsTheClient() {
         QCOMPARE(&Globals::Proxy(), &Globals::Proxy());
         expectError([] { Proxy direct; }, 1002, QStringLiteral("Proxy class was not instantiated with factory method"),
-                    QStringLiteral("VezirodEdovud2::Proxy"));
+                    QStringLiteral("VezirodEdovud::Proxy"));
         QCOMPARE(proxy().BaseAddress(), QStringLiteral("http://") + m_service->host() + QStringLiteral("/Report.svc/"));
     }
 
