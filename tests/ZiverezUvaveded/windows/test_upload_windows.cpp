@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -215,7 +216,8 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("subject line 'ZIDIVO 2023 File submissions'. Attach ")));
         QVERIFY(text.contains(QStringLiteral("usually located in your ") + QDir(m_dir->path()).filePath("ZOV2023") +
                               QStringLiteral(" directory. Please include ")));
-        const QStringList lines = text.split(QLatin1Char('\n'));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("\r(?!\n)|(?<!\r)\n"))));
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
         QCOMPARE(lines.count(QString()), 2);
         QCOMPARE(lines.size(), 5);
         QVERIFY(lines.at(2).startsWith(QStringLiteral("Send your message and attachments to: ")));
@@ -255,6 +257,7 @@ private Q_SLOTS:
         reply.Files().AddNew(QStringLiteral("a&b.txt"), -1, fcCompliant);
         reply.Files().AddNew(QStringLiteral("c.txt"), 12, fcNotCompliant);
         reply.Files().AddNew(QStringLiteral("d.txt"), 3, -2);
+        reply.Files().AddNew(QStringLiteral("e.txt"), 4, 1);
         const QString page = frmUploadResponse::ReceiptPage(reply);
         QVERIFY(page.contains(QStringLiteral("<tr><td align='right'>a&amp;b.txt</td><td align='right'>-1</td>"
                                              "<td align='center'>Yes</td></tr><tr><td align='right'>c.txt</td>")));
@@ -262,6 +265,8 @@ private Q_SLOTS:
         // A file whose compliance the service did not say is not claimed to comply.
         QVERIFY(page.contains(QStringLiteral("<td align='right'>d.txt</td><td align='right'>3</td>"
                                              "<td align='center'>Unknown</td>")));
+        QVERIFY(page.contains(QStringLiteral("<td align='right'>e.txt</td><td align='right'>4</td>"
+                                             "<td align='center'>Yes</td>")));
     }
 
     void failurePage_data() {
