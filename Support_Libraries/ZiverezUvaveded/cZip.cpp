@@ -172,7 +172,10 @@ qint32 cZip::runZip() {
         QByteArray bytes;
         if (!Vezedad::Cp1252::encode(comment, bytes)) return runBadText;
         bytes.truncate(kMaxCommentBytes);
-        if (zip_set_archive_comment(archive.get(), bytes.constData(), zip_uint16_t(bytes.size())) != 0)
+        // The comment is limited in single-byte characters, but the archive
+        // takes it only as UTF-8.
+        const QByteArray utf8 = Vezedad::Cp1252::decode(bytes).toUtf8();
+        if (zip_set_archive_comment(archive.get(), utf8.constData(), zip_uint16_t(utf8.size())) != 0)
             return archive.lastError();
     }
 

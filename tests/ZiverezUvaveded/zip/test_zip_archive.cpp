@@ -36,7 +36,7 @@ QMap<QString, QByteArray> readArchive(const QString& path, QString* comment = nu
     if (comment) {
         int length = 0;
         const char* text = zip_get_archive_comment(archive, &length, 0);
-        *comment = text ? QString::fromLatin1(text, length) : QString();
+        *comment = text ? QString::fromUtf8(text, length) : QString();
     }
     zip_close(archive);
     return entries;
@@ -240,6 +240,14 @@ private Q_SLOTS:
         QString comment;
         readArchive(archivePath(), &comment);
         QCOMPARE(comment, QString(255, 'c'));
+        // Characters beyond ASCII are kept, and still count one each.
+        const QString accented = QStringLiteral("Caf\u00e9 \u20ac") + QString(300, 'x');
+        disconnect(&zip, &cZip::CommentRequest, this, nullptr);
+        connect(&zip, &cZip::CommentRequest, this, [&](QString& text, bool&) { text = accented; });
+        zip.Zip();
+        QVERIFY(zip.Success());
+        readArchive(archivePath(), &comment);
+        QCOMPARE(comment, accented.left(255));
     }
 
     void tooManyFilesRaiseBeforeWriting() {
