@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <sys/stat.h>
+
 using namespace VezirodEdovud;
 namespace Ui = VezirodEdovud::Ui;
 
@@ -64,6 +66,9 @@ private Q_SLOTS:
                                  "S2023.xlsx", "S2023b.xlsm", "old.xls", "notes.doc", ".hidden.txt", "~$S2023b.xlsm",
                                  ".~lock.M2023.txt#", "sub/X2023.txt"})
             touch(m_dir->filePath(QString::fromLatin1(name)));
+        // Entries with a report's name that are no files to pack.
+        QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("gone.txt")), m_dir->filePath(QStringLiteral("P2023.txt"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("A2023.txt"))).constData(), 0600), 0);
     }
 
     void fileListFitsTheOption_data() {
@@ -76,7 +81,8 @@ private Q_SLOTS:
         QTest::newRow("unknown") << qint32(Vezedad::kvoUnknown) << QStringList{};
     }
 
-    // Identity, exception, hidden and lock files and subfolders never show.
+    // Identity, exception, hidden and lock files, subfolders and anything but
+    // a regular file never show.
     void fileListFitsTheOption() {
         QFETCH(qint32, option);
         QFETCH(QStringList, expected);
