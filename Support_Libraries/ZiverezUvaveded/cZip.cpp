@@ -25,7 +25,11 @@ enum RunResult : qint32 {
     runNotAFile = -2,
     runCancelled = -3,
     runBadText = -4,
+    runPasswordMismatch = -5,
 };
+
+// The library's messages name files the way the desktop writes paths.
+QString ReplaceSlashes(QString text) { return text.replace(QLatin1Char('/'), QLatin1Char('\\')); }
 
 [[noreturn]] void raiseSubscript() {
     throw Vezedad::ErrorInfo(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"),
@@ -97,6 +101,13 @@ void cZip::Delete() {
     runDelete();
 }
 
+// Relative names, the archive's included, are taken from the base folder,
+// without changing the process's current folder.
+QDir cZip::baseFolder() const {
+    const QString base = m_basePath.trimmed();
+    return QDir(base.isEmpty() ? QDir::currentPath() : base);
+}
+
 QString cZip::entryName(const QString& path) const {
     const QFileInfo info(path);
     if (!m_storeFolderNames) return info.fileName();
@@ -108,8 +119,7 @@ QString cZip::entryName(const QString& path) const {
 
 qint32 cZip::runZip() {
     if (m_zipFile.trimmed().isEmpty()) return runNoArchiveName;
-    const QString base = m_basePath.trimmed();
-    const QDir baseDir(base.isEmpty() ? QDir::currentPath() : base);
+    const QDir baseDir = baseFolder();
 
     // Every listed file must be there before anything is written: an archive
     // that silently lacks one of them must never come out of a run.
@@ -139,30 +149,42 @@ qint32 cZip::runZip() {
         comment = comment.trimmed();
         if (comment.isEmpty() || cancel) return runCancelled;
     }
-    QString password;
+    // A password is asked for twice, the second time to confirm it.
+    QByteArray passwordBytes;
     if (m_encrypt) {
-        bool cancel = false;
-        Q_EMIT PasswordRequest(password, kMaxPasswordLength, false, cancel);
-        if (password.isEmpty() || cancel) return runCancelled;
+        for (const bool confirm : {false, true}) {
+            QString password;
+            bool cancel = false;
+            Q_EMIT PasswordRequest(password, kMaxPasswordLength, confirm, cancel);
+            if (password.isEmpty() || cancel) return runCancelled;
+            QByteArray bytes;
+            if (!Vezedad::Cp1252::encode(password, bytes)) return runBadText;
+            bytes.truncate(kMaxPasswordLength - 1);
+            if (confirm && bytes != passwordBytes) return runPasswordMismatch;
+            passwordBytes = bytes;
+        }
     }
 
-    Archive archive(m_zipFile, m_allowAppend ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE);
+    Archive archive(baseDir.absoluteFilePath(m_zipFile), m_allowAppend ? ZIP_CREATE : ZIP_CREATE | ZIP_TRUNCATE);
     if (!archive.get()) return archive.openError() != 0 ? archive.openError() : ZIP_ER_OPEN;
 
     if (!comment.isEmpty()) {
         QByteArray bytes;
         if (!Vezedad::Cp1252::encode(comment, bytes)) return runBadText;
         bytes.truncate(kMaxCommentBytes);
-        if (zip_set_archive_comment(archive.get(), bytes.constData(), zip_uint16_t(bytes.size())) != 0)
+        // The comment is limited in single-byte characters, but the archive
+        // takes it only as UTF-8.
+        const QByteArray utf8 = Vezedad::Cp1252::decode(bytes).toUtf8();
+        if (zip_set_archive_comment(archive.get(), utf8.constData(), zip_uint16_t(utf8.size())) != 0)
             return archive.lastError();
     }
 
-    const QByteArray passwordBytes = password.toUtf8();
     for (const Entry& entry : std::as_const(entries)) {
         bool cancel = false;
         Q_EMIT Cancel(entry.name, cancel);
         if (cancel) return runCancelled;
-        if (m_messageLevel != 0) Q_EMIT Progress(1, QStringLiteral("  adding: ") + entry.name);
+        // Level 1 is the quiet one: no message per file.
+        if (m_messageLevel != 1) Q_EMIT Progress(1, ReplaceSlashes(QStringLiteral("  adding: ") + entry.name));
 
         zip_source_t* source = zip_source_file(archive.get(), QFile::encodeName(entry.path).constData(), 0, -1);
         if (!source) return archive.lastError();
@@ -182,7 +204,7 @@ qint32 cZip::runZip() {
 
 qint32 cZip::runDelete() {
     if (m_zipFile.trimmed().isEmpty()) return runNoArchiveName;
-    Archive archive(m_zipFile, 0);
+    Archive archive(baseFolder().absoluteFilePath(m_zipFile), 0);
     if (!archive.get()) return archive.openError() != 0 ? archive.openError() : ZIP_ER_OPEN;
     for (const QString& fileSpec : std::as_const(m_specs)) {
         const QByteArray name = entryName(fileSpec).toUtf8();

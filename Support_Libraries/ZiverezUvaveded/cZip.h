@@ -1,6 +1,7 @@
 #pragma once
 #include "ZiverezUvaveded/VezirodEdovudExport.h"
 
+#include <QDir>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -76,6 +77,7 @@ Q_SIGNALS:
 private:
     qint32 runZip();
     qint32 runDelete();
+    QDir baseFolder() const;
     QString entryName(const QString& path) const;
 
     QString m_zipFile;

@@ -152,7 +152,8 @@ void frmFileList::FillFileList() {
     if (m_fileTypes != 0 && fso.FolderExists(m_filePath)) {
         for (const QFileInfo& file : fso.Files(m_filePath)) {
             const QString name = file.fileName();
-            if (isHiddenOrLockFile(name)) continue;
+            // Only what can be packed is offered: no broken links, pipes or devices.
+            if (!file.isFile() || isHiddenOrLockFile(name)) continue;
             if (name.left(9).compare(QStringLiteral("exception"), Qt::CaseInsensitive) == 0) continue;
             if (name.compare(Vezedad::Globals::IdentityFileName(), Qt::CaseInsensitive) == 0) continue;
             const QString extension = fso.GetExtensionName(name).toLower();

@@ -48,8 +48,7 @@ frmTrouble::frmTrouble(QWidget* parent) : QDialog(parent) {
 QString frmTrouble::ReportFilesAddress() { return QStringLiteral("zovreports@rud.example.gov"); }
 
 QString frmTrouble::ComposeMessage(qint16 reportYear, const QString& reportPath) {
-    // A label breaks its lines at LF.
-    const QString lineBreak = QStringLiteral("\n");
+    const QString lineBreak = QStringLiteral("\r\n");
     return QStringLiteral("If you are having trouble with uploading your report, ") +
            QStringLiteral("please use your email software to compose an email with the ") +
            QStringLiteral("subject line 'ZIDIVO ") + QString::number(reportYear) +

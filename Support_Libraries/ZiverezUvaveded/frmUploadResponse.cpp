@@ -41,11 +41,12 @@ QString webUploadAddress() {
     return QStringLiteral("http://") + Vezedad::Globals::Configuration().Host() + QStringLiteral("/WebUpload.aspx");
 }
 
+// Any non-zero answer other than "undetermined" counts as compliant.
 QString complianceText(qint32 compliant) {
     switch (compliant) {
-    case fcCompliant: return QStringLiteral("Yes");
     case fcNotCompliant: return QStringLiteral("No");
-    default: return QStringLiteral("Unknown");
+    case fcUndetermined: return QStringLiteral("Unknown");
+    default: return QStringLiteral("Yes");
     }
 }
 

@@ -16,9 +16,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+
+#include <sys/stat.h>
 
 using namespace VezirodEdovud;
 namespace Ui = VezirodEdovud::Ui;
@@ -63,6 +66,9 @@ private Q_SLOTS:
                                  "S2023.xlsx", "S2023b.xlsm", "old.xls", "notes.doc", ".hidden.txt", "~$S2023b.xlsm",
                                  ".~lock.M2023.txt#", "sub/X2023.txt"})
             touch(m_dir->filePath(QString::fromLatin1(name)));
+        // Entries with a report's name that are no files to pack.
+        QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("gone.txt")), m_dir->filePath(QStringLiteral("P2023.txt"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("A2023.txt"))).constData(), 0600), 0);
     }
 
     void fileListFitsTheOption_data() {
@@ -75,7 +81,8 @@ private Q_SLOTS:
         QTest::newRow("unknown") << qint32(Vezedad::kvoUnknown) << QStringList{};
     }
 
-    // Identity, exception, hidden and lock files and subfolders never show.
+    // Identity, exception, hidden and lock files, subfolders and anything but
+    // a regular file never show.
     void fileListFitsTheOption() {
         QFETCH(qint32, option);
         QFETCH(QStringList, expected);
@@ -215,7 +222,8 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("subject line 'ZIDIVO 2023 File submissions'. Attach ")));
         QVERIFY(text.contains(QStringLiteral("usually located in your ") + QDir(m_dir->path()).filePath("ZOV2023") +
                               QStringLiteral(" directory. Please include ")));
-        const QStringList lines = text.split(QLatin1Char('\n'));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("\r(?!\n)|(?<!\r)\n"))));
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
         QCOMPARE(lines.count(QString()), 2);
         QCOMPARE(lines.size(), 5);
         QVERIFY(lines.at(2).startsWith(QStringLiteral("Send your message and attachments to: ")));
@@ -255,6 +263,7 @@ private Q_SLOTS:
         reply.Files().AddNew(QStringLiteral("a&b.txt"), -1, fcCompliant);
         reply.Files().AddNew(QStringLiteral("c.txt"), 12, fcNotCompliant);
         reply.Files().AddNew(QStringLiteral("d.txt"), 3, -2);
+        reply.Files().AddNew(QStringLiteral("e.txt"), 4, 1);
         const QString page = frmUploadResponse::ReceiptPage(reply);
         QVERIFY(page.contains(QStringLiteral("<tr><td align='right'>a&amp;b.txt</td><td align='right'>-1</td>"
                                              "<td align='center'>Yes</td></tr><tr><td align='right'>c.txt</td>")));
@@ -262,6 +271,8 @@ private Q_SLOTS:
         // A file whose compliance the service did not say is not claimed to comply.
         QVERIFY(page.contains(QStringLiteral("<td align='right'>d.txt</td><td align='right'>3</td>"
                                              "<td align='center'>Unknown</td>")));
+        QVERIFY(page.contains(QStringLiteral("<td align='right'>e.txt</td><td align='right'>4</td>"
+                                             "<td align='center'>Yes</td>")));
     }
 
     void failurePage_data() {

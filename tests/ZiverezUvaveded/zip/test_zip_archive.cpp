@@ -36,7 +36,7 @@ QMap<QString, QByteArray> readArchive(const QString& path, QString* comment = nu
     if (comment) {
         int length = 0;
         const char* text = zip_get_archive_comment(archive, &length, 0);
-        *comment = text ? QString::fromLatin1(text, length) : QString();
+        *comment = text ? QString::fromUtf8(text, length) : QString();
     }
     zip_close(archive);
     return entries;
@@ -106,6 +106,80 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"ZelFiles2023.zip"});
     }
 
+    void progressMessages_data() {
+        QTest::addColumn<qint32>("level");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList both{"  adding: reports\\M2023.txt", "  adding: reports\\sub\\A2023.txt"};
+        QTest::newRow("level 0") << 0 << both;
+        QTest::newRow("level 1 (quiet)") << 1 << QStringList{};
+        QTest::newRow("level 2") << 2 << both;
+    }
+
+    // With folder names kept, relative specifications and the archive itself
+    // are taken from the base folder, and the messages write paths with
+    // backslashes.
+    void progressMessages() {
+        QFETCH(qint32, level);
+        QFETCH(QStringList, expected);
+        cZip zip;
+        zip.setBasePath(m_dir->path());
+        zip.setZipFile(QStringLiteral("ZelFiles2023.zip"));
+        zip.setStoreFolderNames(true);
+        zip.setMessageLevel(level);
+        zip.AddFileSpec(QStringLiteral("reports/M2023.txt"));
+        zip.AddFileSpec(QStringLiteral("reports/sub/A2023.txt"));
+        QStringList progress;
+        connect(&zip, &cZip::Progress, this, [&](qint32 count, const QString& text) {
+            QCOMPARE(count, 1);
+            progress << text;
+        });
+        zip.Zip();
+        QVERIFY(zip.Success());
+        QCOMPARE(progress, expected);
+        QCOMPARE(readArchive(archivePath()).keys(), (QStringList{"reports/M2023.txt", "reports/sub/A2023.txt"}));
+    }
+
+    void passwordIsConfirmed_data() {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("success");
+        QTest::newRow("same") << QStringLiteral("secret") << true;
+        QTest::newRow("different") << QStringLiteral("secreT") << false;
+        QTest::newRow("none") << QString() << false;
+    }
+
+    // The password is asked for, then asked again to confirm it; only two
+    // equal answers encrypt the archive.
+    void passwordIsConfirmed() {
+        QFETCH(QString, second);
+        QFETCH(bool, success);
+        cZip zip;
+        zip.setZipFile(archivePath());
+        zip.setEncrypt(true);
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        QList<bool> confirms;
+        connect(&zip, &cZip::PasswordRequest, this,
+                [&](QString& password, qint32 maxLength, bool confirm, bool&) {
+                    QCOMPARE(maxLength, 256);
+                    confirms << confirm;
+                    password = confirm ? second : QStringLiteral("secret");
+                });
+        zip.Zip();
+        QCOMPARE(confirms, (QList<bool>{false, true}));
+        QCOMPARE(zip.Success(), success);
+        QCOMPARE(QFile::exists(archivePath()), success);
+        if (!success) return;
+        int error = 0;
+        zip_t* archive = zip_open(QFile::encodeName(archivePath()).constData(), ZIP_RDONLY, &error);
+        QVERIFY(archive);
+        zip_file_t* entry = zip_fopen_encrypted(archive, "M2023.txt", 0, "secret");
+        QVERIFY(entry);
+        char data[16] = {};
+        QCOMPARE(zip_fread(entry, data, sizeof data), zip_int64_t(8));
+        QCOMPARE(QByteArray(data, 8), QByteArray("0|abc|\r\n"));
+        zip_fclose(entry);
+        zip_close(archive);
+    }
+
     void failedRunWritesNothing_data() {
         QTest::addColumn<QString>("fileSpec");
         QTest::newRow("missing file") << QStringLiteral("gone.txt");
@@ -166,6 +240,14 @@ private Q_SLOTS:
         QString comment;
         readArchive(archivePath(), &comment);
         QCOMPARE(comment, QString(255, 'c'));
+        // Characters beyond ASCII are kept, and still count one each.
+        const QString accented = QStringLiteral("Caf\u00e9 \u20ac") + QString(300, 'x');
+        disconnect(&zip, &cZip::CommentRequest, this, nullptr);
+        connect(&zip, &cZip::CommentRequest, this, [&](QString& text, bool&) { text = accented; });
+        zip.Zip();
+        QVERIFY(zip.Success());
+        readArchive(archivePath(), &comment);
+        QCOMPARE(comment, accented.left(255));
     }
 
     void tooManyFilesRaiseBeforeWriting() {
