@@ -30,9 +30,12 @@ bool TakeFactoryFlag() {
 const FactoryModule& factoryModule() { return kModule; }
 
 void requireFactory(const QString& className) {
-    Vezedad::requireFactory(kModule, CustomErrors::AssembleErrorCode(kvetArchitecture, kvesSerious, errFactoryMethodNotUsed),
-                            QStringLiteral("Vezedad::") + className,
-                            className + QStringLiteral(" class must be instantiated through its factory method."));
+    // Results are made for every finding of a file run: the error texts are
+    // built only when the guard fails.
+    if (TakeFactoryFlag()) return;
+    throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetArchitecture, kvesSerious, errFactoryMethodNotUsed),
+                    className + QStringLiteral(" class must be instantiated through its factory method."),
+                    QStringLiteral("Vezedad::") + className);
 }
 
 FactoryFailure factoryFailure(const QString& factoryName, const QString& className) {
