@@ -5,7 +5,11 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Utilities.h"
 
+#include <QFile>
 #include <QRegularExpression>
+
+#include <filesystem>
+#include <system_error>
 
 namespace Vezedad {
 
@@ -53,9 +57,24 @@ QString ZelReport::ReportRootPath() {
     return m_unsavedRoot.isEmpty() ? Globals::Configuration().ReportRoot() : m_unsavedRoot;
 }
 
+namespace {
+
+// The root named again in other letter case is no change. Where the file
+// system tells letter case apart such a name is another folder, unless it
+// leads to the very same one.
+bool sameRoot(const QString& a, const QString& b) {
+    if (a == b) return true;
+    if (a.compare(b, Qt::CaseInsensitive) != 0) return false;
+    std::error_code ec;
+    const bool same = std::filesystem::equivalent(std::filesystem::path(QFile::encodeName(a).toStdString()),
+                                                  std::filesystem::path(QFile::encodeName(b).toStdString()), ec);
+    return same && !ec;
+}
+
+} // namespace
+
 void ZelReport::setReportRootPath(const QString& value) {
-    // Paths are compared as the file system does here: letter case counts.
-    if (value == ReportRootPath()) return;
+    if (sameRoot(value, ReportRootPath())) return;
     Utilities::CreateFolder(value);
     if (m_allowPersistence) {
         Globals::Configuration().setReportRoot(value);

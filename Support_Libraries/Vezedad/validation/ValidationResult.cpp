@@ -52,8 +52,7 @@ qsizetype RecordValidationResult::indexOf(qint32 fieldId) const {
 }
 
 ValidationResultPtr RecordValidationResult::Terminal() const {
-    if (m_terminalField == 0) return nullptr;
-    return Item(m_terminalField);
+    return m_terminalField ? Item(*m_terminalField) : nullptr;
 }
 
 void RecordValidationResult::AccumulateSeverity(const ValidationResult& item) {
@@ -65,7 +64,7 @@ void RecordValidationResult::AccumulateSeverity(const ValidationResult& item) {
 
 void RecordValidationResult::Recalculate() {
     m_severity = kvesOK;
-    m_terminalField = 0;
+    m_terminalField.reset();
     for (const auto& entry : m_items) AccumulateSeverity(*entry.second);
 }
 
@@ -117,7 +116,7 @@ void RecordValidationResult::Remove(qint32 fieldId) {
 void RecordValidationResult::RemoveAll() {
     m_items.clear();
     m_severity = kvesOK;
-    m_terminalField = 0;
+    m_terminalField.reset();
 }
 
 QString RecordValidationResult::ToString() const {

@@ -87,7 +87,9 @@ private:
 
     std::vector<std::pair<qint32, ValidationResultPtr>> m_items;
     ErrorSeverity m_severity = kvesOK;
-    qint32 m_terminalField = 0;
+    // Empty while no item has made the record terminal; field 0 is a real
+    // field id, so it cannot stand for "none".
+    std::optional<qint32> m_terminalField;
     qint32 m_recordNumber = 0;
     QString m_contents;
 };

@@ -138,6 +138,20 @@ void TestReport::reportRoot() {
     report.setReportRootPath(m_root->path());
     QCOMPARE(spy.size(), 0);
 
+    // The same folder named in other letter case is no change; a folder that
+    // only differs in letter case is another root.
+    const QString cased = m_root->filePath(QStringLiteral("Cased"));
+    report.setReportRootPath(cased);
+    QVERIFY(QFile::link(cased, m_root->filePath(QStringLiteral("cased"))));
+    spy.clear();
+    report.setReportRootPath(m_root->filePath(QStringLiteral("cased")));
+    QCOMPARE(spy.size(), 0);
+    QCOMPARE(report.ReportRootPath(), cased);
+    report.setReportRootPath(m_root->filePath(QStringLiteral("CASED")));
+    QCOMPARE(spy.size(), 1);
+    QVERIFY(QDir(m_root->filePath(QStringLiteral("CASED/ZOV2015"))).exists());
+    spy.clear();
+
     const QString root = m_root->filePath(QStringLiteral("a/b/reports"));
     report.setReportRootPath(root);
     QCOMPARE(spy.size(), 1);

@@ -112,6 +112,14 @@ void TestResults::recordSeverityAndTerminal() {
     QVERIFY(rec->IsValid());
     QVERIFY(rec->Items().isEmpty());
     QVERIFY(rec->Keys().isEmpty());
+
+    // Field 0 is a field like any other: a terminal item there is the
+    // record's terminal item, and a milder one there is not.
+    rec->Add(item(0, 1));
+    QVERIFY(!rec->Terminal());
+    rec->Add(item(0, 4));
+    QVERIFY(rec->Terminal());
+    QCOMPARE(int(rec->Terminal()->Field()), 0);
 }
 
 void TestResults::recordToString() {
