@@ -57,8 +57,11 @@ bool isNumeric(QStringView s) {
     return i == n;
 }
 
-// The value of a text that isNumeric accepted.
-double numericValue(QStringView s) {
+[[noreturn]] void overflow() { throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad")); }
+
+// The value of a text that isNumeric accepted: infinite beyond the double
+// range, zero below its smallest magnitude.
+double parsedNumber(QStringView s) {
     QString compact = s.trimmed().toString();
     compact.remove(u'\t');
     if (compact.endsWith(u'.')) compact.chop(1);
@@ -66,12 +69,18 @@ double numericValue(QStringView s) {
         compact.insert(compact.indexOf(u'.'), u'0');
     bool ok = false;
     const double value = compact.toDouble(&ok);
-    // toDouble answers "not ok" for a value beyond the double range.
-    if (!ok || !std::isfinite(value)) throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad"));
+    // toDouble answers "not ok" both for an overflow (giving infinity) and for
+    // an underflow (giving zero); the syntax was checked before.
+    if (!ok && value != 0.0 && std::isfinite(value)) overflow();
     return value;
 }
 
-[[noreturn]] void overflow() { throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad")); }
+// As parsedNumber, but a value beyond the double range is an overflow.
+double numericValue(QStringView s) {
+    const double value = parsedNumber(s);
+    if (!std::isfinite(value)) overflow();
+    return value;
+}
 
 // Whole number with halves to the even neighbour, as the 16-bit conversion does.
 qint16 toInteger16(double value) {
@@ -292,8 +301,8 @@ QString Validator::NormalizeDate(const QString& strDate) const {
             parts = m != 0;
         }
     } else {
-        const double value = numericValue(strDate);
-        const double whole = std::nearbyint(value);
+        // A value beyond any range is simply not a date.
+        const double whole = std::nearbyint(parsedNumber(strDate));
         if (whole < 1232) {
             if (whole >= 0) {
                 const qint64 v = qint64(whole);
@@ -398,8 +407,7 @@ void Validator::ValidateZip(ValidationResult& r) {
     if (r.Value().isEmpty()) return r.setCode(valcEmpty);
     if (r.Value().size() < 5 && isNumeric(r.Value())) {
         const double value = std::round(numericValue(r.Value()));
-        if (std::fabs(value) > 1e15) overflow();
-        r.setValue(padNumber(qint64(value), 5));
+        r.setValue(std::fabs(value) < 1e15 ? padNumber(qint64(value), 5) : QString::number(value, 'f', 0));
     }
     if (!matches(m_reZip, r.Value()) || r.Value().startsWith(QLatin1String("00000"))) r.setCode(valcInvalidValue);
 }

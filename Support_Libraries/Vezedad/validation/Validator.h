@@ -12,7 +12,9 @@
 #include <QStringView>
 #include <QVector>
 #include <array>
+#include <limits>
 #include <memory>
+#include <optional>
 
 namespace Vezedad {
 
@@ -59,7 +61,13 @@ private:
     struct RecordRun;
     using Check = void (Validator::*)(ValidationResult&);
 
-    static qint32 MessageKey(qint32 fieldId, qint32 code) { return qint32(quint32(fieldId) * 256u + quint32(code)); }
+    // None when the key does not fit in 32 bits: such a pair has no message,
+    // rather than wrapping round onto another field's entry.
+    static std::optional<qint32> MessageKey(qint32 fieldId, qint32 code) {
+        const qint64 key = qint64(fieldId) * 256 + qint64(code);
+        if (key < std::numeric_limits<qint32>::min() || key > std::numeric_limits<qint32>::max()) return std::nullopt;
+        return qint32(key);
+    }
     void LoadMessageTable();
     void LoadFieldNames() const;
     // The layouts live in fixed slots, so a reference stays good while a

@@ -207,7 +207,8 @@ const QVector<ColumnHelp>& columnHelp() {
 } // namespace
 
 void Validator::LoadMessageTable() {
-    for (const MessageEntry& entry : kMessageTable) m_messages.insert(MessageKey(entry.field, entry.code), entry.number);
+    for (const MessageEntry& entry : kMessageTable)
+        if (const auto key = MessageKey(entry.field, entry.code)) m_messages.insert(*key, entry.number);
 }
 
 void Validator::LoadFieldNames() const {
@@ -223,7 +224,8 @@ QString Validator::FieldName(qint32 fieldId) const {
 
 QString Validator::ValidationMessage(qint32 fieldId, qint32 lngCode, const QString& strValue) const {
     if (lngCode == valcOK) return QString();
-    const qint16 number = m_messages.value(MessageKey(fieldId, lngCode), 0);
+    const auto key = MessageKey(fieldId, lngCode);
+    const qint16 number = key ? m_messages.value(*key, 0) : qint16(0);
     const auto& texts = messageTexts();
     const auto it = texts.constFind(number);
     if (number == 0 || it == texts.constEnd())

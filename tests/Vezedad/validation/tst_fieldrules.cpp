@@ -57,6 +57,8 @@ void TestFieldRules::rules_data() {
     row("size text", 6, QStringLiteral("five"), 7, 2, QStringLiteral("five"));
     row("size overflow", 6, QStringLiteral("1e39"), 5, 2, QStringLiteral("1e39"));
     row("size underflow", 6, QStringLiteral("1e-50"), 6, 2, QStringLiteral("1e-50"));
+    row("size below double range", 6, QStringLiteral("1e-400"), 6, 2, QStringLiteral("1e-400"));
+    row("sold below double range", 8, QStringLiteral("-1e-400"), 6, 2, QStringLiteral("-1e-400"));
     row("size point forms", 6, QStringLiteral(".5"), 0, 0, QStringLiteral(".5"));
     row("size trailing point", 6, QStringLiteral("5."), 0, 0, QStringLiteral("5."));
     row("sold negative", 8, QStringLiteral("-5"), 0, 0, QStringLiteral("-5"));
@@ -81,6 +83,7 @@ void TestFieldRules::rules_data() {
     row("county negative", 9, QStringLiteral("-3"), 4, 2, QStringLiteral("-03"));
     row("county half to even down", 9, QStringLiteral("2.5"), 0, 0, QStringLiteral("02"));
     row("county half to even up", 9, QStringLiteral("3.5"), 0, 0, QStringLiteral("04"));
+    row("county below double range", 9, QStringLiteral("1e-400"), 4, 2, QStringLiteral("00"));
     row("county text", 9, QStringLiteral("x"), 7, 2, QStringLiteral("x"));
     row("county empty", 9, QString(), 2, 2, QString());
     row("county overflow", 9, QStringLiteral("40000"), 5, 2, QStringLiteral("40000"));
@@ -104,6 +107,9 @@ void TestFieldRules::rules_data() {
     row("date feb 30", 11, QStringLiteral("2/30/2024"), 4, 2, QStringLiteral("2/30/2024"));
     row("date text", 11, QStringLiteral("soon"), 4, 2, QStringLiteral("soon"));
     row("date negative", 11, QStringLiteral("-305"), 4, 2, QStringLiteral("-305"));
+    row("date beyond double range", 11, QStringLiteral("1e400"), 4, 2, QStringLiteral("1e400"));
+    row("date eight beyond double range", 11, QStringLiteral("9e999999"), 4, 2, QStringLiteral("9e999999"));
+    row("date below double range", 11, QStringLiteral("1e-400"), 4, 2, QStringLiteral("1e-400"));
     row("date start empty", 11, QString(), 2, 2, QString());
     row("date sold empty", 10, QString(), 2, 2, QString());
     row("date end empty", 12, QString(), 0, 0, QString());
@@ -145,6 +151,8 @@ void TestFieldRules::rules_data() {
     row("zip plus three", 26, QStringLiteral("12203-123"), 4, 2, QStringLiteral("12203-123"));
     row("zip zeros", 26, QStringLiteral("00000"), 4, 2, QStringLiteral("00000"));
     row("zip zero", 26, QStringLiteral("0"), 4, 2, QStringLiteral("00000"));
+    row("zip huge number", 26, QStringLiteral("1e20"), 4, 2, QStringLiteral("100000000000000000000"));
+    row("zip exponent", 26, QStringLiteral("1e3"), 0, 0, QStringLiteral("01000"));
     row("zip text", 26, QStringLiteral("abc"), 4, 2, QStringLiteral("abc"));
     row("zip empty", 26, QString(), 2, 2, QString());
     // Ids without a rule

@@ -55,6 +55,11 @@ void TestTables::messages_data() {
     QTest::newRow("too many") << 54 << 10 << QStringLiteral("2")
                               << QStringLiteral("Too many invalid records. Validation stopped after 2 invalid records.");
     QTest::newRow("zrfNone") << 0 << 4 << QString() << QStringLiteral("Enter data only in defined areas");
+    // 16777220 x 256 + 4 does not fit in 32 bits; wrapped, it would be field 4's key.
+    QTest::newRow("key beyond 32 bits") << 16777220 << 4 << QStringLiteral("v")
+                                        << QStringLiteral("Unknown validation error for Unknown (16777220), 4, v");
+    QTest::newRow("negative key beyond 32 bits") << -16777212 << 4 << QStringLiteral("v")
+                                                 << QStringLiteral("Unknown validation error for Unknown (-16777212), 4, v");
     QTest::newRow("end use none") << 13 << 4 << QStringLiteral("v")
                                   << QStringLiteral("Unknown validation error for End Use, 4, v");
 }
