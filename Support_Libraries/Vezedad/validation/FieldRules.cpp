@@ -20,26 +20,45 @@ bool allDigits(QStringView s) {
     return true;
 }
 
-// The value of a short run of ASCII digits.
-int digitsValue(QStringView s) {
-    int value = 0;
-    for (QChar c : s) value = value * 10 + (c.unicode() - u'0');
-    return value;
-}
+// The quick test works on any text whose ASCII characters are its ASCII code
+// units: the decoded text, or a report line's own bytes (the code page maps
+// ASCII bytes, and only those, onto ASCII characters). Every rule below looks
+// at ASCII characters only, so both give the same answer.
+template <class Ch>
+struct Chars {
+    const Ch* p;
+    qsizetype n;
+    char16_t operator[](qsizetype i) const { return char16_t(p[i]); }
+    Chars mid(qsizetype from, qsizetype len = -1) const { return {p + from, len < 0 ? n - from : len}; }
+    bool digits() const {
+        for (qsizetype i = 0; i < n; ++i)
+            if (char16_t(p[i]) < u'0' || char16_t(p[i]) > u'9') return false;
+        return true;
+    }
+    int value() const {
+        int v = 0;
+        for (qsizetype i = 0; i < n; ++i) v = v * 10 + (char16_t(p[i]) - u'0');
+        return v;
+    }
+    bool zeros() const {
+        for (qsizetype i = 0; i < n; ++i)
+            if (p[i] != Ch('0')) return false;
+        return true;
+    }
+};
 
-bool isBlank(QChar c) { return c.unicode() == u' ' || c.unicode() == u'\t'; }
-
-// The general number recognition the rules rely on: blanks around, an
-// optional sign, digits with at most one decimal point, an optional exponent.
-bool isNumeric(QStringView s) {
-    qsizetype i = 0, n = s.size();
-    while (i < n && isBlank(s[i])) ++i;
-    while (n > i && isBlank(s[n - 1])) --n;
+template <class Ch>
+bool numericChars(Chars<Ch> s) {
+    auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    qsizetype i = 0, n = s.n;
+    while (i < n && blank(s[i])) ++i;
+    while (n > i && blank(s[n - 1])) --n;
     if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
     qsizetype digits = 0;
     bool point = false;
     for (; i < n; ++i) {
-        if (isAsciiDigit(s[i]))
+        if (digit(s[i]))
             ++digits;
         else if (s[i] == u'.' && !point)
             point = true;
@@ -51,10 +70,16 @@ bool isNumeric(QStringView s) {
         ++i;
         if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
         qsizetype expDigits = 0;
-        while (i < n && isAsciiDigit(s[i])) ++i, ++expDigits;
+        while (i < n && digit(s[i])) ++i, ++expDigits;
         if (expDigits == 0) return false;
     }
     return i == n;
+}
+
+// The general number recognition the rules rely on: blanks around, an
+// optional sign, digits with at most one decimal point, an optional exponent.
+bool isNumeric(QStringView s) {
+    return numericChars(Chars<char16_t>{reinterpret_cast<const char16_t*>(s.data()), s.size()});
 }
 
 [[noreturn]] void overflow() { throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad")); }
@@ -416,104 +441,122 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView preparedValue) const {
     return quickAccept(fieldId, preparedValue, reportYear());
 }
 
-bool Validator::quickAccept(qint32 fieldId, QStringView v, qint32 year) const {
-    const qsizetype n = v.size();
+namespace {
+
+enum class Quick { Reject, Accept, NoRule };
+
+template <class Ch>
+Quick quickChars(qint32 fieldId, Chars<Ch> v, qint32 year) {
+    const qsizetype n = v.n;
+    auto answer = [](bool ok) { return ok ? Quick::Accept : Quick::Reject; };
     switch (fieldId) {
     case zrfAddress:
     case zrfContactName:
     case zrfFirstName:
     case zrfLastName:
     case zrfMunicipality:
-    case zrfProductName: return n > 0 && !isNumeric(v);
-    case zrfApIndicator: return n == 1 && (v[0] == u'0' || v[0] == u'3' || v[0] == u'4');
-    case zrfBusinessRegNum: return n <= 5 && allDigits(v);
+    case zrfProductName: return answer(n > 0 && !numericChars(v));
+    case zrfApIndicator: return answer(n == 1 && (v[0] == u'0' || v[0] == u'3' || v[0] == u'4'));
+    case zrfBusinessRegNum: return answer(n <= 5 && v.digits());
     case zrfCertificationId: {
-        if (n != 8) return false;
-        const char16_t c = v[0].unicode();
-        return (c == u'A' || c == u'B' || c == u'C' || c == u'T') && allDigits(v.mid(1)) &&
-               v.mid(1) != u"0000000";
+        if (n != 8) return Quick::Reject;
+        const char16_t c = v[0];
+        return answer((c == u'A' || c == u'B' || c == u'C' || c == u'T') && v.mid(1).digits() && !v.mid(1).zeros());
     }
-    case zrfPermitNumber: return n == 6 && v[0] == u'R' && allDigits(v.mid(1)) && v.mid(1) != u"00000";
+    case zrfPermitNumber: return answer(n == 6 && v[0] == u'R' && v.mid(1).digits() && !v.mid(1).zeros());
     case zrfContainerSizeQuantity:
     case zrfQuantity:
     case zrfContainersSold:
     case zrfQuantitySold: {
         qsizetype i = 0;
         if ((fieldId == zrfContainersSold || fieldId == zrfQuantitySold) && n > 0 && v[0] == u'-') i = 1;
-        if (n - i < 1 || n > 15) return false;
+        if (n - i < 1 || n > 15) return Quick::Reject;
         bool point = false, nonZero = false, digit = false;
         for (; i < n; ++i) {
-            const QChar c = v[i];
-            if (isAsciiDigit(c)) {
+            const char16_t c = v[i];
+            if (c >= u'0' && c <= u'9') {
                 digit = true;
                 nonZero = nonZero || c != u'0';
             } else if (c == u'.' && !point) {
                 point = true;
             } else {
-                return false;
+                return Quick::Reject;
             }
         }
-        return digit && nonZero;
+        return answer(digit && nonZero);
     }
     case zrfContainerSizeUnits:
     case zrfUnits: {
-        if (n == 0) return false;
-        auto up = [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z' ? char16_t(c.unicode() - 32) : c.unicode(); };
+        if (n == 0) return Quick::Reject;
+        auto up = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; };
         const char16_t a = up(v[0]);
-        if (n == 1) return a == u'L';
+        if (n == 1) return answer(a == u'L');
         const char16_t b = up(v[1]);
         static const char16_t kPairs[][2] = {{u'F', u'L'}, {u'G', u'L'}, {u'G', u'M'}, {u'K', u'G'}, {u'L', u'B'},
                                              {u'M', u'G'}, {u'M', u'L'}, {u'O', u'Z'}, {u'Q', u'T'}};
         for (const auto& p : kPairs)
-            if (p[0] == a && p[1] == b) return true;
-        return false;
+            if (p[0] == a && p[1] == b) return Quick::Accept;
+        return Quick::Reject;
     }
     case zrfCounty: {
-        if (n < 1 || n > 2 || !allDigits(v)) return false;
-        const int county = digitsValue(v);
-        return (county >= 1 && county <= 62) || county == 99;
+        if (n < 1 || n > 2 || !v.digits()) return Quick::Reject;
+        const int county = v.value();
+        return answer((county >= 1 && county <= 62) || county == 99);
     }
     case zrfDateEnd:
-        if (n == 0) return true;
+        if (n == 0) return Quick::Accept;
         [[fallthrough]];
     case zrfDateSold:
     case zrfDateStart: {
-        if (n != 10 || v[2] != u'/' || v[5] != u'/') return false;
-        const QStringView mm = v.mid(0, 2), dd = v.mid(3, 2), yyyy = v.mid(6, 4);
-        if (!allDigits(mm) || !allDigits(dd) || !allDigits(yyyy)) return false;
-        const int m = digitsValue(mm), d = digitsValue(dd), y = digitsValue(yyyy);
-        if (y != year || m < 1 || m > 12 || d < 1) return false;
+        if (n != 10 || v[2] != u'/' || v[5] != u'/') return Quick::Reject;
+        const Chars<Ch> mm = v.mid(0, 2), dd = v.mid(3, 2), yyyy = v.mid(6, 4);
+        if (!mm.digits() || !dd.digits() || !yyyy.digits()) return Quick::Reject;
+        const int m = mm.value(), d = dd.value(), y = yyyy.value();
+        if (y != year || m < 1 || m > 12 || d < 1) return Quick::Reject;
         static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
         const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-        return d <= (m == 2 && !leap ? 28 : kDays[m - 1]);
+        return answer(d <= (m == 2 && !leap ? 28 : kDays[m - 1]));
     }
     case zrfEPANumber: {
-        if (n == 0 || v[0] == u'-' || v[n - 1] == u'-') return false;
+        if (n == 0 || v[0] == u'-' || v[n - 1] == u'-') return Quick::Reject;
         int groups = 0;
         qsizetype lengths[3] = {0, 0, 0}, run = 0;
         for (qsizetype i = 0; i <= n; ++i) {
             if (i == n || v[i] == u'-') {
-                if (run == 0 || groups == 3) return false;
+                if (run == 0 || groups == 3) return Quick::Reject;
                 lengths[groups++] = run;
                 run = 0;
-            } else if (isAsciiDigit(v[i])) {
+            } else if (v[i] >= u'0' && v[i] <= u'9') {
                 ++run;
             } else {
-                return false;
+                return Quick::Reject;
             }
         }
-        if (groups == 1) return (lengths[0] >= 10 && lengths[0] <= 11) || (lengths[0] >= 15 && lengths[0] <= 17);
-        return lengths[0] <= 6 && lengths[1] <= 5 && (groups == 2 || lengths[2] <= 6);
+        if (groups == 1)
+            return answer((lengths[0] >= 10 && lengths[0] <= 11) || (lengths[0] >= 15 && lengths[0] <= 17));
+        return answer(lengths[0] <= 6 && lengths[1] <= 5 && (groups == 2 || lengths[2] <= 6));
     }
-    case zrfPhone: return n > 0;
+    case zrfPhone: return answer(n > 0);
     case zrfZipCode: {
-        if (n != 5 && n != 10) return false;
-        if (!allDigits(v.mid(0, 5)) || v.mid(0, 5) == u"00000") return false;
-        return n == 5 || (v[5] == u'-' && allDigits(v.mid(6)));
+        if (n != 5 && n != 10) return Quick::Reject;
+        if (!v.mid(0, 5).digits() || v.mid(0, 5).zeros()) return Quick::Reject;
+        return answer(n == 5 || (v[5] == u'-' && v.mid(6).digits()));
     }
-    case zrfEmail: return false;
-    default: return checkFor(fieldId) == nullptr;
+    case zrfEmail: return Quick::Reject;
+    default: return Quick::NoRule;
     }
+}
+
+} // namespace
+
+bool Validator::quickAccept(qint32 fieldId, QStringView v, qint32 year) const {
+    const Quick q = quickChars(fieldId, Chars<char16_t>{reinterpret_cast<const char16_t*>(v.data()), v.size()}, year);
+    return q == Quick::NoRule ? checkFor(fieldId) == nullptr : q == Quick::Accept;
+}
+
+bool Validator::quickAcceptBytes(qint32 fieldId, QByteArrayView v, qint32 year) const {
+    const Quick q = quickChars(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(v.data()), v.size()}, year);
+    return q == Quick::NoRule ? checkFor(fieldId) == nullptr : q == Quick::Accept;
 }
 
 } // namespace Vezedad

@@ -10,8 +10,12 @@
 #include <QMetaMethod>
 #include <QVarLengthArray>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Vezedad {
 
@@ -167,14 +171,8 @@ private:
     bool m_pendingCr = false;
 };
 
-// Drops double quotes and the blanks at both ends, then decodes into text,
-// reusing the text's storage from line to line.
-QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
-    static const auto table = [] {
-        std::array<char16_t, 256> t{};
-        for (int i = 0; i < 256; ++i) t[size_t(i)] = Cp1252::decodeByte(uchar(i));
-        return t;
-    }();
+// Drops double quotes and the blanks at both ends.
+QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch) {
     if (std::memchr(raw.data(), '"', size_t(raw.size()))) {
         scratch.resize(raw.size());
         qsizetype n = 0;
@@ -186,10 +184,21 @@ QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text)
     qsizetype b = 0, e = raw.size();
     while (b < e && raw[b] == ' ') ++b;
     while (e > b && raw[e - 1] == ' ') --e;
-    const qsizetype n = e - b;
+    return raw.sliced(b, e - b);
+}
+
+// Decodes a cleaned line into text, reusing the text's storage from line to
+// line.
+void decodeLine(QByteArrayView bytes, QString& text) {
+    static const auto table = [] {
+        std::array<char16_t, 256> t{};
+        for (int i = 0; i < 256; ++i) t[size_t(i)] = Cp1252::decodeByte(uchar(i));
+        return t;
+    }();
+    const qsizetype n = bytes.size();
     text.resize(n);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    const auto* in = reinterpret_cast<const uchar*>(raw.data()) + b;
+    const auto* in = reinterpret_cast<const uchar*>(bytes.data());
     // Widen every byte (a loop the compiler vectorises), then mend the few
     // bytes whose character lies outside Latin-1.
     uchar high = 0;
@@ -200,7 +209,47 @@ QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text)
     if (high & 0x80)
         for (qsizetype i = 0; i < n; ++i)
             if (in[i] >= 0x80 && in[i] < 0xA0) out[i] = table[in[i]];
-    return raw.sliced(b, n);
+}
+
+using ByteFields = QVarLengthArray<QByteArrayView, 40>;
+
+// splitFields on a line's bytes with a one-byte ASCII separator: the same
+// parts at the same places, since only ASCII bytes decode to ASCII.
+qint32 splitBytes(QByteArrayView line, char delimiter, ByteFields& parts) {
+    parts.clear();
+    const char* p = line.data();
+    const qsizetype n = line.size();
+    qsizetype from = 0, i = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: fields are short, so a call per separator
+    // would cost more than the search itself.
+    const __m128i wanted = _mm_set1_epi8(delimiter);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
+        while (mask) {
+            const qsizetype at = i + std::countr_zero(mask);
+            parts.append(QByteArrayView(p + from, at - from));
+            from = at + 1;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        if (p[i] != delimiter) continue;
+        parts.append(QByteArrayView(p + from, i - from));
+        from = i + 1;
+    }
+    parts.append(QByteArrayView(p + from, n - from));
+    if (n == 0 || p[n - 1] != delimiter) parts.append(QByteArrayView());
+    return qint32(parts.size() - 1);
+}
+
+QByteArrayView trimBlanks(QByteArrayView s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.sliced(b, e - b);
 }
 
 } // namespace
@@ -358,6 +407,40 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
     return result;
 }
 
+// True when validateRecord would find nothing in the line, decided on the
+// line's bytes without decoding it; false means "run the full checks". Most
+// records of a real file are right, and this keeps them cheap.
+bool Validator::quickRecord(QByteArrayView line, char delimiter, qint32 formType) const {
+    ByteFields parts;
+    const qint32 fieldCount = splitBytes(line, delimiter, parts);
+    const ColumnCountRange range = ExpectedColumnCount(formType);
+    if (fieldCount < range.Min || fieldCount > range.Max) return false;
+    if (formType == zfotForm26A && fieldCount == 4 && !parts[0].isEmpty()) {
+        const char first = parts[0][0];
+        if (uchar(first) >= 0x80) return false;
+        const char upper = first >= 'a' && first <= 'z' ? char(first - 32) : first;
+        if (upper == 'A' || upper == 'B' || upper == 'C' || upper == 'T') parts.insert(parts.cbegin(), "0");
+    }
+    const QVector<qint32>& layout = ColumnFields(formType);
+    const qint32 year = reportYear();
+    bool dataSeen = false, noData = false;
+    const qsizetype columns = qMin(layout.size(), parts.size());
+    for (qsizetype column = 0; column < columns; ++column) {
+        const qint32 fieldId = layout[column];
+        const QByteArrayView trimmed = trimBlanks(parts[column]);
+        if (fieldId == zrfApIndicator) {
+            if (formType != zfotForm26A && trimmed.size() == 1 && trimmed[0] == '3') noData = true;
+        } else if (IsDataField(fieldId) && !trimmed.isEmpty()) {
+            dataSeen = true;
+        }
+        if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
+            fieldId != zrfPermitNumber)
+            continue;
+        if (!quickAcceptBytes(fieldId, trimmed, year)) return false;
+    }
+    return formType == zfotForm26A || noData != dataSeen;
+}
+
 FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint32 lngFormType, qint32 lngMaxErrors) {
     const QString source = QStringLiteral("Vezedad:Validator.ValidateFile");
     FileSystemObject& fso = Globals::FSO();
@@ -392,25 +475,31 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
     qint32 recordNumber = 0;
     bool cancel = false;
     QString delimiter;
+    char delimiterByte = 0;
     QString line;
     QByteArray scratch;
     QByteArrayView raw;
     qint64 rawLength = 0;
     while (reader.next(raw, rawLength)) {
         const qint32 recordLength = qint32(qMin<qint64>(rawLength + 2, std::numeric_limits<qint32>::max()));
-        const QByteArrayView cleaned = cleanLine(raw, scratch, line);
-        if (line.isEmpty()) continue;
+        const QByteArrayView cleaned = cleanLine(raw, scratch);
+        if (cleaned.isEmpty()) continue;
         ++recordNumber;
 
         if (recordNumber == 1) {
+            decodeLine(cleaned, line);
             const ValidationResultPtr separator = CheckFieldSeparator(line, -1);
             delimiter = separator->Value();
             if (!separator->IsValid()) wholeFile->Add(separator);
             if (separator->Severity() == kvesTerminal) break;
+            if (delimiter.size() == 1 && delimiter[0].unicode() < 0x80) delimiterByte = char(delimiter[0].unicode());
         }
 
-        const RecordValidationResultPtr record =
-            validateRecord(line, delimiter, recordNumber, lngFormType, false, cleaned);
+        RecordValidationResultPtr record;
+        if (!delimiterByte || !quickRecord(cleaned, delimiterByte, lngFormType)) {
+            decodeLine(cleaned, line);
+            record = validateRecord(line, delimiter, recordNumber, lngFormType, false, cleaned);
+        }
         if (announce) {
             // The handler gets copies of the figures: only Cancel is its to set.
             qint32 number = recordNumber, length = recordLength, errors = record ? record->Count() : 0;
