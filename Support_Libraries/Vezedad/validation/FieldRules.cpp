@@ -285,17 +285,41 @@ void Validator::ValidateDate(ValidationResult& r) {
         if (r.Field() != zrfDateEnd) r.setCode(valcEmpty);
         return;
     }
+    // Unreadable dates are common in bad files: they are answered with a code
+    // rather than raised, which costs far more.
     try {
-        r.setValue(NormalizeDate(r.Value()));
+        QString normalized;
+        const qint32 code = normalizeDate(r.Value(), normalized);
+        if (code == valcOK)
+            r.setValue(normalized);
+        else
+            r.setCode(code);
     } catch (const ErrorInfo& error) {
         r.setCode(error.Number());
     }
 }
 
 QString Validator::NormalizeDate(const QString& strDate) const {
-    const qint32 year = reportYear();
     const QString source = QStringLiteral("Vezedad:Validator.NormalizeDate");
-    if (strDate.isEmpty()) throw ErrorInfo(valcEmpty, QStringLiteral("Date string is empty."), source);
+    QString normalized;
+    switch (normalizeDate(strDate, normalized)) {
+    case valcOK: return normalized;
+    case valcEmpty: throw ErrorInfo(valcEmpty, QStringLiteral("Date string is empty."), source);
+    case valcWrongYear:
+        throw ErrorInfo(valcWrongYear,
+                        QStringLiteral("Date string '") + strDate + QStringLiteral("' appears to have the wrong year."),
+                        source);
+    default:
+        throw ErrorInfo(valcInvalidValue,
+                        QStringLiteral("Date string '") + strDate +
+                            QStringLiteral("' cannot be interpreted as a date."),
+                        source);
+    }
+}
+
+qint32 Validator::normalizeDate(const QString& strDate, QString& normalized) const {
+    const qint32 year = reportYear();
+    if (strDate.isEmpty()) return valcEmpty;
 
     int m = 0, d = 0, y = 0;
     bool parts = false;
@@ -359,17 +383,12 @@ QString Validator::NormalizeDate(const QString& strDate) const {
         if (m > 12 && d >= 1 && d <= 12) std::swap(m, d);
         const QDate date(y, m, d);
         if (y >= 100 && y <= 9999 && date.isValid()) {
-            if (y != year)
-                throw ErrorInfo(valcWrongYear,
-                                QStringLiteral("Date string '") + strDate +
-                                    QStringLiteral("' appears to have the wrong year."),
-                                source);
-            return date.toString(QStringLiteral("MM/dd/yyyy"));
+            if (y != year) return valcWrongYear;
+            normalized = date.toString(QStringLiteral("MM/dd/yyyy"));
+            return valcOK;
         }
     }
-    throw ErrorInfo(valcInvalidValue,
-                    QStringLiteral("Date string '") + strDate + QStringLiteral("' cannot be interpreted as a date."),
-                    source);
+    return valcInvalidValue;
 }
 
 void Validator::ValidateEmail(ValidationResult& r) {

@@ -109,6 +109,9 @@ private:
     void ValidateUnit(ValidationResult& r);
     void ValidateZip(ValidationResult& r);
     QString NormalizeDate(const QString& strDate) const;
+    // NormalizeDate's answer as a code: valcOK with the date in normalized,
+    // or what NormalizeDate raises as its number.
+    qint32 normalizeDate(const QString& strDate, QString& normalized) const;
     qint32 reportYear() const;
 
     QHash<qint32, qint16> m_messages;
