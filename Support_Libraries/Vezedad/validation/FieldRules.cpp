@@ -151,7 +151,6 @@ int windowYear(int y) {
 } // namespace
 
 Validator::Validator() {
-    LoadMessageTable();
     m_reBusinessId = compiled(QStringLiteral("\\A\\d{0,5}\\z"));
     m_reCertId = compiled(QStringLiteral("\\A[ABCT]\\d{7}\\z"));
     m_reCertPrivate = compiled(QStringLiteral("\\AP\\d{7}\\z"));
@@ -236,7 +235,7 @@ ValidationResultPtr Validator::validateField(qint32 fieldId, QStringView strValu
             result->setCode(valcProcessingError);
         }
     }
-    if (!result->IsValid()) result->SetMessage(ValidationMessage(result->Field(), result->Code(), result->Value()));
+    if (!result->IsValid()) result->UseTableMessage();
     return result;
 }
 

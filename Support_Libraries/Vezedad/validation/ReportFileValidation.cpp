@@ -353,11 +353,18 @@ RecordValidationResultPtr Validator::ValidateRecord(const QString& strRecord, co
 RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
                                                     qint32 formType, bool keepValid, QByteArrayView bytes) {
     RecordValidationResultPtr result;
+    auto make = [&] {
+        // A line from a file keeps its own bytes: the same text in half the room.
+        if (bytes.isEmpty()) return modGlobals::New_RecordValidationResult(recordNumber, record.toString());
+        RecordValidationResultPtr made = modGlobals::New_RecordValidationResult(recordNumber, QString());
+        made->SetRecordBytes(bytes);
+        return made;
+    };
     auto add = [&](const ValidationResultPtr& finding) {
-        if (!result) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
+        if (!result) result = make();
         result->Add(finding);
     };
-    if (keepValid) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
+    if (keepValid) result = make();
 
     Fields parts;
     const qint32 fieldCount = splitFields(record, delimiter, parts, bytes);

@@ -1,4 +1,5 @@
 #include "Vezedad/validation/ValidationResult.h"
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/validation/Validator.h"
 
@@ -13,9 +14,69 @@ const QString kCrLf = QStringLiteral("\r\n");
 // ---------------------------------------------------------------------------
 // ValidationResult
 
+namespace {
+// The stored form of a message set empty, told apart from "the table's".
+const QString kNoMessage;
+} // namespace
+
 ValidationResult::ValidationResult() { modGlobals::requireFactory(QStringLiteral("ValidationResult")); }
 
+ValidationResult::ValidationResult(const ValidationResult& other)
+    : m_code(other.m_code), m_field(other.m_field), m_severity(other.m_severity),
+      m_recordNumber(other.m_recordNumber), m_value(other.m_value),
+      m_message(other.m_message && other.m_message != &kNoMessage ? new QString(*other.m_message)
+                                                                   : other.m_message) {}
+
+ValidationResult& ValidationResult::operator=(const ValidationResult& other) {
+    if (this != &other) {
+        ValidationResult copy(other);
+        std::swap(m_code, copy.m_code);
+        std::swap(m_field, copy.m_field);
+        std::swap(m_severity, copy.m_severity);
+        std::swap(m_recordNumber, copy.m_recordNumber);
+        std::swap(m_value, copy.m_value);
+        std::swap(m_message, copy.m_message);
+    }
+    return *this;
+}
+
+ValidationResult::~ValidationResult() {
+    if (m_message != &kNoMessage) delete m_message;
+}
+
+QString ValidationResult::Message() const {
+    if (m_message) return *m_message;
+    return Validator::TableMessage(m_field, m_code, m_value);
+}
+
+void ValidationResult::SetMessage(const QString& message) {
+    if (m_message != &kNoMessage) delete m_message;
+    m_message = message.isNull() ? &kNoMessage : new QString(message);
+}
+
+void ValidationResult::UseTableMessage() {
+    if (m_message != &kNoMessage) delete m_message;
+    m_message = nullptr;
+}
+
+void ValidationResult::keepMessage() {
+    if (!m_message) SetMessage(Validator::TableMessage(m_field, m_code, m_value));
+}
+
+void ValidationResult::SetField(qint32 fieldId) {
+    if (fieldId == m_field) return;
+    keepMessage();
+    m_field = ZelReportField(fieldId);
+}
+
+void ValidationResult::setValue(const QString& strValue) {
+    // A value change alters the table's text only where it shows the value.
+    if (!m_message && m_code != valcOK) keepMessage();
+    m_value = strValue;
+}
+
 void ValidationResult::setCode(qint32 eCode) {
+    if (eCode != m_code) keepMessage();
     m_code = ValidationCode(eCode);
     if (eCode == valcOK)
         m_severity = kvesOK;
@@ -24,18 +85,17 @@ void ValidationResult::setCode(qint32 eCode) {
 }
 
 void ValidationResult::setSeverity(qint32 eSeverity) {
+    const ValidationCode code = eSeverity == kvesOK ? valcOK : m_code == valcOK ? valcUnspecified : m_code;
+    if (code != m_code) keepMessage();
     m_severity = ErrorSeverity(eSeverity);
-    if (eSeverity == kvesOK)
-        m_code = valcOK;
-    else if (m_code == valcOK)
-        m_code = valcUnspecified;
+    m_code = code;
 }
 
 QString ValidationResult::ToString() const {
     if (m_severity == kvesOK) return QString();
     return (m_severity == kvesWarning ? QStringLiteral("Warning: ") : QStringLiteral("Error:   ")) +
            Globals::Validator().FieldName(m_field) + QStringLiteral(" = '") + m_value + QStringLiteral("': ") +
-           m_message;
+           Message();
 }
 
 // ---------------------------------------------------------------------------
@@ -52,19 +112,42 @@ qsizetype RecordValidationResult::indexOf(qint32 fieldId) const {
 }
 
 ValidationResultPtr RecordValidationResult::Terminal() const {
-    return m_terminalField ? Item(*m_terminalField) : nullptr;
+    return m_hasTerminal ? Item(m_terminalField) : nullptr;
+}
+
+QString RecordValidationResult::RecordContents() const {
+    if (m_wideContents)
+        return QString(reinterpret_cast<const QChar*>(m_contents.constData()), m_contents.size() / 2);
+    return Cp1252::decode(m_contents);
+}
+
+void RecordValidationResult::setRecordContents(const QString& strRecordContents) {
+    // Every character the code page holds comes back from its byte as it was.
+    m_wideContents = !Cp1252::encode(strRecordContents, m_contents);
+    if (m_wideContents)
+        m_contents = QByteArray(reinterpret_cast<const char*>(strRecordContents.constData()),
+                                strRecordContents.size() * 2);
+    m_contents.squeeze();
+}
+
+void RecordValidationResult::SetRecordBytes(QByteArrayView bytes) {
+    m_wideContents = false;
+    m_contents = bytes.toByteArray();
 }
 
 void RecordValidationResult::AccumulateSeverity(const ValidationResult& item) {
     const ErrorSeverity s = item.Severity();
     if (s <= m_severity) return;
     m_severity = s;
-    if (s == kvesTerminal) m_terminalField = item.Field();
+    if (s == kvesTerminal) {
+        m_terminalField = item.Field();
+        m_hasTerminal = true;
+    }
 }
 
 void RecordValidationResult::Recalculate() {
     m_severity = kvesOK;
-    m_terminalField.reset();
+    m_hasTerminal = false;
     for (const auto& entry : m_items) AccumulateSeverity(*entry.second);
 }
 
@@ -116,14 +199,15 @@ void RecordValidationResult::Remove(qint32 fieldId) {
 void RecordValidationResult::RemoveAll() {
     m_items.clear();
     m_severity = kvesOK;
-    m_terminalField.reset();
+    m_hasTerminal = false;
 }
 
 QString RecordValidationResult::ToString() const {
     if (m_severity == kvesOK) return QString();
     QString text;
     if (m_recordNumber > 0)
-        text = QStringLiteral("Line ") + QString::number(m_recordNumber) + QStringLiteral(": ") + m_contents + kCrLf;
+        text = QStringLiteral("Line ") + QString::number(m_recordNumber) + QStringLiteral(": ") + RecordContents() +
+               kCrLf;
     QString fileList, recordList, warningList;
     for (const auto& entry : m_items) {
         const ValidationResult& item = *entry.second;
@@ -235,7 +319,12 @@ ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, co
     result->setValue(value);
     result->setCode(code);
     result->setSeverity(severity);
-    result->SetMessage(Globals::Validator().ValidationMessage(fieldId, code, value));
+    // The message is the table's for the code asked for, which the
+    // severity may have overruled.
+    if (result->Code() == code)
+        result->UseTableMessage();
+    else
+        result->SetMessage(Validator::TableMessage(fieldId, code, value));
     return result;
 }
 

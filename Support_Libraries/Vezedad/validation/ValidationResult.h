@@ -4,6 +4,8 @@
 #include "Vezedad/foundation/VezedadExport.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -26,31 +28,42 @@ using FileValidationResultPtr = std::shared_ptr<FileValidationResult>;
 class VEZEDAD_EXPORT ValidationResult {
 public:
     ValidationResult();
+    ValidationResult(const ValidationResult& other);
+    ValidationResult& operator=(const ValidationResult& other);
+    ~ValidationResult();
 
     ValidationCode Code() const { return m_code; }
     void setCode(qint32 eCode);
     ZelReportField Field() const { return m_field; }
     bool IsValid() const { return m_code == valcOK; }
-    const QString& Message() const { return m_message; }
+    QString Message() const;
     qint32 RecordNumber() const { return m_recordNumber; }
     ErrorSeverity Severity() const { return m_severity; }
     void setSeverity(qint32 eSeverity);
     const QString& Value() const { return m_value; }
-    void setValue(const QString& strValue) { m_value = strValue; }
+    void setValue(const QString& strValue);
     QString ToString() const;
 
     // Inside the library only.
-    void SetField(qint32 fieldId) { m_field = ZelReportField(fieldId); }
+    void SetField(qint32 fieldId);
     void SetRecordNumber(qint32 recordNumber) { m_recordNumber = recordNumber; }
-    void SetMessage(const QString& message) { m_message = message; }
+    void SetMessage(const QString& message);
+    // The message becomes the one the message table gives for the present
+    // field, code and value, built when asked for rather than kept.
+    void UseTableMessage();
 
 private:
+    // Keeps the table's text before field, code or value change under it.
+    void keepMessage();
+
     ValidationCode m_code = valcOK;
     ZelReportField m_field = zrfNone;
     ErrorSeverity m_severity = kvesOK;
     qint32 m_recordNumber = 0;
-    QString m_message;
     QString m_value;
+    // Null while the message is the table's (most findings); otherwise the
+    // text set, or kNoMessage for an empty one.
+    const QString* m_message = nullptr;
 };
 
 // The failed checks of one record, keyed by field id in the order added.
@@ -60,8 +73,8 @@ public:
     RecordValidationResult();
 
     bool IsValid() const { return m_severity == kvesOK; }
-    QString RecordContents() const { return m_contents; }
-    void setRecordContents(const QString& strRecordContents) { m_contents = strRecordContents; }
+    QString RecordContents() const;
+    void setRecordContents(const QString& strRecordContents);
     qint32 RecordNumber() const { return m_recordNumber; }
     void setRecordNumber(qint32 lngRecordNumber) { m_recordNumber = lngRecordNumber; }
     ErrorSeverity Severity() const { return m_severity; }
@@ -78,6 +91,9 @@ public:
     void Remove(qint32 fieldId);
     void RemoveAll();
 
+    // Inside the library only: the contents as the report's own bytes.
+    void SetRecordBytes(QByteArrayView bytes);
+
 private:
     // A record holds a handful of findings at most: a plain vector searched
     // from the front is faster and smaller than a hash for that.
@@ -87,11 +103,16 @@ private:
 
     std::vector<std::pair<qint32, ValidationResultPtr>> m_items;
     ErrorSeverity m_severity = kvesOK;
-    // Empty while no item has made the record terminal; field 0 is a real
-    // field id, so it cannot stand for "none".
-    std::optional<qint32> m_terminalField;
     qint32 m_recordNumber = 0;
-    QString m_contents;
+    // Meaningful only with m_hasTerminal: field 0 is a real field id, so it
+    // cannot stand for "none".
+    qint32 m_terminalField = 0;
+    bool m_hasTerminal = false;
+    // The contents are kept one byte a character in the report code page,
+    // which a line read from a report always fits; other text is kept as
+    // UTF-16 with m_wideContents set.
+    bool m_wideContents = false;
+    QByteArray m_contents;
 };
 
 // The invalid records of one file, keyed by record number; the whole-file
