@@ -232,6 +232,48 @@ QString RecordValidationResult::ToString() const {
 }
 
 // ---------------------------------------------------------------------------
+// RecordTable
+
+qsizetype RecordTable::indexOf(qint32 key) const {
+    const auto begin = m_keys.begin(), ascendingEnd = begin + m_ascending;
+    const auto it = std::lower_bound(begin, ascendingEnd, key);
+    if (it != ascendingEnd && *it == key) return it - begin;
+    const qsizetype tail = size() - m_ascending;
+    if (tail <= kShortTail) {
+        for (qsizetype i = m_ascending; i < size(); ++i)
+            if (m_keys[size_t(i)] == key) return i;
+        return -1;
+    }
+    if (m_index.isEmpty())
+        for (qsizetype i = m_ascending; i < size(); ++i) m_index.insert(m_keys[size_t(i)], i);
+    return m_index.value(key, -1);
+}
+
+void RecordTable::append(qint32 key, const RecordValidationResultPtr& record) {
+    const bool rising = m_ascending == size() && (m_keys.empty() || key > m_keys.back());
+    m_keys.push_back(key);
+    m_records.push_back(record);
+    if (rising)
+        ++m_ascending;
+    else if (!m_index.isEmpty())
+        m_index.insert(key, size() - 1);
+}
+
+void RecordTable::removeAt(qsizetype i) {
+    m_keys.erase(m_keys.begin() + i);
+    m_records.erase(m_records.begin() + i);
+    if (i < m_ascending) --m_ascending;
+    m_index.clear();
+}
+
+void RecordTable::clear() {
+    m_keys.clear();
+    m_records.clear();
+    m_ascending = 0;
+    m_index.clear();
+}
+
+// ---------------------------------------------------------------------------
 // FileValidationResult
 
 FileValidationResult::FileValidationResult() { modGlobals::requireFactory(QStringLiteral("FileValidationResult")); }
@@ -248,8 +290,8 @@ qint32 FileValidationResult::SeverityCount(qint32 lngSeverity) const {
 
 ValidationResultPtr FileValidationResult::Terminal() const {
     if (!m_terminalRecord) return nullptr;
-    const RecordValidationResultPtr* record = m_records.find(*m_terminalRecord);
-    return record && *record ? (*record)->Terminal() : nullptr;
+    const qsizetype i = m_records.indexOf(*m_terminalRecord);
+    return i >= 0 && m_records.at(i) ? m_records.at(i)->Terminal() : nullptr;
 }
 
 void FileValidationResult::Add(const RecordValidationResultPtr& objItem) {
@@ -257,14 +299,14 @@ void FileValidationResult::Add(const RecordValidationResultPtr& objItem) {
 }
 
 RecordValidationResultPtr FileValidationResult::Item(qint32 lngRecordNumber) const {
-    const RecordValidationResultPtr* record = m_records.find(lngRecordNumber);
-    return record ? *record : nullptr;
+    const qsizetype i = m_records.indexOf(lngRecordNumber);
+    return i >= 0 ? m_records.at(i) : nullptr;
 }
 
 void FileValidationResult::setItem(qint32 lngRecordNumber, const RecordValidationResultPtr& objItem) {
-    if (m_records.contains(lngRecordNumber)) Remove(lngRecordNumber);
+    if (Exists(lngRecordNumber)) Remove(lngRecordNumber);
     if (!objItem) return;
-    m_records.insert(lngRecordNumber, objItem);
+    m_records.append(lngRecordNumber, objItem);
     const ErrorSeverity s = objItem->Severity();
     if (s == kvesTerminal) m_terminalRecord = lngRecordNumber;
     UpdateSeverityCounts(-1, s);
@@ -273,25 +315,25 @@ void FileValidationResult::setItem(qint32 lngRecordNumber, const RecordValidatio
 QVector<RecordValidationResultPtr> FileValidationResult::Items() const {
     QVector<RecordValidationResultPtr> items;
     items.reserve(m_records.size());
-    for (const auto& entry : m_records) items.append(entry.second);
+    for (qsizetype i = 0; i < m_records.size(); ++i) items.append(m_records.at(i));
     return items;
 }
 
 QVector<qint32> FileValidationResult::Keys() const {
     QVector<qint32> keys;
     keys.reserve(m_records.size());
-    for (const auto& entry : m_records) keys.append(entry.first);
+    for (qsizetype i = 0; i < m_records.size(); ++i) keys.append(m_records.keyAt(i));
     std::sort(keys.begin(), keys.end());
     return keys;
 }
 
 void FileValidationResult::Remove(qint32 lngRecordNumber) {
-    const RecordValidationResultPtr* stored = m_records.find(lngRecordNumber);
-    if (!stored) return;
-    const RecordValidationResultPtr record = *stored;
+    const qsizetype i = m_records.indexOf(lngRecordNumber);
+    if (i < 0) return;
+    const RecordValidationResultPtr record = m_records.at(i);
     UpdateSeverityCounts(record->Severity(), -1);
     if (m_terminalRecord && *m_terminalRecord == record->RecordNumber()) m_terminalRecord.reset();
-    m_records.remove(lngRecordNumber);
+    m_records.removeAt(i);
 }
 
 void FileValidationResult::RemoveAll() {

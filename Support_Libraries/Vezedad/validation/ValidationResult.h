@@ -1,11 +1,11 @@
 #pragma once
 #include "Vezedad/foundation/Enums.h"
-#include "Vezedad/foundation/OrderedMap.h"
 #include "Vezedad/foundation/VezedadExport.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -115,6 +115,28 @@ private:
     QByteArray m_contents;
 };
 
+// Records keyed by number in the order added. A file run adds them by
+// rising number (the whole-file record last), so the keys are searched by
+// halves, and an index is only built for keys added out of order.
+class VEZEDAD_EXPORT RecordTable {
+public:
+    qsizetype size() const { return qsizetype(m_keys.size()); }
+    qsizetype indexOf(qint32 key) const;
+    void append(qint32 key, const RecordValidationResultPtr& record);
+    void removeAt(qsizetype i);
+    void clear();
+    qint32 keyAt(qsizetype i) const { return m_keys[size_t(i)]; }
+    const RecordValidationResultPtr& at(qsizetype i) const { return m_records[size_t(i)]; }
+
+private:
+    static constexpr qsizetype kShortTail = 16;
+    std::vector<qint32> m_keys;
+    std::vector<RecordValidationResultPtr> m_records;
+    // The first m_ascending keys rise strictly.
+    qsizetype m_ascending = 0;
+    mutable QHash<qint32, qsizetype> m_index;
+};
+
 // The invalid records of one file, keyed by record number; the whole-file
 // record is kept under -1. Made only by modGlobals::New_FileValidationResult.
 class VEZEDAD_EXPORT FileValidationResult {
@@ -130,7 +152,7 @@ public:
 
     void Add(const RecordValidationResultPtr& objItem);
     qint32 Count() const { return qint32(m_records.size()); }
-    bool Exists(qint32 lngRecordNumber) const { return m_records.contains(lngRecordNumber); }
+    bool Exists(qint32 lngRecordNumber) const { return m_records.indexOf(lngRecordNumber) >= 0; }
     RecordValidationResultPtr Item(qint32 lngRecordNumber) const;
     void setItem(qint32 lngRecordNumber, const RecordValidationResultPtr& objItem);
     QVector<RecordValidationResultPtr> Items() const;
@@ -144,7 +166,7 @@ public:
 private:
     void UpdateSeverityCounts(qint32 oldSeverity, qint32 newSeverity);
 
-    OrderedMap<qint32, RecordValidationResultPtr> m_records;
+    RecordTable m_records;
     qint32 m_counts[5] = {0, 0, 0, 0, 0};
     std::optional<qint32> m_terminalRecord;
     qint32 m_recordCount = 0;
