@@ -4,12 +4,97 @@
 #include "Vezedad/validation/Validator.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 
 namespace Vezedad {
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 } // namespace
+
+// ---------------------------------------------------------------------------
+// PackedText
+
+namespace {
+// A heap block: its length in characters, whether it holds UTF-16, then the text.
+struct PackedBlock {
+    qint32 size;
+    bool wide;
+    char text[1];
+};
+
+PackedBlock* newBlock(qsizetype size, bool wide, const void* text) {
+    const size_t bytes = size_t(size) * (wide ? 2 : 1);
+    auto* block = static_cast<PackedBlock*>(::operator new(offsetof(PackedBlock, text) + bytes));
+    block->size = qint32(size);
+    block->wide = wide;
+    std::memcpy(block->text, text, bytes);
+    return block;
+}
+} // namespace
+
+PackedText::PackedText(const PackedText& other) {
+    std::memcpy(m_data, other.m_data, sizeof m_data);
+    if (m_data[15] == kHeap) {
+        const auto* block = static_cast<const PackedBlock*>(other.heap());
+        void* copy = newBlock(block->size, block->wide, block->text);
+        std::memcpy(m_data, &copy, sizeof copy);
+    }
+}
+
+PackedText& PackedText::operator=(const PackedText& other) {
+    if (this != &other) {
+        PackedText copy(other);
+        std::swap(m_data, copy.m_data);
+    }
+    return *this;
+}
+
+PackedText::~PackedText() { release(); }
+
+void* PackedText::heap() const {
+    void* p;
+    std::memcpy(&p, m_data, sizeof p);
+    return p;
+}
+
+void PackedText::release() {
+    if (m_data[15] == kHeap) ::operator delete(heap());
+    m_data[15] = char(kNull);
+}
+
+void PackedText::setBytes(QByteArrayView bytes) {
+    release();
+    if (bytes.size() < 16) {
+        std::memcpy(m_data, bytes.data(), size_t(bytes.size()));
+        m_data[15] = char(bytes.size());
+        return;
+    }
+    void* block = newBlock(bytes.size(), false, bytes.data());
+    std::memcpy(m_data, &block, sizeof block);
+    m_data[15] = char(kHeap);
+}
+
+void PackedText::set(const QString& text) {
+    if (text.isNull()) return release();
+    // Every character the code page holds comes back from its byte as it was.
+    QByteArray bytes;
+    if (Cp1252::encode(text, bytes)) return setBytes(bytes);
+    release();
+    void* block = newBlock(text.size(), true, text.constData());
+    std::memcpy(m_data, &block, sizeof block);
+    m_data[15] = char(kHeap);
+}
+
+QString PackedText::text() const {
+    const quint8 form = quint8(m_data[15]);
+    if (form == kNull) return QString();
+    if (form < 16) return Cp1252::decode(QByteArrayView(m_data, form));
+    const auto* block = static_cast<const PackedBlock*>(heap());
+    if (block->wide) return QString(reinterpret_cast<const QChar*>(block->text), block->size);
+    return Cp1252::decode(QByteArrayView(block->text, block->size));
+}
 
 // ---------------------------------------------------------------------------
 // ValidationResult
@@ -46,7 +131,7 @@ ValidationResult::~ValidationResult() {
 
 QString ValidationResult::Message() const {
     if (m_message) return *m_message;
-    return Validator::TableMessage(m_field, m_code, m_value);
+    return Validator::TableMessage(m_field, m_code, Value());
 }
 
 void ValidationResult::SetMessage(const QString& message) {
@@ -60,7 +145,7 @@ void ValidationResult::UseTableMessage() {
 }
 
 void ValidationResult::keepMessage() {
-    if (!m_message) SetMessage(Validator::TableMessage(m_field, m_code, m_value));
+    if (!m_message) SetMessage(Validator::TableMessage(m_field, m_code, Value()));
 }
 
 void ValidationResult::SetField(qint32 fieldId) {
@@ -72,7 +157,7 @@ void ValidationResult::SetField(qint32 fieldId) {
 void ValidationResult::setValue(const QString& strValue) {
     // A value change alters the table's text only where it shows the value.
     if (!m_message && m_code != valcOK) keepMessage();
-    m_value = strValue;
+    m_value.set(strValue);
 }
 
 void ValidationResult::setCode(qint32 eCode) {
@@ -94,7 +179,7 @@ void ValidationResult::setSeverity(qint32 eSeverity) {
 QString ValidationResult::ToString() const {
     if (m_severity == kvesOK) return QString();
     return (m_severity == kvesWarning ? QStringLiteral("Warning: ") : QStringLiteral("Error:   ")) +
-           Globals::Validator().FieldName(m_field) + QStringLiteral(" = '") + m_value + QStringLiteral("': ") +
+           Globals::Validator().FieldName(m_field) + QStringLiteral(" = '") + Value() + QStringLiteral("': ") +
            Message();
 }
 
@@ -115,25 +200,11 @@ ValidationResultPtr RecordValidationResult::Terminal() const {
     return m_hasTerminal ? Item(m_terminalField) : nullptr;
 }
 
-QString RecordValidationResult::RecordContents() const {
-    if (m_wideContents)
-        return QString(reinterpret_cast<const QChar*>(m_contents.constData()), m_contents.size() / 2);
-    return Cp1252::decode(m_contents);
-}
-
 void RecordValidationResult::setRecordContents(const QString& strRecordContents) {
-    // Every character the code page holds comes back from its byte as it was.
-    m_wideContents = !Cp1252::encode(strRecordContents, m_contents);
-    if (m_wideContents)
-        m_contents = QByteArray(reinterpret_cast<const char*>(strRecordContents.constData()),
-                                strRecordContents.size() * 2);
-    m_contents.squeeze();
+    m_contents.set(strRecordContents);
 }
 
-void RecordValidationResult::SetRecordBytes(QByteArrayView bytes) {
-    m_wideContents = false;
-    m_contents = bytes.toByteArray();
-}
+void RecordValidationResult::SetRecordBytes(QByteArrayView bytes) { m_contents.setBytes(bytes); }
 
 void RecordValidationResult::AccumulateSeverity(const ValidationResult& item) {
     const ErrorSeverity s = item.Severity();

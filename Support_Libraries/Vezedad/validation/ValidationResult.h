@@ -22,6 +22,31 @@ using ValidationResultPtr = std::shared_ptr<ValidationResult>;
 using RecordValidationResultPtr = std::shared_ptr<RecordValidationResult>;
 using FileValidationResultPtr = std::shared_ptr<FileValidationResult>;
 
+// Text kept in little room: up to 15 characters of the report code page in
+// place, anything longer on the heap one byte a character, and text outside
+// the code page as UTF-16. Gives back exactly the text it was given.
+class VEZEDAD_EXPORT PackedText {
+public:
+    PackedText() = default;
+    PackedText(const PackedText& other);
+    PackedText& operator=(const PackedText& other);
+    ~PackedText();
+
+    void set(const QString& text);
+    // Bytes in the report code page.
+    void setBytes(QByteArrayView bytes);
+    QString text() const;
+
+private:
+    static constexpr quint8 kNull = 16, kHeap = 17;
+    void release();
+    void* heap() const;
+
+    // m_data[15] tells the form: 0-15 that many bytes in place, kNull a null
+    // text, kHeap a pointer to a block at the start of m_data.
+    alignas(void*) char m_data[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kNull};
+};
+
 // The outcome of one check of one value. Code and Severity keep each other
 // consistent: a finding always has both non-zero, a pass has both zero.
 // Made only by modGlobals::New_ValidationResult.
@@ -40,7 +65,7 @@ public:
     qint32 RecordNumber() const { return m_recordNumber; }
     ErrorSeverity Severity() const { return m_severity; }
     void setSeverity(qint32 eSeverity);
-    const QString& Value() const { return m_value; }
+    QString Value() const { return m_value.text(); }
     void setValue(const QString& strValue);
     QString ToString() const;
 
@@ -60,7 +85,7 @@ private:
     ZelReportField m_field = zrfNone;
     ErrorSeverity m_severity = kvesOK;
     qint32 m_recordNumber = 0;
-    QString m_value;
+    PackedText m_value;
     // Null while the message is the table's (most findings); otherwise the
     // text set, or kNoMessage for an empty one.
     const QString* m_message = nullptr;
@@ -73,7 +98,7 @@ public:
     RecordValidationResult();
 
     bool IsValid() const { return m_severity == kvesOK; }
-    QString RecordContents() const;
+    QString RecordContents() const { return m_contents.text(); }
     void setRecordContents(const QString& strRecordContents);
     qint32 RecordNumber() const { return m_recordNumber; }
     void setRecordNumber(qint32 lngRecordNumber) { m_recordNumber = lngRecordNumber; }
@@ -108,11 +133,7 @@ private:
     // cannot stand for "none".
     qint32 m_terminalField = 0;
     bool m_hasTerminal = false;
-    // The contents are kept one byte a character in the report code page,
-    // which a line read from a report always fits; other text is kept as
-    // UTF-16 with m_wideContents set.
-    bool m_wideContents = false;
-    QByteArray m_contents;
+    PackedText m_contents;
 };
 
 // Records keyed by number in the order added. A file run adds them by
