@@ -5,8 +5,12 @@
 #include "Vezedad/validation/Validator.h"
 
 #include <QDate>
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Vezedad {
 
@@ -572,9 +576,79 @@ bool Validator::quickAccept(qint32 fieldId, QStringView v, qint32 year) const {
     return q == Quick::NoRule ? checkFor(fieldId) == nullptr : q == Quick::Accept;
 }
 
-bool Validator::quickAcceptBytes(qint32 fieldId, QByteArrayView v, qint32 year) const {
-    const Quick q = quickChars(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(v.data()), v.size()}, year);
-    return q == Quick::NoRule ? checkFor(fieldId) == nullptr : q == Quick::Accept;
+// True when validateRecord would find nothing in the line, decided on the
+// line's bytes without decoding it; false means "run the full checks". Most
+// records of a real file are right, and this keeps them cheap. The line
+// splits as splitFields splits it: the same parts at the same places, since
+// only ASCII bytes decode to ASCII.
+bool Validator::quickRecord(QByteArrayView line, char delimiter, qint32 formType) const {
+    const QVector<qint32>& layout = ColumnFields(formType);
+    // Only the separators that end a field of the layout are kept; the
+    // others are counted.
+    constexpr qsizetype kKept = 16;
+    if (layout.size() >= kKept) return false;
+    qsizetype ends[kKept];
+    qsizetype found = 0;
+    const char* p = line.data();
+    const qsizetype n = line.size();
+    auto hit = [&](qsizetype at) {
+        if (found < kKept) ends[found] = at;
+        ++found;
+    };
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: fields are short, so a call per separator
+    // would cost more than the search itself.
+    const __m128i wanted = _mm_set1_epi8(delimiter);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted))); mask; mask &= mask - 1)
+            hit(i + std::countr_zero(mask));
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == delimiter) hit(i);
+    const bool closed = n > 0 && p[n - 1] == delimiter;
+    const qsizetype fieldCount = found + (closed ? 0 : 1);
+    const ColumnCountRange range = ExpectedColumnCount(formType);
+    if (fieldCount < range.Min || fieldCount > range.Max) return false;
+
+    // The part k of splitFields: the pieces between separators, then the
+    // rest of the line, then an empty one when the line was not closed.
+    auto part = [&](qsizetype k) {
+        if (k > found) return QByteArrayView();
+        const qsizetype b = k == 0 ? 0 : ends[k - 1] + 1;
+        return QByteArrayView(p + b, (k < found ? ends[k] : n) - b);
+    };
+    qsizetype shift = 0;
+    if (formType == zfotForm26A && fieldCount == 4 && n > 0 && p[0] != delimiter) {
+        const char first = p[0];
+        if (uchar(first) >= 0x80) return false;
+        const char upper = first >= 'a' && first <= 'z' ? char(first - 32) : first;
+        if (upper == 'A' || upper == 'B' || upper == 'C' || upper == 'T') shift = 1;
+    }
+    const qsizetype parts = fieldCount + 1 + shift;
+    const qint32 year = reportYear();
+    bool dataSeen = false, noData = false;
+    const qsizetype columns = qMin(layout.size(), parts);
+    for (qsizetype column = 0; column < columns; ++column) {
+        const qint32 fieldId = layout[column];
+        QByteArrayView trimmed = column < shift ? QByteArrayView("0", 1) : part(column - shift);
+        while (!trimmed.isEmpty() && trimmed.front() == ' ') trimmed = trimmed.sliced(1);
+        while (!trimmed.isEmpty() && trimmed.back() == ' ') trimmed.chop(1);
+        if (fieldId == zrfApIndicator) {
+            if (formType != zfotForm26A && trimmed.size() == 1 && trimmed[0] == '3') noData = true;
+        } else if (IsDataField(fieldId) && !trimmed.isEmpty()) {
+            dataSeen = true;
+        }
+        if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
+            fieldId != zrfPermitNumber)
+            continue;
+        const Quick q =
+            quickChars(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(trimmed.data()), trimmed.size()}, year);
+        if (q == Quick::Reject || (q == Quick::NoRule && checkFor(fieldId) != nullptr)) return false;
+    }
+    return formType == zfotForm26A || noData != dataSeen;
 }
 
 } // namespace Vezedad

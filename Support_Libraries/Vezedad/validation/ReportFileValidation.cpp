@@ -10,12 +10,8 @@
 #include <QMetaMethod>
 #include <QVarLengthArray>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <limits>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace Vezedad {
 
@@ -211,47 +207,6 @@ void decodeLine(QByteArrayView bytes, QString& text) {
             if (in[i] >= 0x80 && in[i] < 0xA0) out[i] = table[in[i]];
 }
 
-using ByteFields = QVarLengthArray<QByteArrayView, 40>;
-
-// splitFields on a line's bytes with a one-byte ASCII separator: the same
-// parts at the same places, since only ASCII bytes decode to ASCII.
-qint32 splitBytes(QByteArrayView line, char delimiter, ByteFields& parts) {
-    parts.clear();
-    const char* p = line.data();
-    const qsizetype n = line.size();
-    qsizetype from = 0, i = 0;
-#ifdef __SSE2__
-    // Sixteen bytes at a time: fields are short, so a call per separator
-    // would cost more than the search itself.
-    const __m128i wanted = _mm_set1_epi8(delimiter);
-    for (; i + 16 <= n; i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
-        while (mask) {
-            const qsizetype at = i + std::countr_zero(mask);
-            parts.append(QByteArrayView(p + from, at - from));
-            from = at + 1;
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i < n; ++i) {
-        if (p[i] != delimiter) continue;
-        parts.append(QByteArrayView(p + from, i - from));
-        from = i + 1;
-    }
-    parts.append(QByteArrayView(p + from, n - from));
-    if (n == 0 || p[n - 1] != delimiter) parts.append(QByteArrayView());
-    return qint32(parts.size() - 1);
-}
-
-QByteArrayView trimBlanks(QByteArrayView s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
-    return s.sliced(b, e - b);
-}
-
 } // namespace
 
 Vezedad::Validator& Globals::Validator() {
@@ -412,40 +367,6 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
                                                  kvesCritical));
     }
     return result;
-}
-
-// True when validateRecord would find nothing in the line, decided on the
-// line's bytes without decoding it; false means "run the full checks". Most
-// records of a real file are right, and this keeps them cheap.
-bool Validator::quickRecord(QByteArrayView line, char delimiter, qint32 formType) const {
-    ByteFields parts;
-    const qint32 fieldCount = splitBytes(line, delimiter, parts);
-    const ColumnCountRange range = ExpectedColumnCount(formType);
-    if (fieldCount < range.Min || fieldCount > range.Max) return false;
-    if (formType == zfotForm26A && fieldCount == 4 && !parts[0].isEmpty()) {
-        const char first = parts[0][0];
-        if (uchar(first) >= 0x80) return false;
-        const char upper = first >= 'a' && first <= 'z' ? char(first - 32) : first;
-        if (upper == 'A' || upper == 'B' || upper == 'C' || upper == 'T') parts.insert(parts.cbegin(), "0");
-    }
-    const QVector<qint32>& layout = ColumnFields(formType);
-    const qint32 year = reportYear();
-    bool dataSeen = false, noData = false;
-    const qsizetype columns = qMin(layout.size(), parts.size());
-    for (qsizetype column = 0; column < columns; ++column) {
-        const qint32 fieldId = layout[column];
-        const QByteArrayView trimmed = trimBlanks(parts[column]);
-        if (fieldId == zrfApIndicator) {
-            if (formType != zfotForm26A && trimmed.size() == 1 && trimmed[0] == '3') noData = true;
-        } else if (IsDataField(fieldId) && !trimmed.isEmpty()) {
-            dataSeen = true;
-        }
-        if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
-            fieldId != zrfPermitNumber)
-            continue;
-        if (!quickAcceptBytes(fieldId, trimmed, year)) return false;
-    }
-    return formType == zfotForm26A || noData != dataSeen;
 }
 
 FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint32 lngFormType, qint32 lngMaxErrors) {

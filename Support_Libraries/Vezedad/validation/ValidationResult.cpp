@@ -425,8 +425,9 @@ namespace modGlobals {
 
 ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, const QString& value, qint32 code,
                                          qint32 severity) {
-    ValidationResultPtr result = createSharedThroughFactory<ValidationResult>(
-        factoryModule(), factoryFailure(QStringLiteral("New_ValidationResult"), QStringLiteral("ValidationResult")));
+    static const FactoryFailure failure =
+        factoryFailure(QStringLiteral("New_ValidationResult"), QStringLiteral("ValidationResult"));
+    ValidationResultPtr result = createSharedThroughFactory<ValidationResult>(factoryModule(), failure);
     result->SetField(fieldId);
     result->SetRecordNumber(recordNumber);
     result->setValue(value);
@@ -442,9 +443,9 @@ ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, co
 }
 
 RecordValidationResultPtr New_RecordValidationResult(qint32 recordNumber, const QString& contents) {
-    RecordValidationResultPtr result = createSharedThroughFactory<RecordValidationResult>(
-        factoryModule(),
-        factoryFailure(QStringLiteral("New_RecordValidationResult"), QStringLiteral("RecordValidationResult")));
+    static const FactoryFailure failure =
+        factoryFailure(QStringLiteral("New_RecordValidationResult"), QStringLiteral("RecordValidationResult"));
+    RecordValidationResultPtr result = createSharedThroughFactory<RecordValidationResult>(factoryModule(), failure);
     result->setRecordNumber(recordNumber);
     result->setRecordContents(contents);
     return result;

@@ -94,7 +94,6 @@ private:
 
     ValidationResultPtr validateField(qint32 fieldId, QStringView strValue, qint32 lngRecordNumber);
     bool quickAccept(qint32 fieldId, QStringView preparedValue, qint32 year) const;
-    bool quickAcceptBytes(qint32 fieldId, QByteArrayView preparedValue, qint32 year) const;
     bool quickRecord(QByteArrayView line, char delimiter, qint32 formType) const;
     Check checkFor(qint32 fieldId) const;
     void ValidateIndicator(ValidationResult& r);
