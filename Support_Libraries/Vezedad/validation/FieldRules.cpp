@@ -5,8 +5,12 @@
 #include "Vezedad/validation/Validator.h"
 
 #include <QDate>
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Vezedad {
 
@@ -20,26 +24,45 @@ bool allDigits(QStringView s) {
     return true;
 }
 
-// The value of a short run of ASCII digits.
-int digitsValue(QStringView s) {
-    int value = 0;
-    for (QChar c : s) value = value * 10 + (c.unicode() - u'0');
-    return value;
-}
+// The quick test works on any text whose ASCII characters are its ASCII code
+// units: the decoded text, or a report line's own bytes (the code page maps
+// ASCII bytes, and only those, onto ASCII characters). Every rule below looks
+// at ASCII characters only, so both give the same answer.
+template <class Ch>
+struct Chars {
+    const Ch* p;
+    qsizetype n;
+    char16_t operator[](qsizetype i) const { return char16_t(p[i]); }
+    Chars mid(qsizetype from, qsizetype len = -1) const { return {p + from, len < 0 ? n - from : len}; }
+    bool digits() const {
+        for (qsizetype i = 0; i < n; ++i)
+            if (char16_t(p[i]) < u'0' || char16_t(p[i]) > u'9') return false;
+        return true;
+    }
+    int value() const {
+        int v = 0;
+        for (qsizetype i = 0; i < n; ++i) v = v * 10 + (char16_t(p[i]) - u'0');
+        return v;
+    }
+    bool zeros() const {
+        for (qsizetype i = 0; i < n; ++i)
+            if (p[i] != Ch('0')) return false;
+        return true;
+    }
+};
 
-bool isBlank(QChar c) { return c.unicode() == u' ' || c.unicode() == u'\t'; }
-
-// The general number recognition the rules rely on: blanks around, an
-// optional sign, digits with at most one decimal point, an optional exponent.
-bool isNumeric(QStringView s) {
-    qsizetype i = 0, n = s.size();
-    while (i < n && isBlank(s[i])) ++i;
-    while (n > i && isBlank(s[n - 1])) --n;
+template <class Ch>
+bool numericChars(Chars<Ch> s) {
+    auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    qsizetype i = 0, n = s.n;
+    while (i < n && blank(s[i])) ++i;
+    while (n > i && blank(s[n - 1])) --n;
     if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
     qsizetype digits = 0;
     bool point = false;
     for (; i < n; ++i) {
-        if (isAsciiDigit(s[i]))
+        if (digit(s[i]))
             ++digits;
         else if (s[i] == u'.' && !point)
             point = true;
@@ -51,10 +74,16 @@ bool isNumeric(QStringView s) {
         ++i;
         if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
         qsizetype expDigits = 0;
-        while (i < n && isAsciiDigit(s[i])) ++i, ++expDigits;
+        while (i < n && digit(s[i])) ++i, ++expDigits;
         if (expDigits == 0) return false;
     }
     return i == n;
+}
+
+// The general number recognition the rules rely on: blanks around, an
+// optional sign, digits with at most one decimal point, an optional exponent.
+bool isNumeric(QStringView s) {
+    return numericChars(Chars<char16_t>{reinterpret_cast<const char16_t*>(s.data()), s.size()});
 }
 
 [[noreturn]] void overflow() { throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad")); }
@@ -126,7 +155,6 @@ int windowYear(int y) {
 } // namespace
 
 Validator::Validator() {
-    LoadMessageTable();
     m_reBusinessId = compiled(QStringLiteral("\\A\\d{0,5}\\z"));
     m_reCertId = compiled(QStringLiteral("\\A[ABCT]\\d{7}\\z"));
     m_reCertPrivate = compiled(QStringLiteral("\\AP\\d{7}\\z"));
@@ -211,7 +239,7 @@ ValidationResultPtr Validator::validateField(qint32 fieldId, QStringView strValu
             result->setCode(valcProcessingError);
         }
     }
-    if (!result->IsValid()) result->SetMessage(ValidationMessage(result->Field(), result->Code(), result->Value()));
+    if (!result->IsValid()) result->UseTableMessage();
     return result;
 }
 
@@ -260,17 +288,41 @@ void Validator::ValidateDate(ValidationResult& r) {
         if (r.Field() != zrfDateEnd) r.setCode(valcEmpty);
         return;
     }
+    // Unreadable dates are common in bad files: they are answered with a code
+    // rather than raised, which costs far more.
     try {
-        r.setValue(NormalizeDate(r.Value()));
+        QString normalized;
+        const qint32 code = normalizeDate(r.Value(), normalized);
+        if (code == valcOK)
+            r.setValue(normalized);
+        else
+            r.setCode(code);
     } catch (const ErrorInfo& error) {
         r.setCode(error.Number());
     }
 }
 
 QString Validator::NormalizeDate(const QString& strDate) const {
-    const qint32 year = reportYear();
     const QString source = QStringLiteral("Vezedad:Validator.NormalizeDate");
-    if (strDate.isEmpty()) throw ErrorInfo(valcEmpty, QStringLiteral("Date string is empty."), source);
+    QString normalized;
+    switch (normalizeDate(strDate, normalized)) {
+    case valcOK: return normalized;
+    case valcEmpty: throw ErrorInfo(valcEmpty, QStringLiteral("Date string is empty."), source);
+    case valcWrongYear:
+        throw ErrorInfo(valcWrongYear,
+                        QStringLiteral("Date string '") + strDate + QStringLiteral("' appears to have the wrong year."),
+                        source);
+    default:
+        throw ErrorInfo(valcInvalidValue,
+                        QStringLiteral("Date string '") + strDate +
+                            QStringLiteral("' cannot be interpreted as a date."),
+                        source);
+    }
+}
+
+qint32 Validator::normalizeDate(const QString& strDate, QString& normalized) const {
+    const qint32 year = reportYear();
+    if (strDate.isEmpty()) return valcEmpty;
 
     int m = 0, d = 0, y = 0;
     bool parts = false;
@@ -334,17 +386,12 @@ QString Validator::NormalizeDate(const QString& strDate) const {
         if (m > 12 && d >= 1 && d <= 12) std::swap(m, d);
         const QDate date(y, m, d);
         if (y >= 100 && y <= 9999 && date.isValid()) {
-            if (y != year)
-                throw ErrorInfo(valcWrongYear,
-                                QStringLiteral("Date string '") + strDate +
-                                    QStringLiteral("' appears to have the wrong year."),
-                                source);
-            return date.toString(QStringLiteral("MM/dd/yyyy"));
+            if (y != year) return valcWrongYear;
+            normalized = date.toString(QStringLiteral("MM/dd/yyyy"));
+            return valcOK;
         }
     }
-    throw ErrorInfo(valcInvalidValue,
-                    QStringLiteral("Date string '") + strDate + QStringLiteral("' cannot be interpreted as a date."),
-                    source);
+    return valcInvalidValue;
 }
 
 void Validator::ValidateEmail(ValidationResult& r) {
@@ -416,104 +463,192 @@ bool Validator::QuickAccept(qint32 fieldId, QStringView preparedValue) const {
     return quickAccept(fieldId, preparedValue, reportYear());
 }
 
-bool Validator::quickAccept(qint32 fieldId, QStringView v, qint32 year) const {
-    const qsizetype n = v.size();
+namespace {
+
+enum class Quick { Reject, Accept, NoRule };
+
+template <class Ch>
+Quick quickChars(qint32 fieldId, Chars<Ch> v, qint32 year) {
+    const qsizetype n = v.n;
+    auto answer = [](bool ok) { return ok ? Quick::Accept : Quick::Reject; };
     switch (fieldId) {
     case zrfAddress:
     case zrfContactName:
     case zrfFirstName:
     case zrfLastName:
     case zrfMunicipality:
-    case zrfProductName: return n > 0 && !isNumeric(v);
-    case zrfApIndicator: return n == 1 && (v[0] == u'0' || v[0] == u'3' || v[0] == u'4');
-    case zrfBusinessRegNum: return n <= 5 && allDigits(v);
+    case zrfProductName: return answer(n > 0 && !numericChars(v));
+    case zrfApIndicator: return answer(n == 1 && (v[0] == u'0' || v[0] == u'3' || v[0] == u'4'));
+    case zrfBusinessRegNum: return answer(n <= 5 && v.digits());
     case zrfCertificationId: {
-        if (n != 8) return false;
-        const char16_t c = v[0].unicode();
-        return (c == u'A' || c == u'B' || c == u'C' || c == u'T') && allDigits(v.mid(1)) &&
-               v.mid(1) != u"0000000";
+        if (n != 8) return Quick::Reject;
+        const char16_t c = v[0];
+        return answer((c == u'A' || c == u'B' || c == u'C' || c == u'T') && v.mid(1).digits() && !v.mid(1).zeros());
     }
-    case zrfPermitNumber: return n == 6 && v[0] == u'R' && allDigits(v.mid(1)) && v.mid(1) != u"00000";
+    case zrfPermitNumber: return answer(n == 6 && v[0] == u'R' && v.mid(1).digits() && !v.mid(1).zeros());
     case zrfContainerSizeQuantity:
     case zrfQuantity:
     case zrfContainersSold:
     case zrfQuantitySold: {
         qsizetype i = 0;
         if ((fieldId == zrfContainersSold || fieldId == zrfQuantitySold) && n > 0 && v[0] == u'-') i = 1;
-        if (n - i < 1 || n > 15) return false;
+        if (n - i < 1 || n > 15) return Quick::Reject;
         bool point = false, nonZero = false, digit = false;
         for (; i < n; ++i) {
-            const QChar c = v[i];
-            if (isAsciiDigit(c)) {
+            const char16_t c = v[i];
+            if (c >= u'0' && c <= u'9') {
                 digit = true;
                 nonZero = nonZero || c != u'0';
             } else if (c == u'.' && !point) {
                 point = true;
             } else {
-                return false;
+                return Quick::Reject;
             }
         }
-        return digit && nonZero;
+        return answer(digit && nonZero);
     }
     case zrfContainerSizeUnits:
     case zrfUnits: {
-        if (n == 0) return false;
-        auto up = [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z' ? char16_t(c.unicode() - 32) : c.unicode(); };
+        if (n == 0) return Quick::Reject;
+        auto up = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; };
         const char16_t a = up(v[0]);
-        if (n == 1) return a == u'L';
+        if (n == 1) return answer(a == u'L');
         const char16_t b = up(v[1]);
         static const char16_t kPairs[][2] = {{u'F', u'L'}, {u'G', u'L'}, {u'G', u'M'}, {u'K', u'G'}, {u'L', u'B'},
                                              {u'M', u'G'}, {u'M', u'L'}, {u'O', u'Z'}, {u'Q', u'T'}};
         for (const auto& p : kPairs)
-            if (p[0] == a && p[1] == b) return true;
-        return false;
+            if (p[0] == a && p[1] == b) return Quick::Accept;
+        return Quick::Reject;
     }
     case zrfCounty: {
-        if (n < 1 || n > 2 || !allDigits(v)) return false;
-        const int county = digitsValue(v);
-        return (county >= 1 && county <= 62) || county == 99;
+        if (n < 1 || n > 2 || !v.digits()) return Quick::Reject;
+        const int county = v.value();
+        return answer((county >= 1 && county <= 62) || county == 99);
     }
     case zrfDateEnd:
-        if (n == 0) return true;
+        if (n == 0) return Quick::Accept;
         [[fallthrough]];
     case zrfDateSold:
     case zrfDateStart: {
-        if (n != 10 || v[2] != u'/' || v[5] != u'/') return false;
-        const QStringView mm = v.mid(0, 2), dd = v.mid(3, 2), yyyy = v.mid(6, 4);
-        if (!allDigits(mm) || !allDigits(dd) || !allDigits(yyyy)) return false;
-        const int m = digitsValue(mm), d = digitsValue(dd), y = digitsValue(yyyy);
-        if (y != year || m < 1 || m > 12 || d < 1) return false;
+        if (n != 10 || v[2] != u'/' || v[5] != u'/') return Quick::Reject;
+        const Chars<Ch> mm = v.mid(0, 2), dd = v.mid(3, 2), yyyy = v.mid(6, 4);
+        if (!mm.digits() || !dd.digits() || !yyyy.digits()) return Quick::Reject;
+        const int m = mm.value(), d = dd.value(), y = yyyy.value();
+        if (y != year || m < 1 || m > 12 || d < 1) return Quick::Reject;
         static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
         const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-        return d <= (m == 2 && !leap ? 28 : kDays[m - 1]);
+        return answer(d <= (m == 2 && !leap ? 28 : kDays[m - 1]));
     }
     case zrfEPANumber: {
-        if (n == 0 || v[0] == u'-' || v[n - 1] == u'-') return false;
+        if (n == 0 || v[0] == u'-' || v[n - 1] == u'-') return Quick::Reject;
         int groups = 0;
         qsizetype lengths[3] = {0, 0, 0}, run = 0;
         for (qsizetype i = 0; i <= n; ++i) {
             if (i == n || v[i] == u'-') {
-                if (run == 0 || groups == 3) return false;
+                if (run == 0 || groups == 3) return Quick::Reject;
                 lengths[groups++] = run;
                 run = 0;
-            } else if (isAsciiDigit(v[i])) {
+            } else if (v[i] >= u'0' && v[i] <= u'9') {
                 ++run;
             } else {
-                return false;
+                return Quick::Reject;
             }
         }
-        if (groups == 1) return (lengths[0] >= 10 && lengths[0] <= 11) || (lengths[0] >= 15 && lengths[0] <= 17);
-        return lengths[0] <= 6 && lengths[1] <= 5 && (groups == 2 || lengths[2] <= 6);
+        if (groups == 1)
+            return answer((lengths[0] >= 10 && lengths[0] <= 11) || (lengths[0] >= 15 && lengths[0] <= 17));
+        return answer(lengths[0] <= 6 && lengths[1] <= 5 && (groups == 2 || lengths[2] <= 6));
     }
-    case zrfPhone: return n > 0;
+    case zrfPhone: return answer(n > 0);
     case zrfZipCode: {
-        if (n != 5 && n != 10) return false;
-        if (!allDigits(v.mid(0, 5)) || v.mid(0, 5) == u"00000") return false;
-        return n == 5 || (v[5] == u'-' && allDigits(v.mid(6)));
+        if (n != 5 && n != 10) return Quick::Reject;
+        if (!v.mid(0, 5).digits() || v.mid(0, 5).zeros()) return Quick::Reject;
+        return answer(n == 5 || (v[5] == u'-' && v.mid(6).digits()));
     }
-    case zrfEmail: return false;
-    default: return checkFor(fieldId) == nullptr;
+    case zrfEmail: return Quick::Reject;
+    default: return Quick::NoRule;
     }
+}
+
+} // namespace
+
+bool Validator::quickAccept(qint32 fieldId, QStringView v, qint32 year) const {
+    const Quick q = quickChars(fieldId, Chars<char16_t>{reinterpret_cast<const char16_t*>(v.data()), v.size()}, year);
+    return q == Quick::NoRule ? checkFor(fieldId) == nullptr : q == Quick::Accept;
+}
+
+// True when validateRecord would find nothing in the line, decided on the
+// line's bytes without decoding it; false means "run the full checks". Most
+// records of a real file are right, and this keeps them cheap. The line
+// splits as splitFields splits it: the same parts at the same places, since
+// only ASCII bytes decode to ASCII.
+bool Validator::quickRecord(QByteArrayView line, char delimiter, qint32 formType) const {
+    const QVector<qint32>& layout = ColumnFields(formType);
+    // Only the separators that end a field of the layout are kept; the
+    // others are counted.
+    constexpr qsizetype kKept = 16;
+    if (layout.size() >= kKept) return false;
+    qsizetype ends[kKept];
+    qsizetype found = 0;
+    const char* p = line.data();
+    const qsizetype n = line.size();
+    auto hit = [&](qsizetype at) {
+        if (found < kKept) ends[found] = at;
+        ++found;
+    };
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: fields are short, so a call per separator
+    // would cost more than the search itself.
+    const __m128i wanted = _mm_set1_epi8(delimiter);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted))); mask; mask &= mask - 1)
+            hit(i + std::countr_zero(mask));
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == delimiter) hit(i);
+    const bool closed = n > 0 && p[n - 1] == delimiter;
+    const qsizetype fieldCount = found + (closed ? 0 : 1);
+    const ColumnCountRange range = ExpectedColumnCount(formType);
+    if (fieldCount < range.Min || fieldCount > range.Max) return false;
+
+    // The part k of splitFields: the pieces between separators, then the
+    // rest of the line, then an empty one when the line was not closed.
+    auto part = [&](qsizetype k) {
+        if (k > found) return QByteArrayView();
+        const qsizetype b = k == 0 ? 0 : ends[k - 1] + 1;
+        return QByteArrayView(p + b, (k < found ? ends[k] : n) - b);
+    };
+    qsizetype shift = 0;
+    if (formType == zfotForm26A && fieldCount == 4 && n > 0 && p[0] != delimiter) {
+        const char first = p[0];
+        if (uchar(first) >= 0x80) return false;
+        const char upper = first >= 'a' && first <= 'z' ? char(first - 32) : first;
+        if (upper == 'A' || upper == 'B' || upper == 'C' || upper == 'T') shift = 1;
+    }
+    const qsizetype parts = fieldCount + 1 + shift;
+    const qint32 year = reportYear();
+    bool dataSeen = false, noData = false;
+    const qsizetype columns = qMin(layout.size(), parts);
+    for (qsizetype column = 0; column < columns; ++column) {
+        const qint32 fieldId = layout[column];
+        QByteArrayView trimmed = column < shift ? QByteArrayView("0", 1) : part(column - shift);
+        while (!trimmed.isEmpty() && trimmed.front() == ' ') trimmed = trimmed.sliced(1);
+        while (!trimmed.isEmpty() && trimmed.back() == ' ') trimmed.chop(1);
+        if (fieldId == zrfApIndicator) {
+            if (formType != zfotForm26A && trimmed.size() == 1 && trimmed[0] == '3') noData = true;
+        } else if (IsDataField(fieldId) && !trimmed.isEmpty()) {
+            dataSeen = true;
+        }
+        if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
+            fieldId != zrfPermitNumber)
+            continue;
+        const Quick q =
+            quickChars(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(trimmed.data()), trimmed.size()}, year);
+        if (q == Quick::Reject || (q == Quick::NoRule && checkFor(fieldId) != nullptr)) return false;
+    }
+    return formType == zfotForm26A || noData != dataSeen;
 }
 
 } // namespace Vezedad

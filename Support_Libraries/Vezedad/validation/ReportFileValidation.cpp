@@ -167,14 +167,8 @@ private:
     bool m_pendingCr = false;
 };
 
-// Drops double quotes and the blanks at both ends, then decodes into text,
-// reusing the text's storage from line to line.
-QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text) {
-    static const auto table = [] {
-        std::array<char16_t, 256> t{};
-        for (int i = 0; i < 256; ++i) t[size_t(i)] = Cp1252::decodeByte(uchar(i));
-        return t;
-    }();
+// Drops double quotes and the blanks at both ends.
+QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch) {
     if (std::memchr(raw.data(), '"', size_t(raw.size()))) {
         scratch.resize(raw.size());
         qsizetype n = 0;
@@ -186,10 +180,21 @@ QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text)
     qsizetype b = 0, e = raw.size();
     while (b < e && raw[b] == ' ') ++b;
     while (e > b && raw[e - 1] == ' ') --e;
-    const qsizetype n = e - b;
+    return raw.sliced(b, e - b);
+}
+
+// Decodes a cleaned line into text, reusing the text's storage from line to
+// line.
+void decodeLine(QByteArrayView bytes, QString& text) {
+    static const auto table = [] {
+        std::array<char16_t, 256> t{};
+        for (int i = 0; i < 256; ++i) t[size_t(i)] = Cp1252::decodeByte(uchar(i));
+        return t;
+    }();
+    const qsizetype n = bytes.size();
     text.resize(n);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    const auto* in = reinterpret_cast<const uchar*>(raw.data()) + b;
+    const auto* in = reinterpret_cast<const uchar*>(bytes.data());
     // Widen every byte (a loop the compiler vectorises), then mend the few
     // bytes whose character lies outside Latin-1.
     uchar high = 0;
@@ -200,7 +205,6 @@ QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch, QString& text)
     if (high & 0x80)
         for (qsizetype i = 0; i < n; ++i)
             if (in[i] >= 0x80 && in[i] < 0xA0) out[i] = table[in[i]];
-    return raw.sliced(b, n);
 }
 
 } // namespace
@@ -304,11 +308,18 @@ RecordValidationResultPtr Validator::ValidateRecord(const QString& strRecord, co
 RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringView delimiter, qint32 recordNumber,
                                                     qint32 formType, bool keepValid, QByteArrayView bytes) {
     RecordValidationResultPtr result;
+    auto make = [&] {
+        // A line from a file keeps its own bytes: the same text in half the room.
+        if (bytes.isEmpty()) return modGlobals::New_RecordValidationResult(recordNumber, record.toString());
+        RecordValidationResultPtr made = modGlobals::New_RecordValidationResult(recordNumber, QString());
+        made->SetRecordBytes(bytes);
+        return made;
+    };
     auto add = [&](const ValidationResultPtr& finding) {
-        if (!result) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
+        if (!result) result = make();
         result->Add(finding);
     };
-    if (keepValid) result = modGlobals::New_RecordValidationResult(recordNumber, record.toString());
+    if (keepValid) result = make();
 
     Fields parts;
     const qint32 fieldCount = splitFields(record, delimiter, parts, bytes);
@@ -392,25 +403,31 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
     qint32 recordNumber = 0;
     bool cancel = false;
     QString delimiter;
+    char delimiterByte = 0;
     QString line;
     QByteArray scratch;
     QByteArrayView raw;
     qint64 rawLength = 0;
     while (reader.next(raw, rawLength)) {
         const qint32 recordLength = qint32(qMin<qint64>(rawLength + 2, std::numeric_limits<qint32>::max()));
-        const QByteArrayView cleaned = cleanLine(raw, scratch, line);
-        if (line.isEmpty()) continue;
+        const QByteArrayView cleaned = cleanLine(raw, scratch);
+        if (cleaned.isEmpty()) continue;
         ++recordNumber;
 
         if (recordNumber == 1) {
+            decodeLine(cleaned, line);
             const ValidationResultPtr separator = CheckFieldSeparator(line, -1);
             delimiter = separator->Value();
             if (!separator->IsValid()) wholeFile->Add(separator);
             if (separator->Severity() == kvesTerminal) break;
+            if (delimiter.size() == 1 && delimiter[0].unicode() < 0x80) delimiterByte = char(delimiter[0].unicode());
         }
 
-        const RecordValidationResultPtr record =
-            validateRecord(line, delimiter, recordNumber, lngFormType, false, cleaned);
+        RecordValidationResultPtr record;
+        if (!delimiterByte || !quickRecord(cleaned, delimiterByte, lngFormType)) {
+            decodeLine(cleaned, line);
+            record = validateRecord(line, delimiter, recordNumber, lngFormType, false, cleaned);
+        }
         if (announce) {
             // The handler gets copies of the figures: only Cancel is its to set.
             qint32 number = recordNumber, length = recordLength, errors = record ? record->Count() : 0;

@@ -41,6 +41,10 @@ public:
     RecordValidationResultPtr ValidateRecord(const QString& strRecord, const QString& strDelimiter,
                                              qint32 lngRecordNumber, qint32 lngFormType);
     QString ValidationMessage(qint32 fieldId, qint32 lngCode, const QString& strValue) const;
+    // Inside the library only: ValidationMessage without a validator, for
+    // results that build their message when asked.
+    static QString TableMessage(qint32 fieldId, qint32 code, const QString& value);
+    static QString TableFieldName(qint32 fieldId);
     ValidationResultPtr CheckColumnCount(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,
                                          qint32 lngFormType);
     ValidationResultPtr CheckColumnCount(const QString& strRecord, const QString& strDelimiter,
@@ -68,8 +72,6 @@ private:
         if (key < std::numeric_limits<qint32>::min() || key > std::numeric_limits<qint32>::max()) return std::nullopt;
         return qint32(key);
     }
-    void LoadMessageTable();
-    void LoadFieldNames() const;
     // The layouts live in fixed slots, so a reference stays good while a
     // nested call (from an event handler) builds another layout.
     const QVector<qint32>& ColumnFields(qint32 formType) const;
@@ -92,6 +94,7 @@ private:
 
     ValidationResultPtr validateField(qint32 fieldId, QStringView strValue, qint32 lngRecordNumber);
     bool quickAccept(qint32 fieldId, QStringView preparedValue, qint32 year) const;
+    bool quickRecord(QByteArrayView line, char delimiter, qint32 formType) const;
     Check checkFor(qint32 fieldId) const;
     void ValidateIndicator(ValidationResult& r);
     void ValidateBusinessID(ValidationResult& r);
@@ -107,10 +110,11 @@ private:
     void ValidateUnit(ValidationResult& r);
     void ValidateZip(ValidationResult& r);
     QString NormalizeDate(const QString& strDate) const;
+    // NormalizeDate's answer as a code: valcOK with the date in normalized,
+    // or what NormalizeDate raises as its number.
+    qint32 normalizeDate(const QString& strDate, QString& normalized) const;
     qint32 reportYear() const;
 
-    QHash<qint32, qint16> m_messages;
-    mutable QHash<qint32, QString> m_fieldNames;
     mutable std::array<QVector<qint32>, 17> m_layouts;
     mutable std::array<bool, 17> m_layoutBuilt{};
 

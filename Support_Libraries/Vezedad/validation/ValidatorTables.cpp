@@ -206,35 +206,57 @@ const QVector<ColumnHelp>& columnHelp() {
 
 } // namespace
 
-void Validator::LoadMessageTable() {
-    for (const MessageEntry& entry : kMessageTable)
-        if (const auto key = MessageKey(entry.field, entry.code)) m_messages.insert(*key, entry.number);
+namespace {
+
+// The message number of each field and code, and each field's name, looked
+// up from any thread without a validator.
+const QHash<qint32, qint16>& messageNumbers() {
+    static const QHash<qint32, qint16> numbers = [] {
+        QHash<qint32, qint16> table;
+        for (const MessageEntry& entry : kMessageTable)
+            table.insert(entry.field * 256 + entry.code, entry.number);
+        return table;
+    }();
+    return numbers;
 }
 
-void Validator::LoadFieldNames() const {
-    for (const FieldNameEntry& entry : kFieldNames) m_fieldNames.insert(entry.id, QString::fromLatin1(entry.name));
+const QHash<qint32, QString>& fieldNames() {
+    static const QHash<qint32, QString> names = [] {
+        QHash<qint32, QString> table;
+        for (const FieldNameEntry& entry : kFieldNames) table.insert(entry.id, QString::fromLatin1(entry.name));
+        return table;
+    }();
+    return names;
 }
 
-QString Validator::FieldName(qint32 fieldId) const {
-    if (m_fieldNames.isEmpty()) LoadFieldNames();
-    const auto it = m_fieldNames.constFind(fieldId);
-    if (it != m_fieldNames.constEnd()) return *it;
+} // namespace
+
+QString Validator::TableFieldName(qint32 fieldId) {
+    const auto& names = fieldNames();
+    const auto it = names.constFind(fieldId);
+    if (it != names.constEnd()) return *it;
     return QStringLiteral("Unknown (") + QString::number(fieldId) + QStringLiteral(")");
 }
 
-QString Validator::ValidationMessage(qint32 fieldId, qint32 lngCode, const QString& strValue) const {
-    if (lngCode == valcOK) return QString();
-    const auto key = MessageKey(fieldId, lngCode);
-    const qint16 number = key ? m_messages.value(*key, 0) : qint16(0);
+QString Validator::FieldName(qint32 fieldId) const { return TableFieldName(fieldId); }
+
+QString Validator::TableMessage(qint32 fieldId, qint32 code, const QString& value) {
+    if (code == valcOK) return QString();
+    const auto key = MessageKey(fieldId, code);
+    const qint16 number = key ? messageNumbers().value(*key, 0) : qint16(0);
     const auto& texts = messageTexts();
     const auto it = texts.constFind(number);
     if (number == 0 || it == texts.constEnd())
-        return QStringLiteral("Unknown validation error for ") + FieldName(fieldId) + QStringLiteral(", ") +
-               QString::number(lngCode) + QStringLiteral(", ") + strValue;
+        return QStringLiteral("Unknown validation error for ") + TableFieldName(fieldId) + QStringLiteral(", ") +
+               QString::number(code) + QStringLiteral(", ") + value;
     static const QString placeholder = QStringLiteral("{Value}");
     if (!it->contains(placeholder)) return *it;
     QString text = *it;
-    return text.replace(placeholder, strValue);
+    return text.replace(placeholder, value);
+}
+
+QString Validator::ValidationMessage(qint32 fieldId, qint32 lngCode, const QString& strValue) const {
+    return TableMessage(fieldId, lngCode, strValue);
 }
 
 ColumnCountRange Validator::ExpectedColumnCount(qint32 formType) const {

@@ -191,3 +191,83 @@ void TestResults::fileReplaceAndRemoveAll() {
     QCOMPARE(file->Count(), 0);
     QCOMPARE(file->ErrorCount(), 0);
 }
+
+void TestResults::packedTextsComeBackUnchanged_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("null") << int(zrfCounty) << int(valcEmpty) << QString();
+    QTest::newRow("empty") << int(zrfCounty) << int(valcEmpty) << QStringLiteral("");
+    QTest::newRow("short") << int(zrfUnits) << int(valcInvalidValue) << QStringLiteral("XX");
+    QTest::newRow("fifteen") << int(zrfDateSold) << int(valcInvalidValue) << QStringLiteral("123456789012345");
+    QTest::newRow("sixteen") << int(zrfDateSold) << int(valcWrongYear) << QStringLiteral("1234567890123456");
+    QTest::newRow("code page") << int(zrfCertificationId) << int(valcInvalidValue) << QStringLiteral("\u20ACuro caf\u00E9");
+    QTest::newRow("beyond code page") << int(zrfCertificationId) << int(valcInvalidValue)
+                                      << QStringLiteral("\u03A9 \u4E2D and more than fifteen");
+    QTest::newRow("control and high") << int(zrfAddress) << int(valcEmpty) << QStringLiteral("a\tb\u0081\u00FF");
+    QTest::newRow("unknown pair") << int(zrfCounty) << int(valcProcessingError) << QStringLiteral("40000");
+}
+
+// Findings and records keep their texts packed; what comes back must be
+// exactly what went in, message included.
+void TestResults::packedTextsComeBackUnchanged() {
+    QFETCH(int, field);
+    QFETCH(int, code);
+    QFETCH(QString, value);
+    const ValidationResultPtr r = New_ValidationResult(field, 7, value, code, kvesSerious);
+    QCOMPARE(r->Value(), value);
+    QCOMPARE(r->Value().isNull(), value.isNull());
+    QCOMPARE(r->Message(), Globals::Validator().ValidationMessage(field, code, value));
+    const ValidationResult copy = *r;
+    QCOMPARE(copy.Value(), value);
+    QCOMPARE(copy.Message(), r->Message());
+
+    const QString line = value + QStringLiteral("|") + value;
+    RecordValidationResultPtr rec = New_RecordValidationResult(7, line);
+    QCOMPARE(rec->RecordContents(), line);
+    rec->setRecordContents(value);
+    QCOMPARE(rec->RecordContents(), value);
+    QCOMPARE(rec->RecordContents().isNull(), value.isNull());
+}
+
+void TestResults::messageKeepsItsTextWhenTheFindingChanges() {
+    const ValidationResultPtr r =
+        New_ValidationResult(zrfCertificationId, 1, QStringLiteral("X1"), valcInvalidValue, kvesSerious);
+    const QString before = r->Message();
+    r->setValue(QStringLiteral("Y2"));
+    QCOMPARE(r->Message(), before);
+    r->setCode(valcEmpty);
+    QCOMPARE(r->Message(), before);
+    r->SetField(zrfCounty);
+    QCOMPARE(r->Message(), before);
+    r->setSeverity(kvesOK);
+    QCOMPARE(r->Message(), before);
+    QCOMPARE(r->ToString(), QString());
+
+    // Made with a pass, the message stays empty whatever is set later.
+    const ValidationResultPtr pass = New_ValidationResult(zrfCounty, 1, QStringLiteral("01"), valcOK, kvesOK);
+    pass->setCode(valcInvalidValue);
+    QVERIFY(pass->Message().isNull());
+}
+
+void TestResults::fileLookupOutOfOrder() {
+    FileValidationResultPtr file = New_FileValidationResult();
+    QList<int> numbers;
+    for (int n = 1; n <= 40; ++n) numbers << n * 3;
+    for (int n = 40; n >= 1; --n) numbers << n * 3 + 1;
+    numbers << -1 << 2;
+    for (int n : numbers) file->Add(record(n, kvesSerious));
+    for (int n : numbers) {
+        QVERIFY(file->Exists(n));
+        QCOMPARE(file->Item(n)->RecordNumber(), n);
+    }
+    QVERIFY(!file->Exists(5));
+    file->Remove(60);
+    file->Remove(61);
+    QVERIFY(!file->Exists(60) && !file->Exists(61));
+    QCOMPARE(file->Item(121)->RecordNumber(), 121);
+    file->Add(record(60, kvesWarning));
+    QCOMPARE(file->Items().constLast()->RecordNumber(), 60);
+    QCOMPARE(file->Count(), int(numbers.size()) - 1);
+    QCOMPARE(file->SeverityCount(kvesWarning), 1);
+}

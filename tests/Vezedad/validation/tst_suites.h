@@ -23,6 +23,10 @@ private Q_SLOTS:
     void recordToString();
     void fileCountsKeysAndTerminal();
     void fileReplaceAndRemoveAll();
+    void packedTextsComeBackUnchanged_data();
+    void packedTextsComeBackUnchanged();
+    void messageKeepsItsTextWhenTheFindingChanges();
+    void fileLookupOutOfOrder();
 };
 
 class TestTables : public QObject {
