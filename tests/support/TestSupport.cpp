@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -58,6 +60,26 @@ QString machineConfigDir() { return root() + QStringLiteral("/etc/xdg/ZIDIVO"); 
 void clearSettings() {
     QDir(userConfigDir()).removeRecursively();
     QDir(machineConfigDir()).removeRecursively();
+}
+
+Vezedad::ErrorInfo raisedBy(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const Vezedad::ErrorInfo& e) {
+        return e;
+    }
+    return Vezedad::ErrorInfo();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace TestSupport

@@ -1,5 +1,9 @@
 #pragma once
+#include "Vezedad/foundation/ErrorInfo.h"
+
+#include <QByteArray>
 #include <QString>
+#include <functional>
 
 // Every test process runs with HOME and the XDG folders in a private
 // temporary folder (set up before main by TestSupport.cpp).
@@ -14,5 +18,12 @@ QString userConfigDir();
 QString machineConfigDir();
 // Removes both settings hives, so a test starts from built-in defaults.
 void clearSettings();
+
+// The error a body raises; an empty one (number 0) when it raises none.
+Vezedad::ErrorInfo raisedBy(const std::function<void()>& body);
+
+// Whole-file helpers for fixtures; a failed write fails the running test.
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
 
 } // namespace TestSupport

@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <type_traits>
 
+using TestSupport::raisedBy;
+
 using namespace Vezedad;
 
 namespace {
@@ -23,15 +25,6 @@ qint32 gOpenResult = 0;
 qint32 recordOpen(const QString& target, bool isLocalFile) {
     gOpened.append({target, isLocalFile});
     return gOpenResult;
-}
-
-ErrorInfo raisedBy(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    return ErrorInfo();
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include <QtTest>
 #include <stdexcept>
 
+using TestSupport::raisedBy;
+
 using namespace Vezedad;
 
 namespace {
@@ -20,16 +22,6 @@ struct Forgetful {};
 struct Careful {
     Careful() { modGlobals::requireFactory(QStringLiteral("Careful")); }
 };
-
-template <class F>
-ErrorInfo caught(F&& f) {
-    try {
-        f();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    return ErrorInfo();
-}
 } // namespace
 
 class TestErrorsAndGlobals : public QObject {
@@ -71,7 +63,7 @@ private slots:
     void trailForms() {
         QFETCH(int, form);
         QFETCH(QString, expected);
-        const ErrorInfo e = caught([&] {
+        const ErrorInfo e = raisedBy([&] {
             trap(TrailForm(form), QStringLiteral("Vezedad::X.Y"), [] {
                 throw ErrorInfo(1234, QStringLiteral("desc"), QStringLiteral("inner"), QStringLiteral("help.chm"), 7);
             });
@@ -84,7 +76,7 @@ private slots:
     }
 
     void trailStacksOnePerProcedure() {
-        const ErrorInfo e = caught([] {
+        const ErrorInfo e = raisedBy([] {
             trapArrow(QStringLiteral("Outer.Call"), [] {
                 trapArrow(QStringLiteral("Inner.Call"),
                           [] { throw ErrorInfo(5, QStringLiteral("bad"), QStringLiteral("Origin")); });
@@ -94,7 +86,7 @@ private slots:
     }
 
     void foreignFailuresBecomeErrors() {
-        const ErrorInfo e = caught([] { trapArrow(QStringLiteral("A.B"), [] { throw std::runtime_error("boom"); }); });
+        const ErrorInfo e = raisedBy([] { trapArrow(QStringLiteral("A.B"), [] { throw std::runtime_error("boom"); }); });
         QCOMPARE(e.Number(), int(rtInternalError));
         QVERIFY(e.Description().contains(QStringLiteral("boom")));
         QCOMPARE(e.Source(), QStringLiteral("A.B\r\n-->"));
@@ -108,14 +100,14 @@ private slots:
     }
 
     void directCreationOfFactoryOnlyClassFails() {
-        const ErrorInfo e = caught([] { Configuration direct; });
+        const ErrorInfo e = raisedBy([] { Configuration direct; });
         QCOMPARE(quint32(e.Number()), 0x80044BEAu);
         QCOMPARE(e.Source(), QStringLiteral("Vezedad::Configuration"));
         QCOMPARE(e.Description(), QStringLiteral("Configuration class must be instantiated through its factory method."));
     }
 
     void factoryOfClassThatIgnoresFlagFails() {
-        const ErrorInfo e = caught([] {
+        const ErrorInfo e = raisedBy([] {
             createThroughFactory<Forgetful>(modGlobals::factoryModule(),
                                             modGlobals::factoryFailure(QStringLiteral("Configuration"),
                                                                        QStringLiteral("Configuration")));
@@ -124,7 +116,7 @@ private slots:
         QCOMPARE(e.Source(), QStringLiteral("Vezedad:modGlobals.Configuration"));
         QCOMPARE(e.Description(), QStringLiteral("Configuration class does not check for factory method"));
         // The flag is clear again: a careful class made directly still fails.
-        QCOMPARE(quint32(caught([] { Careful c; }).Number()), 0x80044BEAu);
+        QCOMPARE(quint32(raisedBy([] { Careful c; }).Number()), 0x80044BEAu);
         auto made = createThroughFactory<Careful>(modGlobals::factoryModule(),
                                                  modGlobals::factoryFailure(QStringLiteral("New_Careful"),
                                                                             QStringLiteral("Careful")));

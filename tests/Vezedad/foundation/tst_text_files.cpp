@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QtTest>
 
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
 using namespace Vezedad;
 
 namespace {
@@ -15,15 +18,6 @@ QString tempPath(const QString& name) {
     const QString dir = TestSupport::root() + QStringLiteral("/files");
     QDir().mkpath(dir);
     return dir + QLatin1Char('/') + name;
-}
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 } // namespace
 
@@ -59,7 +53,7 @@ private slots:
 
     void anyLineEndIsAccepted() {
         const QString path = tempPath(QStringLiteral("ends.txt"));
-        writeBytes(path, QByteArray("crlf\r\nlf\ncr\rlast"));
+        writeFile(path, QByteArray("crlf\r\nlf\ncr\rlast"));
         auto stream = Globals::FSO().OpenTextFile(path);
         QStringList lines;
         while (!stream->AtEndOfStream()) lines << stream->ReadLine();
@@ -72,28 +66,28 @@ private slots:
         stream->WriteLine(QStringLiteral("Caf\u00e9|\u20ac5"));
         stream->WriteLine(QStringLiteral("x"));
         stream->Close();
-        QCOMPARE(readBytes(path), QByteArray("Caf\xe9|\x80" "5\r\nx\r\n"));
+        QCOMPARE(readFile(path), QByteArray("Caf\xe9|\x80" "5\r\nx\r\n"));
     }
 
     void failedWriterLeavesOldFile() {
         const QString path = tempPath(QStringLiteral("keep.txt"));
-        writeBytes(path, "old contents\r\n");
+        writeFile(path, "old contents\r\n");
         {
             auto stream = Globals::FSO().CreateTextFile(path);
             stream->WriteLine(QStringLiteral("new"));
             QVERIFY_THROWS_EXCEPTION(ErrorInfo, stream->WriteLine(QStringLiteral("\u2603")));
             // dropped without Close: the writer gave up
         }
-        QCOMPARE(readBytes(path), QByteArray("old contents\r\n"));
+        QCOMPARE(readFile(path), QByteArray("old contents\r\n"));
     }
 
     void appendingKeepsWhatWasThere() {
         const QString path = tempPath(QStringLiteral("append.txt"));
-        writeBytes(path, "one\r\n");
+        writeFile(path, "one\r\n");
         auto stream = Globals::FSO().OpenTextFile(path, ForAppending);
         stream->WriteLine(QStringLiteral("two"));
         stream->Close();
-        QCOMPARE(readBytes(path), QByteArray("one\r\ntwo\r\n"));
+        QCOMPARE(readFile(path), QByteArray("one\r\ntwo\r\n"));
     }
 
     void missingFileRaises() {
@@ -141,7 +135,7 @@ private slots:
     void filesAreListedIgnoringCase() {
         const QString dir = tempPath(QStringLiteral("list"));
         QDir().mkpath(dir + QStringLiteral("/sub"));
-        for (const char* name : {"b.txt", "A.txt", "C.txt", "a2.txt"}) writeBytes(dir + "/" + name, "x");
+        for (const char* name : {"b.txt", "A.txt", "C.txt", "a2.txt"}) writeFile(dir + "/" + name, "x");
         QStringList names;
         for (const QFileInfo& info : Globals::FSO().Files(dir)) names << info.fileName();
         QCOMPARE(names, (QStringList{"A.txt", "a2.txt", "b.txt", "C.txt"}));

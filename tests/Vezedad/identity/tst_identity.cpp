@@ -13,31 +13,15 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using TestSupport::raisedBy;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
 using namespace Vezedad;
 
 namespace {
 
 const QString kExampleLine = QStringLiteral("B|R|C|S|P|N|||||RSC|A|E|ENDOFIDENTITY|");
-
-ErrorInfo raisedBy(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    return ErrorInfo();
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 
@@ -190,7 +174,7 @@ private Q_SLOTS:
         QString file;
         identity->Save(path, file);
         QCOMPARE(file, QStringLiteral("identity.txt"));
-        QCOMPARE(fileBytes(dir.filePath(file)), (kExampleLine + QStringLiteral("\r\n")).toLatin1());
+        QCOMPARE(readFile(dir.filePath(file)), (kExampleLine + QStringLiteral("\r\n")).toLatin1());
 
         IdentityPtr other = identity->Clone();
         other->SetPropertyValue(idAll, QStringLiteral("z|z|z|z|z|z|||||zzz|z|z|"));
@@ -206,7 +190,7 @@ private Q_SLOTS:
         QTemporaryDir none;
         QVERIFY(!other->Read(none.path()));
         QCOMPARE(other->ToLine(), kExampleLine);
-        writeBytes(none.filePath(QStringLiteral("identity.txt")), QByteArray());
+        writeFile(none.filePath(QStringLiteral("identity.txt")), QByteArray());
         QVERIFY(!other->Read(none.path()));
     }
 
@@ -219,19 +203,19 @@ private Q_SLOTS:
     void failedSaveKeepsTheOldFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("identity.txt"));
-        writeBytes(path, "old|line|\r\n");
+        writeFile(path, "old|line|\r\n");
         IdentityPtr identity = working();
         // A line read from elsewhere may hold text the file's code page lacks.
         identity->SetPropertyValue(idAll, QStringLiteral("Ω 中|1|2|3|4|5|"));
         const ErrorInfo e = raisedBy([&] { identity->Save(dir.path()); });
         QVERIFY(e.Number() != 0);
         QVERIFY2(e.Source().startsWith(QLatin1String("Vezedad::Identity.Save\r\n-->")), qPrintable(e.Source()));
-        QCOMPARE(fileBytes(path), QByteArray("old|line|\r\n"));
+        QCOMPARE(readFile(path), QByteArray("old|line|\r\n"));
 
         identity->SetPropertyValue(idAll, QStringLiteral("Two\nLines|1|2|3|4|5|"));
         QCOMPARE(raisedBy([&] { identity->Save(dir.path()); }).Source(),
                  QStringLiteral("Vezedad::Identity.Save\r\n-->Vezedad::Identity"));
-        QCOMPARE(fileBytes(path), QByteArray("old|line|\r\n"));
+        QCOMPARE(readFile(path), QByteArray("old|line|\r\n"));
 
         const ErrorInfo missing = raisedBy([&] { identity->Save(dir.filePath(QStringLiteral("no/such"))); });
         QVERIFY(missing.Number() != 0);
@@ -258,15 +242,15 @@ private Q_SLOTS:
         fillExample(*identity);
         report.ChangeReportYear(2023); // saves into 2024's folder, copies into 2023's
         const QString folder2024 = QFileInfo(report.ReportPath()).dir().filePath(QStringLiteral("ZOV2024"));
-        QCOMPARE(fileBytes(QDir(folder2024).filePath(QStringLiteral("identity.txt"))),
+        QCOMPARE(readFile(QDir(folder2024).filePath(QStringLiteral("identity.txt"))),
                  (kExampleLine + QStringLiteral("\r\n")).toLatin1());
-        QCOMPARE(fileBytes(QDir(report.ReportPath()).filePath(QStringLiteral("identity.txt"))),
+        QCOMPARE(readFile(QDir(report.ReportPath()).filePath(QStringLiteral("identity.txt"))),
                  (kExampleLine + QStringLiteral("\r\n")).toLatin1());
 
         // A year folder with its own file loads that identity.
         const QString folder2022 = QFileInfo(report.ReportPath()).dir().filePath(QStringLiteral("ZOV2022"));
         QDir().mkpath(folder2022);
-        writeBytes(QDir(folder2022).filePath(QStringLiteral("identity.txt")), "Other|||||||||||||ENDOFIDENTITY|\r\n");
+        writeFile(QDir(folder2022).filePath(QStringLiteral("identity.txt")), "Other|||||||||||||ENDOFIDENTITY|\r\n");
         report.ChangeReportYear(2022);
         QCOMPARE(identity->BusinessName(), QStringLiteral("Other"));
         QCOMPARE(report.Identity(), identity);

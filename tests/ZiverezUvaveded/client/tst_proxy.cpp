@@ -16,6 +16,9 @@
 #include <QtEndian>
 #include <QtTest>
 
+using TestSupport::raisedBy;
+using TestSupport::writeFile;
+
 using namespace VezirodEdovud;
 using TestSupport::Behaviour;
 using TestSupport::Fault;
@@ -52,21 +55,6 @@ QByteArray makeZip(const QList<std::pair<QByteArray, QByteArray>>& files) {
 }
 
 // The error a body raises; a default one (number 0) when it raises none.
-ErrorInfo raisedBy(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    return ErrorInfo();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 } // namespace
 
 class tst_Proxy : public QObject {

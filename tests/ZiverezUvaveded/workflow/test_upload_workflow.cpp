@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "support/FilingService.h"
 #include "support/UiScript.h"
 
@@ -20,23 +21,15 @@
 #include <QTest>
 #include <QTextBrowser>
 
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
 using namespace VezirodEdovud;
 using TestSupport::FilingService;
 using TestSupport::Route;
 using TestSupport::UiScript;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QPushButton* button(const QWidget& window, const char* name) {
     return window.findChild<QPushButton*>(QString::fromLatin1(name));

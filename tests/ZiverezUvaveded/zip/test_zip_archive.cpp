@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "ZiverezUvaveded/cZip.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 
@@ -8,15 +9,11 @@
 
 #include <zip.h>
 
+using TestSupport::writeFile;
+
 using VezirodEdovud::cZip;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Entry name -> contents, as a reader of the archive sees it.
 QMap<QString, QByteArray> readArchive(const QString& path, QString* comment = nullptr) {
