@@ -112,7 +112,7 @@ private Q_SLOTS:
         QTest::newRow("level 2") << 2 << both;
     }
 
-    // With folder names kept, relative specifications and the archive itself
+    // With folder names kept, relative names and the archive itself
     // are taken from the base folder, and the messages write paths with
     // backslashes.
     void progressMessages() {
