@@ -111,8 +111,13 @@ qint32 modifyHive(HKEY hive, Change&& change) {
     const HiveState state = readHive(hive, root);
     if (state == HiveState::Unreadable) return ERROR_ACCESS_DENIED;
     if (state == HiveState::Damaged && !keepDamagedHive(path)) return ERROR_ACCESS_DENIED;
+    const QJsonObject before = root;
     const qint32 rc = change(root);
     if (rc != ERROR_SUCCESS) return rc;
+    // A change that changed nothing (opening a key that is already there,
+    // storing the value already stored) leaves the file alone: every saved
+    // setting creates its key first, and would otherwise write the hive twice.
+    if (state == HiveState::Sound && root == before) return ERROR_SUCCESS;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return ERROR_ACCESS_DENIED;
     file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));

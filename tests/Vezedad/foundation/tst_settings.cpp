@@ -81,6 +81,22 @@ private slots:
         QCOMPARE(RegCreateKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_WRITE, key), ERROR_ACCESS_DENIED);
     }
 
+    // Opening a key that is there, or storing the value already stored,
+    // leaves the hive file as it is (a hand-made file keeps its own layout).
+    void unchangedHiveIsNotRewritten() {
+        QDir().mkpath(TestSupport::userConfigDir());
+        const QByteArray compact = R"({"SOFTWARE\\ZIDIVO":{"Host":{"type":1,"data":"h"}}})";
+        TestSupport::writeFile(hiveFile(HKEY_CURRENT_USER), compact);
+        HKEY key = 0;
+        QCOMPARE(RegCreateKeyEx(HKEY_CURRENT_USER, kKey, KEY_ALL_WRITE, key), ERROR_SUCCESS);
+        RegCloseKey(key);
+        store(HKEY_CURRENT_USER, QStringLiteral("Host"), QStringLiteral("h"));
+        QCOMPARE(hiveBytes(HKEY_CURRENT_USER), compact);
+        store(HKEY_CURRENT_USER, QStringLiteral("Host"), QStringLiteral("other"));
+        QVERIFY(hiveBytes(HKEY_CURRENT_USER) != compact);
+        QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("Host")), QVariant(QStringLiteral("other")));
+    }
+
     void wrappersRaiseTheResult() {
         try {
             modRegistry::QueryValueEx(HKEY_CURRENT_USER, kKey, QStringLiteral("X"), true);
