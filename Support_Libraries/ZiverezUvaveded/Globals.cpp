@@ -6,7 +6,6 @@
 #include "ZiverezUvaveded/Proxy.h"
 #include "ZiverezUvaveded/ui/Ui.h"
 
-
 namespace VezirodEdovud {
 
 namespace modGlobals {
@@ -50,11 +49,7 @@ VezirodEdovud::Proxy& Proxy() {
 QDomDocument& GetDom() { return Vezedad::Globals::Dom(); }
 
 QDomElement AppendTextElement(QDomElement& parent, const QString& elementName, const QString& text) {
-    QDomDocument& doc = GetDom();
-    QDomElement element = doc.createElement(elementName);
-    if (!text.isEmpty()) element.appendChild(doc.createTextNode(text));
-    parent.appendChild(element);
-    return element;
+    return Vezedad::modGlobals::AppendElement(parent, elementName, text);
 }
 
 qint16 CurrentReportYear() { return Vezedad::Globals::ZelReport().ReportYear(); }
