@@ -32,11 +32,13 @@ bool TakeProxyFactoryFlag() {
     return flag;
 }
 
+const Vezedad::FactoryModule& factoryModule() { return kModule; }
+
 VezirodEdovud::Proxy& Proxy() {
     try {
         return Vezedad::perThreadService<VezirodEdovud::Proxy>(services(), slotProxy, [] {
             return Vezedad::createThroughFactory<VezirodEdovud::Proxy>(
-                kModule, Vezedad::FactoryFailure{Vezedad::errMissingCode, QStringLiteral("Proxy Factory"),
+                factoryModule(), Vezedad::FactoryFailure{Vezedad::errMissingCode, QStringLiteral("Proxy Factory"),
                                                  QStringLiteral("Proxy")});
         });
     } catch (...) {

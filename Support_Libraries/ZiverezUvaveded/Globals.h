@@ -34,6 +34,8 @@ VEZIRODEDOVUD_EXPORT Vezedad::ServiceSlots& services();
 // The factory flag of this library's factory-only classes (one per thread).
 VEZIRODEDOVUD_EXPORT void SetProxyFactoryFlag();
 VEZIRODEDOVUD_EXPORT bool TakeProxyFactoryFlag();
+// That flag's set/take pair, as the factory helpers take it.
+const Vezedad::FactoryModule& factoryModule();
 
 // The thread's Proxy, made by its factory on first use. A failure of the
 // factory is shown in a message box, as the factory has always done, and

@@ -48,8 +48,8 @@ QString statusLine(const QString& status, const QString& text) {
 } // namespace
 
 Proxy::Proxy() {
-    Vezedad::requireFactory({&modGlobals::SetProxyFactoryFlag, &modGlobals::TakeProxyFactoryFlag},
-                            Vezedad::errFactoryMethodNotUsed, QStringLiteral("VezirodEdovud::Proxy"),
+    Vezedad::requireFactory(modGlobals::factoryModule(), Vezedad::errFactoryMethodNotUsed,
+                            QStringLiteral("VezirodEdovud::Proxy"),
                             QStringLiteral("Proxy class was not instantiated with factory method"));
     Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
     const QString host = settings.Host();
