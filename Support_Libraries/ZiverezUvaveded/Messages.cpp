@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Numbers.h"
 #include "ZiverezUvaveded/Globals.h"
 
 #include <QTextStream>
@@ -26,17 +27,16 @@ std::optional<double> numberIn(const QString& text) {
 // A number as a signed 32-bit integer, rounded half to even; beyond the
 // range it raises the overflow error.
 qint32 toLong(double value) {
-    const double rounded = std::nearbyint(value);
-    if (rounded < -2147483648.0 || rounded > 2147483647.0)
-        throw ErrorInfo(Vezedad::rtOverflow, QStringLiteral("Overflow"), QString());
-    return qint32(rounded);
+    const auto whole = Vezedad::roundedTo<qint32>(value);
+    if (!whole) Vezedad::raiseOverflow(QString());
+    return *whole;
 }
 
 bool toBoolean(const QString& text) {
     if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
     if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
     if (const std::optional<double> number = numberIn(text)) return *number != 0.0;
-    throw ErrorInfo(Vezedad::rtTypeMismatch, QStringLiteral("Type mismatch"), QString());
+    Vezedad::raiseTypeMismatch(QString());
 }
 
 QString caseKey(const QString& name) { return name.toCaseFolded(); }

@@ -1,4 +1,5 @@
 #include "Vezedad/foundation/ClientVersion.h"
+#include "Vezedad/foundation/Numbers.h"
 
 #include <QDomDocument>
 #include <QDomNodeList>
@@ -30,9 +31,7 @@ std::optional<qint16> firstNodeInteger(const QDomDocument& document, const QStri
     bool ok = false;
     const double value = nodes.at(0).toElement().text().trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value)) return qint16(0);
-    const double rounded = std::nearbyint(value); // default rounding mode: half to even
-    if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
-    return qint16(rounded);
+    return roundedTo<qint16>(value);
 }
 } // namespace
 

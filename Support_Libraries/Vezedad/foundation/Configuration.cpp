@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Numbers.h"
 #include "Vezedad/foundation/Registry.h"
 #include "Vezedad/foundation/Utilities.h"
 
@@ -31,10 +32,6 @@ bool isInteger(const QVariant& v) {
     }
 }
 
-[[noreturn]] void typeMismatch() {
-    throw ErrorInfo(rtTypeMismatch, QStringLiteral("Type mismatch"), QStringLiteral("Vezedad"));
-}
-
 // A number read the way the runtime converts a value to a whole number:
 // rounded half to even; text must read as a number.
 std::optional<double> numericValue(const QVariant& v) {
@@ -53,11 +50,10 @@ std::optional<double> numericValue(const QVariant& v) {
 
 qint32 toLong(const QVariant& v) {
     const auto d = numericValue(v);
-    if (!d) typeMismatch();
-    const double r = std::nearbyint(*d);
-    if (r < -2147483648.0 || r > 2147483647.0)
-        throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad"));
-    return qint32(r);
+    if (!d) raiseTypeMismatch(QStringLiteral("Vezedad"));
+    const auto whole = roundedTo<qint32>(*d);
+    if (!whole) raiseOverflow(QStringLiteral("Vezedad"));
+    return *whole;
 }
 
 bool toBool(const QVariant& v) {
@@ -68,8 +64,8 @@ bool toBool(const QVariant& v) {
         if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
     }
     const auto d = numericValue(v);
-    if (!d) typeMismatch();
-    if (std::isinf(*d)) throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad"));
+    if (!d) raiseTypeMismatch(QStringLiteral("Vezedad"));
+    if (std::isinf(*d)) raiseOverflow(QStringLiteral("Vezedad"));
     return *d != 0.0;
 }
 
@@ -243,14 +239,14 @@ void Configuration::setReportRoot(const QString& value) { setValue(kReportRoot, 
 qint16 Configuration::ReportYear() {
     ConfigItem& item = GetItem(kReportYear, qint32(0));
     const auto d = numericValue(item.Value);
-    const double r = d ? std::nearbyint(*d) : 0.0;
+    const auto year = d ? roundedTo<qint16>(*d) : std::nullopt;
     // A year that is not a number, or one beyond the 16-bit range, reads as
     // no year at all, so that a damaged setting cannot stop every start.
-    if (!d || r < -32768.0 || r > 32767.0) {
+    if (!year) {
         item.Value = qint32(0);
         return 0;
     }
-    return qint16(r);
+    return *year;
 }
 
 void Configuration::setReportYear(qint16 value) {

@@ -50,6 +50,12 @@ void passOn(const ErrorInfo& error, TrailForm form, const QString& location) {
     throw error.withSource(trailSource(form, location, error.Source()));
 }
 
+void raiseOverflow(const QString& source) { throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), source); }
+
+void raiseTypeMismatch(const QString& source) {
+    throw ErrorInfo(rtTypeMismatch, QStringLiteral("Type mismatch"), source);
+}
+
 qint32 CustomErrors::AssembleErrorCode(qint32 errType, qint32 errSeverity, qint32 customCode) {
     const quint32 t = quint32(errType) & 7u;
     const quint32 s = quint32(errSeverity) & 7u;

@@ -74,6 +74,10 @@ decltype(auto) trapArrow(const QString& location, F&& body) {
     return trap(TrailForm::Arrow, location, std::forward<F>(body));
 }
 
+// The runtime's own conversion errors: "Overflow" (6) and "Type mismatch" (13).
+[[noreturn]] VEZEDAD_EXPORT void raiseOverflow(const QString& source);
+[[noreturn]] VEZEDAD_EXPORT void raiseTypeMismatch(const QString& source);
+
 // Assembles the non-visual library's error numbers.
 class VEZEDAD_EXPORT CustomErrors {
 public:

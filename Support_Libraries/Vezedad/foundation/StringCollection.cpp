@@ -175,7 +175,7 @@ void Sorter::ShellSort(QVariantList& vArray, bool descending) const {
 void Sorter::ShellSort(QVariant& vArray, bool descending) const {
     trapArrow(QStringLiteral("Vezedad::Sorter.ShellSort"), [&] {
         if (vArray.typeId() != QMetaType::QVariantList && vArray.typeId() != QMetaType::QStringList)
-            throw ErrorInfo(rtTypeMismatch, QStringLiteral("Type mismatch"), QStringLiteral("Vezedad"));
+            raiseTypeMismatch(QStringLiteral("Vezedad"));
         QVariantList list = vArray.toList();
         ShellSort(list, descending);
         vArray = list;

@@ -122,8 +122,7 @@ qint16 Utilities::ToInteger(const QString& text) {
     const double value = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value)) return 0;
     const double floored = std::floor(value);
-    if (floored < -32768.0 || floored > 32767.0)
-        throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad"));
+    if (floored < -32768.0 || floored > 32767.0) raiseOverflow(QStringLiteral("Vezedad"));
     return qint16(floored);
 }
 

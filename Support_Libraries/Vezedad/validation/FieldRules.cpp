@@ -1,6 +1,7 @@
 // The rules of each report field, and the value forms they accept.
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Numbers.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/validation/Validator.h"
 
@@ -86,7 +87,7 @@ bool isNumeric(QStringView s) {
     return numericChars(Chars<char16_t>{reinterpret_cast<const char16_t*>(s.data()), s.size()});
 }
 
-[[noreturn]] void overflow() { throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), QStringLiteral("Vezedad")); }
+[[noreturn]] void overflow() { raiseOverflow(QStringLiteral("Vezedad")); }
 
 // The value of a text that isNumeric accepted: infinite beyond the double
 // range, zero below its smallest magnitude.
@@ -113,9 +114,9 @@ double numericValue(QStringView s) {
 
 // Whole number with halves to the even neighbour, as the 16-bit conversion does.
 qint16 toInteger16(double value) {
-    const double r = std::nearbyint(value);
-    if (!(r >= -32768.0 && r <= 32767.0)) overflow();
-    return qint16(r);
+    const auto whole = roundedTo<qint16>(value);
+    if (!whole) overflow();
+    return *whole;
 }
 
 // A number written with the pattern "00..." of the given width.
