@@ -1,5 +1,4 @@
 #include "ZiverezUvaveded/Globals.h"
-#include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"

@@ -12,7 +12,6 @@
 #include <QLockFile>
 #include <QMutex>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QtEndian>
 #include <cmath>
 
