@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test fuzz asan clean
+.PHONY: deps configure build run test format fuzz asan clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,12 +20,16 @@ run: build
 	$(BUILD_DIR)/bin/Dazozuvi
 
 test: build
+	@bash scripts/check-format.sh
 	@bash scripts/run-fuzzers.sh $(FUZZ_SECONDS)
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # Sanitizer build in its own folder: make asan
 asan:
 	$(MAKE) test BUILD_DIR=build-asan CMAKE_FLAGS="-DZIDIVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug" FUZZ_SECONDS=0
+
+format:
+	@bash scripts/check-format.sh --fix
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-fuzz

@@ -26,10 +26,7 @@ struct Random {
     }
     int below(int n) { return int(next() % uint64_t(n)); }
     bool chance(int perTenThousand) { return below(10000) < perTenThousand; }
-    template <size_t N>
-    const char* pick(const char* const (&items)[N]) {
-        return items[below(int(N))];
-    }
+    template <size_t N> const char* pick(const char* const (&items)[N]) { return items[below(int(N))]; }
 };
 
 std::string digits(Random& rng, int count, bool nonZeroFirst = false) {
@@ -44,13 +41,13 @@ std::string two(int v) {
     return buf;
 }
 
-const char* const kProducts[] = {"Roundup Pro Concentrate", "Merit 75 WP", "Talstar P Professional",
-                                 "Demand CS", "Tempo SC Ultra", "Banner Maxx II", "Heritage Fungicide",
-                                 "Dimension 2EW", "Acelepryn", "Sevin SL Carbaryl"};
-const char* const kStreets[] = {"Main Street", "Washington Ave", "Route 9W", "Lake Road", "Broadway",
-                                "County Route 22", "Maple Lane", "State Street"};
-const char* const kTowns[] = {"Albany", "Troy", "Saratoga Springs", "Kingston", "Ithaca", "Buffalo",
-                              "Rochester", "Poughkeepsie", "Utica", "Binghamton"};
+const char* const kProducts[] = {
+    "Roundup Pro Concentrate", "Merit 75 WP",        "Talstar P Professional", "Demand CS", "Tempo SC Ultra",
+    "Banner Maxx II",          "Heritage Fungicide", "Dimension 2EW",          "Acelepryn", "Sevin SL Carbaryl"};
+const char* const kStreets[] = {"Main Street", "Washington Ave",  "Route 9W",   "Lake Road",
+                                "Broadway",    "County Route 22", "Maple Lane", "State Street"};
+const char* const kTowns[] = {"Albany",  "Troy",      "Saratoga Springs", "Kingston", "Ithaca",
+                              "Buffalo", "Rochester", "Poughkeepsie",     "Utica",    "Binghamton"};
 const char* const kUnits[] = {"FL", "GL", "GM", "KG", "L", "LB", "MG", "ML", "OZ", "QT"};
 const char* const kFirst[] = {"Jane", "John", "Maria", "Wei", "Aisha", "Carlos", "Olga", "Sam"};
 const char* const kLast[] = {"Doe", "Smith", "Garcia", "Chen", "Khan", "Novak", "Okafor", "Rossi"};
@@ -83,17 +80,14 @@ std::string value(Random& rng, int field, int year, bool broken) {
     case 9: return broken ? rng.pick({"63", "0", "x", "98"}) : two(1 + rng.below(62));
     case 10:
     case 11:
-        return broken ? std::string(rng.pick({"13/45/", "02/30/", "xx/"})) + std::to_string(year)
-                      : date(rng, year);
-    case 12:
-        return broken ? "01/01/" + std::to_string(year - 1) : (rng.chance(500) ? date(rng, year) : std::string());
+        return broken ? std::string(rng.pick({"13/45/", "02/30/", "xx/"})) + std::to_string(year) : date(rng, year);
+    case 12: return broken ? "01/01/" + std::to_string(year - 1) : (rng.chance(500) ? date(rng, year) : std::string());
     case 14:
         return broken ? rng.pick({"12", "123456789012", "abc-def"})
                       : std::to_string(100 + rng.below(90000)) + "-" + std::to_string(1 + rng.below(9999)) +
                             (rng.chance(5000) ? "-" + std::to_string(1 + rng.below(999)) : std::string());
     case 21: return broken ? rng.pick({"42", "", "3.5"}) : rng.pick(kProducts);
-    case 1:
-        return broken ? rng.pick({"123", ""}) : std::to_string(1 + rng.below(9999)) + " " + rng.pick(kStreets);
+    case 1: return broken ? rng.pick({"123", ""}) : std::to_string(1 + rng.below(9999)) + " " + rng.pick(kStreets);
     case 20: return broken ? rng.pick({"", "12203"}) : rng.pick(kTowns);
     case 26: return broken ? rng.pick({"1234a", "00000", "12203-12", ""}) : std::to_string(10000 + rng.below(89999));
     case 18: return broken ? rng.pick({"", "7"}) : rng.pick(kFirst);
@@ -146,10 +140,14 @@ int main(int argc, char** argv) {
             const int field = c < fields.size() ? fields[c] : 0;
             const bool broken = rng.chance(100);
             std::string v;
-            if (!broken && field == 4) v = cert;
-            else if (!broken && field == 3) v = business;
-            else if (!broken && field == 5) v = permit;
-            else v = value(rng, field, year, broken);
+            if (!broken && field == 4)
+                v = cert;
+            else if (!broken && field == 3)
+                v = business;
+            else if (!broken && field == 5)
+                v = permit;
+            else
+                v = value(rng, field, year, broken);
             line += v;
             line += '|';
         }

@@ -130,8 +130,10 @@ int main(int argc, char** argv) {
     for (const RecordValidationResultPtr& record : records) {
         if (record->RecordNumber() != Validator::WholeFileKey()) {
             ++invalid;
-            if (record->Severity() >= kvesSerious) ++serious;
-            else if (record->Severity() == kvesWarning) ++warnings;
+            if (record->Severity() >= kvesSerious)
+                ++serious;
+            else if (record->Severity() == kvesWarning)
+                ++warnings;
         }
         for (const ValidationResultPtr& f : record->Items()) {
             appendNumber(out, f->RecordNumber());
@@ -153,7 +155,8 @@ int main(int argc, char** argv) {
         }
     }
     char summary[256];
-    std::snprintf(summary, sizeof summary, "records=%d invalid=%d serious_or_worse=%d warnings=%d severity=%d seconds=%.3f\n",
+    std::snprintf(summary, sizeof summary,
+                  "records=%d invalid=%d serious_or_worse=%d warnings=%d severity=%d seconds=%.3f\n",
                   result->RecordCount(), invalid, serious, warnings, int(result->Severity()), seconds);
     out += summary;
     std::fwrite(out.data(), 1, out.size(), stdout);

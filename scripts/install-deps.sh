@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-gtk-platformtheme
   libzip-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   mawk bc # bench/mawk_baseline.sh only
 )
 

@@ -38,7 +38,7 @@ VezirodEdovud::Proxy& Proxy() {
         return Vezedad::perThreadService<VezirodEdovud::Proxy>(services(), slotProxy, [] {
             return Vezedad::createThroughFactory<VezirodEdovud::Proxy>(
                 factoryModule(), Vezedad::FactoryFailure{Vezedad::errMissingCode, QStringLiteral("Proxy Factory"),
-                                                 QStringLiteral("Proxy")});
+                                                         QStringLiteral("Proxy")});
         });
     } catch (...) {
         showFactoryError(Vezedad::ErrorInfo::fromCurrentException());

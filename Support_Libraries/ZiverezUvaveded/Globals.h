@@ -24,10 +24,7 @@ public:
 namespace modGlobals {
 
 // Per-thread service slots of this library, released from the last down.
-enum Slot : int {
-    slotProxy,
-    slotCount
-};
+enum Slot : int { slotProxy, slotCount };
 
 VEZIRODEDOVUD_EXPORT Vezedad::ServiceSlots& services();
 

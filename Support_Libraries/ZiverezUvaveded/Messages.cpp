@@ -182,17 +182,15 @@ SubmitMetadataRequest::~SubmitMetadataRequest() {
 }
 
 QDomElement SubmitMetadataRequest::Serialize() const {
-    return Vezedad::trap(Vezedad::TrailForm::Bracket, QStringLiteral("VezirodEdovud2:SubmitMetadataRequest.Serialize"),
-                         [&] {
-                             QDomElement request =
-                                 modGlobals::GetDom().createElement(QStringLiteral("SubmitMetadataRequest"));
-                             request.appendChild(m_metadata->Serialize());
-                             if (!m_identity)
-                                 throw ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"),
-                                                 QString());
-                             request.appendChild(m_identity->Serialize());
-                             return request;
-                         });
+    return Vezedad::trap(
+        Vezedad::TrailForm::Bracket, QStringLiteral("VezirodEdovud2:SubmitMetadataRequest.Serialize"), [&] {
+            QDomElement request = modGlobals::GetDom().createElement(QStringLiteral("SubmitMetadataRequest"));
+            request.appendChild(m_metadata->Serialize());
+            if (!m_identity)
+                throw ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"), QString());
+            request.appendChild(m_identity->Serialize());
+            return request;
+        });
 }
 
 QString SubmitMetadataRequest::XmlText() const {

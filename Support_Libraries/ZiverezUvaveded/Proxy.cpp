@@ -128,7 +128,8 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
     // A connection that closed before the announced length arrived gave no
     // whole answer, whatever the network library made of it.
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") && answer.body.size() < announced.toLongLong()) {
+    if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") &&
+        answer.body.size() < announced.toLongLong()) {
         answer.failure = QStringLiteral("The connection to the filing service closed before the whole reply arrived.");
         answer.body.clear();
         return answer;
@@ -175,8 +176,8 @@ UploadFileResponsePtr Proxy::UploadReport(const SubmitMetadataRequest& rSubmissi
 SubmitMetadataResponsePtr Proxy::SubmitMetadata(const SubmitMetadataRequest& request) {
     return trap(TrailForm::Bracket, kTrail + QStringLiteral("SubmitMetadata"), [&] {
         const QByteArray xml = request.XmlText().toUtf8();
-        const Answer answer = exchange("POST", address({QStringLiteral("Submission")}),
-                                       {{"Content-Type", "text/xml"}}, xml, nullptr, Wait::Silence);
+        const Answer answer = exchange("POST", address({QStringLiteral("Submission")}), {{"Content-Type", "text/xml"}},
+                                       xml, nullptr, Wait::Silence);
         if (!answer.answered) raiseTransport(answer);
         const QString text = QString::fromUtf8(answer.body);
         if (answer.status == 201) {
@@ -218,9 +219,8 @@ UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket
                             QStringLiteral("The archive could not be read for sending: ") + reportFile +
                                 QStringLiteral(" (") + file.errorString() + QStringLiteral(")."),
                             QString());
-        QList<std::pair<QByteArray, QByteArray>> headers{
-            {"Content-Type", ContentTypeFor(fileName).toLatin1()},
-            {"Content-Length", QByteArray::number(file.size())}};
+        QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentTypeFor(fileName).toLatin1()},
+                                                         {"Content-Length", QByteArray::number(file.size())}};
         if (partial) headers.append(std::pair<QByteArray, QByteArray>("Expect", "202-Accepted"));
         const QString target = address({QStringLiteral("Submission"), QString::number(modGlobals::CurrentReportYear()),
                                         QString::number(ticket), fileName});
@@ -230,7 +230,8 @@ UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket
         const QString status = statusLine(QString::number(answer.status), answer.statusText);
         if (partial) {
             if (answer.status == 202) return nullptr;
-            throw ErrorInfo(Vezedad::errUnexpectedHttpStatus, status + QStringLiteral(" while uploading partial report."),
+            throw ErrorInfo(Vezedad::errUnexpectedHttpStatus,
+                            status + QStringLiteral(" while uploading partial report."),
                             QStringLiteral("Proxy::UploadFile"));
         }
         if (answer.status != 200)

@@ -3,8 +3,8 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
-#include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/foundation/Utilities.h"
+#include "Vezedad/foundation/ZelReport.h"
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Messages.h"
 #include "ZiverezUvaveded/Proxy.h"
@@ -30,7 +30,8 @@ bool isBareFileName(const QString& name) {
 QString Uploader::ArchivePath(const QString& reportFolder) {
     Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     return fso.BuildPath(fso.BuildPath(reportFolder, QStringLiteral("ZelZipUpload")),
-                         QStringLiteral("ZelFiles") + QString::number(Vezedad::Globals::ZelReport().ReportYear()) + QStringLiteral(".zip"));
+                         QStringLiteral("ZelFiles") + QString::number(Vezedad::Globals::ZelReport().ReportYear()) +
+                             QStringLiteral(".zip"));
 }
 
 UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const QString& strReportPath) {

@@ -189,8 +189,8 @@ qint32 cZip::runZip() {
         zip_source_t* source = zip_source_file(archive.get(), QFile::encodeName(entry.path).constData(), 0, -1);
         if (!source) return archive.lastError();
         const QByteArray name = entry.name.toUtf8();
-        const zip_int64_t index =
-            zip_file_add(archive.get(), name.constData(), source, ZIP_FL_ENC_UTF_8 | (m_allowAppend ? ZIP_FL_OVERWRITE : 0));
+        const zip_int64_t index = zip_file_add(archive.get(), name.constData(), source,
+                                               ZIP_FL_ENC_UTF_8 | (m_allowAppend ? ZIP_FL_OVERWRITE : 0));
         if (index < 0) {
             zip_source_free(source);
             return archive.lastError();

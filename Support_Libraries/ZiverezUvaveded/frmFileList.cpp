@@ -1,7 +1,7 @@
 #include "ZiverezUvaveded/frmFileList.h"
 
-#include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
@@ -24,17 +24,16 @@ namespace {
 
 // The instructions above the list.
 QString instructionsText() {
-    const QString step = QStringLiteral(
-        "<span style=\"color:#c0504d; text-decoration:underline; font-variant:small-caps;\">");
-    return QStringLiteral(
-               "<html><body style=\"font-family:Arial; font-size:10pt;\">"
-               "<p style=\"margin-bottom:13px;\"><b><span style=\"color:#0000ff;\">Please</span></b> "
-               "save and close all report files before uploading. <b>NOTE:</b> "
-               "This version of the software automatically sends your identity information. "
-               "You do not need to specify the identity.txt file here. If you <b><i>email</i></b> "
-               "your report instead, remember to attach identity.txt to the email in addition to the report "
-               "files.</p>"
-               "<p style=\"margin-bottom:13px;\">") +
+    const QString step =
+        QStringLiteral("<span style=\"color:#c0504d; text-decoration:underline; font-variant:small-caps;\">");
+    return QStringLiteral("<html><body style=\"font-family:Arial; font-size:10pt;\">"
+                          "<p style=\"margin-bottom:13px;\"><b><span style=\"color:#0000ff;\">Please</span></b> "
+                          "save and close all report files before uploading. <b>NOTE:</b> "
+                          "This version of the software automatically sends your identity information. "
+                          "You do not need to specify the identity.txt file here. If you <b><i>email</i></b> "
+                          "your report instead, remember to attach identity.txt to the email in addition to the report "
+                          "files.</p>"
+                          "<p style=\"margin-bottom:13px;\">") +
            step +
            QStringLiteral("Step &nbsp;1.</span> Uncheck any files from the list below that you "
                           "<b><span style=\"color:#c0504d; font-variant:small-caps; letter-spacing:1px;\">DO "
@@ -157,11 +156,10 @@ void frmFileList::FillFileList() {
             if (name.left(9).compare(QStringLiteral("exception"), Qt::CaseInsensitive) == 0) continue;
             if (name.compare(Vezedad::Globals::IdentityFileName(), Qt::CaseInsensitive) == 0) continue;
             const QString extension = fso.GetExtensionName(name).toLower();
-            const bool qualifies =
-                ((m_fileTypes & Vezedad::zfitText) && extension == QStringLiteral("txt")) ||
-                ((m_fileTypes & Vezedad::zfitExcel) &&
-                 (extension == QStringLiteral("xls") || extension == QStringLiteral("xlsx") ||
-                  extension == QStringLiteral("xlsm")));
+            const bool qualifies = ((m_fileTypes & Vezedad::zfitText) && extension == QStringLiteral("txt")) ||
+                                   ((m_fileTypes & Vezedad::zfitExcel) &&
+                                    (extension == QStringLiteral("xls") || extension == QStringLiteral("xlsx") ||
+                                     extension == QStringLiteral("xlsm")));
             if (!qualifies) continue;
             auto* item = new QListWidgetItem(name, lstFiles);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);

@@ -64,7 +64,8 @@ QString frmTrouble::ComposeMessage(qint16 reportYear, const QString& reportPath)
 
 void frmTrouble::Form_Load() {
     try {
-        lblMessage->setText(ComposeMessage(Vezedad::Globals::ZelReport().ReportYear(), Vezedad::Globals::ZelReport().ReportPath()));
+        lblMessage->setText(
+            ComposeMessage(Vezedad::Globals::ZelReport().ReportYear(), Vezedad::Globals::ZelReport().ReportPath()));
         Ui::SetBackColor(*this);
     } catch (...) {
         Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
@@ -76,8 +77,8 @@ void frmTrouble::cmdHelp_Click() {
     try {
         Vezedad::Globals::Documentation().ShowDoc(Vezedad::docSubmitInstructions, m_optionType);
     } catch (...) {
-        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("VezirodEdovud::frmTrouble.cmdHelp_Click"),
-                      this);
+        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
+                      QStringLiteral("VezirodEdovud::frmTrouble.cmdHelp_Click"), this);
     }
 }
 

@@ -23,7 +23,6 @@ constexpr qint32 kNoXmlParser = Vezedad::errWrongXmlVersion;
 constexpr qint32 kStreamSendFailed = Vezedad::errWrongMdacVersion;
 constexpr qint32 kBadIdValues = Vezedad::errInvalidPropertyValue;
 
-
 QString escaped(const QString& text) { return text.toHtmlEscaped(); }
 
 QString link(const QString& address) {
@@ -140,7 +139,8 @@ void frmUploadResponse::UploadToService() {
         m_succeeded = true;
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        const QString trail = QStringLiteral("In VezirodEdovud::frmUploadResponse.UploadToService\r\n-->") + error.Source();
+        const QString trail =
+            QStringLiteral("In VezirodEdovud::frmUploadResponse.UploadToService\r\n-->") + error.Source();
         WebBrowser1->setHtml(FailurePage(error, trail));
     }
 }
@@ -175,12 +175,13 @@ QString frmUploadResponse::ReceiptPage(const UploadFileResponse& reply) {
     page += QStringLiteral("<p>Please include this number in all inquires about your report.</p>") + crlf;
     page += QStringLiteral("<h3>We received the following files:</h3>") + crlf;
     page += QStringLiteral("<table><thead><tr><th width='30%'>File Name</th>") +
-            QStringLiteral("<th width='20%'>Length</th>") + QStringLiteral("<th width='20%'>Compliant</th></tr></thead>") +
-            crlf + QStringLiteral("<tbody>") + crlf;
+            QStringLiteral("<th width='20%'>Length</th>") +
+            QStringLiteral("<th width='20%'>Compliant</th></tr></thead>") + crlf + QStringLiteral("<tbody>") + crlf;
     for (const FileDescriptionPtr& file : reply.Files()) {
         page += QStringLiteral("<tr><td align='right'>") + escaped(file->Name()) + QStringLiteral("</td>") +
                 QStringLiteral("<td align='right'>") + QString::number(file->Length()) + QStringLiteral("</td>") +
-                QStringLiteral("<td align='center'>") + complianceText(file->Compliant()) + QStringLiteral("</td></tr>");
+                QStringLiteral("<td align='center'>") + complianceText(file->Compliant()) +
+                QStringLiteral("</td></tr>");
     }
     page += QStringLiteral("</tbody></table>") + QStringLiteral("</body></html>");
     return page;

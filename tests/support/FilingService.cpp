@@ -145,11 +145,13 @@ private:
         QStringList segments = rel.split(QLatin1Char('/'));
         for (QString& s : segments) s = QUrl::fromPercentEncoding(s.toLatin1());
         request.relativePath = segments.join(QLatin1Char('/'));
-        if (request.method == "GET" && rel.isEmpty()) request.route = Route::Ping;
+        if (request.method == "GET" && rel.isEmpty())
+            request.route = Route::Ping;
         else if (request.method == "GET" && segments.size() == 3 && segments[0] == QLatin1String("Client") &&
                  segments[2] == QLatin1String("Version"))
             request.route = Route::Version;
-        else if (request.method == "POST" && rel == QLatin1String("Submission")) request.route = Route::Submission;
+        else if (request.method == "POST" && rel == QLatin1String("Submission"))
+            request.route = Route::Submission;
         else if (request.method == "POST" && segments.size() == 4 && segments[0] == QLatin1String("Submission"))
             request.route = Route::Upload;
     }
@@ -221,7 +223,8 @@ private:
         }
         case Route::Submission: {
             QDomDocument sent;
-            if (!sent.setContent(request.body) || sent.documentElement().tagName() != QLatin1String("SubmitMetadataRequest"))
+            if (!sent.setContent(request.body) ||
+                sent.documentElement().tagName() != QLatin1String("SubmitMetadataRequest"))
                 return {400, "The submission record could not be read.", "text/plain"};
             const int year = sent.documentElement()
                                  .firstChildElement(QStringLiteral("Metadata"))
@@ -269,13 +272,13 @@ private:
                 addText(doc, entry, QStringLiteral("Name"), f.first);
                 addText(doc, entry, QStringLiteral("Length"), QString::number(f.second));
                 const bool bad = m_state->nonCompliant.contains(f.first, Qt::CaseInsensitive);
-                addText(doc, entry, QStringLiteral("Compliant"), bad ? QStringLiteral("false") : QStringLiteral("true"));
+                addText(doc, entry, QStringLiteral("Compliant"),
+                        bad ? QStringLiteral("false") : QStringLiteral("true"));
             }
             answer.body = xmlText(doc);
             return answer;
         }
-        case Route::Other:
-            break;
+        case Route::Other: break;
         }
         return {404, "Not found", "text/plain"};
     }
@@ -292,15 +295,19 @@ FilingService::FilingService(const QString& basePath) : m_state(std::make_shared
     m_worker = new Worker(m_state);
     m_worker->moveToThread(m_thread.get());
     m_thread->start();
-    QMetaObject::invokeMethod(m_worker, [this] { m_port = m_worker->listen(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [this] { m_port = m_worker->listen(); }, Qt::BlockingQueuedConnection);
     if (m_port == 0) qFatal("The test filing service could not listen on 127.0.0.1");
 }
 
 FilingService::~FilingService() {
-    QMetaObject::invokeMethod(m_worker, [this] {
-        m_worker->stop();
-        delete m_worker;
-    }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker,
+        [this] {
+            m_worker->stop();
+            delete m_worker;
+        },
+        Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
 }

@@ -57,7 +57,7 @@ struct Behaviour {
     QByteArray reason;              // empty: the usual phrase of the status
     std::optional<QByteArray> body; // replaces the normal body (malformed XML, no ticket, ...)
     Fault fault = Fault::None;
-    int delayMs = 0;                // waits this long before answering
+    int delayMs = 0; // waits this long before answering
 };
 
 struct HttpRequest {

@@ -92,8 +92,8 @@ private:
         QApplication::processEvents();
         action(dialog);
         if (dialog.isVisible()) {
-            QTest::qFail(qPrintable(QStringLiteral("The modal window was left open: ") + dialog.objectName()),
-                         __FILE__, __LINE__);
+            QTest::qFail(qPrintable(QStringLiteral("The modal window was left open: ") + dialog.objectName()), __FILE__,
+                         __LINE__);
             dialog.reject();
         }
         return dialog.result();

@@ -25,10 +25,8 @@ bool isInteger(const QVariant& v) {
     case QMetaType::Short:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
+    case QMetaType::UShort: return true;
+    default: return false;
     }
 }
 
@@ -69,9 +67,9 @@ bool toBool(const QVariant& v) {
     return *d != 0.0;
 }
 
-const char* const kWritableNames[] = {"OptionAVersion", "OptionBVersion", "OptionCVersion", "ReportYear",
-                                      "CountySelectorBehavior", "CountySelectorDefault", "CountySelectorSorting",
-                                      "ReportRoot", "ResourcePath", "BackColor"};
+const char* const kWritableNames[] = {
+    "OptionAVersion",        "OptionBVersion",        "OptionCVersion", "ReportYear",   "CountySelectorBehavior",
+    "CountySelectorDefault", "CountySelectorSorting", "ReportRoot",     "ResourcePath", "BackColor"};
 
 const QString kBaseAddress = QStringLiteral("BaseAddress");
 const QString kBackColor = QStringLiteral("BackColor");
@@ -152,8 +150,10 @@ QVariant Configuration::GetRegSetting(const QString& name, const QVariant& defau
 void Configuration::SaveItem(ConfigItem& item) {
     const QVariant& value = item.Value;
     quint32 type = REG_SZ;
-    if (!value.isValid() || value.isNull()) type = REG_NONE;
-    else if (isInteger(value)) type = REG_DWORD;
+    if (!value.isValid() || value.isNull())
+        type = REG_NONE;
+    else if (isInteger(value))
+        type = REG_DWORD;
     bool saved = false;
     try {
         modRegistry::SetValueEx(HKEY_LOCAL_MACHINE, RegistryKey, item.Name(), type, value, true);

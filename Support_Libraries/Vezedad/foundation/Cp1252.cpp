@@ -57,8 +57,7 @@ QString unencodableMessage(QStringView text, qsizetype badIndex) {
     const QChar c = text[badIndex];
     QString shown = c.isSurrogate() && badIndex + 1 < text.size() ? text.mid(badIndex, 2).toString() : QString(c);
     uint code = c.unicode();
-    if (c.isHighSurrogate() && badIndex + 1 < text.size())
-        code = QChar::surrogateToUcs4(c, text[badIndex + 1]);
+    if (c.isHighSurrogate() && badIndex + 1 < text.size()) code = QChar::surrogateToUcs4(c, text[badIndex + 1]);
     return QStringLiteral("The character '%1' (U+%2) cannot be saved: these files hold only Western European "
                           "(Windows-1252) characters. Please replace it.")
         .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));

@@ -27,8 +27,7 @@ ErrorInfo ErrorInfo::fromCurrentException() {
     } catch (const std::bad_alloc&) {
         return ErrorInfo(rtOutOfMemory, QStringLiteral("Out of memory"), QString());
     } catch (const std::exception& e) {
-        return ErrorInfo(rtInternalError, QStringLiteral("Internal error: ") + QString::fromUtf8(e.what()),
-                         QString());
+        return ErrorInfo(rtInternalError, QStringLiteral("Internal error: ") + QString::fromUtf8(e.what()), QString());
     } catch (...) {
         return ErrorInfo(rtInternalError, QStringLiteral("Internal error"), QString());
     }
@@ -36,12 +35,9 @@ ErrorInfo ErrorInfo::fromCurrentException() {
 
 QString trailSource(TrailForm form, const QString& location, const QString& previousSource) {
     switch (form) {
-    case TrailForm::Arrow:
-        return location + QStringLiteral("\r\n-->") + previousSource;
-    case TrailForm::Bracket:
-        return location + QStringLiteral("\r\n") + previousSource;
-    case TrailForm::JoinedArrow:
-        return location + QStringLiteral("-->") + previousSource;
+    case TrailForm::Arrow: return location + QStringLiteral("\r\n-->") + previousSource;
+    case TrailForm::Bracket: return location + QStringLiteral("\r\n") + previousSource;
+    case TrailForm::JoinedArrow: return location + QStringLiteral("-->") + previousSource;
     }
     return location;
 }

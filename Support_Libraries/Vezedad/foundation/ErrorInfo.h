@@ -60,8 +60,7 @@ VEZEDAD_EXPORT QString trailSource(TrailForm form, const QString& location, cons
 
 // Runs body; any failure leaves it with the location added, as a trapping
 // procedure passes an error on.
-template <class F>
-decltype(auto) trap(TrailForm form, const QString& location, F&& body) {
+template <class F> decltype(auto) trap(TrailForm form, const QString& location, F&& body) {
     try {
         return std::forward<F>(body)();
     } catch (...) {
@@ -69,8 +68,7 @@ decltype(auto) trap(TrailForm form, const QString& location, F&& body) {
     }
 }
 
-template <class F>
-decltype(auto) trapArrow(const QString& location, F&& body) {
+template <class F> decltype(auto) trapArrow(const QString& location, F&& body) {
     return trap(TrailForm::Arrow, location, std::forward<F>(body));
 }
 

@@ -6,9 +6,7 @@ ServiceSlots::ServiceSlots(int count) : m_slots(size_t(count)) {}
 
 ServiceSlots::~ServiceSlots() { releaseAll(); }
 
-void ServiceSlots::put(int slot, void* object, Deleter deleter) {
-    m_slots[size_t(slot)] = Entry{object, deleter};
-}
+void ServiceSlots::put(int slot, void* object, Deleter deleter) { m_slots[size_t(slot)] = Entry{object, deleter}; }
 
 void ServiceSlots::releaseAll() {
     for (auto it = m_slots.rbegin(); it != m_slots.rend(); ++it) {

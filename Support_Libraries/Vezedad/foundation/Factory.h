@@ -87,8 +87,7 @@ private:
     std::vector<Entry> m_slots;
 };
 
-template <class T, class Make>
-T& perThreadService(ServiceSlots& table, int slot, Make&& make) {
+template <class T, class Make> T& perThreadService(ServiceSlots& table, int slot, Make&& make) {
     if (void* existing = table.get(slot)) return *static_cast<T*>(existing);
     std::unique_ptr<T> created = make();
     T* raw = created.get();

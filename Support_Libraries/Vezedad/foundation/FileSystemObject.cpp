@@ -75,8 +75,8 @@ void TextStream::Close() {
         raise(kPermissionDenied, QStringLiteral("Permission denied: ") + m_path + QStringLiteral(" (") +
                                      file.errorString() + QStringLiteral(")"));
     if (file.write(m_data) != m_data.size() || !file.commit())
-        raise(kPathFileAccessError, QStringLiteral("Could not write ") + m_path + QStringLiteral(": ") +
-                                        file.errorString());
+        raise(kPathFileAccessError,
+              QStringLiteral("Could not write ") + m_path + QStringLiteral(": ") + file.errorString());
 }
 
 bool FileSystemObject::FileExists(const QString& path) const {
@@ -84,9 +84,7 @@ bool FileSystemObject::FileExists(const QString& path) const {
     return !path.isEmpty() && info.exists() && !info.isDir();
 }
 
-bool FileSystemObject::FolderExists(const QString& path) const {
-    return !path.isEmpty() && QFileInfo(path).isDir();
-}
+bool FileSystemObject::FolderExists(const QString& path) const { return !path.isEmpty() && QFileInfo(path).isDir(); }
 
 QString FileSystemObject::BuildPath(const QString& path, const QString& name) const {
     if (path.isEmpty()) return name;
@@ -102,7 +100,7 @@ QString FileSystemObject::GetParentFolderName(const QString& path) const {
     QString p = path;
     while (p.size() > 1 && p.endsWith(QLatin1Char('/'))) p.chop(1);
     const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0) return QString(); // a bare name has no parent
+    if (slash < 0) return QString();                                       // a bare name has no parent
     if (slash == 0) return p.size() > 1 ? QStringLiteral("/") : QString(); // the root has none
     return p.left(slash);
 }
@@ -175,7 +173,8 @@ std::unique_ptr<TextStream> FileSystemObject::OpenTextFile(const QString& path, 
 }
 
 std::unique_ptr<TextStream> FileSystemObject::CreateTextFile(const QString& path, bool overwrite) const {
-    if (!overwrite && QFileInfo::exists(path)) raise(kFileAlreadyExists, QStringLiteral("File already exists: ") + path);
+    if (!overwrite && QFileInfo::exists(path))
+        raise(kFileAlreadyExists, QStringLiteral("File already exists: ") + path);
     if (FolderExists(path)) raise(kPathFileAccessError, QStringLiteral("Path/File access error: ") + path);
     return OpenTextFile(path, ForWriting, true);
 }

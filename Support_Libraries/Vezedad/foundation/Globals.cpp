@@ -121,8 +121,9 @@ Utilities& Globals::Utilities() {
 }
 
 Documentation& Globals::Documentation() {
-    return perThreadService<Vezedad::Documentation>(services(), slotDocumentation,
-                                                    [] { return std::unique_ptr<Vezedad::Documentation>(new Vezedad::Documentation); });
+    return perThreadService<Vezedad::Documentation>(services(), slotDocumentation, [] {
+        return std::unique_ptr<Vezedad::Documentation>(new Vezedad::Documentation);
+    });
 }
 
 void Globals::Release() { services().releaseAll(); }

@@ -3,8 +3,8 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
-#include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/foundation/Utilities.h"
+#include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
 
@@ -33,11 +33,12 @@ void refuseUnsafeText(const QString& value, const QString& fieldName, const QStr
         problem = fieldName + QStringLiteral(" must be on one line.");
     else {
         qsizetype bad = -1;
-        if (!Cp1252::canEncode(value, &bad)) problem = fieldName + QStringLiteral(": ") + Cp1252::unencodableMessage(value, bad);
+        if (!Cp1252::canEncode(value, &bad))
+            problem = fieldName + QStringLiteral(": ") + Cp1252::unencodableMessage(value, bad);
     }
     if (!problem.isEmpty())
-        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, valcInvalidValue),
-                        problem, source);
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, valcInvalidValue), problem,
+                        source);
 }
 
 } // namespace
@@ -174,9 +175,9 @@ void Identity::ParseLine(const QString& line) {
     const struct {
         qsizetype position;
         QString Identity::*member;
-    } places[] = {{0, &Identity::m_businessName},  {1, &Identity::m_busRegNumber},
+    } places[] = {{0, &Identity::m_businessName},    {1, &Identity::m_busRegNumber},
                   {2, &Identity::m_certificationId}, {3, &Identity::m_salesPermitNumber},
-                  {4, &Identity::m_phone},          {5, &Identity::m_contactName},
+                  {4, &Identity::m_phone},           {5, &Identity::m_contactName},
                   {11, &Identity::m_applicatorName}, {12, &Identity::m_email}};
     for (const auto& place : places) {
         if (place.position >= parts.size()) return;
@@ -242,11 +243,14 @@ void Identity::Save(const QString& strPath, const QString& strFile) {
 QDomElement Identity::Serialize() const {
     QDomDocument& doc = Globals::Dom();
     QDomElement element = doc.createElement(QStringLiteral("Identity"));
-    const std::pair<const char*, const QString*> children[] = {
-        {"BusinessName", &m_businessName}, {"BusRegNumber", &m_busRegNumber},
-        {"SalesPermitNumber", &m_salesPermitNumber}, {"CertificationId", &m_certificationId},
-        {"ApplicatorName", &m_applicatorName}, {"ContactName", &m_contactName},
-        {"Email", &m_email}, {"Phone", &m_phone}};
+    const std::pair<const char*, const QString*> children[] = {{"BusinessName", &m_businessName},
+                                                               {"BusRegNumber", &m_busRegNumber},
+                                                               {"SalesPermitNumber", &m_salesPermitNumber},
+                                                               {"CertificationId", &m_certificationId},
+                                                               {"ApplicatorName", &m_applicatorName},
+                                                               {"ContactName", &m_contactName},
+                                                               {"Email", &m_email},
+                                                               {"Phone", &m_phone}};
     for (const auto& child : children) modGlobals::AppendElement(element, QLatin1String(child.first), *child.second);
     return element;
 }

@@ -7,8 +7,7 @@ namespace Vezedad {
 
 // A keyed collection that keeps its items in the order they were added, as
 // the settings cache, the string collection and the validation results need.
-template <class K, class V>
-class OrderedMap {
+template <class K, class V> class OrderedMap {
 public:
     using value_type = std::pair<K, V>;
 

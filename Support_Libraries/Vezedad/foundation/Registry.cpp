@@ -46,8 +46,7 @@ QString hiveFolder(HKEY hive) {
 
 // Key and value names are compared without regard to case, as the registry
 // does; the first spelling written is kept.
-template <class Obj>
-QString findName(const Obj& object, const QString& name) {
+template <class Obj> QString findName(const Obj& object, const QString& name) {
     for (auto it = object.begin(); it != object.end(); ++it)
         if (it.key().compare(name, Qt::CaseInsensitive) == 0) return it.key();
     return QString();
@@ -98,14 +97,13 @@ bool folderWritable(HKEY hive) {
 }
 
 // Reads, changes and replaces the hive file under its lock.
-template <class Change>
-qint32 modifyHive(HKEY hive, Change&& change) {
+template <class Change> qint32 modifyHive(HKEY hive, Change&& change) {
     if (!folderWritable(hive)) return ERROR_ACCESS_DENIED;
     const QString path = hiveFile(hive);
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(3000)) return lock.error() == QLockFile::PermissionError ? ERROR_ACCESS_DENIED
-                                                                               : ERROR_LOCK_VIOLATION;
+    if (!lock.tryLock(3000))
+        return lock.error() == QLockFile::PermissionError ? ERROR_ACCESS_DENIED : ERROR_LOCK_VIOLATION;
     QJsonObject root;
     const HiveState state = readHive(hive, root);
     if (state == HiveState::Unreadable) return ERROR_ACCESS_DENIED;

@@ -22,8 +22,7 @@ qint32 StringCollection::Count() const { return qint32(m_items.size()); }
 qsizetype StringCollection::position(const QVariant& index) const {
     qlonglong n = 0;
     switch (index.typeId()) {
-    case QMetaType::QString:
-        return m_items.indexOf(key(index.toString()));
+    case QMetaType::QString: return m_items.indexOf(key(index.toString()));
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -31,9 +30,7 @@ qsizetype StringCollection::position(const QVariant& index) const {
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::SChar:
-    case QMetaType::UChar:
-        n = index.toLongLong();
-        break;
+    case QMetaType::UChar: n = index.toLongLong(); break;
     case QMetaType::Double:
     case QMetaType::Float: {
         // A fractional position goes to the even neighbour at a half, as
@@ -80,15 +77,15 @@ namespace {
 
 std::optional<QDateTime> asDate(const QVariant& v) {
     switch (v.typeId()) {
-    case QMetaType::QDate:
-        return QDateTime(v.toDate(), QTime(0, 0));
-    case QMetaType::QDateTime:
-        return v.toDateTime();
+    case QMetaType::QDate: return QDateTime(v.toDate(), QTime(0, 0));
+    case QMetaType::QDateTime: return v.toDateTime();
     case QMetaType::QString: {
         const QString text = v.toString().trimmed();
-        if (text.isEmpty() || (!text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('-')))) return std::nullopt;
-        static const char* const formats[] = {"M/d/yyyy", "M/d/yy", "yyyy-MM-dd", "M/d/yyyy h:mm:ss AP",
-                                              "M/d/yyyy H:mm:ss", "yyyy-MM-ddTHH:mm:ss", "M-d-yyyy"};
+        if (text.isEmpty() || (!text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('-'))))
+            return std::nullopt;
+        static const char* const formats[] = {
+            "M/d/yyyy", "M/d/yy", "yyyy-MM-dd", "M/d/yyyy h:mm:ss AP", "M/d/yyyy H:mm:ss", "yyyy-MM-ddTHH:mm:ss",
+            "M-d-yyyy"};
         for (const char* format : formats) {
             const QDateTime dt = QDateTime::fromString(text, QLatin1String(format));
             if (dt.isValid()) return dt;
@@ -97,8 +94,7 @@ std::optional<QDateTime> asDate(const QVariant& v) {
         }
         return std::nullopt;
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -114,10 +110,8 @@ bool isNumberType(const QVariant& v) {
     case QMetaType::UShort:
     case QMetaType::Char:
     case QMetaType::UChar:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
+    case QMetaType::Bool: return true;
+    default: return false;
     }
 }
 

@@ -149,8 +149,8 @@ QString ZelReport::ProposeNewName(qint32 lngFormType, qint32 lngFileType, const 
                               : lngFileType == zfitExcel ? QStringLiteral(".xlsm")
                                                          : QString();
     for (qint64 n = 0;; ++n) {
-        const QString candidate = fso.BuildPath(
-            folderPath, prefix + strId + QString::number(n).rightJustified(2, u'0') + extension);
+        const QString candidate =
+            fso.BuildPath(folderPath, prefix + strId + QString::number(n).rightJustified(2, u'0') + extension);
         if (!fso.FileExists(candidate)) return candidate;
     }
 }

@@ -29,8 +29,7 @@ bool allDigits(QStringView s) {
 // units: the decoded text, or a report line's own bytes (the code page maps
 // ASCII bytes, and only those, onto ASCII characters). Every rule below looks
 // at ASCII characters only, so both give the same answer.
-template <class Ch>
-struct Chars {
+template <class Ch> struct Chars {
     const Ch* p;
     qsizetype n;
     char16_t operator[](qsizetype i) const { return char16_t(p[i]); }
@@ -52,8 +51,7 @@ struct Chars {
     }
 };
 
-template <class Ch>
-bool numericChars(Chars<Ch> s) {
+template <class Ch> bool numericChars(Chars<Ch> s) {
     auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
     auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
     qsizetype i = 0, n = s.n;
@@ -160,9 +158,9 @@ Validator::Validator() {
     m_reCertId = compiled(QStringLiteral("\\A[ABCT]\\d{7}\\z"));
     m_reCertPrivate = compiled(QStringLiteral("\\AP\\d{7}\\z"));
     m_rePermit = compiled(QStringLiteral("\\AR\\d{5}\\z"));
-    m_reDate = compiled(
-        QStringLiteral("\\A\\s*(\\d{1,2})\\s*[-/. ]\\s*(\\d{1,2})(\\s*[-/. ]\\s*(\\d{1,4}))?\\s*\\z"));
-    m_reDateYearFirst = compiled(QStringLiteral("\\A\\s*(\\d{4})\\s*[-/.]\\s*(\\d{1,2})\\s*[-/.]\\s*(\\d{1,2})\\s*\\z"));
+    m_reDate = compiled(QStringLiteral("\\A\\s*(\\d{1,2})\\s*[-/. ]\\s*(\\d{1,2})(\\s*[-/. ]\\s*(\\d{1,4}))?\\s*\\z"));
+    m_reDateYearFirst =
+        compiled(QStringLiteral("\\A\\s*(\\d{4})\\s*[-/.]\\s*(\\d{1,2})\\s*[-/.]\\s*(\\d{1,2})\\s*\\z"));
     m_reDateNamedMonth =
         compiled(QStringLiteral("\\A\\s*([A-Za-z]{3,9})\\.?\\s*(\\d{1,2})(?:\\s*,?\\s*(\\d{4}))?\\s*\\z"));
     m_reDateDayMonthName =
@@ -314,10 +312,9 @@ QString Validator::NormalizeDate(const QString& strDate) const {
                         QStringLiteral("Date string '") + strDate + QStringLiteral("' appears to have the wrong year."),
                         source);
     default:
-        throw ErrorInfo(valcInvalidValue,
-                        QStringLiteral("Date string '") + strDate +
-                            QStringLiteral("' cannot be interpreted as a date."),
-                        source);
+        throw ErrorInfo(
+            valcInvalidValue,
+            QStringLiteral("Date string '") + strDate + QStringLiteral("' cannot be interpreted as a date."), source);
     }
 }
 
@@ -439,8 +436,7 @@ void Validator::ValidateQuantity(ValidationResult& r) {
     if (std::fabs(value) > double(FLT_MAX)) overflow();
     const float single = float(value);
     if (single == 0.0f) return r.setCode(valcZero);
-    if (single < 0.0f && r.Field() != zrfContainersSold && r.Field() != zrfQuantitySold)
-        r.setCode(valcNegativeValue);
+    if (single < 0.0f && r.Field() != zrfContainersSold && r.Field() != zrfQuantitySold) r.setCode(valcNegativeValue);
 }
 
 void Validator::ValidateUnit(ValidationResult& r) {
@@ -468,8 +464,7 @@ namespace {
 
 enum class Quick { Reject, Accept, NoRule };
 
-template <class Ch>
-Quick quickChars(qint32 fieldId, Chars<Ch> v, qint32 year) {
+template <class Ch> Quick quickChars(qint32 fieldId, Chars<Ch> v, qint32 year) {
     const qsizetype n = v.n;
     auto answer = [](bool ok) { return ok ? Quick::Accept : Quick::Reject; };
     switch (fieldId) {

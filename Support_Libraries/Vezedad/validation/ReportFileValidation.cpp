@@ -151,8 +151,9 @@ private:
     bool refill() {
         const qint64 read = m_file.read(m_block.data(), kBlock);
         if (read < 0)
-            throw ErrorInfo(75, QStringLiteral("Path/File access error: ") + m_file.fileName() +
-                                    QStringLiteral(" (") + m_file.errorString() + QStringLiteral(")"),
+            throw ErrorInfo(75,
+                            QStringLiteral("Path/File access error: ") + m_file.fileName() + QStringLiteral(" (") +
+                                m_file.errorString() + QStringLiteral(")"),
                             QStringLiteral("FileSystemObject"));
         m_pos = 0;
         m_len = qsizetype(read);
@@ -269,8 +270,8 @@ ValidationResultPtr Validator::columnCountFinding(qint32 count, qint32 recordNum
     const ColumnCountRange range = ExpectedColumnCount(formType);
     const bool wrong = count < range.Min || count > range.Max;
     const qint32 severity = !wrong ? kvesOK : (formType == zfotForm26 && count > range.Max) ? kvesWarning : kvesSerious;
-    ValidationResultPtr finding = modGlobals::New_ValidationResult(
-        zrfColumnCount, recordNumber, QString::number(count), wrong ? valcInvalidValue : valcOK, severity);
+    ValidationResultPtr finding = modGlobals::New_ValidationResult(zrfColumnCount, recordNumber, QString::number(count),
+                                                                   wrong ? valcInvalidValue : valcOK, severity);
     if (wrong)
         finding->SetMessage(QStringLiteral("Record ") + QString::number(recordNumber) +
                             QStringLiteral(" appears to have ") + QString::number(count) +
@@ -279,8 +280,8 @@ ValidationResultPtr Validator::columnCountFinding(qint32 count, qint32 recordNum
     return finding;
 }
 
-ValidationResultPtr Validator::CheckColumnCount(const QString& strRecord, QString& strDelimiter,
-                                                qint32 lngRecordNumber, qint32 lngFormType) {
+ValidationResultPtr Validator::CheckColumnCount(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,
+                                                qint32 lngFormType) {
     if (strDelimiter.isEmpty()) strDelimiter = kPipe;
     return checkColumnCount(strRecord, strDelimiter, lngRecordNumber, lngFormType);
 }
@@ -332,7 +333,8 @@ RecordValidationResultPtr Validator::validateRecord(QStringView record, QStringV
     }
     if (formType == zfotForm26A && fieldCount == 4 && !parts[0].isEmpty()) {
         const char16_t first = parts[0][0].toUpper().unicode();
-        if (first == u'A' || first == u'B' || first == u'C' || first == u'T') parts.insert(parts.cbegin(), QStringView(kIndicatorZero));
+        if (first == u'A' || first == u'B' || first == u'C' || first == u'T')
+            parts.insert(parts.cbegin(), QStringView(kIndicatorZero));
     }
 
     const QVector<qint32>& layout = ColumnFields(formType);

@@ -107,10 +107,9 @@ const QString kNoMessage;
 ValidationResult::ValidationResult() { modGlobals::requireFactory(QStringLiteral("ValidationResult")); }
 
 ValidationResult::ValidationResult(const ValidationResult& other)
-    : m_code(other.m_code), m_field(other.m_field), m_severity(other.m_severity),
-      m_recordNumber(other.m_recordNumber), m_value(other.m_value),
-      m_message(other.m_message && other.m_message != &kNoMessage ? new QString(*other.m_message)
-                                                                   : other.m_message) {}
+    : m_code(other.m_code), m_field(other.m_field), m_severity(other.m_severity), m_recordNumber(other.m_recordNumber),
+      m_value(other.m_value),
+      m_message(other.m_message && other.m_message != &kNoMessage ? new QString(*other.m_message) : other.m_message) {}
 
 ValidationResult& ValidationResult::operator=(const ValidationResult& other) {
     if (this != &other) {
@@ -196,13 +195,9 @@ qsizetype RecordValidationResult::indexOf(qint32 fieldId) const {
     return -1;
 }
 
-ValidationResultPtr RecordValidationResult::Terminal() const {
-    return m_hasTerminal ? Item(m_terminalField) : nullptr;
-}
+ValidationResultPtr RecordValidationResult::Terminal() const { return m_hasTerminal ? Item(m_terminalField) : nullptr; }
 
-void RecordValidationResult::setRecordContents(const QString& strRecordContents) {
-    m_contents.set(strRecordContents);
-}
+void RecordValidationResult::setRecordContents(const QString& strRecordContents) { m_contents.set(strRecordContents); }
 
 void RecordValidationResult::SetRecordBytes(QByteArrayView bytes) { m_contents.setBytes(bytes); }
 
@@ -277,8 +272,8 @@ QString RecordValidationResult::ToString() const {
     if (m_severity == kvesOK) return QString();
     QString text;
     if (m_recordNumber > 0)
-        text = QStringLiteral("Line ") + QString::number(m_recordNumber) + QStringLiteral(": ") + RecordContents() +
-               kCrLf;
+        text =
+            QStringLiteral("Line ") + QString::number(m_recordNumber) + QStringLiteral(": ") + RecordContents() + kCrLf;
     QString fileList, recordList, warningList;
     for (const auto& entry : m_items) {
         const ValidationResult& item = *entry.second;
@@ -291,14 +286,14 @@ QString RecordValidationResult::ToString() const {
         }
     }
     if (!fileList.isEmpty())
-        text += QStringLiteral("The following problems cause the entire file to be considered invalid.") + kCrLf +
-                fileList;
+        text +=
+            QStringLiteral("The following problems cause the entire file to be considered invalid.") + kCrLf + fileList;
     if (!recordList.isEmpty())
-        text += QStringLiteral("The following problems cause this record to be considered invalid.") + kCrLf +
-                recordList;
+        text +=
+            QStringLiteral("The following problems cause this record to be considered invalid.") + kCrLf + recordList;
     if (!warningList.isEmpty())
-        text += QStringLiteral("The following problems should be corrected but do not invalidate the record.") +
-                kCrLf + warningList;
+        text += QStringLiteral("The following problems should be corrected but do not invalidate the record.") + kCrLf +
+                warningList;
     return text;
 }
 

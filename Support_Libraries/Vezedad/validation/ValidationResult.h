@@ -196,7 +196,7 @@ private:
 namespace modGlobals {
 
 VEZEDAD_EXPORT ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, const QString& value,
-                                                       qint32 code, qint32 severity);
+                                                        qint32 code, qint32 severity);
 VEZEDAD_EXPORT RecordValidationResultPtr New_RecordValidationResult(qint32 recordNumber, const QString& contents);
 VEZEDAD_EXPORT FileValidationResultPtr New_FileValidationResult();
 

@@ -47,8 +47,8 @@ public:
     static QString TableFieldName(qint32 fieldId);
     ValidationResultPtr CheckColumnCount(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,
                                          qint32 lngFormType);
-    ValidationResultPtr CheckColumnCount(const QString& strRecord, const QString& strDelimiter,
-                                         qint32 lngRecordNumber, qint32 lngFormType);
+    ValidationResultPtr CheckColumnCount(const QString& strRecord, const QString& strDelimiter, qint32 lngRecordNumber,
+                                         qint32 lngFormType);
 
     // True only for a value that ValidateField would pass; a cheap test on
     // the prepared value that lets whole-file runs skip building results for

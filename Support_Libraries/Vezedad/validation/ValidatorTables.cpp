@@ -78,16 +78,15 @@ struct MessageEntry {
 };
 
 constexpr MessageEntry kMessageTable[] = {
-    {0, 4, 132},   {1, 2, 113},   {1, 3, 114},   {1, 4, 115},   {2, 4, 110},   {3, 2, 106},   {3, 4, 107},
-    {4, 4, 108},   {5, 4, 109},   {6, 2, 142},   {6, 6, 121},   {6, 7, 122},   {6, 12, 121},  {7, 2, 123},
-    {7, 4, 123},   {8, 2, 143},   {8, 6, 124},   {8, 7, 125},   {9, 2, 116},   {9, 4, 116},   {9, 7, 116},
-    {10, 2, 145},  {10, 4, 147},  {10, 8, 146},  {11, 2, 145},  {11, 4, 147},  {11, 8, 146},  {12, 4, 147},
-    {12, 8, 146},  {14, 2, 111},  {14, 4, 111},  {15, 2, 101},  {15, 4, 102},  {16, 2, 103},  {17, 2, 104},
-    {17, 4, 105},  {18, 2, 126},  {18, 3, 128},  {18, 4, 127},  {19, 2, 129},  {19, 3, 131},  {19, 4, 130},
-    {20, 2, 139},  {20, 3, 117},  {20, 4, 117},  {21, 2, 140},  {21, 4, 112},  {22, 2, 120},  {22, 6, 120},
-    {22, 7, 120},  {22, 12, 120}, {23, 2, 141},  {23, 6, 144},  {23, 7, 144},  {25, 2, 118},  {25, 4, 118},
-    {26, 2, 119},  {26, 4, 119},  {51, 2, 133},  {51, 4, 134},  {53, 2, 136},  {53, 9, 135},  {54, 10, 137},
-    {54, 11, 138}, {57, 13, 148},
+    {0, 4, 132},   {1, 2, 113},  {1, 3, 114},   {1, 4, 115},  {2, 4, 110},  {3, 2, 106},  {3, 4, 107},   {4, 4, 108},
+    {5, 4, 109},   {6, 2, 142},  {6, 6, 121},   {6, 7, 122},  {6, 12, 121}, {7, 2, 123},  {7, 4, 123},   {8, 2, 143},
+    {8, 6, 124},   {8, 7, 125},  {9, 2, 116},   {9, 4, 116},  {9, 7, 116},  {10, 2, 145}, {10, 4, 147},  {10, 8, 146},
+    {11, 2, 145},  {11, 4, 147}, {11, 8, 146},  {12, 4, 147}, {12, 8, 146}, {14, 2, 111}, {14, 4, 111},  {15, 2, 101},
+    {15, 4, 102},  {16, 2, 103}, {17, 2, 104},  {17, 4, 105}, {18, 2, 126}, {18, 3, 128}, {18, 4, 127},  {19, 2, 129},
+    {19, 3, 131},  {19, 4, 130}, {20, 2, 139},  {20, 3, 117}, {20, 4, 117}, {21, 2, 140}, {21, 4, 112},  {22, 2, 120},
+    {22, 6, 120},  {22, 7, 120}, {22, 12, 120}, {23, 2, 141}, {23, 6, 144}, {23, 7, 144}, {25, 2, 118},  {25, 4, 118},
+    {26, 2, 119},  {26, 4, 119}, {51, 2, 133},  {51, 4, 134}, {53, 2, 136}, {53, 9, 135}, {54, 10, 137}, {54, 11, 138},
+    {57, 13, 148},
 };
 static_assert(sizeof(kMessageTable) / sizeof(kMessageTable[0]) == 65);
 
@@ -213,8 +212,7 @@ namespace {
 const QHash<qint32, qint16>& messageNumbers() {
     static const QHash<qint32, qint16> numbers = [] {
         QHash<qint32, qint16> table;
-        for (const MessageEntry& entry : kMessageTable)
-            table.insert(entry.field * 256 + entry.code, entry.number);
+        for (const MessageEntry& entry : kMessageTable) table.insert(entry.field * 256 + entry.code, entry.number);
         return table;
     }();
     return numbers;
@@ -284,7 +282,8 @@ QString Validator::ExpectedColumns(qint32 formType) const {
         for (const QString& line : help.lines) text += line + kCrLf;
         text += kCrLf + QStringLiteral("Example:") + kCrLf + kCrLf + help.example + kCrLf;
     }
-    return text + kCrLf + QStringLiteral("Please reference the text file submission guidelines for complete instructions.");
+    return text + kCrLf +
+           QStringLiteral("Please reference the text file submission guidelines for complete instructions.");
 }
 
 QVector<qint32> Validator::BuildColumnFields(qint32 formType) {
@@ -308,6 +307,5 @@ const QVector<qint32>& Validator::ColumnFields(qint32 formType) const {
     }
     return m_layouts[slot];
 }
-
 
 } // namespace Vezedad

@@ -57,7 +57,9 @@ qint32 realMessageBox(const MessageBoxCall& call, QWidget* parent) {
     case vbAbortRetryIgnore:
         choices = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
         break;
-    case vbYesNoCancel: choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}}; break;
+    case vbYesNoCancel:
+        choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+        break;
     case vbYesNo: choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
     case vbRetryCancel: choices = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
     default: choices = {{QMessageBox::Ok, vbOK}}; break;
@@ -100,8 +102,8 @@ QString ProcedureErrorText(const Vezedad::ErrorInfo& error, const QString& proce
            QStringLiteral("\n") + error.Source();
 }
 
-void ShowProcedureError(const Vezedad::ErrorInfo& error, const QString& procedure, OwnerKind kind,
-                        const QString& owner, QWidget* parent) {
+void ShowProcedureError(const Vezedad::ErrorInfo& error, const QString& procedure, OwnerKind kind, const QString& owner,
+                        QWidget* parent) {
     MsgBox(ProcedureErrorText(error, procedure, kind, owner), vbOKOnly, QString(), parent);
 }
 
@@ -124,7 +126,8 @@ void SetBackColor(QWidget& window) {
         const quint32 value = quint32(Vezedad::Globals::Configuration().BackColor());
         // The setting holds red in the low byte; the high bit marks one of the
         // system's own colours, which the palette already gives.
-        if ((value & 0x80000000u) == 0) colour = QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+        if ((value & 0x80000000u) == 0)
+            colour = QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
     } catch (...) {
     }
     QPalette palette = window.palette();

@@ -52,7 +52,8 @@ VEZIRODEDOVUD_EXPORT qint32 MsgBox(const QString& prompt, qint32 buttons = vbOKO
 // The error box of a top-level handler, first layout: "Error n: text",
 // "In " + location, "-->" + source.
 VEZIRODEDOVUD_EXPORT QString ErrorText(const Vezedad::ErrorInfo& error, const QString& location);
-VEZIRODEDOVUD_EXPORT void ShowError(const Vezedad::ErrorInfo& error, const QString& location, QWidget* parent = nullptr);
+VEZIRODEDOVUD_EXPORT void ShowError(const Vezedad::ErrorInfo& error, const QString& location,
+                                    QWidget* parent = nullptr);
 
 // Second layout: "Error n: text", "In procedure P of Form F" (or "of Module
 // M"), then the source alone.

@@ -68,8 +68,10 @@ private Q_SLOTS:
         for (int doc = -1; doc <= 15; ++doc)
             for (int option = 0; option <= 4; ++option) {
                 QString path;
-                if (doc >= 9 && doc <= 11) path = QLatin1String(spaces[option]) + QLatin1String(perOption[doc - 9]);
-                else if (doc >= 0) path = QLatin1String(fixed[doc]);
+                if (doc >= 9 && doc <= 11)
+                    path = QLatin1String(spaces[option]) + QLatin1String(perOption[doc - 9]);
+                else if (doc >= 0)
+                    path = QLatin1String(fixed[doc]);
                 QTest::addRow("doc %d option %d", doc, option) << doc << option << path;
             }
     }
@@ -90,7 +92,8 @@ private Q_SLOTS:
     }
 
     void optionDefaultsToA() {
-        QCOMPARE(Globals::Documentation().GetUri(docEpaList), base() + QStringLiteral("OA61/EPA+Registration+Number+List"));
+        QCOMPARE(Globals::Documentation().GetUri(docEpaList),
+                 base() + QStringLiteral("OA61/EPA+Registration+Number+List"));
     }
 
     void showFileOpensOnlyFiles() {

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
@@ -5,7 +6,6 @@
 #include "Vezedad/foundation/Registry.h"
 #include "Vezedad/foundation/StringCollection.h"
 #include "Vezedad/foundation/Utilities.h"
-#include "TestSupport.h"
 
 #include <QThread>
 #include <QtTest>
@@ -86,7 +86,8 @@ private slots:
     }
 
     void foreignFailuresBecomeErrors() {
-        const ErrorInfo e = raisedBy([] { trapArrow(QStringLiteral("A.B"), [] { throw std::runtime_error("boom"); }); });
+        const ErrorInfo e =
+            raisedBy([] { trapArrow(QStringLiteral("A.B"), [] { throw std::runtime_error("boom"); }); });
         QCOMPARE(e.Number(), int(rtInternalError));
         QVERIFY(e.Description().contains(QStringLiteral("boom")));
         QCOMPARE(e.Source(), QStringLiteral("A.B\r\n-->"));
@@ -103,23 +104,24 @@ private slots:
         const ErrorInfo e = raisedBy([] { Configuration direct; });
         QCOMPARE(quint32(e.Number()), 0x80044BEAu);
         QCOMPARE(e.Source(), QStringLiteral("Vezedad::Configuration"));
-        QCOMPARE(e.Description(), QStringLiteral("Configuration class must be instantiated through its factory method."));
+        QCOMPARE(e.Description(),
+                 QStringLiteral("Configuration class must be instantiated through its factory method."));
     }
 
     void factoryOfClassThatIgnoresFlagFails() {
         const ErrorInfo e = raisedBy([] {
-            createThroughFactory<Forgetful>(modGlobals::factoryModule(),
-                                            modGlobals::factoryFailure(QStringLiteral("Configuration"),
-                                                                       QStringLiteral("Configuration")));
+            createThroughFactory<Forgetful>(
+                modGlobals::factoryModule(),
+                modGlobals::factoryFailure(QStringLiteral("Configuration"), QStringLiteral("Configuration")));
         });
         QCOMPARE(quint32(e.Number()), 0x80044BE9u);
         QCOMPARE(e.Source(), QStringLiteral("Vezedad:modGlobals.Configuration"));
         QCOMPARE(e.Description(), QStringLiteral("Configuration class does not check for factory method"));
         // The flag is clear again: a careful class made directly still fails.
         QCOMPARE(quint32(raisedBy([] { Careful c; }).Number()), 0x80044BEAu);
-        auto made = createThroughFactory<Careful>(modGlobals::factoryModule(),
-                                                 modGlobals::factoryFailure(QStringLiteral("New_Careful"),
-                                                                            QStringLiteral("Careful")));
+        auto made = createThroughFactory<Careful>(
+            modGlobals::factoryModule(),
+            modGlobals::factoryFailure(QStringLiteral("New_Careful"), QStringLiteral("Careful")));
         QVERIFY(made);
     }
 

@@ -1,8 +1,8 @@
+#include "TestSupport.h"
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Registry.h"
-#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -205,14 +205,14 @@ private slots:
         QTest::addColumn<int>("number");
         QTest::newRow("colour as text") << QStringLiteral("BackColor") << QVariant(QStringLiteral("blue"))
                                         << int(rtTypeMismatch);
-        QTest::newRow("colour beyond 32 bits") << QStringLiteral("BackColor") << QVariant(QStringLiteral("3e9"))
-                                               << int(rtOverflow);
-        QTest::newRow("colour beyond any number") << QStringLiteral("BackColor")
-                                                  << QVariant(QStringLiteral("1e999")) << int(rtOverflow);
-        QTest::newRow("colour as infinity") << QStringLiteral("BackColor") << QVariant(QStringLiteral("inf"))
-                                            << int(rtTypeMismatch);
-        QTest::newRow("prompt not boolean") << QStringLiteral("ShowPrompt") << QVariant(QStringLiteral("maybe"))
-                                            << int(rtTypeMismatch);
+        QTest::newRow("colour beyond 32 bits")
+            << QStringLiteral("BackColor") << QVariant(QStringLiteral("3e9")) << int(rtOverflow);
+        QTest::newRow("colour beyond any number")
+            << QStringLiteral("BackColor") << QVariant(QStringLiteral("1e999")) << int(rtOverflow);
+        QTest::newRow("colour as infinity")
+            << QStringLiteral("BackColor") << QVariant(QStringLiteral("inf")) << int(rtTypeMismatch);
+        QTest::newRow("prompt not boolean")
+            << QStringLiteral("ShowPrompt") << QVariant(QStringLiteral("maybe")) << int(rtTypeMismatch);
     }
     void badStoredValues() {
         QFETCH(QString, name);
@@ -220,8 +220,10 @@ private slots:
         QFETCH(int, number);
         store(HKEY_CURRENT_USER, name, value);
         try {
-            if (name == QLatin1String("BackColor")) Globals::Configuration().BackColor();
-            else Globals::Configuration().ShowPrompt();
+            if (name == QLatin1String("BackColor"))
+                Globals::Configuration().BackColor();
+            else
+                Globals::Configuration().ShowPrompt();
             QFAIL("no error");
         } catch (const ErrorInfo& e) {
             QCOMPARE(e.Number(), number);
@@ -303,8 +305,10 @@ private slots:
         f.close();
         QVERIFY(!stored(HKEY_CURRENT_USER, name).isValid());
         Configuration& c = Globals::Configuration();
-        if (name == QLatin1String("Host")) QCOMPARE(c.Host(), QStringLiteral("machine.example"));
-        else QCOMPARE(c.BackColor(), 7);
+        if (name == QLatin1String("Host"))
+            QCOMPARE(c.Host(), QStringLiteral("machine.example"));
+        else
+            QCOMPARE(c.BackColor(), 7);
     }
 
     // Writers on other threads (and, through the lock file, in other

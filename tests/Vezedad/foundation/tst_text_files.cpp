@@ -1,8 +1,8 @@
+#include "TestSupport.h"
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
-#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +66,8 @@ private slots:
         stream->WriteLine(QStringLiteral("Caf\u00e9|\u20ac5"));
         stream->WriteLine(QStringLiteral("x"));
         stream->Close();
-        QCOMPARE(readFile(path), QByteArray("Caf\xe9|\x80" "5\r\nx\r\n"));
+        QCOMPARE(readFile(path), QByteArray("Caf\xe9|\x80"
+                                            "5\r\nx\r\n"));
     }
 
     void failedWriterLeavesOldFile() {
@@ -104,12 +105,13 @@ private slots:
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QString>("base");
         QTest::addColumn<QString>("extension");
-        QTest::newRow("file") << QStringLiteral("/a/b/P1234500.txt") << QStringLiteral("/a/b") << QStringLiteral("P1234500")
-                              << QStringLiteral("txt");
+        QTest::newRow("file") << QStringLiteral("/a/b/P1234500.txt") << QStringLiteral("/a/b")
+                              << QStringLiteral("P1234500") << QStringLiteral("txt");
         QTest::newRow("two dots") << QStringLiteral("/a/x.tar.gz") << QStringLiteral("/a") << QStringLiteral("x.tar")
                                   << QStringLiteral("gz");
         QTest::newRow("bare name") << QStringLiteral("abc") << QString() << QStringLiteral("abc") << QString();
-        QTest::newRow("top folder") << QStringLiteral("/abc") << QStringLiteral("/") << QStringLiteral("abc") << QString();
+        QTest::newRow("top folder") << QStringLiteral("/abc") << QStringLiteral("/") << QStringLiteral("abc")
+                                    << QString();
         QTest::newRow("root") << QStringLiteral("/") << QString() << QString() << QString();
         QTest::newRow("trailing slash") << QStringLiteral("/a/b/") << QStringLiteral("/a") << QStringLiteral("b")
                                         << QString();

@@ -1,9 +1,9 @@
+#include "TestSupport.h"
 #include "Vezedad/foundation/ClientVersion.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/StringCollection.h"
 #include "Vezedad/foundation/Utilities.h"
-#include "TestSupport.h"
 
 #include <QDir>
 #include <QtTest>
@@ -50,7 +50,8 @@ private slots:
         QTest::addColumn<QString>("firstLast");
         QTest::addColumn<QString>("lastFirst");
         QTest::addColumn<QStringList>("array");
-        QTest::newRow("comma") << QStringLiteral("Doe, Jane") << QStringLiteral("Jane Doe") << QStringLiteral("Doe, Jane")
+        QTest::newRow("comma") << QStringLiteral("Doe, Jane") << QStringLiteral("Jane Doe")
+                               << QStringLiteral("Doe, Jane")
                                << QStringList{QStringLiteral("Doe"), QStringLiteral("Jane")};
         QTest::newRow("suffix") << QStringLiteral("Doe, Jane, Jr.") << QStringLiteral("Jr. Jane Doe")
                                 << QStringLiteral("Doe, Jane, Jr.")
@@ -59,7 +60,8 @@ private slots:
                                      << QStringLiteral("Doe,,Jane")
                                      << QStringList{QStringLiteral("Doe"), QStringLiteral(",Jane")};
         QTest::newRow("padded") << QStringLiteral("  Doe ,  Jane  ") << QStringLiteral("Jane Doe")
-                                << QStringLiteral("Doe ,  Jane") << QStringList{QStringLiteral("Doe"), QStringLiteral("Jane")};
+                                << QStringLiteral("Doe ,  Jane")
+                                << QStringList{QStringLiteral("Doe"), QStringLiteral("Jane")};
         QTest::newRow("comma only") << QStringLiteral(",") << QString() << QStringLiteral(",")
                                     << QStringList{QString(), QString()};
         QTest::newRow("first last") << QStringLiteral("Jane Q Doe") << QStringLiteral("Jane Q Doe")
@@ -241,14 +243,14 @@ private slots:
         QTest::newRow("descending") << QVariantList{"b", "A", "c"} << true << QVariantList{"c", "b", "A"};
         QTest::newRow("dates") << QVariantList{"12/1/2023", "2/1/2024", "1/15/2023"} << false
                                << QVariantList{"1/15/2023", "12/1/2023", "2/1/2024"};
-        QTest::newRow("number and numeric text") << QVariantList{QStringLiteral("20"), 3} << false
-                                                 << QVariantList{3, QStringLiteral("20")};
+        QTest::newRow("number and numeric text")
+            << QVariantList{QStringLiteral("20"), 3} << false << QVariantList{3, QStringLiteral("20")};
         QTest::newRow("empty element counts as 0")
             << QVariantList{5, QVariant(), -1} << false << QVariantList{-1, QVariant(), 5};
         QTest::newRow("one") << QVariantList{1} << false << QVariantList{1};
         QTest::newRow("none") << QVariantList{} << false << QVariantList{};
-        QTest::newRow("many") << QVariantList{5, -1, 3, 3, 0, 42, 17, 8, 2, 11, 6, 9, 4, 13, 1}
-                              << false << QVariantList{-1, 0, 1, 2, 3, 3, 4, 5, 6, 8, 9, 11, 13, 17, 42};
+        QTest::newRow("many") << QVariantList{5, -1, 3, 3, 0, 42, 17, 8, 2, 11, 6, 9, 4, 13, 1} << false
+                              << QVariantList{-1, 0, 1, 2, 3, 3, 4, 5, 6, 8, 9, 11, 13, 17, 42};
     }
     void shellSort() {
         QFETCH(QVariantList, input);

@@ -88,15 +88,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("source");
         QTest::addColumn<int>("code");
-        QTest::newRow("e-mail") << int(idEmail) << "not an address" << ".Email" << 4;
-        QTest::newRow("empty phone") << int(idPhone) << "" << ".Phone" << 2;
-        QTest::newRow("empty contact") << int(idContactName) << "" << ".ContactName" << 2;
-        QTest::newRow("empty e-mail") << int(idEmail) << "" << ".Email" << 2;
-        QTest::newRow("registration letters") << int(idBusRegNumber) << "12a" << ".BusRegNum" << 4;
-        QTest::newRow("permit") << int(idCommercialSalesPermit) << "R00000" << ".SalesPermitNumber" << 4;
-        QTest::newRow("separator") << int(idBusinessName) << "Green|Sons" << ".BusinessName" << 4;
-        QTest::newRow("line break") << int(idApplicatorName) << "John\r\nRoe" << ".ApplicatorName" << 4;
-        QTest::newRow("not in code page") << int(idContactName) << QStringLiteral("Łukasz Nowak") << ".ContactName" << 4;
+        QTest::newRow("e-mail") << int(idEmail) << "not an address"
+                                << ".Email" << 4;
+        QTest::newRow("empty phone") << int(idPhone) << ""
+                                     << ".Phone" << 2;
+        QTest::newRow("empty contact") << int(idContactName) << ""
+                                       << ".ContactName" << 2;
+        QTest::newRow("empty e-mail") << int(idEmail) << ""
+                                      << ".Email" << 2;
+        QTest::newRow("registration letters") << int(idBusRegNumber) << "12a"
+                                              << ".BusRegNum" << 4;
+        QTest::newRow("permit") << int(idCommercialSalesPermit) << "R00000"
+                                << ".SalesPermitNumber" << 4;
+        QTest::newRow("separator") << int(idBusinessName) << "Green|Sons"
+                                   << ".BusinessName" << 4;
+        QTest::newRow("line break") << int(idApplicatorName) << "John\r\nRoe"
+                                    << ".ApplicatorName" << 4;
+        QTest::newRow("not in code page")
+            << int(idContactName) << QStringLiteral("Łukasz Nowak") << ".ContactName" << 4;
     }
     void rejectedValuesKeepTheOldOne() {
         QFETCH(int, property);
@@ -146,10 +155,11 @@ private Q_SLOTS:
         QTest::newRow("plain") << kExampleLine << kExampleLine << true;
         QTest::newRow("quoted") << "\"B\"|\"R\"|\"C\"|\"S\"|\"P\"|\"N\"|||||\"RSC\"|\"A\"|\"E\"|\"ENDOFIDENTITY\"|"
                                 << kExampleLine << true;
-        QTest::newRow("last first") << "B|R|C|S|P|N|||||RSC|Roe, John|E|" << "B|R|C|S|P|N|||||RSC|John Roe|E|ENDOFIDENTITY|"
-                                    << true;
+        QTest::newRow("last first") << "B|R|C|S|P|N|||||RSC|Roe, John|E|"
+                                    << "B|R|C|S|P|N|||||RSC|John Roe|E|ENDOFIDENTITY|" << true;
         // Six fields: those six change, the names after them stay, no event.
-        QTest::newRow("short") << "b|r|c|s|p|n|" << "b|r|c|s|p|n|||||rsc|old|old@x|ENDOFIDENTITY|" << false;
+        QTest::newRow("short") << "b|r|c|s|p|n|"
+                               << "b|r|c|s|p|n|||||rsc|old|old@x|ENDOFIDENTITY|" << false;
     }
     void linesAreParsed() {
         QFETCH(QString, line);
@@ -224,16 +234,19 @@ private Q_SLOTS:
     void serializedElement() {
         IdentityPtr identity = working();
         fillValid(*identity);
-        identity->SetPropertyValue(idAll, QStringLiteral("Green & Sons <Lawn>|12345|A1234567|R12345||Jane Doe|||||x|John Roe|jane@example.com|"));
+        identity->SetPropertyValue(
+            idAll,
+            QStringLiteral("Green & Sons <Lawn>|12345|A1234567|R12345||Jane Doe|||||x|John Roe|jane@example.com|"));
         const QDomElement element = identity->Serialize();
         QVERIFY(element.parentNode().isNull());
         QString text;
         QTextStream stream(&text);
         element.save(stream, -1);
-        QCOMPARE(text, QStringLiteral("<Identity><BusinessName>Green &amp; Sons &lt;Lawn></BusinessName>"
-                                      "<BusRegNumber>12345</BusRegNumber><SalesPermitNumber>R12345</SalesPermitNumber>"
-                                      "<CertificationId>A1234567</CertificationId><ApplicatorName>John Roe</ApplicatorName>"
-                                      "<ContactName>Jane Doe</ContactName><Email>jane@example.com</Email><Phone/></Identity>"));
+        QCOMPARE(text, QStringLiteral(
+                           "<Identity><BusinessName>Green &amp; Sons &lt;Lawn></BusinessName>"
+                           "<BusRegNumber>12345</BusRegNumber><SalesPermitNumber>R12345</SalesPermitNumber>"
+                           "<CertificationId>A1234567</CertificationId><ApplicatorName>John Roe</ApplicatorName>"
+                           "<ContactName>Jane Doe</ContactName><Email>jane@example.com</Email><Phone/></Identity>"));
     }
 
     void yearFoldersKeepTheIdentity() {

@@ -108,8 +108,8 @@ void TestReport::yearOutOfRange() {
         } catch (const ErrorInfo& e) {
             QCOMPARE(quint32(e.Number()), 0x8004297Cu);
             QCOMPARE(e.Source(), QStringLiteral("Vezedad::ZelReport.ReportYear"));
-            QCOMPARE(e.Description(), QStringLiteral("Report Year must be between 2000 and %1, inclusive.")
-                                          .arg(report.ReportYearMax()));
+            QCOMPARE(e.Description(),
+                     QStringLiteral("Report Year must be between 2000 and %1, inclusive.").arg(report.ReportYearMax()));
         }
     }
     QCOMPARE(report.ReportYear(), year);
@@ -181,8 +181,8 @@ void TestReport::prefixes() {
 void TestReport::fileList() {
     ZelReport& report = Globals::ZelReport();
     report.ChangeReportYear(2013);
-    const QStringList names = {"M2013.txt.bak", "X2013.txt", "M2013.csv", "m2013.TXT", "a1.xlsm", "P2.txt",
-                               "S1.xls",        "Mtxt",      "A0.xlsx",   "b.txt"};
+    const QStringList names = {"M2013.txt.bak", "X2013.txt", "M2013.csv", "m2013.TXT", "a1.xlsm",
+                               "P2.txt",        "S1.xls",    "Mtxt",      "A0.xlsx",   "b.txt"};
     for (const QString& name : names) {
         QFile f(QDir(report.ReportPath()).filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -227,7 +227,8 @@ void TestReport::proposeNewName() {
              other.path() + QStringLiteral("/SR100.txt"));
     QCOMPARE(folder, other.path());
     folder = other.filePath(QStringLiteral("missing"));
-    QCOMPARE(report.ProposeNewName(zfotIdentity, zfitText, QStringLiteral("x"), folder), QStringLiteral("identity.txt"));
+    QCOMPARE(report.ProposeNewName(zfotIdentity, zfitText, QStringLiteral("x"), folder),
+             QStringLiteral("identity.txt"));
     QCOMPARE(folder, year);
 }
 

@@ -104,7 +104,8 @@ void TestFiles::runs_data() {
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("wholeFileMessages");
 
-    QTest::newRow("blank lines only") << "M1.txt" << 8 << QByteArray("\r\n   \r\n\"\" \"\r\n") << 0 << QString() << QString();
+    QTest::newRow("blank lines only") << "M1.txt" << 8 << QByteArray("\r\n   \r\n\"\" \"\r\n") << 0 << QString()
+                                      << QString();
     QTest::newRow("empty file") << "M1.txt" << 8 << QByteArray() << 0 << QString() << QString();
     QTest::newRow("upper-case name") << "M1.TXT" << 8 << kGood25 + kGood25 << 2 << QString() << QString();
     QTest::newRow("wrong prefix still validated")
@@ -122,17 +123,18 @@ void TestFiles::runs_data() {
     QTest::newRow("quotes dropped") << "M1.txt" << 8
                                     << QByteArray("\"0\"|\"R12345\"|\"2345-2345-2345\"|\"Name\"|2|GL|24|||\r\n") << 1
                                     << QString() << QString();
-    QTest::newRow("numbering skips blank lines") << "M1.txt" << 8 << kGood25 + "\r\n  \r\n" + kBad25 << 2
-                                                 << QStringLiteral("2:6:6:2") << QString();
-    QTest::newRow("lf and lone cr line ends") << "M1.txt" << 8 << kGood25.chopped(2) + "\r" + kBad25.chopped(2) + "\n" +
-                                                                      kGood25.chopped(2)
-                                              << 3 << QStringLiteral("2:6:6:2") << QString();
-    QTest::newRow("warnings make the file invalid") << "P1.txt" << 1 << kWarn26 << 1 << QStringLiteral("1:4:4:1")
-                                                    << QString();
+    QTest::newRow("numbering skips blank lines")
+        << "M1.txt" << 8 << kGood25 + "\r\n  \r\n" + kBad25 << 2 << QStringLiteral("2:6:6:2") << QString();
+    QTest::newRow("lf and lone cr line ends")
+        << "M1.txt" << 8 << kGood25.chopped(2) + "\r" + kBad25.chopped(2) + "\n" + kGood25.chopped(2) << 3
+        << QStringLiteral("2:6:6:2") << QString();
+    QTest::newRow("warnings make the file invalid")
+        << "P1.txt" << 1 << kWarn26 << 1 << QStringLiteral("1:4:4:1") << QString();
     QTest::newRow("binary") << "M1.txt" << 8 << QByteArray("\x00\x01\xff|\x80\x81|\x00|\x9f\x00\r\n", 13) << 1
                             << QStringLiteral("1:52:4:2 1:2:4:3 1:5:4:2 1:14:4:2 1:6:2:2") << QString();
     QTest::newRow("no line end, long") << "M1.txt" << 8 << QByteArray(300000, 'x') << 1 << QStringLiteral("-1:51:2:4")
-                                       << QStringLiteral("Could not identify field separator; file cannot be processed.");
+                                       << QStringLiteral(
+                                              "Could not identify field separator; file cannot be processed.");
 }
 
 void TestFiles::runs() {
@@ -219,12 +221,12 @@ void TestFiles::listenerMayCallBackIn() {
     for (int i = 0; i < 3; ++i) bytes += kBad25;
     const QString inner = write(QStringLiteral("A1.txt"), QByteArray("C1234567|12345|Jane|Doe\r\n"));
     int nested = 0;
-    const auto connection = QObject::connect(&Globals::Validator(), &Validator::RecordValidated,
-                                             [&](qint32&, qint32&, qint32&, bool&) {
-                                                 if (nested++ > 0) return;
-                                                 QVERIFY(Globals::Validator().ValidateFile(inner, 2)->IsValid());
-                                                 Globals::Validator().ValidateRecord(QStringLiteral("x"), QString(), 1, 16);
-                                             });
+    const auto connection =
+        QObject::connect(&Globals::Validator(), &Validator::RecordValidated, [&](qint32&, qint32&, qint32&, bool&) {
+            if (nested++ > 0) return;
+            QVERIFY(Globals::Validator().ValidateFile(inner, 2)->IsValid());
+            Globals::Validator().ValidateRecord(QStringLiteral("x"), QString(), 1, 16);
+        });
     const FileValidationResultPtr result = Globals::Validator().ValidateFile(write(QStringLiteral("M5.txt"), bytes), 8);
     QObject::disconnect(connection);
     QCOMPARE(result->RecordCount(), 3);

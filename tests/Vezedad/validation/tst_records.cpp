@@ -83,9 +83,9 @@ void TestRecords::columnCount() {
     QCOMPARE(r->Value(), QString::number(fields));
     if (severity) {
         const int layout = Globals::Validator().ExpectedColumnCount(form).Min + 1;
-        QCOMPARE(r->Message(), QStringLiteral("Record 9 appears to have %1 fields instead of the %2 expected.")
-                                   .arg(fields)
-                                   .arg(layout));
+        QCOMPARE(
+            r->Message(),
+            QStringLiteral("Record 9 appears to have %1 fields instead of the %2 expected.").arg(fields).arg(layout));
     }
 }
 
@@ -99,17 +99,17 @@ void TestRecords::records_data() {
     // Twelve fields: the zip column is validated as empty.
     QTest::newRow("26 twelve fields") << 1 << kForm26.section(u'|', 0, 11) << QStringLiteral("26:2:2");
     QTest::newRow("26 eleven fields") << 1 << kForm26.section(u'|', 0, 10) << QStringLiteral("52:4:2 20:2:2");
-    QTest::newRow("26 several bad") << 1
-                                    << QStringLiteral("1|X1|abc|12|42|0|XX|13/45/2024|3/5/23|63|123|456|0|")
+    QTest::newRow("26 several bad") << 1 << QStringLiteral("1|X1|abc|12|42|0|XX|13/45/2024|3/5/23|63|123|456|0|")
                                     << QStringLiteral("2:4:3 4:4:2 3:4:2 14:4:2 21:4:2 22:6:2 25:4:2 11:4:2 12:8:2 "
                                                       "9:4:2 1:4:2 20:4:2 26:4:2");
     QTest::newRow("26A missing indicator") << 2 << QStringLiteral("C1234567|12345|Jane|Doe") << QString();
     QTest::newRow("26A lower-case id") << 2 << QStringLiteral("t1234567|12345|Jane|Doe") << QString();
     QTest::newRow("26A missing last name") << 2 << QStringLiteral("0|C1234567|12345|Jane") << QStringLiteral("19:2:2");
-    QTest::newRow("26A no-data validates all") << 2 << QStringLiteral("3|C1234567|12345||") << QStringLiteral("18:2:2 19:2:2");
+    QTest::newRow("26A no-data validates all")
+        << 2 << QStringLiteral("3|C1234567|12345||") << QStringLiteral("18:2:2 19:2:2");
     QTest::newRow("27 no-data blank") << 4 << QStringLiteral("3|R34343|||||||||") << QString();
-    QTest::newRow("27 no-data with product") << 4 << QStringLiteral("3|R34343||Name|||||||")
-                                             << QStringLiteral("53:9:3");
+    QTest::newRow("27 no-data with product")
+        << 4 << QStringLiteral("3|R34343||Name|||||||") << QStringLiteral("53:9:3");
     QTest::newRow("27 no-data bad permit") << 4 << QStringLiteral(" 3 |R00000||||||||X|") << QStringLiteral("5:4:2");
     QTest::newRow("27 data blank") << 4 << QStringLiteral("0|R34343||||||01|a|b|12203")
                                    << QStringLiteral("14:2:2 21:2:2 23:2:2 25:2:2 10:2:2 53:2:3");
@@ -119,8 +119,8 @@ void TestRecords::records_data() {
                             << QStringLiteral("14:4:2 6:6:2 7:4:2 8:6:2");
     QTest::newRow("25 short by two") << 8 << QStringLiteral("0|R12345|2345-23|Name|2|GL|24")
                                      << QStringLiteral("52:4:2");
-    QTest::newRow("identity no rules for names") << 16 << QStringLiteral("|12345|C1234567|R12345|555|Jo|||||||j@x.io|")
-                                                 << QStringLiteral("53:2:3");
+    QTest::newRow("identity no rules for names")
+        << 16 << QStringLiteral("|12345|C1234567|R12345|555|Jo|||||||j@x.io|") << QStringLiteral("53:2:3");
 }
 
 void TestRecords::records() {

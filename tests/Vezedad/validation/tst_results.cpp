@@ -136,7 +136,8 @@ void TestResults::recordToString() {
     rec->Add(New_ValidationResult(zrfApIndicator, 12, QStringLiteral("1"), valcInvalidValue, kvesCritical));
     rec->Add(New_ValidationResult(zrfUnits, 12, QStringLiteral("XX"), valcInvalidValue, kvesSerious));
     const QString text = rec->ToString();
-    const qsizetype file = text.indexOf(QStringLiteral("entire file")), record = text.indexOf(QStringLiteral("this record")),
+    const qsizetype file = text.indexOf(QStringLiteral("entire file")),
+                    record = text.indexOf(QStringLiteral("this record")),
                     warn = text.indexOf(QStringLiteral("do not invalidate"));
     QVERIFY(file > 0 && file < record && record < warn);
     QVERIFY(text.contains(QStringLiteral("Error:   ApIndicator = '1': Indicator must be 0, 3, or 4.\r\n")));
@@ -201,7 +202,8 @@ void TestResults::packedTextsComeBackUnchanged_data() {
     QTest::newRow("short") << int(zrfUnits) << int(valcInvalidValue) << QStringLiteral("XX");
     QTest::newRow("fifteen") << int(zrfDateSold) << int(valcInvalidValue) << QStringLiteral("123456789012345");
     QTest::newRow("sixteen") << int(zrfDateSold) << int(valcWrongYear) << QStringLiteral("1234567890123456");
-    QTest::newRow("code page") << int(zrfCertificationId) << int(valcInvalidValue) << QStringLiteral("\u20ACuro caf\u00E9");
+    QTest::newRow("code page") << int(zrfCertificationId) << int(valcInvalidValue)
+                               << QStringLiteral("\u20ACuro caf\u00E9");
     QTest::newRow("beyond code page") << int(zrfCertificationId) << int(valcInvalidValue)
                                       << QStringLiteral("\u03A9 \u4E2D and more than fifteen");
     QTest::newRow("control and high") << int(zrfAddress) << int(valcEmpty) << QStringLiteral("a\tb\u0081\u00FF");

@@ -45,21 +45,23 @@ void TestTables::messages_data() {
                                    << QStringLiteral("Unknown validation error for Unknown (40), 2, ");
     QTest::newRow("no placeholder") << 21 << 2 << QStringLiteral("ignored")
                                     << QStringLiteral("Product name may not be empty.");
-    QTest::newRow("placeholder in value") << 57 << 13 << QStringLiteral("{Value}")
-                                          << QStringLiteral("User cancelled validation after record {Value}.");
+    QTest::newRow("placeholder in value")
+        << 57 << 13 << QStringLiteral("{Value}") << QStringLiteral("User cancelled validation after record {Value}.");
     QTest::newRow("permit two blanks") << 5 << 4 << QString()
                                        << QStringLiteral("Commercial Permit Number must be a RUR assigned code  "
                                                          "beginning with R, followed by 5 digits.");
     QTest::newRow("zip no stop") << 26 << 4 << QString()
                                  << QStringLiteral("ZipCode must be a five digit Zip Code (between 00001 and 99999)");
     QTest::newRow("too many") << 54 << 10 << QStringLiteral("2")
-                              << QStringLiteral("Too many invalid records. Validation stopped after 2 invalid records.");
+                              << QStringLiteral(
+                                     "Too many invalid records. Validation stopped after 2 invalid records.");
     QTest::newRow("zrfNone") << 0 << 4 << QString() << QStringLiteral("Enter data only in defined areas");
     // 16777220 x 256 + 4 does not fit in 32 bits; wrapped, it would be field 4's key.
     QTest::newRow("key beyond 32 bits") << 16777220 << 4 << QStringLiteral("v")
                                         << QStringLiteral("Unknown validation error for Unknown (16777220), 4, v");
-    QTest::newRow("negative key beyond 32 bits") << -16777212 << 4 << QStringLiteral("v")
-                                                 << QStringLiteral("Unknown validation error for Unknown (-16777212), 4, v");
+    QTest::newRow("negative key beyond 32 bits")
+        << -16777212 << 4 << QStringLiteral("v")
+        << QStringLiteral("Unknown validation error for Unknown (-16777212), 4, v");
     QTest::newRow("end use none") << 13 << 4 << QStringLiteral("v")
                                   << QStringLiteral("Unknown validation error for End Use, 4, v");
 }
@@ -104,10 +106,12 @@ void TestTables::expectedColumns() {
     const QString form27 = v.ExpectedColumns(zfotForm27);
     QVERIFY(form27.startsWith(QStringLiteral("Expected columns and order (with example) for Form 27\r\n\r\n") + head));
     QVERIFY(form27.endsWith(tail));
-    QVERIFY(form27.contains(QStringLiteral("\r\n 1 No Sale Indicator         0 (if data to report) or 3 (no data)\r\n")));
-    QVERIFY(form27.contains(QStringLiteral("\r\n11 ZipCode                   5 digit zipcode only\r\n\r\nExample:\r\n\r\n"
-                                           "0|R34343|2345-2345-2345|Name from label|2.5|OZ|09/09/2003|01|123 "
-                                           "Mystreet|Albany|12203|\r\n")));
+    QVERIFY(
+        form27.contains(QStringLiteral("\r\n 1 No Sale Indicator         0 (if data to report) or 3 (no data)\r\n")));
+    QVERIFY(
+        form27.contains(QStringLiteral("\r\n11 ZipCode                   5 digit zipcode only\r\n\r\nExample:\r\n\r\n"
+                                       "0|R34343|2345-2345-2345|Name from label|2.5|OZ|09/09/2003|01|123 "
+                                       "Mystreet|Albany|12203|\r\n")));
     QCOMPARE(form27.count(QRegularExpression(QStringLiteral("\r\n[ 1][0-9] "))), 11);
     QVERIFY(v.ExpectedColumns(zfotForm26A).contains(QStringLiteral("\r\n 4 First Name\r\n 5 Last Name\r\n")));
 }

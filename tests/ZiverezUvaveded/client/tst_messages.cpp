@@ -37,7 +37,8 @@ private Q_SLOTS:
     void initTestCase() {
         Vezedad::Globals::ZelReport().ChangeReportYear(2024);
         Vezedad::Globals::ZelReport().Identity()->SetPropertyValue(
-            Vezedad::idAll, QStringLiteral("Green & Sons|12345|A1234567|R12345|609-555-1234|Jane Doe|||||x|John Roe|j@x.com|"));
+            Vezedad::idAll,
+            QStringLiteral("Green & Sons|12345|A1234567|R12345|609-555-1234|Jane Doe|||||x|John Roe|j@x.com|"));
     }
 
     void requestSerialisesInOrder() {
@@ -115,7 +116,8 @@ private Q_SLOTS:
                "<FileDescription><Name>b.txt</Name><Length>2x</Length><Compliant>TRUE</Compliant></FileDescription>"
                "<FileDescription><Name>c.txt</Name><Compliant>maybe</Compliant></FileDescription>"
                "<FileDescription><Name>A.TXT</Name><Length>99</Length></FileDescription>"
-               "<FileDescription><Name>d.txt</Name><Length>99999999999</Length><Compliant>false</Compliant></FileDescription>"
+               "<FileDescription><Name>d.txt</Name><Length>99999999999</Length><Compliant>false</Compliant></"
+               "FileDescription>"
                "<FileDescription><Name>e.txt</Name><Length>7</Length></FileDescription>"
                "</Files></UploadFileResponse>"
             << 2024 << 77 << true << "a.txt,10,-1;b.txt,-1,-1;c.txt,0,-2;d.txt,-1,0;e.txt,7,-2";
@@ -144,7 +146,8 @@ private Q_SLOTS:
     void unreadableComplianceIsATypeMismatch() {
         UploadFileResponse reply;
         try {
-            reply.Deserialize(parsed(QStringLiteral("<UploadFileResponse><Compliant>yes</Compliant></UploadFileResponse>")));
+            reply.Deserialize(
+                parsed(QStringLiteral("<UploadFileResponse><Compliant>yes</Compliant></UploadFileResponse>")));
             QFAIL("no error raised");
         } catch (const ErrorInfo& e) {
             QCOMPARE(e.Number(), 13);

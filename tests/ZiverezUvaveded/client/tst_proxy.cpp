@@ -34,23 +34,53 @@ namespace {
 QByteArray makeZip(const QList<std::pair<QByteArray, QByteArray>>& files) {
     QByteArray out, central;
     auto u16 = [](QByteArray& b, quint16 v) { b.append(char(v & 0xff)).append(char(v >> 8)); };
-    auto u32 = [&](QByteArray& b, quint32 v) { u16(b, quint16(v & 0xffff)); u16(b, quint16(v >> 16)); };
+    auto u32 = [&](QByteArray& b, quint32 v) {
+        u16(b, quint16(v & 0xffff));
+        u16(b, quint16(v >> 16));
+    };
     for (const auto& [name, data] : files) {
         const quint32 offset = quint32(out.size());
-        u32(out, 0x04034b50); u16(out, 20); u16(out, 0); u16(out, 0); u16(out, 0); u16(out, 0);
-        u32(out, 0); u32(out, quint32(data.size())); u32(out, quint32(data.size()));
-        u16(out, quint16(name.size())); u16(out, 0);
+        u32(out, 0x04034b50);
+        u16(out, 20);
+        u16(out, 0);
+        u16(out, 0);
+        u16(out, 0);
+        u16(out, 0);
+        u32(out, 0);
+        u32(out, quint32(data.size()));
+        u32(out, quint32(data.size()));
+        u16(out, quint16(name.size()));
+        u16(out, 0);
         out += name + data;
-        u32(central, 0x02014b50); u16(central, 20); u16(central, 20); u16(central, 0); u16(central, 0);
-        u16(central, 0); u16(central, 0); u32(central, 0); u32(central, quint32(data.size()));
-        u32(central, quint32(data.size())); u16(central, quint16(name.size())); u16(central, 0); u16(central, 0);
-        u16(central, 0); u16(central, 0); u32(central, 0); u32(central, offset);
+        u32(central, 0x02014b50);
+        u16(central, 20);
+        u16(central, 20);
+        u16(central, 0);
+        u16(central, 0);
+        u16(central, 0);
+        u16(central, 0);
+        u32(central, 0);
+        u32(central, quint32(data.size()));
+        u32(central, quint32(data.size()));
+        u16(central, quint16(name.size()));
+        u16(central, 0);
+        u16(central, 0);
+        u16(central, 0);
+        u16(central, 0);
+        u32(central, 0);
+        u32(central, offset);
         central += name;
     }
     const quint32 centralOffset = quint32(out.size());
     out += central;
-    u32(out, 0x06054b50); u16(out, 0); u16(out, 0); u16(out, quint16(files.size())); u16(out, quint16(files.size()));
-    u32(out, quint32(central.size())); u32(out, centralOffset); u16(out, 0);
+    u32(out, 0x06054b50);
+    u16(out, 0);
+    u16(out, 0);
+    u16(out, quint16(files.size()));
+    u16(out, quint16(files.size()));
+    u32(out, quint32(central.size()));
+    u32(out, centralOffset);
+    u16(out, 0);
     return out;
 }
 
@@ -267,7 +297,8 @@ private Q_SLOTS:
         writeFile(odd, "plain bytes");
         const auto request = makeRequest();
         const UploadFileResponsePtr reply = proxy().UploadReport(*request, odd);
-        QCOMPARE(m_service->requests(Route::Upload)[0].target, QByteArray("/Report.svc/Submission/2024/1000/Zel%20Files%231.zip"));
+        QCOMPARE(m_service->requests(Route::Upload)[0].target,
+                 QByteArray("/Report.svc/Submission/2024/1000/Zel%20Files%231.zip"));
         QCOMPARE(reply->Files().Item(1)->Name(), QStringLiteral("Zel Files#1.zip"));
         QCOMPARE(reply->Files().Item(1)->Length(), 11);
     }
@@ -283,7 +314,8 @@ private Q_SLOTS:
         Behaviour server;
         server.status = 500;
         server.body = QByteArray("boom");
-        QTest::newRow("500") << server << qint32(1004) << QStringLiteral("Http Status 500: Internal Server Error\r\nboom");
+        QTest::newRow("500") << server << qint32(1004)
+                             << QStringLiteral("Http Status 500: Internal Server Error\r\nboom");
         Behaviour teapot;
         teapot.status = 418;
         teapot.reason = "I'm a teapot";
@@ -318,18 +350,21 @@ private Q_SLOTS:
             QVERIFY2(e.Description().startsWith(QLatin1String("Http Status 201: Created\r\n")) &&
                          e.Description().contains(QLatin1String("no ticket")),
                      qPrintable(e.Description()));
-        QCOMPARE(e.Source(), QStringLiteral("VezirodEdovud2:Proxy.UploadReport\r\nVezirodEdovud2:Proxy.SubmitMetadata\r\n"));
+        QCOMPARE(e.Source(),
+                 QStringLiteral("VezirodEdovud2:Proxy.UploadReport\r\nVezirodEdovud2:Proxy.SubmitMetadata\r\n"));
         QCOMPARE(m_service->requests(Route::Submission).size(), 1);
         QCOMPARE(m_service->requests(Route::Upload).size(), 0);
     }
 
     void ticketIsFoundAtAnyDepth() {
         Behaviour nested;
-        nested.body = QByteArray("<Reply><Outer><Inner><Ticket> 1000 </Ticket></Inner></Outer><Ticket>5</Ticket></Reply>");
+        nested.body =
+            QByteArray("<Reply><Outer><Inner><Ticket> 1000 </Ticket></Inner></Outer><Ticket>5</Ticket></Reply>");
         m_service->setBehaviour(Route::Submission, nested);
         const auto request = makeRequest();
         proxy().UploadReport(*request, m_archive);
-        QCOMPARE(m_service->requests(Route::Upload)[0].target, QByteArray("/Report.svc/Submission/2024/1000/ZelFiles2024.zip"));
+        QCOMPARE(m_service->requests(Route::Upload)[0].target,
+                 QByteArray("/Report.svc/Submission/2024/1000/ZelFiles2024.zip"));
     }
 
     void uploadFaults_data() {
@@ -338,10 +373,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("description");
         Behaviour created;
         created.status = 201;
-        QTest::newRow("201") << created << qint32(1004) << QStringLiteral("Http Status 201: Created while uploading last file.");
+        QTest::newRow("201") << created << qint32(1004)
+                             << QStringLiteral("Http Status 201: Created while uploading last file.");
         Behaviour server;
         server.status = 503;
-        QTest::newRow("503") << server << qint32(1004) << QStringLiteral("Http Status 503: Service Unavailable while uploading last file.");
+        QTest::newRow("503") << server << qint32(1004)
+                             << QStringLiteral("Http Status 503: Service Unavailable while uploading last file.");
         Behaviour closed;
         closed.fault = Fault::CloseHalfway;
         QTest::newRow("closed halfway") << closed << Proxy::TransportFailure << QString();
@@ -392,14 +429,22 @@ private Q_SLOTS:
     void contentTypeByExtension_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("type");
-        QTest::newRow("zip") << "ZelFiles2024.zip" << "application/zip";
-        QTest::newRow("ZIP") << "ZELFILES.ZIP" << "application/octet-stream";
-        QTest::newRow("doc") << "a.doc" << "application/msword";
-        QTest::newRow("docx") << "a.docx" << "application/msword";
-        QTest::newRow("xls") << "a.xls" << "application/vnd.ms-excel";
-        QTest::newRow("xlsx") << "a.xlsx" << "application/octet-stream";
-        QTest::newRow("none") << "README" << "application/octet-stream";
-        QTest::newRow("two dots") << "a.zip.txt" << "application/octet-stream";
+        QTest::newRow("zip") << "ZelFiles2024.zip"
+                             << "application/zip";
+        QTest::newRow("ZIP") << "ZELFILES.ZIP"
+                             << "application/octet-stream";
+        QTest::newRow("doc") << "a.doc"
+                             << "application/msword";
+        QTest::newRow("docx") << "a.docx"
+                              << "application/msword";
+        QTest::newRow("xls") << "a.xls"
+                             << "application/vnd.ms-excel";
+        QTest::newRow("xlsx") << "a.xlsx"
+                              << "application/octet-stream";
+        QTest::newRow("none") << "README"
+                              << "application/octet-stream";
+        QTest::newRow("two dots") << "a.zip.txt"
+                                  << "application/octet-stream";
     }
     void contentTypeByExtension() {
         QFETCH(QString, file);

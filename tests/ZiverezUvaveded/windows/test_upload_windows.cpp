@@ -97,8 +97,9 @@ private Q_SLOTS:
                  option == Vezedad::kvoOptionA || option == Vezedad::kvoOptionC);
         QCOMPARE(form.findChild<QAction*>(QStringLiteral("mnuFileTypeExcel"))->isChecked(),
                  option == Vezedad::kvoOptionB);
-        QVERIFY(form.findChild<QTextBrowser*>(QStringLiteral("rtbInstructions"))->toPlainText().contains(
-            QStringLiteral("want to upload.")));
+        QVERIFY(form.findChild<QTextBrowser*>(QStringLiteral("rtbInstructions"))
+                    ->toPlainText()
+                    .contains(QStringLiteral("want to upload.")));
     }
 
     void missingFolderGivesAnEmptyList() {
@@ -298,11 +299,9 @@ private Q_SLOTS:
         QFETCH(qint32, number);
         QFETCH(QString, expected);
         const Vezedad::ErrorInfo error(number, QStringLiteral("Http Status 500: <b>"), QString());
-        const QString page =
-            frmUploadResponse::FailurePage(error, QStringLiteral("In here\r\n-->Proxy <x>\r\nthere"));
+        const QString page = frmUploadResponse::FailurePage(error, QStringLiteral("In here\r\n-->Proxy <x>\r\nthere"));
         QVERIFY2(page.startsWith(expected), qPrintable(page));
-        if (number != 380 && number != 1004)
-            QVERIFY(page.endsWith(QStringLiteral("/WebUpload.aspx</a>.</p>")));
+        if (number != 380 && number != 1004) QVERIFY(page.endsWith(QStringLiteral("/WebUpload.aspx</a>.</p>")));
     }
 
 private:

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "ZiverezUvaveded/cZip.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "ZiverezUvaveded/cZip.h"
 
 #include <QDir>
 #include <QFile>
@@ -154,12 +154,11 @@ private Q_SLOTS:
         zip.setEncrypt(true);
         zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
         QList<bool> confirms;
-        connect(&zip, &cZip::PasswordRequest, this,
-                [&](QString& password, qint32 maxLength, bool confirm, bool&) {
-                    QCOMPARE(maxLength, 256);
-                    confirms << confirm;
-                    password = confirm ? second : QStringLiteral("secret");
-                });
+        connect(&zip, &cZip::PasswordRequest, this, [&](QString& password, qint32 maxLength, bool confirm, bool&) {
+            QCOMPARE(maxLength, 256);
+            confirms << confirm;
+            password = confirm ? second : QStringLiteral("secret");
+        });
         zip.Zip();
         QCOMPARE(confirms, (QList<bool>{false, true}));
         QCOMPARE(zip.Success(), success);
