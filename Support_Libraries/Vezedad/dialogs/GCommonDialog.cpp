@@ -123,8 +123,8 @@ public:
         if (!hook) return;
         mDialogHook::SetHookTarget(&owner);
         request.flags |= enableBits;
-        request.hooks = hooksFor(proc, request.kind == Ui::DialogKind::OpenFile ||
-                                           request.kind == Ui::DialogKind::SaveFile);
+        request.hooks =
+            hooksFor(proc, request.kind == Ui::DialogKind::OpenFile || request.kind == Ui::DialogKind::SaveFile);
         owner.m_eventSink = sink;
     }
     ~HookScope() { release(); }
@@ -143,21 +143,46 @@ private:
     bool m_active;
 };
 
-// What the open and save functions share.
-struct GCommonDialog::FileCall {
-    Ui::DialogRequest request;
-    QString& fileName;
-    QString& fileTitle;
-    QString& filter;
-    qint32& filterIndex;
-    qint32& flags;
-    QString defaultExt;
-    bool hook;
-    cCommonDialog* sink;
-    int bufferSize;
-    qint32 indexAfterFailure;
-    bool* readOnly; // the open function's, set when the dialog returns it
-};
+namespace {
+
+// The same page set-up arguments with the margins in another type.
+template <class To, class From, class Convert> To withMargins(const From& from, Convert convert) {
+    To to;
+    to.Owner = from.Owner;
+    to.DisableMargins = from.DisableMargins;
+    to.DisableOrientation = from.DisableOrientation;
+    to.DisablePaper = from.DisablePaper;
+    to.DisablePrinter = from.DisablePrinter;
+    to.LeftMargin = convert(from.LeftMargin);
+    to.MinLeftMargin = convert(from.MinLeftMargin);
+    to.RightMargin = convert(from.RightMargin);
+    to.MinRightMargin = convert(from.MinRightMargin);
+    to.TopMargin = convert(from.TopMargin);
+    to.MinTopMargin = convert(from.MinTopMargin);
+    to.BottomMargin = convert(from.BottomMargin);
+    to.MinBottomMargin = convert(from.MinBottomMargin);
+    to.PaperSize = from.PaperSize;
+    to.Orientation = from.Orientation;
+    to.PrintQuality = from.PrintQuality;
+    to.Units = from.Units;
+    to.Printer = from.Printer;
+    to.Flags = from.Flags;
+    to.Hook = from.Hook;
+    to.EventSink = from.EventSink;
+    return to;
+}
+
+// The forms without a template clear its bit and name none.
+template <class Args, class Run> bool withoutTemplate(Args& args, Run run) {
+    args.Flags &= ~OFN_ENABLETEMPLATE;
+    WithTemplate<Args> full;
+    static_cast<Args&>(full) = args;
+    const bool ok = run(full);
+    args = full;
+    return ok;
+}
+
+} // namespace
 
 GCommonDialog::GCommonDialog() = default;
 GCommonDialog::~GCommonDialog() = default;
@@ -220,20 +245,27 @@ QString GCommonDialog::FilterLookup(const QString& list, qint32 n) {
     }
 }
 
-bool GCommonDialog::runFileDialog(FileCall& call) {
+bool GCommonDialog::runFileDialog(FileDialogArgs& a, Ui::DialogRequest& r, qint32 hInstance, bool* readOnly,
+                                  qint32 indexAfterFailure) {
     m_apiReturn = 0;
     m_extendedError = 0;
-    requireFits(call.fileName, call.bufferSize);
-    requireFits(call.fileTitle, call.bufferSize);
-    const QString list = FilterList(call.filter);
-    Ui::DialogRequest& r = call.request;
-    r.file.fileName = call.fileName;
+    const int bufferSize = r.file.multiSelect ? kMultiSelectBuffer : kPathBuffer;
+    requireFits(a.FileName, bufferSize);
+    requireFits(a.FileTitle, bufferSize);
+    const QString list = FilterList(a.Filter);
+    r.owner = Ui::WindowFromHandle(a.Owner);
+    r.title = a.DlgTitle;
+    r.file.directory = a.InitDir;
+    r.file.fileName = a.FileName;
     r.file.filters = filtersOf(list);
-    r.file.filterIndex = call.filterIndex - 1;
-    r.file.defaultSuffix = call.defaultExt;
+    r.file.filterIndex = a.FilterIndex - 1;
+    r.file.defaultSuffix = a.DefaultExt;
     r.file.pathMustExist = true;
+    // A template means nothing to these dialogs; its bit is kept as callers
+    // expect to see it.
+    if ((a.Flags & OFN_ENABLETEMPLATE) && hInstance > 0) r.flags |= OFN_ENABLETEMPLATE;
 
-    HookScope hook(*this, call.hook, call.sink, r, mDialogHook::FileHookProc, OFN_ENABLEHOOK | OFN_EXPLORER);
+    HookScope hook(*this, a.Hook, a.EventSink, r, mDialogHook::FileHookProc, OFN_ENABLEHOOK | OFN_EXPLORER);
     Ui::DialogAnswer answer = Ui::RunDialog(r);
     hook.release();
 
@@ -242,94 +274,67 @@ bool GCommonDialog::runFileDialog(FileCall& call) {
     if (answer.result == 1) {
         chosen = multi ? multiSelectLayout(answer.files) : QDir::toNativeSeparators(answer.files.value(0));
         // A single path needs room for its closing NUL.
-        if (chosen.size() > call.bufferSize - (multi ? 0 : 1)) answer = Ui::DialogAnswer::failed(FNERR_BUFFERTOOSMALL);
+        if (chosen.size() > bufferSize - (multi ? 0 : 1)) answer = Ui::DialogAnswer::failed(FNERR_BUFFERTOOSMALL);
     }
     if (!finish(answer)) {
-        call.fileName.clear();
-        call.fileTitle.clear();
-        call.flags = 0;
-        call.filterIndex = call.indexAfterFailure;
-        call.filter.clear();
+        a.FileName.clear();
+        a.FileTitle.clear();
+        a.Flags = 0;
+        a.FilterIndex = indexAfterFailure;
+        a.Filter.clear();
         return false;
     }
 
     qint32 returned = r.flags;
-    if (call.readOnly) returned = answer.readOnly ? (returned | OFN_READONLY) : (returned & ~OFN_READONLY);
+    if (readOnly) returned = answer.readOnly ? (returned | OFN_READONLY) : (returned & ~OFN_READONLY);
     const QString first = answer.files.value(0);
-    if (!call.defaultExt.isEmpty() && !first.isEmpty() &&
-        QFileInfo(first).suffix().compare(call.defaultExt.mid(call.defaultExt.startsWith(QLatin1Char('.')) ? 1 : 0),
-                                          Qt::CaseInsensitive) != 0)
+    const QString defaultExt = a.DefaultExt.startsWith(QLatin1Char('.')) ? a.DefaultExt.mid(1) : a.DefaultExt;
+    if (!defaultExt.isEmpty() && !first.isEmpty() &&
+        QFileInfo(first).suffix().compare(defaultExt, Qt::CaseInsensitive) != 0)
         returned |= OFN_EXTENSIONDIFFERENT;
 
     if (multi) {
-        call.fileName = chosen.leftJustified(call.bufferSize, kNul);
+        a.FileName = chosen.leftJustified(bufferSize, kNul);
     } else {
-        call.fileName = chosen;
-        call.fileTitle = QFileInfo(first).fileName();
+        a.FileName = chosen;
+        a.FileTitle = QFileInfo(first).fileName();
     }
-    call.flags = returned;
-    call.filterIndex = answer.filterIndex + 1;
-    call.filter = FilterLookup(list, call.filterIndex);
-    if (call.readOnly && (returned & OFN_READONLY)) *call.readOnly = true;
+    a.Flags = returned;
+    a.FilterIndex = answer.filterIndex + 1;
+    a.Filter = FilterLookup(list, a.FilterIndex);
+    if (readOnly && (returned & OFN_READONLY)) *readOnly = true;
     return true;
 }
 
 bool GCommonDialog::VBGetOpenFileName2(OpenFileArgs2& a) {
-    FileCall call{{}, a.FileName, a.FileTitle, a.Filter, a.FilterIndex, a.Flags, a.DefaultExt, a.Hook, a.EventSink,
-                  a.MultiSelect ? kMultiSelectBuffer : kPathBuffer, -1, &a.ReadOnly};
-    Ui::DialogRequest& r = call.request;
+    Ui::DialogRequest r;
     r.kind = Ui::DialogKind::OpenFile;
-    r.owner = Ui::WindowFromHandle(a.Owner);
-    r.title = a.DlgTitle;
-    r.file.directory = a.InitDir;
     r.file.multiSelect = a.MultiSelect;
     r.file.fileMustExist = a.FileMustExist;
     r.file.showReadOnly = !a.HideReadOnly;
     r.file.readOnly = a.ReadOnly;
-    qint32 flags = 0;
-    if (a.ReadOnly) flags |= OFN_READONLY;
-    if (a.HideReadOnly) flags |= OFN_HIDEREADONLY;
-    if (a.FileMustExist) flags |= OFN_FILEMUSTEXIST;
-    if (a.MultiSelect) flags |= OFN_ALLOWMULTISELECT | OFN_EXPLORER;
-    // A template means nothing to these dialogs; its bit is kept as callers
-    // expect to see it.
-    if ((a.Flags & OFN_ENABLETEMPLATE) && a.hInstance > 0) flags |= OFN_ENABLETEMPLATE;
-    r.flags = flags;
-    return runFileDialog(call);
+    if (a.ReadOnly) r.flags |= OFN_READONLY;
+    if (a.HideReadOnly) r.flags |= OFN_HIDEREADONLY;
+    if (a.FileMustExist) r.flags |= OFN_FILEMUSTEXIST;
+    if (a.MultiSelect) r.flags |= OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    return runFileDialog(a, r, a.hInstance, &a.ReadOnly, -1);
 }
 
 bool GCommonDialog::VBGetOpenFileName(OpenFileArgs& args) {
-    args.Flags &= ~OFN_ENABLETEMPLATE;
-    OpenFileArgs2 full;
-    static_cast<OpenFileArgs&>(full) = args;
-    const bool ok = VBGetOpenFileName2(full);
-    args = full;
-    return ok;
+    return withoutTemplate(args, [this](OpenFileArgs2& full) { return VBGetOpenFileName2(full); });
 }
 
 bool GCommonDialog::VBGetSaveFileName2(SaveFileArgs2& a) {
-    FileCall call{{},         a.FileName,  a.FileTitle, a.Filter, a.FilterIndex, a.Flags, a.DefaultExt, a.Hook,
-                  a.EventSink, kPathBuffer, 0,           nullptr};
-    Ui::DialogRequest& r = call.request;
+    Ui::DialogRequest r;
     r.kind = Ui::DialogKind::SaveFile;
-    r.owner = Ui::WindowFromHandle(a.Owner);
-    r.title = a.DlgTitle;
-    r.file.directory = a.InitDir;
     r.file.overwritePrompt = a.OverWritePrompt;
-    qint32 flags = OFN_HIDEREADONLY;
-    if (a.OverWritePrompt) flags |= OFN_OVERWRITEPROMPT;
-    if ((a.Flags & OFN_ENABLETEMPLATE) && a.hInstance > 0) flags |= OFN_ENABLETEMPLATE;
-    r.flags = flags;
-    return runFileDialog(call);
+    r.flags = OFN_HIDEREADONLY;
+    if (a.OverWritePrompt) r.flags |= OFN_OVERWRITEPROMPT;
+    return runFileDialog(a, r, a.hInstance, nullptr, 0);
 }
 
 bool GCommonDialog::VBGetSaveFileName(SaveFileArgs& args) {
-    args.Flags &= ~OFN_ENABLETEMPLATE;
-    SaveFileArgs2 full;
-    static_cast<SaveFileArgs&>(full) = args;
-    const bool ok = VBGetSaveFileName2(full);
-    args = full;
-    return ok;
+    return withoutTemplate(args, [this](SaveFileArgs2& full) { return VBGetSaveFileName2(full); });
 }
 
 QString GCommonDialog::VBGetFileTitle(const QString& sFIle) {
@@ -496,8 +501,7 @@ void GCommonDialog::applyToPrinter(const Ui::DialogAnswer& answer) {
     device.setPrintRange(p.range == eprPageNumbers ? QPrinter::PageRange
                          : p.range == eprSelection ? QPrinter::Selection
                                                    : QPrinter::AllPages);
-    if (p.range == eprPageNumbers && p.fromPage >= 1 && p.fromPage <= p.toPage)
-        device.setFromTo(p.fromPage, p.toPage);
+    if (p.range == eprPageNumbers && p.fromPage >= 1 && p.fromPage <= p.toPage) device.setFromTo(p.fromPage, p.toPage);
 }
 
 bool GCommonDialog::VBPrintDlg(PrintDlgArgs& a) {
@@ -632,40 +636,9 @@ bool GCommonDialog::VBPageSetupDlg2(PageSetupArgs& a) {
 }
 
 bool GCommonDialog::VBPageSetupDlg(PageSetupLongArgs& a) {
-    PageSetupArgs full;
-    full.Owner = a.Owner;
-    full.DisableMargins = a.DisableMargins;
-    full.DisableOrientation = a.DisableOrientation;
-    full.DisablePaper = a.DisablePaper;
-    full.DisablePrinter = a.DisablePrinter;
-    full.LeftMargin = float(a.LeftMargin);
-    full.MinLeftMargin = float(a.MinLeftMargin);
-    full.RightMargin = float(a.RightMargin);
-    full.MinRightMargin = float(a.MinRightMargin);
-    full.TopMargin = float(a.TopMargin);
-    full.MinTopMargin = float(a.MinTopMargin);
-    full.BottomMargin = float(a.BottomMargin);
-    full.MinBottomMargin = float(a.MinBottomMargin);
-    full.PaperSize = a.PaperSize;
-    full.Orientation = a.Orientation;
-    full.PrintQuality = a.PrintQuality;
-    full.Units = a.Units;
-    full.Printer = a.Printer;
-    full.Flags = a.Flags;
-    full.Hook = a.Hook;
-    full.EventSink = a.EventSink;
+    PageSetupArgs full = withMargins<PageSetupArgs>(a, [](qint32 margin) { return float(margin); });
     if (!VBPageSetupDlg2(full)) return false;
-    a.LeftMargin = wholeNumber(full.LeftMargin);
-    a.MinLeftMargin = wholeNumber(full.MinLeftMargin);
-    a.RightMargin = wholeNumber(full.RightMargin);
-    a.MinRightMargin = wholeNumber(full.MinRightMargin);
-    a.TopMargin = wholeNumber(full.TopMargin);
-    a.MinTopMargin = wholeNumber(full.MinTopMargin);
-    a.BottomMargin = wholeNumber(full.BottomMargin);
-    a.MinBottomMargin = wholeNumber(full.MinBottomMargin);
-    a.PaperSize = full.PaperSize;
-    a.Orientation = full.Orientation;
-    a.PrintQuality = full.PrintQuality;
+    a = withMargins<PageSetupLongArgs>(full, [](float margin) { return wholeNumber(margin); });
     return true;
 }
 

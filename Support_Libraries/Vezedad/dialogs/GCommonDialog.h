@@ -25,48 +25,40 @@ struct DialogRequest;
 // its inputs and writes its outputs back into the same fields, so a caller
 // sets what it needs, calls, and reads the results from the same object.
 // Owner is a window id; -1 (and 0) is no owner.
-struct OpenFileArgs {
+// What the open and save functions share.
+struct FileDialogArgs {
     QString FileName;
     QString FileTitle;
+    QString Filter = QStringLiteral("All (*.*)| *.*");
+    qint32 FilterIndex = 1;
+    QString InitDir;
+    QString DlgTitle;
+    QString DefaultExt;
+    qint32 Owner = -1;
+    qint32 Flags = 0;
+    bool Hook = false;
+    cCommonDialog* EventSink = nullptr;
+};
+
+struct OpenFileArgs : FileDialogArgs {
     bool FileMustExist = true;
     bool MultiSelect = false;
     bool ReadOnly = false;
     bool HideReadOnly = false;
-    QString Filter = QStringLiteral("All (*.*)| *.*");
-    qint32 FilterIndex = 1;
-    QString InitDir;
-    QString DlgTitle;
-    QString DefaultExt;
-    qint32 Owner = -1;
-    qint32 Flags = 0;
-    bool Hook = false;
-    cCommonDialog* EventSink = nullptr;
 };
 
-struct OpenFileArgs2 : OpenFileArgs {
-    qint32 hInstance = 0;
-    qint32 TemplateName = 0;
-};
-
-struct SaveFileArgs {
-    QString FileName;
-    QString FileTitle;
+struct SaveFileArgs : FileDialogArgs {
     bool OverWritePrompt = true;
-    QString Filter = QStringLiteral("All (*.*)| *.*");
-    qint32 FilterIndex = 1;
-    QString InitDir;
-    QString DlgTitle;
-    QString DefaultExt;
-    qint32 Owner = -1;
-    qint32 Flags = 0;
-    bool Hook = false;
-    cCommonDialog* EventSink = nullptr;
 };
 
-struct SaveFileArgs2 : SaveFileArgs {
+// The forms that also name a dialog template (kept, though no template is
+// used).
+template <class Args> struct WithTemplate : Args {
     qint32 hInstance = 0;
     qint32 TemplateName = 0;
 };
+using OpenFileArgs2 = WithTemplate<OpenFileArgs>;
+using SaveFileArgs2 = WithTemplate<SaveFileArgs>;
 
 // Color is 0x00BBGGRR; a system colour (0x800000nn) starts the dialog on its
 // current value.
@@ -215,9 +207,8 @@ private:
         qint16 collate = 0;
     };
     class HookScope;
-    struct FileCall;
-
-    bool runFileDialog(FileCall& call);
+    bool runFileDialog(FileDialogArgs& args, Ui::DialogRequest& request, qint32 hInstance, bool* readOnly,
+                       qint32 indexAfterFailure);
     bool finish(const Ui::DialogAnswer& answer);
     void fillCustomColors();
     DeviceMode deviceModeOf(const Ui::DialogAnswer& answer) const;

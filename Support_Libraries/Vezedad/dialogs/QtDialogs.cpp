@@ -112,7 +112,7 @@ DialogAnswer runFileDialog(DialogRequest& request) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
     } else {
-        dialog.setFileMode(file.multiSelect      ? QFileDialog::ExistingFiles
+        dialog.setFileMode(file.multiSelect     ? QFileDialog::ExistingFiles
                            : file.fileMustExist ? QFileDialog::ExistingFile
                                                 : QFileDialog::AnyFile);
     }
@@ -212,8 +212,8 @@ PrinterChoice choiceOf(const QPrinter& printer, const PrintDialogRequest& print)
     choice.name = printer.printerName();
     if (choice.name.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat)
         choice.name = QStringLiteral("Print to File (PDF)");
-    choice.driver = printer.outputFormat() == QPrinter::PdfFormat ? QStringLiteral("PDF")
-                                                                   : QPrinterInfo(printer).makeAndModel();
+    choice.driver =
+        printer.outputFormat() == QPrinter::PdfFormat ? QStringLiteral("PDF") : QPrinterInfo(printer).makeAndModel();
     choice.port = choice.printToFile ? printer.outputFileName() : choice.name;
     switch (printer.printRange()) {
     case QPrinter::PageRange: choice.range = 1; break;

@@ -9,7 +9,8 @@ StdFont::StdFont() : m_name(QStringLiteral("MS Sans Serif")) {}
 
 void StdFont::setSize(double points) {
     const auto scaled = roundedTo<qint64>(points * 10000.0);
-    if (!scaled || *scaled <= 0) throw ErrorInfo(380, QStringLiteral("Invalid property value"), QStringLiteral("Vezedad"));
+    if (!scaled || *scaled <= 0)
+        throw ErrorInfo(380, QStringLiteral("Invalid property value"), QStringLiteral("Vezedad"));
     m_sizeTenThousandths = *scaled;
 }
 

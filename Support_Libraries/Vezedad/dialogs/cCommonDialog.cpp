@@ -55,7 +55,9 @@ GCommonDialog& cCommonDialog::dialogs() {
     return *m_dialogs;
 }
 
-void cCommonDialog::RaiseWMCommand(qint32 hDlg, qint32& wParam, qint32& lParam) { emit WMCommand(hDlg, wParam, lParam); }
+void cCommonDialog::RaiseWMCommand(qint32 hDlg, qint32& wParam, qint32& lParam) {
+    emit WMCommand(hDlg, wParam, lParam);
+}
 
 void cCommonDialog::RaiseDialogClose() { emit DialogClose(); }
 
@@ -186,15 +188,26 @@ void cCommonDialog::CheckResult() {
     if (m_cancelError) throw ErrorInfo(kUserCancelled, QStringLiteral("User selected cancel."), kSource);
 }
 
-void cCommonDialog::ShowOpen() {
+void cCommonDialog::runFileDialog(bool save) {
     m_fileDialog = true;
-    OpenFileArgs2 a;
-    a.FileMustExist = flagSet(OFN_FILEMUSTEXIST);
-    a.MultiSelect = flagSet(OFN_ALLOWMULTISELECT);
-    a.ReadOnly = flagSet(OFN_READONLY);
-    a.HideReadOnly = flagSet(OFN_HIDEREADONLY);
+    // A template bit without a library to hold the template is dropped.
     if (flagSet(OFN_ENABLETEMPLATE) && m_hInstance < 1) m_flags &= ~OFN_ENABLETEMPLATE;
-    if (m_filterIndex == 0) m_filterIndex = 1;
+    OpenFileArgs2 open;
+    SaveFileArgs2 saveArgs;
+    FileDialogArgs& a = save ? static_cast<FileDialogArgs&>(saveArgs) : static_cast<FileDialogArgs&>(open);
+    if (save) {
+        saveArgs.OverWritePrompt = flagSet(OFN_OVERWRITEPROMPT);
+        saveArgs.hInstance = m_hInstance;
+        saveArgs.TemplateName = m_templateName;
+    } else {
+        open.FileMustExist = flagSet(OFN_FILEMUSTEXIST);
+        open.MultiSelect = flagSet(OFN_ALLOWMULTISELECT);
+        open.ReadOnly = flagSet(OFN_READONLY);
+        open.HideReadOnly = flagSet(OFN_HIDEREADONLY);
+        open.hInstance = m_hInstance;
+        open.TemplateName = m_templateName;
+        if (m_filterIndex == 0) m_filterIndex = 1;
+    }
     a.FileName = m_fileName;
     a.FileTitle = m_fileTitle;
     a.Filter = m_filter;
@@ -205,10 +218,8 @@ void cCommonDialog::ShowOpen() {
     a.Owner = m_hWnd;
     a.Flags = m_flags;
     a.Hook = m_hookDialog;
-    a.hInstance = m_hInstance;
-    a.TemplateName = m_templateName;
     a.EventSink = this;
-    const bool ok = dialogs().VBGetOpenFileName2(a);
+    const bool ok = save ? dialogs().VBGetSaveFileName2(saveArgs) : dialogs().VBGetOpenFileName2(open);
     m_fileName = a.FileName;
     m_fileTitle = a.FileTitle;
     m_filter = a.Filter;
@@ -217,32 +228,9 @@ void cCommonDialog::ShowOpen() {
     if (!ok) CheckResult();
 }
 
-void cCommonDialog::ShowSave() {
-    m_fileDialog = true;
-    SaveFileArgs2 a;
-    a.OverWritePrompt = flagSet(OFN_OVERWRITEPROMPT);
-    if (flagSet(OFN_ENABLETEMPLATE) && m_hInstance < 1) m_flags &= ~OFN_ENABLETEMPLATE;
-    a.FileName = m_fileName;
-    a.FileTitle = m_fileTitle;
-    a.Filter = m_filter;
-    a.FilterIndex = m_filterIndex;
-    a.InitDir = m_initDir;
-    a.DlgTitle = m_dialogTitle;
-    a.DefaultExt = m_defaultExt;
-    a.Owner = m_hWnd;
-    a.Flags = m_flags;
-    a.Hook = m_hookDialog;
-    a.hInstance = m_hInstance;
-    a.TemplateName = m_templateName;
-    a.EventSink = this;
-    const bool ok = dialogs().VBGetSaveFileName2(a);
-    m_fileName = a.FileName;
-    m_fileTitle = a.FileTitle;
-    m_filter = a.Filter;
-    m_filterIndex = a.FilterIndex;
-    m_flags = a.Flags;
-    if (!ok) CheckResult();
-}
+void cCommonDialog::ShowOpen() { runFileDialog(false); }
+
+void cCommonDialog::ShowSave() { runFileDialog(true); }
 
 void cCommonDialog::ShowColor() {
     m_fileDialog = false;

@@ -153,6 +153,7 @@ private:
     GCommonDialog& dialogs();
     bool flagSet(qint32 value) const { return (m_flags & value) == value; }
     void CheckResult();
+    void runFileDialog(bool save);
     QWidget* dialogWindow(qint32 hDlg) const;
 
     std::unique_ptr<GCommonDialog> m_dialogs;

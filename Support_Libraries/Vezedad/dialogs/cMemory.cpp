@@ -24,9 +24,7 @@ QSet<quintptr>& liveBlocks() {
     return blocks;
 }
 
-Block* blockOf(quintptr handle) {
-    return liveBlocks().contains(handle) ? reinterpret_cast<Block*>(handle) : nullptr;
-}
+Block* blockOf(quintptr handle) { return liveBlocks().contains(handle) ? reinterpret_cast<Block*>(handle) : nullptr; }
 
 } // namespace
 

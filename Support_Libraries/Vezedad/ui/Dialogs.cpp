@@ -72,10 +72,9 @@ DialogAnswer AcceptAsShown(const DialogRequest& request) {
     case DialogKind::SaveFile:
         if (!request.file.fileName.isEmpty())
             answer.files.append(QDir(request.file.directory).absoluteFilePath(request.file.fileName));
-        answer.filterIndex =
-            request.file.filterIndex >= 0 && request.file.filterIndex < request.file.filters.size()
-                ? request.file.filterIndex
-                : 0;
+        answer.filterIndex = request.file.filterIndex >= 0 && request.file.filterIndex < request.file.filters.size()
+                                 ? request.file.filterIndex
+                                 : 0;
         answer.readOnly = request.file.readOnly;
         break;
     case DialogKind::Folder: answer.files.append(QDir(request.file.directory).absolutePath()); break;

@@ -44,11 +44,11 @@ struct DialogHooks {
 };
 
 struct FileDialogRequest {
-    QString directory;      // start folder; empty: the current one
-    QString fileName;       // proposed name or path
+    QString directory; // start folder; empty: the current one
+    QString fileName;  // proposed name or path
     QList<FileFilter> filters;
-    int filterIndex = 0;    // into filters, from 0; out of range: the first
-    QString defaultSuffix;  // added to a typed name without one
+    int filterIndex = 0;   // into filters, from 0; out of range: the first
+    QString defaultSuffix; // added to a typed name without one
     bool multiSelect = false;
     bool fileMustExist = false;
     bool pathMustExist = false;
