@@ -134,7 +134,7 @@ DialogAnswer runFileDialog(DialogRequest& request) {
         readOnly = new QCheckBox(QStringLiteral("Open as &read-only"), &dialog);
         readOnly->setObjectName(QStringLiteral("chkReadOnly"));
         readOnly->setChecked(file.readOnly);
-        grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount());
+        grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount(), Qt::AlignLeft);
     }
 
     const qint32 hDlg = HandleOfWindow(&dialog);

@@ -118,8 +118,8 @@ private slots:
             const char* kind = save ? "save" : "open";
             QTest::addRow("%s OK", kind) << save << 1 << 0 << true << 1;
             QTest::addRow("%s cancelled", kind) << save << 0 << 0 << false << 0;
-            QTest::addRow("%s failed", kind) << save << 0 << qint32(FNERR_INVALIDFILENAME) << false
-                                             << qint32(FNERR_INVALIDFILENAME);
+            QTest::addRow("%s failed", kind)
+                << save << 0 << qint32(FNERR_INVALIDFILENAME) << false << qint32(FNERR_INVALIDFILENAME);
             QTest::addRow("%s general failure", kind) << save << 0 << 65535 << false << 65535;
             QTest::addRow("%s other return", kind) << save << 2 << qint32(CDERR_INITIALIZATION) << false << 2;
         }
@@ -177,8 +177,9 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<int>("chosen");
         QTest::addColumn<QString>("returned");
-        QTest::newRow("default") << QStringLiteral("All (*.*)| *.*") << 1 << QStringList{QStringLiteral("All (*.*)=*.*")}
-                                 << 0 << z(QStringLiteral("All (*.*)~ *.*"));
+        QTest::newRow("default") << QStringLiteral("All (*.*)| *.*") << 1
+                                 << QStringList{QStringLiteral("All (*.*)=*.*")} << 0
+                                 << z(QStringLiteral("All (*.*)~ *.*"));
         QTest::newRow("colon splits") << QStringLiteral("Text: reports|*.txt") << 1
                                       << QStringList{QStringLiteral("Text=reports")} << 0
                                       << z(QStringLiteral("Text~ reports"));
@@ -299,10 +300,12 @@ private slots:
         QTest::newRow("one of many") << QString() << QStringList() << z(QStringLiteral("C:\\Data\\x.txt~~~~"))
                                      << QString() << QStringList{QStringLiteral("C:\\Data\\x.txt")};
         QTest::newRow("many") << QString() << QStringList() << z(QStringLiteral("C:\\Data~a.txt~b.txt~~"))
-                              << QStringLiteral("C:\\Data") << QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")};
+                              << QStringLiteral("C:\\Data")
+                              << QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")};
         QTest::newRow("counting on") << QStringLiteral("D") << QStringList{QStringLiteral("first")}
                                      << z(QStringLiteral("X~a.txt~~")) << QStringLiteral("D")
-                                     << QStringList{QStringLiteral("first"), QStringLiteral("X"), QStringLiteral("a.txt")};
+                                     << QStringList{QStringLiteral("first"), QStringLiteral("X"),
+                                                    QStringLiteral("a.txt")};
     }
     void parseMultiFileName() {
         QFETCH(QString, dirIn);
@@ -887,7 +890,8 @@ private slots:
         object.CentreDialog(hDlg, &noWindow);
         const QRect area = dialog.screen()->availableGeometry();
         frame = dialog.frameGeometry();
-        QCOMPARE(frame.center().x() / 2, area.center().x() / 2);
+        QCOMPARE(frame.topLeft(), QPoint(area.x() + (area.width() - frame.width()) / 2,
+                                         area.y() + (area.height() - frame.height()) / 2));
         qint32 left = -1, top = -1, width = -1, height = -1;
         object.GetDialogSize(hDlg, left, top, width, height);
         QCOMPARE(QRect(left, top, width, height), frame);
@@ -971,7 +975,8 @@ private slots:
     }
 
     // Replacing a file is asked through the box seam; a typed name gets the
-    // default extension; several files come back in the multi-select layout.
+    // default extension; several files come back in the multi-select layout,
+    // with the read-only box's choice.
     void realSaveAndMultiSelect() {
         QTemporaryDir folder;
         const QString existing = folder.filePath(QStringLiteral("report.txt"));
@@ -1008,9 +1013,14 @@ private slots:
                         return model->index(row, 0, view->rootIndex());
                 return QModelIndex();
             };
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(rowOf(QStringLiteral("a.txt"))).center());
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(rowOf(QStringLiteral("a.txt"))).center());
             QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
                               view->visualRect(rowOf(QStringLiteral("report.txt"))).center());
+            auto* readOnly = dialog.findChild<QCheckBox*>(QStringLiteral("chkReadOnly"));
+            QVERIFY(readOnly);
+            QCOMPARE(readOnly->text(), QStringLiteral("Open as &read-only"));
+            QTest::mouseClick(readOnly, Qt::LeftButton);
             pressOk(dialog);
         });
         OpenFileArgs open;
@@ -1018,6 +1028,8 @@ private slots:
         open.InitDir = folder.path();
         QVERIFY(Globals::ComDlg().VBGetOpenFileName(open));
         QVERIFY(open.FileName.startsWith(native(folder.path()) + z(QStringLiteral("~a.txt~report.txt~~"))));
+        QVERIFY(open.ReadOnly);
+        QVERIFY(open.Flags & OFN_READONLY);
     }
 
     void realFolderDialog() {
