@@ -1,10 +1,16 @@
 #pragma once
-#include "Vezedad/foundation/Factory.h"
-#include "Vezedad/foundation/Identity.h"
 #include "ZiverezUvaveded/VezirodEdovudExport.h"
 
-#include <QDomElement>
 #include <QString>
+#include <memory>
+
+class QDomDocument;
+class QDomElement;
+
+namespace Vezedad {
+class FactoryModule;
+class Identity;
+} // namespace Vezedad
 
 namespace VezirodEdovud {
 
@@ -26,12 +32,8 @@ namespace modGlobals {
 // Per-thread service slots of this library, released from the last down.
 enum Slot : int { slotProxy, slotCount };
 
-VEZIRODEDOVUD_EXPORT Vezedad::ServiceSlots& services();
-
-// The factory flag of this library's factory-only classes (one per thread).
-VEZIRODEDOVUD_EXPORT void SetProxyFactoryFlag();
-VEZIRODEDOVUD_EXPORT bool TakeProxyFactoryFlag();
-// That flag's set/take pair, as the factory helpers take it.
+// This library's factory flag and per-thread services (inside the library
+// only).
 const Vezedad::FactoryModule& factoryModule();
 
 // The thread's Proxy, made by its factory on first use. A failure of the
@@ -49,7 +51,7 @@ VEZIRODEDOVUD_EXPORT QDomElement AppendTextElement(QDomElement& parent, const QS
 
 // The report model's current year and its filer identity.
 qint16 CurrentReportYear();
-Vezedad::IdentityPtr ReportIdentity();
+std::shared_ptr<Vezedad::Identity> ReportIdentity();
 
 } // namespace modGlobals
 
