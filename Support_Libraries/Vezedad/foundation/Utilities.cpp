@@ -31,7 +31,11 @@ QString Utilities::CreateFolder(const QString& strPath) {
                             QStringLiteral("; either not an absolute path or drive does not exist."),
                         QStringLiteral("Vezedad::Utilities.CreateFolder"));
     CreateFolder(parent);
-    fso.CreateFolder(strPath);
+    try {
+        fso.CreateFolder(strPath);
+    } catch (const ErrorInfo&) {
+        if (!fso.FolderExists(strPath)) throw;
+    }
     return strPath;
 }
 
@@ -111,16 +115,16 @@ QStringList Utilities::NameArray(const QString& strName) {
     return {trimBlanks(whole.first(comma)).toString(), trimBlanks(whole.sliced(comma + 1)).toString()};
 }
 
-qint16 Utilities::ParseString(QStringList& substrs, const QString& srcStr, QString& delimiter) {
+qsizetype Utilities::ParseString(QStringList& substrs, const QString& srcStr, QString& delimiter) {
     if (delimiter.isEmpty()) delimiter = QStringLiteral("|");
     if (srcStr.endsWith(delimiter, Qt::CaseSensitive))
         substrs = srcStr.split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
     else
         substrs = (srcStr + delimiter).split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
-    return qint16(substrs.size() - 1);
+    return substrs.size() - 1;
 }
 
-qint16 Utilities::ParseString(QStringList& substrs, const QString& srcStr) {
+qsizetype Utilities::ParseString(QStringList& substrs, const QString& srcStr) {
     QString delimiter;
     return ParseString(substrs, srcStr, delimiter);
 }
