@@ -1,4 +1,5 @@
 #include "Vezedad/foundation/Utilities.h"
+#include "Vezedad/foundation/ClientVersion.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"

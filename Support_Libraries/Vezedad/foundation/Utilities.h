@@ -1,13 +1,16 @@
 #pragma once
-#include "Vezedad/foundation/ClientVersion.h"
 #include "Vezedad/foundation/VezedadExport.h"
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QDomDocument;
 
 namespace Vezedad {
+
+class ClientVersion;
+using ClientVersionPtr = std::shared_ptr<ClientVersion>;
 
 // Small shared services: folders, shifts, system error texts, person names,
 // the splitter of delimited lines and the version factories.
