@@ -1,5 +1,6 @@
 #include "Vezedad/foundation/Registry.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Utilities.h"
 
 #include <QDir>
@@ -63,9 +64,16 @@ enum class HiveState { Sound, Unreadable, Damaged };
 
 HiveState readHive(HKEY hive, QJsonObject& out) {
     out = QJsonObject();
-    QFile file(hiveFile(hive));
-    if (!file.exists()) return HiveState::Sound;
-    if (!file.open(QIODevice::ReadOnly)) return HiveState::Unreadable;
+    const QString path = hiveFile(hive);
+    if (!QFileInfo::exists(path)) return HiveState::Sound;
+    QFile file;
+    try {
+        // Only a regular file is read: a FIFO of that name would hold every
+        // start of the program.
+        FileSystemObject().OpenForReading(file, path);
+    } catch (const ErrorInfo&) {
+        return HiveState::Unreadable;
+    }
     const QByteArray bytes = file.readAll();
     if (bytes.trimmed().isEmpty()) return HiveState::Sound;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes);

@@ -56,6 +56,7 @@ private slots:
     void damagedHiveFileReadsAsEmpty();
     void malformedValuesCountAsMissing_data();
     void malformedValuesCountAsMissing();
+    void hiveThatIsNoFileIsNotWaitedOn();
     void concurrentWritersLoseNothing();
 
     // Single-byte text files, folders and file-system failures.

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QThread>
 
@@ -296,6 +297,23 @@ void tst_foundation::malformedValuesCountAsMissing() {
         QCOMPARE(c.Host(), QStringLiteral("machine.example"));
     else
         QCOMPARE(c.BackColor(), 7);
+}
+
+// A settings file that is no regular file reads as unreadable at once: the
+// built-in defaults hold and nothing is written over it.
+void tst_foundation::hiveThatIsNoFileIsNotWaitedOn() {
+    QDir().mkpath(TestSupport::userConfigDir());
+    const QString hive = hiveFile(HKEY_CURRENT_USER);
+    TestSupport::makeFifo(hive);
+    QString host;
+    QVERIFY(TestSupport::endsWithoutWaiting([&] { host = Globals::Configuration().Host(); }, hive));
+    QCOMPARE(host, Configuration::DefaultHost());
+    TestSupport::blockMachineSettings();
+    QVERIFY(TestSupport::endsWithoutWaiting(
+        [&] { TestSupport::raisedBy([] { store(HKEY_CURRENT_USER, QStringLiteral("Host"), QStringLiteral("h")); }); },
+        hive));
+    QVERIFY(!QFileInfo(hive).isFile());
+    QFile::remove(hive);
 }
 
 // Writers on other threads (and, through the lock file, in other
