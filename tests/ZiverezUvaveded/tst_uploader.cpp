@@ -48,7 +48,7 @@ QString pageText(const QWidget& window) {
 
 } // namespace
 
-class TestUploadWorkflow : public QObject {
+class tst_Uploader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -262,5 +262,5 @@ private:
     std::unique_ptr<SubmitMetadataRequest> m_request;
 };
 
-QTEST_MAIN(TestUploadWorkflow)
-#include "test_upload_workflow.moc"
+QTEST_MAIN(tst_Uploader)
+#include "tst_uploader.moc"
