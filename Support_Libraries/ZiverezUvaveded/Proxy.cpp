@@ -5,6 +5,7 @@
 #include "Vezedad/foundation/Utilities.h"
 #include "ZiverezUvaveded/Globals.h"
 
+#include <QBuffer>
 #include <QDomDocument>
 #include <QEventLoop>
 #include <QFile>
@@ -44,6 +45,31 @@ QString statusLine(const QString& status, const QString& text) {
     return QStringLiteral("Http Status ") + status + QStringLiteral(": ") + text;
 }
 
+// The body of a request that creates something on the service. When the
+// service closes the connection before it answers, the network library would
+// send the request again on its own, and the service would hold the
+// submission twice. This body can be read through once and never rewound,
+// so that resend fails and the request goes out at most once.
+class OneShotBody : public QIODevice {
+public:
+    explicit OneShotBody(QIODevice& source) : m_source(source) { open(QIODevice::ReadOnly); }
+
+    qint64 size() const override { return m_source.size(); }
+    bool seek(qint64 pos) override { return !m_started && pos == 0 && QIODevice::seek(0) && m_source.seek(0); }
+    bool reset() override { return seek(0); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        m_started = true;
+        return m_source.read(data, maxSize);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QIODevice& m_source;
+    bool m_started = false;
+};
+
 } // namespace
 
 Proxy::Proxy() {
@@ -72,8 +98,7 @@ QString Proxy::address(const QStringList& segments) const {
 }
 
 Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
-                              const QList<std::pair<QByteArray, QByteArray>>& headers, const QByteArray& body,
-                              QIODevice* stream, Wait wait) {
+                              const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait) {
     Answer answer;
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty())
@@ -82,15 +107,14 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    for (const auto& header : headers) {
-        if (header.first.compare("Content-Length", Qt::CaseInsensitive) == 0)
-            request.setHeader(QNetworkRequest::ContentLengthHeader, header.second.toLongLong());
-        else
-            request.setRawHeader(header.first, header.second);
-    }
+    for (const auto& header : headers) request.setRawHeader(header.first, header.second);
 
-    QNetworkReply* reply = stream ? m_network->sendCustomRequest(request, method, stream)
-                                  : m_network->sendCustomRequest(request, method, body);
+    std::unique_ptr<OneShotBody> once;
+    if (body) {
+        once = std::make_unique<OneShotBody>(*body);
+        request.setHeader(QNetworkRequest::ContentLengthHeader, once->size());
+    }
+    QNetworkReply* reply = m_network->sendCustomRequest(request, method, once.get());
     std::unique_ptr<QNetworkReply> owner(reply);
 
     const int limit = wait == Wait::Whole ? m_timeouts.quickMs : m_timeouts.silenceMs;
@@ -120,6 +144,12 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
         return answer;
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (reply->error() == QNetworkReply::ContentReSendError) {
+        answer.failure = QStringLiteral("The connection to the filing service closed before its whole answer "
+                                        "arrived (%1); the request was not sent again.")
+                             .arg(address);
+        return answer;
+    }
     if (isTransportError(reply->error()) || !status.isValid()) {
         answer.failure = reply->errorString();
         return answer;
@@ -150,7 +180,7 @@ bool Proxy::CheckService() {
 
 bool Proxy::Ping() {
     return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("Ping"), [&] {
-        const Answer answer = exchange("GET", m_baseAddress, {}, {}, nullptr, Wait::Whole);
+        const Answer answer = exchange("GET", m_baseAddress, {}, nullptr, Wait::Whole);
         return answer.answered && answer.status == 200;
     });
 }
@@ -158,7 +188,7 @@ bool Proxy::Ping() {
 Vezedad::ClientVersionPtr Proxy::CurrentVersion(const QString& pClient) {
     return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("CurrentVersion"), [&] {
         const Answer answer = exchange("GET", address({QStringLiteral("Client"), pClient, QStringLiteral("Version")}),
-                                       {}, {}, nullptr, Wait::Whole);
+                                       {}, nullptr, Wait::Whole);
         if (!answer.answered) raiseTransport(answer);
         if (answer.status == 200) return Vezedad::Utilities::MakeVersionFromXml(parseReply(answer.body));
         return Vezedad::Utilities::MakeVersionFromString(QStringLiteral("No version information found for ") + pClient +
@@ -175,9 +205,11 @@ UploadFileResponsePtr Proxy::UploadReport(const SubmitMetadataRequest& rSubmissi
 
 SubmitMetadataResponsePtr Proxy::SubmitMetadata(const SubmitMetadataRequest& request) {
     return trap(TrailForm::Bracket, kTrail + QStringLiteral("SubmitMetadata"), [&] {
-        const QByteArray xml = request.XmlText().toUtf8();
+        QByteArray xml = request.XmlText().toUtf8();
+        QBuffer body(&xml);
+        body.open(QIODevice::ReadOnly);
         const Answer answer = exchange("POST", address({QStringLiteral("Submission")}), {{"Content-Type", "text/xml"}},
-                                       xml, nullptr, Wait::Silence);
+                                       &body, Wait::Silence);
         if (!answer.answered) raiseTransport(answer);
         const QString text = QString::fromUtf8(answer.body);
         if (answer.status == 201) {
@@ -219,12 +251,11 @@ UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket
                             QStringLiteral("The archive could not be read for sending: ") + reportFile +
                                 QStringLiteral(" (") + file.errorString() + QStringLiteral(")."),
                             QString());
-        QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentTypeFor(fileName).toLatin1()},
-                                                         {"Content-Length", QByteArray::number(file.size())}};
+        QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentTypeFor(fileName).toLatin1()}};
         if (partial) headers.append(std::pair<QByteArray, QByteArray>("Expect", "202-Accepted"));
         const QString target = address({QStringLiteral("Submission"), QString::number(modGlobals::CurrentReportYear()),
                                         QString::number(ticket), fileName});
-        const Answer answer = exchange("POST", target, headers, {}, &file, Wait::Silence);
+        const Answer answer = exchange("POST", target, headers, &file, Wait::Silence);
         file.close();
         if (!answer.answered) raiseTransport(answer);
         const QString status = statusLine(QString::number(answer.status), answer.statusText);

@@ -72,9 +72,10 @@ private:
     };
     enum class Wait { Whole, Silence };
 
+    // Sends one request and waits for its answer. A body is sent at most
+    // once, whatever happens to the connection.
     Answer exchange(const QByteArray& method, const QString& address,
-                    const QList<std::pair<QByteArray, QByteArray>>& headers, const QByteArray& body, QIODevice* stream,
-                    Wait wait);
+                    const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait);
     [[noreturn]] static void raiseTransport(const Answer& answer);
     QString address(const QStringList& segments) const;
 

@@ -336,6 +336,9 @@ private Q_SLOTS:
         Behaviour closed;
         closed.fault = Fault::CloseHalfway;
         QTest::newRow("closed halfway") << closed << Proxy::TransportFailure << QString();
+        Behaviour closedAtOnce;
+        closedAtOnce.fault = Fault::CloseAtOnce;
+        QTest::newRow("closed at once") << closedAtOnce << Proxy::TransportFailure << QString();
     }
     void submissionFaults() {
         QFETCH(Behaviour, behaviour);
@@ -385,6 +388,9 @@ private Q_SLOTS:
         Behaviour silent;
         silent.fault = Fault::NoAnswer;
         QTest::newRow("silent") << silent << Proxy::TransportFailure << QString();
+        Behaviour closedAtOnce;
+        closedAtOnce.fault = Fault::CloseAtOnce;
+        QTest::newRow("closed at once") << closedAtOnce << Proxy::TransportFailure << QString();
     }
     void uploadFaults() {
         QFETCH(Behaviour, behaviour);

@@ -170,6 +170,10 @@ private:
         if (behaviour.body) answer.body = *behaviour.body;
         const QByteArray reason = behaviour.reason.isEmpty() ? reasonFor(answer.status) : behaviour.reason;
         if (behaviour.fault == Fault::NoAnswer) return;
+        if (behaviour.fault == Fault::CloseAtOnce) {
+            socket->disconnectFromHost();
+            return;
+        }
         QPointer<QTcpSocket> guarded(socket);
         auto send = [guarded, answer, reason, fault = behaviour.fault] {
             if (!guarded) return;

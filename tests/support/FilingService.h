@@ -49,6 +49,7 @@ enum class Fault {
     None,
     NoAnswer,     // reads the request and never answers (the connection stays open)
     CloseHalfway, // sends the status line, the headers and half the body, then closes
+    CloseAtOnce,  // reads the whole request and closes the connection without a byte of answer
 };
 
 // How one route misbehaves; every field left unset keeps the normal answer.
