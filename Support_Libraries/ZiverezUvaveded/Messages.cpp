@@ -220,6 +220,7 @@ UploadFileResponse::UploadFileResponse() : m_files(std::make_shared<FileDescript
 void UploadFileResponse::Deserialize(const QDomDocument& reply) {
     const QDomElement root = reply.documentElement();
     if (root.isNull() || root.tagName() != QLatin1String("UploadFileResponse")) return;
+    m_receiptRead = true;
     const QDomElement year = root.firstChildElement(QStringLiteral("Year"));
     if (!year.isNull())
         if (const std::optional<double> number = numberIn(year.text())) m_reportYear = toLong(*number);
@@ -230,6 +231,11 @@ void UploadFileResponse::Deserialize(const QDomDocument& reply) {
     if (!compliant.isNull()) m_compliant = compliant.text().isEmpty() ? false : toBoolean(compliant.text());
     const QDomElement files = root.firstChildElement(QStringLiteral("Files"));
     if (!files.isNull()) m_files->Deserialize(files);
+}
+
+void UploadFileResponse::setSentUnder(qint32 ticket, qint32 reportYear) {
+    m_ticket = ticket;
+    m_reportYear = reportYear;
 }
 
 } // namespace VezirodEdovud

@@ -253,8 +253,9 @@ UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket
                             QString());
         QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentTypeFor(fileName).toLatin1()}};
         if (partial) headers.append(std::pair<QByteArray, QByteArray>("Expect", "202-Accepted"));
-        const QString target = address({QStringLiteral("Submission"), QString::number(modGlobals::CurrentReportYear()),
-                                        QString::number(ticket), fileName});
+        const qint16 year = modGlobals::CurrentReportYear();
+        const QString target =
+            address({QStringLiteral("Submission"), QString::number(year), QString::number(ticket), fileName});
         const Answer answer = exchange("POST", target, headers, &file, Wait::Silence);
         file.close();
         if (!answer.answered) raiseTransport(answer);
@@ -270,6 +271,9 @@ UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket
                             QStringLiteral("Proxy::UploadFile(last file)"));
         auto response = std::make_shared<UploadFileResponse>();
         response->Deserialize(parseReply(answer.body));
+        // The service took the files; the ticket they went under is still
+        // known when its receipt cannot be read.
+        if (!response->ReceiptRead()) response->setSentUnder(ticket, year);
         return response;
     });
 }

@@ -266,6 +266,7 @@ private Q_SLOTS:
         QCOMPARE(upload.body, m_archiveBytes);
 
         QVERIFY(reply);
+        QVERIFY(reply->ReceiptRead());
         QCOMPARE(reply->Ticket(), 4711);
         QCOMPARE(reply->ReportYear(), 2024);
         QCOMPARE(reply->Compliant(), false);
@@ -407,13 +408,17 @@ private Q_SLOTS:
         QCOMPARE(m_service->requests(Route::Upload).size(), 1);
     }
 
-    void malformedUploadReplyReadsEmpty() {
+    // The files went under the submission's ticket, whatever the receipt.
+    void unreadableReceiptKeepsTheTicketSentUnder() {
+        m_service->setNextTicket(4711);
         Behaviour malformed;
-        malformed.body = QByteArray("<UploadFileResponse><Ticket>1000</Ticket><Files>");
+        malformed.body = QByteArray("<UploadFileResponse><Ticket>4711</Ticket><Files>");
         m_service->setBehaviour(Route::Upload, malformed);
         const auto request = makeRequest();
         const UploadFileResponsePtr reply = proxy().UploadReport(*request, m_archive);
-        QCOMPARE(reply->Ticket(), 0);
+        QVERIFY(!reply->ReceiptRead());
+        QCOMPARE(reply->Ticket(), 4711);
+        QCOMPARE(reply->ReportYear(), 2024);
         QCOMPARE(reply->Files().Count(), 0);
         QCOMPARE(reply->Compliant(), false);
     }

@@ -212,6 +212,22 @@ private Q_SLOTS:
         QVERIFY(!text.contains(QStringLiteral("Upload Succeeded!")));
     }
 
+    // The service took the files but its receipt makes no sense: the page
+    // names the ticket they went under, and the caller learns it is no success.
+    void unreadableReceiptIsNoSuccess() {
+        m_service->setNextTicket(4711);
+        m_service->setBehaviour(Route::Upload, answer(200, "<UploadFileResponse><Year>2023</Yea"));
+        UiScript ui;
+        QString text;
+        QCOMPARE(uploadEveryFile(ui, text), uprError);
+        QVERIFY2(text.contains(QStringLiteral("ZOV Report for 2023")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("submission number 4711,")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("receipt could not be read")));
+        QVERIFY(text.contains(QStringLiteral("compliant is unknown")));
+        QVERIFY(!text.contains(QStringLiteral("Succeeded")));
+        QCOMPARE(m_service->requests(Route::Upload).size(), 1);
+    }
+
     // Names and texts from the service are shown as text, never as markup.
     void receiptEscapesWhatTheServiceSent() {
         writeFile(file("R&D <x>.txt"), "x");
