@@ -207,7 +207,8 @@ void SubmitMetadataResponse::Deserialize(const QDomDocument& reply) {
     if (!tickets.isEmpty())
         if (const std::optional<double> number = numberIn(tickets.at(0).toElement().text())) {
             m_ticket = toLong(*number);
-            m_hasTicket = true;
+            // The service numbers its submissions from 1.
+            m_hasTicket = m_ticket > 0;
         }
     const QDomNodeList locations = reply.elementsByTagName(QStringLiteral("Location"));
     if (!locations.isEmpty()) m_location = locations.at(0).toElement().text();

@@ -149,7 +149,7 @@ public:
 
     // Inside the library only.
     void Deserialize(const QDomDocument& reply);
-    // True when the reply held a numeric "Ticket".
+    // True when the reply held a "Ticket" with a number above 0.
     bool HasTicket() const { return m_hasTicket; }
 
 private:

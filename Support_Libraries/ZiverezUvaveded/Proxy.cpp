@@ -220,7 +220,7 @@ SubmitMetadataResponsePtr Proxy::SubmitMetadata(const SubmitMetadataRequest& req
                 throw ErrorInfo(Vezedad::errUnexpectedHttpStatus,
                                 statusLine(QString::number(answer.status), answer.statusText) +
                                     QStringLiteral("\r\nThe filing service accepted the submission record but its "
-                                                   "reply held no ticket number; nothing was uploaded."),
+                                                   "reply held no ticket number above 0; nothing was uploaded."),
                                 QString());
             return response;
         }

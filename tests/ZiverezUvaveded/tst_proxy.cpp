@@ -328,6 +328,12 @@ private Q_SLOTS:
         Behaviour wordTicket;
         wordTicket.body = QByteArray("<R><Ticket>abc</Ticket></R>");
         QTest::newRow("ticket not a number") << wordTicket << qint32(1004) << QString();
+        Behaviour zeroTicket;
+        zeroTicket.body = QByteArray("<SubmitMetadataResponse><Ticket>0</Ticket></SubmitMetadataResponse>");
+        QTest::newRow("ticket 0") << zeroTicket << qint32(1004) << QString();
+        Behaviour negativeTicket;
+        negativeTicket.body = QByteArray("<SubmitMetadataResponse><Ticket> -12 </Ticket></SubmitMetadataResponse>");
+        QTest::newRow("negative ticket") << negativeTicket << qint32(1004) << QString();
         Behaviour malformed;
         malformed.body = QByteArray("<SubmitMetadataResponse><Ticket>12</Tick");
         QTest::newRow("malformed") << malformed << qint32(1004) << QString();
