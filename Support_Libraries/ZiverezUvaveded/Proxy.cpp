@@ -198,8 +198,12 @@ Vezedad::ClientVersionPtr Proxy::CurrentVersion(const QString& pClient) {
 
 UploadFileResponsePtr Proxy::UploadReport(const SubmitMetadataRequest& rSubmissionRequest, const QString& rReportFile) {
     return trap(TrailForm::Bracket, kTrail + QStringLiteral("UploadReport"), [&] {
+        // An archive that cannot be read must fail before the service holds a
+        // submission that no file will ever reach.
+        QFile archive(rReportFile);
+        openForSending(archive);
         const SubmitMetadataResponsePtr submission = SubmitMetadata(rSubmissionRequest);
-        return UploadFile(rReportFile, submission->Ticket(), false);
+        return UploadFile(archive, submission->Ticket(), false);
     });
 }
 
@@ -242,15 +246,23 @@ QString Proxy::ContentTypeFor(const QString& fileName) {
     return QStringLiteral("application/octet-stream");
 }
 
+void Proxy::openForSending(QFile& file) {
+    if (!file.open(QIODevice::ReadOnly))
+        throw ErrorInfo(Vezedad::errWrongMdacVersion,
+                        QStringLiteral("The archive could not be read for sending: ") + file.fileName() +
+                            QStringLiteral(" (") + file.errorString() + QStringLiteral(")."),
+                        QString());
+}
+
 UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket, bool partial) {
+    QFile file(reportFile);
+    return UploadFile(file, ticket, partial);
+}
+
+UploadFileResponsePtr Proxy::UploadFile(QFile& file, qint32 ticket, bool partial) {
     return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("UploadFile"), [&]() -> UploadFileResponsePtr {
-        const QString fileName = QFileInfo(reportFile).fileName();
-        QFile file(reportFile);
-        if (!file.open(QIODevice::ReadOnly))
-            throw ErrorInfo(Vezedad::errWrongMdacVersion,
-                            QStringLiteral("The archive could not be read for sending: ") + reportFile +
-                                QStringLiteral(" (") + file.errorString() + QStringLiteral(")."),
-                            QString());
+        if (!file.isOpen()) openForSending(file);
+        const QString fileName = QFileInfo(file.fileName()).fileName();
         QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentTypeFor(fileName).toLatin1()}};
         if (partial) headers.append(std::pair<QByteArray, QByteArray>("Expect", "202-Accepted"));
         const qint16 year = modGlobals::CurrentReportYear();

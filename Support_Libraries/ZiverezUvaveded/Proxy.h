@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+class QFile;
 class QIODevice;
 class QNetworkAccessManager;
 
@@ -77,6 +78,9 @@ private:
     Answer exchange(const QByteArray& method, const QString& address,
                     const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait);
     [[noreturn]] static void raiseTransport(const Answer& answer);
+    // Opens the file to be sent; one that cannot be read raises 1006.
+    static void openForSending(QFile& file);
+    UploadFileResponsePtr UploadFile(QFile& file, qint32 ticket, bool partial);
     QString address(const QStringList& segments) const;
 
     QString m_baseAddress;
