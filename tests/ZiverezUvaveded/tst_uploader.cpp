@@ -162,8 +162,11 @@ private Q_SLOTS:
     }
 
     // A chosen file that vanished before it was packed fails the whole
-    // archive: nothing is sent.
+    // archive: nothing is sent, and the earlier archive is kept as it was.
     void missingChosenFileIsAZipFailure() {
+        const QString archive = m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"));
+        QDir(m_dir->path()).mkpath(QStringLiteral("ZelZipUpload"));
+        writeFile(archive, "earlier archive");
         UiScript ui;
         ui.expectModal([this](QDialog& list) {
             QVERIFY(QFile::remove(file("P2023.txt")));
@@ -174,7 +177,9 @@ private Q_SLOTS:
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Uploading Report"));
         QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("Unable to create zip file"));
-        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"))));
+        QCOMPARE(readFile(archive), QByteArray("earlier archive"));
+        QCOMPARE(QDir(m_dir->filePath(QStringLiteral("ZelZipUpload"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"ZelFiles2023.zip"});
         QVERIFY(m_service->requests(Route::Submission).isEmpty());
     }
 
