@@ -126,6 +126,35 @@ private Q_SLOTS:
         QCOMPARE(entries.at(0).first, QStringLiteral("P2023.txt"));
     }
 
+    // The service keeps names without regard to case: a choice of two such
+    // files is refused, naming both, and the window stays for another choice.
+    void namesDifferingOnlyInCaseAreRefused() {
+        writeFile(file("m2023.txt"), "0|other|\r\n");
+        UiScript ui;
+        ui.expectModal([&ui](QDialog& list) {
+            ui.expectBox(Ui::vbOK);
+            button(list, "cmdUpload")->click();
+            QVERIFY(list.isVisible());
+            auto* rows = list.findChild<QListWidget*>(QStringLiteral("lstFiles"));
+            for (QListWidgetItem* row : rows->findItems(QStringLiteral("m2023.txt"), Qt::MatchExactly))
+                row->setCheckState(Qt::Unchecked);
+            button(list, "cmdUpload")->click();
+        });
+        ui.expectModal([](QDialog& response) { button(response, "cmdDone")->click(); });
+        QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprSuccess);
+
+        QCOMPARE(ui.boxes().size(), 1);
+        QCOMPARE(ui.boxes().at(0).title, QStringLiteral("File Names Differ Only in Case"));
+        QVERIFY2(ui.boxes().at(0).prompt.startsWith(
+                     QStringLiteral("The files \"M2023.txt\" and \"m2023.txt\" have names that differ only in")),
+                 qPrintable(ui.boxes().at(0).prompt));
+        const auto entries =
+            FilingService::zipEntries(readFile(m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"))));
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(0).first, QStringLiteral("M2023.txt"));
+        QCOMPARE(m_service->requests(Route::Submission).size(), 1);
+    }
+
     void stopsBeforeTheService_data() {
         QTest::addColumn<bool>("withRequest");
         QTest::addColumn<QString>("folder");
