@@ -41,6 +41,45 @@ bool toBoolean(const QString& text) {
 
 QString caseKey(const QString& name) { return name.toCaseFolded(); }
 
+// The position of the first character that XML cannot carry (control
+// characters other than TAB, LF and CR, unpaired surrogates, U+FFFE and
+// U+FFFF), or -1.
+qsizetype firstUnsendable(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x20) {
+            if (c != u'\t' && c != u'\n' && c != u'\r') return i;
+        } else if (QChar::isHighSurrogate(c)) {
+            if (i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate()) return i;
+            ++i;
+        } else if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Refuses a record holding a value that XML cannot carry: the service would
+// get a malformed record, or a value other than the one given.
+void refuseUnsendable(const QDomElement& element) {
+    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (child.isElement()) {
+            refuseUnsendable(child.toElement());
+            continue;
+        }
+        const QString text = child.nodeValue();
+        const qsizetype at = firstUnsendable(text);
+        if (at < 0) continue;
+        throw ErrorInfo(Vezedad::errInvalidProcedureCall,
+                        QStringLiteral("The value of %1 holds a character that cannot be sent (U+%2 at position %3); "
+                                       "nothing was sent.")
+                            .arg(element.tagName())
+                            .arg(QString::number(text.at(at).unicode(), 16).toUpper().rightJustified(4, u'0'))
+                            .arg(at + 1),
+                        QString());
+    }
+}
+
 } // namespace
 
 // ---- FileDescription ----
@@ -189,6 +228,7 @@ QDomElement SubmitMetadataRequest::Serialize() const {
             if (!m_identity)
                 throw ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"), QString());
             request.appendChild(m_identity->Serialize());
+            refuseUnsendable(request);
             return request;
         });
 }

@@ -366,6 +366,44 @@ private Q_SLOTS:
         QCOMPARE(m_service->requests(Route::Upload).size(), 0);
     }
 
+    void unsendableCharactersAreRefused_data() {
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<QString>("clientOS");
+        QTest::addColumn<QString>("refusal"); // empty: the record is sent
+        QTest::newRow("control in comment") << QStringLiteral("late\x01 report") << QString()
+                                            << QStringLiteral("The value of Comment holds a character that cannot be "
+                                                              "sent (U+0001 at position 5); nothing was sent.");
+        QTest::newRow("escape in OS") << QString() << QStringLiteral("Linux\x1b[0m")
+                                      << QStringLiteral("ClientOS holds a character that cannot be sent (U+001B at "
+                                                        "position 6)");
+        QTest::newRow("not a character") << QString() << QString(QChar(0xFFFF))
+                                         << QStringLiteral("(U+FFFF at position 1)");
+        QTest::newRow("lone surrogate") << QStringLiteral("a") + QChar(0xD800) << QString()
+                                        << QStringLiteral("(U+D800 at position 2)");
+        QTest::newRow("tab and line ends")
+            << QStringLiteral("one\ttwo\r\nthree\n") << QStringLiteral("Linux \U0001F427") << QString();
+    }
+    // A value XML cannot carry never reaches the service as a malformed record.
+    void unsendableCharactersAreRefused() {
+        QFETCH(QString, comment);
+        QFETCH(QString, clientOS);
+        QFETCH(QString, refusal);
+        const auto request = makeRequest();
+        request->Metadata().setComment(comment);
+        request->Metadata().setClientOS(clientOS);
+        const ErrorInfo e = raisedBy([&] { proxy().UploadReport(*request, m_archive); });
+        if (refusal.isEmpty()) {
+            QCOMPARE(e.Number(), 0);
+            QCOMPARE(m_service->requests(Route::Submission).size(), 1);
+            return;
+        }
+        QCOMPARE(e.Number(), qint32(Vezedad::errInvalidProcedureCall));
+        QVERIFY2(e.Description().contains(refusal), qPrintable(e.Description()));
+        QVERIFY2(e.Source().startsWith(QStringLiteral("VezirodEdovud2:Proxy.UploadReport\r\n")),
+                 qPrintable(e.Source()));
+        QVERIFY(m_service->requests().isEmpty());
+    }
+
     void ticketIsFoundAtAnyDepth() {
         Behaviour nested;
         nested.body =
