@@ -77,16 +77,17 @@ Proxy::Proxy() {
                             QStringLiteral("VezirodEdovud::Proxy"),
                             QStringLiteral("Proxy class was not instantiated with factory method"));
     Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
-    const QString host = settings.Host();
-    // A host given with its own secure scheme is taken as it stands.
-    if (host.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
-        m_baseAddress = host + settings.BaseAddress();
-    else
-        m_baseAddress = QStringLiteral("http://") + host + settings.BaseAddress();
+    m_baseAddress = ServiceAddress(settings.Host(), settings.BaseAddress());
     m_network = std::make_unique<QNetworkAccessManager>();
 }
 
 Proxy::~Proxy() = default;
+
+QString Proxy::ServiceAddress(const QString& host, const QString& path) {
+    // A host given with its own secure scheme is taken as it stands.
+    if (host.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) return host + path;
+    return QStringLiteral("http://") + host + path;
+}
 
 QString Proxy::address(const QStringList& segments) const {
     QString result = m_baseAddress;

@@ -51,6 +51,9 @@ public:
 
     // "http://" + Host + BaseAddress, fixed when the client was made.
     QString BaseAddress() const { return m_baseAddress; }
+    // The address of path on the service at host: "http://" + host + path,
+    // or host + path when host starts with its own secure scheme.
+    static QString ServiceAddress(const QString& host, const QString& path);
     Timeouts timeouts() const { return m_timeouts; }
     void setTimeouts(const Timeouts& value) { m_timeouts = value; }
 

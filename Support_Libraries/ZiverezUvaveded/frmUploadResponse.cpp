@@ -37,7 +37,7 @@ bool isCode(qint32 number, qint32 code) {
 }
 
 QString webUploadAddress() {
-    return QStringLiteral("http://") + Vezedad::Globals::Configuration().Host() + QStringLiteral("/WebUpload.aspx");
+    return Proxy::ServiceAddress(Vezedad::Globals::Configuration().Host(), QStringLiteral("/WebUpload.aspx"));
 }
 
 // Any non-zero answer other than "undetermined" counts as compliant.

@@ -2,6 +2,7 @@
 #include "support/FilingService.h"
 #include "support/UiScript.h"
 
+#include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
@@ -260,6 +261,24 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("compliant is unknown")));
         QVERIFY(!text.contains(QStringLiteral("Succeeded")));
         QCOMPARE(m_service->requests(Route::Upload).size(), 1);
+    }
+
+    // The help link of the unreadable-archive page is built like every other
+    // address of the service, a secure host included.
+    void failurePageLinkKeepsASecureHost() {
+        Vezedad::Globals::Configuration().SetDynamicSetting(QStringLiteral("Host"),
+                                                            QStringLiteral("https://127.0.0.1:1"));
+        VezirodEdovud::Globals::Release();
+        frmUploadResponse response;
+        response.Initialize(m_request.get(), m_dir->filePath(QStringLiteral("gone.zip")));
+        response.show();
+        auto* page = response.findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"));
+        QTRY_VERIFY(page->toPlainText().contains(QStringLiteral("could not be read for sending")));
+        const QString html = page->toHtml();
+        QVERIFY2(html.contains(QStringLiteral("href=\"https://127.0.0.1:1/WebUpload.aspx\"")), qPrintable(html));
+        QVERIFY(!html.contains(QStringLiteral("http://https")));
+        QVERIFY(!response.Succeeded());
+        QVERIFY(m_service->requests().isEmpty());
     }
 
     // Names and texts from the service are shown as text, never as markup.
