@@ -26,9 +26,12 @@ using TestSupport::readFile;
 using TestSupport::writeFile;
 
 using namespace VezirodEdovud;
+using TestSupport::Fault;
 using TestSupport::FilingService;
 using TestSupport::Route;
 using TestSupport::UiScript;
+
+Q_DECLARE_METATYPE(TestSupport::Behaviour)
 
 namespace {
 
@@ -40,6 +43,12 @@ TestSupport::Behaviour answer(int status, const QByteArray& body = QByteArray())
     TestSupport::Behaviour behaviour;
     behaviour.status = status;
     if (!body.isEmpty()) behaviour.body = body;
+    return behaviour;
+}
+
+TestSupport::Behaviour fault(Fault kind) {
+    TestSupport::Behaviour behaviour;
+    behaviour.fault = kind;
     return behaviour;
 }
 
@@ -64,6 +73,7 @@ private Q_SLOTS:
         // A new client for every test, so that it takes the service's address.
         VezirodEdovud::Globals::Release();
         Proxy::Timeouts quick;
+        quick.silenceMs = 1000;
         quick.retryPauseMs = 50;
         VezirodEdovud::Globals::Proxy().setTimeouts(quick);
 
@@ -215,36 +225,46 @@ private Q_SLOTS:
 
     void failedUploadIsExplainedAndReported_data() {
         QTest::addColumn<int>("route");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<TestSupport::Behaviour>("behaviour");
         QTest::addColumn<QString>("expectedText");
-        QTest::newRow("submission 500") << int(Route::Submission) << 500 << QByteArray("<b>boom</b>")
+        const QString transport = QStringLiteral("Error ") + QString::number(Proxy::TransportFailure);
+        const auto submission = int(Route::Submission);
+        const auto upload = int(Route::Upload);
+        QTest::newRow("submission 500") << submission << answer(500, "<b>boom</b>")
                                         << QStringLiteral("Error 1004: Http Status 500");
-        QTest::newRow("bad id values") << int(Route::Submission) << 400
-                                       << QByteArray("Bad Id Values: <script>x</script>")
+        QTest::newRow("bad id values") << submission << answer(400, "Bad Id Values: <script>x</script>")
                                        << QStringLiteral("Bad Id Values: <script>x</script>");
-        QTest::newRow("file 201") << int(Route::Upload) << 201 << QByteArray()
+        QTest::newRow("ticket 0") << submission << answer(201, "<R><Ticket>0</Ticket></R>")
                                   << QStringLiteral("Error 1004: Http Status 201");
+        QTest::newRow("submission closed at once") << submission << fault(Fault::CloseAtOnce) << transport;
+        QTest::newRow("submission closed halfway") << submission << fault(Fault::CloseHalfway) << transport;
+        QTest::newRow("submission silent") << submission << fault(Fault::NoAnswer) << transport;
+        QTest::newRow("file 201") << upload << answer(201) << QStringLiteral("Error 1004: Http Status 201");
+        QTest::newRow("file closed at once") << upload << fault(Fault::CloseAtOnce) << transport;
+        QTest::newRow("file closed halfway") << upload << fault(Fault::CloseHalfway) << transport;
+        QTest::newRow("file silent") << upload << fault(Fault::NoAnswer) << transport;
     }
 
-    // The page tells what went wrong, with the service's words escaped, and
-    // the caller learns that the upload failed.
+    // Whatever the service does wrong, each request goes out at most once,
+    // nothing follows a failed step, the page tells what went wrong (the
+    // service's words escaped) and the caller learns that the upload failed.
     void failedUploadIsExplainedAndReported() {
         QFETCH(int, route);
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
+        QFETCH(TestSupport::Behaviour, behaviour);
         QFETCH(QString, expectedText);
-        m_service->setBehaviour(Route(route), answer(status, body));
+        m_service->setBehaviour(Route(route), behaviour);
         UiScript ui;
         QString text;
         QCOMPARE(uploadEveryFile(ui, text), uprError);
         // Markup the service sent shows as text; the refusal of identity
         // numbers is the service's text alone.
-        if (status == 400)
+        if (behaviour.status == 400)
             QCOMPARE(text.trimmed(), expectedText);
         else
             QVERIFY2(text.startsWith(expectedText), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("Upload Succeeded!")));
+        QCOMPARE(m_service->requests(Route::Submission).size(), 1);
+        QCOMPARE(m_service->requests(Route::Upload).size(), route == int(Route::Upload) ? 1 : 0);
     }
 
     // The service took the files but its receipt makes no sense: the page
