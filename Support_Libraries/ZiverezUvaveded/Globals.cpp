@@ -2,8 +2,8 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Proxy.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 namespace VezirodEdovud {
 
@@ -14,7 +14,8 @@ thread_local bool tProxyFactoryFlag = false;
 const Vezedad::FactoryModule kModule{&SetProxyFactoryFlag, &TakeProxyFactoryFlag};
 
 void showFactoryError(const Vezedad::ErrorInfo& error) {
-    Ui::ShowProcedureError(error, QStringLiteral("Proxy"), Ui::OwnerKind::Module, QStringLiteral("modGlobals"));
+    Vezedad::Ui::ShowProcedureError(error, QStringLiteral("Proxy"), Vezedad::Ui::OwnerKind::Module,
+                                    QStringLiteral("modGlobals"));
 }
 } // namespace
 

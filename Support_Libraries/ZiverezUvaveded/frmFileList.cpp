@@ -6,8 +6,8 @@
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/frmTrouble.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -78,7 +78,7 @@ QString quotedList(const QStringList& names) {
 frmFileList::frmFileList(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmFileList"));
     setWindowTitle(QStringLiteral("ZOV zAzeru File Upload Utility"));
-    setFont(Ui::NamedFont(QStringLiteral("Arial"), 8.25));
+    setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 8.25));
 
     auto* menuBar = new QMenuBar(this);
     QMenu* fileTypes = menuBar->addMenu(QStringLiteral("File &Types"));
@@ -100,9 +100,9 @@ frmFileList::frmFileList(QWidget* parent) : QDialog(parent) {
 
     lstFiles = new QListWidget(this);
     lstFiles->setObjectName(QStringLiteral("lstFiles"));
-    lstFiles->setFont(Ui::NamedFont(QStringLiteral("Arial"), 9.75));
+    lstFiles->setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.75));
 
-    const QFont buttonFont = Ui::NamedFont(QStringLiteral("Times New Roman"), 12.0, true);
+    const QFont buttonFont = Vezedad::Ui::NamedFont(QStringLiteral("Times New Roman"), 12.0, true);
     cmdUpload = new QPushButton(QStringLiteral("Step 2. Upload Report to RUR"), this);
     cmdUpload->setObjectName(QStringLiteral("cmdUpload"));
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -161,10 +161,10 @@ void frmFileList::Form_Load() {
         m_selectedFiles.Clear();
         FillFileList();
         ShowFileTypeMenus();
-        Ui::SetBackColor(*this);
+        Vezedad::Ui::SetBackColor(*this);
     } catch (...) {
-        Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
-                               Ui::OwnerKind::Form, QStringLiteral("frmFileList"), this);
+        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
+                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmFileList"), this);
     }
 }
 
@@ -263,16 +263,16 @@ void frmFileList::cmdUpload_Click() {
         }
         MakeFileList();
         if ((m_fileTypes & Vezedad::zfitExcel) && IsSelectedWorkbookOpen()) {
-            Ui::MsgBox(QStringLiteral("Please close (saving if needed) any open Option B Excel workbooks,") +
-                           QStringLiteral(" and then try uploading again."),
-                       Ui::vbOKOnly, QStringLiteral("Excel Workbook Open"), this);
+            Vezedad::Ui::MsgBox(QStringLiteral("Please close (saving if needed) any open Option B Excel workbooks,") +
+                                    QStringLiteral(" and then try uploading again."),
+                                Vezedad::Ui::vbOKOnly, QStringLiteral("Excel Workbook Open"), this);
             return;
         }
         m_cancelled = false;
         accept();
     } catch (...) {
-        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                      QStringLiteral("VezirodEdovud::frmFileList.cmdUpload_Click"), this);
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
+                               QStringLiteral("VezirodEdovud::frmFileList.cmdUpload_Click"), this);
     }
 }
 
@@ -284,7 +284,7 @@ void frmFileList::cmdCancel_Click() {
 void frmFileList::cmdTroubleshoot_Click() {
     frmTrouble trouble(this);
     trouble.setOptionType(m_optionType);
-    Ui::ExecModal(trouble);
+    Vezedad::Ui::ExecModal(trouble);
 }
 
 void frmFileList::mnuHelp_Click() {
@@ -292,10 +292,10 @@ void frmFileList::mnuHelp_Click() {
         Vezedad::Globals::Documentation().ShowDoc(Vezedad::docUploadReport, m_optionType);
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        Ui::MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") +
-                       error.Description() + QStringLiteral("\nProcedure mnuHelp_Click of Form frmFileList\n") +
-                       error.Source(),
-                   Ui::vbOKOnly, QString(), this);
+        Vezedad::Ui::MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") +
+                                error.Description() +
+                                QStringLiteral("\nProcedure mnuHelp_Click of Form frmFileList\n") + error.Source(),
+                            Vezedad::Ui::vbOKOnly, QString(), this);
     }
 }
 

@@ -3,9 +3,9 @@
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Proxy.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -92,12 +92,12 @@ void frmUploadResponse::Initialize(const SubmitMetadataRequest* request, const Q
 
 void frmUploadResponse::Form_Load() {
     try {
-        Ui::SetBackColor(*this);
+        Vezedad::Ui::SetBackColor(*this);
         WebBrowser1->setHtml(QStringLiteral("<h3>Your files are being uploaded. Please be patient.</h3>"));
         m_activated = false;
     } catch (...) {
-        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                      QStringLiteral("VezirodEdovud::frmUploadResponse.Form_Load"), this);
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
+                               QStringLiteral("VezirodEdovud::frmUploadResponse.Form_Load"), this);
     }
 }
 
@@ -119,8 +119,8 @@ void frmUploadResponse::Form_Activate() {
     try {
         UploadToService();
     } catch (...) {
-        Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Activate"),
-                               Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
+        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Activate"),
+                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
     }
 }
 
@@ -211,14 +211,14 @@ void frmUploadResponse::DisplayResponse(const UploadFileResponse& reply) {
 void frmUploadResponse::cmdPrint_Click() {
     try {
         QPrinter printer;
-        Ui::PreparePrinter(printer);
+        Vezedad::Ui::PreparePrinter(printer);
         if (!printer.isValid())
             throw Vezedad::ErrorInfo(Vezedad::errInvalidProcedureCall, QStringLiteral("No printer is available."),
                                      QStringLiteral("VezirodEdovud::frmUploadResponse"));
         WebBrowser1->document()->print(&printer);
     } catch (...) {
-        Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("cmdPrint_Click"),
-                               Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
+        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("cmdPrint_Click"),
+                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
     }
 }
 

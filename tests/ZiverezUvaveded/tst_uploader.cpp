@@ -6,12 +6,12 @@
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Messages.h"
 #include "ZiverezUvaveded/Proxy.h"
 #include "ZiverezUvaveded/Uploader.h"
 #include "ZiverezUvaveded/frmUploadResponse.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QDir>
 #include <QFile>
@@ -212,7 +212,7 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(file("P2023.txt")));
             button(list, "cmdUpload")->click();
         });
-        ui.expectBox(Ui::vbOK);
+        ui.expectBox(Vezedad::Ui::vbOK);
         QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprZipFailure);
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Uploading Report"));
@@ -323,13 +323,13 @@ private Q_SLOTS:
         QCOMPARE(m_service->requests(Route::Submission).size(), 1);
 
         const QString pdf = m_dir->filePath(QStringLiteral("receipt.pdf"));
-        Ui::setPrinterHandler([&](QPrinter& printer) {
+        Vezedad::Ui::setPrinterHandler([&](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
         });
         UiScript ui; // no box or dialog may appear
         button(response, "cmdPrint")->click();
-        Ui::setPrinterHandler({});
+        Vezedad::Ui::setPrinterHandler({});
         QVERIFY(readFile(pdf).startsWith("%PDF"));
     }
 
