@@ -254,11 +254,12 @@ void frmFileList::cmdUpload_Click() {
         // would keep only one of them without a word.
         const QStringList clash = namesDifferingInCase(CheckedNames());
         if (!clash.isEmpty()) {
-            Ui::MsgBox(QStringLiteral("The files ") + quotedList(clash) +
-                           QStringLiteral(" have names that differ only in letter case. The filing service does not "
-                                          "tell such names apart, so one would replace the other. Please uncheck "
-                                          "all but one of them, and then try uploading again."),
-                       Ui::vbOKOnly, QStringLiteral("File Names Differ Only in Case"), this);
+            Vezedad::Ui::MsgBox(
+                QStringLiteral("The files ") + quotedList(clash) +
+                    QStringLiteral(" have names that differ only in letter case. The filing service does not "
+                                   "tell such names apart, so one would replace the other. Please uncheck "
+                                   "all but one of them, and then try uploading again."),
+                Vezedad::Ui::vbOKOnly, QStringLiteral("File Names Differ Only in Case"), this);
             return;
         }
         MakeFileList();

@@ -143,7 +143,7 @@ private Q_SLOTS:
         writeFile(file("m2023.txt"), "0|other|\r\n");
         UiScript ui;
         ui.expectModal([&ui](QDialog& list) {
-            ui.expectBox(Ui::vbOK);
+            ui.expectBox(Vezedad::Ui::vbOK);
             button(list, "cmdUpload")->click();
             QVERIFY(list.isVisible());
             auto* rows = list.findChild<QListWidget*>(QStringLiteral("lstFiles"));
