@@ -25,6 +25,8 @@ using Vezedad::TrailForm;
 namespace {
 
 const QString kTrail = QStringLiteral("VezirodEdovud2:Proxy.");
+// The most redirects one request follows.
+constexpr int kMaxRedirects = 5;
 
 // Failures of the connection itself (network and proxy layers) and replies
 // that are not HTTP at all: the request got no whole answer. Qt also reports
@@ -100,11 +102,27 @@ QString Proxy::address(const QStringList& segments) const {
 
 Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
                               const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait) {
-    Answer answer;
-    const QUrl url(address, QUrl::StrictMode);
+    QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty())
         throw ErrorInfo(TransportFailure, QStringLiteral("The filing service address is not valid: ") + address,
                         QString());
+    // A request with a body follows only the redirects that ask for the same
+    // request at another address (307, 308): the service has not taken it,
+    // so it goes there once, never to a less secure address.
+    for (int hop = 0;; ++hop) {
+        Answer answer = sendOnce(method, url, headers, body, wait);
+        if (!body || !answer.answered || (answer.status != 307 && answer.status != 308) || hop >= kMaxRedirects)
+            return answer;
+        const QUrl next = url.resolved(answer.redirect);
+        const bool downgrade = url.scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https");
+        if (!answer.redirect.isValid() || next.host().isEmpty() || downgrade || !body->seek(0)) return answer;
+        url = next;
+    }
+}
+
+Proxy::Answer Proxy::sendOnce(const QByteArray& method, const QUrl& url,
+                              const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait) {
+    Answer answer;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -114,6 +132,7 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
     if (body) {
         once = std::make_unique<OneShotBody>(*body);
         request.setHeader(QNetworkRequest::ContentLengthHeader, once->size());
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     }
     QNetworkReply* reply = m_network->sendCustomRequest(request, method, once.get());
     std::unique_ptr<QNetworkReply> owner(reply);
@@ -138,17 +157,27 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
     if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
 
+    const QString where = url.toString();
     if (timedOut) {
-        answer.failure = QStringLiteral("The filing service did not answer within %1 seconds (%2).")
-                             .arg(limit / 1000.0)
-                             .arg(address);
+        answer.failure =
+            QStringLiteral("The filing service did not answer within %1 seconds (%2).").arg(limit / 1000.0).arg(where);
         return answer;
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int code = status.toInt();
+    answer.statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    answer.redirect = QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode);
+    // The network library rewinds the body at once for these two statuses,
+    // whatever the redirect policy, and fails when it cannot: still an answer.
+    if (reply->error() == QNetworkReply::ContentReSendError && (code == 307 || code == 308)) {
+        answer.answered = true;
+        answer.status = code;
+        return answer;
+    }
     if (reply->error() == QNetworkReply::ContentReSendError) {
         answer.failure = QStringLiteral("The connection to the filing service closed before its whole answer "
                                         "arrived (%1); the request was not sent again.")
-                             .arg(address);
+                             .arg(where);
         return answer;
     }
     if (isTransportError(reply->error()) || !status.isValid()) {
@@ -166,8 +195,7 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
         return answer;
     }
     answer.answered = true;
-    answer.status = status.toInt();
-    answer.statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    answer.status = code;
     return answer;
 }
 

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QUrl>
 #include <memory>
 #include <utility>
 
@@ -27,7 +28,9 @@ namespace VezirodEdovud {
 //
 // A request that gets no answer at all (refused, reset, closed before the
 // whole reply arrived, timed out) raises TransportFailure with the network
-// library's description of the failure.
+// library's description of the failure. The submission record and the file
+// are sent at most once: a connection that closes before the answer is never
+// followed by a second copy of the request.
 class VEZIRODEDOVUD_EXPORT Proxy {
 public:
     // The error number of every failed transport.
@@ -73,6 +76,7 @@ private:
         QString statusText;
         QByteArray body;
         QString failure; // why there is no answer
+        QUrl redirect;   // where a redirect points, as given
     };
     enum class Wait { Whole, Silence };
 
@@ -80,6 +84,8 @@ private:
     // once, whatever happens to the connection.
     Answer exchange(const QByteArray& method, const QString& address,
                     const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait);
+    Answer sendOnce(const QByteArray& method, const QUrl& url, const QList<std::pair<QByteArray, QByteArray>>& headers,
+                    QIODevice* body, Wait wait);
     [[noreturn]] static void raiseTransport(const Answer& answer);
     // Opens the file to be sent; one that cannot be read raises 1006.
     static void openForSending(QFile& file);

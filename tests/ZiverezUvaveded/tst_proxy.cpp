@@ -337,6 +337,13 @@ private Q_SLOTS:
         Behaviour malformed;
         malformed.body = QByteArray("<SubmitMetadataResponse><Ticket>12</Tick");
         QTest::newRow("malformed") << malformed << qint32(1004) << QString();
+        Behaviour moved;
+        moved.status = 301;
+        moved.body = QByteArray();
+        moved.location = "/Report.svc/Elsewhere";
+        // Following it would turn the submission into a request without its record.
+        QTest::newRow("moved permanently")
+            << moved << qint32(1004) << QStringLiteral("Http Status 301: Moved Permanently\r\n");
         Behaviour silent;
         silent.fault = Fault::NoAnswer;
         QTest::newRow("silent") << silent << Proxy::TransportFailure << QString();
@@ -402,6 +409,46 @@ private Q_SLOTS:
         QVERIFY2(e.Source().startsWith(QStringLiteral("VezirodEdovud2:Proxy.UploadReport\r\n")),
                  qPrintable(e.Source()));
         QVERIFY(m_service->requests().isEmpty());
+    }
+
+    void redirectToTheSameRequestIsFollowed_data() {
+        QTest::addColumn<int>("route");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<int>("expectedSends"); // of the redirected route
+        QTest::newRow("submission 307") << int(Route::Submission) << 307 << 1 << 2;
+        QTest::newRow("file 308") << int(Route::Upload) << 308 << 2 << 3;
+        QTest::newRow("endless") << int(Route::Submission) << 307 << 0 << 6;
+    }
+    // The service has not taken a request it redirects with 307 or 308: the
+    // same request goes to the new address, a bounded number of times.
+    void redirectToTheSameRequestIsFollowed() {
+        QFETCH(int, route);
+        QFETCH(int, status);
+        QFETCH(int, times);
+        QFETCH(int, expectedSends);
+        const auto request = makeRequest();
+        const QByteArray target = route == int(Route::Submission)
+                                      ? QByteArray("/Report.svc/Submission")
+                                      : QByteArray("/Report.svc/Submission/2024/1000/x.zip");
+        Behaviour redirect;
+        redirect.status = status;
+        redirect.body = QByteArray();
+        redirect.location = target;
+        redirect.times = times;
+        m_service->setBehaviour(Route(route), redirect);
+        const ErrorInfo e = raisedBy([&] { proxy().UploadReport(*request, m_archive); });
+        const auto sends = m_service->requests(Route(route));
+        QCOMPARE(sends.size(), expectedSends);
+        for (const auto& send : sends) QCOMPARE(send.body, sends.first().body);
+        if (times == 0) {
+            QCOMPARE(e.Number(), qint32(1004));
+            QVERIFY(m_service->requests(Route::Upload).isEmpty());
+            return;
+        }
+        QCOMPARE(e.Number(), 0);
+        QCOMPARE(sends.last().target, target);
+        QCOMPARE(m_service->requests(Route::Upload).last().body, m_archiveBytes);
     }
 
     void ticketIsFoundAtAnyDepth() {
