@@ -84,7 +84,18 @@ QByteArray makeZip(const QList<std::pair<QByteArray, QByteArray>>& files) {
     return out;
 }
 
-// The error a body raises; a default one (number 0) when it raises none.
+// Rows of the faults that leave a request without a whole answer: each is
+// the transport error.
+void addTransportFaultRows() {
+    const std::pair<const char*, Fault> faults[] = {
+        {"silent", Fault::NoAnswer}, {"closed halfway", Fault::CloseHalfway}, {"closed at once", Fault::CloseAtOnce}};
+    for (const auto& [name, kind] : faults) {
+        Behaviour behaviour;
+        behaviour.fault = kind;
+        QTest::newRow(name) << behaviour << Proxy::TransportFailure << QString();
+    }
+}
+
 } // namespace
 
 class tst_Proxy : public QObject {
@@ -344,15 +355,7 @@ private Q_SLOTS:
         // Following it would turn the submission into a request without its record.
         QTest::newRow("moved permanently")
             << moved << qint32(1004) << QStringLiteral("Http Status 301: Moved Permanently\r\n");
-        Behaviour silent;
-        silent.fault = Fault::NoAnswer;
-        QTest::newRow("silent") << silent << Proxy::TransportFailure << QString();
-        Behaviour closed;
-        closed.fault = Fault::CloseHalfway;
-        QTest::newRow("closed halfway") << closed << Proxy::TransportFailure << QString();
-        Behaviour closedAtOnce;
-        closedAtOnce.fault = Fault::CloseAtOnce;
-        QTest::newRow("closed at once") << closedAtOnce << Proxy::TransportFailure << QString();
+        addTransportFaultRows();
     }
     void submissionFaults() {
         QFETCH(Behaviour, behaviour);
@@ -474,15 +477,7 @@ private Q_SLOTS:
         server.status = 503;
         QTest::newRow("503") << server << qint32(1004)
                              << QStringLiteral("Http Status 503: Service Unavailable while uploading last file.");
-        Behaviour closed;
-        closed.fault = Fault::CloseHalfway;
-        QTest::newRow("closed halfway") << closed << Proxy::TransportFailure << QString();
-        Behaviour silent;
-        silent.fault = Fault::NoAnswer;
-        QTest::newRow("silent") << silent << Proxy::TransportFailure << QString();
-        Behaviour closedAtOnce;
-        closedAtOnce.fault = Fault::CloseAtOnce;
-        QTest::newRow("closed at once") << closedAtOnce << Proxy::TransportFailure << QString();
+        addTransportFaultRows();
     }
     void uploadFaults() {
         QFETCH(Behaviour, behaviour);
