@@ -27,12 +27,18 @@ public:
 
     bool AllowPersistence() const { return m_allowPersistence; }
     void setAllowPersistence(bool value) { m_allowPersistence = value; }
+    // Saves the identity into the current year folder, then moves to the year.
+    // A current folder that cannot take the identity (gone, offline,
+    // read-only) does not stop the change: the identity goes into the new
+    // folder. A new folder that cannot take it either stops the change and
+    // leaves everything as it was.
     void ChangeReportYear(qint32 intNewYear);
     qint16 DefaultYear() const { return m_defaultYear; }
     qint32 FileCount(qint32 lngFormType, qint32 lngFileType = zfitBoth);
     OrderedMap<QString, QFileInfo> FileList(qint32 lngFormType, qint32 lngFileType = zfitBoth);
     QString ReportPath();
     QString ReportRootPath();
+    // Like a year change: the new root's year folder must take the identity.
     void setReportRootPath(const QString& value);
     qint16 ReportYearMax() const { return m_maxYear; }
     qint16 ReportYearMin() const { return m_minYear; }
