@@ -133,7 +133,7 @@ void tst_report::yearChangeOutlivesALostFolder() {
 }
 
 // A new year folder that can take the identity neither way (its identity
-// file is a folder) stops the change: year, settings and events stay.
+// file is a folder) stops the change: year, root, settings and events stay.
 void tst_report::folderThatCannotTakeTheIdentityStopsTheChange() {
     ZelReport& report = Globals::ZelReport();
     report.ChangeReportYear(2020);
@@ -144,8 +144,17 @@ void tst_report::folderThatCannotTakeTheIdentityStopsTheChange() {
     QVERIFY(e.Description().contains(QStringLiteral("ZOV2022/identity.txt is a folder")));
     QCOMPARE(report.ReportYear(), qint16(2020));
     QCOMPARE(spy.size(), 0);
+
+    // The same for a new root whose year folder cannot take it.
+    const QString root = m_root->filePath(QStringLiteral("other"));
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/ZOV2020/identity.txt")));
+    QCOMPARE(TestSupport::raisedBy([&] { report.setReportRootPath(root); }).Number(), 75);
+    QCOMPARE(report.ReportRootPath(), m_root->path());
+    QCOMPARE(spy.size(), 0);
+
     Globals::Release();
     QCOMPARE(Globals::ZelReport().ReportYear(), qint16(2020));
+    QCOMPARE(Globals::ZelReport().ReportRootPath(), m_root->path());
 }
 
 void tst_report::yearOutOfRange() {
