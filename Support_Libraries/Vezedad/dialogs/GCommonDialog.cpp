@@ -394,8 +394,7 @@ bool GCommonDialog::VBChooseColor(ChooseColorArgs& a) {
 bool GCommonDialog::VBChooseFont(ChooseFontArgs& a) {
     m_apiReturn = 0;
     m_extendedError = 0;
-    if (!a.CurFont)
-        throw ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"), kRuntimeSource);
+    if (!a.CurFont) raiseRuntimeError(rtObjectNotSet, kRuntimeSource);
     StdFont& font = *a.CurFont;
 
     const bool dcGiven = a.PrinterDC != -1;

@@ -10,7 +10,7 @@ StdFont::StdFont() : m_name(QStringLiteral("MS Sans Serif")) {}
 void StdFont::setSize(double points) {
     const auto scaled = roundedTo<qint64>(points * 10000.0);
     if (!scaled || *scaled <= 0)
-        throw ErrorInfo(380, QStringLiteral("Invalid property value"), QStringLiteral("Vezedad"));
+        throw ErrorInfo(errInvalidPropertyValue, QStringLiteral("Invalid property value"), QStringLiteral("Vezedad"));
     m_sizeTenThousandths = *scaled;
 }
 

@@ -25,8 +25,6 @@ namespace {
 const QString kSource = QStringLiteral("Vezedad.cCommonDialog");
 constexpr qint32 kUserCancelled = 20001;
 constexpr qint32 kBadHelpCommand = 13705;
-constexpr qint32 kFileNotFound = 2;
-constexpr qint32 kNoAssociation = 1155;
 
 // Libraries loaded for dialog templates, by the number handed out for them.
 struct LoadedLibraries {
@@ -182,9 +180,11 @@ void cCommonDialog::setCustomColor(qint16 i, qint32 value) { dialogs().setCustom
 
 void cCommonDialog::CheckResult() {
     GCommonDialog& d = dialogs();
-    if (d.APIReturn() != 0)
-        throw ErrorInfo(eeBaseCommonDialog | d.ExtendedError(),
-                        QStringLiteral("Application-defined or object-defined error"), kSource);
+    if (d.APIReturn() != 0) {
+        // The number has no text of its own: the runtime's default one.
+        const qint32 number = eeBaseCommonDialog | d.ExtendedError();
+        throw ErrorInfo(number, runtimeErrorText(RuntimeError(number)), kSource);
+    }
     if (m_cancelError) throw ErrorInfo(kUserCancelled, QStringLiteral("User selected cancel."), kSource);
 }
 
@@ -310,10 +310,10 @@ void cCommonDialog::ShowHelp() {
             throw ErrorInfo(kBadHelpCommand, QStringLiteral("Invalid WinHelp Command Passed to ShowHelp function."),
                             kSource);
         if (m_helpCommand == HELP_QUIT) return;
-        qint32 code = kFileNotFound;
+        qint32 code = sysFileNotFound;
         if (!m_helpFile.isEmpty() && QFileInfo(m_helpFile).isFile()) {
             const Documentation::ShellOpener opener = Documentation::shellOpener();
-            code = opener ? opener(m_helpFile, true) : kNoAssociation;
+            code = opener ? opener(m_helpFile, true) : sysNoAssociation;
         }
         if (code != 0) throw ErrorInfo(code, Globals::Utilities().WinAPIError(code), kSource);
     } catch (...) {
