@@ -53,7 +53,10 @@ QString qtNameFilter(const FileFilter& filter) {
 
 class FileDialog : public QFileDialog {
 public:
-    FileDialog(const DialogRequest& request) : QFileDialog(request.owner), m_request(request) {}
+    // Made in its start folder: a dialog first made in the current folder and
+    // then moved starts two listings, and Qt's model may then show neither.
+    FileDialog(const DialogRequest& request)
+        : QFileDialog(request.owner, QString(), request.file.directory), m_request(request) {}
 
     std::function<bool()> confirm;
 
