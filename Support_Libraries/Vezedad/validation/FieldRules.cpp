@@ -75,8 +75,6 @@ constexpr bool isSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\
 constexpr char16_t asciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
 constexpr char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
-template <class Ch> constexpr bool kIsText = std::is_same_v<Ch, char16_t>;
-
 // A value seen as a run of code units, bytes or UTF-16.
 template <class Ch> struct Chars {
     const Ch* p = nullptr;
@@ -103,12 +101,6 @@ template <class Ch> struct Chars {
         for (qsizetype i = 0; i < n; ++i)
             if ((*this)[i] == c) return true;
         return false;
-    }
-    QString text() const {
-        if constexpr (kIsText<Ch>)
-            return QString(reinterpret_cast<const QChar*>(p), n);
-        else
-            return Cp1252::decode(QByteArrayView(reinterpret_cast<const char*>(p), n));
     }
 };
 

@@ -30,9 +30,9 @@ const QString& source() {
 }
 
 [[noreturn]] void raiseAccess(const QString& path, const QString& why) {
-    throw ErrorInfo(kPathFileAccessError,
-                    QStringLiteral("Path/File access error: ") + path + QStringLiteral(" (") + why + QStringLiteral(")"),
-                    source());
+    throw ErrorInfo(
+        kPathFileAccessError,
+        QStringLiteral("Path/File access error: ") + path + QStringLiteral(" (") + why + QStringLiteral(")"), source());
 }
 
 [[noreturn]] void raiseNotRegular(const QString& path) {

@@ -111,8 +111,7 @@ QByteArray ReportSource::line(qint64 offset, qint32 length) {
     if (m_blockStart < 0 || offset < m_blockStart || offset + length > m_blockStart + m_block.size()) {
         QFile file;
         ReportLines::openRegular(file, m_path);
-        if (file.size() != m_size ||
-            file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() != m_modified)
+        if (file.size() != m_size || file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() != m_modified)
             throw ErrorInfo(75,
                             QStringLiteral("Path/File access error: ") + m_path +
                                 QStringLiteral(" (the file changed after it was validated; validate it again)"),
@@ -174,7 +173,8 @@ RecordValidationResultPtr FileRecords::rebuild(qint32 key, quint32 compactIndex)
     const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(key, QString());
     ResultAccess::setRecordBytes(*record, ReportLines::cleanLine(raw, scratch));
     const QString value = Cp1252::decode(QByteArrayView(compact.value, compact.valueSize));
-    const ValidationResultPtr finding = modGlobals::New_ValidationResult(compact.field, key, value, compact.code, kvesWarning);
+    const ValidationResultPtr finding =
+        modGlobals::New_ValidationResult(compact.field, key, value, compact.code, kvesWarning);
     if (compact.field == zrfColumnCount)
         ResultAccess::setMessage(*finding,
                                  ValidationTables::columnCountMessage(key, value.toInt(), m_source->formType()));

@@ -118,8 +118,8 @@ struct ResultAccess {
     // Keeps a record of the file's run compactly: its line at offset, of
     // length bytes, and its one warning; false when that cannot be done (the
     // record is then to be added whole).
-    static bool keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, qint64 length,
-                            qint32 fieldId, qint32 code, const QString& value);
+    static bool keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, qint64 length, qint32 fieldId,
+                            qint32 code, const QString& value);
 };
 
 } // namespace Vezedad::detail

@@ -53,7 +53,8 @@ struct Pieces {
     void clear() { m_count = 0; }
     // Room for up to extra more separators; commit says how many were written.
     qsizetype* room(qsizetype extra) {
-        if (m_count + extra > qsizetype(m_at.size())) m_at.resize(size_t(qMax<qsizetype>(2 * m_at.size(), m_count + extra)));
+        if (m_count + extra > qsizetype(m_at.size()))
+            m_at.resize(size_t(qMax<qsizetype>(2 * m_at.size(), m_count + extra)));
         return m_at.data() + m_count;
     }
     void commit(qsizetype written) { m_count += written; }
@@ -303,10 +304,9 @@ ValidationResultPtr checkFileName(const QString& path, qint32 formType) {
     ValidationResultPtr finding = modGlobals::New_ValidationResult(
         zrfFilePrefix, -1, name, wrong ? valcInvalidValue : valcOK, wrong ? kvesCritical : kvesOK);
     if (wrong)
-        detail::ResultAccess::setMessage(*finding, QStringLiteral("File name '") + name +
-                                                       QStringLiteral("' should begin with '") + prefix +
-                                                       QStringLiteral("' for ") + Globals::GetFormName(formType, true) +
-                                                       QStringLiteral("."));
+        detail::ResultAccess::setMessage(
+            *finding, QStringLiteral("File name '") + name + QStringLiteral("' should begin with '") + prefix +
+                          QStringLiteral("' for ") + Globals::GetFormName(formType, true) + QStringLiteral("."));
     return finding;
 }
 
@@ -402,8 +402,8 @@ RecordValidationResultPtr Validator::ValidateRecord(const QString& strRecord, QS
     splitText(strRecord, strDelimiter, pieces);
     FieldRules::YearSource year;
     Findings findings;
-    walkRecord(reinterpret_cast<const char16_t*>(strRecord.constData()), pieces, FormPlan(lngFormType),
-               lngRecordNumber, year, findings);
+    walkRecord(reinterpret_cast<const char16_t*>(strRecord.constData()), pieces, FormPlan(lngFormType), lngRecordNumber,
+               year, findings);
     for (const Finding& f : findings) record->Add(resultOf(f, lngRecordNumber));
     return record;
 }
