@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMetaMethod>
 #include <QVarLengthArray>
+#include <algorithm>
 #include <bit>
 #include <limits>
 #include <type_traits>
@@ -41,20 +42,18 @@ struct Pieces {
     qsizetype delimiterSize = 1;
     bool closed = false;
 
-    qsizetype separatorCount() const { return m_count; }
     qsizetype size() const { return m_count + (closed ? 1 : 2); }
     std::pair<qsizetype, qsizetype> operator[](qsizetype k) const {
+        if (k > m_count) return {length, length};
         const qsizetype begin = k == 0 ? 0 : m_at[size_t(k - 1)] + delimiterSize;
-        if (k < m_count) return {begin, m_at[size_t(k)]};
-        if (k == m_count) return {begin, length};
-        return {length, length};
+        return {begin, k < m_count ? m_at[size_t(k)] : length};
     }
 
     void clear() { m_count = 0; }
     // Room for up to extra more separators; commit says how many were written.
     qsizetype* room(qsizetype extra) {
         if (m_count + extra > qsizetype(m_at.size()))
-            m_at.resize(size_t(qMax<qsizetype>(2 * m_at.size(), m_count + extra)));
+            m_at.resize(size_t(std::max({qsizetype(2 * m_at.size()), m_count + extra, qsizetype(32)})));
         return m_at.data() + m_count;
     }
     void commit(qsizetype written) { m_count += written; }
@@ -65,7 +64,7 @@ struct Pieces {
 
 private:
     // Kept from line to line: a run allocates only for its longest line.
-    std::vector<qsizetype> m_at = std::vector<qsizetype>(32);
+    std::vector<qsizetype> m_at;
     qsizetype m_count = 0;
 };
 
