@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Numbers.h"
 #include "Vezedad/foundation/ZelReport.h"
 
 #include <QVarLengthArray>
@@ -306,9 +307,9 @@ template <class Ch> Verdict county(Chars<Ch> v, QString* written) {
     } else {
         if (!isNumeric(v)) return fail(valcNotNumeric);
         // Whole, with halves to the even neighbour, as the 16-bit conversion does.
-        const double whole = std::nearbyint(numberOf(v));
-        if (!(whole >= -32768.0 && whole <= 32767.0)) return fail(valcProcessingError);
-        county = qint64(whole);
+        const std::optional<qint16> whole = roundedTo<qint16>(numberOf(v));
+        if (!whole) return fail(valcProcessingError);
+        county = *whole;
     }
     if (written) *written = padNumber(county, 2);
     return (county >= 1 && county <= 62) || county == 99 ? pass() : fail(valcInvalidValue);

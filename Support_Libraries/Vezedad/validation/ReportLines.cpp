@@ -1,43 +1,14 @@
 #include "Vezedad/validation/ReportLines.h"
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Text.h"
 
-#include <QFileInfo>
 #include <array>
-#include <cerrno>
 #include <cstring>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace Vezedad::ReportLines {
 
 namespace {
-
-constexpr qint32 kPermissionDenied = 70;
-constexpr qint32 kPathFileAccessError = 75;
-
-const QString& source() {
-    static const QString text = QStringLiteral("FileSystemObject");
-    return text;
-}
-
-[[noreturn]] void raisePermissionDenied(const QString& path) {
-    throw ErrorInfo(kPermissionDenied, QStringLiteral("Permission denied: ") + path, source());
-}
-
-[[noreturn]] void raiseAccess(const QString& path, const QString& why) {
-    throw ErrorInfo(
-        kPathFileAccessError,
-        QStringLiteral("Path/File access error: ") + path + QStringLiteral(" (") + why + QStringLiteral(")"), source());
-}
-
-[[noreturn]] void raiseNotRegular(const QString& path) {
-    raiseAccess(path, QStringLiteral("not a regular file; only regular files can be read"));
-}
 
 // The first CR or LF from pos on, or len; memchr scans far faster than a
 // byte loop, and most lines end in CR LF, so the CR search stays short.
@@ -50,40 +21,10 @@ qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
 
 } // namespace
 
-void openRegular(QFile& file, const QString& path) {
-#ifdef Q_OS_UNIX
-    const QByteArray name = QFile::encodeName(path);
-    // Looked at before opening, so that a device is never opened at all; and
-    // again on the open file, which may have been swapped in between.
-    struct stat info;
-    if (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode)) raiseNotRegular(path);
-    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == EACCES || error == EPERM) raisePermissionDenied(path);
-        raiseAccess(path, QString::fromLocal8Bit(std::strerror(error)));
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        raiseNotRegular(path);
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file.setFileName(path);
-    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        raisePermissionDenied(path);
-    }
-#else
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) raiseNotRegular(path);
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) raisePermissionDenied(path);
-#endif
+void raiseReadError(const QFile& file) {
+    raiseRuntimeError(rtPathFileAccessError, QStringLiteral("FileSystemObject"),
+                      file.fileName() + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
 }
-
-void raiseReadError(const QFile& file) { raiseAccess(file.fileName(), file.errorString()); }
 
 bool LineReader::next(Line& line) {
     m_carry.clear();
@@ -142,10 +83,7 @@ QByteArrayView cleanLine(QByteArrayView raw, QByteArray& scratch) {
         scratch.resize(n);
         raw = QByteArrayView(scratch);
     }
-    qsizetype b = 0, e = raw.size();
-    while (b < e && raw[b] == ' ') ++b;
-    while (e > b && raw[e - 1] == ' ') --e;
-    return raw.sliced(b, e - b);
+    return trimBlanks(raw);
 }
 
 void decode(QByteArrayView bytes, QString& text) {

@@ -8,12 +8,7 @@
 
 namespace Vezedad::ReportLines {
 
-// Opens a report file for reading. Only a regular file, or a link to one, is
-// opened: a FIFO or a device named like a report would otherwise block the
-// caller or never end. Raises the file-access errors otherwise.
-void openRegular(QFile& file, const QString& path);
-
-// The raw error of a failed read of an open file.
+// The error of a failed read of an open file.
 [[noreturn]] void raiseReadError(const QFile& file);
 
 // Reads a file in large blocks and hands out its lines as views into the

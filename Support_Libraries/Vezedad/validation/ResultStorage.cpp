@@ -1,6 +1,8 @@
 #include "Vezedad/validation/ResultStorage.h"
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
 #include "Vezedad/validation/ReportLines.h"
 #include "Vezedad/validation/ValidationTables.h"
 
@@ -110,12 +112,10 @@ ReportSource::ReportSource(QString path, qint32 formType, qint64 size, qint64 mo
 QByteArray ReportSource::line(qint64 offset, qint32 length) {
     if (m_blockStart < 0 || offset < m_blockStart || offset + length > m_blockStart + m_block.size()) {
         QFile file;
-        ReportLines::openRegular(file, m_path);
+        Globals::FSO().OpenForReading(file, m_path);
         if (file.size() != m_size || file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() != m_modified)
-            throw ErrorInfo(75,
-                            QStringLiteral("Path/File access error: ") + m_path +
-                                QStringLiteral(" (the file changed after it was validated; validate it again)"),
-                            QStringLiteral("FileSystemObject"));
+            raiseRuntimeError(rtPathFileAccessError, QStringLiteral("FileSystemObject"),
+                              m_path + QStringLiteral(" (the file changed after it was validated; validate it again)"));
         constexpr qint64 kBlock = 64 * 1024;
         const qint64 size = qMax<qint64>(kBlock, length);
         m_block.resize(qsizetype(size));

@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Text.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/validation/FieldRules.h"
 #include "Vezedad/validation/ReportLines.h"
@@ -132,10 +133,7 @@ using Findings = std::vector<Finding>;
 // A value as a field check takes it: blanks at both ends removed, then every
 // CR LF pair (a lone CR or LF stays).
 QString prepared(QStringView raw) {
-    qsizetype b = 0, e = raw.size();
-    while (b < e && raw[b] == u' ') ++b;
-    while (e > b && raw[e - 1] == u' ') --e;
-    QString value = raw.mid(b, e - b).toString();
+    QString value = trimBlanks(raw).toString();
     if (value.contains(QLatin1String("\r\n"))) value.remove(QStringLiteral("\r\n"));
     return value;
 }
@@ -206,11 +204,6 @@ template <class Ch>
 void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint32 recordNumber,
                 FieldRules::YearSource& year, Findings& out) {
     using View = std::conditional_t<std::is_same_v<Ch, char16_t>, QStringView, QByteArrayView>;
-    auto trimmed = [line](qsizetype b, qsizetype e) {
-        while (b < e && line[b] == Ch(' ')) ++b;
-        while (e > b && line[e - 1] == Ch(' ')) --e;
-        return View(line + b, e - b);
-    };
 
     const qint32 count = fieldCount(pieces);
     if (count < plan.counts.Min || count > plan.counts.Max)
@@ -230,7 +223,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
     for (qsizetype column = shift; column < columns; ++column) {
         const FormPlan::Column& c = plannedColumn[column];
         const auto [b, e] = pieces[column - shift];
-        const View value = trimmed(b, e);
+        const View value = trimBlanks(View(line + b, e - b));
         if (c.field == zrfApIndicator) {
             if (plan.formType != zfotForm26A && value.size() == 1 && value.front() == Ch('3')) noData = true;
         } else if (c.data && !value.isEmpty()) {
@@ -437,7 +430,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
     if (!name->IsValid()) wholeFile->Add(name);
 
     QFile file;
-    ReportLines::openRegular(file, strFilePath);
+    fso.OpenForReading(file, strFilePath, QIODevice::Unbuffered);
     // Records whose only finding is a warning are kept as their place in the
     // file and read back from it when asked for.
     detail::ResultAccess::setSource(
