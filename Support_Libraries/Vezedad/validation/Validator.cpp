@@ -271,19 +271,27 @@ ErrorSeverity severityOf(const Findings& findings) {
 // ---------------------------------------------------------------------------
 // Whole-file checks
 
-ValidationResultPtr checkFieldSeparator(const Validator& validator, const QString& line) {
-    const ColumnStructure structure = validator.GetColumnStructure(line);
+// The separator of a file's first record, decided as GetColumnStructure
+// decides it (the first of "|", "," and tab that gives four fields) but on
+// the line's bytes, so that a long first line is not copied to find it.
+ValidationResultPtr checkFieldSeparator(QByteArrayView line, Pieces& pieces) {
+    QString delimiter;
+    for (const QString* candidate : {&kPipe, &kComma, &kTab}) {
+        splitBytes(line, char(candidate->front().unicode()), pieces);
+        if (fieldCount(pieces) < 4) continue;
+        delimiter = *candidate;
+        break;
+    }
     qint32 code = valcOK, severity = kvesOK;
-    if (structure.Delimiter.isEmpty()) {
+    if (delimiter.isEmpty()) {
         code = valcEmpty;
         severity = kvesTerminal;
-    } else if (structure.Delimiter != kPipe) {
+    } else if (delimiter != kPipe) {
         code = valcInvalidValue;
         severity = kvesWarning;
     }
-    ValidationResultPtr finding =
-        modGlobals::New_ValidationResult(zrfFileDelimiter, -1, structure.Delimiter, code, severity);
-    if (structure.Delimiter == kTab)
+    ValidationResultPtr finding = modGlobals::New_ValidationResult(zrfFileDelimiter, -1, delimiter, code, severity);
+    if (delimiter == kTab)
         detail::ResultAccess::setMessage(*finding,
                                          ValidationTables::message(zrfFileDelimiter, code, QStringLiteral("[tab]")));
     return finding;
@@ -459,9 +467,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
 
         if (recordNumber == 1) {
             // The separator of the whole run; every one it can be is one byte.
-            QString text;
-            ReportLines::decode(cleaned, text);
-            const ValidationResultPtr separator = checkFieldSeparator(*this, text);
+            const ValidationResultPtr separator = checkFieldSeparator(cleaned, pieces);
             if (!separator->IsValid()) wholeFile->Add(separator);
             if (separator->Severity() == kvesTerminal) break;
             delimiter = char(separator->Value().front().unicode());
