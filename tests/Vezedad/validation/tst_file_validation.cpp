@@ -1,12 +1,11 @@
+#include "FileRunOracle.h"
 #include "TestSupport.h"
-#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/validation/Validator.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -328,40 +327,6 @@ void tst_file_validation::longLinesAreReadWhole() {
     }
 }
 
-namespace {
-
-// The records of a report file as a file run numbers them: double quotes
-// dropped, blanks at both ends removed, empty lines skipped.
-QStringList recordsOf(const QByteArray& bytes) {
-    QStringList records;
-    for (QByteArray line : QByteArray(bytes).replace("\r\n", "\n").replace('\r', '\n').split('\n')) {
-        line.replace('"', "");
-        while (line.startsWith(' ')) line.remove(0, 1);
-        while (line.endsWith(' ')) line.chop(1);
-        if (!line.isEmpty()) records << Cp1252::decode(line);
-    }
-    return records;
-}
-
-// Everything a record result tells, finding by finding.
-QString described(const RecordValidationResultPtr& record) {
-    if (!record || record->IsValid()) return QString();
-    QString text = QStringLiteral("%1 [%2] %3\n")
-                       .arg(record->RecordNumber())
-                       .arg(record->RecordContents())
-                       .arg(int(record->Severity()));
-    for (const ValidationResultPtr& f : record->Items())
-        text += QStringLiteral("  %1 %2 %3 %4 [%5] %6\n")
-                    .arg(f->RecordNumber())
-                    .arg(int(f->Field()))
-                    .arg(int(f->Code()))
-                    .arg(int(f->Severity()))
-                    .arg(f->Value(), f->Message());
-    return text;
-}
-
-} // namespace
-
 // A file run decides most lines on their bytes; a record run checks decoded
 // text. Line by line they must find the same, down to values and messages.
 void tst_file_validation::fileAndRecordRunsAgree_data() {
@@ -381,13 +346,13 @@ void tst_file_validation::fileAndRecordRunsAgree() {
     const QByteArray bytes = TestSupport::readFile(path);
     Validator& v = Globals::Validator();
     const FileValidationResultPtr file = v.ValidateFile(path, form, 0);
-    const QStringList records = recordsOf(bytes);
+    const QStringList records = FileRunOracle::recordsOf(bytes);
     QCOMPARE(file->RecordCount(), records.size());
     const QString delimiter = v.GetColumnStructure(records.value(0)).Delimiter;
     int invalid = 0;
     for (qsizetype n = 1; n <= records.size(); ++n) {
         const RecordValidationResultPtr byRecord = v.ValidateRecord(records[n - 1], delimiter, qint32(n), form);
-        QCOMPARE(described(file->Item(qint32(n))), described(byRecord));
+        QCOMPARE(FileRunOracle::described(file->Item(qint32(n))), FileRunOracle::described(byRecord));
         invalid += !byRecord->IsValid();
     }
     // The fixtures hold right and wrong records alike.
