@@ -207,8 +207,14 @@ void tst_record_validation::reportYearIsReadOnlyForDates() {
                            QStringLiteral("{\"SOFTWARE\\\\ZIDIVO\": {\"ReportRoot\": {\"type\": 1, \"data\": \"%1\"}}}")
                                .arg(blocker)
                                .toUtf8());
+    // Two records of Form 26, each with a date; and a Form 25 file.
+    const QString file26 = TestSupport::root() + QStringLiteral("/P1.txt");
+    const QString file25 = TestSupport::root() + QStringLiteral("/M1.txt");
+    TestSupport::writeFile(file26, (kForm26 + QStringLiteral("\r\n") + kForm26).toLatin1());
+    TestSupport::writeFile(file25, kForm25.toLatin1());
     qint32 modelError = 0;
-    QString form25, form26A, form26, field;
+    QString form25, form26A, form26, field, fileRun26;
+    bool fileRun25Valid = false;
     // Services are made per thread: a new thread makes its report model from
     // the settings above.
     QThread* thread = QThread::create([&] {
@@ -220,6 +226,9 @@ void tst_record_validation::reportYearIsReadOnlyForDates() {
         form26 = findings(v.ValidateRecord(kForm26, QStringLiteral("|"), 1, zfotForm26));
         const ValidationResultPtr date = v.ValidateField(zrfDateSold, QStringLiteral("3/5"));
         field = QStringLiteral("%1 %2").arg(int(date->Code())).arg(date->Value());
+        fileRun25Valid = v.ValidateFile(file25, zfotForm25)->IsValid();
+        const FileValidationResultPtr run = v.ValidateFile(file26, zfotForm26);
+        fileRun26 = findings(run->Item(1)) + u' ' + findings(run->Item(2));
         Globals::Release();
     });
     thread->start();
@@ -231,6 +240,8 @@ void tst_record_validation::reportYearIsReadOnlyForDates() {
     QCOMPARE(form26A, QString());
     QCOMPARE(form26, QStringLiteral("11:%1:2").arg(modelError));
     QCOMPARE(field, QStringLiteral("%1 3/5").arg(modelError));
+    QVERIFY(fileRun25Valid);
+    QCOMPARE(fileRun26, QStringLiteral("11:%1:2 11:%1:2").arg(modelError));
 }
 
 QTEST_GUILESS_MAIN(tst_record_validation)
