@@ -1,5 +1,5 @@
-#include "tst_suites.h"
-
+#include "FileRunOracle.h"
+#include "TestSupport.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
@@ -9,7 +9,29 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Vezedad;
+
+class tst_file_validation : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void refusedBeforeReading();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
+    void runs_data();
+    void runs();
+    void longLinesAreReadWhole_data();
+    void longLinesAreReadWhole();
+    void eventFigures();
+    void errorLimit();
+    void cancel();
+    void listenerMayCallBackIn();
+    void fileAndRecordRunsAgree_data();
+    void fileAndRecordRunsAgree();
+    void warningRecordsAreReadBackFromTheFile();
+};
 
 namespace {
 
@@ -58,12 +80,12 @@ const QByteArray kWarn26 = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||0
 
 } // namespace
 
-void TestFiles::initTestCase() {
+void tst_file_validation::initTestCase() {
     QVERIFY(folder().isValid());
     Globals::ZelReport().ChangeReportYear(2024);
 }
 
-void TestFiles::refusedBeforeReading() {
+void tst_file_validation::refusedBeforeReading() {
     Validator& v = Globals::Validator();
     const QString csv = write(QStringLiteral("M1.csv"), kGood25);
     const QString txt = write(QStringLiteral("M1.txt"), kGood25);
@@ -96,7 +118,7 @@ void TestFiles::refusedBeforeReading() {
     QVERIFY(a.events.isEmpty());
 }
 
-void TestFiles::runs_data() {
+void tst_file_validation::runs_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("form");
     QTest::addColumn<QByteArray>("bytes");
@@ -137,7 +159,7 @@ void TestFiles::runs_data() {
                                               "Could not identify field separator; file cannot be processed.");
 }
 
-void TestFiles::runs() {
+void tst_file_validation::runs() {
     QFETCH(QString, name);
     QFETCH(int, form);
     QFETCH(QByteArray, bytes);
@@ -155,8 +177,8 @@ void TestFiles::runs() {
     for (const RecordValidationResultPtr& r : result->Items()) QVERIFY(!r->IsValid());
 }
 
-void TestFiles::eventFigures() {
-    // A short last line, a long line of 2 MB cut in memory but counted whole.
+void tst_file_validation::eventFigures() {
+    // A short line, a line of 2 MB, a last line without an end.
     const QByteArray longProduct(2 * 1024 * 1024, 'p');
     const QByteArray bytes = kGood25 + "0|a\r\n" + "0|R12345|2345-2345-2345|" + longProduct + "|2|GL|24|X||\n" +
                              "\"0|R12345|2345-2345-2345|Name|2|gl|24||\"";
@@ -167,13 +189,13 @@ void TestFiles::eventFigures() {
     QCOMPARE(a.events.size(), 4);
     QCOMPARE(a.events[0], (QList<qint32>{1, qint32(kGood25.size()), 0}));
     QCOMPARE(a.events[1], (QList<qint32>{2, 5, 4})); // column count, permit, empty EPA, no data
-    QCOMPARE(a.events[2][1], qint32(longProduct.size() + 24 + 12 + 2));
+    QCOMPARE(a.events[2], (QList<qint32>{3, qint32(longProduct.size() + 24 + 12 + 2), 0}));
     QCOMPARE(a.events[3], (QList<qint32>{4, 42, 0}));
     QCOMPARE(result->RecordCount(), 4);
-    QCOMPARE(result->Keys(), (QVector<qint32>{2, 3}));
+    QCOMPARE(result->Keys(), (QVector<qint32>{2}));
 }
 
-void TestFiles::errorLimit() {
+void tst_file_validation::errorLimit() {
     QByteArray bytes = kGood25 + kWarn26.left(0);
     for (int i = 0; i < 5; ++i) bytes += kBad25;
     const QString path = write(QStringLiteral("M3.txt"), bytes);
@@ -199,7 +221,7 @@ void TestFiles::errorLimit() {
     QCOMPARE(result->SeverityCount(1), 5);
 }
 
-void TestFiles::cancel() {
+void tst_file_validation::cancel() {
     QByteArray bytes;
     for (int i = 0; i < 8; ++i) bytes += i == 4 ? kBad25 : kGood25;
     Announcements a;
@@ -216,7 +238,7 @@ void TestFiles::cancel() {
 }
 
 // A listener may pump events and call the validator again while a run is on.
-void TestFiles::listenerMayCallBackIn() {
+void tst_file_validation::listenerMayCallBackIn() {
     QByteArray bytes;
     for (int i = 0; i < 3; ++i) bytes += kBad25;
     const QString inner = write(QStringLiteral("A1.txt"), QByteArray("C1234567|12345|Jane|Doe\r\n"));
@@ -232,3 +254,155 @@ void TestFiles::listenerMayCallBackIn() {
     QCOMPARE(result->RecordCount(), 3);
     QCOMPARE(result->Count(), 3);
 }
+
+// Something named like a report that is not a regular file is refused at
+// once, never waited on; a link to a regular file is read.
+void tst_file_validation::onlyRegularFilesAreRead_data() {
+    QTest::addColumn<QString>("target"); // what the link points at; empty: a FIFO itself
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("fifo") << QString() << true;
+    QTest::newRow("link to fifo") << QStringLiteral("fifo") << true;
+    QTest::newRow("link to device") << QStringLiteral("/dev/zero") << true;
+    QTest::newRow("link to folder") << QStringLiteral("folder") << true;
+    QTest::newRow("link to file") << QStringLiteral("file") << false;
+}
+
+void tst_file_validation::onlyRegularFilesAreRead() {
+    QFETCH(QString, target);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    TestSupport::writeFile(dir.filePath(QStringLiteral("file")), kGood25);
+    const QString path = dir.filePath(QStringLiteral("M1.txt"));
+    if (target.isEmpty())
+        QVERIFY(QFile::rename(fifo, path));
+    else
+        QVERIFY(QFile::link(target.startsWith(u'/') ? target : dir.filePath(target), path));
+
+    const ErrorInfo e = TestSupport::raisedBy([&] { Globals::Validator().ValidateFile(path, zfotForm25); });
+    if (!refused) {
+        QCOMPARE(e.Number(), 0);
+        return;
+    }
+    QVERIFY(e.Number() != 0);
+    if (target == QLatin1String("folder")) return; // not found, as a folder is
+    QCOMPARE(e.Number(), 75);
+    QCOMPARE(e.Description(), QStringLiteral("Path/File access error: %1 is not a regular file").arg(path));
+}
+
+// A line is checked whole, however long: its far columns, its field count and
+// its column-count finding are those of the whole line.
+void tst_file_validation::longLinesAreReadWhole_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    const QByteArray big(100 * 1024, 'x');
+    QTest::newRow("long product name") << "M1.txt" << 8 << "0|R12345|2345-2345-2345|" + big + "|2|GL|24|X||\r\n"
+                                       << QString();
+    QTest::newRow("long address, then the zip")
+        << "S1.txt" << 4 << "0|R34343|2345-2345-2345|Name|2.5|OZ|09/09/2024|01|" + big + "|Albany|12203|\r\n"
+        << QString();
+    QTest::newRow("long value, eighteen fields")
+        << "P1.txt" << 1
+        << "0|C1111111|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|" + big + "|b|c|d|e|\r\n"
+        << QStringLiteral("1:52:4:1");
+    QTest::newRow("seventy thousand fields")
+        << "M1.txt" << 8 << "0|R12345|" + QByteArray(70000, '|') + "\r\n"
+        << QStringLiteral("1:52:4:2 1:14:2:2 1:21:2:2 1:6:2:2 1:7:2:2 1:8:2:2 1:53:2:3");
+}
+
+void tst_file_validation::longLinesAreReadWhole() {
+    QFETCH(QString, name);
+    QFETCH(int, form);
+    QFETCH(QByteArray, bytes);
+    const FileValidationResultPtr result = Globals::Validator().ValidateFile(write(name, bytes), form, 0);
+    QTEST(findings(result), "expected");
+    if (const RecordValidationResultPtr record = result->Item(1)) {
+        QCOMPARE(record->RecordContents().size(), qsizetype(bytes.size() - 2));
+        if (const ValidationResultPtr count = record->Item(zrfColumnCount))
+            QCOMPARE(count->Value(), QString::number(bytes.count('|') - (bytes.endsWith("|\r\n") ? 0 : -1)));
+    }
+}
+
+// A file run decides most lines on their bytes; a record run checks decoded
+// text. Line by line they must find the same, down to values and messages.
+void tst_file_validation::fileAndRecordRunsAgree_data() {
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("form");
+    QTest::newRow("Form 26") << QStringLiteral("P_mixed.txt") << int(zfotForm26);
+    QTest::newRow("Form 26A") << QStringLiteral("A_mixed.txt") << int(zfotForm26A);
+    QTest::newRow("Form 27") << QStringLiteral("S_mixed.txt") << int(zfotForm27);
+    QTest::newRow("Form 25") << QStringLiteral("M_mixed.txt") << int(zfotForm25);
+    QTest::newRow("Form 25, comma separated") << QStringLiteral("M_comma.txt") << int(zfotForm25);
+}
+
+void tst_file_validation::fileAndRecordRunsAgree() {
+    QFETCH(QString, fixture);
+    QFETCH(int, form);
+    const QString path = QStringLiteral(TEST_DATA_DIR "/") + fixture;
+    const QByteArray bytes = TestSupport::readFile(path);
+    Validator& v = Globals::Validator();
+    const FileValidationResultPtr file = v.ValidateFile(path, form, 0);
+    const QStringList records = FileRunOracle::recordsOf(bytes);
+    QCOMPARE(file->RecordCount(), records.size());
+    const QString delimiter = v.GetColumnStructure(records.value(0)).Delimiter;
+    int invalid = 0;
+    for (qsizetype n = 1; n <= records.size(); ++n) {
+        const RecordValidationResultPtr byRecord = v.ValidateRecord(records[n - 1], delimiter, qint32(n), form);
+        QCOMPARE(FileRunOracle::described(file->Item(qint32(n))), FileRunOracle::described(byRecord));
+        invalid += !byRecord->IsValid();
+    }
+    // The fixtures hold right and wrong records alike.
+    QVERIFY(invalid > 0 && invalid < records.size());
+}
+
+// A record whose one finding is a warning is kept as its place in the file.
+// Asked for, it is read back as it was; while held it stays the same object;
+// once the file has changed it is refused rather than read wrong.
+void tst_file_validation::warningRecordsAreReadBackFromTheFile() {
+    const QByteArray line26 = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|";
+    QByteArray bytes;
+    for (int i = 0; i < 40; ++i) bytes += (i % 3 ? line26 : " \"" + line26 + "\" ") + "\r\n";
+    bytes += "0|C1111111|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|a|b|c|d|e|\n";
+    bytes += kWarn26;
+    const QString path = write(QStringLiteral("P7.txt"), bytes);
+    const FileValidationResultPtr result = Globals::Validator().ValidateFile(path, zfotForm26);
+    QCOMPARE(result->Count(), 42);
+    QCOMPARE(result->SeverityCount(kvesWarning), 42);
+    QCOMPARE(int(result->Severity()), int(kvesWarning));
+
+    const RecordValidationResultPtr first = result->Item(1);
+    QCOMPARE(first->RecordContents(), QString::fromLatin1(line26));
+    QCOMPARE(first->ToString(),
+             QStringLiteral("Line 1: ") + QString::fromLatin1(line26) +
+                 QStringLiteral("\r\nThe following problems should be corrected but do not invalidate the record.\r\n"
+                                "Warning: Certification ID = 'P1234567': Certification ID Number 'P1234567' must be a "
+                                "RUR assigned number that begins with C, T, or B and is followed by 7 digits.\r\n"));
+    QCOMPARE(result->Item(41)->Item(zrfColumnCount)->Message(),
+             QStringLiteral("Record 41 appears to have 18 fields instead of the 13 expected."));
+    // Held, it is the caller's own object to change.
+    first->Add(modGlobals::New_ValidationResult(zrfCounty, 1, QStringLiteral("63"), valcInvalidValue, kvesSerious));
+    QCOMPARE(result->Item(1), first);
+    QCOMPARE(result->Item(1)->Count(), 2);
+    // Removing and replacing keeps the counts right.
+    result->Remove(2);
+    result->setItem(3, modGlobals::New_RecordValidationResult(3, QStringLiteral("x")));
+    QCOMPARE(result->SeverityCount(kvesWarning), 40);
+    QCOMPARE(result->SeverityCount(kvesOK), 1);
+    QCOMPARE(result->Keys().mid(0, 3), (QVector<qint32>{1, 3, 4}));
+
+    // Lines once read stay as they were validated; a line read after the
+    // file changed would not be.
+    const FileValidationResultPtr again = Globals::Validator().ValidateFile(path, zfotForm26);
+    TestSupport::writeFile(path, bytes + kWarn26);
+    QCOMPARE(result->Item(20)->RecordContents(), QString::fromLatin1(line26));
+    const ErrorInfo e = TestSupport::raisedBy([&] { again->Item(20); });
+    QCOMPARE(e.Number(), 75);
+    QVERIFY(e.Description().contains(QStringLiteral("changed after it was validated")));
+}
+
+QTEST_GUILESS_MAIN(tst_file_validation)
+#include "tst_file_validation.moc"

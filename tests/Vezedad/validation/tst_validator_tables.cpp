@@ -1,5 +1,4 @@
-#include "tst_suites.h"
-
+#include "TestSupport.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/validation/Validator.h"
@@ -8,7 +7,20 @@
 
 using namespace Vezedad;
 
-void TestTables::fieldNames_data() {
+class tst_validator_tables : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fieldNames_data();
+    void fieldNames();
+    void messages_data();
+    void messages();
+    void unsupportedFormTypes();
+    void layouts_data();
+    void layouts();
+    void expectedColumns();
+};
+
+void tst_validator_tables::fieldNames_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("name");
     QTest::newRow("2") << 2 << QStringLiteral("ApIndicator");
@@ -23,12 +35,12 @@ void TestTables::fieldNames_data() {
     QTest::newRow("-2") << -2 << QStringLiteral("Unknown (-2)");
 }
 
-void TestTables::fieldNames() {
+void tst_validator_tables::fieldNames() {
     QFETCH(int, field);
     QTEST(Globals::Validator().FieldName(field), "name");
 }
 
-void TestTables::messages_data() {
+void tst_validator_tables::messages_data() {
     QTest::addColumn<int>("field");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("value");
@@ -66,41 +78,61 @@ void TestTables::messages_data() {
                                   << QStringLiteral("Unknown validation error for End Use, 4, v");
 }
 
-void TestTables::messages() {
+void tst_validator_tables::messages() {
     QFETCH(int, field);
     QFETCH(int, code);
     QFETCH(QString, value);
     QTEST(Globals::Validator().ValidationMessage(field, code, value), "message");
 }
 
-void TestTables::columnCounts() {
+void tst_validator_tables::unsupportedFormTypes() {
     Validator& v = Globals::Validator();
-    const int expected[][3] = {{1, 12, 17}, {2, 4, 5}, {4, 10, 11}, {8, 8, 9}, {16, 12, 14}};
-    for (const auto& e : expected) {
-        const ColumnCountRange range = v.ExpectedColumnCount(e[0]);
-        QCOMPARE(int(range.Min), e[1]);
-        QCOMPARE(int(range.Max), e[2]);
-    }
     for (int formType : {0, 3, 14, 15, 32}) {
-        try {
-            v.ExpectedColumnCount(formType);
-            QFAIL("no error");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), qint32(-2147194875));
-            QCOMPARE(e.Source(), QStringLiteral("Vezedad:Validator.ExpectedColumnCount"));
-            QCOMPARE(e.Description(),
-                     QStringLiteral("Form Type %1 is not supported for this operation.").arg(formType));
-        }
+        const ErrorInfo e = TestSupport::raisedBy([&] { v.ExpectedColumnCount(formType); });
+        QCOMPARE(e.Number(), qint32(-2147194875));
+        QCOMPARE(e.Source(), QStringLiteral("Vezedad:Validator.ExpectedColumnCount"));
+        QCOMPARE(e.Description(), QStringLiteral("Form Type %1 is not supported for this operation.").arg(formType));
+        QVERIFY(Validator::Layout(formType).Fields.isEmpty());
+        QCOMPARE(Validator::Layout(formType).ColumnOf(zrfApIndicator), qsizetype(-1));
     }
-    QCOMPARE(Validator::WholeFileKey(), -1);
 }
 
-void TestTables::expectedColumns() {
+// The layout the report forms map their columns with is the one records are
+// checked by: its range is the column count's, and it is one field wider
+// than the fewest fields a record may have.
+void tst_validator_tables::layouts_data() {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<int>("firstGridField");
+    QTest::addColumn<int>("firstGridColumn");
+    QTest::newRow("26") << int(zfotForm26) << int(zrfEPANumber) << 3;
+    QTest::newRow("26A") << int(zfotForm26A) << int(zrfFirstName) << 3;
+    QTest::newRow("27") << int(zfotForm27) << int(zrfEPANumber) << 2;
+    QTest::newRow("25") << int(zfotForm25) << int(zrfEPANumber) << 2;
+    QTest::newRow("identity") << int(zfotIdentity) << int(zrfPhone) << 4;
+}
+
+void tst_validator_tables::layouts() {
+    QFETCH(int, form);
+    const RecordLayout& layout = Validator::Layout(form);
+    QCOMPARE(int(layout.FormType), form);
+    const ColumnCountRange range = Globals::Validator().ExpectedColumnCount(form);
+    QCOMPARE(layout.Counts.Min, range.Min);
+    QCOMPARE(layout.Counts.Max, range.Max);
+    QCOMPARE(layout.Width(), qsizetype(range.Min) + 1);
+    QCOMPARE(layout.Fields.first(), form == zfotIdentity ? int(zrfBusinessName) : int(zrfApIndicator));
+    QFETCH(int, firstGridField);
+    QTEST(int(layout.ColumnOf(firstGridField)), "firstGridColumn");
+    // Each field stands in one column only.
+    for (qint32 field : layout.Fields) QCOMPARE(layout.Fields.count(field), qsizetype(1));
+}
+
+void tst_validator_tables::expectedColumns() {
     Validator& v = Globals::Validator();
     const QString head = QStringLiteral("Columns                      Possible Values\r\n______________               "
                                         "____________________               \r\n");
     const QString tail =
         QStringLiteral("\r\nPlease reference the text file submission guidelines for complete instructions.");
+    QCOMPARE(Validator::WholeFileKey(), -1);
     QCOMPARE(v.ExpectedColumns(zfotIdentity),
              QStringLiteral("Expected columns and order (with example) for Identity\r\n\r\n") + head + tail);
     const QString form27 = v.ExpectedColumns(zfotForm27);
@@ -115,3 +147,6 @@ void TestTables::expectedColumns() {
     QCOMPARE(form27.count(QRegularExpression(QStringLiteral("\r\n[ 1][0-9] "))), 11);
     QVERIFY(v.ExpectedColumns(zfotForm26A).contains(QStringLiteral("\r\n 4 First Name\r\n 5 Last Name\r\n")));
 }
+
+QTEST_GUILESS_MAIN(tst_validator_tables)
+#include "tst_validator_tables.moc"

@@ -1,9 +1,14 @@
-// The fixed vocabulary of the validator: field names, messages, layouts.
-#include "Vezedad/foundation/ErrorInfo.h"
+// The fixed vocabulary of report validation: field names, messages, layouts.
+#include "Vezedad/validation/ValidationTables.h"
+#include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Globals.h"
-#include "Vezedad/validation/Validator.h"
 
-namespace Vezedad {
+#include <QHash>
+#include <array>
+#include <limits>
+#include <optional>
+
+namespace Vezedad::ValidationTables {
 
 namespace {
 
@@ -203,12 +208,8 @@ const QVector<ColumnHelp>& columnHelp() {
     return help;
 }
 
-} // namespace
-
-namespace {
-
 // The message number of each field and code, and each field's name, looked
-// up from any thread without a validator.
+// up from any thread.
 const QHash<qint32, qint16>& messageNumbers() {
     static const QHash<qint32, qint16> numbers = [] {
         QHash<qint32, qint16> table;
@@ -227,25 +228,39 @@ const QHash<qint32, QString>& fieldNames() {
     return names;
 }
 
+// The key of a field and code; none when it does not fit in 32 bits, so such
+// a pair has no message rather than wrapping round onto another field's entry.
+std::optional<qint32> messageKey(qint32 fieldId, qint32 code) {
+    const qint64 key = qint64(fieldId) * 256 + qint64(code);
+    if (key < std::numeric_limits<qint32>::min() || key > std::numeric_limits<qint32>::max()) return std::nullopt;
+    return qint32(key);
+}
+
+RecordLayout makeLayout(qint32 formType, QList<qint32> fields, qint16 min, qint16 max) {
+    RecordLayout layout;
+    layout.FormType = formType;
+    layout.Fields = std::move(fields);
+    layout.Counts = {min, max};
+    return layout;
+}
+
 } // namespace
 
-QString Validator::TableFieldName(qint32 fieldId) {
+QString fieldName(qint32 fieldId) {
     const auto& names = fieldNames();
     const auto it = names.constFind(fieldId);
     if (it != names.constEnd()) return *it;
     return QStringLiteral("Unknown (") + QString::number(fieldId) + QStringLiteral(")");
 }
 
-QString Validator::FieldName(qint32 fieldId) const { return TableFieldName(fieldId); }
-
-QString Validator::TableMessage(qint32 fieldId, qint32 code, const QString& value) {
+QString message(qint32 fieldId, qint32 code, const QString& value) {
     if (code == valcOK) return QString();
-    const auto key = MessageKey(fieldId, code);
+    const auto key = messageKey(fieldId, code);
     const qint16 number = key ? messageNumbers().value(*key, 0) : qint16(0);
     const auto& texts = messageTexts();
     const auto it = texts.constFind(number);
     if (number == 0 || it == texts.constEnd())
-        return QStringLiteral("Unknown validation error for ") + TableFieldName(fieldId) + QStringLiteral(", ") +
+        return QStringLiteral("Unknown validation error for ") + fieldName(fieldId) + QStringLiteral(", ") +
                QString::number(code) + QStringLiteral(", ") + value;
     static const QString placeholder = QStringLiteral("{Value}");
     if (!it->contains(placeholder)) return *it;
@@ -253,26 +268,35 @@ QString Validator::TableMessage(qint32 fieldId, qint32 code, const QString& valu
     return text.replace(placeholder, value);
 }
 
-QString Validator::ValidationMessage(qint32 fieldId, qint32 lngCode, const QString& strValue) const {
-    return TableMessage(fieldId, lngCode, strValue);
+QString columnCountMessage(qint32 recordNumber, qint32 count, qint32 formType) {
+    return QStringLiteral("Record ") + QString::number(recordNumber) + QStringLiteral(" appears to have ") +
+           QString::number(count) + QStringLiteral(" fields instead of the ") +
+           QString::number(layout(formType).Counts.Min + 1) + QStringLiteral(" expected.");
 }
 
-ColumnCountRange Validator::ExpectedColumnCount(qint32 formType) const {
-    switch (formType) {
-    case zfotForm26: return {12, 17};
-    case zfotForm26A: return {4, 5};
-    case zfotForm27: return {10, 11};
-    case zfotForm25: return {8, 9};
-    case zfotIdentity: return {12, 14};
-    default:
-        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errInvalidProcedureCall),
-                        QStringLiteral("Form Type ") + QString::number(formType) +
-                            QStringLiteral(" is not supported for this operation."),
-                        QStringLiteral("Vezedad:Validator.ExpectedColumnCount"));
-    }
+bool isDataField(qint32 fieldId) {
+    constexpr quint64 kDataFields = (1ull << zrfContainerSizeQuantity) | (1ull << zrfContainerSizeUnits) |
+                                    (1ull << zrfContainersSold) | (1ull << zrfDateEnd) | (1ull << zrfDateSold) |
+                                    (1ull << zrfDateStart) | (1ull << zrfEPANumber) | (1ull << zrfProductName) |
+                                    (1ull << zrfQuantity) | (1ull << zrfQuantitySold) | (1ull << zrfUnits);
+    return fieldId >= 0 && fieldId < 64 && (kDataFields >> fieldId) & 1u;
 }
 
-QString Validator::ExpectedColumns(qint32 formType) const {
+const RecordLayout& layout(qint32 formType) {
+    static const std::array<RecordLayout, 6> layouts = {
+        makeLayout(zfotForm26, {2, 4, 3, 14, 21, 22, 25, 11, 12, 9, 1, 20, 26}, 12, 17),
+        makeLayout(zfotForm26A, {2, 4, 3, 18, 19}, 4, 5),
+        makeLayout(zfotForm27, {2, 5, 14, 21, 23, 25, 10, 9, 1, 20, 26}, 10, 11),
+        makeLayout(zfotForm25, {2, 5, 14, 21, 6, 7, 8, 24, 13}, 8, 9),
+        makeLayout(zfotIdentity, {31, 3, 4, 5, 16, 15, 32, 33, 34, 35, 36, 37, 17}, 12, 14),
+        RecordLayout(),
+    };
+    for (const RecordLayout& l : layouts)
+        if (l.FormType == formType) return l;
+    return layouts.back();
+}
+
+QString expectedColumns(qint32 formType) {
     QString text = QStringLiteral("Expected columns and order (with example) for ") +
                    Globals::GetFormName(formType, true) + kCrLf + kCrLf +
                    QStringLiteral("Columns                      Possible Values") + kCrLf +
@@ -286,26 +310,4 @@ QString Validator::ExpectedColumns(qint32 formType) const {
            QStringLiteral("Please reference the text file submission guidelines for complete instructions.");
 }
 
-QVector<qint32> Validator::BuildColumnFields(qint32 formType) {
-    switch (formType) {
-    case zfotForm26: return {2, 4, 3, 14, 21, 22, 25, 11, 12, 9, 1, 20, 26};
-    case zfotForm26A: return {2, 4, 3, 18, 19};
-    case zfotForm27: return {2, 5, 14, 21, 23, 25, 10, 9, 1, 20, 26};
-    case zfotForm25: return {2, 5, 14, 21, 6, 7, 8, 24, 13};
-    case zfotIdentity: return {31, 3, 4, 5, 16, 15, 32, 33, 34, 35, 36, 37, 17};
-    default: return {};
-    }
-}
-
-const QVector<qint32>& Validator::ColumnFields(qint32 formType) const {
-    static const QVector<qint32> none;
-    if (formType < 0 || formType >= qint32(m_layouts.size())) return none;
-    const size_t slot = size_t(formType);
-    if (!m_layoutBuilt[slot]) {
-        m_layouts[slot] = BuildColumnFields(formType);
-        m_layoutBuilt[slot] = true;
-    }
-    return m_layouts[slot];
-}
-
-} // namespace Vezedad
+} // namespace Vezedad::ValidationTables
