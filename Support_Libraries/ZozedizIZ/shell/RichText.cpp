@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QTextBrowser>
+#include <algorithm>
 #include <vector>
 
 namespace ZozedizIZ::RichText {
@@ -248,15 +249,17 @@ private:
 
     void endParagraph() {
         QString style = QStringLiteral("margin-top:0px; margin-bottom:0px; white-space:pre-wrap;");
+        const bool empty =
+            !m_bullet && std::all_of(m_runs.cbegin(), m_runs.cend(), [](const Run& run) { return run.text.isEmpty(); });
+        // An empty paragraph still takes its line.
+        if (empty) style += QStringLiteral(" -qt-paragraph-type:empty;");
         if (m_leftTwips != 0) style += QStringLiteral(" margin-left:") + pixels(m_leftTwips) + u';';
         if (m_firstTwips != 0) style += QStringLiteral(" text-indent:") + pixels(m_firstTwips) + u';';
         m_html += QStringLiteral("<p style=\"") + style + u'"' +
                   (m_centred ? QStringLiteral(" align=\"center\">") : QStringLiteral(">"));
         if (m_bullet) m_html += QStringLiteral("\u2022\t");
-        bool any = false;
         for (const Run& run : std::as_const(m_runs)) {
             if (run.text.isEmpty()) continue;
-            any = true;
             QString css;
             if (run.format.bold) css += QStringLiteral("font-weight:700;");
             if (run.format.italic) css += QStringLiteral("font-style:italic;");
@@ -272,8 +275,7 @@ private:
                 m_html +=
                     QStringLiteral("<span style=\"") + css + QStringLiteral("\">") + text + QStringLiteral("</span>");
         }
-        // An empty paragraph still takes its line.
-        if (!any && !m_bullet) m_html += QStringLiteral("<br/>");
+        if (empty) m_html += QStringLiteral("<br/>");
         m_html += QStringLiteral("</p>");
         m_runs.clear();
         m_bullet = false;
