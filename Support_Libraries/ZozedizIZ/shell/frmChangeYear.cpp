@@ -4,6 +4,7 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Ui.h"
+#include "ZozedizIZ/shell/DialogButtons.h"
 #include "ZozedizIZ/shell/GuardedSlot.h"
 #include "ZozedizIZ/shell/Twips.h"
 
@@ -33,13 +34,7 @@ frmChangeYear::frmChangeYear(QWidget* parent) : QDialog(parent) {
     cboYear->setObjectName(QStringLiteral("cboYear"));
     cboYear->setMinimumWidth(Twips::toPixelsX(1215));
     lblInfo0->setBuddy(cboYear);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
-    for (QPushButton* b : {cmdOK, cmdCancel}) b->setMinimumSize(Twips::toPixels(QSize(1215, 375)));
+    MakeOkCancelButtons(this, cmdOK, cmdCancel);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblInfo0, 0, 0, Qt::AlignTop);

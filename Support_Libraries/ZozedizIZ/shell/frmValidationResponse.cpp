@@ -2,6 +2,7 @@
 
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/ui/Ui.h"
+#include "ZozedizIZ/shell/DialogButtons.h"
 #include "ZozedizIZ/shell/GuardedSlot.h"
 #include "ZozedizIZ/shell/Twips.h"
 
@@ -47,13 +48,7 @@ frmValidationResponse::frmValidationResponse(QWidget* parent) : QDialog(parent) 
     chkShowReport->setObjectName(QStringLiteral("chkShowReport"));
     chkShowFile = new QCheckBox(QStringLiteral("Open File in Editor"), this);
     chkShowFile->setObjectName(QStringLiteral("chkShowFile"));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
-    for (QPushButton* b : {cmdOK, cmdCancel}) b->setMinimumSize(Twips::toPixels(QSize(1215, 375)));
+    MakeOkCancelButtons(this, cmdOK, cmdCancel);
 
     auto* choices = new QVBoxLayout;
     choices->addWidget(chkShowReport);
