@@ -79,6 +79,9 @@ export XAUTHORITY="$work/client.auth"
 xauth -q -f "$XAUTHORITY" add ":$display" . "$cookie" 2>/dev/null || exit 1
 export DISPLAY=":$display"
 export QT_QPA_PLATFORM=xcb
+# The private display has no session bus of its own: Qt must not reach the
+# user's (nor try to start one).
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 
 # In the background, so that a signal to this script is handled at once.
 timeout --kill-after=10 "${XVFB_TEST_TIMEOUT:-540}" "$@" &
