@@ -118,12 +118,12 @@ public:
             if (!s.isLetter()) {
                 ++i;
                 if (s == u'\'') {
-                    const bool ok = i + 1 < n;
-                    const int byte = ok ? m_in.mid(i, 2).toInt(nullptr, 16) : 0;
+                    bool ok = i + 1 < n;
+                    const int byte = ok ? QStringView(m_in).mid(i, 2).toInt(&ok, 16) : 0;
                     i += ok ? 2 : 0;
                     if (pendingSkip > 0)
                         --pendingSkip;
-                    else
+                    else if (ok)
                         addText(state, QString(QChar(Vezedad::Cp1252::decodeByte(static_cast<unsigned char>(byte)))));
                 } else if (s == u'*') {
                     destinationNext = true;

@@ -66,6 +66,8 @@ private slots:
                                                       << "{x}\\y";
         QTest::newRow("hex escapes are Windows-1252") << head + "caf\\'e9 \\'93q\\'94 \\'80}"
                                                       << "caf\u00e9 \u201cq\u201d \u20ac";
+        QTest::newRow("broken hex escape shows no character") << head + "a\\'zzb}"
+                                                              << "azzb";
         QTest::newRow("unicode with its stand-in") << head + "We\\u8217?re \\uc2\\u-3913\\'41\\'42!}"
                                                    << "We\u2019re \uf0b7!";
         QTest::newRow("starred destination skipped") << head + "{\\*\\generator Writer;}{\\*\\x {\\y z}}ok}"
