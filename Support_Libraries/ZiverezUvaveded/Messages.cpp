@@ -6,7 +6,7 @@
 #include "ZiverezUvaveded/Globals.h"
 
 #include <QTextStream>
-#include <cmath>
+#include <QVariant>
 #include <optional>
 
 namespace VezirodEdovud {
@@ -15,29 +15,11 @@ using Vezedad::ErrorInfo;
 
 namespace {
 
-// A text that reads as a number: an optional sign, digits with an optional
-// decimal point and exponent, blanks around it allowed.
-std::optional<double> numberIn(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
+std::optional<double> numberIn(const QString& text) { return Vezedad::numericText(text); }
 
-// A number as a signed 32-bit integer, rounded half to even; beyond the
-// range it raises the overflow error.
-qint32 toLong(double value) {
-    const auto whole = Vezedad::roundedTo<qint32>(value);
-    if (!whole) Vezedad::raiseOverflow(QString());
-    return *whole;
-}
+qint32 toLong(double value) { return Vezedad::roundedOrOverflow<qint32>(value, QString()); }
 
-bool toBoolean(const QString& text) {
-    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
-    if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
-    if (const std::optional<double> number = numberIn(text)) return *number != 0.0;
-    Vezedad::raiseTypeMismatch(QString());
-}
+bool toBoolean(const QString& text) { return Vezedad::toBoolean(text, QString()); }
 
 QString caseKey(const QString& name) { return name.toCaseFolded(); }
 
@@ -225,8 +207,7 @@ QDomElement SubmitMetadataRequest::Serialize() const {
         Vezedad::TrailForm::Bracket, QStringLiteral("VezirodEdovud2:SubmitMetadataRequest.Serialize"), [&] {
             QDomElement request = modGlobals::GetDom().createElement(QStringLiteral("SubmitMetadataRequest"));
             request.appendChild(m_metadata->Serialize());
-            if (!m_identity)
-                throw ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"), QString());
+            if (!m_identity) Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QString());
             request.appendChild(m_identity->Serialize());
             refuseUnsendable(request);
             return request;

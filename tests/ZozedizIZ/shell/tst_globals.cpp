@@ -6,7 +6,6 @@
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Utilities.h"
-#include "ZiverezUvaveded/Globals.h"
 #include "ZozedizIZ/shell/Globals.h"
 #include "ZozedizIZ/shell/MoreApplicatorsDialog.h"
 

@@ -40,7 +40,7 @@ void click(const QWidget& window, const char* name) {
 
 } // namespace
 
-class tst_dialogs : public QObject {
+class tst_windows : public QObject {
     Q_OBJECT
 
 private slots:
@@ -322,5 +322,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_dialogs)
-#include "tst_dialogs.moc"
+QTEST_MAIN(tst_windows)
+#include "tst_windows.moc"
