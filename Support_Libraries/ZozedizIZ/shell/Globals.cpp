@@ -15,25 +15,16 @@ namespace ZozedizIZ {
 
 namespace modGlobals {
 
-namespace {
-thread_local bool tFactoryFlag = false;
-const Vezedad::FactoryModule kModule{&SetFactoryFlag, &InFactory};
-} // namespace
-
-Vezedad::ServiceSlots& services() {
-    thread_local Vezedad::ServiceSlots table(slotCount);
-    return table;
+const Vezedad::FactoryModule& factoryModule() {
+    static const Vezedad::FactoryModule module(Vezedad::FactoryModule::UiLibrary, slotCount);
+    return module;
 }
 
-void SetFactoryFlag() { tFactoryFlag = true; }
+Vezedad::ServiceSlots& services() { return factoryModule().services(); }
 
-bool InFactory() {
-    const bool flag = tFactoryFlag;
-    tFactoryFlag = false;
-    return flag;
-}
+void SetFactoryFlag() { factoryModule().setFactoryFlag(); }
 
-const Vezedad::FactoryModule& factoryModule() { return kModule; }
+bool InFactory() { return factoryModule().takeFactoryFlag(); }
 
 void requireFactory(const QString& className) {
     Vezedad::requireFactory(factoryModule(), Vezedad::errFactoryMethodNotUsed,
@@ -47,7 +38,7 @@ Vezedad::FactoryFailure factoryFailure(const QString& factoryName, const QString
 }
 
 MoreApplicatorsDialog& MoreApplicators() {
-    return Vezedad::perThreadService<MoreApplicatorsDialog>(services(), slotMoreApplicators, [] {
+    return Vezedad::perThreadService<MoreApplicatorsDialog>(factoryModule(), slotMoreApplicators, [] {
         return Vezedad::createThroughFactory<MoreApplicatorsDialog>(
             factoryModule(),
             factoryFailure(QStringLiteral("MoreApplicators"), QStringLiteral("MoreApplicatorsDialog")));
@@ -118,7 +109,7 @@ void Globals::ShowAbout(const QString& strTitle, const QString& strProductName, 
 }
 
 void Globals::Release() {
-    modGlobals::services().releaseAll();
+    modGlobals::factoryModule().release();
     VezirodEdovud::Globals::Release();
     Vezedad::Globals::Release();
 }

@@ -65,13 +65,14 @@ namespace modGlobals {
 // Per-thread service slots of this library, released from the last down.
 enum Slot : int { slotMoreApplicators, slotCount };
 
+// This library's factory flag and per-thread services.
+ZOZEDIZIZ_EXPORT const Vezedad::FactoryModule& factoryModule();
 ZOZEDIZIZ_EXPORT Vezedad::ServiceSlots& services();
 
 // The factory flag of this library's factory-only classes (one per thread).
 ZOZEDIZIZ_EXPORT void SetFactoryFlag();
 // Returns the flag and clears it.
 ZOZEDIZIZ_EXPORT bool InFactory();
-ZOZEDIZIZ_EXPORT const Vezedad::FactoryModule& factoryModule();
 
 // First step of the initialiser of a factory-only class of this library:
 // raises 1002, "Client code did not call factory method for " + className,
