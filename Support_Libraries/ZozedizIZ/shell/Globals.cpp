@@ -7,6 +7,7 @@
 #include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Proxy.h"
+#include "ZozedizIZ/shell/FileOperations.h"
 #include "ZozedizIZ/shell/MoreApplicatorsDialog.h"
 #include "ZozedizIZ/shell/frmAbout.h"
 #include "ZozedizIZ/shell/frmInfo.h"
@@ -35,6 +36,11 @@ void requireFactory(const QString& className) {
 Vezedad::FactoryFailure factoryFailure(const QString& factoryName, const QString& className) {
     return Vezedad::FactoryFailure{Vezedad::errMissingCode,
                                    QStringLiteral("ZozedizIZ:") + factoryName + QStringLiteral(" Factory"), className};
+}
+
+ZozedizIZ::FileOperations& FileOperations() {
+    return Vezedad::perThreadService<ZozedizIZ::FileOperations>(
+        factoryModule(), slotFileOperations, [] { return std::make_unique<ZozedizIZ::FileOperations>(); });
 }
 
 MoreApplicatorsDialog& MoreApplicators() {
@@ -95,6 +101,8 @@ void Globals::CheckVersion(qint32 kvoOption, qint16 intMajor, qint16 intMinor, q
         }
     });
 }
+
+ZozedizIZ::FileOperations& Globals::FileOperations() { return modGlobals::FileOperations(); }
 
 QString Globals::GetMessage(qint32 MsgId) { return modGlobals::GetMessage(MsgId); }
 

@@ -8,6 +8,7 @@
 
 namespace ZozedizIZ {
 
+class FileOperations;
 class MoreApplicatorsDialog;
 
 // Ids of the library's message table (GetMessage). A grid column's tool tip
@@ -41,6 +42,9 @@ public:
     // reached, among others) is passed on with this location in its trail.
     static void CheckVersion(qint32 kvoOption, qint16 intMajor, qint16 intMinor, qint16 intRevision);
 
+    // The thread's one file-picker object.
+    static ZozedizIZ::FileOperations& FileOperations();
+
     // The text of a message-table entry, or "" when the table has none.
     static QString GetMessage(qint32 MsgId);
 
@@ -63,7 +67,7 @@ public:
 namespace modGlobals {
 
 // Per-thread service slots of this library, released from the last down.
-enum Slot : int { slotMoreApplicators, slotCount };
+enum Slot : int { slotFileOperations, slotMoreApplicators, slotCount };
 
 // This library's factory flag and per-thread services.
 ZOZEDIZIZ_EXPORT const Vezedad::FactoryModule& factoryModule();
@@ -84,6 +88,7 @@ ZOZEDIZIZ_EXPORT void requireFactory(const QString& className);
 // "ZozedizIZ:" + factoryName + " Factory".
 ZOZEDIZIZ_EXPORT Vezedad::FactoryFailure factoryFailure(const QString& factoryName, const QString& className);
 
+ZOZEDIZIZ_EXPORT ZozedizIZ::FileOperations& FileOperations();
 ZOZEDIZIZ_EXPORT ZozedizIZ::MoreApplicatorsDialog& MoreApplicators();
 
 // The message-table text of id, or "" (never an error).
