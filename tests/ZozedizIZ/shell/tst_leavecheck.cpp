@@ -42,8 +42,11 @@ struct Window {
 
     Window() {
         window.setObjectName(QStringLiteral("frmLeave"));
+        chkFirst->setObjectName(QStringLiteral("chkFirst"));
         txtA->setObjectName(QStringLiteral("txtA"));
         txtB->setObjectName(QStringLiteral("txtB"));
+        txtC->setObjectName(QStringLiteral("txtC"));
+        cmdOK->setObjectName(QStringLiteral("cmdOK"));
         lblA->setBuddy(txtA);
         lblB->setBuddy(txtB);
         cmdOK->setAutoDefault(false);
@@ -136,9 +139,6 @@ private slots:
         QFETCH(bool, pressesOK);
         {
             Window w;
-            w.chkFirst->setObjectName(QStringLiteral("chkFirst"));
-            w.txtC->setObjectName(QStringLiteral("txtC"));
-            w.cmdOK->setObjectName(QStringLiteral("cmdOK"));
             QVERIFY(w.showAndFocus(w.txtA));
             w.txtA->setText(QStringLiteral("bad"));
             UiScript ui;
@@ -147,14 +147,12 @@ private slots:
             QCOMPARE(w.checksA, 1);
             QCOMPARE(w.checksB, 0);
             QTRY_VERIFY(w.txtA->hasFocus());
+            QTest::qWait(150); // longer than a mnemonic's animated click
             QCOMPARE(w.okClicks, 0);
             QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("Alpha cannot be bad."));
         }
         {
             Window w;
-            w.chkFirst->setObjectName(QStringLiteral("chkFirst"));
-            w.txtC->setObjectName(QStringLiteral("txtC"));
-            w.cmdOK->setObjectName(QStringLiteral("cmdOK"));
             QVERIFY(w.showAndFocus(w.txtA));
             w.txtA->setText(QStringLiteral("good"));
             leave(w, how);
