@@ -15,8 +15,7 @@ QString refusedCharacterMessage(QStringView text, qsizetype index) {
     return {};
 }
 
-CellInputFilter::CellInputFilter(const CellType& type, std::function<void(const QString&)> onRefused,
-                                 QObject* parent)
+CellInputFilter::CellInputFilter(const CellType& type, std::function<void(const QString&)> onRefused, QObject* parent)
     : QValidator(parent), m_type(type), m_onRefused(std::move(onRefused)) {}
 
 QValidator::State CellInputFilter::checkType(const CellType& type, QStringView input) {

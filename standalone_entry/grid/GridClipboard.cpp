@@ -27,8 +27,10 @@ bool Rows::next(QVarLengthArray<QStringView, 32>& cells) {
     if (m_pos >= m_text.size()) return false;
     qsizetype end = m_text.indexOf(QLatin1Char('\n'), m_pos);
     const qsizetype next = end < 0 ? m_text.size() : end + 1;
-    if (end < 0) end = m_text.size();
-    else if (end > m_pos && m_text[end - 1] == QLatin1Char('\r')) --end;
+    if (end < 0)
+        end = m_text.size();
+    else if (end > m_pos && m_text[end - 1] == QLatin1Char('\r'))
+        --end;
     QStringView line = m_text.sliced(m_pos, end - m_pos);
     m_pos = next;
     for (;;) {

@@ -50,8 +50,8 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
         const int first = header.firstColumn - 1;
         const int last = std::min(header.lastColumn, count()) - 1;
         const int left = rect.left() - (sectionViewportPosition(logicalIndex) - sectionViewportPosition(first));
-        const int right = rect.left() + (sectionViewportPosition(last) + sectionSize(last)) -
-                          sectionViewportPosition(logicalIndex);
+        const int right =
+            rect.left() + (sectionViewportPosition(last) + sectionSize(last)) - sectionViewportPosition(logicalIndex);
         option.rect = QRect(left, upper.top(), right - left, upper.height());
         option.text = header.text;
         break;

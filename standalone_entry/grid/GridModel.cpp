@@ -42,7 +42,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole: return brushFor(m_store.colour(index.row(), index.column()));
     case Qt::TextAlignmentRole:
         return int(m_columns[index.column()].type.kind == CellType::Number ? Qt::AlignRight | Qt::AlignVCenter
-                                                                            : Qt::AlignLeft | Qt::AlignVCenter);
+                                                                           : Qt::AlignLeft | Qt::AlignVCenter);
     default: return {};
     }
 }

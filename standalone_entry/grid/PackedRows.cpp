@@ -185,7 +185,7 @@ void PackedRows::setColumnCount(int columns) {
             Record record = m_rows[std::size_t(r)];
             if (!record || cellCount(record) <= columns) continue;
             const Layout layout(record);
-            QVarLengthArray<Piece, 32> pieces(columns);
+            QVarLengthArray<Piece, 32> pieces(columns, Piece{});
             for (int c = 0; c < columns; ++c) {
                 pieces[c].data = layout.cell(c, pieces[c].size);
                 pieces[c].utf16 = layout.utf16;
@@ -251,7 +251,7 @@ void PackedRows::setCells(int row, int firstCol, const QStringView* cells, qsize
     }
     const int oldCells = old ? cellCount(old) : 0;
     const int n = std::max<int>(oldCells, firstCol + int(count));
-    QVarLengthArray<Piece, 32> pieces(n);
+    QVarLengthArray<Piece, 32> pieces(n, Piece{});
     if (old) {
         const Layout layout(old);
         for (int c = 0; c < oldCells; ++c) {
@@ -344,8 +344,8 @@ void PackedRows::clearBlock(int row1, int col1, int row2, int col2) {
             continue;
         }
         const int last = std::min(col2, cells - 1);
-        QVarLengthArray<QStringView, 32> blanks(last - col1 + 1);
-        setCells(r, col1, blanks.data(), blanks.size());
+        const std::vector<QStringView> blanks(std::size_t(last - col1 + 1));
+        setCells(r, col1, blanks.data(), qsizetype(blanks.size()));
     }
 }
 

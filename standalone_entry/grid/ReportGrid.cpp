@@ -64,7 +64,12 @@ ReportGrid::ReportGrid(QWidget* parent) : QTableView(parent) {
     updateRowHeight();
 }
 
-ReportGrid::~ReportGrid() = default;
+ReportGrid::~ReportGrid() {
+    // Children go after this: an open editor losing the focus then must not
+    // end an edit on a grid that is half gone.
+    m_editor = nullptr;
+    blockSignals(true);
+}
 
 // ---- columns and headers -------------------------------------------------
 
@@ -331,20 +336,28 @@ ReportGrid::Step ReportGrid::navigate(Move move, bool edges) {
     Step edge = Step::Kept;
     switch (move) {
     case Move::Left:
-        if (c > 0) --c;
-        else if (first) edge = Step::PastStart;
+        if (c > 0)
+            --c;
+        else if (first)
+            edge = Step::PastStart;
         break;
     case Move::Right:
-        if (c < columns - 1) ++c;
-        else if (last) edge = Step::PastEnd;
+        if (c < columns - 1)
+            ++c;
+        else if (last)
+            edge = Step::PastEnd;
         break;
     case Move::Up:
-        if (r > 0) --r;
-        else if (first) edge = Step::PastStart;
+        if (r > 0)
+            --r;
+        else if (first)
+            edge = Step::PastStart;
         break;
     case Move::Down:
-        if (r < rows - 1) ++r;
-        else if (last) edge = Step::PastEnd;
+        if (r < rows - 1)
+            ++r;
+        else if (last)
+            edge = Step::PastEnd;
         break;
     case Move::Next:
         if (c < columns - 1) {
@@ -490,10 +503,18 @@ void ReportGrid::editorRefused(const QString& message) {
 
 void ReportGrid::keyPressEvent(QKeyEvent* event) {
     if (isEditing()) {
-        // The editor lost the focus to the grid without the edit ending.
+        // A key the editor did not take goes on to the window; the editor
+        // gets back a key that reached the grid while it lacked the focus.
+        QWidget* focus = QApplication::focusWidget();
+        if (m_forwardingKey || (focus && m_editor->isAncestorOf(focus)) || focus == m_editor) {
+            event->ignore();
+            return;
+        }
+        m_forwardingKey = true;
         m_editor->setFocus();
         QWidget* target = m_editor->focusProxy() ? m_editor->focusProxy() : m_editor.data();
         QCoreApplication::sendEvent(target, event);
+        m_forwardingKey = false;
         return;
     }
     int key = event->key();
@@ -626,6 +647,7 @@ void ReportGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (index != current && !userMoveTo(index)) return;
+    if (index == current) clearSelectedBlocks();
     m_anchor = index;
     m_extendLastBlock = false;
     m_dragging = true;
@@ -640,7 +662,8 @@ void ReportGrid::mouseMoveEvent(QMouseEvent* event) {
     if (pos.y() > viewport()->height()) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     if (pos.x() < 0) horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     if (pos.x() > viewport()->width()) horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    const QPoint inside(std::clamp(pos.x(), 0, viewport()->width() - 1), std::clamp(pos.y(), 0, viewport()->height() - 1));
+    const QPoint inside(std::clamp(pos.x(), 0, viewport()->width() - 1),
+                        std::clamp(pos.y(), 0, viewport()->height() - 1));
     const QModelIndex index = indexAt(inside);
     if (!index.isValid()) return;
     if (index == m_anchor && m_blocks.isEmpty()) return;
@@ -660,7 +683,7 @@ void ReportGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton) return;
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (!index.isValid() || index != currentIndex()) return;
+    if (!index.isValid() || (index != currentIndex() && !userMoveTo(index))) return;
     if (m_model->column(index.column()).type.kind == CellType::Check) return;
     openEditor(index, nullptr);
 }
@@ -717,8 +740,7 @@ bool ReportGrid::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = indexAt(help->pos());
-        if (!index.isValid() || !fetchTip(index.column() + 1, index.row() + 1, help->globalPos()))
-            QToolTip::hideText();
+        if (!index.isValid() || !fetchTip(index.column() + 1, index.row() + 1, help->globalPos())) QToolTip::hideText();
         return true;
     }
     return QTableView::viewportEvent(event);

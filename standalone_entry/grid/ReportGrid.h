@@ -98,6 +98,8 @@ public:
     bool startEdit();
     void endEdit(bool commit = true);
     bool isEditing() const { return !m_editor.isNull(); }
+    // The open cell editor (a QLineEdit, or a QComboBox for a list column).
+    QWidget* cellEditor() const { return m_editor; }
 
     // Repaint suspension: while suspended the grid shows what it showed.
     bool isRepaintSuspended() const { return m_repaintSuspended; }
@@ -208,7 +210,8 @@ private:
     QPersistentModelIndex m_editIndex;
     QString m_editStartText;
     bool m_closingEditor = false;
-    quint64 m_cursorGeneration = 0; // counts program moves of the active cell
+    bool m_forwardingKey = false;
+    quint64 m_cursorGeneration = 0;       // counts program moves of the active cell
     QPersistentModelIndex m_anchor;       // where a mouse drag started
     QPersistentModelIndex m_selectionEnd; // the moving corner of Shift+arrow selection
     bool m_extendLastBlock = false;
