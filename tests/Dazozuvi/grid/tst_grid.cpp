@@ -63,8 +63,9 @@ struct Window {
         QObject::connect(grid, &ReportGrid::rightClick, grid, [this](int type, int c, int r, const QPoint&) {
             log << QStringLiteral("right%1 %2,%3").arg(type).arg(c).arg(r);
         });
-        QObject::connect(grid, &ReportGrid::inputRefused, grid,
-                         [this](int c, int r, const QString&) { log << QStringLiteral("refused %1,%2").arg(c).arg(r); });
+        QObject::connect(grid, &ReportGrid::inputRefused, grid, [this](int c, int r, const QString&) {
+            log << QStringLiteral("refused %1,%2").arg(c).arg(r);
+        });
     }
 
     bool show() {
@@ -130,34 +131,38 @@ private slots:
         QTest::addColumn<QStringList>("events");
         QTest::addColumn<QString>("text11");
         QTest::addColumn<QString>("active");
-        QTest::newRow("type, then Tab")
-            << "type abc; key Tab"
-            << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1 changed", "leave 1,1>2,1"} << "abc" << "2,1";
+        QTest::newRow("type, then Tab") << "type abc; key Tab"
+                                        << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1 changed", "leave 1,1>2,1"}
+                                        << "abc"
+                                        << "2,1";
         QTest::newRow("Escape drops the typing")
-            << "type abc; key Escape" << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1"} << "" << "1,1";
+            << "type abc; key Escape" << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1"} << ""
+            << "1,1";
         QTest::newRow("a click elsewhere ends the edit first")
             << "type ab; click 3 2"
             << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1 changed", "leave 1,1>3,2", "click 3,2"} << "ab"
             << "3,2";
         QTest::newRow("double click edits")
             << "click 2 2; dclick 2 2; type 5; key Escape"
-            << QStringList{"leave 1,1>2,2", "click 2,2", "start 2,2", "edit1 2,2", "edit0 2,2"} << "" << "2,2";
+            << QStringList{"leave 1,1>2,2", "click 2,2", "start 2,2", "edit1 2,2", "edit0 2,2"} << ""
+            << "2,2";
         QTest::newRow("Enter commits and moves down")
             << "key F2; type z; key Return"
-            << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1 changed", "leave 1,1>1,2"} << "z" << "1,2";
-        QTest::newRow("same text is no change")
-            << "type q; key Escape; key F2; key Tab"
-            << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1", "start 1,1", "edit1 1,1", "edit0 1,1",
-                           "leave 1,1>2,1"}
-            << "" << "2,1";
+            << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1 changed", "leave 1,1>1,2"} << "z"
+            << "1,2";
+        QTest::newRow("same text is no change") << "type q; key Escape; key F2; key Tab"
+                                                << QStringList{"start 1,1", "edit1 1,1", "edit0 1,1",    "start 1,1",
+                                                               "edit1 1,1", "edit0 1,1", "leave 1,1>2,1"}
+                                                << ""
+                                                << "2,1";
         QTest::newRow("arrows move without editing")
             << "key Down; key Right; key Up" << QStringList{"leave 1,1>1,2", "leave 1,2>2,2", "leave 2,2>2,1"} << ""
             << "2,1";
         QTest::newRow("Tab at a row's end wraps")
             << "click 5 1; key Tab"
-            << QStringList{"leave 1,1>5,1", "start 5,1", "edit1 5,1", "edit0 5,1 changed", "click 5,1",
-                           "leave 5,1>1,2"}
-            << "" << "1,2";
+            << QStringList{"leave 1,1>5,1", "start 5,1", "edit1 5,1", "edit0 5,1 changed", "click 5,1", "leave 5,1>1,2"}
+            << ""
+            << "1,2";
     }
 
     void editingEventsComeInOrder() {
@@ -315,11 +320,10 @@ private slots:
         Window w;
         QVERIFY(w.show());
         QList<QPair<int, int>> seen;
-        QObject::connect(w.grid, &ReportGrid::keyDown, w.grid,
-                         [&seen](int& code, int state) {
-                             // The modifier keys themselves go down too.
-                             if (code < Qt::Key_Shift || code > Qt::Key_Alt) seen.append({code, state});
-                         });
+        QObject::connect(w.grid, &ReportGrid::keyDown, w.grid, [&seen](int& code, int state) {
+            // The modifier keys themselves go down too.
+            if (code < Qt::Key_Shift || code > Qt::Key_Alt) seen.append({code, state});
+        });
         Window::key(key, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(seen, (QList<QPair<int, int>>{{key, shift}}));
     }
@@ -393,16 +397,23 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("text limit") << 1 << "abcdefg" << "abcde" << false;
-        QTest::newRow("bar refused") << 1 << "a|b" << "ab" << true;
+        QTest::newRow("text limit") << 1 << "abcdefg"
+                                    << "abcde" << false;
+        QTest::newRow("bar refused") << 1 << "a|b"
+                                     << "ab" << true;
         QTest::newRow("beyond windows-1252 refused") << 1 << QStringLiteral("a\u03a9") << "a" << true;
-        QTest::newRow("windows-1252 accepted") << 1 << QStringLiteral("\u20ac\u00e9") << QStringLiteral("\u20ac\u00e9")
-                                               << false;
-        QTest::newRow("number decimals") << 2 << "12.345" << "12.34" << false;
-        QTest::newRow("number range") << 2 << "1000" << "100" << false;
-        QTest::newRow("number letters") << 2 << "1x.5" << "1.5" << false;
-        QTest::newRow("digits") << 3 << "1a23" << "12" << false;
-        QTest::newRow("list takes typing") << 4 << "lb" << "lb" << false;
+        QTest::newRow("windows-1252 accepted")
+            << 1 << QStringLiteral("\u20ac\u00e9") << QStringLiteral("\u20ac\u00e9") << false;
+        QTest::newRow("number decimals") << 2 << "12.345"
+                                         << "12.34" << false;
+        QTest::newRow("number range") << 2 << "1000"
+                                      << "100" << false;
+        QTest::newRow("number letters") << 2 << "1x.5"
+                                        << "1.5" << false;
+        QTest::newRow("digits") << 3 << "1a23"
+                                << "12" << false;
+        QTest::newRow("list takes typing") << 4 << "lb"
+                                           << "lb" << false;
     }
 
     void typingRules() {
