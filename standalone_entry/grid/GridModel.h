@@ -6,6 +6,7 @@
 #include <QBrush>
 #include <QHash>
 #include <QRect>
+#include <QVarLengthArray>
 
 namespace Dazozuvi {
 
@@ -53,9 +54,20 @@ public:
 
     QString text(int row, int col) const { return m_store.text(row, col); }
     bool hasText(int row, int col) const { return m_store.hasText(row, col); }
+    // Every cell of a row as views into buffer, for passes over many rows
+    // (checks, writing files); see PackedRows::rowCells.
+    void rowCells(int row, QString& buffer, QVarLengthArray<QStringView, 32>& cells) const {
+        cells.resize(m_store.columnCount());
+        m_store.rowCells(row, buffer, cells.data());
+    }
     void setText(int row, int col, QStringView text);
     // Writes cells firstCol .. firstCol + count - 1 of a row in one step.
     void setCells(int row, int firstCol, const QStringView* cells, qsizetype count);
+    // Writes the fields of a delimited line into a row from firstCol on, each
+    // with the blanks at its ends removed and upper-cased, as records are
+    // loaded from a report file; fields beyond the last column are dropped.
+    // Returns the number of fields in the line. No string is made per field.
+    int setRowFields(int row, int firstCol, QStringView line, QStringView separator);
     quint32 colour(int row, int col) const { return m_store.colour(row, col); }
     void setColour(int row, int col, quint32 bgr);
 
@@ -102,6 +114,7 @@ private:
     QRect m_dirty; // columns as x, rows as y
     bool m_bulkStructureChanged = false;
     mutable QHash<quint32, QBrush> m_brushes;
+    QString m_fieldScratch;
 };
 
 // 0x00BBGGRR to a colour and back.

@@ -230,6 +230,29 @@ QString PackedRows::text(int row, int col) const {
     return QString::fromLatin1(reinterpret_cast<const char*>(data), size);
 }
 
+void PackedRows::rowCells(int row, QString& buffer, QStringView* out) const {
+    const unsigned char* record = m_rows[std::size_t(row)];
+    int filled = 0;
+    if (record) {
+        const Layout layout(record);
+        const qsizetype total = layout.totalLength();
+        if (buffer.size() < total) buffer.resize(total);
+        auto* dst = reinterpret_cast<char16_t*>(buffer.data());
+        if (layout.utf16) {
+            std::memcpy(dst, layout.text, std::size_t(total) * 2);
+        } else {
+            for (qsizetype i = 0; i < total; ++i) dst[i] = layout.text[i];
+        }
+        qsizetype offset = 0;
+        for (; filled < layout.cells && filled < m_columns; ++filled) {
+            const qsizetype size = layout.length(filled);
+            out[filled] = QStringView(dst + offset, size);
+            offset += size;
+        }
+    }
+    for (; filled < m_columns; ++filled) out[filled] = QStringView();
+}
+
 bool PackedRows::hasText(int row, int col) const {
     const unsigned char* record = m_rows[std::size_t(row)];
     if (!record) return false;

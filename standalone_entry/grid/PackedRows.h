@@ -28,6 +28,10 @@ public:
     QString text(int row, int col) const;
     bool hasText(int row, int col) const;
     bool rowHasText(int row) const { return m_rows[std::size_t(row)] != nullptr; }
+    // Every cell of a row at once, as views into buffer (valid until buffer
+    // changes): out receives columnCount() views. No allocation once buffer
+    // has grown to the longest row.
+    void rowCells(int row, QString& buffer, QStringView* out) const;
     void setText(int row, int col, QStringView text);
     // Replaces cells firstCol .. firstCol + count - 1 of a row in one step;
     // cells beyond the last column are dropped.

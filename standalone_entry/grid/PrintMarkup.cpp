@@ -126,8 +126,10 @@ private:
         if ((kind == u'b' || kind == u'i' || kind == u'k' || kind == u'u') && digitAt(at + 1)) {
             flush();
             const bool on = m_in[at + 1] != u'0';
-            (kind == u'b' ? m_font.bold : kind == u'i' ? m_font.italic : kind == u'k' ? m_font.strikeOut
-                                                                                      : m_font.underline) = on;
+            (kind == u'b'   ? m_font.bold
+             : kind == u'i' ? m_font.italic
+             : kind == u'k' ? m_font.strikeOut
+                            : m_font.underline) = on;
             m_pos = at + 2;
             return true;
         }

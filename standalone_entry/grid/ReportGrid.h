@@ -63,6 +63,17 @@ public:
     void setText(int col, int row, const QString& text);
     // Writes texts into a row from column firstCol on; extra texts are dropped.
     void setRowTexts(int row, int firstCol, const QList<QStringView>& texts);
+    // Writes a delimited line's fields into a row from column firstCol on,
+    // each trimmed of blanks and upper-cased (see GridModel::setRowFields);
+    // returns the line's number of fields.
+    int setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
+        return m_model->setRowFields(row - 1, firstCol - 1, line, separator);
+    }
+    // Every cell of a row (cells[0] is column 1) as views into buffer, for
+    // passes over many rows; the views stay valid until buffer changes.
+    void rowCells(int row, QString& buffer, QVarLengthArray<QStringView, 32>& cells) const {
+        m_model->rowCells(row - 1, buffer, cells);
+    }
     quint32 cellColour(int col, int row) const;
     void setCellColour(int col, int row, quint32 bgr);
     // The rows from row on move down; the grid grows by count.

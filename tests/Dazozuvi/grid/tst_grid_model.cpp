@@ -153,6 +153,54 @@ private slots:
         QCOMPARE(model.rows(), 8);
     }
 
+    void fieldsOfALine_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<int>("firstCol");
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("blanks trimmed, upper-cased") << "  100-1 | roundup pro |2.5  "
+                                                     << "|" << 0 << 3 << QStringList{"100-1", "ROUNDUP PRO", "2.5", ""};
+        QTest::newRow("empty fields and a trailing bar") << "a||c|"
+                                                         << "|" << 0 << 4 << QStringList{"A", "", "C", ""};
+        QTest::newRow("extra fields dropped, all counted") << "1,2,3,4,5,6"
+                                                           << "," << 1 << 6 << QStringList{"", "1", "2", "3"};
+        QTest::newRow("only blanks are trimmed") << "\tx \t"
+                                                 << "|" << 0 << 1 << QStringList{"\tX \t", "", "", ""};
+        QTest::newRow("letters beyond ASCII")
+            << QStringLiteral("caf\u00e9|stra\u00dfe|\u03c9") << "|" << 0 << 3
+            << QStringList{QStringLiteral("CAF\u00c9"), QStringLiteral("STRASSE"), QStringLiteral("\u03a9"), ""};
+        QTest::newRow("separator of two") << "a::b"
+                                          << "::" << 0 << 2 << QStringList{"A", "B", "", ""};
+    }
+
+    void fieldsOfALine() {
+        QFETCH(QString, line);
+        QFETCH(QString, separator);
+        QFETCH(int, firstCol);
+        QFETCH(int, fields);
+        QFETCH(QStringList, cells);
+        GridModel model;
+        model.setColumnCount(4);
+        model.setRows(1);
+        model.setText(0, 3, QStringLiteral("kept"));
+        QCOMPARE(model.setRowFields(0, firstCol, line, separator), fields);
+        QStringList got;
+        for (int c = 0; c < 4; ++c) got << model.text(0, c);
+        if (firstCol + fields < 4) cells[3] = QStringLiteral("kept");
+        QCOMPARE(got, cells);
+
+        // The same cells, read a row at a time.
+        QString buffer;
+        QVarLengthArray<QStringView, 32> views;
+        model.rowCells(0, buffer, views);
+        QCOMPARE(views.size(), 4);
+        for (int c = 0; c < 4; ++c) QCOMPARE(views[c].toString(), got[c]);
+        model.setRows(2);
+        model.rowCells(1, buffer, views);
+        for (const QStringView v : views) QVERIFY(v.isEmpty());
+    }
+
     void bulkUpdateSendsOneSignal() {
         GridModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);

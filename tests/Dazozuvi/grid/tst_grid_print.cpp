@@ -124,13 +124,18 @@ private slots:
                "/f2/lCertification ID: C1/cApplicator//Technician: JO//ANN/rBusiness//Agency ID: 12345/n/n"
             << "|APPLICATOR/TECHNICIAN PESTICIDE ANNUAL REPORT|\n"
                "Certification ID: C1|Applicator/Technician: JO/ANN|Business/Agency ID: 12345\n||";
-        QTest::newRow("partial report subtitle")
-            << "/f3/cTITLE/n/n/f3/cEnd Use\tPARTIAL REPORT/n" << "|TITLE|\n||\n|End Use\tPARTIAL REPORT|";
-        QTest::newRow("form 26A: no identity line") << "/f3/cLIST OF APPLICATORS/n" << "|LIST OF APPLICATORS|";
-        QTest::newRow("text before any part is left") << "plain/cmiddle" << "plain|middle|";
-        QTest::newRow("unknown codes print as they stand") << "a/xb/qc/" << "a/xb/qc/||";
-        QTest::newRow("a part named twice gathers") << "/cA/rB/cC" << "|AC|B";
-        QTest::newRow("nothing") << "" << "";
+        QTest::newRow("partial report subtitle") << "/f3/cTITLE/n/n/f3/cEnd Use\tPARTIAL REPORT/n"
+                                                 << "|TITLE|\n||\n|End Use\tPARTIAL REPORT|";
+        QTest::newRow("form 26A: no identity line") << "/f3/cLIST OF APPLICATORS/n"
+                                                    << "|LIST OF APPLICATORS|";
+        QTest::newRow("text before any part is left") << "plain/cmiddle"
+                                                      << "plain|middle|";
+        QTest::newRow("unknown codes print as they stand") << "a/xb/qc/"
+                                                           << "a/xb/qc/||";
+        QTest::newRow("a part named twice gathers") << "/cA/rB/cC"
+                                                    << "|AC|B";
+        QTest::newRow("nothing") << ""
+                                 << "";
     }
 
     void markupReadsAsText() {
@@ -216,7 +221,8 @@ private slots:
     void wideGridsScaleToThePage() {
         ReportGrid grid;
         QList<GridColumn> columns;
-        for (int c = 0; c < 14; ++c) columns << GridColumn{QStringLiteral("Column %1").arg(c + 1), 30, CellType::text()};
+        for (int c = 0; c < 14; ++c)
+            columns << GridColumn{QStringLiteral("Column %1").arg(c + 1), 30, CellType::text()};
         grid.setColumns(columns);
         grid.setRowCount(3);
         GridPrinter printer(grid);
