@@ -17,9 +17,10 @@ class GridHeader;
 //
 // Events are signals whose reference parameters are answers: connect them
 // directly (the default within one thread). The grid raises the editing and
-// moving events only for what the user does; calls from the program (setting
-// the active cell, texts, colours, rows) raise none of them, except that
-// ending an edit by any means raises editMode with mode 0.
+// moving events for what the user does. Calls from the program (setting the
+// active cell, texts, colours, rows) raise none of them, with two exceptions:
+// startEdit raises editStarting and editMode as F2 does, and an edit that
+// ends by any means raises editMode with mode 0.
 //
 // The grid has no clipboard or delete keys of its own: the form's key table,
 // answering keyDown, calls clipboardCopy, clipboardCut, clipboardPaste and
@@ -28,8 +29,9 @@ class GridHeader;
 // character) and keyDown and keyPress are not raised.
 //
 // The cell editor refuses "|", TAB, CR, LF and characters Windows-1252 cannot
-// hold: they are dropped, the reason shows in a tool tip at the cell and
-// inputRefused carries it to whoever wants to tell the user more.
+// hold: they are dropped and the reason shows in a tool tip at the cell.
+// inputRefused carries the reason too; it is raised while the editor takes
+// the typing, so its handlers must not open modal windows.
 class ReportGrid : public QTableView {
     Q_OBJECT
 

@@ -242,6 +242,28 @@ private slots:
         }
     }
 
+    void aRowAddedWhileLeavingTheLastRowIsEntered() {
+        // The form adds a row whenever an edit in the last row ends; the move
+        // that ended the edit then goes into that row.
+        Window w;
+        QVERIFY(w.show());
+        QObject::connect(w.grid, &ReportGrid::editMode, w.grid, [&w](int, int r, int, bool) {
+            if (r == w.grid->rowCount()) w.grid->setRowCount(r + 1);
+        });
+        w.grid->setActiveCell(2, 5);
+        w.type(QStringLiteral("4"));
+        Window::key(Qt::Key_Down);
+        QCOMPARE(w.grid->rowCount(), 6);
+        QCOMPARE(w.grid->activeRow(), 6);
+        w.grid->setActiveCell(5, 6);
+        w.type(QStringLiteral(" "));
+        Window::key(Qt::Key_Tab);
+        QCOMPARE(w.grid->rowCount(), 7);
+        QCOMPARE(w.grid->activeRow(), 7);
+        QCOMPARE(w.grid->activeCol(), 1);
+        QVERIFY(!w.log.contains(QStringLiteral("advance 1")));
+    }
+
     void programSetsTextWhileEditing() {
         // The start-of-edit handler fills the cell and ends the edit (a code
         // picked from a list): the picked text stays and counts as a change.
