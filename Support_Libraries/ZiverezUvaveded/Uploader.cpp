@@ -5,13 +5,13 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Utilities.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Messages.h"
 #include "ZiverezUvaveded/Proxy.h"
 #include "ZiverezUvaveded/cZip.h"
 #include "ZiverezUvaveded/frmFileList.h"
 #include "ZiverezUvaveded/frmUploadResponse.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 namespace VezirodEdovud {
 
@@ -42,28 +42,29 @@ UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const
 
         frmFileList fileList;
         fileList.Initialize(objRequest->Metadata().ClientOption(), strReportPath);
-        Ui::ExecModal(fileList);
+        Vezedad::Ui::ExecModal(fileList);
         if (fileList.Cancelled()) return uprCancelled;
 
         QString archive;
         try {
             archive = CreateZip(strReportPath, fileList.SelectedFiles());
         } catch (...) {
-            Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
+            Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
             return uprZipFailure;
         }
         if (archive.isEmpty()) {
-            Ui::MsgBox(QStringLiteral("Unable to create zip file"), Ui::vbOKOnly, QStringLiteral("Uploading Report"));
+            Vezedad::Ui::MsgBox(QStringLiteral("Unable to create zip file"), Vezedad::Ui::vbOKOnly,
+                                QStringLiteral("Uploading Report"));
             return uprZipFailure;
         }
 
         frmUploadResponse response;
         response.Initialize(objRequest, archive);
-        Ui::ExecModal(response);
+        Vezedad::Ui::ExecModal(response);
         // A failed upload has been explained on the response page.
         return response.Succeeded() ? uprSuccess : uprError;
     } catch (...) {
-        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
         return uprError;
     }
 }
@@ -73,7 +74,8 @@ QString Uploader::CreateZip(const QString& reportFolder, const Vezedad::StringCo
         Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
         const QString archivePath = ArchivePath(reportFolder);
         Vezedad::Utilities::CreateFolder(fso.GetParentFolderName(archivePath));
-        if (fso.FileExists(archivePath)) fso.DeleteFile(archivePath);
+        // The earlier archive stays until the new one is complete: the zip
+        // step writes under a temporary name and replaces it only then.
 
         cZip zip;
         zip.setZipFile(archivePath);

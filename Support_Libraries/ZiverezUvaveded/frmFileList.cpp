@@ -6,11 +6,12 @@
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/frmTrouble.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,12 +50,35 @@ bool isHiddenOrLockFile(const QString& name) {
     return name.startsWith(QLatin1Char('.')) || name.startsWith(QStringLiteral("~$"));
 }
 
+// The first set of chosen names that differ only in letter case (empty when
+// there is none): the filing service keeps names without regard to case, so
+// one such file would silently replace the other.
+QStringList namesDifferingInCase(const QStringList& names) {
+    QHash<QString, QStringList> byFolded;
+    for (const QString& name : names) {
+        QStringList& same = byFolded[name.toCaseFolded()];
+        same.append(name);
+    }
+    for (const QString& name : names) {
+        const QStringList& same = byFolded.value(name.toCaseFolded());
+        if (same.size() > 1) return same;
+    }
+    return {};
+}
+
+QString quotedList(const QStringList& names) {
+    QStringList quoted;
+    for (const QString& name : names) quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
+    const QString last = quoted.takeLast();
+    return quoted.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
 } // namespace
 
 frmFileList::frmFileList(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmFileList"));
     setWindowTitle(QStringLiteral("ZOV zAzeru File Upload Utility"));
-    setFont(Ui::NamedFont(QStringLiteral("Arial"), 8.25));
+    setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 8.25));
 
     auto* menuBar = new QMenuBar(this);
     QMenu* fileTypes = menuBar->addMenu(QStringLiteral("File &Types"));
@@ -76,9 +100,9 @@ frmFileList::frmFileList(QWidget* parent) : QDialog(parent) {
 
     lstFiles = new QListWidget(this);
     lstFiles->setObjectName(QStringLiteral("lstFiles"));
-    lstFiles->setFont(Ui::NamedFont(QStringLiteral("Arial"), 9.75));
+    lstFiles->setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.75));
 
-    const QFont buttonFont = Ui::NamedFont(QStringLiteral("Times New Roman"), 12.0, true);
+    const QFont buttonFont = Vezedad::Ui::NamedFont(QStringLiteral("Times New Roman"), 12.0, true);
     cmdUpload = new QPushButton(QStringLiteral("Step 2. Upload Report to RUR"), this);
     cmdUpload->setObjectName(QStringLiteral("cmdUpload"));
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -137,10 +161,10 @@ void frmFileList::Form_Load() {
         m_selectedFiles.Clear();
         FillFileList();
         ShowFileTypeMenus();
-        Ui::SetBackColor(*this);
+        Vezedad::Ui::SetBackColor(*this);
     } catch (...) {
-        Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
-                               Ui::OwnerKind::Form, QStringLiteral("frmFileList"), this);
+        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
+                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmFileList"), this);
     }
 }
 
@@ -195,11 +219,17 @@ void frmFileList::mnuFileType_Click() {
 void frmFileList::MakeFileList() {
     Vezedad::trapArrow(QStringLiteral("VezirodEdovud::frmFileList.MakeFileList"), [&] {
         m_selectedFiles.Clear();
-        for (int row = 0; row < lstFiles->count(); ++row) {
-            const QListWidgetItem* item = lstFiles->item(row);
-            if (item->checkState() == Qt::Checked) m_selectedFiles.Add(item->text());
-        }
+        for (const QString& name : CheckedNames()) m_selectedFiles.Add(name);
     });
+}
+
+QStringList frmFileList::CheckedNames() const {
+    QStringList names;
+    for (int row = 0; row < lstFiles->count(); ++row) {
+        const QListWidgetItem* item = lstFiles->item(row);
+        if (item->checkState() == Qt::Checked) names.append(item->text());
+    }
+    return names;
 }
 
 bool frmFileList::IsWorkbookOpen(const QString& folder, const QString& fileName) {
@@ -220,18 +250,30 @@ bool frmFileList::IsSelectedWorkbookOpen() const {
 
 void frmFileList::cmdUpload_Click() {
     try {
+        // Checked before the names go into the chosen-files collection, which
+        // would keep only one of them without a word.
+        const QStringList clash = namesDifferingInCase(CheckedNames());
+        if (!clash.isEmpty()) {
+            Vezedad::Ui::MsgBox(
+                QStringLiteral("The files ") + quotedList(clash) +
+                    QStringLiteral(" have names that differ only in letter case. The filing service does not "
+                                   "tell such names apart, so one would replace the other. Please uncheck "
+                                   "all but one of them, and then try uploading again."),
+                Vezedad::Ui::vbOKOnly, QStringLiteral("File Names Differ Only in Case"), this);
+            return;
+        }
         MakeFileList();
         if ((m_fileTypes & Vezedad::zfitExcel) && IsSelectedWorkbookOpen()) {
-            Ui::MsgBox(QStringLiteral("Please close (saving if needed) any open Option B Excel workbooks,") +
-                           QStringLiteral(" and then try uploading again."),
-                       Ui::vbOKOnly, QStringLiteral("Excel Workbook Open"), this);
+            Vezedad::Ui::MsgBox(QStringLiteral("Please close (saving if needed) any open Option B Excel workbooks,") +
+                                    QStringLiteral(" and then try uploading again."),
+                                Vezedad::Ui::vbOKOnly, QStringLiteral("Excel Workbook Open"), this);
             return;
         }
         m_cancelled = false;
         accept();
     } catch (...) {
-        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                      QStringLiteral("VezirodEdovud::frmFileList.cmdUpload_Click"), this);
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
+                               QStringLiteral("VezirodEdovud::frmFileList.cmdUpload_Click"), this);
     }
 }
 
@@ -243,7 +285,7 @@ void frmFileList::cmdCancel_Click() {
 void frmFileList::cmdTroubleshoot_Click() {
     frmTrouble trouble(this);
     trouble.setOptionType(m_optionType);
-    Ui::ExecModal(trouble);
+    Vezedad::Ui::ExecModal(trouble);
 }
 
 void frmFileList::mnuHelp_Click() {
@@ -251,10 +293,10 @@ void frmFileList::mnuHelp_Click() {
         Vezedad::Globals::Documentation().ShowDoc(Vezedad::docUploadReport, m_optionType);
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        Ui::MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") +
-                       error.Description() + QStringLiteral("\nProcedure mnuHelp_Click of Form frmFileList\n") +
-                       error.Source(),
-                   Ui::vbOKOnly, QString(), this);
+        Vezedad::Ui::MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") +
+                                error.Description() +
+                                QStringLiteral("\nProcedure mnuHelp_Click of Form frmFileList\n") + error.Source(),
+                            Vezedad::Ui::vbOKOnly, QString(), this);
     }
 }
 

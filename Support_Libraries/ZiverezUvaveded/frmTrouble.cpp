@@ -4,7 +4,7 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
 
-#include "ZiverezUvaveded/ui/Ui.h"
+#include "Vezedad/ui/Ui.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +16,7 @@ namespace VezirodEdovud {
 frmTrouble::frmTrouble(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmTrouble"));
     setWindowTitle(QStringLiteral("ZOV zAzeru Upload  Help"));
-    setFont(Ui::NamedFont(QStringLiteral("Arial"), 9.0));
+    setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.0));
 
     lblMessage = new QLabel(QStringLiteral("[text entered on form load]"), this);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
@@ -66,10 +66,10 @@ void frmTrouble::Form_Load() {
     try {
         lblMessage->setText(
             ComposeMessage(Vezedad::Globals::ZelReport().ReportYear(), Vezedad::Globals::ZelReport().ReportPath()));
-        Ui::SetBackColor(*this);
+        Vezedad::Ui::SetBackColor(*this);
     } catch (...) {
-        Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
-                               Ui::OwnerKind::Form, QStringLiteral("frmTrouble"), this);
+        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
+                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmTrouble"), this);
     }
 }
 
@@ -77,8 +77,8 @@ void frmTrouble::cmdHelp_Click() {
     try {
         Vezedad::Globals::Documentation().ShowDoc(Vezedad::docSubmitInstructions, m_optionType);
     } catch (...) {
-        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                      QStringLiteral("VezirodEdovud::frmTrouble.cmdHelp_Click"), this);
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
+                               QStringLiteral("VezirodEdovud::frmTrouble.cmdHelp_Click"), this);
     }
 }
 

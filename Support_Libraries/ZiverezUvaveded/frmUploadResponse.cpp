@@ -3,9 +3,9 @@
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Proxy.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -37,7 +37,7 @@ bool isCode(qint32 number, qint32 code) {
 }
 
 QString webUploadAddress() {
-    return QStringLiteral("http://") + Vezedad::Globals::Configuration().Host() + QStringLiteral("/WebUpload.aspx");
+    return Proxy::ServiceAddress(Vezedad::Globals::Configuration().Host(), QStringLiteral("/WebUpload.aspx"));
 }
 
 // Any non-zero answer other than "undetermined" counts as compliant.
@@ -92,12 +92,12 @@ void frmUploadResponse::Initialize(const SubmitMetadataRequest* request, const Q
 
 void frmUploadResponse::Form_Load() {
     try {
-        Ui::SetBackColor(*this);
+        Vezedad::Ui::SetBackColor(*this);
         WebBrowser1->setHtml(QStringLiteral("<h3>Your files are being uploaded. Please be patient.</h3>"));
         m_activated = false;
     } catch (...) {
-        Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                      QStringLiteral("VezirodEdovud::frmUploadResponse.Form_Load"), this);
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
+                               QStringLiteral("VezirodEdovud::frmUploadResponse.Form_Load"), this);
     }
 }
 
@@ -119,8 +119,8 @@ void frmUploadResponse::Form_Activate() {
     try {
         UploadToService();
     } catch (...) {
-        Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Activate"),
-                               Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
+        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Activate"),
+                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
     }
 }
 
@@ -135,6 +135,10 @@ void frmUploadResponse::UploadToService() {
         if (!reply)
             throw Vezedad::ErrorInfo(Vezedad::errUnexpectedHttpStatus, QStringLiteral("The service sent no receipt."),
                                      QString());
+        if (!reply->ReceiptRead()) {
+            WebBrowser1->setHtml(UnreadReceiptPage(*reply));
+            return;
+        }
         DisplayResponse(*reply);
         m_succeeded = true;
     } catch (...) {
@@ -187,6 +191,18 @@ QString frmUploadResponse::ReceiptPage(const UploadFileResponse& reply) {
     return page;
 }
 
+QString frmUploadResponse::UnreadReceiptPage(const UploadFileResponse& reply) {
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("<html><body><h1>ZOV Report for ") + QString::number(reply.ReportYear()) +
+           QStringLiteral("</h1>") + crlf + QStringLiteral("<h2>Receipt Could Not Be Read</h2>") +
+           QStringLiteral("<p>Your files were sent to ZOV Support under the submission number <b>") +
+           QString::number(reply.Ticket()) + QStringLiteral("</b>, but the service's receipt could not be read.</p>") +
+           crlf +
+           QStringLiteral("<p>Whether your files are compliant is unknown. Please include this number in all "
+                          "inquiries about your report.</p>") +
+           crlf + QStringLiteral("</body></html>");
+}
+
 void frmUploadResponse::DisplayResponse(const UploadFileResponse& reply) {
     Vezedad::trapArrow(QStringLiteral("VezirodEdovud::frmUploadResponse.DisplayResponse"),
                        [&] { WebBrowser1->setHtml(ReceiptPage(reply)); });
@@ -195,14 +211,14 @@ void frmUploadResponse::DisplayResponse(const UploadFileResponse& reply) {
 void frmUploadResponse::cmdPrint_Click() {
     try {
         QPrinter printer;
-        Ui::PreparePrinter(printer);
+        Vezedad::Ui::PreparePrinter(printer);
         if (!printer.isValid())
             throw Vezedad::ErrorInfo(Vezedad::errInvalidProcedureCall, QStringLiteral("No printer is available."),
                                      QStringLiteral("VezirodEdovud::frmUploadResponse"));
         WebBrowser1->document()->print(&printer);
     } catch (...) {
-        Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("cmdPrint_Click"),
-                               Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
+        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("cmdPrint_Click"),
+                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// Header-only: only the tests of windows include it, and they link the
-// upload library themselves; the other tests stay free of Widgets.
-#include "ZiverezUvaveded/ui/Ui.h"
+// Header-only: the tests of windows include it; its handlers are installed
+// before main, so such a test fails on any box or window it did not expect.
+#include "Vezedad/ui/Ui.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -18,7 +18,7 @@ namespace TestSupport {
 // answered with Cancel, so a test can never hang on a window.
 //
 //   TestSupport::UiScript ui;
-//   ui.expectBox(Ui::vbOK);
+//   ui.expectBox(Vezedad::Ui::vbOK);
 //   ui.expectModal([](QDialog& d) { d.findChild<QPushButton*>("cmdUpload")->click(); });
 //   ... run the code ...
 //   QCOMPARE(ui.boxes().at(0).title, "Uploading Report");
@@ -27,19 +27,19 @@ public:
     using Action = std::function<void(QDialog&)>;
 
     UiScript() {
-        VezirodEdovud::Ui::setMessageBoxHandler([this](const VezirodEdovud::Ui::MessageBoxCall& call) {
+        Vezedad::Ui::setMessageBoxHandler([this](const Vezedad::Ui::MessageBoxCall& call) {
             m_boxes.append(call);
             if (m_answers.empty()) {
                 QTest::qFail(qPrintable(QStringLiteral("Unexpected message box: ") + call.title +
                                         QStringLiteral(" / ") + call.prompt),
                              __FILE__, __LINE__);
-                return qint32(VezirodEdovud::Ui::vbCancel);
+                return qint32(Vezedad::Ui::vbCancel);
             }
             const qint32 answer = m_answers.front();
             m_answers.pop_front();
             return answer;
         });
-        VezirodEdovud::Ui::setModalHandler([this](QDialog& dialog) { return runModal(dialog); });
+        Vezedad::Ui::setModalHandler([this](QDialog& dialog) { return runModal(dialog); });
     }
 
     ~UiScript() {
@@ -52,25 +52,25 @@ public:
     UiScript& operator=(const UiScript&) = delete;
 
     // The next message box is answered with answer.
-    void expectBox(qint32 answer = VezirodEdovud::Ui::vbOK) { m_answers.push_back(answer); }
+    void expectBox(qint32 answer = Vezedad::Ui::vbOK) { m_answers.push_back(answer); }
     // The next modal window is shown and handed to action, which must close
     // it (press a button, reject, ...). The window has been shown and its
     // pending events processed when action starts.
     void expectModal(Action action) { m_actions.push_back(std::move(action)); }
 
-    const QList<VezirodEdovud::Ui::MessageBoxCall>& boxes() const { return m_boxes; }
+    const QList<Vezedad::Ui::MessageBoxCall>& boxes() const { return m_boxes; }
     const QStringList& modalNames() const { return m_modalNames; }
 
     // What a test that expects no window meets: every box or modal window
     // fails. Installed before main by every test that includes this header.
     static void installRefusingHandlers() {
-        VezirodEdovud::Ui::setMessageBoxHandler([](const VezirodEdovud::Ui::MessageBoxCall& call) {
+        Vezedad::Ui::setMessageBoxHandler([](const Vezedad::Ui::MessageBoxCall& call) {
             QTest::qFail(qPrintable(QStringLiteral("Unexpected message box: ") + call.title + QStringLiteral(" / ") +
                                     call.prompt),
                          __FILE__, __LINE__);
-            return qint32(VezirodEdovud::Ui::vbCancel);
+            return qint32(Vezedad::Ui::vbCancel);
         });
-        VezirodEdovud::Ui::setModalHandler([](QDialog& dialog) {
+        Vezedad::Ui::setModalHandler([](QDialog& dialog) {
             QTest::qFail(qPrintable(QStringLiteral("Unexpected modal window: ") + dialog.objectName()), __FILE__,
                          __LINE__);
             return int(QDialog::Rejected);
@@ -101,7 +101,7 @@ private:
 
     std::deque<qint32> m_answers;
     std::deque<Action> m_actions;
-    QList<VezirodEdovud::Ui::MessageBoxCall> m_boxes;
+    QList<Vezedad::Ui::MessageBoxCall> m_boxes;
     QStringList m_modalNames;
 };
 

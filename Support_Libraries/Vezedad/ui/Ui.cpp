@@ -1,20 +1,22 @@
-#include "ZiverezUvaveded/ui/Ui.h"
+#include "Vezedad/ui/Ui.h"
 
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Globals.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QEvent>
 #include <QFont>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <QtDebug>
 
-namespace VezirodEdovud::Ui {
+namespace Vezedad::Ui {
 
 namespace {
 
@@ -32,7 +34,7 @@ PrinterHandler& printerHandler() {
     return handler;
 }
 
-QString firstLine(const Vezedad::ErrorInfo& error) {
+QString firstLine(const ErrorInfo& error) {
     return QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") + error.Description();
 }
 
@@ -87,22 +89,21 @@ qint32 MsgBox(const QString& prompt, qint32 buttons, const QString& title, QWidg
     return realMessageBox(call, parent);
 }
 
-QString ErrorText(const Vezedad::ErrorInfo& error, const QString& location) {
+QString ErrorText(const ErrorInfo& error, const QString& location) {
     return firstLine(error) + QStringLiteral("\nIn ") + location + QStringLiteral("\n-->") + error.Source();
 }
 
-void ShowError(const Vezedad::ErrorInfo& error, const QString& location, QWidget* parent) {
+void ShowError(const ErrorInfo& error, const QString& location, QWidget* parent) {
     MsgBox(ErrorText(error, location), vbOKOnly, QString(), parent);
 }
 
-QString ProcedureErrorText(const Vezedad::ErrorInfo& error, const QString& procedure, OwnerKind kind,
-                           const QString& owner) {
+QString ProcedureErrorText(const ErrorInfo& error, const QString& procedure, OwnerKind kind, const QString& owner) {
     return firstLine(error) + QStringLiteral("\nIn procedure ") + procedure +
            (kind == OwnerKind::Form ? QStringLiteral(" of Form ") : QStringLiteral(" of Module ")) + owner +
            QStringLiteral("\n") + error.Source();
 }
 
-void ShowProcedureError(const Vezedad::ErrorInfo& error, const QString& procedure, OwnerKind kind, const QString& owner,
+void ShowProcedureError(const ErrorInfo& error, const QString& procedure, OwnerKind kind, const QString& owner,
                         QWidget* parent) {
     MsgBox(ProcedureErrorText(error, procedure, kind, owner), vbOKOnly, QString(), parent);
 }
@@ -123,7 +124,7 @@ void PreparePrinter(QPrinter& printer) {
 void SetBackColor(QWidget& window) {
     QColor colour = QApplication::palette().color(QPalette::Button);
     try {
-        const quint32 value = quint32(Vezedad::Globals::Configuration().BackColor());
+        const quint32 value = quint32(Globals::Configuration().BackColor());
         // The setting holds red in the low byte; the high bit marks one of the
         // system's own colours, which the palette already gives.
         if ((value & 0x80000000u) == 0)
@@ -144,4 +145,85 @@ QFont NamedFont(const QString& family, double pointSize, bool bold) {
     return font;
 }
 
-} // namespace VezirodEdovud::Ui
+void Guard(const std::function<void()>& body, const std::function<void(const ErrorInfo&)>& onError) {
+    try {
+        body();
+    } catch (...) {
+        const ErrorInfo error = ErrorInfo::fromCurrentException();
+        try {
+            onError(error);
+        } catch (...) {
+            // Showing the error failed too: the log is all that is left.
+            qWarning().noquote() << error.Number() << error.Description() << error.Source();
+        }
+    }
+}
+
+void GuardShowError(const QString& location, const std::function<void()>& body, QWidget* parent) {
+    Guard(body, [&](const ErrorInfo& error) { ShowError(error, location, parent); });
+}
+
+void GuardShowProcedureError(const QString& procedure, OwnerKind kind, const QString& owner,
+                             const std::function<void()>& body, QWidget* parent) {
+    Guard(body, [&](const ErrorInfo& error) { ShowProcedureError(error, procedure, kind, owner, parent); });
+}
+
+Hourglass::Hourglass(QWidget* window) : m_window(window) {
+    if (m_window) {
+        m_hadCursor = m_window->testAttribute(Qt::WA_SetCursor);
+        m_previous = m_window->cursor().shape();
+        m_window->setCursor(Qt::WaitCursor);
+    } else if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+}
+
+Hourglass::~Hourglass() {
+    if (m_window) {
+        if (m_hadCursor)
+            m_window->setCursor(m_previous);
+        else
+            m_window->unsetCursor();
+    } else if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+namespace {
+
+class FirstActivationFilter : public QObject {
+public:
+    FirstActivationFilter(QWidget& window, std::function<void()> handler)
+        : QObject(&window), m_handler(std::move(handler)) {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate) {
+            fire();
+        } else if (event->type() == QEvent::Show && !m_done) {
+            // Offscreen nothing activates windows: the first showing stands in,
+            // once the window has painted and its event loop runs.
+            QTimer::singleShot(0, this, [this] { fire(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void fire() {
+        if (m_done) return;
+        m_done = true;
+        m_handler();
+    }
+
+    std::function<void()> m_handler;
+    bool m_done = false;
+};
+
+} // namespace
+
+void OnFirstActivation(QWidget& window, std::function<void()> handler) {
+    new FirstActivationFilter(window, std::move(handler));
+}
+
+} // namespace Vezedad::Ui

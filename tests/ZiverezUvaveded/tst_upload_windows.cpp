@@ -5,10 +5,10 @@
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/frmFileList.h"
 #include "ZiverezUvaveded/frmTrouble.h"
 #include "ZiverezUvaveded/frmUploadResponse.h"
-#include "ZiverezUvaveded/ui/Ui.h"
 
 #include <QAction>
 #include <QDir>
@@ -24,7 +24,6 @@
 #include <sys/stat.h>
 
 using namespace VezirodEdovud;
-namespace Ui = VezirodEdovud::Ui;
 
 namespace {
 
@@ -54,7 +53,7 @@ QPushButton* button(const QWidget& window, const char* name) {
 
 } // namespace
 
-class TestUploadWindows : public QObject {
+class tst_UploadWindows : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -167,13 +166,13 @@ private Q_SLOTS:
         frmFileList form;
         form.Initialize(Vezedad::kvoOptionB, m_dir->path());
         form.show();
-        ui.expectBox(Ui::vbOK);
+        ui.expectBox(Vezedad::Ui::vbOK);
         button(form, "cmdUpload")->click();
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Excel Workbook Open"));
         QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("Please close (saving if needed) any open Option B Excel "
                                                          "workbooks, and then try uploading again."));
-        QCOMPARE(ui.boxes().at(0).buttons, qint32(Ui::vbOKOnly));
+        QCOMPARE(ui.boxes().at(0).buttons, qint32(Vezedad::Ui::vbOKOnly));
         QVERIFY(form.isVisible());
         QVERIFY(form.Cancelled());
 
@@ -308,5 +307,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_MAIN(TestUploadWindows)
-#include "test_upload_windows.moc"
+QTEST_MAIN(tst_UploadWindows)
+#include "tst_upload_windows.moc"

@@ -1,0 +1,109 @@
+#include "support/TestSupport.h"
+#include "support/UiScript.h"
+
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/ui/Ui.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+#include <QWidget>
+#include <stdexcept>
+
+using Vezedad::ErrorInfo;
+namespace Ui = Vezedad::Ui;
+
+class tst_ui : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A failing slot body reaches the user in the layout its caller names,
+    // whatever was thrown, and never escapes the guard.
+    void guardShowsEveryFailureInItsLayout() {
+        TestSupport::UiScript ui;
+        ui.expectBox();
+        ui.expectBox();
+        ui.expectBox();
+        Ui::GuardShowError(QStringLiteral("ZozedizIZ::frmController.cmdOpen_Click"), [] {
+            throw ErrorInfo(380, QStringLiteral("Invalid property value"), QStringLiteral("X.Y"));
+        });
+        Ui::GuardShowProcedureError(QStringLiteral("Form_Load"), Ui::OwnerKind::Form, QStringLiteral("frmInfo"),
+                                    [] { throw std::runtime_error("bad"); });
+        Ui::GuardShowError(QStringLiteral("Here"), [] { throw 42; });
+        bool ran = false;
+        Ui::GuardShowError(QStringLiteral("Quiet"), [&] { ran = true; });
+        QVERIFY(ran);
+        QCOMPARE(ui.boxes().size(), 3);
+        QCOMPARE(
+            ui.boxes().at(0).prompt,
+            QStringLiteral("Error 380: Invalid property value\nIn ZozedizIZ::frmController.cmdOpen_Click\n-->X.Y"));
+        QVERIFY(ui.boxes().at(1).prompt.contains(QStringLiteral("\nIn procedure Form_Load of Form frmInfo\n")));
+        QVERIFY(ui.boxes().at(1).prompt.contains(QStringLiteral("bad")));
+        QVERIFY(ui.boxes().at(2).prompt.startsWith(QStringLiteral("Error ")));
+    }
+
+    // The cursor comes back on every path out, an error included, and nested
+    // hourglasses restore in order.
+    void hourglassRestoresOnEveryPath() {
+        QWidget window;
+        window.setCursor(Qt::IBeamCursor);
+        try {
+            Ui::Hourglass outer(&window);
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+            {
+                Ui::Hourglass inner(&window);
+                QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+            }
+            QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+            throw ErrorInfo(5, QStringLiteral("x"), QStringLiteral("y"));
+        } catch (const ErrorInfo&) {
+        }
+        QCOMPARE(window.cursor().shape(), Qt::IBeamCursor);
+
+        QWidget plain;
+        { Ui::Hourglass busy(&plain); }
+        QCOMPARE(plain.cursor().shape(), Qt::ArrowCursor);
+
+        QVERIFY(!QApplication::overrideCursor());
+        try {
+            Ui::Hourglass busy;
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            throw 1;
+        } catch (int) {
+        }
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // The handler runs once, after the window is up, however often the
+    // window is shown or activated again.
+    void firstActivationRunsOnce() {
+        QWidget window;
+        int calls = 0;
+        bool visibleWhenCalled = false;
+        Ui::OnFirstActivation(window, [&] {
+            ++calls;
+            visibleWhenCalled = window.isVisible();
+        });
+        QCOMPARE(calls, 0);
+        window.show();
+        QTRY_COMPARE(calls, 1);
+        QVERIFY(visibleWhenCalled);
+        window.activateWindow();
+        window.hide();
+        window.show();
+        QTest::qWait(20);
+        QCOMPARE(calls, 1);
+    }
+
+    // A box that the test did not expect fails it and is answered with
+    // Cancel; one that it expects gets the scripted answer.
+    void scriptedBoxesAnswer() {
+        TestSupport::UiScript ui;
+        ui.expectBox(Ui::vbNo);
+        QCOMPARE(Ui::MsgBox(QStringLiteral("Save?"), Ui::vbYesNoCancel, QStringLiteral("Warning")), qint32(Ui::vbNo));
+        QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Warning"));
+    }
+};
+
+QTEST_MAIN(tst_ui)
+#include "tst_ui.moc"
