@@ -105,7 +105,7 @@ QList<int> rowsOn(const QStringList& texts) {
 
 } // namespace
 
-class TestGridPrint : public QObject {
+class tst_grid_print : public QObject {
     Q_OBJECT
 
 private slots:
@@ -283,5 +283,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGridPrint)
+QTEST_MAIN(tst_grid_print)
 #include "tst_grid_print.moc"

@@ -120,7 +120,7 @@ void run(Window& w, const QString& script) {
 
 } // namespace
 
-class TestGrid : public QObject {
+class tst_grid : public QObject {
     Q_OBJECT
 
 private slots:
@@ -658,5 +658,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGrid)
+QTEST_MAIN(tst_grid)
 #include "tst_grid.moc"

@@ -48,7 +48,7 @@ void fill(GridModel& model) {
 
 } // namespace
 
-class TestGridModel : public QObject {
+class tst_grid_model : public QObject {
     Q_OBJECT
 
 private slots:
@@ -299,5 +299,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGridModel)
+QTEST_MAIN(tst_grid_model)
 #include "tst_grid_model.moc"
