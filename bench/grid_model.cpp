@@ -44,16 +44,17 @@ double seconds(const QElapsedTimer& timer) { return double(timer.nsecsElapsed())
 
 // The Form 26 grid: fourteen columns.
 void setUp(ReportGrid& grid) {
-    const char* names[] = {"EPA Reg Number", "Product Name", "Quantity", "Units", "Apply Date",
-                           "End Date",       "County",       "Address",  "Municipality",
-                           "Zip Code",       "Dosage Rate",  "Method of Appl.", "Target Organism(s)",
-                           "Place of Appl."};
+    const char* names[] = {"EPA Reg Number",     "Product Name",  "Quantity",    "Units",
+                           "Apply Date",         "End Date",      "County",      "Address",
+                           "Municipality",       "Zip Code",      "Dosage Rate", "Method of Appl.",
+                           "Target Organism(s)", "Place of Appl."};
     const double widths[] = {14, 30, 10, 6, 10, 10, 6, 30, 20, 8, 12, 12, 16, 16};
     QList<GridColumn> columns;
     for (int c = 0; c < 14; ++c) columns << GridColumn{QString::fromLatin1(names[c]), widths[c], CellType::text()};
     grid.setColumns(columns);
-    grid.setUpperHeaders({{1, 10, QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping "
-                                                 "Columns\"")},
+    grid.setUpperHeaders({{1, 10,
+                           QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping "
+                                          "Columns\"")},
                           {11, 14, QStringLiteral("Record Keeping Columns")}});
     grid.setRowCount(5);
 }
