@@ -9,6 +9,7 @@
 #include "ZiverezUvaveded/Proxy.h"
 #include "ZozedizIZ/shell/FileOperations.h"
 #include "ZozedizIZ/shell/MoreApplicatorsDialog.h"
+#include "ZozedizIZ/shell/Utilities.h"
 #include "ZozedizIZ/shell/frmAbout.h"
 #include "ZozedizIZ/shell/frmInfo.h"
 
@@ -50,6 +51,8 @@ MoreApplicatorsDialog& MoreApplicators() {
             factoryFailure(QStringLiteral("MoreApplicators"), QStringLiteral("MoreApplicatorsDialog")));
     });
 }
+
+ZozedizIZ::Utilities& Utilities() { return Globals::Utilities(); }
 
 bool RunningInIDE() { return false; }
 
@@ -114,6 +117,13 @@ void Globals::ShowAbout(const QString& strTitle, const QString& strProductName, 
     frmAbout form;
     form.LoadInfo(strTitle, strProductName, strDescription, strVersion, strCompany, strContact, strCopyright, objIcon);
     Vezedad::Ui::ExecModal(form);
+}
+
+ZozedizIZ::Utilities& Globals::Utilities() {
+    // Only the entry object may make the rules object.
+    return Vezedad::perThreadService<ZozedizIZ::Utilities>(modGlobals::factoryModule(), modGlobals::slotUtilities, [] {
+        return std::unique_ptr<ZozedizIZ::Utilities>(new ZozedizIZ::Utilities);
+    });
 }
 
 void Globals::Release() {

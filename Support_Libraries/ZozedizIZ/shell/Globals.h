@@ -10,6 +10,7 @@ namespace ZozedizIZ {
 
 class FileOperations;
 class MoreApplicatorsDialog;
+class Utilities;
 
 // Ids of the library's message table (GetMessage). A grid column's tool tip
 // is kvmTextTipOffset + the column's report field id.
@@ -57,6 +58,9 @@ public:
                           const QString& strVersion, const QString& strCompany, const QString& strContact,
                           const QString& strCopyright, const QIcon& objIcon = QIcon());
 
+    // The thread's one identity-completeness rules object.
+    static ZozedizIZ::Utilities& Utilities();
+
     // Ends the calling thread's services of this library and of the libraries
     // below it, in order: this library, the upload library, the non-visual
     // one. Windows among them go, so it runs before the application object
@@ -67,7 +71,7 @@ public:
 namespace modGlobals {
 
 // Per-thread service slots of this library, released from the last down.
-enum Slot : int { slotFileOperations, slotMoreApplicators, slotCount };
+enum Slot : int { slotFileOperations, slotMoreApplicators, slotUtilities, slotCount };
 
 // This library's factory flag and per-thread services.
 ZOZEDIZIZ_EXPORT const Vezedad::FactoryModule& factoryModule();
@@ -90,6 +94,8 @@ ZOZEDIZIZ_EXPORT Vezedad::FactoryFailure factoryFailure(const QString& factoryNa
 
 ZOZEDIZIZ_EXPORT ZozedizIZ::FileOperations& FileOperations();
 ZOZEDIZIZ_EXPORT ZozedizIZ::MoreApplicatorsDialog& MoreApplicators();
+// The same rules object as Globals::Utilities().
+ZOZEDIZIZ_EXPORT ZozedizIZ::Utilities& Utilities();
 
 // The message-table text of id, or "" (never an error).
 ZOZEDIZIZ_EXPORT QString GetMessage(qint32 id);

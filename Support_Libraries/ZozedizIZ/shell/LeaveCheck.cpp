@@ -244,4 +244,14 @@ void LeaveCheck::ValidateControls(QWidget* window) {
                                  QStringLiteral("ZozedizIZ::LeaveCheck.ValidateControls"));
 }
 
+bool LeaveCheck::InputsKept(const std::function<void()>& validate) {
+    try {
+        validate();
+        return true;
+    } catch (const Vezedad::ErrorInfo& error) {
+        if (error.Number() == Vezedad::errInvalidPropertyValue) return false;
+        throw;
+    }
+}
+
 } // namespace ZozedizIZ

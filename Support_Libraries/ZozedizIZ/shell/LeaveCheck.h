@@ -49,6 +49,11 @@ public:
     static bool ValidateFocused(QWidget* window);
     // The same, raising error 380 ("Invalid property value") on a refusal.
     static void ValidateControls(QWidget* window);
+
+    // Runs an input check that raises 380 on a refused value (such as
+    // ValidateControls): false after a refusal, of which the box has already
+    // told the user. Other errors pass on.
+    static bool InputsKept(const std::function<void()>& validate);
 };
 
 } // namespace ZozedizIZ

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 #include <cmath>
 
 namespace ZozedizIZ::Twips {
@@ -24,5 +25,9 @@ double perPixelY() { return perPixel(false); }
 int toPixelsX(int twips) { return int(std::lround(twips / perPixelX())); }
 int toPixelsY(int twips) { return int(std::lround(twips / perPixelY())); }
 QSize toPixels(const QSize& twips) { return QSize(toPixelsX(twips.width()), toPixelsY(twips.height())); }
+
+void keepDesignSize(QWidget* widget, int widthTwips, int heightTwips) {
+    widget->setMinimumSize(toPixels(QSize(widthTwips, heightTwips)).expandedTo(widget->minimumSizeHint()));
+}
 
 } // namespace ZozedizIZ::Twips

@@ -3,6 +3,8 @@
 
 #include <QSize>
 
+class QWidget;
+
 // Window layouts are given in twips (1440 to the inch); the screen's logical
 // resolution turns them into pixels.
 namespace ZozedizIZ::Twips {
@@ -16,5 +18,9 @@ ZOZEDIZIZ_EXPORT double perPixelY();
 ZOZEDIZIZ_EXPORT int toPixelsX(int twips);
 ZOZEDIZIZ_EXPORT int toPixelsY(int twips);
 ZOZEDIZIZ_EXPORT QSize toPixels(const QSize& twips);
+
+// Gives a widget its designed minimum size, or more where its contents (in
+// the fonts at hand) need it. Call it once the widget's layout is filled.
+ZOZEDIZIZ_EXPORT void keepDesignSize(QWidget* widget, int widthTwips, int heightTwips);
 
 } // namespace ZozedizIZ::Twips
