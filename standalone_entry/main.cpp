@@ -1,8 +1,9 @@
+#include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "ZozedizIZ/shell/Globals.h"
+#include "ZozedizIZ/shell/frmController.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -10,10 +11,8 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("ZIDIVO"));
     int rc = 0;
     {
-        QMainWindow window;
-        window.setObjectName(QStringLiteral("frmController"));
-        window.setWindowTitle(QStringLiteral("Control Center"));
-        window.resize(640, 420);
+        ZozedizIZ::frmController window;
+        window.Initialize(nullptr, Vezedad::kvoOptionA);
         window.show();
         rc = app.exec();
     }

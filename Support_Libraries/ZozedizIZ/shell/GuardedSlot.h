@@ -17,4 +17,14 @@ QMetaObject::Connection connectGuarded(Sender* sender, Signal signal, QWidget* w
                             [window, location, body] { Vezedad::Ui::GuardShowError(location, body, window); });
 }
 
+// The same with the error shown in the second layout: "In procedure " +
+// procedure + " of Form " + the window's form name.
+template <class Sender, class Signal, class Body>
+QMetaObject::Connection connectGuardedProcedure(Sender* sender, Signal signal, QWidget* window,
+                                                const QString& procedure, const QString& form, Body body) {
+    return QObject::connect(sender, signal, window, [window, procedure, form, body] {
+        Vezedad::Ui::GuardShowProcedureError(procedure, Vezedad::Ui::OwnerKind::Form, form, body, window);
+    });
+}
+
 } // namespace ZozedizIZ
