@@ -73,6 +73,9 @@ void EpaDataList::FillEpaListBox(QObject* objList) const {
         return e.item->EpaRegNumber() + QLatin1Char('\t') + e.item->ProductName();
     };
     if (listWidget) {
+        // Every row is one line of text: the view need not measure each of
+        // a hundred thousand rows to lay them out.
+        listWidget->setUniformItemSizes(true);
         listWidget->clear();
         QStringList rows;
         rows.reserve(qsizetype(m_items.size()));
@@ -201,6 +204,14 @@ qint32 EpaDataList::Read() {
         m_readErrorNumber = error.Number();
     }
     if (stream) {
+        // Room for the products of a typical line length, so that neither the
+        // table nor the sequence grows step by step.
+        try {
+            const qint64 expected = Vezedad::Globals::FSO().GetFileSize(m_filePath) / 24;
+            m_items.reserve(size_t(qMin<qint64>(expected, 10'000'000)));
+            m_byKey.reserve(qsizetype(m_items.capacity()));
+        } catch (...) {
+        }
         Vezedad::Validator& validator = Vezedad::Globals::Validator();
         while (!stream->AtEndOfStream()) {
             try {
