@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -153,7 +152,7 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
         if (on) optSort_Click(id);
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmCountyCodes::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmCountyCodes::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmCountyCodes::reject);
 }
 
 void frmCountyCodes::setBehavior(qint32 value) {
@@ -348,9 +347,10 @@ void frmCountyCodes::optSort_Click(int index) {
 
 void frmCountyCodes::cmdOK_Click() { accept(); }
 
-void frmCountyCodes::cmdCancel_Click() {
+void frmCountyCodes::reject() {
+    // The Cancel button and Escape.
     m_cancelled = true;
-    reject();
+    QDialog::reject();
 }
 
 void frmCountyCodes::showEvent(QShowEvent* event) {
@@ -363,15 +363,8 @@ void frmCountyCodes::closeEvent(QCloseEvent* event) {
     // The close box unloads the window and counts as OK; the dialog's state
     // stays for the next showing.
     m_loaded = false;
-    QDialog::closeEvent(event);
-}
-
-void frmCountyCodes::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdCancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    event->accept();
+    QDialog::done(QDialog::Accepted);
 }
 
 } // namespace ZozedizIZ

@@ -44,10 +44,11 @@ public:
     void Load();
     void Unload() { m_loaded = false; }
 
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -66,7 +67,6 @@ private:
     void optBehavior_Click(int index);
     void optSort_Click(int index);
     void cmdOK_Click();
-    void cmdCancel_Click();
 
     qint32 m_behavior = 0;
     qint32 m_sortOrder = 0;

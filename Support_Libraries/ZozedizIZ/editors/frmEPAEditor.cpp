@@ -155,9 +155,11 @@ void frmEPAEditor::RefreshListView() {
     lstData->clearSelection();
 }
 
-int frmEPAEditor::selectedRow() const {
+int frmEPAEditor::selectedRow(const QString& otherwise) {
     const QModelIndexList rows = lstData->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    if (!rows.isEmpty()) return rows.first().row();
+    Vezedad::Ui::MsgBox(otherwise, Vezedad::Ui::vbOKOnly, QString(), this);
+    return -1;
 }
 
 void frmEPAEditor::keyPressEvent(QKeyEvent* event) {
@@ -208,12 +210,8 @@ void frmEPAEditor::cmdEdit_Click() {
     Vezedad::Ui::GuardShowError(
         kLocation + QStringLiteral("cmdEdit_Click"),
         [this] {
-            const int row = selectedRow();
-            if (row < 0) {
-                Vezedad::Ui::MsgBox(QStringLiteral("You must select an item first before editing"),
-                                    Vezedad::Ui::vbOKOnly, QString(), this);
-                return;
-            }
+            const int row = selectedRow(QStringLiteral("You must select an item first before editing"));
+            if (row < 0) return;
             const QString oldNumber = m_model->index(row, 0).data().toString();
             const QString oldName = m_model->index(row, 1).data().toString();
             frmEpaItemEditor editor(this);
@@ -227,12 +225,8 @@ void frmEPAEditor::cmdDelete_Click() {
     Vezedad::Ui::GuardShowError(
         kLocation + QStringLiteral("cmdDelete_Click"),
         [this] {
-            const int row = selectedRow();
-            if (row < 0) {
-                Vezedad::Ui::MsgBox(QStringLiteral("You must first select an item before deleting"),
-                                    Vezedad::Ui::vbOKOnly, QString(), this);
-                return;
-            }
+            const int row = selectedRow(QStringLiteral("You must first select an item before deleting"));
+            if (row < 0) return;
             m_list->Remove(m_model->index(row, 0).data().toString());
             RefreshListView();
         },

@@ -33,8 +33,8 @@ private:
     bool Form_QueryUnload();
     void RefreshListView();
     void SetBackColor();
-    // The selected row, or -1.
-    int selectedRow() const;
+    // The selected row, or -1 after telling the user otherwise.
+    int selectedRow(const QString& otherwise);
     void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();

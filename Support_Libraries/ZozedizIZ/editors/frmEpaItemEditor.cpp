@@ -7,10 +7,8 @@
 #include "Vezedad/validation/Validator.h"
 #include "ZozedizIZ/editors/EditorLayout.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -105,7 +103,7 @@ frmEpaItemEditor::frmEpaItemEditor(QWidget* parent) : QDialog(parent) {
     connect(txtEpaNumber, &QLineEdit::textChanged, this, [this] { EnableOK(); });
     connect(txtProductName, &QLineEdit::textChanged, this, [this] { EnableOK(); });
     connect(cmdOK, &QPushButton::clicked, this, &frmEpaItemEditor::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmEpaItemEditor::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmEpaItemEditor::reject);
 }
 
 EpaDataItemPtr frmEpaItemEditor::NewItem() {
@@ -166,19 +164,23 @@ void frmEpaItemEditor::EnableOK() {
     cmdOK->setEnabled(!txtEpaNumber->text().isEmpty() && !txtProductName->text().isEmpty());
 }
 
-bool frmEpaItemEditor::txtEpaNumber_Validate() {
+bool frmEpaItemEditor::checkBox(const QString& handler, qint32 fieldId, QLineEdit& box, QString& held) {
     bool accepted = false;
     Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("txtEpaNumber_Validate"),
-        [this, &accepted] {
+        kLocation + handler,
+        [&] {
             const Vezedad::ValidationResultPtr result =
-                Vezedad::Globals::Validator().ValidateField(Vezedad::zrfEPANumber, txtEpaNumber->text(), -1);
-            if (!result->IsValid()) {
-                lblValMessage->setText(result->Message());
+                Vezedad::Globals::Validator().ValidateField(fieldId, box.text(), -1);
+            QString refusal = result->IsValid() ? QString() : result->Message();
+            // The list file holds one product a line, its fields split at "|",
+            // in the Western European code page.
+            if (refusal.isEmpty() && fieldId == Vezedad::zrfProductName) refusal = nameRefusal(result->Value());
+            if (!refusal.isEmpty()) {
+                lblValMessage->setText(refusal);
                 return;
             }
-            txtEpaNumber->setText(result->Value());
-            m_number = result->Value();
+            box.setText(result->Value());
+            held = result->Value();
             lblValMessage->clear();
             accepted = true;
         },
@@ -186,31 +188,12 @@ bool frmEpaItemEditor::txtEpaNumber_Validate() {
     return accepted;
 }
 
+bool frmEpaItemEditor::txtEpaNumber_Validate() {
+    return checkBox(QStringLiteral("txtEpaNumber_Validate"), Vezedad::zrfEPANumber, *txtEpaNumber, m_number);
+}
+
 bool frmEpaItemEditor::txtProductName_Validate() {
-    bool accepted = false;
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("txtProductName_Validate"),
-        [this, &accepted] {
-            const Vezedad::ValidationResultPtr result =
-                Vezedad::Globals::Validator().ValidateField(Vezedad::zrfProductName, txtProductName->text(), -1);
-            if (!result->IsValid()) {
-                lblValMessage->setText(result->Message());
-                return;
-            }
-            // The list file holds one product a line, its fields split at "|",
-            // in the Western European code page.
-            const QString refusal = nameRefusal(result->Value());
-            if (!refusal.isEmpty()) {
-                lblValMessage->setText(refusal);
-                return;
-            }
-            txtProductName->setText(result->Value());
-            m_name = result->Value();
-            lblValMessage->clear();
-            accepted = true;
-        },
-        this);
-    return accepted;
+    return checkBox(QStringLiteral("txtProductName_Validate"), Vezedad::zrfProductName, *txtProductName, m_name);
 }
 
 void frmEpaItemEditor::cmdOK_Click() {
@@ -233,23 +216,11 @@ void frmEpaItemEditor::cmdOK_Click() {
         this);
 }
 
-void frmEpaItemEditor::cmdCancel_Click() {
+void frmEpaItemEditor::reject() {
+    // Cancel, Escape and the close box alike: the values in the boxes were
+    // never confirmed.
     m_cancelled = true;
-    reject();
-}
-
-void frmEpaItemEditor::closeEvent(QCloseEvent* event) {
-    // The close box is Cancel: the values in the boxes were never confirmed.
-    if (isVisible()) m_cancelled = true;
-    QDialog::closeEvent(event);
-}
-
-void frmEpaItemEditor::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdCancel->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    QDialog::reject();
 }
 
 } // namespace ZozedizIZ

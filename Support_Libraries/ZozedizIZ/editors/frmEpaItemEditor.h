@@ -25,21 +25,22 @@ public:
 
     bool Cancelled() const { return m_cancelled; }
 
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load();
     void EnableOK();
     void SetBackColor();
     // Each returns false, with the reason in the message label, when it
-    // refuses the box's text.
+    // refuses the box's text; on success the box and the held value take the
+    // validator's form of it.
+    bool checkBox(const QString& handler, qint32 fieldId, QLineEdit& box, QString& held);
     bool txtEpaNumber_Validate();
     bool txtProductName_Validate();
     void cmdOK_Click();
-    void cmdCancel_Click();
 
     QString m_number;
     QString m_name;
