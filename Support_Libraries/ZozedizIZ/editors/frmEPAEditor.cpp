@@ -112,6 +112,20 @@ frmEPAEditor::frmEPAEditor(QWidget* parent) : QDialog(parent) {
     layout->addWidget(lstData, 1);
     layout->addLayout(buttons);
     resize(twipsToPixels(*this, 7365, 4860));
+
+    // Told once the window is up: lines of the file that did not make it into
+    // the list would be gone after the next save.
+    Vezedad::Ui::OnFirstActivation(*this, [this] {
+        Vezedad::Ui::GuardShowError(
+            kLocation + QStringLiteral("Form_Load"),
+            [this] {
+                const QString notice = m_list ? m_list->TakeReadNotice() : QString();
+                if (!notice.isEmpty())
+                    Vezedad::Ui::MsgBox(notice, Vezedad::Ui::vbExclamation | Vezedad::Ui::vbOKOnly,
+                                        QStringLiteral("EPA Product List"), this);
+            },
+            this);
+    });
 }
 
 frmEPAEditor::~frmEPAEditor() = default;
@@ -133,19 +147,6 @@ void frmEPAEditor::Form_Load() {
     }
     m_model->setList(m_list);
     RefreshListView();
-    // Told once the window is up: lines of the file that did not make it into
-    // the list would be gone after the next save.
-    Vezedad::Ui::OnFirstActivation(*this, [this] {
-        Vezedad::Ui::GuardShowError(
-            kLocation + QStringLiteral("Form_Load"),
-            [this] {
-                const QString notice = m_list->TakeReadNotice();
-                if (!notice.isEmpty())
-                    Vezedad::Ui::MsgBox(notice, Vezedad::Ui::vbExclamation | Vezedad::Ui::vbOKOnly,
-                                        QStringLiteral("EPA Product List"), this);
-            },
-            this);
-    });
 }
 
 void frmEPAEditor::SetBackColor() { Vezedad::Ui::SetBackColor(*this); }
