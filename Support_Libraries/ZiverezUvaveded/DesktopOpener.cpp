@@ -1,4 +1,5 @@
 #include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Enums.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -10,14 +11,12 @@
 // real opener as soon as it is loaded.
 namespace {
 
-constexpr qint32 kNoAssociation = 1155;
-
 qint32 openWithDesktop(const QString& target, bool isLocalFile) {
     // The desktop services need the application object of a windowed program.
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return kNoAssociation;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return Vezedad::sysNoAssociation;
     const QUrl url = isLocalFile ? QUrl::fromLocalFile(target) : QUrl(target, QUrl::StrictMode);
-    if (!url.isValid()) return kNoAssociation;
-    return QDesktopServices::openUrl(url) ? 0 : kNoAssociation;
+    if (!url.isValid()) return Vezedad::sysNoAssociation;
+    return QDesktopServices::openUrl(url) ? 0 : Vezedad::sysNoAssociation;
 }
 
 struct InstallOpener {

@@ -1,6 +1,7 @@
 #include "ZiverezUvaveded/Globals.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Proxy.h"
@@ -10,33 +11,20 @@ namespace VezirodEdovud {
 namespace modGlobals {
 
 namespace {
-thread_local bool tProxyFactoryFlag = false;
-const Vezedad::FactoryModule kModule{&SetProxyFactoryFlag, &TakeProxyFactoryFlag};
-
 void showFactoryError(const Vezedad::ErrorInfo& error) {
     Vezedad::Ui::ShowProcedureError(error, QStringLiteral("Proxy"), Vezedad::Ui::OwnerKind::Module,
                                     QStringLiteral("modGlobals"));
 }
 } // namespace
 
-Vezedad::ServiceSlots& services() {
-    thread_local Vezedad::ServiceSlots table(slotCount);
-    return table;
+const Vezedad::FactoryModule& factoryModule() {
+    static const Vezedad::FactoryModule module(Vezedad::FactoryModule::UploadLibrary, slotCount);
+    return module;
 }
-
-void SetProxyFactoryFlag() { tProxyFactoryFlag = true; }
-
-bool TakeProxyFactoryFlag() {
-    const bool flag = tProxyFactoryFlag;
-    tProxyFactoryFlag = false;
-    return flag;
-}
-
-const Vezedad::FactoryModule& factoryModule() { return kModule; }
 
 VezirodEdovud::Proxy& Proxy() {
     try {
-        return Vezedad::perThreadService<VezirodEdovud::Proxy>(services(), slotProxy, [] {
+        return Vezedad::perThreadService<VezirodEdovud::Proxy>(factoryModule(), slotProxy, [] {
             return Vezedad::createThroughFactory<VezirodEdovud::Proxy>(
                 factoryModule(), Vezedad::FactoryFailure{Vezedad::errMissingCode, QStringLiteral("Proxy Factory"),
                                                          QStringLiteral("Proxy")});
@@ -44,8 +32,7 @@ VezirodEdovud::Proxy& Proxy() {
     } catch (...) {
         showFactoryError(Vezedad::ErrorInfo::fromCurrentException());
     }
-    throw Vezedad::ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"),
-                             QStringLiteral("VezirodEdovud2:Globals.Proxy"));
+    Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QStringLiteral("VezirodEdovud2:Globals.Proxy"));
 }
 
 QDomDocument& GetDom() { return Vezedad::Globals::Dom(); }
@@ -56,12 +43,12 @@ QDomElement AppendTextElement(QDomElement& parent, const QString& elementName, c
 
 qint16 CurrentReportYear() { return Vezedad::Globals::ZelReport().ReportYear(); }
 
-Vezedad::IdentityPtr ReportIdentity() { return Vezedad::Globals::ZelReport().Identity(); }
+std::shared_ptr<Vezedad::Identity> ReportIdentity() { return Vezedad::Globals::ZelReport().Identity(); }
 
 } // namespace modGlobals
 
 VezirodEdovud::Proxy& Globals::Proxy() { return modGlobals::Proxy(); }
 
-void Globals::Release() { modGlobals::services().releaseAll(); }
+void Globals::Release() { modGlobals::factoryModule().release(); }
 
 } // namespace VezirodEdovud

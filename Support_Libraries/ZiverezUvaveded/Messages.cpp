@@ -6,7 +6,7 @@
 #include "ZiverezUvaveded/Globals.h"
 
 #include <QTextStream>
-#include <cmath>
+#include <QVariant>
 #include <optional>
 
 namespace VezirodEdovud {
@@ -15,31 +15,52 @@ using Vezedad::ErrorInfo;
 
 namespace {
 
-// A text that reads as a number: an optional sign, digits with an optional
-// decimal point and exponent, blanks around it allowed.
-std::optional<double> numberIn(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
+std::optional<double> numberIn(const QString& text) { return Vezedad::numericText(text); }
 
-// A number as a signed 32-bit integer, rounded half to even; beyond the
-// range it raises the overflow error.
-qint32 toLong(double value) {
-    const auto whole = Vezedad::roundedTo<qint32>(value);
-    if (!whole) Vezedad::raiseOverflow(QString());
-    return *whole;
-}
+qint32 toLong(double value) { return Vezedad::roundedOrOverflow<qint32>(value, QString()); }
 
-bool toBoolean(const QString& text) {
-    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
-    if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
-    if (const std::optional<double> number = numberIn(text)) return *number != 0.0;
-    Vezedad::raiseTypeMismatch(QString());
-}
+bool toBoolean(const QString& text) { return Vezedad::toBoolean(text, QString()); }
 
 QString caseKey(const QString& name) { return name.toCaseFolded(); }
+
+// The position of the first character that XML cannot carry (control
+// characters other than TAB, LF and CR, unpaired surrogates, U+FFFE and
+// U+FFFF), or -1.
+qsizetype firstUnsendable(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x20) {
+            if (c != u'\t' && c != u'\n' && c != u'\r') return i;
+        } else if (QChar::isHighSurrogate(c)) {
+            if (i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate()) return i;
+            ++i;
+        } else if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Refuses a record holding a value that XML cannot carry: the service would
+// get a malformed record, or a value other than the one given.
+void refuseUnsendable(const QDomElement& element) {
+    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (child.isElement()) {
+            refuseUnsendable(child.toElement());
+            continue;
+        }
+        const QString text = child.nodeValue();
+        const qsizetype at = firstUnsendable(text);
+        if (at < 0) continue;
+        throw ErrorInfo(Vezedad::errInvalidProcedureCall,
+                        QStringLiteral("The value of %1 holds a character that cannot be sent (U+%2 at position %3); "
+                                       "nothing was sent.")
+                            .arg(element.tagName())
+                            .arg(QString::number(text.at(at).unicode(), 16).toUpper().rightJustified(4, u'0'))
+                            .arg(at + 1),
+                        QString());
+    }
+}
 
 } // namespace
 
@@ -186,9 +207,9 @@ QDomElement SubmitMetadataRequest::Serialize() const {
         Vezedad::TrailForm::Bracket, QStringLiteral("VezirodEdovud2:SubmitMetadataRequest.Serialize"), [&] {
             QDomElement request = modGlobals::GetDom().createElement(QStringLiteral("SubmitMetadataRequest"));
             request.appendChild(m_metadata->Serialize());
-            if (!m_identity)
-                throw ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"), QString());
+            if (!m_identity) Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QString());
             request.appendChild(m_identity->Serialize());
+            refuseUnsendable(request);
             return request;
         });
 }
@@ -207,7 +228,8 @@ void SubmitMetadataResponse::Deserialize(const QDomDocument& reply) {
     if (!tickets.isEmpty())
         if (const std::optional<double> number = numberIn(tickets.at(0).toElement().text())) {
             m_ticket = toLong(*number);
-            m_hasTicket = true;
+            // The service numbers its submissions from 1.
+            m_hasTicket = m_ticket > 0;
         }
     const QDomNodeList locations = reply.elementsByTagName(QStringLiteral("Location"));
     if (!locations.isEmpty()) m_location = locations.at(0).toElement().text();
@@ -220,6 +242,7 @@ UploadFileResponse::UploadFileResponse() : m_files(std::make_shared<FileDescript
 void UploadFileResponse::Deserialize(const QDomDocument& reply) {
     const QDomElement root = reply.documentElement();
     if (root.isNull() || root.tagName() != QLatin1String("UploadFileResponse")) return;
+    m_receiptRead = true;
     const QDomElement year = root.firstChildElement(QStringLiteral("Year"));
     if (!year.isNull())
         if (const std::optional<double> number = numberIn(year.text())) m_reportYear = toLong(*number);
@@ -230,6 +253,11 @@ void UploadFileResponse::Deserialize(const QDomDocument& reply) {
     if (!compliant.isNull()) m_compliant = compliant.text().isEmpty() ? false : toBoolean(compliant.text());
     const QDomElement files = root.firstChildElement(QStringLiteral("Files"));
     if (!files.isNull()) m_files->Deserialize(files);
+}
+
+void UploadFileResponse::setSentUnder(qint32 ticket, qint32 reportYear) {
+    m_ticket = ticket;
+    m_reportYear = reportYear;
 }
 
 } // namespace VezirodEdovud

@@ -149,7 +149,7 @@ public:
 
     // Inside the library only.
     void Deserialize(const QDomDocument& reply);
-    // True when the reply held a numeric "Ticket".
+    // True when the reply held a "Ticket" with a number above 0.
     bool HasTicket() const { return m_hasTicket; }
 
 private:
@@ -174,14 +174,20 @@ public:
     qint32 ReportYear() const { return m_reportYear; }
     qint32 Ticket() const { return m_ticket; }
 
-    // Inside the library only.
+    // Inside the library only. A reply that is no readable receipt leaves
+    // everything empty and ReceiptRead false.
     void Deserialize(const QDomDocument& reply);
+    bool ReceiptRead() const { return m_receiptRead; }
+    // For a receipt that could not be read: the ticket and year the files
+    // were sent under.
+    void setSentUnder(qint32 ticket, qint32 reportYear);
 
 private:
     bool m_compliant = false;
     FileDescriptionsPtr m_files;
     qint32 m_reportYear = 0;
     qint32 m_ticket = 0;
+    bool m_receiptRead = false;
 };
 
 using UploadFileResponsePtr = std::shared_ptr<UploadFileResponse>;

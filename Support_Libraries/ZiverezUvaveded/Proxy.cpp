@@ -5,6 +5,7 @@
 #include "Vezedad/foundation/Utilities.h"
 #include "ZiverezUvaveded/Globals.h"
 
+#include <QBuffer>
 #include <QDomDocument>
 #include <QEventLoop>
 #include <QFile>
@@ -24,6 +25,8 @@ using Vezedad::TrailForm;
 namespace {
 
 const QString kTrail = QStringLiteral("VezirodEdovud2:Proxy.");
+// The most redirects one request follows.
+constexpr int kMaxRedirects = 5;
 
 // Failures of the connection itself (network and proxy layers) and replies
 // that are not HTTP at all: the request got no whole answer. Qt also reports
@@ -44,6 +47,31 @@ QString statusLine(const QString& status, const QString& text) {
     return QStringLiteral("Http Status ") + status + QStringLiteral(": ") + text;
 }
 
+// The body of a request that creates something on the service. When the
+// service closes the connection before it answers, the network library would
+// send the request again on its own, and the service would hold the
+// submission twice. This body can be read through once and never rewound,
+// so that resend fails and the request goes out at most once.
+class OneShotBody : public QIODevice {
+public:
+    explicit OneShotBody(QIODevice& source) : m_source(source) { open(QIODevice::ReadOnly); }
+
+    qint64 size() const override { return m_source.size(); }
+    bool seek(qint64 pos) override { return !m_started && pos == 0 && QIODevice::seek(0) && m_source.seek(0); }
+    bool reset() override { return seek(0); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        m_started = true;
+        return m_source.read(data, maxSize);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QIODevice& m_source;
+    bool m_started = false;
+};
+
 } // namespace
 
 Proxy::Proxy() {
@@ -51,16 +79,17 @@ Proxy::Proxy() {
                             QStringLiteral("VezirodEdovud::Proxy"),
                             QStringLiteral("Proxy class was not instantiated with factory method"));
     Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
-    const QString host = settings.Host();
-    // A host given with its own secure scheme is taken as it stands.
-    if (host.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
-        m_baseAddress = host + settings.BaseAddress();
-    else
-        m_baseAddress = QStringLiteral("http://") + host + settings.BaseAddress();
+    m_baseAddress = ServiceAddress(settings.Host(), settings.BaseAddress());
     m_network = std::make_unique<QNetworkAccessManager>();
 }
 
 Proxy::~Proxy() = default;
+
+QString Proxy::ServiceAddress(const QString& host, const QString& path) {
+    // A host given with its own secure scheme is taken as it stands.
+    if (host.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) return host + path;
+    return QStringLiteral("http://") + host + path;
+}
 
 QString Proxy::address(const QStringList& segments) const {
     QString result = m_baseAddress;
@@ -72,25 +101,40 @@ QString Proxy::address(const QStringList& segments) const {
 }
 
 Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
-                              const QList<std::pair<QByteArray, QByteArray>>& headers, const QByteArray& body,
-                              QIODevice* stream, Wait wait) {
-    Answer answer;
-    const QUrl url(address, QUrl::StrictMode);
+                              const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait) {
+    QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty())
         throw ErrorInfo(TransportFailure, QStringLiteral("The filing service address is not valid: ") + address,
                         QString());
+    // A request with a body follows only the redirects that ask for the same
+    // request at another address (307, 308): the service has not taken it,
+    // so it goes there once, never to a less secure address.
+    for (int hop = 0;; ++hop) {
+        Answer answer = sendOnce(method, url, headers, body, wait);
+        if (!body || !answer.answered || (answer.status != 307 && answer.status != 308) || hop >= kMaxRedirects)
+            return answer;
+        const QUrl next = url.resolved(answer.redirect);
+        const bool downgrade = url.scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https");
+        if (!answer.redirect.isValid() || next.host().isEmpty() || downgrade || !body->seek(0)) return answer;
+        url = next;
+    }
+}
+
+Proxy::Answer Proxy::sendOnce(const QByteArray& method, const QUrl& url,
+                              const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait) {
+    Answer answer;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    for (const auto& header : headers) {
-        if (header.first.compare("Content-Length", Qt::CaseInsensitive) == 0)
-            request.setHeader(QNetworkRequest::ContentLengthHeader, header.second.toLongLong());
-        else
-            request.setRawHeader(header.first, header.second);
-    }
+    for (const auto& header : headers) request.setRawHeader(header.first, header.second);
 
-    QNetworkReply* reply = stream ? m_network->sendCustomRequest(request, method, stream)
-                                  : m_network->sendCustomRequest(request, method, body);
+    std::unique_ptr<OneShotBody> once;
+    if (body) {
+        once = std::make_unique<OneShotBody>(*body);
+        request.setHeader(QNetworkRequest::ContentLengthHeader, once->size());
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    }
+    QNetworkReply* reply = m_network->sendCustomRequest(request, method, once.get());
     std::unique_ptr<QNetworkReply> owner(reply);
 
     const int limit = wait == Wait::Whole ? m_timeouts.quickMs : m_timeouts.silenceMs;
@@ -113,13 +157,29 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
     if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
 
+    const QString where = url.toString();
     if (timedOut) {
-        answer.failure = QStringLiteral("The filing service did not answer within %1 seconds (%2).")
-                             .arg(limit / 1000.0)
-                             .arg(address);
+        answer.failure =
+            QStringLiteral("The filing service did not answer within %1 seconds (%2).").arg(limit / 1000.0).arg(where);
         return answer;
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int code = status.toInt();
+    answer.statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    answer.redirect = QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::StrictMode);
+    // The network library rewinds the body at once for these two statuses,
+    // whatever the redirect policy, and fails when it cannot: still an answer.
+    if (reply->error() == QNetworkReply::ContentReSendError && (code == 307 || code == 308)) {
+        answer.answered = true;
+        answer.status = code;
+        return answer;
+    }
+    if (reply->error() == QNetworkReply::ContentReSendError) {
+        answer.failure = QStringLiteral("The connection to the filing service closed before its whole answer "
+                                        "arrived (%1); the request was not sent again.")
+                             .arg(where);
+        return answer;
+    }
     if (isTransportError(reply->error()) || !status.isValid()) {
         answer.failure = reply->errorString();
         return answer;
@@ -135,8 +195,7 @@ Proxy::Answer Proxy::exchange(const QByteArray& method, const QString& address,
         return answer;
     }
     answer.answered = true;
-    answer.status = status.toInt();
-    answer.statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    answer.status = code;
     return answer;
 }
 
@@ -150,7 +209,7 @@ bool Proxy::CheckService() {
 
 bool Proxy::Ping() {
     return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("Ping"), [&] {
-        const Answer answer = exchange("GET", m_baseAddress, {}, {}, nullptr, Wait::Whole);
+        const Answer answer = exchange("GET", m_baseAddress, {}, nullptr, Wait::Whole);
         return answer.answered && answer.status == 200;
     });
 }
@@ -158,7 +217,7 @@ bool Proxy::Ping() {
 Vezedad::ClientVersionPtr Proxy::CurrentVersion(const QString& pClient) {
     return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("CurrentVersion"), [&] {
         const Answer answer = exchange("GET", address({QStringLiteral("Client"), pClient, QStringLiteral("Version")}),
-                                       {}, {}, nullptr, Wait::Whole);
+                                       {}, nullptr, Wait::Whole);
         if (!answer.answered) raiseTransport(answer);
         if (answer.status == 200) return Vezedad::Utilities::MakeVersionFromXml(parseReply(answer.body));
         return Vezedad::Utilities::MakeVersionFromString(QStringLiteral("No version information found for ") + pClient +
@@ -168,16 +227,22 @@ Vezedad::ClientVersionPtr Proxy::CurrentVersion(const QString& pClient) {
 
 UploadFileResponsePtr Proxy::UploadReport(const SubmitMetadataRequest& rSubmissionRequest, const QString& rReportFile) {
     return trap(TrailForm::Bracket, kTrail + QStringLiteral("UploadReport"), [&] {
+        // An archive that cannot be read must fail before the service holds a
+        // submission that no file will ever reach.
+        QFile archive(rReportFile);
+        openForSending(archive);
         const SubmitMetadataResponsePtr submission = SubmitMetadata(rSubmissionRequest);
-        return UploadFile(rReportFile, submission->Ticket(), false);
+        return UploadFile(archive, submission->Ticket(), false);
     });
 }
 
 SubmitMetadataResponsePtr Proxy::SubmitMetadata(const SubmitMetadataRequest& request) {
     return trap(TrailForm::Bracket, kTrail + QStringLiteral("SubmitMetadata"), [&] {
-        const QByteArray xml = request.XmlText().toUtf8();
+        QByteArray xml = request.XmlText().toUtf8();
+        QBuffer body(&xml);
+        body.open(QIODevice::ReadOnly);
         const Answer answer = exchange("POST", address({QStringLiteral("Submission")}), {{"Content-Type", "text/xml"}},
-                                       xml, nullptr, Wait::Silence);
+                                       &body, Wait::Silence);
         if (!answer.answered) raiseTransport(answer);
         const QString text = QString::fromUtf8(answer.body);
         if (answer.status == 201) {
@@ -188,7 +253,7 @@ SubmitMetadataResponsePtr Proxy::SubmitMetadata(const SubmitMetadataRequest& req
                 throw ErrorInfo(Vezedad::errUnexpectedHttpStatus,
                                 statusLine(QString::number(answer.status), answer.statusText) +
                                     QStringLiteral("\r\nThe filing service accepted the submission record but its "
-                                                   "reply held no ticket number; nothing was uploaded."),
+                                                   "reply held no ticket number above 0; nothing was uploaded."),
                                 QString());
             return response;
         }
@@ -210,21 +275,29 @@ QString Proxy::ContentTypeFor(const QString& fileName) {
     return QStringLiteral("application/octet-stream");
 }
 
+void Proxy::openForSending(QFile& file) {
+    if (!file.open(QIODevice::ReadOnly))
+        throw ErrorInfo(Vezedad::errWrongMdacVersion,
+                        QStringLiteral("The archive could not be read for sending: ") + file.fileName() +
+                            QStringLiteral(" (") + file.errorString() + QStringLiteral(")."),
+                        QString());
+}
+
 UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket, bool partial) {
+    QFile file(reportFile);
+    return UploadFile(file, ticket, partial);
+}
+
+UploadFileResponsePtr Proxy::UploadFile(QFile& file, qint32 ticket, bool partial) {
     return trap(TrailForm::JoinedArrow, kTrail + QStringLiteral("UploadFile"), [&]() -> UploadFileResponsePtr {
-        const QString fileName = QFileInfo(reportFile).fileName();
-        QFile file(reportFile);
-        if (!file.open(QIODevice::ReadOnly))
-            throw ErrorInfo(Vezedad::errWrongMdacVersion,
-                            QStringLiteral("The archive could not be read for sending: ") + reportFile +
-                                QStringLiteral(" (") + file.errorString() + QStringLiteral(")."),
-                            QString());
-        QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentTypeFor(fileName).toLatin1()},
-                                                         {"Content-Length", QByteArray::number(file.size())}};
+        if (!file.isOpen()) openForSending(file);
+        const QString fileName = QFileInfo(file.fileName()).fileName();
+        QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", ContentTypeFor(fileName).toLatin1()}};
         if (partial) headers.append(std::pair<QByteArray, QByteArray>("Expect", "202-Accepted"));
-        const QString target = address({QStringLiteral("Submission"), QString::number(modGlobals::CurrentReportYear()),
-                                        QString::number(ticket), fileName});
-        const Answer answer = exchange("POST", target, headers, {}, &file, Wait::Silence);
+        const qint16 year = modGlobals::CurrentReportYear();
+        const QString target =
+            address({QStringLiteral("Submission"), QString::number(year), QString::number(ticket), fileName});
+        const Answer answer = exchange("POST", target, headers, &file, Wait::Silence);
         file.close();
         if (!answer.answered) raiseTransport(answer);
         const QString status = statusLine(QString::number(answer.status), answer.statusText);
@@ -239,6 +312,9 @@ UploadFileResponsePtr Proxy::UploadFile(const QString& reportFile, qint32 ticket
                             QStringLiteral("Proxy::UploadFile(last file)"));
         auto response = std::make_shared<UploadFileResponse>();
         response->Deserialize(parseReply(answer.body));
+        // The service took the files; the ticket they went under is still
+        // known when its receipt cannot be read.
+        if (!response->ReceiptRead()) response->setSentUnder(ticket, year);
         return response;
     });
 }

@@ -6,9 +6,11 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QUrl>
 #include <memory>
 #include <utility>
 
+class QFile;
 class QIODevice;
 class QNetworkAccessManager;
 
@@ -26,7 +28,9 @@ namespace VezirodEdovud {
 //
 // A request that gets no answer at all (refused, reset, closed before the
 // whole reply arrived, timed out) raises TransportFailure with the network
-// library's description of the failure.
+// library's description of the failure. The submission record and the file
+// are sent at most once: a connection that closes before the answer is never
+// followed by a second copy of the request.
 class VEZIRODEDOVUD_EXPORT Proxy {
 public:
     // The error number of every failed transport.
@@ -50,6 +54,9 @@ public:
 
     // "http://" + Host + BaseAddress, fixed when the client was made.
     QString BaseAddress() const { return m_baseAddress; }
+    // The address of path on the service at host: "http://" + host + path,
+    // or host + path when host starts with its own secure scheme.
+    static QString ServiceAddress(const QString& host, const QString& path);
     Timeouts timeouts() const { return m_timeouts; }
     void setTimeouts(const Timeouts& value) { m_timeouts = value; }
 
@@ -69,13 +76,20 @@ private:
         QString statusText;
         QByteArray body;
         QString failure; // why there is no answer
+        QUrl redirect;   // where a redirect points, as given
     };
     enum class Wait { Whole, Silence };
 
+    // Sends one request and waits for its answer. A body is sent at most
+    // once, whatever happens to the connection.
     Answer exchange(const QByteArray& method, const QString& address,
-                    const QList<std::pair<QByteArray, QByteArray>>& headers, const QByteArray& body, QIODevice* stream,
-                    Wait wait);
+                    const QList<std::pair<QByteArray, QByteArray>>& headers, QIODevice* body, Wait wait);
+    Answer sendOnce(const QByteArray& method, const QUrl& url, const QList<std::pair<QByteArray, QByteArray>>& headers,
+                    QIODevice* body, Wait wait);
     [[noreturn]] static void raiseTransport(const Answer& answer);
+    // Opens the file to be sent; one that cannot be read raises 1006.
+    static void openForSending(QFile& file);
+    UploadFileResponsePtr UploadFile(QFile& file, qint32 ticket, bool partial);
     QString address(const QStringList& segments) const;
 
     QString m_baseAddress;

@@ -74,7 +74,8 @@ QString Uploader::CreateZip(const QString& reportFolder, const Vezedad::StringCo
         Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
         const QString archivePath = ArchivePath(reportFolder);
         Vezedad::Utilities::CreateFolder(fso.GetParentFolderName(archivePath));
-        if (fso.FileExists(archivePath)) fso.DeleteFile(archivePath);
+        // The earlier archive stays until the new one is complete: the zip
+        // step writes under a temporary name and replaces it only then.
 
         cZip zip;
         zip.setZipFile(archivePath);

@@ -2,6 +2,7 @@
 
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Text.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -14,7 +15,6 @@ namespace VezirodEdovud {
 
 namespace {
 
-constexpr qint32 kSubscriptOutOfRange = 9;
 constexpr qsizetype kMaxCommentBytes = 255;
 constexpr qint32 kMaxPasswordLength = 256;
 
@@ -32,8 +32,7 @@ enum RunResult : qint32 {
 QString ReplaceSlashes(QString text) { return text.replace(QLatin1Char('/'), QLatin1Char('\\')); }
 
 [[noreturn]] void raiseSubscript() {
-    throw Vezedad::ErrorInfo(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"),
-                             QStringLiteral("VezirodEdovud"));
+    Vezedad::raiseRuntimeError(Vezedad::rtSubscriptOutOfRange, QStringLiteral("VezirodEdovud"));
 }
 
 // Owns an open archive: whatever path leaves a run, the handle is freed and
@@ -104,21 +103,21 @@ void cZip::Delete() {
 // Relative names, the archive's included, are taken from the base folder,
 // without changing the process's current folder.
 QDir cZip::baseFolder() const {
-    const QString base = m_basePath.trimmed();
+    const QString base = Vezedad::trimBlanks(m_basePath).toString();
     return QDir(base.isEmpty() ? QDir::currentPath() : base);
 }
 
 QString cZip::entryName(const QString& path) const {
     const QFileInfo info(path);
     if (!m_storeFolderNames) return info.fileName();
-    const QString base = m_basePath.trimmed();
+    const QString base = Vezedad::trimBlanks(m_basePath).toString();
     QString name = base.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : QDir(base).relativeFilePath(path);
     while (name.startsWith(QLatin1Char('/'))) name.remove(0, 1);
     return name;
 }
 
 qint32 cZip::runZip() {
-    if (m_zipFile.trimmed().isEmpty()) return runNoArchiveName;
+    if (Vezedad::trimBlanks(m_zipFile).isEmpty()) return runNoArchiveName;
     const QDir baseDir = baseFolder();
 
     // Every listed file must be there before anything is written: an archive
@@ -146,7 +145,7 @@ qint32 cZip::runZip() {
     if (m_addComment) {
         bool cancel = false;
         Q_EMIT CommentRequest(comment, cancel);
-        comment = comment.trimmed();
+        comment = Vezedad::trimBlanks(comment).toString();
         if (comment.isEmpty() || cancel) return runCancelled;
     }
     // A password is asked for twice, the second time to confirm it.
@@ -203,7 +202,7 @@ qint32 cZip::runZip() {
 }
 
 qint32 cZip::runDelete() {
-    if (m_zipFile.trimmed().isEmpty()) return runNoArchiveName;
+    if (Vezedad::trimBlanks(m_zipFile).isEmpty()) return runNoArchiveName;
     Archive archive(baseFolder().absoluteFilePath(m_zipFile), 0);
     if (!archive.get()) return archive.openError() != 0 ? archive.openError() : ZIP_ER_OPEN;
     for (const QString& fileSpec : std::as_const(m_specs)) {

@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -47,6 +48,29 @@ QString instructionsText() {
 // Lock files and hidden files are never report files.
 bool isHiddenOrLockFile(const QString& name) {
     return name.startsWith(QLatin1Char('.')) || name.startsWith(QStringLiteral("~$"));
+}
+
+// The first set of chosen names that differ only in letter case (empty when
+// there is none): the filing service keeps names without regard to case, so
+// one such file would silently replace the other.
+QStringList namesDifferingInCase(const QStringList& names) {
+    QHash<QString, QStringList> byFolded;
+    for (const QString& name : names) {
+        QStringList& same = byFolded[name.toCaseFolded()];
+        same.append(name);
+    }
+    for (const QString& name : names) {
+        const QStringList& same = byFolded.value(name.toCaseFolded());
+        if (same.size() > 1) return same;
+    }
+    return {};
+}
+
+QString quotedList(const QStringList& names) {
+    QStringList quoted;
+    for (const QString& name : names) quoted.append(QLatin1Char('"') + name + QLatin1Char('"'));
+    const QString last = quoted.takeLast();
+    return quoted.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
 } // namespace
@@ -195,11 +219,17 @@ void frmFileList::mnuFileType_Click() {
 void frmFileList::MakeFileList() {
     Vezedad::trapArrow(QStringLiteral("VezirodEdovud::frmFileList.MakeFileList"), [&] {
         m_selectedFiles.Clear();
-        for (int row = 0; row < lstFiles->count(); ++row) {
-            const QListWidgetItem* item = lstFiles->item(row);
-            if (item->checkState() == Qt::Checked) m_selectedFiles.Add(item->text());
-        }
+        for (const QString& name : CheckedNames()) m_selectedFiles.Add(name);
     });
+}
+
+QStringList frmFileList::CheckedNames() const {
+    QStringList names;
+    for (int row = 0; row < lstFiles->count(); ++row) {
+        const QListWidgetItem* item = lstFiles->item(row);
+        if (item->checkState() == Qt::Checked) names.append(item->text());
+    }
+    return names;
 }
 
 bool frmFileList::IsWorkbookOpen(const QString& folder, const QString& fileName) {
@@ -220,6 +250,18 @@ bool frmFileList::IsSelectedWorkbookOpen() const {
 
 void frmFileList::cmdUpload_Click() {
     try {
+        // Checked before the names go into the chosen-files collection, which
+        // would keep only one of them without a word.
+        const QStringList clash = namesDifferingInCase(CheckedNames());
+        if (!clash.isEmpty()) {
+            Vezedad::Ui::MsgBox(
+                QStringLiteral("The files ") + quotedList(clash) +
+                    QStringLiteral(" have names that differ only in letter case. The filing service does not "
+                                   "tell such names apart, so one would replace the other. Please uncheck "
+                                   "all but one of them, and then try uploading again."),
+                Vezedad::Ui::vbOKOnly, QStringLiteral("File Names Differ Only in Case"), this);
+            return;
+        }
         MakeFileList();
         if ((m_fileTypes & Vezedad::zfitExcel) && IsSelectedWorkbookOpen()) {
             Vezedad::Ui::MsgBox(QStringLiteral("Please close (saving if needed) any open Option B Excel workbooks,") +

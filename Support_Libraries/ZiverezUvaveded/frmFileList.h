@@ -42,6 +42,7 @@ private:
     void FillFileList();
     bool IsSelectedWorkbookOpen() const;
     void MakeFileList();
+    QStringList CheckedNames() const;
     void ReadFileTypeMenus();
     void ShowFileTypeMenus();
     void UpdateUploadButton();

@@ -37,7 +37,7 @@ bool isCode(qint32 number, qint32 code) {
 }
 
 QString webUploadAddress() {
-    return QStringLiteral("http://") + Vezedad::Globals::Configuration().Host() + QStringLiteral("/WebUpload.aspx");
+    return Proxy::ServiceAddress(Vezedad::Globals::Configuration().Host(), QStringLiteral("/WebUpload.aspx"));
 }
 
 // Any non-zero answer other than "undetermined" counts as compliant.
@@ -135,6 +135,10 @@ void frmUploadResponse::UploadToService() {
         if (!reply)
             throw Vezedad::ErrorInfo(Vezedad::errUnexpectedHttpStatus, QStringLiteral("The service sent no receipt."),
                                      QString());
+        if (!reply->ReceiptRead()) {
+            WebBrowser1->setHtml(UnreadReceiptPage(*reply));
+            return;
+        }
         DisplayResponse(*reply);
         m_succeeded = true;
     } catch (...) {
@@ -185,6 +189,18 @@ QString frmUploadResponse::ReceiptPage(const UploadFileResponse& reply) {
     }
     page += QStringLiteral("</tbody></table>") + QStringLiteral("</body></html>");
     return page;
+}
+
+QString frmUploadResponse::UnreadReceiptPage(const UploadFileResponse& reply) {
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("<html><body><h1>ZOV Report for ") + QString::number(reply.ReportYear()) +
+           QStringLiteral("</h1>") + crlf + QStringLiteral("<h2>Receipt Could Not Be Read</h2>") +
+           QStringLiteral("<p>Your files were sent to ZOV Support under the submission number <b>") +
+           QString::number(reply.Ticket()) + QStringLiteral("</b>, but the service's receipt could not be read.</p>") +
+           crlf +
+           QStringLiteral("<p>Whether your files are compliant is unknown. Please include this number in all "
+                          "inquiries about your report.</p>") +
+           crlf + QStringLiteral("</body></html>");
 }
 
 void frmUploadResponse::DisplayResponse(const UploadFileResponse& reply) {

@@ -30,6 +30,9 @@ public:
 
     // The receipt page for a reply of the service.
     static QString ReceiptPage(const UploadFileResponse& reply);
+    // The page for files the service took without a receipt that could be
+    // read: the ticket and year they were sent under, compliance unknown.
+    static QString UnreadReceiptPage(const UploadFileResponse& reply);
     // The page that explains a failed upload.
     static QString FailurePage(const Vezedad::ErrorInfo& error, const QString& trail);
 

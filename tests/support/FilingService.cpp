@@ -62,6 +62,9 @@ QByteArray reasonFor(int status) {
     case 201: return "Created";
     case 202: return "Accepted";
     case 204: return "No Content";
+    case 301: return "Moved Permanently";
+    case 307: return "Temporary Redirect";
+    case 308: return "Permanent Redirect";
     case 400: return "Bad Request";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
@@ -164,16 +167,24 @@ private:
             classify(request, m_state->basePath);
             m_state->requests.append(request);
             behaviour = m_state->behaviours.value(int(request.route));
+            auto counted = m_state->behaviours.find(int(request.route));
+            if (counted != m_state->behaviours.end() && counted->times > 0 && --counted->times == 0)
+                m_state->behaviours.erase(counted);
             answer = normalAnswer(request, socket);
         }
         if (behaviour.status) answer.status = *behaviour.status;
         if (behaviour.body) answer.body = *behaviour.body;
         const QByteArray reason = behaviour.reason.isEmpty() ? reasonFor(answer.status) : behaviour.reason;
         if (behaviour.fault == Fault::NoAnswer) return;
+        if (behaviour.fault == Fault::CloseAtOnce) {
+            socket->disconnectFromHost();
+            return;
+        }
         QPointer<QTcpSocket> guarded(socket);
-        auto send = [guarded, answer, reason, fault = behaviour.fault] {
+        auto send = [guarded, answer, reason, fault = behaviour.fault, location = behaviour.location] {
             if (!guarded) return;
             QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason + "\r\n";
+            if (!location.isEmpty()) head += "Location: " + location + "\r\n";
             head += "Content-Type: " + answer.contentType + "\r\n";
             head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
             head += "Connection: close\r\n\r\n";

@@ -49,6 +49,7 @@ enum class Fault {
     None,
     NoAnswer,     // reads the request and never answers (the connection stays open)
     CloseHalfway, // sends the status line, the headers and half the body, then closes
+    CloseAtOnce,  // reads the whole request and closes the connection without a byte of answer
 };
 
 // How one route misbehaves; every field left unset keeps the normal answer.
@@ -57,7 +58,9 @@ struct Behaviour {
     QByteArray reason;              // empty: the usual phrase of the status
     std::optional<QByteArray> body; // replaces the normal body (malformed XML, no ticket, ...)
     Fault fault = Fault::None;
-    int delayMs = 0; // waits this long before answering
+    int delayMs = 0;     // waits this long before answering
+    QByteArray location; // sent as a "Location" header (with a redirect status)
+    int times = 0;       // 0: every request of the route; N: the next N only, then normal answers
 };
 
 struct HttpRequest {

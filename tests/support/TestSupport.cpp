@@ -1,11 +1,16 @@
 #include "TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QThread>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace TestSupport {
@@ -58,8 +63,20 @@ QString userConfigDir() { return root() + QStringLiteral("/home/.config/ZIDIVO")
 QString machineConfigDir() { return root() + QStringLiteral("/etc/xdg/ZIDIVO"); }
 
 void clearSettings() {
+    unblockMachineSettings();
     QDir(userConfigDir()).removeRecursively();
     QDir(machineConfigDir()).removeRecursively();
+}
+
+void blockMachineSettings() {
+    const QString base = root() + QStringLiteral("/blocked");
+    writeFile(base, QByteArray());
+    qputenv("XDG_CONFIG_DIRS", (base + QStringLiteral("/xdg")).toLocal8Bit());
+}
+
+void unblockMachineSettings() {
+    QFile::remove(root() + QStringLiteral("/blocked"));
+    qputenv("XDG_CONFIG_DIRS", (root() + QStringLiteral("/etc/xdg")).toLocal8Bit());
 }
 
 Vezedad::ErrorInfo raisedBy(const std::function<void()>& body) {
@@ -69,6 +86,29 @@ Vezedad::ErrorInfo raisedBy(const std::function<void()>& body) {
         return e;
     }
     return Vezedad::ErrorInfo();
+}
+
+void makeFifo(const QString& path) {
+    QVERIFY2(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0, qPrintable(path));
+}
+
+bool endsWithoutWaiting(const std::function<void()>& body, const QString& fifo) {
+    std::unique_ptr<QThread> thread(QThread::create([body] {
+        try {
+            body();
+        } catch (...) {
+        }
+    }));
+    thread->start();
+    const bool ended = thread->wait(QDeadlineTimer(5000));
+    // A reader held in the FIFO gets a writer that closes at once: it reads
+    // the end of the file and goes on.
+    const QByteArray name = QFile::encodeName(fifo);
+    while (!thread->wait(QDeadlineTimer(50))) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    }
+    return ended;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {

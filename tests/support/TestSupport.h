@@ -16,11 +16,24 @@ QString home();
 // The folders of the per-user and machine settings hives.
 QString userConfigDir();
 QString machineConfigDir();
-// Removes both settings hives, so a test starts from built-in defaults.
+// Removes both settings hives, so a test starts from built-in defaults, and
+// undoes blockMachineSettings.
 void clearSettings();
+// Makes the machine hive impossible to write, even for root: its folder
+// would have to be made below a plain file.
+void blockMachineSettings();
+void unblockMachineSettings();
 
 // The error a body raises; an empty one (number 0) when it raises none.
 Vezedad::ErrorInfo raisedBy(const std::function<void()>& body);
+
+// Makes a FIFO (named pipe) at path; a failure fails the running test.
+void makeFifo(const QString& path);
+
+// Runs body on a thread of its own and tells whether it ends within a few
+// seconds. A body that waits on the FIFO at fifo (a reader waiting for a
+// writer) is then let go, so that the test fails instead of hanging.
+bool endsWithoutWaiting(const std::function<void()>& body, const QString& fifo);
 
 // Whole-file helpers for fixtures; a failed write fails the running test.
 void writeFile(const QString& path, const QByteArray& bytes);

@@ -3,7 +3,6 @@
 
 #include <QDomDocument>
 #include <QDomNodeList>
-#include <cmath>
 #include <optional>
 
 namespace Vezedad {
@@ -28,10 +27,9 @@ namespace {
 std::optional<qint16> firstNodeInteger(const QDomDocument& document, const QString& name) {
     const QDomNodeList nodes = document.elementsByTagName(name);
     if (nodes.isEmpty()) return qint16(0);
-    bool ok = false;
-    const double value = nodes.at(0).toElement().text().trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) return qint16(0);
-    return roundedTo<qint16>(value);
+    const std::optional<double> value = numericText(nodes.at(0).toElement().text());
+    if (!value) return qint16(0);
+    return roundedTo<qint16>(*value);
 }
 } // namespace
 

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QStandardPaths>
-#include <cmath>
 #include <optional>
 
 namespace Vezedad {
@@ -30,42 +29,7 @@ bool isInteger(const QVariant& v) {
     }
 }
 
-// A number read the way the runtime converts a value to a whole number:
-// rounded half to even; text must read as a number.
-std::optional<double> numericValue(const QVariant& v) {
-    if (isInteger(v)) return double(v.toLongLong());
-    if (v.typeId() == QMetaType::Double) return v.toDouble();
-    if (v.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const double d = v.toString().trimmed().toDouble(&ok);
-        if (ok && std::isfinite(d)) return d;
-        // A well-formed number too large for any numeric type: the runtime
-        // calls that an overflow, not a type mismatch.
-        if (!ok && std::isinf(d)) return d;
-    }
-    return std::nullopt;
-}
-
-qint32 toLong(const QVariant& v) {
-    const auto d = numericValue(v);
-    if (!d) raiseTypeMismatch(QStringLiteral("Vezedad"));
-    const auto whole = roundedTo<qint32>(*d);
-    if (!whole) raiseOverflow(QStringLiteral("Vezedad"));
-    return *whole;
-}
-
-bool toBool(const QVariant& v) {
-    if (v.typeId() == QMetaType::Bool) return v.toBool();
-    if (v.typeId() == QMetaType::QString) {
-        const QString t = v.toString().trimmed();
-        if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
-        if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
-    }
-    const auto d = numericValue(v);
-    if (!d) raiseTypeMismatch(QStringLiteral("Vezedad"));
-    if (std::isinf(*d)) raiseOverflow(QStringLiteral("Vezedad"));
-    return *d != 0.0;
-}
+const QString kConversionSource = QStringLiteral("Vezedad");
 
 const char* const kWritableNames[] = {
     "OptionAVersion",        "OptionBVersion",        "OptionCVersion", "ReportYear",   "CountySelectorBehavior",
@@ -179,7 +143,7 @@ void Configuration::setValue(const QString& name, const QVariant& defaultValue, 
 }
 
 qint32 Configuration::getLong(const QString& name, qint32 defaultValue) {
-    return toLong(GetRegSetting(name, defaultValue));
+    return toLong(GetRegSetting(name, defaultValue), kConversionSource);
 }
 
 QString Configuration::getText(const QString& name, const QString& defaultValue) {
@@ -209,7 +173,9 @@ void Configuration::setResourcePath(const QString& value) {
     setValue(kResourcePath, m_defaultResourcePath, value);
 }
 
-bool Configuration::ShowPrompt() { return toBool(GetRegSetting(kShowPrompt, QStringLiteral("True"))); }
+bool Configuration::ShowPrompt() {
+    return toBoolean(GetRegSetting(kShowPrompt, QStringLiteral("True")), kConversionSource);
+}
 
 void Configuration::setShowPrompt(bool value) {
     setValue(kShowPrompt, QStringLiteral("True"), value ? QStringLiteral("True") : QStringLiteral("False"));
@@ -238,7 +204,7 @@ void Configuration::setReportRoot(const QString& value) { setValue(kReportRoot, 
 
 qint16 Configuration::ReportYear() {
     ConfigItem& item = GetItem(kReportYear, qint32(0));
-    const auto d = numericValue(item.Value);
+    const auto d = variantToNumber(item.Value);
     const auto year = d ? roundedTo<qint16>(*d) : std::nullopt;
     // A year that is not a number, or one beyond the 16-bit range, reads as
     // no year at all, so that a damaged setting cannot stop every start.
@@ -251,7 +217,7 @@ qint16 Configuration::ReportYear() {
 
 void Configuration::setReportYear(qint16 value) {
     ConfigItem& item = GetItem(kReportYear, qint32(0));
-    const auto d = numericValue(item.Value);
+    const auto d = variantToNumber(item.Value);
     if (d && *d == double(value)) return;
     item.Value = QVariant::fromValue<qint16>(value);
     SaveItem(item);

@@ -12,10 +12,6 @@ namespace Vezedad {
 
 namespace {
 
-// No application is associated with the target: what the desktop reports
-// when nothing able to open it is installed.
-constexpr qint32 kNoAssociation = 1155;
-
 const QString kReplaceSpace = QStringLiteral("{replaceSpace}");
 
 std::atomic<Documentation::ShellOpener> gOpener{nullptr};
@@ -88,7 +84,8 @@ void Documentation::ShowFile(const QString& strPathAndFile) {
 
 void Documentation::ShellOpen(const QString& target, bool isLocalFile) {
     const ShellOpener opener = shellOpener();
-    const qint32 result = opener ? opener(target, isLocalFile) : kNoAssociation;
+    // Without a desktop opener nothing is able to open the target.
+    const qint32 result = opener ? opener(target, isLocalFile) : qint32(sysNoAssociation);
     if (result != 0) {
         QString text = Utilities::WinAPIError(result);
         throw ErrorInfo(result, text, QStringLiteral("ShellExecuteEx"));

@@ -61,12 +61,33 @@ enum ErrorCode : qint32 {
     errWrongMdacVersion = 1006,
 };
 
-// Numbers of the runtime's own errors that the system raises or passes on.
+// Numbers of the runtime's own errors that the system raises or passes on;
+// runtimeErrorText (ErrorInfo.h) gives each its standard text.
 enum RuntimeError : qint32 {
     rtOverflow = 6,
     rtOutOfMemory = 7,
+    rtSubscriptOutOfRange = 9,
     rtTypeMismatch = 13,
     rtInternalError = 51,
+    rtFileNotFound = 53,
+    rtFileAlreadyExists = 58,
+    rtInputPastEndOfFile = 62,
+    rtPermissionDenied = 70,
+    rtPathFileAccessError = 75,
+    rtPathNotFound = 76,
+    rtObjectNotSet = 91,
+};
+
+// Results of the operating system's own calls that the system reports
+// (the registry layer's results, the desktop's opening of a document).
+enum SystemError : qint32 {
+    sysFileNotFound = 2,
+    sysPathNotFound = 3,
+    sysAccessDenied = 5,
+    sysInvalidHandle = 6,
+    sysLockViolation = 33,
+    sysInvalidParameter = 87,
+    sysNoAssociation = 1155,
 };
 
 } // namespace Vezedad

@@ -25,11 +25,13 @@ ErrorInfo ErrorInfo::fromCurrentException() {
     } catch (const ErrorInfo& e) {
         return e;
     } catch (const std::bad_alloc&) {
-        return ErrorInfo(rtOutOfMemory, QStringLiteral("Out of memory"), QString());
+        return ErrorInfo(rtOutOfMemory, runtimeErrorText(rtOutOfMemory), QString());
     } catch (const std::exception& e) {
-        return ErrorInfo(rtInternalError, QStringLiteral("Internal error: ") + QString::fromUtf8(e.what()), QString());
+        return ErrorInfo(rtInternalError,
+                         runtimeErrorText(rtInternalError) + QStringLiteral(": ") + QString::fromUtf8(e.what()),
+                         QString());
     } catch (...) {
-        return ErrorInfo(rtInternalError, QStringLiteral("Internal error"), QString());
+        return ErrorInfo(rtInternalError, runtimeErrorText(rtInternalError), QString());
     }
 }
 
@@ -46,11 +48,33 @@ void passOn(const ErrorInfo& error, TrailForm form, const QString& location) {
     throw error.withSource(trailSource(form, location, error.Source()));
 }
 
-void raiseOverflow(const QString& source) { throw ErrorInfo(rtOverflow, QStringLiteral("Overflow"), source); }
-
-void raiseTypeMismatch(const QString& source) {
-    throw ErrorInfo(rtTypeMismatch, QStringLiteral("Type mismatch"), source);
+QString runtimeErrorText(RuntimeError number) {
+    switch (number) {
+    case rtOverflow: return QStringLiteral("Overflow");
+    case rtOutOfMemory: return QStringLiteral("Out of memory");
+    case rtSubscriptOutOfRange: return QStringLiteral("Subscript out of range");
+    case rtTypeMismatch: return QStringLiteral("Type mismatch");
+    case rtInternalError: return QStringLiteral("Internal error");
+    case rtFileNotFound: return QStringLiteral("File not found");
+    case rtFileAlreadyExists: return QStringLiteral("File already exists");
+    case rtInputPastEndOfFile: return QStringLiteral("Input past end of file");
+    case rtPermissionDenied: return QStringLiteral("Permission denied");
+    case rtPathFileAccessError: return QStringLiteral("Path/File access error");
+    case rtPathNotFound: return QStringLiteral("Path not found");
+    case rtObjectNotSet: return QStringLiteral("Object variable or With block variable not set");
+    }
+    return QStringLiteral("Application-defined or object-defined error");
 }
+
+void raiseRuntimeError(RuntimeError number, const QString& source, const QString& detail) {
+    QString text = runtimeErrorText(number);
+    if (!detail.isEmpty()) text += QStringLiteral(": ") + detail;
+    throw ErrorInfo(number, text, source);
+}
+
+void raiseOverflow(const QString& source) { raiseRuntimeError(rtOverflow, source); }
+
+void raiseTypeMismatch(const QString& source) { raiseRuntimeError(rtTypeMismatch, source); }
 
 qint32 CustomErrors::AssembleErrorCode(qint32 errType, qint32 errSeverity, qint32 customCode) {
     const quint32 t = quint32(errType) & 7u;

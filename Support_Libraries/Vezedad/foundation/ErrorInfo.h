@@ -72,7 +72,15 @@ template <class F> decltype(auto) trapArrow(const QString& location, F&& body) {
     return trap(TrailForm::Arrow, location, std::forward<F>(body));
 }
 
-// The runtime's own conversion errors: "Overflow" (6) and "Type mismatch" (13).
+// The standard text of a runtime error ("Permission denied" for 70).
+VEZEDAD_EXPORT QString runtimeErrorText(RuntimeError number);
+
+// Raises a runtime error with its standard text, followed by ": " and the
+// detail when one is given ("Permission denied: /a/b").
+[[noreturn]] VEZEDAD_EXPORT void raiseRuntimeError(RuntimeError number, const QString& source,
+                                                   const QString& detail = QString());
+
+// The conversion errors: "Overflow" (6) and "Type mismatch" (13).
 [[noreturn]] VEZEDAD_EXPORT void raiseOverflow(const QString& source);
 [[noreturn]] VEZEDAD_EXPORT void raiseTypeMismatch(const QString& source);
 

@@ -7,25 +7,54 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace Vezedad {
 
 namespace {
 const QString kSource = QStringLiteral("FileSystemObject");
 
-constexpr qint32 kPermissionDenied = 70;
-constexpr qint32 kPathFileAccessError = 75;
-constexpr qint32 kFileAlreadyExists = 58;
+[[noreturn]] void raise(RuntimeError number, const QString& detail) { raiseRuntimeError(number, kSource, detail); }
 
-[[noreturn]] void raise(qint32 number, const QString& description) { throw ErrorInfo(number, description, kSource); }
+std::filesystem::path nativePath(const QString& path) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
 
-QByteArray readWhole(const QString& path) {
-    QFileInfo info(path);
-    if (!info.exists()) raise(errFileNotFound, QStringLiteral("File not found: ") + path);
-    if (info.isDir()) raise(kPathFileAccessError, QStringLiteral("Path/File access error: ") + path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) raise(kPermissionDenied, QStringLiteral("Permission denied: ") + path);
-    return file.readAll();
+// A path that exists but is no regular file, after links: what it is.
+QString notAFile(const QFileInfo& info) {
+    return info.isDir() ? QStringLiteral(" is a folder, not a file") : QStringLiteral(" is not a regular file");
+}
+
+// Why a file could not be written or replaced, told from what is there now.
+[[noreturn]] void raiseWriteFailure(const QString& path, const QString& why) {
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir()) raise(rtPathNotFound, folder);
+    if (info.exists() && !info.isFile()) raise(rtPathFileAccessError, path + notAFile(info));
+    if (!QFileInfo(folder).isWritable() || (info.exists() && !info.isWritable())) raise(rtPermissionDenied, path);
+    raise(rtPathFileAccessError, path + QStringLiteral(" (") + why + QStringLiteral(")"));
+}
+
+QByteArray readWhole(const FileSystemObject& fso, const QString& path) {
+    QFile file;
+    fso.OpenForReading(file, path);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
+    return bytes;
 }
 } // namespace
 
@@ -34,9 +63,9 @@ TextStream::~TextStream() = default;
 bool TextStream::AtEndOfStream() const { return m_writing || m_pos >= m_data.size(); }
 
 QString TextStream::ReadLine() {
-    if (m_writing) raise(kPathFileAccessError, QStringLiteral("Bad file mode: ") + m_path);
+    if (m_writing) raiseRuntimeError(rtPathFileAccessError, kSource, QStringLiteral("Bad file mode: ") + m_path);
     const qsizetype size = m_data.size();
-    if (m_pos >= size) raise(62, QStringLiteral("Input past end of file"));
+    if (m_pos >= size) raiseRuntimeError(rtInputPastEndOfFile, kSource);
     const char* d = m_data.constData();
     qsizetype end = m_pos;
     while (end < size && d[end] != '\r' && d[end] != '\n') ++end;
@@ -50,14 +79,14 @@ QString TextStream::ReadLine() {
 }
 
 QString TextStream::ReadAll() {
-    if (m_writing) raise(kPathFileAccessError, QStringLiteral("Bad file mode: ") + m_path);
+    if (m_writing) raiseRuntimeError(rtPathFileAccessError, kSource, QStringLiteral("Bad file mode: ") + m_path);
     QString all = Cp1252::decode(QByteArrayView(m_data).sliced(m_pos));
     m_pos = m_data.size();
     return all;
 }
 
 void TextStream::Write(const QString& text) {
-    if (!m_writing) raise(kPathFileAccessError, QStringLiteral("Bad file mode: ") + m_path);
+    if (!m_writing) raiseRuntimeError(rtPathFileAccessError, kSource, QStringLiteral("Bad file mode: ") + m_path);
     m_data += Cp1252::encodeOrRaise(text, kSource);
 }
 
@@ -70,13 +99,13 @@ void TextStream::Close() {
     if (m_closed) return;
     m_closed = true;
     if (!m_writing) return;
+    // Only a regular file is replaced: a FIFO or device of that name would
+    // hold the writer, a folder cannot be written.
+    const QFileInfo target(m_path);
+    if (target.exists() && !target.isFile()) raise(rtPathFileAccessError, m_path + notAFile(target));
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        raise(kPermissionDenied, QStringLiteral("Permission denied: ") + m_path + QStringLiteral(" (") +
-                                     file.errorString() + QStringLiteral(")"));
-    if (file.write(m_data) != m_data.size() || !file.commit())
-        raise(kPathFileAccessError,
-              QStringLiteral("Could not write ") + m_path + QStringLiteral(": ") + file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) raiseWriteFailure(m_path, file.errorString());
+    if (file.write(m_data) != m_data.size() || !file.commit()) raiseWriteFailure(m_path, file.errorString());
 }
 
 bool FileSystemObject::FileExists(const QString& path) const {
@@ -129,27 +158,39 @@ QString FileSystemObject::GetAbsolutePathName(const QString& path) const {
 
 qint64 FileSystemObject::GetFileSize(const QString& path) const {
     QFileInfo info(path);
-    if (!info.exists() || info.isDir()) raise(errFileNotFound, QStringLiteral("File not found: ") + path);
+    if (!info.exists() || info.isDir()) raise(rtFileNotFound, path);
     return info.size();
 }
 
 void FileSystemObject::CreateFolder(const QString& path) const {
-    QFileInfo info(path);
-    if (info.exists()) raise(kFileAlreadyExists, QStringLiteral("File already exists: ") + path);
+    if (QFileInfo::exists(path)) raise(rtFileAlreadyExists, path);
     const QString parent = GetParentFolderName(path);
-    if (!parent.isEmpty() && !QFileInfo(parent).isDir())
-        raise(errPathNotFound, QStringLiteral("Path not found: ") + parent);
-    if (!QDir().mkdir(path)) raise(kPermissionDenied, QStringLiteral("Permission denied: ") + path);
+    if (!parent.isEmpty() && !QFileInfo(parent).isDir()) raise(rtPathNotFound, parent);
+    std::error_code ec;
+    // False without an error: a folder of that name came meanwhile.
+    if (!std::filesystem::create_directory(nativePath(path), ec) && !ec) raise(rtFileAlreadyExists, path);
+    if (!ec) return;
+    if (ec == std::errc::file_exists) raise(rtFileAlreadyExists, path);
+    if (ec == std::errc::no_such_file_or_directory) raise(rtPathNotFound, parent.isEmpty() ? path : parent);
+    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) raise(rtPermissionDenied, path);
+    if (ec == std::errc::read_only_file_system)
+        raise(rtPermissionDenied, path + QStringLiteral(" (read-only file system)"));
+    raise(rtPathFileAccessError,
+          path + QStringLiteral(" (") + QString::fromStdString(ec.message()) + QStringLiteral(")"));
 }
 
 void FileSystemObject::DeleteFile(const QString& path) const {
-    if (!FileExists(path)) raise(errFileNotFound, QStringLiteral("File not found: ") + path);
-    if (!QFile::remove(path)) raise(kPermissionDenied, QStringLiteral("Permission denied: ") + path);
+    if (!FileExists(path)) raise(rtFileNotFound, path);
+    QFile file(path);
+    if (!file.remove()) {
+        if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable()) raise(rtPermissionDenied, path);
+        raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
+    }
 }
 
 QFileInfoList FileSystemObject::Files(const QString& folder) const {
     QDir dir(folder);
-    if (!dir.exists()) raise(errPathNotFound, QStringLiteral("Path not found: ") + folder);
+    if (!dir.exists()) raise(rtPathNotFound, folder);
     QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
         const int c = a.fileName().compare(b.fileName(), Qt::CaseInsensitive);
@@ -162,23 +203,84 @@ std::unique_ptr<TextStream> FileSystemObject::OpenTextFile(const QString& path, 
     std::unique_ptr<TextStream> stream(new TextStream);
     stream->m_path = path;
     if (mode == ForReading) {
-        stream->m_data = readWhole(path);
+        stream->m_data = readWhole(*this, path);
         return stream;
     }
     stream->m_writing = true;
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) raise(rtPathFileAccessError, path + notAFile(target));
     const bool exists = FileExists(path);
-    if (!exists && !create) raise(errFileNotFound, QStringLiteral("File not found: ") + path);
-    if (mode == ForAppending && exists) stream->m_data = readWhole(path);
+    if (!exists && !create) raise(rtFileNotFound, path);
+    if (mode == ForAppending && exists) stream->m_data = readWhole(*this, path);
     return stream;
 }
 
 std::unique_ptr<TextStream> FileSystemObject::CreateTextFile(const QString& path, bool overwrite) const {
-    if (!overwrite && QFileInfo::exists(path))
-        raise(kFileAlreadyExists, QStringLiteral("File already exists: ") + path);
-    if (FolderExists(path)) raise(kPathFileAccessError, QStringLiteral("Path/File access error: ") + path);
+    if (!overwrite && QFileInfo::exists(path)) raise(rtFileAlreadyExists, path);
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) raise(rtPathFileAccessError, path + notAFile(target));
     return OpenTextFile(path, ForWriting, true);
 }
 
-QString FileSystemObject::ReadAllText(const QString& path) const { return Cp1252::decode(readWhole(path)); }
+QString FileSystemObject::ReadAllText(const QString& path) const { return Cp1252::decode(readWhole(*this, path)); }
+
+std::optional<QString> FileSystemObject::ReadFirstLine(const QString& path, qsizetype maxLength) const {
+    QFile file;
+    OpenForReading(file, path);
+    QByteArray line;
+    char block[4096];
+    for (;;) {
+        const qint64 got = file.read(block, qint64(sizeof block));
+        if (got < 0)
+            raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
+        const char* end = std::find_if(block, block + got, [](char c) { return c == '\r' || c == '\n'; });
+        line.append(block, end - block);
+        if (line.size() > maxLength)
+            raise(rtPathFileAccessError,
+                  path + QStringLiteral(" (its first line is longer than %1 characters)").arg(maxLength));
+        if (end != block + got) break;
+        if (got == 0) {
+            if (line.isEmpty()) return std::nullopt;
+            break;
+        }
+    }
+    return Cp1252::decode(line);
+}
+
+void FileSystemObject::OpenForReading(QFile& file, const QString& path, QIODeviceBase::OpenMode mode) const {
+    const QFileInfo info(path);
+    if (!info.exists()) raise(rtFileNotFound, path);
+    if (!info.isFile()) raise(rtPathFileAccessError, path + notAFile(info));
+#ifdef Q_OS_UNIX
+    // What the name leads to may change between the look above and the
+    // opening: the file is opened without waiting for a writer and checked
+    // again on what was opened, so a FIFO swapped in cannot hold the caller.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT) raise(rtFileNotFound, path);
+        if (err == EACCES || err == EPERM) raise(rtPermissionDenied, path);
+        raise(rtPathFileAccessError,
+              path + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(err)) + QStringLiteral(")"));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        raise(rtPathFileAccessError, path + QStringLiteral(" is not a regular file"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file.setFileName(path); // kept for the caller's messages
+    if (!file.open(fd, mode | QIODeviceBase::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
+    }
+#else
+    file.setFileName(path);
+    if (!file.open(mode | QIODeviceBase::ReadOnly)) {
+        if (file.error() == QFileDevice::PermissionsError) raise(rtPermissionDenied, path);
+        raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
+    }
+#endif
+}
 
 } // namespace Vezedad

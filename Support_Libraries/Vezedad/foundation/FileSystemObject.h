@@ -3,11 +3,12 @@
 
 #include <QByteArray>
 #include <QFileInfoList>
+#include <QIODeviceBase>
 #include <QString>
-#include <QStringList>
 #include <memory>
+#include <optional>
 
-class QSaveFile;
+class QFile;
 
 namespace Vezedad {
 
@@ -43,6 +44,12 @@ private:
 
 // The file-system services the system uses: existence tests, path pieces,
 // folders, file lists and single-byte text streams.
+//
+// Its failures carry the runtime's numbers and say what happened: 53 "File
+// not found", 58 "File already exists", 70 "Permission denied", 75
+// "Path/File access error" (a folder, FIFO or device where a file belongs, a
+// failed read or write), 76 "Path not found" (a missing folder), each
+// followed by the path.
 class VEZEDAD_EXPORT FileSystemObject {
 public:
     bool FileExists(const QString& path) const;
@@ -54,7 +61,8 @@ public:
     QString GetExtensionName(const QString& path) const;
     QString GetAbsolutePathName(const QString& path) const;
     qint64 GetFileSize(const QString& path) const;
-    // Creates one folder whose parent exists; raises when it cannot.
+    // Creates one folder whose parent exists; raises when it cannot, 58 when
+    // something of that name exists already.
     void CreateFolder(const QString& path) const;
     void DeleteFile(const QString& path) const;
     // The regular files of a folder, sorted by name ignoring letter case.
@@ -65,6 +73,16 @@ public:
 
     // Whole-file helpers for the small files of the system.
     QString ReadAllText(const QString& path) const;
+
+    // The first line of a text file, read on its own: nothing for an empty
+    // file; raises 75 when no line end comes within maxLength characters.
+    std::optional<QString> ReadFirstLine(const QString& path, qsizetype maxLength) const;
+
+    // Opens file on path for reading when path names a regular file (or a
+    // link to one). Anything else raises at once, without waiting on it: 53
+    // when nothing is there, 75 for a folder, a FIFO, a device or a socket,
+    // 70 when reading is refused. mode may add flags such as Unbuffered.
+    void OpenForReading(QFile& file, const QString& path, QIODeviceBase::OpenMode mode = QIODeviceBase::ReadOnly) const;
 };
 
 } // namespace Vezedad

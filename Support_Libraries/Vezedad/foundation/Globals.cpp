@@ -5,34 +5,24 @@
 #include "Vezedad/foundation/StringCollection.h"
 #include "Vezedad/foundation/Utilities.h"
 
+#include <QDomDocument>
+#include <QDomElement>
+
 namespace Vezedad {
 
 namespace modGlobals {
 
-namespace {
-thread_local bool tFactoryFlag = false;
-const FactoryModule kModule{&SetFactoryFlag, &TakeFactoryFlag};
-} // namespace
-
-ServiceSlots& services() {
-    thread_local ServiceSlots table(slotCount);
-    return table;
+const FactoryModule& factoryModule() {
+    static const FactoryModule module(FactoryModule::Foundation, slotCount);
+    return module;
 }
 
-void SetFactoryFlag() { tFactoryFlag = true; }
-
-bool TakeFactoryFlag() {
-    const bool flag = tFactoryFlag;
-    tFactoryFlag = false;
-    return flag;
-}
-
-const FactoryModule& factoryModule() { return kModule; }
+ServiceSlots& services() { return factoryModule().services(); }
 
 void requireFactory(const QString& className) {
     // Results are made for every finding of a file run: the error texts are
     // built only when the guard fails.
-    if (TakeFactoryFlag()) return;
+    if (factoryModule().takeFactoryFlag()) return;
     throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetArchitecture, kvesSerious, errFactoryMethodNotUsed),
                     className + QStringLiteral(" class must be instantiated through its factory method."),
                     QStringLiteral("Vezedad::") + className);
@@ -126,6 +116,6 @@ Documentation& Globals::Documentation() {
     });
 }
 
-void Globals::Release() { services().releaseAll(); }
+void Globals::Release() { factoryModule().release(); }
 
 } // namespace Vezedad

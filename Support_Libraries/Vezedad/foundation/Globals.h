@@ -1,12 +1,13 @@
 #pragma once
 #include "Vezedad/foundation/Enums.h"
-#include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Factory.h"
 #include "Vezedad/foundation/VezedadExport.h"
 
-#include <QDomDocument>
-#include <QDomElement>
 #include <QString>
+
+class QDomDocument;
+class QDomElement;
+class QDomNode;
 
 namespace Vezedad {
 
@@ -47,6 +48,12 @@ public:
 
 namespace modGlobals {
 
+// Creates an element in the shared document, sets its text when not empty,
+// appends it to parent and returns it.
+VEZEDAD_EXPORT QDomElement AppendElement(QDomNode& parent, const QString& elementName, const QString& text);
+
+// Inside the library only (not exported).
+
 // Per-thread service slots, released from the last down to the first.
 enum Slot : int {
     slotConfiguration,
@@ -58,27 +65,20 @@ enum Slot : int {
     slotComDlg,
     slotValidator,
     slotZelReport,
-    slotIdentity,
     slotCount
 };
 
-VEZEDAD_EXPORT ServiceSlots& services();
-
-VEZEDAD_EXPORT void SetFactoryFlag();
-VEZEDAD_EXPORT bool TakeFactoryFlag();
-VEZEDAD_EXPORT const FactoryModule& factoryModule();
+// The library's factory flag and the calling thread's services.
+const FactoryModule& factoryModule();
+ServiceSlots& services();
 
 // First step of every factory-only class's initialiser: raises the 1002
 // error with "Vezedad::" + className when the factory was not used.
-VEZEDAD_EXPORT void requireFactory(const QString& className);
+void requireFactory(const QString& className);
 
 // What a factory of this library raises when its class did not take the
 // flag: source "Vezedad:modGlobals." + factoryName.
-VEZEDAD_EXPORT FactoryFailure factoryFailure(const QString& factoryName, const QString& className);
-
-// Creates an element in the shared document, sets its text when not empty,
-// appends it to parent and returns it.
-VEZEDAD_EXPORT QDomElement AppendElement(QDomNode& parent, const QString& elementName, const QString& text);
+FactoryFailure factoryFailure(const QString& factoryName, const QString& className);
 
 } // namespace modGlobals
 

@@ -8,6 +8,12 @@
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
 
+#include <QDomDocument>
+#include <QDomElement>
+
+#include <algorithm>
+#include <optional>
+
 namespace Vezedad {
 
 struct Identity::Field {
@@ -23,14 +29,23 @@ namespace {
 const QString kSource = QStringLiteral("Vezedad::Identity");
 const QString kEndMark = QStringLiteral("ENDOFIDENTITY");
 
-// A value that would break the one-line, "|"-separated identity file or
-// could not be written in its code page is refused before any rule runs.
+// A value that would break the one-line, "|"-separated identity file, that
+// a later read would change (double quotes are dropped then), that the
+// submission's XML cannot carry (control characters) or that could not be
+// written in the file's code page is refused before any rule runs.
 void refuseUnsafeText(const QString& value, const QString& fieldName, const QString& source) {
     QString problem;
+    const auto control =
+        std::find_if(value.cbegin(), value.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
     if (value.contains(QLatin1Char('|')))
         problem = fieldName + QStringLiteral(" may not contain the character \"|\".");
+    else if (value.contains(QLatin1Char('"')))
+        problem = fieldName + QStringLiteral(" may not contain a double quote (\").");
     else if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
         problem = fieldName + QStringLiteral(" must be on one line.");
+    else if (control != value.cend())
+        problem = fieldName + QStringLiteral(" may not contain the control character U+%1.")
+                                  .arg(QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0'));
     else {
         qsizetype bad = -1;
         if (!Cp1252::canEncode(value, &bad))
@@ -39,6 +54,16 @@ void refuseUnsafeText(const QString& value, const QString& fieldName, const QStr
     if (!problem.isEmpty())
         throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, valcInvalidValue), problem,
                         source);
+}
+
+// What the identity file's line keeps: no double quotes, no control
+// characters (a damaged or hand-edited file may hold them).
+QString cleanedLine(const QString& line) {
+    QString cleaned;
+    cleaned.reserve(line.size());
+    for (QChar c : line)
+        if (c != QLatin1Char('"') && c.category() != QChar::Other_Control) cleaned += c;
+    return cleaned;
 }
 
 } // namespace
@@ -90,13 +115,14 @@ void Identity::setSalesPermitNumber(const QString& value) { setField(*fieldOf(id
 
 void Identity::NotifyChange(qint32 property, const QString& value) {
     Q_EMIT PropertyChanged(property, value);
-    if (m_canSave) Globals::ZelReport().RaisePropertyChanged(GetPropertyName(property), value);
+    if (m_canSave && m_owner) m_owner->RaisePropertyChanged(GetPropertyName(property), value);
 }
 
 IdentityPtr Identity::Clone() const {
     return trapArrow(kSource + QStringLiteral(".Clone"), [&] {
         IdentityPtr copy = modGlobals::New_Identity();
         copy->CopyRecord(*this);
+        copy->m_owner = m_owner;
         return copy;
     });
 }
@@ -125,7 +151,7 @@ QString Identity::GetPropertyValue(qint32 property) const {
 
 void Identity::SetPropertyValue(qint32 property, QString& newValue) {
     if (property == idAll) {
-        newValue.remove(QLatin1Char('"'));
+        newValue = cleanedLine(newValue);
         ParseLine(newValue);
         return;
     }
@@ -165,8 +191,7 @@ QString Identity::ToLine() const {
 }
 
 void Identity::ParseLine(const QString& line) {
-    QString cleaned = line;
-    cleaned.remove(QLatin1Char('"'));
+    const QString cleaned = cleanedLine(line);
     QStringList parts;
     QString delimiter = Globals::DefaultDelimiter();
     Utilities::ParseString(parts, cleaned, delimiter);
@@ -188,22 +213,24 @@ void Identity::ParseLine(const QString& line) {
     Q_EMIT PropertyChanged(idAll, cleaned);
 }
 
-void Identity::resolvePath(QString& strPath, QString& strFile) const {
-    if (strPath.isEmpty()) strPath = Globals::ZelReport().ReportPath();
+bool Identity::resolvePath(QString& strPath, QString& strFile) const {
     if (strFile.isEmpty()) strFile = Globals::IdentityFileName();
+    if (strPath.isEmpty()) {
+        if (!m_owner) return false;
+        strPath = m_owner->ReportPath();
+    }
+    return true;
 }
 
 bool Identity::Read(QString& strPath, QString& strFile) {
     try {
-        resolvePath(strPath, strFile);
+        if (!resolvePath(strPath, strFile)) return false;
         FileSystemObject& fso = Globals::FSO();
         const QString path = fso.BuildPath(strPath, strFile);
         if (!fso.FileExists(path)) return false;
-        std::unique_ptr<TextStream> stream = fso.OpenTextFile(path, ForReading);
-        if (stream->AtEndOfStream()) return false;
-        const QString line = stream->ReadLine();
-        stream->Close();
-        ParseLine(line);
+        const std::optional<QString> line = fso.ReadFirstLine(path, MaxLineLength);
+        if (!line) return false;
+        ParseLine(*line);
         return true;
     } catch (...) {
         return false;
@@ -220,13 +247,9 @@ void Identity::Save(QString& strPath, QString& strFile) {
     if (!m_canSave) return;
     trapArrow(kSource + QStringLiteral(".Save"), [&] {
         const QString line = ToLine();
-        // A whole line handed in by a caller is stored unchecked; a line break
-        // in it would split the one-line file, so it is refused here.
-        if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
-            throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, valcInvalidValue),
-                            QStringLiteral("The identity cannot be saved: one of its fields holds a line break."),
-                            kSource);
-        resolvePath(strPath, strFile);
+        if (!resolvePath(strPath, strFile))
+            throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errPathNotFound),
+                            QStringLiteral("The identity has no report folder to be saved in."), kSource);
         FileSystemObject& fso = Globals::FSO();
         std::unique_ptr<TextStream> stream = fso.CreateTextFile(fso.BuildPath(strPath, strFile), true);
         stream->WriteLine(line);
@@ -257,12 +280,10 @@ QDomElement Identity::Serialize() const {
 
 namespace modGlobals {
 
-IdentityPtr Identity() {
-    void* existing = services().get(slotIdentity);
-    if (existing) return *static_cast<IdentityPtr*>(existing);
+IdentityPtr Identity(ZelReport& owner) {
     IdentityPtr created(createThroughFactory<Vezedad::Identity>(
         factoryModule(), factoryFailure(QStringLiteral("Identity"), QStringLiteral("Identity"))));
-    services().put(slotIdentity, new IdentityPtr(created), [](void* p) { delete static_cast<IdentityPtr*>(p); });
+    created->m_owner = &owner;
     created->Read();
     return created;
 }
@@ -270,7 +291,7 @@ IdentityPtr Identity() {
 IdentityPtr New_Identity() {
     IdentityPtr created(createThroughFactory<Vezedad::Identity>(
         factoryModule(), factoryFailure(QStringLiteral("New_Identity"), QStringLiteral("Identity"))));
-    created->setCanSave(false);
+    created->m_canSave = false;
     return created;
 }
 

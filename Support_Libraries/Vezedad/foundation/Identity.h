@@ -1,12 +1,16 @@
 #pragma once
 #include "Vezedad/foundation/VezedadExport.h"
 
-#include <QDomElement>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
+class QDomElement;
+
 namespace Vezedad {
+
+class ZelReport;
 
 // The identity fields, numbered as the report fields they match.
 enum enumIdentityProperty : qint32 {
@@ -24,13 +28,23 @@ enum enumIdentityProperty : qint32 {
 class Identity;
 using IdentityPtr = std::shared_ptr<Identity>;
 
+namespace modGlobals {
+// Inside the library only (not exported).
+// The working identity of a report model, made by its factory and read from
+// the model's year folder.
+IdentityPtr Identity(ZelReport& owner);
+// A new identity that cannot save (the clones).
+IdentityPtr New_Identity();
+} // namespace modGlobals
+
 // Who files the reports. The working identity of a thread is owned by the
 // report model and kept as "identity.txt" in the year folder; clones can
 // never write that file. Every field change is checked by the validator's
-// field rules and announced by PropertyChanged.
+// field rules and announced by PropertyChanged, and the working identity's
+// changes also by its owner's.
 //
-// Made only by modGlobals::Identity (the working one) and
-// modGlobals::New_Identity (clones).
+// Made only by modGlobals::Identity (the working one, for its report model)
+// and modGlobals::New_Identity (clones).
 class VEZEDAD_EXPORT Identity : public QObject {
     Q_OBJECT
 public:
@@ -63,7 +77,9 @@ public:
     void SetPropertyValue(qint32 property, const QString& newValue);
 
     // Empty arguments mean the report's year folder and "identity.txt"; the
-    // caller's variables receive the values used.
+    // caller's variables receive the values used. Reads the first line only
+    // and gives up (False) on anything but a regular file or on a first line
+    // longer than MaxLineLength.
     bool Read(QString& strPath, QString& strFile);
     bool Read(const QString& strPath = QString(), const QString& strFile = QString());
     // Replaces the file atomically: a failed write leaves the old file as it
@@ -74,21 +90,26 @@ public:
     // The free-standing "Identity" element, made in the shared XML document.
     QDomElement Serialize() const;
 
-    // Inside the library only.
-    void setCanSave(bool value) { m_canSave = value; }
-    void CopyRecord(const Identity& other);
-    QString ToLine() const;
-    void ParseLine(const QString& line);
+    // Far beyond any real identity line, and small enough that a damaged
+    // file cannot fill the memory at start-up.
+    static constexpr qsizetype MaxLineLength = 65536;
 
 Q_SIGNALS:
     void PropertyChanged(qint32 eProperty, const QString& newValue);
 
 private:
+    friend IdentityPtr modGlobals::Identity(ZelReport& owner);
+    friend IdentityPtr modGlobals::New_Identity();
+
     struct Field;
+    void CopyRecord(const Identity& other);
+    QString ToLine() const;
+    void ParseLine(const QString& line);
     static const Field* fieldOf(qint32 property);
     void setField(const Field& field, const QString& value);
     void NotifyChange(qint32 property, const QString& value);
-    void resolvePath(QString& strPath, QString& strFile) const;
+    // False when no folder is given and there is no report model to ask.
+    bool resolvePath(QString& strPath, QString& strFile) const;
 
     QString m_applicatorName;
     QString m_businessName;
@@ -99,14 +120,10 @@ private:
     QString m_phone;
     QString m_salesPermitNumber;
     bool m_canSave = true;
+    // The report model whose year folder an empty path means; the working
+    // identity also announces its changes through it. Clones keep their
+    // original's, for the folder only.
+    QPointer<ZelReport> m_owner;
 };
-
-namespace modGlobals {
-// The calling thread's working identity, made on first use and read from the
-// year folder.
-VEZEDAD_EXPORT IdentityPtr Identity();
-// A new identity that cannot save (the clones).
-VEZEDAD_EXPORT IdentityPtr New_Identity();
-} // namespace modGlobals
 
 } // namespace Vezedad

@@ -1,6 +1,6 @@
 #include "Vezedad/foundation/Registry.h"
-#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Utilities.h"
 
 #include <QDir>
@@ -64,9 +64,16 @@ enum class HiveState { Sound, Unreadable, Damaged };
 
 HiveState readHive(HKEY hive, QJsonObject& out) {
     out = QJsonObject();
-    QFile file(hiveFile(hive));
-    if (!file.exists()) return HiveState::Sound;
-    if (!file.open(QIODevice::ReadOnly)) return HiveState::Unreadable;
+    const QString path = hiveFile(hive);
+    if (!QFileInfo::exists(path)) return HiveState::Sound;
+    QFile file;
+    try {
+        // Only a regular file is read: a FIFO of that name would hold every
+        // start of the program.
+        FileSystemObject().OpenForReading(file, path);
+    } catch (const ErrorInfo&) {
+        return HiveState::Unreadable;
+    }
     const QByteArray bytes = file.readAll();
     if (bytes.trimmed().isEmpty()) return HiveState::Sound;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes);
@@ -199,9 +206,7 @@ qint32 RegQueryValueEx(HKEY key, const QString& valueName, quint32& type, QByteA
     };
     if (type == REG_SZ) {
         if (!raw.isString()) return unusable();
-        QByteArray bytes;
-        if (!Cp1252::encode(raw.toString(), bytes)) return ERROR_INVALID_PARAMETER;
-        data = bytes;
+        data = raw.toString().toUtf8();
     } else if (type == REG_DWORD) {
         const double number = raw.toDouble(-1.0);
         if (!raw.isDouble() || number != std::floor(number) || number < -2147483648.0 || number > 4294967295.0)
@@ -223,7 +228,7 @@ qint32 RegSetValueEx(HKEY key, const QString& valueName, quint32 type, const QBy
     if (type == REG_SZ) {
         QByteArray bytes = data;
         while (bytes.endsWith('\0')) bytes.chop(1);
-        value.insert(QStringLiteral("data"), Cp1252::decode(bytes));
+        value.insert(QStringLiteral("data"), QString::fromUtf8(bytes));
     } else if (type == REG_DWORD) {
         if (data.size() != 4) return ERROR_INVALID_PARAMETER;
         value.insert(QStringLiteral("data"), qint64(qFromLittleEndian<quint32>(data.constData())));
@@ -329,7 +334,7 @@ QVariant QueryValueEx(HKEY root, const QString& subKey, const QString& valueName
         if (raise) raiseResult(rc, QStringLiteral("QueryValueEx (Get Type)"));
         return QVariant();
     }
-    if (type == REG_SZ) return QVariant(Cp1252::decode(data));
+    if (type == REG_SZ) return QVariant(QString::fromUtf8(data));
     if (type == REG_DWORD && data.size() == 4) return QVariant(qFromLittleEndian<qint32>(data.constData()));
     if (type == REG_DWORD) {
         if (raise) raiseResult(ERROR_INVALID_PARAMETER, QStringLiteral("QueryValueEx (Get Long)"));
@@ -350,16 +355,7 @@ void SetValueEx(HKEY root, const QString& subKey, const QString& valueName, quin
         rc = RegDeleteValue(closer.key, valueName);
         if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS; // nothing to delete is what was wanted
     } else if (type == REG_SZ) {
-        QByteArray bytes;
-        qsizetype bad = 0;
-        const QString text = value.toString();
-        if (!Cp1252::encode(text, bytes, &bad)) {
-            if (raise)
-                throw ErrorInfo(errInvalidPropertyValue, Cp1252::unencodableMessage(text, bad),
-                                QStringLiteral("RegAPI::SetValueEx"));
-            return;
-        }
-        rc = RegSetValueEx(closer.key, valueName, REG_SZ, bytes + '\0');
+        rc = RegSetValueEx(closer.key, valueName, REG_SZ, value.toString().toUtf8() + '\0');
     } else if (type == REG_DWORD) {
         QByteArray bytes(4, '\0');
         qToLittleEndian<qint32>(qint32(value.toLongLong()), bytes.data());

@@ -1,4 +1,5 @@
 #pragma once
+#include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/VezedadExport.h"
 
 #include <QByteArray>
@@ -17,11 +18,11 @@ constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
 constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
 
 constexpr qint32 ERROR_SUCCESS = 0;
-constexpr qint32 ERROR_FILE_NOT_FOUND = 2;
-constexpr qint32 ERROR_ACCESS_DENIED = 5;
-constexpr qint32 ERROR_INVALID_HANDLE = 6;
-constexpr qint32 ERROR_LOCK_VIOLATION = 33;
-constexpr qint32 ERROR_INVALID_PARAMETER = 87;
+constexpr qint32 ERROR_FILE_NOT_FOUND = sysFileNotFound;
+constexpr qint32 ERROR_ACCESS_DENIED = sysAccessDenied;
+constexpr qint32 ERROR_INVALID_HANDLE = sysInvalidHandle;
+constexpr qint32 ERROR_LOCK_VIOLATION = sysLockViolation;
+constexpr qint32 ERROR_INVALID_PARAMETER = sysInvalidParameter;
 
 constexpr quint32 REG_NONE = 0;
 constexpr quint32 REG_SZ = 1;
@@ -38,7 +39,8 @@ VEZEDAD_EXPORT QString hiveFile(HKEY hive);
 VEZEDAD_EXPORT qint32 RegOpenKeyEx(HKEY root, const QString& subKey, quint32 access, HKEY& result);
 VEZEDAD_EXPORT qint32 RegCreateKeyEx(HKEY root, const QString& subKey, quint32 access, HKEY& result);
 // type receives the value's type; data its bytes (text without terminator
-// for REG_SZ, four little-endian bytes for REG_DWORD).
+// for REG_SZ, in UTF-8, so that a setting holds any text; four little-endian
+// bytes for REG_DWORD).
 VEZEDAD_EXPORT qint32 RegQueryValueEx(HKEY key, const QString& valueName, quint32& type, QByteArray& data);
 VEZEDAD_EXPORT qint32 RegSetValueEx(HKEY key, const QString& valueName, quint32 type, const QByteArray& data);
 VEZEDAD_EXPORT qint32 RegDeleteValue(HKEY key, const QString& valueName);

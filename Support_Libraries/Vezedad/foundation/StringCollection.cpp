@@ -1,8 +1,9 @@
 #include "Vezedad/foundation/StringCollection.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Numbers.h"
+#include "Vezedad/foundation/Text.h"
 
 #include <QDateTime>
-#include <cmath>
 #include <optional>
 
 namespace Vezedad {
@@ -35,9 +36,9 @@ qsizetype StringCollection::position(const QVariant& index) const {
     case QMetaType::Float: {
         // A fractional position goes to the even neighbour at a half, as
         // the runtime turns a number into a position.
-        const double r = std::nearbyint(index.toDouble());
-        if (!(r >= 1.0 && r <= double(m_items.size()))) return -1;
-        n = qlonglong(r);
+        const std::optional<qint64> whole = roundedTo<qint64>(index.toDouble());
+        if (!whole) return -1;
+        n = *whole;
         break;
     }
     default:
@@ -80,7 +81,7 @@ std::optional<QDateTime> asDate(const QVariant& v) {
     case QMetaType::QDate: return QDateTime(v.toDate(), QTime(0, 0));
     case QMetaType::QDateTime: return v.toDateTime();
     case QMetaType::QString: {
-        const QString text = v.toString().trimmed();
+        const QString text = trimBlanks(v.toString()).toString();
         if (text.isEmpty() || (!text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('-'))))
             return std::nullopt;
         static const char* const formats[] = {
@@ -98,32 +99,10 @@ std::optional<QDateTime> asDate(const QVariant& v) {
     }
 }
 
-bool isNumberType(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::UChar:
-    case QMetaType::Bool: return true;
-    default: return false;
-    }
-}
-
 std::optional<double> asNumber(const QVariant& v) {
     if (!v.isValid()) return 0.0; // an empty element counts as the number 0
-    if (isNumberType(v)) return v.toDouble();
-    if (v.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const double d = v.toString().trimmed().toDouble(&ok);
-        if (ok) return d;
-    }
-    return std::nullopt;
+    if (v.typeId() == QMetaType::Bool) return v.toDouble();
+    return variantToNumber(v);
 }
 
 } // namespace

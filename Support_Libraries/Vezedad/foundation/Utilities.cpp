@@ -1,7 +1,10 @@
 #include "Vezedad/foundation/Utilities.h"
+#include "Vezedad/foundation/ClientVersion.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Numbers.h"
+#include "Vezedad/foundation/Text.h"
 
 #include <QHash>
 #include <cmath>
@@ -29,7 +32,11 @@ QString Utilities::CreateFolder(const QString& strPath) {
                             QStringLiteral("; either not an absolute path or drive does not exist."),
                         QStringLiteral("Vezedad::Utilities.CreateFolder"));
     CreateFolder(parent);
-    fso.CreateFolder(strPath);
+    try {
+        fso.CreateFolder(strPath);
+    } catch (const ErrorInfo&) {
+        if (!fso.FolderExists(strPath)) throw;
+    }
     return strPath;
 }
 
@@ -58,37 +65,42 @@ QString Utilities::WinAPIError(qint32 code) {
     // The system message texts of the results our registry layer and file
     // services report; the platform has no message table of its own.
     static const QHash<qint32, QString> texts = {
-        {2, QStringLiteral("The system cannot find the file specified.\r\n")},
-        {3, QStringLiteral("The system cannot find the path specified.\r\n")},
-        {5, QStringLiteral("Access is denied.\r\n")},
-        {6, QStringLiteral("The handle is invalid.\r\n")},
+        {sysFileNotFound, QStringLiteral("The system cannot find the file specified.\r\n")},
+        {sysPathNotFound, QStringLiteral("The system cannot find the path specified.\r\n")},
+        {sysAccessDenied, QStringLiteral("Access is denied.\r\n")},
+        {sysInvalidHandle, QStringLiteral("The handle is invalid.\r\n")},
         {8, QStringLiteral("Not enough memory resources are available to process this command.\r\n")},
         {32, QStringLiteral("The process cannot access the file because it is being used by another process.\r\n")},
-        {33, QStringLiteral("The process cannot access the file because another process has locked a portion of "
-                            "the file.\r\n")},
-        {87, QStringLiteral("The parameter is incorrect.\r\n")},
+        {sysLockViolation,
+         QStringLiteral("The process cannot access the file because another process has locked a portion of "
+                        "the file.\r\n")},
+        {sysInvalidParameter, QStringLiteral("The parameter is incorrect.\r\n")},
         {234, QStringLiteral("More data is available.\r\n")},
         {259, QStringLiteral("No more data is available.\r\n")},
-        {1155, QStringLiteral("No application is associated with the specified file for this operation.\r\n")},
+        {sysNoAssociation,
+         QStringLiteral("No application is associated with the specified file for this operation.\r\n")},
     };
     return texts.value(code, QStringLiteral("Unknown API error"));
 }
 
 QString Utilities::NameFirstLast(const QString& strName) {
-    const QString name = strName.trimmed();
+    const QString name = trimBlanks(strName).toString();
     if (name.isEmpty()) return QString();
     if (!name.contains(QLatin1Char(','))) return name;
     const QStringList pieces = name.split(QLatin1Char(','));
     QString result;
     for (qsizetype i = pieces.size() - 1; i >= 0; --i) {
-        const QString piece = pieces[i].trimmed();
-        if (!piece.isEmpty()) result += QLatin1Char(' ') + piece;
+        const QStringView piece = trimBlanks(pieces[i]);
+        if (!piece.isEmpty()) {
+            result += QLatin1Char(' ');
+            result += piece;
+        }
     }
-    return result.trimmed();
+    return trimBlanks(result).toString();
 }
 
 QString Utilities::NameLastFirst(const QString& strName) {
-    const QString name = strName.trimmed();
+    const QString name = trimBlanks(strName).toString();
     if (name.isEmpty()) return QString();
     if (name.contains(QLatin1Char(','))) return name;
     const qsizetype space = name.lastIndexOf(QLatin1Char(' '));
@@ -99,31 +111,29 @@ QString Utilities::NameLastFirst(const QString& strName) {
 QStringList Utilities::NameArray(const QString& strName) {
     const QString lastFirst = NameLastFirst(strName);
     const qsizetype comma = lastFirst.indexOf(QLatin1Char(','));
-    if (comma < 0) return {lastFirst.trimmed(), QString()};
-    return {lastFirst.left(comma).trimmed(), lastFirst.mid(comma + 1).trimmed()};
+    const QStringView whole(lastFirst);
+    if (comma < 0) return {trimBlanks(whole).toString(), QString()};
+    return {trimBlanks(whole.first(comma)).toString(), trimBlanks(whole.sliced(comma + 1)).toString()};
 }
 
-qint16 Utilities::ParseString(QStringList& substrs, const QString& srcStr, QString& delimiter) {
+qsizetype Utilities::ParseString(QStringList& substrs, const QString& srcStr, QString& delimiter) {
     if (delimiter.isEmpty()) delimiter = QStringLiteral("|");
     if (srcStr.endsWith(delimiter, Qt::CaseSensitive))
         substrs = srcStr.split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
     else
         substrs = (srcStr + delimiter).split(delimiter, Qt::KeepEmptyParts, Qt::CaseSensitive);
-    return qint16(substrs.size() - 1);
+    return substrs.size() - 1;
 }
 
-qint16 Utilities::ParseString(QStringList& substrs, const QString& srcStr) {
+qsizetype Utilities::ParseString(QStringList& substrs, const QString& srcStr) {
     QString delimiter;
     return ParseString(substrs, srcStr, delimiter);
 }
 
 qint16 Utilities::ToInteger(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) return 0;
-    const double floored = std::floor(value);
-    if (floored < -32768.0 || floored > 32767.0) raiseOverflow(QStringLiteral("Vezedad"));
-    return qint16(floored);
+    const std::optional<double> value = numericText(text);
+    if (!value) return 0;
+    return roundedOrOverflow<qint16>(std::floor(*value), QStringLiteral("Vezedad"));
 }
 
 ClientVersionPtr Utilities::MakeVersionFromString(const QString& strVersion) {

@@ -3,12 +3,15 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/Utilities.h"
 
+#include <QDate>
 #include <QFile>
 #include <QRegularExpression>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace Vezedad {
@@ -18,6 +21,7 @@ ZelReport::ZelReport() {
     m_maxYear = qint16(today.year());
     m_defaultYear = DefaultYearFor(today);
     ConfirmReportFolder();
+    m_identity = modGlobals::Identity(*this);
 }
 
 ZelReport::~ZelReport() = default;
@@ -36,15 +40,26 @@ qint16 ZelReport::ReportYear() {
 }
 
 void ZelReport::SetReportYear(qint16 year) {
+    confirmFolder(YearFolderPath(ReportRootPath(), year), true);
     m_year = year;
     if (m_allowPersistence) Globals::Configuration().setReportYear(year);
-    ConfirmReportFolder();
     Q_EMIT PropertyChanged(QStringLiteral("ReportYear"), QString::number(year));
 }
 
 void ZelReport::ChangeReportYear(qint32 intNewYear) {
-    saveIdentityToYearFolder();
-    if (intNewYear == ReportYear()) return;
+    // The current folder may be gone, offline or read-only: the identity in
+    // memory then goes with the year into the new folder. Only when there is
+    // no other folder to take it is the failed save the caller's to hear.
+    std::optional<ErrorInfo> unsaved;
+    try {
+        m_identity->Save();
+    } catch (...) {
+        unsaved = ErrorInfo::fromCurrentException();
+    }
+    if (intNewYear == ReportYear()) {
+        if (unsaved) throw *unsaved;
+        return;
+    }
     if (!ValidateReportYear(intNewYear))
         throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, errInvalidPropertyValue),
                         QStringLiteral("Report Year must be between ") + QString::number(m_minYear) +
@@ -76,26 +91,34 @@ bool sameRoot(const QString& a, const QString& b) {
 void ZelReport::setReportRootPath(const QString& value) {
     if (sameRoot(value, ReportRootPath())) return;
     Utilities::CreateFolder(value);
+    confirmFolder(YearFolderPath(value, ReportYear()), true);
     if (m_allowPersistence) {
         Globals::Configuration().setReportRoot(value);
         m_unsavedRoot.clear();
     } else {
         m_unsavedRoot = value;
     }
-    ConfirmReportFolder();
     Q_EMIT PropertyChanged(QStringLiteral("ReportRootPath"), value);
 }
 
-QString ZelReport::YearFolderPath(qint16 year) {
-    return Globals::FSO().BuildPath(ReportRootPath(),
-                                    QStringLiteral("ZOV") + QString::number(year).rightJustified(4, u'0'));
+QString ZelReport::YearFolderPath(const QString& root, qint16 year) const {
+    return Globals::FSO().BuildPath(root, QStringLiteral("ZOV") + QString::number(year).rightJustified(4, u'0'));
 }
 
-QString ZelReport::ReportPath() { return YearFolderPath(ReportYear()); }
+QString ZelReport::ReportPath() { return YearFolderPath(ReportRootPath(), ReportYear()); }
 
-void ZelReport::ConfirmReportFolder() {
-    Utilities::CreateFolder(ReportPath());
-    confirmIdentityInYearFolder();
+void ZelReport::ConfirmReportFolder() { confirmFolder(ReportPath(), false); }
+
+void ZelReport::confirmFolder(const QString& folder, bool identityMustFit) {
+    Utilities::CreateFolder(folder);
+    if (!m_identity || m_identity->Read(folder)) return;
+    try {
+        m_identity->Save(folder);
+    } catch (...) {
+        // The current folder keeps no copy then; the identity itself is
+        // unchanged and is saved again before any report is opened or sent.
+        if (identityMustFit) throw;
+    }
 }
 
 void ZelReport::RaisePropertyChanged(const QString& strName, const QString& strValue) {
@@ -160,33 +183,10 @@ QString ZelReport::ProposeNewName(qint32 lngFormType, qint32 lngFileType, const 
     return ProposeNewName(lngFormType, lngFileType, strId, folderPath);
 }
 
-void ZelReport::attachIdentity() {
-    if (!m_identity) m_identity = modGlobals::Identity();
-}
-
-void ZelReport::saveIdentityToYearFolder() {
-    if (m_identity) m_identity->Save();
-}
-
-void ZelReport::confirmIdentityInYearFolder() {
-    if (!m_identity) return;
-    const QString folder = ReportPath();
-    if (m_identity->Read(folder)) return;
-    try {
-        m_identity->Save(folder);
-    } catch (...) {
-        // The folder keeps no copy of the identity; the identity itself is
-        // unchanged and is saved again before any report is opened or sent.
-    }
-}
-
 Vezedad::ZelReport& Globals::ZelReport() {
-    Vezedad::ZelReport& report =
-        perThreadService<Vezedad::ZelReport>(modGlobals::services(), modGlobals::slotZelReport, [] {
-            return std::unique_ptr<Vezedad::ZelReport>(new Vezedad::ZelReport);
-        });
-    report.attachIdentity();
-    return report;
+    return perThreadService<Vezedad::ZelReport>(modGlobals::factoryModule(), modGlobals::slotZelReport, [] {
+        return std::unique_ptr<Vezedad::ZelReport>(new Vezedad::ZelReport);
+    });
 }
 
 } // namespace Vezedad

@@ -1,17 +1,20 @@
 #pragma once
 #include "Vezedad/foundation/Enums.h"
-#include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/OrderedMap.h"
 #include "Vezedad/foundation/VezedadExport.h"
 
-#include <QDate>
 #include <QFileInfo>
 #include <QObject>
 #include <QString>
+#include <memory>
+
+class QDate;
 
 namespace Vezedad {
 
 class Globals;
+class Identity;
+using IdentityPtr = std::shared_ptr<Identity>;
 
 // The place of a report: the report root, the report year and the year
 // folder under the root, the file-name prefix of each form, the listing of a
@@ -24,12 +27,18 @@ public:
 
     bool AllowPersistence() const { return m_allowPersistence; }
     void setAllowPersistence(bool value) { m_allowPersistence = value; }
+    // Saves the identity into the current year folder, then moves to the year.
+    // A current folder that cannot take the identity (gone, offline,
+    // read-only) does not stop the change: the identity goes into the new
+    // folder. A new folder that cannot take it either stops the change and
+    // leaves everything as it was.
     void ChangeReportYear(qint32 intNewYear);
     qint16 DefaultYear() const { return m_defaultYear; }
     qint32 FileCount(qint32 lngFormType, qint32 lngFileType = zfitBoth);
     OrderedMap<QString, QFileInfo> FileList(qint32 lngFormType, qint32 lngFileType = zfitBoth);
     QString ReportPath();
     QString ReportRootPath();
+    // Like a year change: the new root's year folder must take the identity.
     void setReportRootPath(const QString& value);
     qint16 ReportYearMax() const { return m_maxYear; }
     qint16 ReportYearMin() const { return m_minYear; }
@@ -42,10 +51,6 @@ public:
     // The filer's one working identity; every read returns the same object.
     IdentityPtr Identity() const { return m_identity; }
 
-    // Inside the library only.
-    void setReportYear(qint16 value) { SetReportYear(value); }
-    void RaisePropertyChanged(const QString& strName, const QString& strValue);
-
     // The report year proposed on a given day: the year itself from May on,
     // the year before until the end of April, when last year's reports are due.
     static qint16 DefaultYearFor(const QDate& today);
@@ -55,20 +60,19 @@ Q_SIGNALS:
 
 private:
     friend class Globals;
+    friend class Vezedad::Identity;
     ZelReport();
 
+    // The identity's own changes, announced as the model's.
+    void RaisePropertyChanged(const QString& strName, const QString& strValue);
+    // Moves to the year, once its folder holds the identity.
     void SetReportYear(qint16 year);
     static QString FilePattern(qint32 formType, qint32 fileType);
-    QString YearFolderPath(qint16 year);
-    // Takes the thread's identity once the model is stored, so that the
-    // identity can read its file from the model's year folder.
-    void attachIdentity();
-    // The filer identity saves itself into the current year folder before
-    // the year changes; a failed save reaches the caller.
-    void saveIdentityToYearFolder();
-    // The filer identity reads itself from the year folder, or saves itself
-    // there when that folder has no readable file.
-    void confirmIdentityInYearFolder();
+    QString YearFolderPath(const QString& root, qint16 year) const;
+    // Creates the folder; the identity then reads itself from it, or saves
+    // itself there when the folder has no readable file. A folder that cannot
+    // take the identity raises when identityMustFit is set.
+    void confirmFolder(const QString& folder, bool identityMustFit);
 
     bool m_allowPersistence = true;
     qint16 m_minYear = 2000;

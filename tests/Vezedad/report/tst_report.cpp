@@ -3,17 +3,18 @@
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/ZelReport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 using namespace Vezedad;
 
-class TestReport : public QObject {
+class tst_report : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
@@ -23,6 +24,9 @@ private Q_SLOTS:
     void storedYearOutsideRangeIsReplaced();
     void changeReportYear();
     void changeToSameYearRaisesNothing();
+    void yearChangeOutlivesALostFolder_data();
+    void yearChangeOutlivesALostFolder();
+    void folderThatCannotTakeTheIdentityStopsTheChange();
     void yearOutOfRange();
     void withoutPersistenceNothingIsStored();
     void reportRoot();
@@ -34,20 +38,20 @@ private:
     QTemporaryDir* m_root = nullptr;
 };
 
-void TestReport::init() {
+void tst_report::init() {
     TestSupport::clearSettings();
     m_root = new QTemporaryDir;
     Globals::Configuration().setReportRoot(m_root->path());
     Globals::Configuration().SaveAllSettings();
 }
 
-void TestReport::cleanup() {
+void tst_report::cleanup() {
     Globals::Release();
     delete m_root;
     m_root = nullptr;
 }
 
-void TestReport::defaultYear() {
+void tst_report::defaultYear() {
     QCOMPARE(ZelReport::DefaultYearFor(QDate(2014, 4, 15)), qint16(2013));
     QCOMPARE(ZelReport::DefaultYearFor(QDate(2014, 4, 30)), qint16(2013));
     QCOMPARE(ZelReport::DefaultYearFor(QDate(2014, 5, 1)), qint16(2014));
@@ -58,14 +62,14 @@ void TestReport::defaultYear() {
     QCOMPARE(report.DefaultYear(), ZelReport::DefaultYearFor(QDate::currentDate()));
 }
 
-void TestReport::storedYearOutsideRangeIsReplaced_data() {
+void tst_report::storedYearOutsideRangeIsReplaced_data() {
     QTest::addColumn<int>("stored");
     QTest::newRow("1999") << 1999;
     QTest::newRow("0") << 0;
     QTest::newRow("next year") << QDate::currentDate().year() + 1;
 }
 
-void TestReport::storedYearOutsideRangeIsReplaced() {
+void tst_report::storedYearOutsideRangeIsReplaced() {
     QFETCH(int, stored);
     Globals::Configuration().setReportYear(qint16(stored));
     Globals::Release();
@@ -77,7 +81,7 @@ void TestReport::storedYearOutsideRangeIsReplaced() {
     QCOMPARE(Globals::Configuration().ReportYear(), defaultYear);
 }
 
-void TestReport::changeReportYear() {
+void tst_report::changeReportYear() {
     ZelReport& report = Globals::ZelReport();
     QSignalSpy spy(&report, &ZelReport::PropertyChanged);
     report.ChangeReportYear(2020);
@@ -90,7 +94,7 @@ void TestReport::changeReportYear() {
     QCOMPARE(Globals::ZelReport().ReportYear(), qint16(2020));
 }
 
-void TestReport::changeToSameYearRaisesNothing() {
+void tst_report::changeToSameYearRaisesNothing() {
     ZelReport& report = Globals::ZelReport();
     const qint16 year = report.ReportYear();
     QSignalSpy spy(&report, &ZelReport::PropertyChanged);
@@ -98,7 +102,62 @@ void TestReport::changeToSameYearRaisesNothing() {
     QCOMPARE(spy.size(), 0);
 }
 
-void TestReport::yearOutOfRange() {
+// The current year folder may be deleted, on a share gone offline or
+// read-only: the identity in memory then goes with the year into the new
+// folder.
+void tst_report::yearChangeOutlivesALostFolder_data() {
+    QTest::addColumn<bool>("fileInItsPlace");
+    QTest::newRow("folder deleted") << false;
+    QTest::newRow("nothing can be written there") << true;
+}
+
+void tst_report::yearChangeOutlivesALostFolder() {
+    QFETCH(bool, fileInItsPlace);
+    ZelReport& report = Globals::ZelReport();
+    report.ChangeReportYear(2020);
+    IdentityPtr identity = report.Identity();
+    identity->setBusinessName(QStringLiteral("Green"));
+    const QString lost = report.ReportPath();
+    QVERIFY(QDir(lost).removeRecursively());
+    if (fileInItsPlace) TestSupport::writeFile(lost, "x");
+
+    report.ChangeReportYear(2021);
+    QCOMPARE(report.ReportYear(), qint16(2021));
+    QCOMPARE(identity->BusinessName(), QStringLiteral("Green"));
+    QVERIFY(TestSupport::readFile(m_root->filePath(QStringLiteral("ZOV2021/identity.txt"))).startsWith("Green|"));
+
+    // Staying in the year of a lost folder leaves the identity nowhere to go.
+    QVERIFY(QDir(report.ReportPath()).removeRecursively());
+    TestSupport::writeFile(report.ReportPath(), "x");
+    QCOMPARE(TestSupport::raisedBy([&] { report.ChangeReportYear(2021); }).Number(), 76);
+}
+
+// A new year folder that can take the identity neither way (its identity
+// file is a folder) stops the change: year, root, settings and events stay.
+void tst_report::folderThatCannotTakeTheIdentityStopsTheChange() {
+    ZelReport& report = Globals::ZelReport();
+    report.ChangeReportYear(2020);
+    QVERIFY(QDir().mkpath(m_root->filePath(QStringLiteral("ZOV2022/identity.txt"))));
+    QSignalSpy spy(&report, &ZelReport::PropertyChanged);
+    const ErrorInfo e = TestSupport::raisedBy([&] { report.ChangeReportYear(2022); });
+    QCOMPARE(e.Number(), 75);
+    QVERIFY(e.Description().contains(QStringLiteral("ZOV2022/identity.txt is a folder")));
+    QCOMPARE(report.ReportYear(), qint16(2020));
+    QCOMPARE(spy.size(), 0);
+
+    // The same for a new root whose year folder cannot take it.
+    const QString root = m_root->filePath(QStringLiteral("other"));
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/ZOV2020/identity.txt")));
+    QCOMPARE(TestSupport::raisedBy([&] { report.setReportRootPath(root); }).Number(), 75);
+    QCOMPARE(report.ReportRootPath(), m_root->path());
+    QCOMPARE(spy.size(), 0);
+
+    Globals::Release();
+    QCOMPARE(Globals::ZelReport().ReportYear(), qint16(2020));
+    QCOMPARE(Globals::ZelReport().ReportRootPath(), m_root->path());
+}
+
+void tst_report::yearOutOfRange() {
     ZelReport& report = Globals::ZelReport();
     const qint16 year = report.ReportYear();
     for (int bad : {1999, int(report.ReportYearMax()) + 1}) {
@@ -115,7 +174,7 @@ void TestReport::yearOutOfRange() {
     QCOMPARE(report.ReportYear(), year);
 }
 
-void TestReport::withoutPersistenceNothingIsStored() {
+void tst_report::withoutPersistenceNothingIsStored() {
     ZelReport& report = Globals::ZelReport();
     const qint16 stored = report.ReportYear();
     report.setAllowPersistence(false);
@@ -131,7 +190,7 @@ void TestReport::withoutPersistenceNothingIsStored() {
     QCOMPARE(Globals::ZelReport().ReportRootPath(), m_root->path());
 }
 
-void TestReport::reportRoot() {
+void tst_report::reportRoot() {
     ZelReport& report = Globals::ZelReport();
     report.ChangeReportYear(2015);
     QSignalSpy spy(&report, &ZelReport::PropertyChanged);
@@ -172,13 +231,13 @@ void TestReport::reportRoot() {
     QCOMPARE(Globals::ZelReport().ReportRootPath(), root);
 }
 
-void TestReport::prefixes() {
+void tst_report::prefixes() {
     const QList<QPair<int, QString>> expected = {{1, "P"}, {2, "A"}, {4, "S"}, {8, "M"}, {16, "I"},
                                                  {0, ""},  {3, ""},  {14, ""}, {15, ""}};
     for (const auto& e : expected) QCOMPARE(ZelReport::Prefix(e.first), e.second);
 }
 
-void TestReport::fileList() {
+void tst_report::fileList() {
     ZelReport& report = Globals::ZelReport();
     report.ChangeReportYear(2013);
     const QStringList names = {"M2013.txt.bak", "X2013.txt", "M2013.csv", "m2013.TXT", "a1.xlsm",
@@ -202,7 +261,7 @@ void TestReport::fileList() {
     QCOMPARE(report.FileCount(zfotIdentity), 1);
 }
 
-void TestReport::proposeNewName() {
+void tst_report::proposeNewName() {
     ZelReport& report = Globals::ZelReport();
     report.ChangeReportYear(2014);
     const QString year = report.ReportPath();
@@ -232,5 +291,5 @@ void TestReport::proposeNewName() {
     QCOMPARE(folder, year);
 }
 
-QTEST_GUILESS_MAIN(TestReport)
+QTEST_GUILESS_MAIN(tst_report)
 #include "tst_report.moc"

@@ -24,8 +24,9 @@ private slots:
         ui.expectBox();
         ui.expectBox();
         ui.expectBox();
-        Ui::GuardShowError(QStringLiteral("ZozedizIZ::frmController.cmdOpen_Click"),
-                           [] { throw ErrorInfo(380, QStringLiteral("Invalid property value"), QStringLiteral("X.Y")); });
+        Ui::GuardShowError(QStringLiteral("ZozedizIZ::frmController.cmdOpen_Click"), [] {
+            throw ErrorInfo(380, QStringLiteral("Invalid property value"), QStringLiteral("X.Y"));
+        });
         Ui::GuardShowProcedureError(QStringLiteral("Form_Load"), Ui::OwnerKind::Form, QStringLiteral("frmInfo"),
                                     [] { throw std::runtime_error("bad"); });
         Ui::GuardShowError(QStringLiteral("Here"), [] { throw 42; });
@@ -33,8 +34,9 @@ private slots:
         Ui::GuardShowError(QStringLiteral("Quiet"), [&] { ran = true; });
         QVERIFY(ran);
         QCOMPARE(ui.boxes().size(), 3);
-        QCOMPARE(ui.boxes().at(0).prompt,
-                 QStringLiteral("Error 380: Invalid property value\nIn ZozedizIZ::frmController.cmdOpen_Click\n-->X.Y"));
+        QCOMPARE(
+            ui.boxes().at(0).prompt,
+            QStringLiteral("Error 380: Invalid property value\nIn ZozedizIZ::frmController.cmdOpen_Click\n-->X.Y"));
         QVERIFY(ui.boxes().at(1).prompt.contains(QStringLiteral("\nIn procedure Form_Load of Form frmInfo\n")));
         QVERIFY(ui.boxes().at(1).prompt.contains(QStringLiteral("bad")));
         QVERIFY(ui.boxes().at(2).prompt.startsWith(QStringLiteral("Error ")));

@@ -53,7 +53,7 @@ QPushButton* button(const QWidget& window, const char* name) {
 
 } // namespace
 
-class TestUploadWindows : public QObject {
+class tst_UploadWindows : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -307,5 +307,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_MAIN(TestUploadWindows)
-#include "test_upload_windows.moc"
+QTEST_MAIN(tst_UploadWindows)
+#include "tst_upload_windows.moc"

@@ -137,6 +137,8 @@ private Q_SLOTS:
         QFETCH(QString, files);
         UploadFileResponse reply;
         reply.Deserialize(parsed(xml));
+        // Only a document that is an upload reply counts as a receipt.
+        QCOMPARE(reply.ReceiptRead(), xml.startsWith(QLatin1String("<UploadFileResponse>")));
         QCOMPARE(reply.ReportYear(), year);
         QCOMPARE(reply.Ticket(), ticket);
         QCOMPARE(reply.Compliant(), compliant);

@@ -84,7 +84,18 @@ QByteArray makeZip(const QList<std::pair<QByteArray, QByteArray>>& files) {
     return out;
 }
 
-// The error a body raises; a default one (number 0) when it raises none.
+// Rows of the faults that leave a request without a whole answer: each is
+// the transport error.
+void addTransportFaultRows() {
+    const std::pair<const char*, Fault> faults[] = {
+        {"silent", Fault::NoAnswer}, {"closed halfway", Fault::CloseHalfway}, {"closed at once", Fault::CloseAtOnce}};
+    for (const auto& [name, kind] : faults) {
+        Behaviour behaviour;
+        behaviour.fault = kind;
+        QTest::newRow(name) << behaviour << Proxy::TransportFailure << QString();
+    }
+}
+
 } // namespace
 
 class tst_Proxy : public QObject {
@@ -266,6 +277,7 @@ private Q_SLOTS:
         QCOMPARE(upload.body, m_archiveBytes);
 
         QVERIFY(reply);
+        QVERIFY(reply->ReceiptRead());
         QCOMPARE(reply->Ticket(), 4711);
         QCOMPARE(reply->ReportYear(), 2024);
         QCOMPARE(reply->Compliant(), false);
@@ -327,15 +339,23 @@ private Q_SLOTS:
         Behaviour wordTicket;
         wordTicket.body = QByteArray("<R><Ticket>abc</Ticket></R>");
         QTest::newRow("ticket not a number") << wordTicket << qint32(1004) << QString();
+        Behaviour zeroTicket;
+        zeroTicket.body = QByteArray("<SubmitMetadataResponse><Ticket>0</Ticket></SubmitMetadataResponse>");
+        QTest::newRow("ticket 0") << zeroTicket << qint32(1004) << QString();
+        Behaviour negativeTicket;
+        negativeTicket.body = QByteArray("<SubmitMetadataResponse><Ticket> -12 </Ticket></SubmitMetadataResponse>");
+        QTest::newRow("negative ticket") << negativeTicket << qint32(1004) << QString();
         Behaviour malformed;
         malformed.body = QByteArray("<SubmitMetadataResponse><Ticket>12</Tick");
         QTest::newRow("malformed") << malformed << qint32(1004) << QString();
-        Behaviour silent;
-        silent.fault = Fault::NoAnswer;
-        QTest::newRow("silent") << silent << Proxy::TransportFailure << QString();
-        Behaviour closed;
-        closed.fault = Fault::CloseHalfway;
-        QTest::newRow("closed halfway") << closed << Proxy::TransportFailure << QString();
+        Behaviour moved;
+        moved.status = 301;
+        moved.body = QByteArray();
+        moved.location = "/Report.svc/Elsewhere";
+        // Following it would turn the submission into a request without its record.
+        QTest::newRow("moved permanently")
+            << moved << qint32(1004) << QStringLiteral("Http Status 301: Moved Permanently\r\n");
+        addTransportFaultRows();
     }
     void submissionFaults() {
         QFETCH(Behaviour, behaviour);
@@ -354,6 +374,84 @@ private Q_SLOTS:
                  QStringLiteral("VezirodEdovud2:Proxy.UploadReport\r\nVezirodEdovud2:Proxy.SubmitMetadata\r\n"));
         QCOMPARE(m_service->requests(Route::Submission).size(), 1);
         QCOMPARE(m_service->requests(Route::Upload).size(), 0);
+    }
+
+    void unsendableCharactersAreRefused_data() {
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<QString>("clientOS");
+        QTest::addColumn<QString>("refusal"); // empty: the record is sent
+        QTest::newRow("control in comment") << QStringLiteral("late\x01 report") << QString()
+                                            << QStringLiteral("The value of Comment holds a character that cannot be "
+                                                              "sent (U+0001 at position 5); nothing was sent.");
+        QTest::newRow("escape in OS") << QString() << QStringLiteral("Linux\x1b[0m")
+                                      << QStringLiteral("ClientOS holds a character that cannot be sent (U+001B at "
+                                                        "position 6)");
+        QTest::newRow("not a character") << QString() << QString(QChar(0xFFFF))
+                                         << QStringLiteral("(U+FFFF at position 1)");
+        QTest::newRow("lone surrogate") << QStringLiteral("a") + QChar(0xD800) << QString()
+                                        << QStringLiteral("(U+D800 at position 2)");
+        QTest::newRow("tab and line ends")
+            << QStringLiteral("one\ttwo\r\nthree\n") << QStringLiteral("Linux \U0001F427") << QString();
+    }
+    // A value XML cannot carry never reaches the service as a malformed record.
+    void unsendableCharactersAreRefused() {
+        QFETCH(QString, comment);
+        QFETCH(QString, clientOS);
+        QFETCH(QString, refusal);
+        const auto request = makeRequest();
+        request->Metadata().setComment(comment);
+        request->Metadata().setClientOS(clientOS);
+        const ErrorInfo e = raisedBy([&] { proxy().UploadReport(*request, m_archive); });
+        if (refusal.isEmpty()) {
+            QCOMPARE(e.Number(), 0);
+            QCOMPARE(m_service->requests(Route::Submission).size(), 1);
+            return;
+        }
+        QCOMPARE(e.Number(), qint32(Vezedad::errInvalidProcedureCall));
+        QVERIFY2(e.Description().contains(refusal), qPrintable(e.Description()));
+        QVERIFY2(e.Source().startsWith(QStringLiteral("VezirodEdovud2:Proxy.UploadReport\r\n")),
+                 qPrintable(e.Source()));
+        QVERIFY(m_service->requests().isEmpty());
+    }
+
+    void redirectToTheSameRequestIsFollowed_data() {
+        QTest::addColumn<int>("route");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<int>("expectedSends"); // of the redirected route
+        QTest::newRow("submission 307") << int(Route::Submission) << 307 << 1 << 2;
+        QTest::newRow("file 308") << int(Route::Upload) << 308 << 2 << 3;
+        QTest::newRow("endless") << int(Route::Submission) << 307 << 0 << 6;
+    }
+    // The service has not taken a request it redirects with 307 or 308: the
+    // same request goes to the new address, a bounded number of times.
+    void redirectToTheSameRequestIsFollowed() {
+        QFETCH(int, route);
+        QFETCH(int, status);
+        QFETCH(int, times);
+        QFETCH(int, expectedSends);
+        const auto request = makeRequest();
+        const QByteArray target = route == int(Route::Submission)
+                                      ? QByteArray("/Report.svc/Submission")
+                                      : QByteArray("/Report.svc/Submission/2024/1000/x.zip");
+        Behaviour redirect;
+        redirect.status = status;
+        redirect.body = QByteArray();
+        redirect.location = target;
+        redirect.times = times;
+        m_service->setBehaviour(Route(route), redirect);
+        const ErrorInfo e = raisedBy([&] { proxy().UploadReport(*request, m_archive); });
+        const auto sends = m_service->requests(Route(route));
+        QCOMPARE(sends.size(), expectedSends);
+        for (const auto& send : sends) QCOMPARE(send.body, sends.first().body);
+        if (times == 0) {
+            QCOMPARE(e.Number(), qint32(1004));
+            QVERIFY(m_service->requests(Route::Upload).isEmpty());
+            return;
+        }
+        QCOMPARE(e.Number(), 0);
+        QCOMPARE(sends.last().target, target);
+        QCOMPARE(m_service->requests(Route::Upload).last().body, m_archiveBytes);
     }
 
     void ticketIsFoundAtAnyDepth() {
@@ -379,12 +477,7 @@ private Q_SLOTS:
         server.status = 503;
         QTest::newRow("503") << server << qint32(1004)
                              << QStringLiteral("Http Status 503: Service Unavailable while uploading last file.");
-        Behaviour closed;
-        closed.fault = Fault::CloseHalfway;
-        QTest::newRow("closed halfway") << closed << Proxy::TransportFailure << QString();
-        Behaviour silent;
-        silent.fault = Fault::NoAnswer;
-        QTest::newRow("silent") << silent << Proxy::TransportFailure << QString();
+        addTransportFaultRows();
     }
     void uploadFaults() {
         QFETCH(Behaviour, behaviour);
@@ -401,17 +494,23 @@ private Q_SLOTS:
         QCOMPARE(m_service->requests(Route::Upload).size(), 1);
     }
 
-    void malformedUploadReplyReadsEmpty() {
+    // The files went under the submission's ticket, whatever the receipt.
+    void unreadableReceiptKeepsTheTicketSentUnder() {
+        m_service->setNextTicket(4711);
         Behaviour malformed;
-        malformed.body = QByteArray("<UploadFileResponse><Ticket>1000</Ticket><Files>");
+        malformed.body = QByteArray("<UploadFileResponse><Ticket>4711</Ticket><Files>");
         m_service->setBehaviour(Route::Upload, malformed);
         const auto request = makeRequest();
         const UploadFileResponsePtr reply = proxy().UploadReport(*request, m_archive);
-        QCOMPARE(reply->Ticket(), 0);
+        QVERIFY(!reply->ReceiptRead());
+        QCOMPARE(reply->Ticket(), 4711);
+        QCOMPARE(reply->ReportYear(), 2024);
         QCOMPARE(reply->Files().Count(), 0);
         QCOMPARE(reply->Compliant(), false);
     }
 
+    // Checked before the submission record goes, so the service is left
+    // with no submission that no file will reach.
     void unreadableArchiveIsNotSent() {
         const auto request = makeRequest();
         const QString missing = m_dir.filePath(QStringLiteral("gone.zip"));
@@ -423,7 +522,7 @@ private Q_SLOTS:
             QVERIFY2(e.Description().startsWith(QLatin1String("The archive could not be read for sending: ")),
                      qPrintable(e.Description()));
         }
-        QCOMPARE(m_service->requests(Route::Upload).size(), 0);
+        QCOMPARE(m_service->requests().size(), 0);
     }
 
     void contentTypeByExtension_data() {

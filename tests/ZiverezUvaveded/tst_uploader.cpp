@@ -2,6 +2,7 @@
 #include "support/FilingService.h"
 #include "support/UiScript.h"
 
+#include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
@@ -25,9 +26,12 @@ using TestSupport::readFile;
 using TestSupport::writeFile;
 
 using namespace VezirodEdovud;
+using TestSupport::Fault;
 using TestSupport::FilingService;
 using TestSupport::Route;
 using TestSupport::UiScript;
+
+Q_DECLARE_METATYPE(TestSupport::Behaviour)
 
 namespace {
 
@@ -42,13 +46,19 @@ TestSupport::Behaviour answer(int status, const QByteArray& body = QByteArray())
     return behaviour;
 }
 
+TestSupport::Behaviour fault(Fault kind) {
+    TestSupport::Behaviour behaviour;
+    behaviour.fault = kind;
+    return behaviour;
+}
+
 QString pageText(const QWidget& window) {
     return window.findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"))->toPlainText();
 }
 
 } // namespace
 
-class TestUploadWorkflow : public QObject {
+class tst_Uploader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -63,6 +73,7 @@ private Q_SLOTS:
         // A new client for every test, so that it takes the service's address.
         VezirodEdovud::Globals::Release();
         Proxy::Timeouts quick;
+        quick.silenceMs = 1000;
         quick.retryPauseMs = 50;
         VezirodEdovud::Globals::Proxy().setTimeouts(quick);
 
@@ -126,6 +137,35 @@ private Q_SLOTS:
         QCOMPARE(entries.at(0).first, QStringLiteral("P2023.txt"));
     }
 
+    // The service keeps names without regard to case: a choice of two such
+    // files is refused, naming both, and the window stays for another choice.
+    void namesDifferingOnlyInCaseAreRefused() {
+        writeFile(file("m2023.txt"), "0|other|\r\n");
+        UiScript ui;
+        ui.expectModal([&ui](QDialog& list) {
+            ui.expectBox(Vezedad::Ui::vbOK);
+            button(list, "cmdUpload")->click();
+            QVERIFY(list.isVisible());
+            auto* rows = list.findChild<QListWidget*>(QStringLiteral("lstFiles"));
+            for (QListWidgetItem* row : rows->findItems(QStringLiteral("m2023.txt"), Qt::MatchExactly))
+                row->setCheckState(Qt::Unchecked);
+            button(list, "cmdUpload")->click();
+        });
+        ui.expectModal([](QDialog& response) { button(response, "cmdDone")->click(); });
+        QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprSuccess);
+
+        QCOMPARE(ui.boxes().size(), 1);
+        QCOMPARE(ui.boxes().at(0).title, QStringLiteral("File Names Differ Only in Case"));
+        QVERIFY2(ui.boxes().at(0).prompt.startsWith(
+                     QStringLiteral("The files \"M2023.txt\" and \"m2023.txt\" have names that differ only in")),
+                 qPrintable(ui.boxes().at(0).prompt));
+        const auto entries =
+            FilingService::zipEntries(readFile(m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"))));
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(0).first, QStringLiteral("M2023.txt"));
+        QCOMPARE(m_service->requests(Route::Submission).size(), 1);
+    }
+
     void stopsBeforeTheService_data() {
         QTest::addColumn<bool>("withRequest");
         QTest::addColumn<QString>("folder");
@@ -162,8 +202,11 @@ private Q_SLOTS:
     }
 
     // A chosen file that vanished before it was packed fails the whole
-    // archive: nothing is sent.
+    // archive: nothing is sent, and the earlier archive is kept as it was.
     void missingChosenFileIsAZipFailure() {
+        const QString archive = m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"));
+        QDir(m_dir->path()).mkpath(QStringLiteral("ZelZipUpload"));
+        writeFile(archive, "earlier archive");
         UiScript ui;
         ui.expectModal([this](QDialog& list) {
             QVERIFY(QFile::remove(file("P2023.txt")));
@@ -174,42 +217,88 @@ private Q_SLOTS:
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Uploading Report"));
         QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("Unable to create zip file"));
-        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"))));
+        QCOMPARE(readFile(archive), QByteArray("earlier archive"));
+        QCOMPARE(QDir(m_dir->filePath(QStringLiteral("ZelZipUpload"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"ZelFiles2023.zip"});
         QVERIFY(m_service->requests(Route::Submission).isEmpty());
     }
 
     void failedUploadIsExplainedAndReported_data() {
         QTest::addColumn<int>("route");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<TestSupport::Behaviour>("behaviour");
         QTest::addColumn<QString>("expectedText");
-        QTest::newRow("submission 500") << int(Route::Submission) << 500 << QByteArray("<b>boom</b>")
+        const QString transport = QStringLiteral("Error ") + QString::number(Proxy::TransportFailure);
+        const auto submission = int(Route::Submission);
+        const auto upload = int(Route::Upload);
+        QTest::newRow("submission 500") << submission << answer(500, "<b>boom</b>")
                                         << QStringLiteral("Error 1004: Http Status 500");
-        QTest::newRow("bad id values") << int(Route::Submission) << 400
-                                       << QByteArray("Bad Id Values: <script>x</script>")
+        QTest::newRow("bad id values") << submission << answer(400, "Bad Id Values: <script>x</script>")
                                        << QStringLiteral("Bad Id Values: <script>x</script>");
-        QTest::newRow("file 201") << int(Route::Upload) << 201 << QByteArray()
+        QTest::newRow("ticket 0") << submission << answer(201, "<R><Ticket>0</Ticket></R>")
                                   << QStringLiteral("Error 1004: Http Status 201");
+        QTest::newRow("submission closed at once") << submission << fault(Fault::CloseAtOnce) << transport;
+        QTest::newRow("submission closed halfway") << submission << fault(Fault::CloseHalfway) << transport;
+        QTest::newRow("submission silent") << submission << fault(Fault::NoAnswer) << transport;
+        QTest::newRow("file 201") << upload << answer(201) << QStringLiteral("Error 1004: Http Status 201");
+        QTest::newRow("file closed at once") << upload << fault(Fault::CloseAtOnce) << transport;
+        QTest::newRow("file closed halfway") << upload << fault(Fault::CloseHalfway) << transport;
+        QTest::newRow("file silent") << upload << fault(Fault::NoAnswer) << transport;
     }
 
-    // The page tells what went wrong, with the service's words escaped, and
-    // the caller learns that the upload failed.
+    // Whatever the service does wrong, each request goes out at most once,
+    // nothing follows a failed step, the page tells what went wrong (the
+    // service's words escaped) and the caller learns that the upload failed.
     void failedUploadIsExplainedAndReported() {
         QFETCH(int, route);
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
+        QFETCH(TestSupport::Behaviour, behaviour);
         QFETCH(QString, expectedText);
-        m_service->setBehaviour(Route(route), answer(status, body));
+        m_service->setBehaviour(Route(route), behaviour);
         UiScript ui;
         QString text;
         QCOMPARE(uploadEveryFile(ui, text), uprError);
         // Markup the service sent shows as text; the refusal of identity
         // numbers is the service's text alone.
-        if (status == 400)
+        if (behaviour.status == 400)
             QCOMPARE(text.trimmed(), expectedText);
         else
             QVERIFY2(text.startsWith(expectedText), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("Upload Succeeded!")));
+        QCOMPARE(m_service->requests(Route::Submission).size(), 1);
+        QCOMPARE(m_service->requests(Route::Upload).size(), route == int(Route::Upload) ? 1 : 0);
+    }
+
+    // The service took the files but its receipt makes no sense: the page
+    // names the ticket they went under, and the caller learns it is no success.
+    void unreadableReceiptIsNoSuccess() {
+        m_service->setNextTicket(4711);
+        m_service->setBehaviour(Route::Upload, answer(200, "<UploadFileResponse><Year>2023</Yea"));
+        UiScript ui;
+        QString text;
+        QCOMPARE(uploadEveryFile(ui, text), uprError);
+        QVERIFY2(text.contains(QStringLiteral("ZOV Report for 2023")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("submission number 4711,")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("receipt could not be read")));
+        QVERIFY(text.contains(QStringLiteral("compliant is unknown")));
+        QVERIFY(!text.contains(QStringLiteral("Succeeded")));
+        QCOMPARE(m_service->requests(Route::Upload).size(), 1);
+    }
+
+    // The help link of the unreadable-archive page is built like every other
+    // address of the service, a secure host included.
+    void failurePageLinkKeepsASecureHost() {
+        Vezedad::Globals::Configuration().SetDynamicSetting(QStringLiteral("Host"),
+                                                            QStringLiteral("https://127.0.0.1:1"));
+        VezirodEdovud::Globals::Release();
+        frmUploadResponse response;
+        response.Initialize(m_request.get(), m_dir->filePath(QStringLiteral("gone.zip")));
+        response.show();
+        auto* page = response.findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"));
+        QTRY_VERIFY(page->toPlainText().contains(QStringLiteral("could not be read for sending")));
+        const QString html = page->toHtml();
+        QVERIFY2(html.contains(QStringLiteral("href=\"https://127.0.0.1:1/WebUpload.aspx\"")), qPrintable(html));
+        QVERIFY(!html.contains(QStringLiteral("http://https")));
+        QVERIFY(!response.Succeeded());
+        QVERIFY(m_service->requests().isEmpty());
     }
 
     // Names and texts from the service are shown as text, never as markup.
@@ -262,5 +351,5 @@ private:
     std::unique_ptr<SubmitMetadataRequest> m_request;
 };
 
-QTEST_MAIN(TestUploadWorkflow)
-#include "test_upload_workflow.moc"
+QTEST_MAIN(tst_Uploader)
+#include "tst_uploader.moc"

@@ -41,7 +41,7 @@ QMap<QString, QByteArray> readArchive(const QString& path, QString* comment = nu
 
 } // namespace
 
-class TestZipArchive : public QObject {
+class tst_Zip : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -280,5 +280,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_GUILESS_MAIN(TestZipArchive)
-#include "test_zip_archive.moc"
+QTEST_GUILESS_MAIN(tst_Zip)
+#include "tst_zip.moc"

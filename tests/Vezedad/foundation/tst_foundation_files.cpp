@@ -1,0 +1,336 @@
+#include "TestSupport.h"
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Utilities.h"
+#include "tst_foundation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <unistd.h>
+
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+using namespace Vezedad;
+
+namespace {
+QString tempPath(const QString& name) {
+    const QString dir = TestSupport::root() + QStringLiteral("/files");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name;
+}
+} // namespace
+
+void tst_foundation::everyByteRoundTrips() {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) all.append(char(b));
+    const QString text = Cp1252::decode(all);
+    QCOMPARE(text.size(), 256);
+    QCOMPARE(text.at(0x80), QChar(0x20AC));
+    QCOMPARE(text.at(0x9F), QChar(0x0178));
+    QCOMPARE(text.at(0xE9), QChar(0x00E9));
+    QByteArray back;
+    QVERIFY(Cp1252::encode(text, back));
+    QCOMPARE(back, all);
+}
+
+void tst_foundation::unwritableTextIsRefusedClearly() {
+    QByteArray out;
+    qsizetype bad = -1;
+    QVERIFY(!Cp1252::encode(QStringLiteral("ok \u0416"), out, &bad));
+    QCOMPARE(bad, qsizetype(3));
+    try {
+        Cp1252::encodeOrRaise(QStringLiteral("Smith \u2603"), QStringLiteral("Here"));
+        QFAIL("no error");
+    } catch (const ErrorInfo& e) {
+        QVERIFY(e.Description().contains(QStringLiteral("U+2603")));
+        QCOMPARE(e.Source(), QStringLiteral("Here"));
+    }
+}
+
+void tst_foundation::anyLineEndIsAccepted() {
+    const QString path = tempPath(QStringLiteral("ends.txt"));
+    writeFile(path, QByteArray("crlf\r\nlf\ncr\rlast"));
+    auto stream = Globals::FSO().OpenTextFile(path);
+    QStringList lines;
+    while (!stream->AtEndOfStream()) lines << stream->ReadLine();
+    QCOMPARE(lines, (QStringList{"crlf", "lf", "cr", "last"}));
+}
+
+void tst_foundation::writingEndsLinesWithCrLfAndKeepsBytes() {
+    const QString path = tempPath(QStringLiteral("out.txt"));
+    auto stream = Globals::FSO().CreateTextFile(path);
+    stream->WriteLine(QStringLiteral("Caf\u00e9|\u20ac5"));
+    stream->WriteLine(QStringLiteral("x"));
+    stream->Close();
+    QCOMPARE(readFile(path), QByteArray("Caf\xe9|\x80"
+                                        "5\r\nx\r\n"));
+}
+
+void tst_foundation::failedWriterLeavesOldFile() {
+    const QString path = tempPath(QStringLiteral("keep.txt"));
+    writeFile(path, "old contents\r\n");
+    {
+        auto stream = Globals::FSO().CreateTextFile(path);
+        stream->WriteLine(QStringLiteral("new"));
+        QVERIFY_THROWS_EXCEPTION(ErrorInfo, stream->WriteLine(QStringLiteral("\u2603")));
+        // dropped without Close: the writer gave up
+    }
+    QCOMPARE(readFile(path), QByteArray("old contents\r\n"));
+}
+
+void tst_foundation::appendingKeepsWhatWasThere() {
+    const QString path = tempPath(QStringLiteral("append.txt"));
+    writeFile(path, "one\r\n");
+    auto stream = Globals::FSO().OpenTextFile(path, ForAppending);
+    stream->WriteLine(QStringLiteral("two"));
+    stream->Close();
+    QCOMPARE(readFile(path), QByteArray("one\r\ntwo\r\n"));
+}
+
+void tst_foundation::pathPieces_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("file") << QStringLiteral("/a/b/P1234500.txt") << QStringLiteral("/a/b") << QStringLiteral("P1234500")
+                          << QStringLiteral("txt");
+    QTest::newRow("two dots") << QStringLiteral("/a/x.tar.gz") << QStringLiteral("/a") << QStringLiteral("x.tar")
+                              << QStringLiteral("gz");
+    QTest::newRow("bare name") << QStringLiteral("abc") << QString() << QStringLiteral("abc") << QString();
+    QTest::newRow("top folder") << QStringLiteral("/abc") << QStringLiteral("/") << QStringLiteral("abc") << QString();
+    QTest::newRow("root") << QStringLiteral("/") << QString() << QString() << QString();
+    QTest::newRow("trailing slash") << QStringLiteral("/a/b/") << QStringLiteral("/a") << QStringLiteral("b")
+                                    << QString();
+}
+void tst_foundation::pathPieces() {
+    QFETCH(QString, path);
+    QFETCH(QString, parent);
+    QFETCH(QString, base);
+    QFETCH(QString, extension);
+    const FileSystemObject& fso = Globals::FSO();
+    QCOMPARE(fso.GetParentFolderName(path), parent);
+    QCOMPARE(fso.GetBaseName(path), base);
+    QCOMPARE(fso.GetExtensionName(path), extension);
+}
+
+void tst_foundation::buildPath() {
+    const FileSystemObject& fso = Globals::FSO();
+    QCOMPARE(fso.BuildPath(QStringLiteral("/a"), QStringLiteral("b")), QStringLiteral("/a/b"));
+    QCOMPARE(fso.BuildPath(QStringLiteral("/a/"), QStringLiteral("/b")), QStringLiteral("/a/b"));
+    QCOMPARE(fso.BuildPath(QString(), QStringLiteral("b")), QStringLiteral("b"));
+}
+
+void tst_foundation::filesAreListedIgnoringCase() {
+    const QString dir = tempPath(QStringLiteral("list"));
+    QDir().mkpath(dir + QStringLiteral("/sub"));
+    for (const char* name : {"b.txt", "A.txt", "C.txt", "a2.txt"}) writeFile(dir + "/" + name, "x");
+    QStringList names;
+    for (const QFileInfo& info : Globals::FSO().Files(dir)) names << info.fileName();
+    QCOMPARE(names, (QStringList{"A.txt", "a2.txt", "b.txt", "C.txt"}));
+}
+
+void tst_foundation::firstLineIsReadOnItsOwn_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("none");    // an empty file has no first line
+    QTest::addColumn<bool>("tooLong"); // no line end within the bound
+    QTest::newRow("cr lf") << QByteArray("abc\r\ndef") << QStringLiteral("abc") << false << false;
+    QTest::newRow("lone cr") << QByteArray("abc\rdef") << QStringLiteral("abc") << false << false;
+    QTest::newRow("no line end") << QByteArray("caf\xe9") << QStringLiteral("caf\u00e9") << false << false;
+    QTest::newRow("empty first line") << QByteArray("\r\nabc") << QString() << false << false;
+    QTest::newRow("empty file") << QByteArray() << QString() << true << false;
+    QTest::newRow("at the bound") << QByteArray(10000, 'x') + "\r\n" + QByteArray(20000, 'y') << QString(10000, u'x')
+                                  << false << false;
+    QTest::newRow("past the bound") << QByteArray(10001, 'x') + "\r\n" << QString() << false << true;
+}
+
+void tst_foundation::firstLineIsReadOnItsOwn() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, line);
+    QFETCH(bool, none);
+    QFETCH(bool, tooLong);
+    const QString path = tempPath(QStringLiteral("first.txt"));
+    writeFile(path, bytes);
+    std::optional<QString> read;
+    const ErrorInfo e = TestSupport::raisedBy([&] { read = Globals::FSO().ReadFirstLine(path, 10000); });
+    if (tooLong) {
+        QCOMPARE(e.Number(), int(rtPathFileAccessError));
+        QCOMPARE(e.Description(), QStringLiteral("Path/File access error: ") + path +
+                                      QStringLiteral(" (its first line is longer than 10000 characters)"));
+        return;
+    }
+    QCOMPARE(e.Number(), 0);
+    QCOMPARE(read.has_value(), !none);
+    if (read) QCOMPARE(*read, line);
+}
+
+// A FIFO, a device or a folder named like a text file is refused at once by
+// every way of reading, never waited on.
+void tst_foundation::onlyRegularFilesAreRead_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("fifo") << QStringLiteral("fifo") << QStringLiteral(" is not a regular file");
+    QTest::newRow("link to a fifo") << QStringLiteral("link to fifo") << QStringLiteral(" is not a regular file");
+    QTest::newRow("link to a device") << QStringLiteral("device") << QStringLiteral(" is not a regular file");
+    QTest::newRow("folder") << QStringLiteral("folder") << QStringLiteral(" is a folder, not a file");
+}
+
+void tst_foundation::onlyRegularFilesAreRead() {
+    QFETCH(QString, kind);
+    QFETCH(QString, what);
+    const QString dir = tempPath(QString::fromLatin1(QTest::currentDataTag()));
+    QDir(dir).removeRecursively();
+    QVERIFY(QDir().mkpath(dir));
+    const QString fifo = dir + QStringLiteral("/pipe");
+    TestSupport::makeFifo(fifo);
+    const QString path = dir + QStringLiteral("/P1234500.txt");
+    if (kind == QLatin1String("fifo")) QVERIFY(QFile::rename(fifo, path));
+    if (kind == QLatin1String("link to fifo")) QVERIFY(QFile::link(fifo, path));
+    if (kind == QLatin1String("device")) QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+    if (kind == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
+    const QString waitedOn = kind == QLatin1String("fifo") ? path : fifo;
+
+    const FileSystemObject& fso = Globals::FSO();
+    const std::function<void()> reads[] = {
+        [&] { fso.OpenTextFile(path); },
+        [&] { fso.OpenTextFile(path, ForAppending); },
+        [&] { fso.ReadAllText(path); },
+        [&] { fso.ReadFirstLine(path, 100); },
+        [&] {
+            QFile file;
+            fso.OpenForReading(file, path);
+        },
+    };
+    for (const auto& read : reads) {
+        ErrorInfo e;
+        QVERIFY(TestSupport::endsWithoutWaiting([&] { e = TestSupport::raisedBy(read); }, waitedOn));
+        QCOMPARE(e.Number(), int(rtPathFileAccessError));
+        QCOMPARE(e.Description(), QStringLiteral("Path/File access error: ") + path + what);
+    }
+    // Nor is such a name replaced by a writer.
+    ErrorInfo e;
+    QVERIFY(TestSupport::endsWithoutWaiting(
+        [&] {
+            e = TestSupport::raisedBy([&] {
+                auto stream = fso.CreateTextFile(path);
+                stream->WriteLine(QStringLiteral("x"));
+                stream->Close();
+            });
+        },
+        waitedOn));
+    QCOMPARE(e.Number(), int(rtPathFileAccessError));
+    QVERIFY(QFileInfo(path).exists());
+}
+
+// Each failure has the runtime's number and says what went wrong, naming the
+// path concerned.
+void tst_foundation::failuresSayWhatHappened_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("target"); // below the row's folder
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("description"); // %1: the row's folder
+    QTest::newRow("write into a missing folder") << QStringLiteral("write") << QStringLiteral("missing/x.txt") << 76
+                                                 << QStringLiteral("Path not found: %1/missing");
+    QTest::newRow("write onto a folder") << QStringLiteral("write") << QStringLiteral("folder") << 75
+                                         << QStringLiteral("Path/File access error: %1/folder is a folder, not a file");
+    QTest::newRow("write into a refused folder") << QStringLiteral("write") << QStringLiteral("locked/x.txt") << 70
+                                                 << QStringLiteral("Permission denied: %1/locked/x.txt");
+    QTest::newRow("folder over a file") << QStringLiteral("folder") << QStringLiteral("file.txt") << 58
+                                        << QStringLiteral("File already exists: %1/file.txt");
+    QTest::newRow("folder in a missing folder") << QStringLiteral("folder") << QStringLiteral("missing/sub") << 76
+                                                << QStringLiteral("Path not found: %1/missing");
+    QTest::newRow("folder in a refused folder") << QStringLiteral("folder") << QStringLiteral("locked/sub") << 70
+                                                << QStringLiteral("Permission denied: %1/locked/sub");
+    QTest::newRow("read a missing file") << QStringLiteral("read") << QStringLiteral("none.txt") << 53
+                                         << QStringLiteral("File not found: %1/none.txt");
+}
+
+void tst_foundation::failuresSayWhatHappened() {
+    QFETCH(QString, action);
+    QFETCH(QString, target);
+    QFETCH(int, number);
+    QFETCH(QString, description);
+    if (target.startsWith(QLatin1String("locked")) && ::geteuid() == 0) QSKIP("permissions do not hold for root");
+    const QString dir = tempPath(QStringLiteral("failures"));
+    QDir(dir).removeRecursively();
+    QVERIFY(QDir().mkpath(dir + QStringLiteral("/folder")));
+    QVERIFY(QDir().mkpath(dir + QStringLiteral("/locked")));
+    QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    writeFile(dir + QStringLiteral("/file.txt"), "x");
+    const QString path = dir + QLatin1Char('/') + target;
+    const FileSystemObject& fso = Globals::FSO();
+    const ErrorInfo e = TestSupport::raisedBy([&] {
+        if (action == QLatin1String("write")) {
+            auto stream = fso.CreateTextFile(path);
+            stream->WriteLine(QStringLiteral("x"));
+            stream->Close();
+        } else if (action == QLatin1String("folder")) {
+            fso.CreateFolder(path);
+        } else {
+            fso.OpenTextFile(path);
+        }
+    });
+    QFile::setPermissions(dir + QStringLiteral("/locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(e.Number(), number);
+    QCOMPARE(e.Description(), description.arg(dir));
+    QCOMPARE(e.Source(), QStringLiteral("FileSystemObject"));
+}
+
+void tst_foundation::createFolder() {
+    const QString base = TestSupport::root() + QStringLiteral("/cf");
+    const QString deep = base + QStringLiteral("/a/b/c");
+    QCOMPARE(Utilities::CreateFolder(deep), deep);
+    QVERIFY(QDir(deep).exists());
+    QCOMPARE(Utilities::CreateFolder(deep), deep); // existing: nothing to do
+    const ErrorInfo e = TestSupport::raisedBy([] { Utilities::CreateFolder(QStringLiteral("abc")); });
+    QCOMPARE(quint32(e.Number()), 0x8004684Cu);
+    QCOMPARE(e.Source(), QStringLiteral("Vezedad::Utilities.CreateFolder"));
+    QCOMPARE(e.Description(), QStringLiteral("Could not find or create root folder abc; either not an "
+                                             "absolute path or drive does not exist."));
+    // A file where a folder belongs is still an error.
+    writeFile(base + QStringLiteral("/plain"), "x");
+    const ErrorInfo blocked =
+        TestSupport::raisedBy([&] { Utilities::CreateFolder(base + QStringLiteral("/plain/sub")); });
+    QCOMPARE(blocked.Number(), 58);
+    QCOMPARE(blocked.Description(), QStringLiteral("File already exists: ") + base + QStringLiteral("/plain"));
+}
+
+// Threads (or programs) that make the same folders at once all succeed:
+// a folder that another made first is what each of them wanted.
+void tst_foundation::foldersMadeAtOnceByManyThreads() {
+    const QString base = TestSupport::root() + QStringLiteral("/race");
+    constexpr int kThreads = 8, kRounds = 200;
+    std::atomic<int> failures{0};
+    QString firstFailure;
+    QMutex lock;
+    QList<QThread*> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads << QThread::create([&] {
+            for (int round = 0; round < kRounds; ++round) {
+                const ErrorInfo e = TestSupport::raisedBy(
+                    [&] { Utilities::CreateFolder(base + QStringLiteral("/%1/ZOV2024/a").arg(round)); });
+                if (e.Number() != 0 && failures.fetch_add(1) == 0) {
+                    QMutexLocker locked(&lock);
+                    firstFailure = QString::number(e.Number()) + QLatin1Char(' ') + e.Description();
+                }
+            }
+        });
+    }
+    for (QThread* thread : threads) thread->start();
+    for (QThread* thread : threads) {
+        QVERIFY(thread->wait(60000));
+        delete thread;
+    }
+    QVERIFY2(failures == 0, qPrintable(firstFailure));
+    QVERIFY(QDir(base + QStringLiteral("/%1/ZOV2024/a").arg(kRounds - 1)).exists());
+}
