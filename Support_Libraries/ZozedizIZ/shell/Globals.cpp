@@ -7,9 +7,9 @@ namespace ZozedizIZ {
 
 namespace modGlobals {
 
-Vezedad::ServiceSlots& services() {
-    thread_local Vezedad::ServiceSlots table(slotCount);
-    return table;
+const Vezedad::FactoryModule& factoryModule() {
+    static const Vezedad::FactoryModule module(Vezedad::FactoryModule::UiLibrary, slotCount);
+    return module;
 }
 
 ZozedizIZ::EpaDataList& EpaList() { return Globals::EpaList(); }
@@ -17,12 +17,12 @@ ZozedizIZ::EpaDataList& EpaList() { return Globals::EpaList(); }
 } // namespace modGlobals
 
 ZozedizIZ::EpaDataList& Globals::EpaList() {
-    return Vezedad::perThreadService<EpaDataList>(modGlobals::services(), modGlobals::slotEpaList,
+    return Vezedad::perThreadService<EpaDataList>(modGlobals::factoryModule(), modGlobals::slotEpaList,
                                                   [] { return std::unique_ptr<EpaDataList>(new EpaDataList); });
 }
 
 void Globals::Release() {
-    modGlobals::services().releaseAll();
+    modGlobals::factoryModule().release();
     VezirodEdovud::Globals::Release();
     Vezedad::Globals::Release();
 }

@@ -23,7 +23,8 @@ namespace modGlobals {
 // Per-thread service slots of this library, released from the last down.
 enum Slot : int { slotEpaList, slotCount };
 
-ZOZEDIZIZ_EXPORT Vezedad::ServiceSlots& services();
+// This library's factory flag and service slots (one of each per thread).
+ZOZEDIZIZ_EXPORT const Vezedad::FactoryModule& factoryModule();
 
 // The same shared list as Globals::EpaList().
 ZOZEDIZIZ_EXPORT ZozedizIZ::EpaDataList& EpaList();
