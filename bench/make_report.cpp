@@ -1,8 +1,13 @@
-// make_report FORMTYPE RECORDS SEED [--year YYYY]
+// make_report FORMTYPE RECORDS SEED [--year YYYY] [--all-warning]
 // Writes a realistic report file of the form type to standard output: values
 // that pass every rule, about 1 % of fields broken on purpose across the
 // rules, and a few records of the wrong length. The same seed gives the same
 // bytes. Dates fall in the given year (default: the current one).
+// --all-warning writes only right records whose one finding is a warning: a
+// private applicator's "P" number in the certification column (Forms 26 and
+// 26A), the case in which every record of a file is kept.
+#include "Vezedad/validation/Validator.h"
+
 #include <QDate>
 
 #include <cstdint>
@@ -10,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -98,47 +102,47 @@ std::string value(Random& rng, int field, int year, bool broken) {
     }
 }
 
-std::vector<int> layout(int formType) {
-    switch (formType) {
-    case 1: return {2, 4, 3, 14, 21, 22, 25, 11, 12, 9, 1, 20, 26};
-    case 2: return {2, 4, 3, 18, 19};
-    case 4: return {2, 5, 14, 21, 23, 25, 10, 9, 1, 20, 26};
-    case 8: return {2, 5, 14, 21, 6, 7, 8, 24, 13};
-    default: return {};
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: make_report FORMTYPE RECORDS SEED [--year YYYY]\n");
+        std::fprintf(stderr, "usage: make_report FORMTYPE RECORDS SEED [--year YYYY] [--all-warning]\n");
         return 1;
     }
     const int formType = std::atoi(argv[1]);
     const long long records = std::atoll(argv[2]);
     int year = QDate::currentDate().year();
-    for (int i = 4; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--year") == 0) year = std::atoi(argv[i + 1]);
-    const std::vector<int> fields = layout(formType);
+    bool allWarning = false;
+    for (int i = 4; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--year") == 0 && i + 1 < argc) year = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--all-warning") == 0) allWarning = true;
+    }
+    // The columns as the validator reads them; the identity line is no report.
+    const QList<qint32> fields =
+        formType == Vezedad::zfotIdentity ? QList<qint32>() : Vezedad::Validator::Layout(formType).Fields;
     if (fields.empty() || records < 0) {
         std::fprintf(stderr, "FORMTYPE must be 1, 2, 4 or 8\n");
         return 1;
     }
+    if (allWarning && formType != 1 && formType != 2) {
+        std::fprintf(stderr, "--all-warning needs a form with a certification column (1 or 2)\n");
+        return 1;
+    }
     Random rng{std::strtoull(argv[3], nullptr, 10)};
     // The same identifying numbers run through a whole file, as in a real one.
-    const std::string cert = "C" + digits(rng, 7, true), business = digits(rng, 5), permit = "R" + digits(rng, 5, true);
+    const std::string cert = (allWarning ? "P" : "C") + digits(rng, 7, true), business = digits(rng, 5),
+                      permit = "R" + digits(rng, 5, true);
 
     std::string out;
     out.reserve(1 << 20);
     for (long long r = 0; r < records; ++r) {
         std::string line;
-        size_t columns = fields.size();
+        size_t columns = size_t(fields.size());
         // A few records of the wrong length.
-        if (rng.chance(5)) columns = rng.chance(5000) ? columns - 2 : columns + (formType == 1 ? 6 : 2);
+        if (!allWarning && rng.chance(5)) columns = rng.chance(5000) ? columns - 2 : columns + (formType == 1 ? 6 : 2);
         for (size_t c = 0; c < columns; ++c) {
-            const int field = c < fields.size() ? fields[c] : 0;
-            const bool broken = rng.chance(100);
+            const int field = c < size_t(fields.size()) ? fields[qsizetype(c)] : 0;
+            const bool broken = !allWarning && rng.chance(100);
             std::string v;
             if (!broken && field == 4)
                 v = cert;

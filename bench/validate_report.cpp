@@ -121,13 +121,12 @@ int main(int argc, char** argv) {
     out.reserve(2 << 20);
     int invalid = 0, serious = 0, warnings = 0;
     // Result order: the whole-file record (-1) first, then the records by
-    // number, which is the order in which the run added them.
-    QVector<RecordValidationResultPtr> records = result->Items();
-    if (const RecordValidationResultPtr whole = result->Item(Validator::WholeFileKey())) {
-        records.removeAll(whole);
-        records.prepend(whole);
-    }
-    for (const RecordValidationResultPtr& record : records) {
+    // number, which is the order in which the run added them. Records are
+    // taken one at a time, as an exception report is written: a record kept
+    // as its place in the file is read back only while it is printed.
+    QVector<qint32> keys = result->Keys();
+    for (const qint32 key : keys) {
+        const RecordValidationResultPtr record = result->Item(key);
         if (record->RecordNumber() != Validator::WholeFileKey()) {
             ++invalid;
             if (record->Severity() >= kvesSerious)

@@ -1,4 +1,7 @@
-// Arbitrary bytes as a whole report file of each form.
+// Arbitrary bytes as a whole report file of each form. A file run decides
+// most lines on their bytes: line by line it must find what a record run
+// finds in the decoded line, down to values and messages.
+#include "FileRunOracle.h"
 #include "fuzz_common.h"
 
 #include "Vezedad/validation/Validator.h"
@@ -7,6 +10,8 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 using namespace Vezedad;
 
@@ -18,15 +23,36 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("P1.txt"));
+    const QByteArrayView bytes(data, qsizetype(size));
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-        file.write(reinterpret_cast<const char*>(data), qint64(size));
+        file.write(bytes.data(), bytes.size());
     }
     Validator& v = Globals::Validator();
+    const QStringList records = FileRunOracle::recordsOf(bytes);
     for (qint32 form : {1, 2, 4, 8}) {
-        const FileValidationResultPtr r = v.ValidateFile(path, form, form == 8 ? 0 : 3);
-        for (const RecordValidationResultPtr& record : r->Items()) (void)record->ToString();
+        // A limit stops a run early; without one every record is checked.
+        if (form == 1) {
+            const FileValidationResultPtr limited = v.ValidateFile(path, form, 3);
+            for (const RecordValidationResultPtr& record : limited->Items()) (void)record->ToString();
+        }
+        const FileValidationResultPtr file = v.ValidateFile(path, form, 0);
+        const QString delimiter = v.GetColumnStructure(records.value(0)).Delimiter;
+        // Without a separator the run stops at the first record, unchecked.
+        if (file->RecordCount() != (delimiter.isEmpty() ? qMin<qsizetype>(records.size(), 1) : records.size()))
+            std::abort();
+        if (delimiter.isEmpty()) continue;
+        for (qsizetype n = 1; n <= records.size(); ++n) {
+            const QString fromFile = FileRunOracle::described(file->Item(qint32(n)));
+            const QString fromRecord =
+                FileRunOracle::described(v.ValidateRecord(records[n - 1], delimiter, qint32(n), form));
+            if (fromFile != fromRecord) {
+                std::fprintf(stderr, "form %d record %lld\nfile:   %s\nrecord: %s\n", form, (long long)n,
+                             qPrintable(fromFile), qPrintable(fromRecord));
+                std::abort();
+            }
+        }
     }
     return 0;
 }

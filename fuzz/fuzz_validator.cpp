@@ -26,17 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)r->ToString();
     }
     (void)v.GetColumnStructure(text);
-    // The quick test of whole-file runs sees values as they are prepared:
-    // blanks at both ends removed, and never a CR LF pair.
-    QStringView prepared(text);
-    while (!prepared.isEmpty() && prepared.front() == u' ') prepared = prepared.sliced(1);
-    while (!prepared.isEmpty() && prepared.back() == u' ') prepared.chop(1);
-    const bool quickApplies = !prepared.contains(u"\r\n");
-    for (qint32 field = -2; field <= 58; ++field) {
+    // Every field id for short values; for long ones one field of each rule
+    // (and one without a rule), which keeps long inputs affordable.
+    static const QList<qint32> oneOfEachRule = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 14, 16, 17, 26};
+    QList<qint32> fields = oneOfEachRule;
+    if (text.size() < 1024)
+        for (qint32 field = -2; field <= 58; ++field) fields.append(field);
+    for (qint32 field : fields) {
         const ValidationResultPtr r = v.ValidateField(field, text, 1);
         (void)r->ToString();
-        // It must never pass a value the rules reject.
-        if (quickApplies && v.QuickAccept(field, prepared) && !r->IsValid()) std::abort();
+        // A value the rule wrote back in its own form passes again.
+        if (r->IsValid() && r->Value() != text && !v.ValidateField(field, r->Value(), 1)->IsValid()) std::abort();
     }
     return 0;
 }

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-gtk-platformtheme
   libzip-dev
   clang libclang-rt-14-dev clang-format
+  xvfb xauth # the window tests' second run on a real X server
   mawk bc # bench/mawk_baseline.sh only
 )
 

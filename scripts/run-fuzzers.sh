@@ -18,7 +18,11 @@ targets=$(cmake --build "$build" --target help | sed -n 's/^\.\.\. \(fuzz_[A-Za-
 for t in $targets; do
   cmake --build "$build" -j "$(nproc)" --target "$t" >/dev/null
   mkdir -p "$build/corpus/$t"
+  # The kept seeds (fuzz/seeds/<target>) start every run; inputs as long as
+  # the longest seed (a line of 100 KiB) stay whole.
+  seeds=()
+  [ -d "$here/fuzz/seeds/$t" ] && seeds=("$here/fuzz/seeds/$t")
   echo "fuzzing $t for ${seconds}s"
-  "$build/bin/$t" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
-    -print_final_stats=0 "$build/corpus/$t" 2>"$build/$t.log" || { tail -50 "$build/$t.log"; exit 1; }
+  "$build/bin/$t" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=131072 -timeout=10 \
+    -print_final_stats=0 "$build/corpus/$t" "${seeds[@]}" 2>"$build/$t.log" || { tail -50 "$build/$t.log"; exit 1; }
 done

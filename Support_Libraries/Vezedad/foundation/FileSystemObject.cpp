@@ -39,13 +39,20 @@ QString notAFile(const QFileInfo& info) {
 }
 
 // Why a file could not be written or replaced, told from what is there now.
-[[noreturn]] void raiseWriteFailure(const QString& path, const QString& why) {
+// Callers compare the numbers, so each step keeps the one it always raised
+// (70 when the file cannot be opened, 75 when writing it fails); only the
+// text says what happened.
+[[noreturn]] void raiseWriteFailure(RuntimeError number, const QString& path, const QString& why) {
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
-    if (!QFileInfo(folder).isDir()) raise(rtPathNotFound, folder);
-    if (info.exists() && !info.isFile()) raise(rtPathFileAccessError, path + notAFile(info));
-    if (!QFileInfo(folder).isWritable() || (info.exists() && !info.isWritable())) raise(rtPermissionDenied, path);
-    raise(rtPathFileAccessError, path + QStringLiteral(" (") + why + QStringLiteral(")"));
+    auto fail = [&](RuntimeError what, const QString& detail) {
+        throw ErrorInfo(number, runtimeErrorText(what) + QStringLiteral(": ") + detail, kSource);
+    };
+    if (!QFileInfo(folder).isDir()) fail(rtPathNotFound, folder);
+    if (info.exists() && !info.isFile()) fail(rtPathFileAccessError, path + notAFile(info));
+    if (!QFileInfo(folder).isWritable() || (info.exists() && !info.isWritable())) fail(rtPermissionDenied, path);
+    fail(number, path + QStringLiteral(" (") + why + QStringLiteral(")"));
+    Q_UNREACHABLE();
 }
 
 QByteArray readWhole(const FileSystemObject& fso, const QString& path) {
@@ -104,8 +111,9 @@ void TextStream::Close() {
     const QFileInfo target(m_path);
     if (target.exists() && !target.isFile()) raise(rtPathFileAccessError, m_path + notAFile(target));
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) raiseWriteFailure(m_path, file.errorString());
-    if (file.write(m_data) != m_data.size() || !file.commit()) raiseWriteFailure(m_path, file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) raiseWriteFailure(rtPermissionDenied, m_path, file.errorString());
+    if (file.write(m_data) != m_data.size() || !file.commit())
+        raiseWriteFailure(rtPathFileAccessError, m_path, file.errorString());
 }
 
 bool FileSystemObject::FileExists(const QString& path) const {
@@ -172,11 +180,14 @@ void FileSystemObject::CreateFolder(const QString& path) const {
     if (!ec) return;
     if (ec == std::errc::file_exists) raise(rtFileAlreadyExists, path);
     if (ec == std::errc::no_such_file_or_directory) raise(rtPathNotFound, parent.isEmpty() ? path : parent);
+    // Any other refusal keeps the number it always had (70); the text says why.
     if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) raise(rtPermissionDenied, path);
     if (ec == std::errc::read_only_file_system)
         raise(rtPermissionDenied, path + QStringLiteral(" (read-only file system)"));
-    raise(rtPathFileAccessError,
-          path + QStringLiteral(" (") + QString::fromStdString(ec.message()) + QStringLiteral(")"));
+    throw ErrorInfo(rtPermissionDenied,
+                    QStringLiteral("Could not create folder ") + path + QStringLiteral(" (") +
+                        QString::fromStdString(ec.message()) + QStringLiteral(")"),
+                    kSource);
 }
 
 void FileSystemObject::DeleteFile(const QString& path) const {

@@ -1,4 +1,5 @@
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/dialogs/GCommonDialog.h"
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/FileSystemObject.h"
@@ -114,6 +115,10 @@ Documentation& Globals::Documentation() {
     return perThreadService<Vezedad::Documentation>(services(), slotDocumentation, [] {
         return std::unique_ptr<Vezedad::Documentation>(new Vezedad::Documentation);
     });
+}
+
+GCommonDialog& Globals::ComDlg() {
+    return perThreadService<GCommonDialog>(services(), slotComDlg, [] { return std::make_unique<GCommonDialog>(); });
 }
 
 void Globals::Release() { factoryModule().release(); }

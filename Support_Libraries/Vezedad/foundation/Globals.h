@@ -18,6 +18,7 @@ class Utilities;
 class ZelReport;
 class Validator;
 class Documentation;
+class GCommonDialog;
 
 // The library's entry object: callers reach the shared services through it
 // without creating anything. Each service is made on the calling thread's
@@ -39,6 +40,7 @@ public:
     static Vezedad::ZelReport& ZelReport();
     static Vezedad::Validator& Validator();
     static Vezedad::Documentation& Documentation();
+    static Vezedad::GCommonDialog& ComDlg();
 
     // Ends the calling thread's services in a fixed order, the settings last
     // (they save their changes then). The program calls it before its

@@ -1,67 +1,121 @@
-// The rules of each report field, and the value forms they accept.
+#include "Vezedad/validation/FieldRules.h"
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Numbers.h"
 #include "Vezedad/foundation/ZelReport.h"
-#include "Vezedad/validation/Validator.h"
 
-#include <QDate>
-#include <bit>
+#include <QVarLengthArray>
+#include <array>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include <cstring>
+#include <limits>
+#include <type_traits>
 
-namespace Vezedad {
+namespace Vezedad::FieldRules {
 
 namespace {
 
-bool isAsciiDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+enum class Rule : quint8 {
+    None,
+    Name,
+    Indicator,
+    BusinessId,
+    CertId,
+    PermitId,
+    Quantity,       // positive only
+    SignedQuantity, // negative allowed
+    Unit,
+    County,
+    Date,
+    OptionalDate, // may stay empty
+    Epa,
+    Phone,
+    Email,
+    Zip,
+};
 
-bool allDigits(QStringView s) {
-    for (QChar c : s)
-        if (!isAsciiDigit(c)) return false;
-    return true;
+// The one table of the field rules.
+constexpr std::array<Rule, 64> kRules = [] {
+    std::array<Rule, 64> t{};
+    for (int id : {zrfAddress, zrfContactName, zrfFirstName, zrfLastName, zrfMunicipality, zrfProductName})
+        t[size_t(id)] = Rule::Name;
+    t[zrfApIndicator] = Rule::Indicator;
+    t[zrfBusinessRegNum] = Rule::BusinessId;
+    t[zrfCertificationId] = Rule::CertId;
+    t[zrfPermitNumber] = Rule::PermitId;
+    t[zrfContainerSizeQuantity] = t[zrfQuantity] = Rule::Quantity;
+    t[zrfContainersSold] = t[zrfQuantitySold] = Rule::SignedQuantity;
+    t[zrfContainerSizeUnits] = t[zrfUnits] = Rule::Unit;
+    t[zrfCounty] = Rule::County;
+    t[zrfDateSold] = t[zrfDateStart] = Rule::Date;
+    t[zrfDateEnd] = Rule::OptionalDate;
+    t[zrfEPANumber] = Rule::Epa;
+    t[zrfPhone] = Rule::Phone;
+    t[zrfEmail] = Rule::Email;
+    t[zrfZipCode] = Rule::Zip;
+    return t;
+}();
+
+Rule ruleOf(qint32 fieldId) {
+    return fieldId >= 0 && fieldId < qint32(kRules.size()) ? kRules[size_t(fieldId)] : Rule::None;
 }
 
-// The quick test works on any text whose ASCII characters are its ASCII code
-// units: the decoded text, or a report line's own bytes (the code page maps
-// ASCII bytes, and only those, onto ASCII characters). Every rule below looks
-// at ASCII characters only, so both give the same answer.
+constexpr Verdict pass() { return {}; }
+constexpr Verdict fail(qint32 code, qint32 severity = kvesSerious) { return {code, severity}; }
+
+constexpr bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+constexpr bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+constexpr bool isAlnum(char16_t c) { return isDigit(c) || isLetter(c); }
+// The blanks a number may stand between.
+constexpr bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+// White space as the date forms know it: blank, tab, LF, VT, FF, CR.
+constexpr bool isSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+constexpr char16_t asciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
+constexpr char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+// A value seen as a run of code units, bytes or UTF-16.
 template <class Ch> struct Chars {
-    const Ch* p;
-    qsizetype n;
+    const Ch* p = nullptr;
+    qsizetype n = 0;
     char16_t operator[](qsizetype i) const { return char16_t(p[i]); }
-    Chars mid(qsizetype from, qsizetype len = -1) const { return {p + from, len < 0 ? n - from : len}; }
+    Chars mid(qsizetype from, qsizetype len) const { return {p + from, len}; }
     bool digits() const {
         for (qsizetype i = 0; i < n; ++i)
-            if (char16_t(p[i]) < u'0' || char16_t(p[i]) > u'9') return false;
+            if (!isDigit((*this)[i])) return false;
         return true;
-    }
-    int value() const {
-        int v = 0;
-        for (qsizetype i = 0; i < n; ++i) v = v * 10 + (char16_t(p[i]) - u'0');
-        return v;
     }
     bool zeros() const {
         for (qsizetype i = 0; i < n; ++i)
-            if (p[i] != Ch('0')) return false;
+            if ((*this)[i] != u'0') return false;
         return true;
+    }
+    // The value of up to nine digits.
+    int value() const {
+        int v = 0;
+        for (qsizetype i = 0; i < n; ++i) v = v * 10 + ((*this)[i] - u'0');
+        return v;
+    }
+    bool contains(char16_t c) const {
+        for (qsizetype i = 0; i < n; ++i)
+            if ((*this)[i] == c) return true;
+        return false;
     }
 };
 
-template <class Ch> bool numericChars(Chars<Ch> s) {
-    auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
-    auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+// The general number recognition the rules rely on: blanks around, an
+// optional sign, digits with at most one decimal point, an optional exponent.
+template <class Ch> bool isNumeric(Chars<Ch> s) {
     qsizetype i = 0, n = s.n;
-    while (i < n && blank(s[i])) ++i;
-    while (n > i && blank(s[n - 1])) --n;
+    while (i < n && isBlank(s[i])) ++i;
+    while (n > i && isBlank(s[n - 1])) --n;
     if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
     qsizetype digits = 0;
     bool point = false;
     for (; i < n; ++i) {
-        if (digit(s[i]))
+        if (isDigit(s[i]))
             ++digits;
         else if (s[i] == u'.' && !point)
             point = true;
@@ -73,48 +127,56 @@ template <class Ch> bool numericChars(Chars<Ch> s) {
         ++i;
         if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
         qsizetype expDigits = 0;
-        while (i < n && digit(s[i])) ++i, ++expDigits;
+        while (i < n && isDigit(s[i])) ++i, ++expDigits;
         if (expDigits == 0) return false;
     }
     return i == n;
 }
 
-// The general number recognition the rules rely on: blanks around, an
-// optional sign, digits with at most one decimal point, an optional exponent.
-bool isNumeric(QStringView s) {
-    return numericChars(Chars<char16_t>{reinterpret_cast<const char16_t*>(s.data()), s.size()});
-}
-
-[[noreturn]] void overflow() { raiseOverflow(QStringLiteral("Vezedad")); }
-
 // The value of a text that isNumeric accepted: infinite beyond the double
 // range, zero below its smallest magnitude.
-double parsedNumber(QStringView s) {
-    QString compact = s.trimmed().toString();
-    compact.remove(u'\t');
-    if (compact.endsWith(u'.')) compact.chop(1);
-    if (compact.startsWith(u'.') || compact.startsWith(QLatin1String("-.")) || compact.startsWith(QLatin1String("+.")))
-        compact.insert(compact.indexOf(u'.'), u'0');
-    bool ok = false;
-    const double value = compact.toDouble(&ok);
-    // toDouble answers "not ok" both for an overflow (giving infinity) and for
-    // an underflow (giving zero); the syntax was checked before.
-    if (!ok && value != 0.0 && std::isfinite(value)) overflow();
+template <class Ch> double numberOf(Chars<Ch> s) {
+    qsizetype i = 0, n = s.n;
+    while (i < n && isBlank(s[i])) ++i;
+    while (n > i && isBlank(s[n - 1])) --n;
+    bool negative = false;
+    if (s[i] == u'+' || s[i] == u'-') negative = s[i++] == u'-';
+    // Rebuilt as sign, all digits as one whole number and a power of ten: a
+    // form every conversion reads alike.
+    QVarLengthArray<char, 64> text;
+    if (negative) text.append('-');
+    qsizetype digits = 0, whole = -1, firstNonZero = -1;
+    for (; i < n && (isDigit(s[i]) || s[i] == u'.'); ++i) {
+        if (s[i] == u'.') {
+            whole = digits;
+            continue;
+        }
+        if (firstNonZero < 0 && s[i] != u'0') firstNonZero = digits;
+        text.append(char(s[i]));
+        ++digits;
+    }
+    if (whole < 0) whole = digits;
+    if (firstNonZero < 0) return negative ? -0.0 : 0.0;
+    qint64 exponent = 0;
+    if (i < n) {
+        ++i; // the "e"
+        bool below = false;
+        if (s[i] == u'+' || s[i] == u'-') below = s[i++] == u'-';
+        for (; i < n; ++i) exponent = qMin<qint64>(exponent * 10 + (s[i] - u'0'), 1'000'000'000);
+        if (below) exponent = -exponent;
+    }
+    char power[24];
+    const auto end = std::to_chars(power, power + sizeof power, exponent - (digits - whole)).ptr;
+    text.append('e');
+    text.append(power, end - power);
+    double value = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc::result_out_of_range) {
+        // The first significant digit's place tells an overflow from an underflow.
+        const qint64 magnitude = whole - 1 - firstNonZero + exponent;
+        value = magnitude >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        return negative ? -value : value;
+    }
     return value;
-}
-
-// As parsedNumber, but a value beyond the double range is an overflow.
-double numericValue(QStringView s) {
-    const double value = parsedNumber(s);
-    if (!std::isfinite(value)) overflow();
-    return value;
-}
-
-// Whole number with halves to the even neighbour, as the 16-bit conversion does.
-qint16 toInteger16(double value) {
-    const auto whole = roundedTo<qint16>(value);
-    if (!whole) overflow();
-    return *whole;
 }
 
 // A number written with the pattern "00..." of the given width.
@@ -123,26 +185,138 @@ QString padNumber(qint64 value, int width) {
     return value < 0 ? QStringLiteral("-") + digits : digits;
 }
 
-QRegularExpression compiled(const QString& pattern,
-                            QRegularExpression::PatternOptions options = QRegularExpression::NoPatternOption) {
-    QRegularExpression re(pattern, options);
-    Q_ASSERT_X(re.isValid(), "Validator", qPrintable(re.errorString()));
-    re.optimize();
-    return re;
+char16_t upperChar(char16_t c) {
+    if (c < 0x80) return asciiUpper(c);
+    if (!Cp1252::canEncode(QStringView(&c, 1))) return c;
+    const char16_t upper = char16_t(QChar::toUpper(char32_t(c)));
+    return upper != c && Cp1252::canEncode(QStringView(&upper, 1)) ? upper : c;
 }
 
-bool matches(const QRegularExpression& re, QStringView text) { return re.match(text).hasMatch(); }
+// ---------------------------------------------------------------------------
+// The rules. Each gets the prepared value and, for text only, where to write
+// the value back.
 
-int monthFromName(QStringView name) {
-    static const char* const kMonths[] = {"january", "february", "march",     "april",   "may",      "june",
-                                          "july",    "august",   "september", "october", "november", "december"};
-    const QString lower = name.toString().toLower();
-    for (int m = 0; m < 12; ++m) {
-        const QString full = QString::fromLatin1(kMonths[m]);
-        if (lower == full || lower == full.left(3) || (m == 8 && lower == QLatin1String("sept"))) return m + 1;
+template <class Ch> Verdict name(Chars<Ch> v) {
+    if (v.n == 0) return fail(valcEmpty);
+    return isNumeric(v) ? fail(valcInvalidValue) : pass();
+}
+
+template <class Ch> Verdict indicator(Chars<Ch> v) {
+    if (v.n == 1 && (v[0] == u'0' || v[0] == u'3' || v[0] == u'4')) return pass();
+    return fail(valcInvalidValue, kvesCritical);
+}
+
+template <class Ch> Verdict businessId(Chars<Ch> v, QString* written) {
+    if (v.n > 5 || !v.digits()) return fail(valcInvalidValue);
+    if (written && v.n > 0) *written = written->rightJustified(5, u'0');
+    return pass();
+}
+
+template <class Ch> Verdict certId(Chars<Ch> v, QString* written) {
+    // Blanks and dashes dropped, upper case: one letter and seven digits.
+    qsizetype kept = 0;
+    char16_t first = 0;
+    bool digits = true, zeros = true;
+    for (qsizetype i = 0; i < v.n; ++i) {
+        const char16_t c = v[i];
+        if (c == u' ' || c == u'-') continue;
+        if (kept++ == 0) {
+            first = asciiUpper(c);
+        } else if (!isDigit(c)) {
+            digits = false;
+        } else if (c != u'0') {
+            zeros = false;
+        }
     }
-    return 0;
+    if (written) {
+        QString s;
+        s.reserve(kept);
+        for (QChar c : *written)
+            if (c != u' ' && c != u'-') s.append(QChar(upperChar(c.unicode())));
+        *written = s;
+    }
+    const bool shape = kept == 8 && digits;
+    if (shape && (first == u'A' || first == u'B' || first == u'C' || first == u'T') && !zeros) return pass();
+    // A private applicator's number is only worth a warning.
+    return fail(valcInvalidValue, shape && first == u'P' ? kvesWarning : kvesSerious);
 }
+
+template <class Ch> Verdict permitId(Chars<Ch> v, QString* written) {
+    if (written) *written = upperInCodePage(*written);
+    const bool ok = v.n == 6 && asciiUpper(v[0]) == u'R' && v.mid(1, 5).digits() && !v.mid(1, 5).zeros();
+    return ok ? pass() : fail(valcInvalidValue);
+}
+
+template <class Ch> Verdict quantity(Chars<Ch> raw, bool mayBeNegative, QString* written) {
+    QVarLengthArray<Ch, 32> buffer;
+    Chars<Ch> v = raw;
+    if (raw.contains(u',')) {
+        for (qsizetype i = 0; i < raw.n; ++i)
+            if (raw[i] != u',') buffer.append(raw.p[i]);
+        v = {buffer.data(), buffer.size()};
+        if (written) written->remove(u',');
+    }
+    if (v.n == 0) return fail(valcEmpty);
+    // The usual form decides without a conversion: up to 15 characters of
+    // digits and a point can be neither too large nor too small for a single.
+    qsizetype i = v[0] == u'-' ? 1 : 0;
+    const bool negative = i == 1;
+    bool point = false, digit = false, nonZero = false, plain = v.n <= 15;
+    for (; plain && i < v.n; ++i) {
+        const char16_t c = v[i];
+        if (isDigit(c)) {
+            digit = true;
+            nonZero = nonZero || c != u'0';
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            plain = false;
+        }
+    }
+    if (plain && digit) {
+        if (!nonZero) return fail(valcZero);
+        return negative && !mayBeNegative ? fail(valcNegativeValue) : pass();
+    }
+    if (!isNumeric(v)) return fail(valcNotNumeric);
+    const double value = numberOf(v);
+    if (!std::isfinite(value) || std::fabs(value) > double(FLT_MAX)) return fail(valcProcessingError);
+    const float single = float(value);
+    if (single == 0.0f) return fail(valcZero);
+    return single < 0.0f && !mayBeNegative ? fail(valcNegativeValue) : pass();
+}
+
+template <class Ch> Verdict unit(Chars<Ch> v, QString* written) {
+    const qsizetype n = qMin<qsizetype>(v.n, 2);
+    if (written) *written = upperInCodePage(QStringView(*written).left(2));
+    if (n == 0) return fail(valcEmpty);
+    const char16_t a = asciiUpper(v[0]);
+    if (n == 1) return a == u'L' ? pass() : fail(valcInvalidValue);
+    const char16_t b = asciiUpper(v[1]);
+    static constexpr char16_t kPairs[][2] = {{u'F', u'L'}, {u'G', u'L'}, {u'G', u'M'}, {u'K', u'G'}, {u'L', u'B'},
+                                             {u'M', u'G'}, {u'M', u'L'}, {u'O', u'Z'}, {u'Q', u'T'}};
+    for (const auto& p : kPairs)
+        if (p[0] == a && p[1] == b) return pass();
+    return fail(valcInvalidValue);
+}
+
+template <class Ch> Verdict county(Chars<Ch> v, QString* written) {
+    if (v.n == 0) return fail(valcEmpty);
+    qint64 county;
+    if (v.n <= 2 && v.digits()) {
+        county = v.value();
+    } else {
+        if (!isNumeric(v)) return fail(valcNotNumeric);
+        // Whole, with halves to the even neighbour, as the 16-bit conversion does.
+        const std::optional<qint16> whole = roundedTo<qint16>(numberOf(v));
+        if (!whole) return fail(valcProcessingError);
+        county = *whole;
+    }
+    if (written) *written = padNumber(county, 2);
+    return (county >= 1 && county <= 62) || county == 99 ? pass() : fail(valcInvalidValue);
+}
+
+// ---------------------------------------------------------------------------
+// Dates
 
 // A two-digit year in the window the date forms use.
 int windowYear(int y) {
@@ -151,500 +325,447 @@ int windowYear(int y) {
     return y;
 }
 
-} // namespace
-
-Validator::Validator() {
-    m_reBusinessId = compiled(QStringLiteral("\\A\\d{0,5}\\z"));
-    m_reCertId = compiled(QStringLiteral("\\A[ABCT]\\d{7}\\z"));
-    m_reCertPrivate = compiled(QStringLiteral("\\AP\\d{7}\\z"));
-    m_rePermit = compiled(QStringLiteral("\\AR\\d{5}\\z"));
-    m_reDate = compiled(QStringLiteral("\\A\\s*(\\d{1,2})\\s*[-/. ]\\s*(\\d{1,2})(\\s*[-/. ]\\s*(\\d{1,4}))?\\s*\\z"));
-    m_reDateYearFirst =
-        compiled(QStringLiteral("\\A\\s*(\\d{4})\\s*[-/.]\\s*(\\d{1,2})\\s*[-/.]\\s*(\\d{1,2})\\s*\\z"));
-    m_reDateNamedMonth =
-        compiled(QStringLiteral("\\A\\s*([A-Za-z]{3,9})\\.?\\s*(\\d{1,2})(?:\\s*,?\\s*(\\d{4}))?\\s*\\z"));
-    m_reDateDayMonthName =
-        compiled(QStringLiteral("\\A\\s*(\\d{1,2})\\s*[- ]?\\s*([A-Za-z]{3,9})\\.?(?:\\s*[-, ]\\s*(\\d{4}))?\\s*\\z"));
-    // Letters are spelt in both cases rather than matched caselessly: a
-    // caseless match would also take look-alikes such as the Kelvin sign.
-    m_reEmail = compiled(QStringLiteral("\\A(?:[\\w!#$%&'*+/=?^`{|}~.-]+)@(?:[a-zA-Z\\d][a-zA-Z\\d-]*)"
-                                        "(?:\\.[a-zA-Z\\d][a-zA-Z\\d-]*)*\\.(?:[a-zA-Z][a-zA-Z\\d-]+)\\z"));
-    m_reEpaSeparators = compiled(QStringLiteral("[- /]+"));
-    m_reEpa = compiled(QStringLiteral("(\\A\\d{1,6}([- /]\\d{1,5})([- /]\\d{1,6})?\\z)|(\\A\\d{10,11}\\z)|"
-                                      "(\\A\\d{15,17}\\z)|(\\A[Ss][Ll][Nn][- /]?[Nn][Yy][- /]?\\d{1,6}\\z)|"
-                                      "(\\A\\d{1,6}[- /]?[Ee][Uu][Pp][- /]?\\d{1,6}\\z)"));
-    m_reZip = compiled(QStringLiteral("\\A\\d{5}(-\\d{4})?\\z"));
-}
-
-Validator::~Validator() = default;
-
-qint32 Validator::reportYear() const { return Globals::ZelReport().ReportYear(); }
-
-Validator::Check Validator::checkFor(qint32 fieldId) const {
-    switch (fieldId) {
-    case zrfAddress:
-    case zrfContactName:
-    case zrfFirstName:
-    case zrfLastName:
-    case zrfMunicipality:
-    case zrfProductName: return &Validator::ValidateName;
-    case zrfApIndicator: return &Validator::ValidateIndicator;
-    case zrfBusinessRegNum: return &Validator::ValidateBusinessID;
-    case zrfCertificationId: return &Validator::ValidateCertID;
-    case zrfPermitNumber: return &Validator::ValidatePermitID;
-    case zrfContainerSizeQuantity:
-    case zrfContainersSold:
-    case zrfQuantity:
-    case zrfQuantitySold: return &Validator::ValidateQuantity;
-    case zrfContainerSizeUnits:
-    case zrfUnits: return &Validator::ValidateUnit;
-    case zrfCounty: return &Validator::ValidateCounty;
-    case zrfDateSold:
-    case zrfDateStart:
-    case zrfDateEnd: return &Validator::ValidateDate;
-    case zrfEPANumber: return &Validator::ValidateEpa;
-    case zrfPhone: return &Validator::ValidatePhone;
-    case zrfEmail: return &Validator::ValidateEmail;
-    case zrfZipCode: return &Validator::ValidateZip;
-    default: return nullptr;
+int monthFromName(const char16_t* letters, qsizetype n) {
+    static const char* const kMonths[] = {"january", "february", "march",     "april",   "may",      "june",
+                                          "july",    "august",   "september", "october", "november", "december"};
+    auto is = [&](const char* name, qsizetype len) {
+        if (n != len) return false;
+        for (qsizetype i = 0; i < len; ++i)
+            if (asciiLower(letters[i]) != char16_t(name[i])) return false;
+        return true;
+    };
+    for (int m = 0; m < 12; ++m) {
+        const qsizetype full = qsizetype(std::strlen(kMonths[m]));
+        if (is(kMonths[m], full) || is(kMonths[m], 3) || (m == 8 && is("sept", 4))) return m + 1;
     }
+    return 0;
 }
 
-ValidationResultPtr Validator::ValidateField(qint32 fieldId, const QString& strValue, qint32 lngRecordNumber) {
-    return validateField(fieldId, strValue, lngRecordNumber);
-}
+// Reads a date in one pass, whatever it holds. The forms, blanks allowed
+// around every part:
+//   m d [y]        with one of "-", "/", "." or a blank between the parts,
+//                  y of 1 to 4 digits in the two-digit window;
+//   yyyy m d       with one of "-", "/" or "." between the parts;
+//   Month d[, yyyy], Month dyyyy, and d Month [yyyy]: month names in full or
+//                  cut to three letters;
+//   numbers: mmdd below 1232, mmddyyyy or yyyymmdd (8 characters), mmddyy
+//                  (6 characters).
+template <class Ch> class DateReader {
+public:
+    DateReader(Chars<Ch> s, int reportYear) : m_s(s), m_reportYear(reportYear) {}
 
-ValidationResultPtr Validator::validateField(qint32 fieldId, QStringView strValue, qint32 lngRecordNumber) {
-    qsizetype begin = 0, end = strValue.size();
-    while (begin < end && strValue[begin] == u' ') ++begin;
-    while (end > begin && strValue[end - 1] == u' ') --end;
-    QString prepared = strValue.mid(begin, end - begin).toString();
-    if (prepared.contains(QLatin1String("\r\n"))) prepared.remove(QStringLiteral("\r\n"));
+    // Month, day and year when the text has the parts of a date.
+    bool read(int& m, int& d, int& y) {
+        if (dayMonthYear(m, d, y)) return true;
+        if (!isNumeric(m_s)) return yearFirst(y, m, d) || namedMonth(m, d, y) || dayNamedMonth(d, m, y);
+        return numeric(m, d, y);
+    }
 
-    ValidationResultPtr result = modGlobals::New_ValidationResult(fieldId, lngRecordNumber, prepared, valcOK, kvesOK);
-    const Check check = checkFor(fieldId);
-    if (check) {
-        try {
-            (this->*check)(*result);
-        } catch (...) {
-            const ErrorInfo error = ErrorInfo::fromCurrentException();
-            if (check == &Validator::ValidateIndicator) {
-                // The only check without a trap of its own: its failure
-                // speaks for itself.
-                result->setCode(error.Number());
-                result->SetMessage(error.Description());
-                return result;
-            }
-            result->setCode(valcProcessingError);
+private:
+    struct Gap {
+        qsizetype end;
+        int separators;
+        bool blank;
+        qsizetype length;
+    };
+
+    qsizetype skipSpace(qsizetype i) const {
+        while (i < m_s.n && isSpace(m_s[i])) ++i;
+        return i;
+    }
+    bool spaceToEnd(qsizetype i) const { return skipSpace(i) == m_s.n; }
+    qsizetype run(qsizetype i, bool (*in)(char16_t)) const {
+        qsizetype j = i;
+        while (j < m_s.n && in(m_s[j])) ++j;
+        return j - i;
+    }
+    int digitsAt(qsizetype i, qsizetype len) const { return m_s.mid(i, len).value(); }
+    // White space and separators from i on: how many separators, whether a
+    // blank is among them.
+    Gap gap(qsizetype i, const char16_t* separators) const {
+        Gap g{i, 0, false, 0};
+        for (; g.end < m_s.n; ++g.end) {
+            const char16_t c = m_s[g.end];
+            bool separator = false;
+            for (const char16_t* p = separators; *p; ++p) separator = separator || c == *p;
+            if (separator)
+                ++g.separators;
+            else if (!isSpace(c))
+                break;
+            g.blank = g.blank || c == u' ';
         }
+        g.length = g.end - i;
+        return g;
     }
-    if (!result->IsValid()) result->UseTableMessage();
-    return result;
-}
-
-void Validator::ValidateIndicator(ValidationResult& r) {
-    const QString& v = r.Value();
-    if (v != QLatin1String("0") && v != QLatin1String("4") && v != QLatin1String("3")) {
-        r.setCode(valcInvalidValue);
-        r.setSeverity(kvesCritical);
+    // White space around exactly one separator, a blank counting as one.
+    static bool oneSeparator(const Gap& g, bool blankSeparates) {
+        return g.separators == 1 || (g.separators == 0 && blankSeparates && g.blank);
     }
-}
 
-void Validator::ValidateBusinessID(ValidationResult& r) {
-    if (matches(m_reBusinessId, r.Value())) {
-        if (!r.Value().isEmpty()) r.setValue(r.Value().rightJustified(5, u'0'));
-    } else {
-        r.setCode(valcInvalidValue);
-    }
-}
-
-void Validator::ValidateCertID(ValidationResult& r) {
-    QString v = r.Value();
-    v.remove(u' ');
-    v.remove(u'-');
-    v = v.toUpper();
-    r.setValue(v);
-    if (matches(m_reCertId, v) && !v.endsWith(QLatin1String("0000000"))) {
-        r.setCode(valcOK);
-        return;
-    }
-    r.setCode(valcInvalidValue);
-    // A private applicator's number is only worth a warning.
-    if (matches(m_reCertPrivate, v)) r.setSeverity(kvesWarning);
-}
-
-void Validator::ValidateCounty(ValidationResult& r) {
-    const QString& v = r.Value();
-    if (v.isEmpty()) return r.setCode(valcEmpty);
-    if (!isNumeric(v)) return r.setCode(valcNotNumeric);
-    const qint16 county = toInteger16(numericValue(v));
-    r.setValue(padNumber(county, 2));
-    if ((county < 1 || county > 62) && county != 99) r.setCode(valcInvalidValue);
-}
-
-void Validator::ValidateDate(ValidationResult& r) {
-    if (r.Value().isEmpty()) {
-        if (r.Field() != zrfDateEnd) r.setCode(valcEmpty);
-        return;
-    }
-    // Unreadable dates are common in bad files: they are answered with a code
-    // rather than raised, which costs far more.
-    try {
-        QString normalized;
-        const qint32 code = normalizeDate(r.Value(), normalized);
-        if (code == valcOK)
-            r.setValue(normalized);
-        else
-            r.setCode(code);
-    } catch (const ErrorInfo& error) {
-        r.setCode(error.Number());
-    }
-}
-
-QString Validator::NormalizeDate(const QString& strDate) const {
-    const QString source = QStringLiteral("Vezedad:Validator.NormalizeDate");
-    QString normalized;
-    switch (normalizeDate(strDate, normalized)) {
-    case valcOK: return normalized;
-    case valcEmpty: throw ErrorInfo(valcEmpty, QStringLiteral("Date string is empty."), source);
-    case valcWrongYear:
-        throw ErrorInfo(valcWrongYear,
-                        QStringLiteral("Date string '") + strDate + QStringLiteral("' appears to have the wrong year."),
-                        source);
-    default:
-        throw ErrorInfo(
-            valcInvalidValue,
-            QStringLiteral("Date string '") + strDate + QStringLiteral("' cannot be interpreted as a date."), source);
-    }
-}
-
-qint32 Validator::normalizeDate(const QString& strDate, QString& normalized) const {
-    const qint32 year = reportYear();
-    if (strDate.isEmpty()) return valcEmpty;
-
-    int m = 0, d = 0, y = 0;
-    bool parts = false;
-    auto toInt = [](QStringView s) { return allDigits(s) && !s.isEmpty() && s.size() <= 9 ? s.toInt() : -1; };
-
-    const QRegularExpressionMatch match = m_reDate.match(strDate);
-    if (match.hasMatch()) {
-        m = match.capturedView(1).toInt();
-        d = match.capturedView(2).toInt();
-        y = match.hasCaptured(4) ? windowYear(match.capturedView(4).toInt()) : year;
-        parts = true;
-    } else if (!isNumeric(strDate)) {
-        QRegularExpressionMatch other = m_reDateYearFirst.match(strDate);
-        if (other.hasMatch()) {
-            y = other.capturedView(1).toInt();
-            m = other.capturedView(2).toInt();
-            d = other.capturedView(3).toInt();
-            parts = true;
-        } else if ((other = m_reDateNamedMonth.match(strDate)).hasMatch()) {
-            m = monthFromName(other.capturedView(1));
-            d = other.capturedView(2).toInt();
-            y = other.hasCaptured(3) ? other.capturedView(3).toInt() : year;
-            parts = m != 0;
-        } else if ((other = m_reDateDayMonthName.match(strDate)).hasMatch()) {
-            d = other.capturedView(1).toInt();
-            m = monthFromName(other.capturedView(2));
-            y = other.hasCaptured(3) ? other.capturedView(3).toInt() : year;
-            parts = m != 0;
+    bool dayMonthYear(int& m, int& d, int& y) const {
+        static constexpr char16_t kSeparators[] = u"-/.";
+        qsizetype i = skipSpace(0);
+        const qsizetype r1 = run(i, isDigit);
+        if (r1 < 1 || r1 > 2) return false;
+        m = digitsAt(i, r1);
+        const Gap g1 = gap(i + r1, kSeparators);
+        if (!oneSeparator(g1, true)) return false;
+        i = g1.end;
+        const qsizetype r2 = run(i, isDigit);
+        if (r2 < 1 || r2 > 2) return false;
+        d = digitsAt(i, r2);
+        const Gap g2 = gap(i + r2, kSeparators);
+        if (g2.end == m_s.n) {
+            y = m_reportYear;
+            return g2.separators == 0;
         }
-    } else {
+        if (!isDigit(m_s[g2.end]) || !oneSeparator(g2, true)) return false;
+        const qsizetype r3 = run(g2.end, isDigit);
+        if (r3 > 4 || !spaceToEnd(g2.end + r3)) return false;
+        y = windowYear(digitsAt(g2.end, r3));
+        return true;
+    }
+
+    bool yearFirst(int& y, int& m, int& d) const {
+        static constexpr char16_t kSeparators[] = u"-/.";
+        const qsizetype i = skipSpace(0);
+        if (run(i, isDigit) != 4) return false;
+        y = digitsAt(i, 4);
+        const Gap g1 = gap(i + 4, kSeparators);
+        const qsizetype r2 = run(g1.end, isDigit);
+        if (g1.separators != 1 || r2 < 1 || r2 > 2) return false;
+        m = digitsAt(g1.end, r2);
+        const Gap g2 = gap(g1.end + r2, kSeparators);
+        const qsizetype r3 = run(g2.end, isDigit);
+        if (g2.separators != 1 || r3 < 1 || r3 > 2 || !spaceToEnd(g2.end + r3)) return false;
+        d = digitsAt(g2.end, r3);
+        return true;
+    }
+
+    // Month letters from i: the month, or 0 when they name none.
+    int monthAt(qsizetype i, qsizetype len) const {
+        char16_t letters[9];
+        for (qsizetype k = 0; k < len; ++k) letters[k] = m_s[i + k];
+        return monthFromName(letters, len);
+    }
+
+    bool namedMonth(int& m, int& d, int& y) const {
+        qsizetype i = skipSpace(0);
+        const qsizetype letters = run(i, isLetter);
+        if (letters < 3 || letters > 9) return false;
+        m = monthAt(i, letters);
+        i += letters;
+        if (i < m_s.n && m_s[i] == u'.') ++i;
+        i = skipSpace(i);
+        const qsizetype r = run(i, isDigit);
+        if (r == 5 || r == 6) {
+            // The day runs straight into the year.
+            d = digitsAt(i, r - 4);
+            y = digitsAt(i + r - 4, 4);
+            return m != 0 && spaceToEnd(i + r);
+        }
+        if (r < 1 || r > 2) return false;
+        d = digitsAt(i, r);
+        const Gap g = gap(i + r, u",");
+        if (g.end == m_s.n) {
+            y = m_reportYear;
+            return m != 0 && g.separators == 0;
+        }
+        if (!isDigit(m_s[g.end]) || g.separators > 1 || run(g.end, isDigit) != 4 || !spaceToEnd(g.end + 4))
+            return false;
+        y = digitsAt(g.end, 4);
+        return m != 0;
+    }
+
+    bool dayNamedMonth(int& d, int& m, int& y) const {
+        qsizetype i = skipSpace(0);
+        const qsizetype r = run(i, isDigit);
+        if (r < 1 || r > 2) return false;
+        d = digitsAt(i, r);
+        const Gap g1 = gap(i + r, u"-");
+        if (g1.separators > 1) return false;
+        i = g1.end;
+        const qsizetype letters = run(i, isLetter);
+        if (letters < 3 || letters > 9) return false;
+        m = monthAt(i, letters);
+        i += letters;
+        if (i < m_s.n && m_s[i] == u'.') ++i;
+        const Gap g2 = gap(i, u"-,");
+        if (g2.end == m_s.n) {
+            y = m_reportYear;
+            return m != 0 && g2.separators == 0;
+        }
+        if (!isDigit(m_s[g2.end]) || !oneSeparator(g2, true) || run(g2.end, isDigit) != 4 || !spaceToEnd(g2.end + 4))
+            return false;
+        y = digitsAt(g2.end, 4);
+        return m != 0;
+    }
+
+    bool numeric(int& m, int& d, int& y) const {
+        auto toInt = [&](qsizetype from, qsizetype len) {
+            const Chars<Ch> part = m_s.mid(from, len);
+            return part.digits() ? part.value() : -1;
+        };
         // A value beyond any range is simply not a date.
-        const double whole = std::nearbyint(parsedNumber(strDate));
+        const double whole = std::nearbyint(numberOf(m_s));
         if (whole < 1232) {
-            if (whole >= 0) {
-                const qint64 v = qint64(whole);
-                m = int(v / 100);
-                d = int(v % 100);
-                y = year;
-                parts = true;
-            }
-        } else if (strDate.size() == 8) {
-            const QStringView s(strDate);
-            if (s.startsWith(u"20")) {
-                y = toInt(s.mid(0, 4)), m = toInt(s.mid(4, 2)), d = toInt(s.mid(6, 2));
+            if (whole < 0) return false;
+            const qint64 v = qint64(whole);
+            m = int(v / 100);
+            d = int(v % 100);
+            y = m_reportYear;
+            return true;
+        }
+        if (m_s.n == 8) {
+            if (m_s[0] == u'2' && m_s[1] == u'0') {
+                y = toInt(0, 4), m = toInt(4, 2), d = toInt(6, 2);
             } else {
-                m = toInt(s.mid(0, 2)), d = toInt(s.mid(2, 2)), y = toInt(s.mid(4, 4));
+                m = toInt(0, 2), d = toInt(2, 2), y = toInt(4, 4);
                 if (y >= 0) y = windowYear(y);
             }
-            parts = m >= 0 && d >= 0 && y >= 0;
-        } else if (strDate.size() == 6) {
-            const QStringView s(strDate);
-            m = toInt(s.mid(0, 2)), d = toInt(s.mid(2, 2)), y = toInt(s.mid(4, 2));
-            parts = m >= 0 && d >= 0 && y >= 0;
+            return m >= 0 && d >= 0 && y >= 0;
+        }
+        if (m_s.n == 6) {
+            m = toInt(0, 2), d = toInt(2, 2), y = toInt(4, 2);
+            const bool ok = m >= 0 && d >= 0 && y >= 0;
             y = 2000 + y;
+            return ok;
         }
+        return false;
     }
 
-    if (parts) {
-        // A month above 12 with a day that could be a month is read the other
-        // way round, as dates typed day first usually are.
-        if (m > 12 && d >= 1 && d <= 12) std::swap(m, d);
-        const QDate date(y, m, d);
-        if (y >= 100 && y <= 9999 && date.isValid()) {
-            if (y != year) return valcWrongYear;
-            normalized = date.toString(QStringLiteral("MM/dd/yyyy"));
-            return valcOK;
-        }
+    Chars<Ch> m_s;
+    int m_reportYear;
+};
+
+bool isCalendarDate(int y, int m, int d) {
+    if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return d <= (m == 2 && !leap ? 28 : kDays[m - 1]);
+}
+
+template <class Ch> Verdict date(Chars<Ch> v, bool mayBeEmpty, YearSource& years, QString* written) {
+    if (v.n == 0) return mayBeEmpty ? pass() : fail(valcEmpty);
+    qint32 reportYear = 0;
+    if (const qint32 error = years.get(reportYear)) return fail(error);
+    int m = 0, d = 0, y = 0;
+    if (v.n == 10 && v[2] == u'/' && v[5] == u'/' && v.mid(0, 2).digits() && v.mid(3, 2).digits() &&
+        v.mid(6, 4).digits()) {
+        // The form the files are written in, read as the general reader would.
+        m = v.mid(0, 2).value(), d = v.mid(3, 2).value(), y = v.mid(6, 4).value();
+    } else if (!DateReader<Ch>(v, reportYear).read(m, d, y)) {
+        return fail(valcInvalidValue);
     }
-    return valcInvalidValue;
+    // A month above 12 with a day that could be a month is read the other
+    // way round, as dates typed day first usually are.
+    if (m > 12 && d >= 1 && d <= 12) std::swap(m, d);
+    if (!isCalendarDate(y, m, d)) return fail(valcInvalidValue);
+    if (y != reportYear) return fail(valcWrongYear);
+    if (written) *written = QString::asprintf("%02d/%02d/%04d", m, d, y);
+    return pass();
 }
 
-void Validator::ValidateEmail(ValidationResult& r) {
-    if (r.Value().isEmpty()) return r.setCode(valcEmpty);
-    if (!matches(m_reEmail, r.Value())) r.setCode(valcInvalidValue);
-}
+// ---------------------------------------------------------------------------
+// EPA numbers, e-mail addresses, zip codes
 
-void Validator::ValidateEpa(ValidationResult& r) {
-    if (!r.Value().isEmpty()) {
-        QString v = r.Value();
-        r.setValue(v.replace(m_reEpaSeparators, QStringLiteral("-")));
-    }
-    if (r.Value().isEmpty()) return r.setCode(valcEmpty);
-    if (!matches(m_reEpa, r.Value())) r.setCode(valcInvalidValue);
-}
+// An EPA number once every run of "-", blank and "/" is one "-": two or three
+// groups of digits, 10 or 11 digits, 15 to 17 digits, "SLN" "NY" and digits,
+// or digits "EUP" digits; letters in either case.
+template <class Ch> bool epaForm(Chars<Ch> v) {
+    qsizetype i = 0;
+    auto digits = [&](qsizetype min, qsizetype max) {
+        qsizetype j = i;
+        while (j < v.n && isDigit(v[j])) ++j;
+        const qsizetype len = j - i;
+        i = j;
+        return len >= min && len <= max;
+    };
+    auto word = [&](const char* w) {
+        for (qsizetype k = 0; w[k]; ++k, ++i)
+            if (i >= v.n || asciiLower(v[i]) != char16_t(w[k])) return false;
+        return true;
+    };
+    auto dash = [&] {
+        if (i < v.n && v[i] == u'-') ++i;
+    };
+    auto done = [&] { return i == v.n; };
 
-void Validator::ValidateName(ValidationResult& r) {
-    if (r.Value().isEmpty()) return r.setCode(valcEmpty);
-    if (isNumeric(r.Value())) r.setCode(valcInvalidValue);
-}
-
-void Validator::ValidatePermitID(ValidationResult& r) {
-    const QString v = r.Value().toUpper();
-    r.setValue(v);
-    if (matches(m_rePermit, v) && !v.endsWith(QLatin1String("00000")))
-        r.setCode(valcOK);
-    else
-        r.setCode(valcInvalidValue);
-}
-
-void Validator::ValidatePhone(ValidationResult& r) {
-    if (r.Value().isEmpty()) r.setCode(valcEmpty);
-}
-
-void Validator::ValidateQuantity(ValidationResult& r) {
-    if (r.Value().contains(u',')) {
-        QString v = r.Value();
-        r.setValue(v.remove(u','));
-    }
-    const QString& v = r.Value();
-    if (v.isEmpty()) return r.setCode(valcEmpty);
-    if (!isNumeric(v)) return r.setCode(valcNotNumeric);
-    const double value = numericValue(v);
-    if (std::fabs(value) > double(FLT_MAX)) overflow();
-    const float single = float(value);
-    if (single == 0.0f) return r.setCode(valcZero);
-    if (single < 0.0f && r.Field() != zrfContainersSold && r.Field() != zrfQuantitySold) r.setCode(valcNegativeValue);
-}
-
-void Validator::ValidateUnit(ValidationResult& r) {
-    const QString v = r.Value().left(2).toUpper();
-    r.setValue(v);
-    if (v.isEmpty()) return r.setCode(valcEmpty);
-    static const QString kUnits = QStringLiteral("|FL|GL|GM|KG|L|LB|MG|ML|OZ|QT|");
-    if (!kUnits.contains(QLatin1Char('|') + v + QLatin1Char('|'))) r.setCode(valcInvalidValue);
-}
-
-void Validator::ValidateZip(ValidationResult& r) {
-    if (r.Value().isEmpty()) return r.setCode(valcEmpty);
-    if (r.Value().size() < 5 && isNumeric(r.Value())) {
-        const double value = std::round(numericValue(r.Value()));
-        r.setValue(std::fabs(value) < 1e15 ? padNumber(qint64(value), 5) : QString::number(value, 'f', 0));
-    }
-    if (!matches(m_reZip, r.Value()) || r.Value().startsWith(QLatin1String("00000"))) r.setCode(valcInvalidValue);
-}
-
-bool Validator::QuickAccept(qint32 fieldId, QStringView preparedValue) const {
-    return quickAccept(fieldId, preparedValue, reportYear());
-}
-
-namespace {
-
-enum class Quick { Reject, Accept, NoRule };
-
-template <class Ch> Quick quickChars(qint32 fieldId, Chars<Ch> v, qint32 year) {
-    const qsizetype n = v.n;
-    auto answer = [](bool ok) { return ok ? Quick::Accept : Quick::Reject; };
-    switch (fieldId) {
-    case zrfAddress:
-    case zrfContactName:
-    case zrfFirstName:
-    case zrfLastName:
-    case zrfMunicipality:
-    case zrfProductName: return answer(n > 0 && !numericChars(v));
-    case zrfApIndicator: return answer(n == 1 && (v[0] == u'0' || v[0] == u'3' || v[0] == u'4'));
-    case zrfBusinessRegNum: return answer(n <= 5 && v.digits());
-    case zrfCertificationId: {
-        if (n != 8) return Quick::Reject;
-        const char16_t c = v[0];
-        return answer((c == u'A' || c == u'B' || c == u'C' || c == u'T') && v.mid(1).digits() && !v.mid(1).zeros());
-    }
-    case zrfPermitNumber: return answer(n == 6 && v[0] == u'R' && v.mid(1).digits() && !v.mid(1).zeros());
-    case zrfContainerSizeQuantity:
-    case zrfQuantity:
-    case zrfContainersSold:
-    case zrfQuantitySold: {
-        qsizetype i = 0;
-        if ((fieldId == zrfContainersSold || fieldId == zrfQuantitySold) && n > 0 && v[0] == u'-') i = 1;
-        if (n - i < 1 || n > 15) return Quick::Reject;
-        bool point = false, nonZero = false, digit = false;
-        for (; i < n; ++i) {
-            const char16_t c = v[i];
-            if (c >= u'0' && c <= u'9') {
-                digit = true;
-                nonZero = nonZero || c != u'0';
-            } else if (c == u'.' && !point) {
-                point = true;
-            } else {
-                return Quick::Reject;
+    // Groups of digits.
+    qsizetype lengths[3] = {0, 0, 0};
+    int groups = 0;
+    bool onlyDigits = true;
+    for (qsizetype k = 0, run = 0; k <= v.n; ++k) {
+        if (k == v.n || v[k] == u'-') {
+            if (groups == 3 || run == 0) {
+                onlyDigits = false;
+                break;
             }
+            lengths[groups++] = run;
+            run = 0;
+        } else if (isDigit(v[k])) {
+            ++run;
+        } else {
+            onlyDigits = false;
+            break;
         }
-        return answer(digit && nonZero);
     }
-    case zrfContainerSizeUnits:
-    case zrfUnits: {
-        if (n == 0) return Quick::Reject;
-        auto up = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; };
-        const char16_t a = up(v[0]);
-        if (n == 1) return answer(a == u'L');
-        const char16_t b = up(v[1]);
-        static const char16_t kPairs[][2] = {{u'F', u'L'}, {u'G', u'L'}, {u'G', u'M'}, {u'K', u'G'}, {u'L', u'B'},
-                                             {u'M', u'G'}, {u'M', u'L'}, {u'O', u'Z'}, {u'Q', u'T'}};
-        for (const auto& p : kPairs)
-            if (p[0] == a && p[1] == b) return Quick::Accept;
-        return Quick::Reject;
+    if (onlyDigits) {
+        if (groups == 1) return (lengths[0] >= 10 && lengths[0] <= 11) || (lengths[0] >= 15 && lengths[0] <= 17);
+        return lengths[0] <= 6 && lengths[1] <= 5 && (groups == 2 || lengths[2] <= 6);
     }
-    case zrfCounty: {
-        if (n < 1 || n > 2 || !v.digits()) return Quick::Reject;
-        const int county = v.value();
-        return answer((county >= 1 && county <= 62) || county == 99);
+    i = 0;
+    if (word("sln")) {
+        dash();
+        if (!word("ny")) return false;
+        dash();
+        return digits(1, 6) && done();
     }
-    case zrfDateEnd:
-        if (n == 0) return Quick::Accept;
-        [[fallthrough]];
-    case zrfDateSold:
-    case zrfDateStart: {
-        if (n != 10 || v[2] != u'/' || v[5] != u'/') return Quick::Reject;
-        const Chars<Ch> mm = v.mid(0, 2), dd = v.mid(3, 2), yyyy = v.mid(6, 4);
-        if (!mm.digits() || !dd.digits() || !yyyy.digits()) return Quick::Reject;
-        const int m = mm.value(), d = dd.value(), y = yyyy.value();
-        if (y != year || m < 1 || m > 12 || d < 1) return Quick::Reject;
-        static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-        return answer(d <= (m == 2 && !leap ? 28 : kDays[m - 1]));
+    i = 0;
+    if (!digits(1, 6)) return false;
+    dash();
+    if (!word("eup")) return false;
+    dash();
+    return digits(1, 6) && done();
+}
+
+template <class Ch> Verdict epa(Chars<Ch> v, QString* written) {
+    // Every run of "-", blank and "/" becomes one "-"; most values have only
+    // single dashes and are taken as they stand.
+    bool normal = true;
+    for (qsizetype i = 0; i < v.n && normal; ++i)
+        normal = v[i] != u' ' && v[i] != u'/' && !(v[i] == u'-' && i + 1 < v.n && v[i + 1] == u'-');
+    if (normal) {
+        if (v.n == 0) return fail(valcEmpty);
+        return epaForm(v) ? pass() : fail(valcInvalidValue);
     }
-    case zrfEPANumber: {
-        if (n == 0 || v[0] == u'-' || v[n - 1] == u'-') return Quick::Reject;
-        int groups = 0;
-        qsizetype lengths[3] = {0, 0, 0}, run = 0;
-        for (qsizetype i = 0; i <= n; ++i) {
-            if (i == n || v[i] == u'-') {
-                if (run == 0 || groups == 3) return Quick::Reject;
-                lengths[groups++] = run;
-                run = 0;
-            } else if (v[i] >= u'0' && v[i] <= u'9') {
-                ++run;
-            } else {
-                return Quick::Reject;
-            }
+    QVarLengthArray<char16_t, 32> normalized;
+    bool inRun = false;
+    for (qsizetype i = 0; i < v.n; ++i) {
+        const char16_t c = v[i];
+        const bool separator = c == u'-' || c == u' ' || c == u'/';
+        if (!separator)
+            normalized.append(c);
+        else if (!inRun)
+            normalized.append(u'-');
+        inRun = separator;
+    }
+    if (written) *written = QString(reinterpret_cast<const QChar*>(normalized.data()), normalized.size());
+    return epaForm(Chars<char16_t>{normalized.data(), normalized.size()}) ? pass() : fail(valcInvalidValue);
+}
+
+template <class Ch> Verdict email(Chars<Ch> v) {
+    if (v.n == 0) return fail(valcEmpty);
+    // Letters are ASCII letters only: a caseless match would also take
+    // look-alikes such as the Kelvin sign.
+    auto localChar = [](char16_t c) {
+        if (isAlnum(c)) return true;
+        for (const char16_t* p = u"_!#$%&'*+/=?^`{|}~.-"; *p; ++p)
+            if (c == *p) return true;
+        return false;
+    };
+    qsizetype i = 0;
+    while (i < v.n && localChar(v[i])) ++i;
+    if (i == 0 || i == v.n || v[i] != u'@') return fail(valcInvalidValue);
+    // Labels of letters, digits and "-" that begin with a letter or digit,
+    // joined by ".", the last beginning with a letter and at least two long.
+    qsizetype labelStart = ++i;
+    int labels = 0;
+    for (;; ++i) {
+        if (i == v.n || v[i] == u'.') {
+            const qsizetype len = i - labelStart;
+            const bool last = i == v.n;
+            if (len == 0 || !isAlnum(v[labelStart])) return fail(valcInvalidValue);
+            if (last) return labels > 0 && len >= 2 && isLetter(v[labelStart]) ? pass() : fail(valcInvalidValue);
+            ++labels;
+            labelStart = i + 1;
+        } else if (!isAlnum(v[i]) && v[i] != u'-') {
+            return fail(valcInvalidValue);
         }
-        if (groups == 1)
-            return answer((lengths[0] >= 10 && lengths[0] <= 11) || (lengths[0] >= 15 && lengths[0] <= 17));
-        return answer(lengths[0] <= 6 && lengths[1] <= 5 && (groups == 2 || lengths[2] <= 6));
     }
-    case zrfPhone: return answer(n > 0);
-    case zrfZipCode: {
-        if (n != 5 && n != 10) return Quick::Reject;
-        if (!v.mid(0, 5).digits() || v.mid(0, 5).zeros()) return Quick::Reject;
-        return answer(n == 5 || (v[5] == u'-' && v.mid(6).digits()));
+}
+
+template <class Ch> Verdict zip(Chars<Ch> v, QString* written) {
+    if (v.n == 0) return fail(valcEmpty);
+    char padded[8];
+    Chars<char> shown{nullptr, 0};
+    if (v.n < 5 && isNumeric(v)) {
+        // A short number is padded with zeros to five digits.
+        const double value = std::round(numberOf(v));
+        if (std::fabs(value) >= 1e15) {
+            if (written) *written = QString::number(value, 'f', 0);
+            return fail(valcInvalidValue);
+        }
+        const QString text = padNumber(qint64(value), 5);
+        if (written) *written = text;
+        if (text.size() > qsizetype(sizeof padded)) return fail(valcInvalidValue);
+        for (qsizetype i = 0; i < text.size(); ++i) padded[i] = char(text[i].unicode());
+        shown = {padded, text.size()};
     }
-    case zrfEmail: return Quick::Reject;
-    default: return Quick::NoRule;
+    auto valid = [](auto s) {
+        if (s.n != 5 && s.n != 10) return false;
+        if (!s.mid(0, 5).digits() || s.mid(0, 5).zeros()) return false;
+        return s.n == 5 || (s[5] == u'-' && s.mid(6, 4).digits());
+    };
+    return (shown.p ? valid(shown) : valid(v)) ? pass() : fail(valcInvalidValue);
+}
+
+template <class Ch> Verdict apply(qint32 fieldId, Chars<Ch> v, YearSource& year, QString* written) {
+    switch (ruleOf(fieldId)) {
+    case Rule::None: return pass();
+    case Rule::Name: return name(v);
+    case Rule::Indicator: return indicator(v);
+    case Rule::BusinessId: return businessId(v, written);
+    case Rule::CertId: return certId(v, written);
+    case Rule::PermitId: return permitId(v, written);
+    case Rule::Quantity: return quantity(v, false, written);
+    case Rule::SignedQuantity: return quantity(v, true, written);
+    case Rule::Unit: return unit(v, written);
+    case Rule::County: return county(v, written);
+    case Rule::Date: return date(v, false, year, written);
+    case Rule::OptionalDate: return date(v, true, year, written);
+    case Rule::Epa: return epa(v, written);
+    case Rule::Phone: return v.n == 0 ? fail(valcEmpty) : pass();
+    case Rule::Email: return email(v);
+    case Rule::Zip: return zip(v, written);
     }
+    return pass();
 }
 
 } // namespace
 
-bool Validator::quickAccept(qint32 fieldId, QStringView v, qint32 year) const {
-    const Quick q = quickChars(fieldId, Chars<char16_t>{reinterpret_cast<const char16_t*>(v.data()), v.size()}, year);
-    return q == Quick::NoRule ? checkFor(fieldId) == nullptr : q == Quick::Accept;
-}
-
-// True when validateRecord would find nothing in the line, decided on the
-// line's bytes without decoding it; false means "run the full checks". Most
-// records of a real file are right, and this keeps them cheap. The line
-// splits as splitFields splits it: the same parts at the same places, since
-// only ASCII bytes decode to ASCII.
-bool Validator::quickRecord(QByteArrayView line, char delimiter, qint32 formType) const {
-    const QVector<qint32>& layout = ColumnFields(formType);
-    // Only the separators that end a field of the layout are kept; the
-    // others are counted.
-    constexpr qsizetype kKept = 16;
-    if (layout.size() >= kKept) return false;
-    qsizetype ends[kKept];
-    qsizetype found = 0;
-    const char* p = line.data();
-    const qsizetype n = line.size();
-    auto hit = [&](qsizetype at) {
-        if (found < kKept) ends[found] = at;
-        ++found;
-    };
-    qsizetype i = 0;
-#ifdef __SSE2__
-    // Sixteen bytes at a time: fields are short, so a call per separator
-    // would cost more than the search itself.
-    const __m128i wanted = _mm_set1_epi8(delimiter);
-    for (; i + 16 <= n; i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted))); mask; mask &= mask - 1)
-            hit(i + std::countr_zero(mask));
-    }
-#endif
-    for (; i < n; ++i)
-        if (p[i] == delimiter) hit(i);
-    const bool closed = n > 0 && p[n - 1] == delimiter;
-    const qsizetype fieldCount = found + (closed ? 0 : 1);
-    const ColumnCountRange range = ExpectedColumnCount(formType);
-    if (fieldCount < range.Min || fieldCount > range.Max) return false;
-
-    // The part k of splitFields: the pieces between separators, then the
-    // rest of the line, then an empty one when the line was not closed.
-    auto part = [&](qsizetype k) {
-        if (k > found) return QByteArrayView();
-        const qsizetype b = k == 0 ? 0 : ends[k - 1] + 1;
-        return QByteArrayView(p + b, (k < found ? ends[k] : n) - b);
-    };
-    qsizetype shift = 0;
-    if (formType == zfotForm26A && fieldCount == 4 && n > 0 && p[0] != delimiter) {
-        const char first = p[0];
-        if (uchar(first) >= 0x80) return false;
-        const char upper = first >= 'a' && first <= 'z' ? char(first - 32) : first;
-        if (upper == 'A' || upper == 'B' || upper == 'C' || upper == 'T') shift = 1;
-    }
-    const qsizetype parts = fieldCount + 1 + shift;
-    const qint32 year = reportYear();
-    bool dataSeen = false, noData = false;
-    const qsizetype columns = qMin(layout.size(), parts);
-    for (qsizetype column = 0; column < columns; ++column) {
-        const qint32 fieldId = layout[column];
-        QByteArrayView trimmed = column < shift ? QByteArrayView("0", 1) : part(column - shift);
-        while (!trimmed.isEmpty() && trimmed.front() == ' ') trimmed = trimmed.sliced(1);
-        while (!trimmed.isEmpty() && trimmed.back() == ' ') trimmed.chop(1);
-        if (fieldId == zrfApIndicator) {
-            if (formType != zfotForm26A && trimmed.size() == 1 && trimmed[0] == '3') noData = true;
-        } else if (IsDataField(fieldId) && !trimmed.isEmpty()) {
-            dataSeen = true;
+qint32 YearSource::get(qint32& year) {
+    if (!m_read) {
+        m_read = true;
+        try {
+            m_year = Globals::ZelReport().ReportYear();
+        } catch (...) {
+            // The date rule answers with the error's number; a number of 0
+            // would read as a pass.
+            m_error = ErrorInfo::fromCurrentException().Number();
+            if (m_error == valcOK) m_error = valcProcessingError;
         }
-        if (noData && fieldId != zrfApIndicator && fieldId != zrfBusinessRegNum && fieldId != zrfCertificationId &&
-            fieldId != zrfPermitNumber)
-            continue;
-        const Quick q =
-            quickChars(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(trimmed.data()), trimmed.size()}, year);
-        if (q == Quick::Reject || (q == Quick::NoRule && checkFor(fieldId) != nullptr)) return false;
     }
-    return formType == zfotForm26A || noData != dataSeen;
+    year = m_year;
+    return m_error;
 }
 
-} // namespace Vezedad
+bool hasRule(qint32 fieldId) { return ruleOf(fieldId) != Rule::None; }
+
+Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year) {
+    return apply(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()}, year, nullptr);
+}
+
+Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* written) {
+    if (written) *written = value.toString();
+    return apply(fieldId, Chars<char16_t>{reinterpret_cast<const char16_t*>(value.data()), value.size()}, year,
+                 written);
+}
+
+QString upperInCodePage(QStringView text) {
+    QString upper(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) upper[i] = QChar(upperChar(text[i].unicode()));
+    return upper;
+}
+
+} // namespace Vezedad::FieldRules

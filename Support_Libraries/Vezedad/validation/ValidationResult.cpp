@@ -1,100 +1,15 @@
 #include "Vezedad/validation/ValidationResult.h"
-#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/Globals.h"
-#include "Vezedad/validation/Validator.h"
+#include "Vezedad/validation/ResultStorage.h"
+#include "Vezedad/validation/ValidationTables.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <cstring>
 
 namespace Vezedad {
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 } // namespace
-
-// ---------------------------------------------------------------------------
-// PackedText
-
-namespace {
-// A heap block: its length in characters, whether it holds UTF-16, then the text.
-struct PackedBlock {
-    qint32 size;
-    bool wide;
-    char text[1];
-};
-
-PackedBlock* newBlock(qsizetype size, bool wide, const void* text) {
-    const size_t bytes = size_t(size) * (wide ? 2 : 1);
-    auto* block = static_cast<PackedBlock*>(::operator new(offsetof(PackedBlock, text) + bytes));
-    block->size = qint32(size);
-    block->wide = wide;
-    std::memcpy(block->text, text, bytes);
-    return block;
-}
-} // namespace
-
-PackedText::PackedText(const PackedText& other) {
-    std::memcpy(m_data, other.m_data, sizeof m_data);
-    if (m_data[15] == kHeap) {
-        const auto* block = static_cast<const PackedBlock*>(other.heap());
-        void* copy = newBlock(block->size, block->wide, block->text);
-        std::memcpy(m_data, &copy, sizeof copy);
-    }
-}
-
-PackedText& PackedText::operator=(const PackedText& other) {
-    if (this != &other) {
-        PackedText copy(other);
-        std::swap(m_data, copy.m_data);
-    }
-    return *this;
-}
-
-PackedText::~PackedText() { release(); }
-
-void* PackedText::heap() const {
-    void* p;
-    std::memcpy(&p, m_data, sizeof p);
-    return p;
-}
-
-void PackedText::release() {
-    if (m_data[15] == kHeap) ::operator delete(heap());
-    m_data[15] = char(kNull);
-}
-
-void PackedText::setBytes(QByteArrayView bytes) {
-    release();
-    if (bytes.size() < 16) {
-        std::memcpy(m_data, bytes.data(), size_t(bytes.size()));
-        m_data[15] = char(bytes.size());
-        return;
-    }
-    void* block = newBlock(bytes.size(), false, bytes.data());
-    std::memcpy(m_data, &block, sizeof block);
-    m_data[15] = char(kHeap);
-}
-
-void PackedText::set(const QString& text) {
-    if (text.isNull()) return release();
-    // Every character the code page holds comes back from its byte as it was.
-    QByteArray bytes;
-    if (Cp1252::encode(text, bytes)) return setBytes(bytes);
-    release();
-    void* block = newBlock(text.size(), true, text.constData());
-    std::memcpy(m_data, &block, sizeof block);
-    m_data[15] = char(kHeap);
-}
-
-QString PackedText::text() const {
-    const quint8 form = quint8(m_data[15]);
-    if (form == kNull) return QString();
-    if (form < 16) return Cp1252::decode(QByteArrayView(m_data, form));
-    const auto* block = static_cast<const PackedBlock*>(heap());
-    if (block->wide) return QString(reinterpret_cast<const QChar*>(block->text), block->size);
-    return Cp1252::decode(QByteArrayView(block->text, block->size));
-}
 
 // ---------------------------------------------------------------------------
 // ValidationResult
@@ -104,12 +19,16 @@ namespace {
 const QString kNoMessage;
 } // namespace
 
-ValidationResult::ValidationResult() { modGlobals::requireFactory(QStringLiteral("ValidationResult")); }
+ValidationResult::ValidationResult() {
+    detail::PackedText::init(m_value);
+    modGlobals::requireFactory(QStringLiteral("ValidationResult"));
+}
 
 ValidationResult::ValidationResult(const ValidationResult& other)
     : m_code(other.m_code), m_field(other.m_field), m_severity(other.m_severity), m_recordNumber(other.m_recordNumber),
-      m_value(other.m_value),
-      m_message(other.m_message && other.m_message != &kNoMessage ? new QString(*other.m_message) : other.m_message) {}
+      m_message(other.m_message && other.m_message != &kNoMessage ? new QString(*other.m_message) : other.m_message) {
+    detail::PackedText::copy(m_value, other.m_value);
+}
 
 ValidationResult& ValidationResult::operator=(const ValidationResult& other) {
     if (this != &other) {
@@ -126,37 +45,34 @@ ValidationResult& ValidationResult::operator=(const ValidationResult& other) {
 
 ValidationResult::~ValidationResult() {
     if (m_message != &kNoMessage) delete m_message;
+    detail::PackedText::release(m_value);
 }
 
 QString ValidationResult::Message() const {
     if (m_message) return *m_message;
-    return Validator::TableMessage(m_field, m_code, Value());
+    return ValidationTables::message(m_field, m_code, Value());
 }
 
-void ValidationResult::SetMessage(const QString& message) {
+QString ValidationResult::Value() const { return detail::PackedText::text(m_value); }
+
+void ValidationResult::setMessage(const QString& message) {
     if (m_message != &kNoMessage) delete m_message;
     m_message = message.isNull() ? &kNoMessage : new QString(message);
 }
 
-void ValidationResult::UseTableMessage() {
-    if (m_message != &kNoMessage) delete m_message;
-    m_message = nullptr;
+void detail::ResultAccess::useTableMessage(ValidationResult& r) {
+    if (r.m_message != &kNoMessage) delete r.m_message;
+    r.m_message = nullptr;
 }
 
 void ValidationResult::keepMessage() {
-    if (!m_message) SetMessage(Validator::TableMessage(m_field, m_code, Value()));
-}
-
-void ValidationResult::SetField(qint32 fieldId) {
-    if (fieldId == m_field) return;
-    keepMessage();
-    m_field = ZelReportField(fieldId);
+    if (!m_message) setMessage(ValidationTables::message(m_field, m_code, Value()));
 }
 
 void ValidationResult::setValue(const QString& strValue) {
     // A value change alters the table's text only where it shows the value.
     if (!m_message && m_code != valcOK) keepMessage();
-    m_value.set(strValue);
+    detail::PackedText::set(m_value, strValue);
 }
 
 void ValidationResult::setCode(qint32 eCode) {
@@ -178,16 +94,39 @@ void ValidationResult::setSeverity(qint32 eSeverity) {
 QString ValidationResult::ToString() const {
     if (m_severity == kvesOK) return QString();
     return (m_severity == kvesWarning ? QStringLiteral("Warning: ") : QStringLiteral("Error:   ")) +
-           Globals::Validator().FieldName(m_field) + QStringLiteral(" = '") + Value() + QStringLiteral("': ") +
-           Message();
+           ValidationTables::fieldName(m_field) + QStringLiteral(" = '") + Value() + QStringLiteral("': ") + Message();
 }
 
 // ---------------------------------------------------------------------------
 // RecordValidationResult
 
 RecordValidationResult::RecordValidationResult() {
+    detail::PackedText::init(m_contents);
     modGlobals::requireFactory(QStringLiteral("RecordValidationResult"));
 }
+
+RecordValidationResult::RecordValidationResult(const RecordValidationResult& other)
+    : m_items(other.m_items), m_severity(other.m_severity), m_recordNumber(other.m_recordNumber),
+      m_terminalField(other.m_terminalField), m_hasTerminal(other.m_hasTerminal) {
+    detail::PackedText::copy(m_contents, other.m_contents);
+}
+
+RecordValidationResult& RecordValidationResult::operator=(const RecordValidationResult& other) {
+    if (this != &other) {
+        m_items = other.m_items;
+        m_severity = other.m_severity;
+        m_recordNumber = other.m_recordNumber;
+        m_terminalField = other.m_terminalField;
+        m_hasTerminal = other.m_hasTerminal;
+        detail::PackedText::release(m_contents);
+        detail::PackedText::copy(m_contents, other.m_contents);
+    }
+    return *this;
+}
+
+RecordValidationResult::~RecordValidationResult() { detail::PackedText::release(m_contents); }
+
+QString RecordValidationResult::RecordContents() const { return detail::PackedText::text(m_contents); }
 
 qsizetype RecordValidationResult::indexOf(qint32 fieldId) const {
     for (size_t i = 0; i < m_items.size(); ++i)
@@ -197,11 +136,11 @@ qsizetype RecordValidationResult::indexOf(qint32 fieldId) const {
 
 ValidationResultPtr RecordValidationResult::Terminal() const { return m_hasTerminal ? Item(m_terminalField) : nullptr; }
 
-void RecordValidationResult::setRecordContents(const QString& strRecordContents) { m_contents.set(strRecordContents); }
+void RecordValidationResult::setRecordContents(const QString& strRecordContents) {
+    detail::PackedText::set(m_contents, strRecordContents);
+}
 
-void RecordValidationResult::SetRecordBytes(QByteArrayView bytes) { m_contents.setBytes(bytes); }
-
-void RecordValidationResult::AccumulateSeverity(const ValidationResult& item) {
+void RecordValidationResult::accumulateSeverity(const ValidationResult& item) {
     const ErrorSeverity s = item.Severity();
     if (s <= m_severity) return;
     m_severity = s;
@@ -211,10 +150,10 @@ void RecordValidationResult::AccumulateSeverity(const ValidationResult& item) {
     }
 }
 
-void RecordValidationResult::Recalculate() {
+void RecordValidationResult::recalculate() {
     m_severity = kvesOK;
     m_hasTerminal = false;
-    for (const auto& entry : m_items) AccumulateSeverity(*entry.second);
+    for (const auto& entry : m_items) accumulateSeverity(*entry.second);
 }
 
 void RecordValidationResult::Add(const ValidationResultPtr& objItem) {
@@ -231,10 +170,10 @@ void RecordValidationResult::setItem(qint32 fieldId, const ValidationResultPtr& 
     if (objItem) {
         if (i >= 0) {
             m_items[size_t(i)].second = objItem;
-            Recalculate();
+            recalculate();
         } else {
             m_items.emplace_back(fieldId, objItem);
-            AccumulateSeverity(*objItem);
+            accumulateSeverity(*objItem);
         }
     } else if (i >= 0) {
         Remove(fieldId);
@@ -259,7 +198,7 @@ void RecordValidationResult::Remove(qint32 fieldId) {
     const qsizetype i = indexOf(fieldId);
     if (i < 0) return;
     m_items.erase(m_items.begin() + i);
-    Recalculate();
+    recalculate();
 }
 
 void RecordValidationResult::RemoveAll() {
@@ -298,51 +237,17 @@ QString RecordValidationResult::ToString() const {
 }
 
 // ---------------------------------------------------------------------------
-// RecordTable
-
-qsizetype RecordTable::indexOf(qint32 key) const {
-    const auto begin = m_keys.begin(), ascendingEnd = begin + m_ascending;
-    const auto it = std::lower_bound(begin, ascendingEnd, key);
-    if (it != ascendingEnd && *it == key) return it - begin;
-    const qsizetype tail = size() - m_ascending;
-    if (tail <= kShortTail) {
-        for (qsizetype i = m_ascending; i < size(); ++i)
-            if (m_keys[size_t(i)] == key) return i;
-        return -1;
-    }
-    if (m_index.isEmpty())
-        for (qsizetype i = m_ascending; i < size(); ++i) m_index.insert(m_keys[size_t(i)], i);
-    return m_index.value(key, -1);
-}
-
-void RecordTable::append(qint32 key, const RecordValidationResultPtr& record) {
-    const bool rising = m_ascending == size() && (m_keys.empty() || key > m_keys.back());
-    m_keys.push_back(key);
-    m_records.push_back(record);
-    if (rising)
-        ++m_ascending;
-    else if (!m_index.isEmpty())
-        m_index.insert(key, size() - 1);
-}
-
-void RecordTable::removeAt(qsizetype i) {
-    m_keys.erase(m_keys.begin() + i);
-    m_records.erase(m_records.begin() + i);
-    if (i < m_ascending) --m_ascending;
-    m_index.clear();
-}
-
-void RecordTable::clear() {
-    m_keys.clear();
-    m_records.clear();
-    m_ascending = 0;
-    m_index.clear();
-}
-
-// ---------------------------------------------------------------------------
 // FileValidationResult
 
-FileValidationResult::FileValidationResult() { modGlobals::requireFactory(QStringLiteral("FileValidationResult")); }
+FileValidationResult::FileValidationResult() : m_records(std::make_unique<detail::FileRecords>()) {
+    modGlobals::requireFactory(QStringLiteral("FileValidationResult"));
+}
+
+FileValidationResult::~FileValidationResult() = default;
+
+qint32 FileValidationResult::Count() const { return qint32(m_records->size()); }
+
+bool FileValidationResult::Exists(qint32 lngRecordNumber) const { return m_records->indexOf(lngRecordNumber) >= 0; }
 
 ErrorSeverity FileValidationResult::Severity() const {
     for (int s = kvesTerminal; s > kvesOK; --s)
@@ -356,8 +261,9 @@ qint32 FileValidationResult::SeverityCount(qint32 lngSeverity) const {
 
 ValidationResultPtr FileValidationResult::Terminal() const {
     if (!m_terminalRecord) return nullptr;
-    const qsizetype i = m_records.indexOf(*m_terminalRecord);
-    return i >= 0 && m_records.at(i) ? m_records.at(i)->Terminal() : nullptr;
+    const qsizetype i = m_records->indexOf(*m_terminalRecord);
+    const RecordValidationResultPtr record = i >= 0 ? m_records->at(i) : nullptr;
+    return record ? record->Terminal() : nullptr;
 }
 
 void FileValidationResult::Add(const RecordValidationResultPtr& objItem) {
@@ -365,50 +271,52 @@ void FileValidationResult::Add(const RecordValidationResultPtr& objItem) {
 }
 
 RecordValidationResultPtr FileValidationResult::Item(qint32 lngRecordNumber) const {
-    const qsizetype i = m_records.indexOf(lngRecordNumber);
-    return i >= 0 ? m_records.at(i) : nullptr;
+    const qsizetype i = m_records->indexOf(lngRecordNumber);
+    return i >= 0 ? m_records->at(i) : nullptr;
 }
 
 void FileValidationResult::setItem(qint32 lngRecordNumber, const RecordValidationResultPtr& objItem) {
     if (Exists(lngRecordNumber)) Remove(lngRecordNumber);
     if (!objItem) return;
-    m_records.append(lngRecordNumber, objItem);
+    m_records->append(lngRecordNumber, objItem);
     const ErrorSeverity s = objItem->Severity();
     if (s == kvesTerminal) m_terminalRecord = lngRecordNumber;
-    UpdateSeverityCounts(-1, s);
+    updateSeverityCounts(-1, s);
 }
 
 QVector<RecordValidationResultPtr> FileValidationResult::Items() const {
     QVector<RecordValidationResultPtr> items;
-    items.reserve(m_records.size());
-    for (qsizetype i = 0; i < m_records.size(); ++i) items.append(m_records.at(i));
+    items.reserve(m_records->size());
+    for (qsizetype i = 0; i < m_records->size(); ++i) items.append(m_records->at(i));
     return items;
 }
 
 QVector<qint32> FileValidationResult::Keys() const {
     QVector<qint32> keys;
-    keys.reserve(m_records.size());
-    for (qsizetype i = 0; i < m_records.size(); ++i) keys.append(m_records.keyAt(i));
+    keys.reserve(m_records->size());
+    for (qsizetype i = 0; i < m_records->size(); ++i) keys.append(m_records->keyAt(i));
     std::sort(keys.begin(), keys.end());
     return keys;
 }
 
 void FileValidationResult::Remove(qint32 lngRecordNumber) {
-    const qsizetype i = m_records.indexOf(lngRecordNumber);
+    const qsizetype i = m_records->indexOf(lngRecordNumber);
     if (i < 0) return;
-    const RecordValidationResultPtr record = m_records.at(i);
-    UpdateSeverityCounts(record->Severity(), -1);
-    if (m_terminalRecord && *m_terminalRecord == record->RecordNumber()) m_terminalRecord.reset();
-    m_records.removeAt(i);
+    updateSeverityCounts(m_records->severityAt(i), -1);
+    // A compact record's number is its key.
+    const RecordValidationResultPtr record = m_records->isCompact(i) ? nullptr : m_records->at(i);
+    const qint32 number = record ? record->RecordNumber() : lngRecordNumber;
+    if (m_terminalRecord && *m_terminalRecord == number) m_terminalRecord.reset();
+    m_records->removeAt(i);
 }
 
 void FileValidationResult::RemoveAll() {
-    m_records.clear();
+    m_records->clear();
     std::fill(std::begin(m_counts), std::end(m_counts), 0);
     m_terminalRecord.reset();
 }
 
-void FileValidationResult::UpdateSeverityCounts(qint32 oldSeverity, qint32 newSeverity) {
+void FileValidationResult::updateSeverityCounts(qint32 oldSeverity, qint32 newSeverity) {
     if (oldSeverity >= 0 && oldSeverity <= 4) --m_counts[oldSeverity];
     if (newSeverity >= 0 && newSeverity <= 4) ++m_counts[newSeverity];
 }
@@ -423,17 +331,17 @@ ValidationResultPtr New_ValidationResult(qint32 fieldId, qint32 recordNumber, co
     static const FactoryFailure failure =
         factoryFailure(QStringLiteral("New_ValidationResult"), QStringLiteral("ValidationResult"));
     ValidationResultPtr result = createSharedThroughFactory<ValidationResult>(factoryModule(), failure);
-    result->SetField(fieldId);
-    result->SetRecordNumber(recordNumber);
+    detail::ResultAccess::setField(*result, fieldId);
+    detail::ResultAccess::setRecordNumber(*result, recordNumber);
     result->setValue(value);
     result->setCode(code);
     result->setSeverity(severity);
     // The message is the table's for the code asked for, which the
     // severity may have overruled.
     if (result->Code() == code)
-        result->UseTableMessage();
+        detail::ResultAccess::useTableMessage(*result);
     else
-        result->SetMessage(Validator::TableMessage(fieldId, code, value));
+        detail::ResultAccess::setMessage(*result, ValidationTables::message(fieldId, code, value));
     return result;
 }
 

@@ -3,9 +3,6 @@
 #include "Vezedad/foundation/VezedadExport.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
-#include <QByteArray>
-#include <QByteArrayView>
-#include <QHash>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -22,30 +19,14 @@ using ValidationResultPtr = std::shared_ptr<ValidationResult>;
 using RecordValidationResultPtr = std::shared_ptr<RecordValidationResult>;
 using FileValidationResultPtr = std::shared_ptr<FileValidationResult>;
 
-// Text kept in little room: up to 15 characters of the report code page in
-// place, anything longer on the heap one byte a character, and text outside
-// the code page as UTF-16. Gives back exactly the text it was given.
-class VEZEDAD_EXPORT PackedText {
-public:
-    PackedText() = default;
-    PackedText(const PackedText& other);
-    PackedText& operator=(const PackedText& other);
-    ~PackedText();
-
-    void set(const QString& text);
-    // Bytes in the report code page.
-    void setBytes(QByteArrayView bytes);
-    QString text() const;
-
-private:
-    static constexpr quint8 kNull = 16, kHeap = 17;
-    void release();
-    void* heap() const;
-
-    // m_data[15] tells the form: 0-15 that many bytes in place, kNull a null
-    // text, kHeap a pointer to a block at the start of m_data.
-    alignas(void*) char m_data[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kNull};
+namespace detail {
+// Room for one text, kept packed by the library.
+struct alignas(void*) TextSlot {
+    unsigned char bytes[16];
 };
+struct ResultAccess;
+class FileRecords;
+} // namespace detail
 
 // The outcome of one check of one value. Code and Severity keep each other
 // consistent: a finding always has both non-zero, a pass has both zero.
@@ -65,29 +46,23 @@ public:
     qint32 RecordNumber() const { return m_recordNumber; }
     ErrorSeverity Severity() const { return m_severity; }
     void setSeverity(qint32 eSeverity);
-    QString Value() const { return m_value.text(); }
+    QString Value() const;
     void setValue(const QString& strValue);
     QString ToString() const;
 
-    // Inside the library only.
-    void SetField(qint32 fieldId);
-    void SetRecordNumber(qint32 recordNumber) { m_recordNumber = recordNumber; }
-    void SetMessage(const QString& message);
-    // The message becomes the one the message table gives for the present
-    // field, code and value, built when asked for rather than kept.
-    void UseTableMessage();
-
 private:
+    friend struct detail::ResultAccess;
     // Keeps the table's text before field, code or value change under it.
     void keepMessage();
+    void setMessage(const QString& message);
 
     ValidationCode m_code = valcOK;
     ZelReportField m_field = zrfNone;
     ErrorSeverity m_severity = kvesOK;
     qint32 m_recordNumber = 0;
-    PackedText m_value;
+    detail::TextSlot m_value;
     // Null while the message is the table's (most findings); otherwise the
-    // text set, or kNoMessage for an empty one.
+    // text set, or an empty text kept once for the library.
     const QString* m_message = nullptr;
 };
 
@@ -96,9 +71,12 @@ private:
 class VEZEDAD_EXPORT RecordValidationResult {
 public:
     RecordValidationResult();
+    RecordValidationResult(const RecordValidationResult& other);
+    RecordValidationResult& operator=(const RecordValidationResult& other);
+    ~RecordValidationResult();
 
     bool IsValid() const { return m_severity == kvesOK; }
-    QString RecordContents() const { return m_contents.text(); }
+    QString RecordContents() const;
     void setRecordContents(const QString& strRecordContents);
     qint32 RecordNumber() const { return m_recordNumber; }
     void setRecordNumber(qint32 lngRecordNumber) { m_recordNumber = lngRecordNumber; }
@@ -116,15 +94,13 @@ public:
     void Remove(qint32 fieldId);
     void RemoveAll();
 
-    // Inside the library only: the contents as the report's own bytes.
-    void SetRecordBytes(QByteArrayView bytes);
-
 private:
+    friend struct detail::ResultAccess;
     // A record holds a handful of findings at most: a plain vector searched
     // from the front is faster and smaller than a hash for that.
     qsizetype indexOf(qint32 fieldId) const;
-    void AccumulateSeverity(const ValidationResult& item);
-    void Recalculate();
+    void accumulateSeverity(const ValidationResult& item);
+    void recalculate();
 
     std::vector<std::pair<qint32, ValidationResultPtr>> m_items;
     ErrorSeverity m_severity = kvesOK;
@@ -133,36 +109,20 @@ private:
     // cannot stand for "none".
     qint32 m_terminalField = 0;
     bool m_hasTerminal = false;
-    PackedText m_contents;
-};
-
-// Records keyed by number in the order added. A file run adds them by
-// rising number (the whole-file record last), so the keys are searched by
-// halves, and an index is only built for keys added out of order.
-class VEZEDAD_EXPORT RecordTable {
-public:
-    qsizetype size() const { return qsizetype(m_keys.size()); }
-    qsizetype indexOf(qint32 key) const;
-    void append(qint32 key, const RecordValidationResultPtr& record);
-    void removeAt(qsizetype i);
-    void clear();
-    qint32 keyAt(qsizetype i) const { return m_keys[size_t(i)]; }
-    const RecordValidationResultPtr& at(qsizetype i) const { return m_records[size_t(i)]; }
-
-private:
-    static constexpr qsizetype kShortTail = 16;
-    std::vector<qint32> m_keys;
-    std::vector<RecordValidationResultPtr> m_records;
-    // The first m_ascending keys rise strictly.
-    qsizetype m_ascending = 0;
-    mutable QHash<qint32, qsizetype> m_index;
+    detail::TextSlot m_contents;
 };
 
 // The invalid records of one file, keyed by record number; the whole-file
 // record is kept under -1. Made only by modGlobals::New_FileValidationResult.
+// A record of a file run whose only finding is a warning is kept in little
+// room and read back from the file when asked for: the file must then still
+// be as it was validated.
 class VEZEDAD_EXPORT FileValidationResult {
 public:
     FileValidationResult();
+    FileValidationResult(const FileValidationResult&) = delete;
+    FileValidationResult& operator=(const FileValidationResult&) = delete;
+    ~FileValidationResult();
 
     bool IsValid() const { return Severity() == kvesOK; }
     qint32 ErrorCount() const { return m_counts[kvesSerious] + m_counts[kvesCritical]; }
@@ -172,8 +132,8 @@ public:
     ValidationResultPtr Terminal() const;
 
     void Add(const RecordValidationResultPtr& objItem);
-    qint32 Count() const { return qint32(m_records.size()); }
-    bool Exists(qint32 lngRecordNumber) const { return m_records.indexOf(lngRecordNumber) >= 0; }
+    qint32 Count() const;
+    bool Exists(qint32 lngRecordNumber) const;
     RecordValidationResultPtr Item(qint32 lngRecordNumber) const;
     void setItem(qint32 lngRecordNumber, const RecordValidationResultPtr& objItem);
     QVector<RecordValidationResultPtr> Items() const;
@@ -181,13 +141,11 @@ public:
     void Remove(qint32 lngRecordNumber);
     void RemoveAll();
 
-    // Inside the library only.
-    void SetRecordCount(qint32 count) { m_recordCount = count; }
-
 private:
-    void UpdateSeverityCounts(qint32 oldSeverity, qint32 newSeverity);
+    friend struct detail::ResultAccess;
+    void updateSeverityCounts(qint32 oldSeverity, qint32 newSeverity);
 
-    RecordTable m_records;
+    std::unique_ptr<detail::FileRecords> m_records;
     qint32 m_counts[5] = {0, 0, 0, 0, 0};
     std::optional<qint32> m_terminalRecord;
     qint32 m_recordCount = 0;

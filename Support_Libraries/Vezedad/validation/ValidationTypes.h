@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtCore/qglobal.h>
@@ -88,6 +89,21 @@ struct ColumnStructure {
 struct ColumnCountRange {
     qint16 Min = 0;
     qint16 Max = 0;
+};
+
+// The columns of one form's record as the validator reads them: the field of
+// each column, column 0 first, and how many fields a record may have. A
+// record may be one field short (its last column is then empty), and Form 26
+// and the identity line may carry more fields than their layout, which are
+// not checked. An unknown form type has no columns and a zero range.
+struct RecordLayout {
+    qint32 FormType = 0;
+    QList<qint32> Fields;
+    ColumnCountRange Counts;
+
+    qsizetype Width() const { return Fields.size(); }
+    // The column holding the field, or -1 when the form has no such column.
+    qsizetype ColumnOf(qint32 fieldId) const { return Fields.indexOf(fieldId); }
 };
 
 } // namespace Vezedad

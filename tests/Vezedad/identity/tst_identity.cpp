@@ -263,7 +263,7 @@ private Q_SLOTS:
 
         fillExample(*identity);
         const ErrorInfo missing = raisedBy([&] { identity->Save(dir.filePath(QStringLiteral("no/such"))); });
-        QCOMPARE(missing.Number(), 76);
+        QCOMPARE(missing.Number(), 70);
         QCOMPARE(missing.Description(), QStringLiteral("Path not found: ") + dir.filePath(QStringLiteral("no/such")));
     }
 

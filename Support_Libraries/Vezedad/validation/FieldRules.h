@@ -1,0 +1,55 @@
+#pragma once
+// The rules of the report fields, in one table from field id to rule.
+//
+// Each rule is written once for any text whose ASCII characters are its ASCII
+// code units: decoded text, or a report line's own bytes (the code page maps
+// ASCII bytes, and only those, onto ASCII characters). The rules decide on
+// ASCII characters only, so a file run deciding on a line's bytes and a check
+// of the decoded value give the same verdict. Every rule takes time in
+// proportion to the value's length, whatever the value holds.
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace Vezedad::FieldRules {
+
+// What a rule found, as the finding carries it: a pass has both zero.
+struct Verdict {
+    qint32 code = valcOK;
+    qint32 severity = 0;
+    bool ok() const { return code == valcOK; }
+};
+
+// The report year, read when a date rule first needs it and then kept, so a
+// run reads it at most once. A failure to read it is kept as its error number,
+// which the date rule gives as its code.
+class YearSource {
+public:
+    // valcOK with the year, or the error's number.
+    qint32 get(qint32& year);
+
+private:
+    bool m_read = false;
+    qint32 m_year = 0;
+    qint32 m_error = 0;
+};
+
+// Whether the field id has a rule; a field without one always passes.
+bool hasRule(qint32 fieldId);
+
+// The verdict on a prepared value (blanks at both ends removed, no CR LF
+// pair left) in the report code page.
+Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year);
+
+// The same on text; written, when given, receives the value as the rule
+// writes it back (the prepared value itself where the rule changes nothing).
+Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* written = nullptr);
+
+// Upper case as a single-byte upper-casing of the report code page gives it:
+// a character changes only where its upper case is one character that the
+// code page holds, so "µg" becomes "µG" and "ß" stays.
+QString upperInCodePage(QStringView text);
+
+} // namespace Vezedad::FieldRules

@@ -1,0 +1,269 @@
+#include "Vezedad/validation/ResultStorage.h"
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/validation/ReportLines.h"
+#include "Vezedad/validation/ValidationTables.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+
+namespace Vezedad::detail {
+
+// ---------------------------------------------------------------------------
+// PackedText
+
+namespace {
+
+// bytes[15] tells the form: 0-15 that many bytes in place, kNull a null text,
+// kHeap a pointer to a block at the start of the slot.
+constexpr unsigned char kNull = 16, kHeap = 17;
+
+// A heap block: its length in characters, whether it holds UTF-16, then the text.
+struct PackedBlock {
+    qint32 size;
+    bool wide;
+    char text[1];
+};
+
+PackedBlock* newBlock(qsizetype size, bool wide, const void* text) {
+    const size_t bytes = size_t(size) * (wide ? 2 : 1);
+    auto* block = static_cast<PackedBlock*>(::operator new(offsetof(PackedBlock, text) + bytes));
+    block->size = qint32(size);
+    block->wide = wide;
+    std::memcpy(block->text, text, bytes);
+    return block;
+}
+
+PackedBlock* heapOf(const TextSlot& slot) {
+    PackedBlock* p;
+    std::memcpy(&p, slot.bytes, sizeof p);
+    return p;
+}
+
+void putBlock(TextSlot& slot, PackedBlock* block) {
+    std::memcpy(slot.bytes, &block, sizeof block);
+    slot.bytes[15] = kHeap;
+}
+
+} // namespace
+
+namespace PackedText {
+
+void init(TextSlot& slot) {
+    std::memset(slot.bytes, 0, sizeof slot.bytes);
+    slot.bytes[15] = kNull;
+}
+
+void copy(TextSlot& to, const TextSlot& from) {
+    std::memcpy(to.bytes, from.bytes, sizeof to.bytes);
+    if (from.bytes[15] == kHeap) {
+        const PackedBlock* block = heapOf(from);
+        putBlock(to, newBlock(block->size, block->wide, block->text));
+    }
+}
+
+void release(TextSlot& slot) {
+    if (slot.bytes[15] == kHeap) ::operator delete(heapOf(slot));
+    slot.bytes[15] = kNull;
+}
+
+void setBytes(TextSlot& slot, QByteArrayView bytes) {
+    release(slot);
+    if (bytes.size() < 16) {
+        std::memcpy(slot.bytes, bytes.data(), size_t(bytes.size()));
+        slot.bytes[15] = static_cast<unsigned char>(bytes.size());
+        return;
+    }
+    putBlock(slot, newBlock(bytes.size(), false, bytes.data()));
+}
+
+void set(TextSlot& slot, const QString& text) {
+    if (text.isNull()) return release(slot);
+    // Every character the code page holds comes back from its byte as it was.
+    QByteArray bytes;
+    if (Cp1252::encode(text, bytes)) return setBytes(slot, bytes);
+    release(slot);
+    putBlock(slot, newBlock(text.size(), true, text.constData()));
+}
+
+QString text(const TextSlot& slot) {
+    const unsigned char form = slot.bytes[15];
+    if (form == kNull) return QString();
+    if (form < 16) return Cp1252::decode(QByteArrayView(reinterpret_cast<const char*>(slot.bytes), form));
+    const PackedBlock* block = heapOf(slot);
+    if (block->wide) return QString(reinterpret_cast<const QChar*>(block->text), block->size);
+    return Cp1252::decode(QByteArrayView(block->text, block->size));
+}
+
+} // namespace PackedText
+
+// ---------------------------------------------------------------------------
+// ReportSource
+
+ReportSource::ReportSource(QString path, qint32 formType, qint64 size, qint64 modified)
+    : m_path(std::move(path)), m_formType(formType), m_size(size), m_modified(modified) {}
+
+QByteArray ReportSource::line(qint64 offset, qint32 length) {
+    if (m_blockStart < 0 || offset < m_blockStart || offset + length > m_blockStart + m_block.size()) {
+        QFile file;
+        Globals::FSO().OpenForReading(file, m_path);
+        if (file.size() != m_size || file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() != m_modified)
+            raiseRuntimeError(rtPathFileAccessError, QStringLiteral("FileSystemObject"),
+                              m_path + QStringLiteral(" (the file changed after it was validated; validate it again)"));
+        constexpr qint64 kBlock = 64 * 1024;
+        const qint64 size = qMax<qint64>(kBlock, length);
+        m_block.resize(qsizetype(size));
+        if (!file.seek(offset)) ReportLines::raiseReadError(file);
+        const qint64 read = file.read(m_block.data(), size);
+        if (read < length) ReportLines::raiseReadError(file);
+        m_block.resize(qsizetype(read));
+        m_blockStart = offset;
+    }
+    return m_block.mid(qsizetype(offset - m_blockStart), length);
+}
+
+// ---------------------------------------------------------------------------
+// FileRecords
+
+qsizetype FileRecords::indexOf(qint32 key) const {
+    // A run asks for each new number, beyond every key so far.
+    if (m_ascending == size() && (m_entries.empty() || key > m_entries.back().key)) return -1;
+    const auto begin = m_entries.begin(), ascendingEnd = begin + m_ascending;
+    const auto it =
+        std::lower_bound(begin, ascendingEnd, key, [](const Entry& entry, qint32 k) { return entry.key < k; });
+    if (it != ascendingEnd && it->key == key) return it - begin;
+    const qsizetype tail = size() - m_ascending;
+    if (tail <= kShortTail) {
+        for (qsizetype i = m_ascending; i < size(); ++i)
+            if (m_entries[size_t(i)].key == key) return i;
+        return -1;
+    }
+    if (m_index.isEmpty())
+        for (qsizetype i = m_ascending; i < size(); ++i) m_index.insert(m_entries[size_t(i)].key, i);
+    return m_index.value(key, -1);
+}
+
+ErrorSeverity FileRecords::severityAt(qsizetype i) const {
+    const quint32 slot = m_entries[size_t(i)].slot;
+    if (slot & kCompact) return kvesWarning;
+    const RecordValidationResultPtr& record = m_whole[slot];
+    return record ? record->Severity() : kvesOK;
+}
+
+RecordValidationResultPtr FileRecords::at(qsizetype i) const {
+    const Entry& entry = m_entries[size_t(i)];
+    if (!(entry.slot & kCompact)) return m_whole[entry.slot];
+    return rebuild(entry.key, entry.slot & ~kCompact);
+}
+
+RecordValidationResultPtr FileRecords::rebuild(qint32 key, quint32 compactIndex) const {
+    const auto live = m_live.find(compactIndex);
+    if (live != m_live.end())
+        if (RecordValidationResultPtr held = live->second.lock()) return held;
+
+    const CompactRecord& compact = m_compact[compactIndex];
+    QByteArray scratch;
+    const QByteArray raw = m_source->line(compact.offset, compact.length);
+    const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(key, QString());
+    ResultAccess::setRecordBytes(*record, ReportLines::cleanLine(raw, scratch));
+    const QString value = Cp1252::decode(QByteArrayView(compact.value, compact.valueSize));
+    const ValidationResultPtr finding =
+        modGlobals::New_ValidationResult(compact.field, key, value, compact.code, kvesWarning);
+    if (compact.field == zrfColumnCount)
+        ResultAccess::setMessage(*finding,
+                                 ValidationTables::columnCountMessage(key, value.toInt(), m_source->formType()));
+    record->Add(finding);
+
+    if (m_live.size() >= m_livePruneAt) {
+        std::erase_if(m_live, [](const auto& entry) { return entry.second.expired(); });
+        m_livePruneAt = qMax<size_t>(64, m_live.size() * 2);
+    }
+    m_live[compactIndex] = record;
+    return record;
+}
+
+void FileRecords::appendEntry(qint32 key, quint32 slot) {
+    const bool rising = m_ascending == size() && (m_entries.empty() || key > m_entries.back().key);
+    m_entries.push_back({key, slot});
+    if (rising)
+        ++m_ascending;
+    else if (!m_index.isEmpty())
+        m_index.insert(key, size() - 1);
+}
+
+void FileRecords::append(qint32 key, const RecordValidationResultPtr& record) {
+    m_whole.push_back(record);
+    appendEntry(key, quint32(m_whole.size() - 1));
+}
+
+void FileRecords::appendCompact(qint32 key, CompactRecord&& record) {
+    m_compact.push_back(std::move(record));
+    appendEntry(key, quint32(m_compact.size() - 1) | kCompact);
+}
+
+void FileRecords::removeAt(qsizetype i) {
+    const quint32 slot = m_entries[size_t(i)].slot;
+    if (slot & kCompact) {
+        m_live.erase(slot & ~kCompact);
+    } else {
+        m_whole[slot].reset();
+    }
+    m_entries.erase(m_entries.begin() + i);
+    if (i < m_ascending) --m_ascending;
+    m_index.clear();
+}
+
+void FileRecords::clear() {
+    m_entries.clear();
+    m_whole.clear();
+    m_compact.clear();
+    m_live.clear();
+    m_ascending = 0;
+    m_index.clear();
+}
+
+// ---------------------------------------------------------------------------
+// ResultAccess
+
+void ResultAccess::setField(ValidationResult& r, qint32 fieldId) {
+    if (fieldId == r.m_field) return;
+    r.keepMessage();
+    r.m_field = ZelReportField(fieldId);
+}
+
+void ResultAccess::setRecordBytes(RecordValidationResult& r, QByteArrayView bytes) {
+    PackedText::setBytes(r.m_contents, bytes);
+}
+
+void ResultAccess::setSource(FileValidationResult& f, std::shared_ptr<ReportSource> source) {
+    f.m_records->setSource(std::move(source));
+}
+
+bool ResultAccess::keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, qint64 length,
+                               qint32 fieldId, qint32 code, const QString& value) {
+    const auto fits = [](qint32 v) { return v >= 0 && v <= 255; };
+    QByteArray bytes;
+    if (!f.m_records->hasSource() || !fits(fieldId) || !fits(code) || code == valcOK || length < 0 ||
+        length > std::numeric_limits<qint32>::max() || value.isNull() || value.size() > CompactRecord::kValueRoom ||
+        !Cp1252::encode(value, bytes))
+        return false;
+    if (f.m_records->indexOf(recordNumber) >= 0) f.Remove(recordNumber);
+    CompactRecord record;
+    record.offset = offset;
+    record.length = qint32(length);
+    record.field = quint8(fieldId);
+    record.code = quint8(code);
+    record.valueSize = quint8(bytes.size());
+    std::memcpy(record.value, bytes.constData(), size_t(bytes.size()));
+    f.m_records->appendCompact(recordNumber, std::move(record));
+    f.updateSeverityCounts(-1, kvesWarning);
+    return true;
+}
+
+} // namespace Vezedad::detail

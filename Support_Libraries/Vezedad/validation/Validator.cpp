@@ -1,0 +1,524 @@
+#include "Vezedad/validation/Validator.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Text.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/validation/FieldRules.h"
+#include "Vezedad/validation/ReportLines.h"
+#include "Vezedad/validation/ResultStorage.h"
+#include "Vezedad/validation/ValidationTables.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMetaMethod>
+#include <QVarLengthArray>
+#include <algorithm>
+#include <bit>
+#include <limits>
+#include <type_traits>
+#include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace Vezedad {
+
+namespace {
+
+const QString kPipe = QStringLiteral("|");
+const QString kComma = QStringLiteral(",");
+const QString kTab = QStringLiteral("\t");
+
+// ---------------------------------------------------------------------------
+// Splitting
+
+// A line split the way delimited lines are split everywhere: the pieces
+// between separators, then the rest of the line, then an empty piece when
+// the line did not end with a separator. So there is always one piece more
+// than there are fields, and the last piece is empty. Only the separators'
+// places are kept.
+struct Pieces {
+    qsizetype length = 0;
+    qsizetype delimiterSize = 1;
+    bool closed = false;
+
+    qsizetype size() const { return m_count + (closed ? 1 : 2); }
+    std::pair<qsizetype, qsizetype> operator[](qsizetype k) const {
+        if (k > m_count) return {length, length};
+        const qsizetype begin = k == 0 ? 0 : m_at[size_t(k - 1)] + delimiterSize;
+        return {begin, k < m_count ? m_at[size_t(k)] : length};
+    }
+
+    void clear() { m_count = 0; }
+    // Room for up to extra more separators; commit says how many were written.
+    qsizetype* room(qsizetype extra) {
+        if (m_count + extra > qsizetype(m_at.size()))
+            m_at.resize(size_t(std::max({qsizetype(2 * m_at.size()), m_count + extra, qsizetype(32)})));
+        return m_at.data() + m_count;
+    }
+    void commit(qsizetype written) { m_count += written; }
+    void add(qsizetype at) {
+        *room(1) = at;
+        ++m_count;
+    }
+
+private:
+    // Kept from line to line: a run allocates only for its longest line.
+    std::vector<qsizetype> m_at;
+    qsizetype m_count = 0;
+};
+
+qint32 fieldCount(const Pieces& pieces) {
+    return qint32(qMin<qsizetype>(pieces.size() - 1, std::numeric_limits<qint32>::max()));
+}
+
+void splitBytes(QByteArrayView line, char delimiter, Pieces& pieces) {
+    const char* p = line.data();
+    const qsizetype n = line.size();
+    pieces.clear();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: fields are short, so a call per separator
+    // would cost more than the search itself.
+    const __m128i wanted = _mm_set1_epi8(delimiter);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
+        if (!mask) continue;
+        qsizetype* const first = pieces.room(16);
+        qsizetype* out = first;
+        for (; mask; mask &= mask - 1) *out++ = i + std::countr_zero(mask);
+        pieces.commit(out - first);
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == delimiter) pieces.add(i);
+    pieces.length = n;
+    pieces.delimiterSize = 1;
+    pieces.closed = n > 0 && p[n - 1] == delimiter;
+}
+
+void splitText(QStringView line, QStringView delimiter, Pieces& pieces) {
+    pieces.clear();
+    const qsizetype n = line.size();
+    if (delimiter.size() == 1) {
+        const char16_t d = delimiter[0].unicode();
+        const QChar* data = line.data();
+        for (qsizetype i = 0; i < n; ++i)
+            if (data[i].unicode() == d) pieces.add(i);
+    } else {
+        for (qsizetype at, from = 0; (at = line.indexOf(delimiter, from)) >= 0; from = at + delimiter.size())
+            pieces.add(at);
+    }
+    pieces.length = n;
+    pieces.delimiterSize = delimiter.size();
+    pieces.closed = line.endsWith(delimiter);
+}
+
+// ---------------------------------------------------------------------------
+// Findings
+
+// One failed check, before it becomes a result object (or a compact record).
+struct Finding {
+    qint32 field = 0;
+    qint32 code = valcOK;
+    qint32 severity = kvesOK;
+    QString value;
+    QString message; // null: the message table's
+};
+
+using Findings = std::vector<Finding>;
+
+// A value as a field check takes it: blanks at both ends removed, then every
+// CR LF pair (a lone CR or LF stays).
+QString prepared(QStringView raw) {
+    QString value = trimBlanks(raw).toString();
+    if (value.contains(QLatin1String("\r\n"))) value.remove(QStringLiteral("\r\n"));
+    return value;
+}
+
+Finding fieldFinding(qint32 fieldId, QStringView raw, FieldRules::YearSource& year) {
+    Finding f;
+    f.field = fieldId;
+    const FieldRules::Verdict verdict = FieldRules::check(fieldId, prepared(raw), year, &f.value);
+    f.code = verdict.code;
+    f.severity = verdict.severity;
+    return f;
+}
+
+Finding columnCountFinding(qint32 count, qint32 recordNumber, qint32 formType) {
+    const ColumnCountRange range = ValidationTables::layout(formType).Counts;
+    Finding f;
+    f.field = zrfColumnCount;
+    f.value = QString::number(count);
+    if (count < range.Min || count > range.Max) {
+        f.code = valcInvalidValue;
+        f.severity = formType == zfotForm26 && count > range.Max ? kvesWarning : kvesSerious;
+        f.message = ValidationTables::columnCountMessage(recordNumber, count, formType);
+    }
+    return f;
+}
+
+ValidationResultPtr resultOf(const Finding& f, qint32 recordNumber) {
+    ValidationResultPtr result = modGlobals::New_ValidationResult(f.field, recordNumber, f.value, f.code, f.severity);
+    if (!f.message.isNull()) detail::ResultAccess::setMessage(*result, f.message);
+    return result;
+}
+
+template <class Ch> bool holdsCrLf(const Ch* p, qsizetype n) {
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        if (p[i] == Ch('\r') && p[i + 1] == Ch('\n')) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// The record walker: the checks of one record, on its decoded text or on a
+// file line's own bytes. It adds the record's findings in the order they
+// stand in the record: column count, the columns in layout order, the
+// no-data rule.
+
+// What the walker needs of a form, worked out once per run.
+struct FormPlan {
+    struct Column {
+        qint32 field;
+        bool checked;     // the field has a rule
+        bool data;        // a value there is reportable data
+        bool identifying; // checked in a no-data record too
+    };
+    qint32 formType = 0;
+    ColumnCountRange counts;
+    QVarLengthArray<Column, 16> columns;
+
+    explicit FormPlan(qint32 form) : formType(form) {
+        const RecordLayout& layout = ValidationTables::layout(form);
+        counts = layout.Counts;
+        for (qint32 field : layout.Fields)
+            columns.append({field, FieldRules::hasRule(field), ValidationTables::isDataField(field),
+                            field == zrfApIndicator || field == zrfBusinessRegNum || field == zrfCertificationId ||
+                                field == zrfPermitNumber});
+    }
+};
+
+template <class Ch>
+void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint32 recordNumber,
+                FieldRules::YearSource& year, Findings& out) {
+    using View = std::conditional_t<std::is_same_v<Ch, char16_t>, QStringView, QByteArrayView>;
+
+    const qint32 count = fieldCount(pieces);
+    if (count < plan.counts.Min || count > plan.counts.Max)
+        out.push_back(columnCountFinding(count, recordNumber, plan.formType));
+
+    // A Form 26A record of four fields that begins with a certification id
+    // has left out its indicator: it is read as "0" before the fields.
+    qsizetype shift = 0;
+    if (plan.formType == zfotForm26A && count == 4 && pieces[0].second > pieces[0].first) {
+        const char16_t first = char16_t(line[pieces[0].first]) | 0x20;
+        if (first == u'a' || first == u'b' || first == u'c' || first == u't') shift = 1;
+    }
+
+    bool dataSeen = false, noData = false;
+    const qsizetype columns = qMin(plan.columns.size(), pieces.size() + shift);
+    const FormPlan::Column* plannedColumn = plan.columns.data();
+    for (qsizetype column = shift; column < columns; ++column) {
+        const FormPlan::Column& c = plannedColumn[column];
+        const auto [b, e] = pieces[column - shift];
+        const View value = trimBlanks(View(line + b, e - b));
+        if (c.field == zrfApIndicator) {
+            if (plan.formType != zfotForm26A && value.size() == 1 && value.front() == Ch('3')) noData = true;
+        } else if (c.data && !value.isEmpty()) {
+            dataSeen = true;
+        }
+        if ((noData && !c.identifying) || !c.checked) continue;
+
+        QString decoded;
+        QStringView text;
+        if constexpr (std::is_same_v<Ch, char16_t>) {
+            // A record handed in as text may hold CR LF pairs, which the
+            // check removes first.
+            if (holdsCrLf(value.data(), value.size())) {
+                if (FieldRules::check(c.field, prepared(value), year).ok()) continue;
+            } else if (FieldRules::check(c.field, value, year).ok()) {
+                continue;
+            }
+            text = QStringView(line + b, e - b);
+        } else {
+            if (FieldRules::check(c.field, value, year).ok()) continue;
+            ReportLines::decode(QByteArrayView(line + b, e - b), decoded);
+            text = decoded;
+        }
+        Finding f = fieldFinding(c.field, text, year);
+        if (f.code != valcOK) out.push_back(std::move(f));
+    }
+
+    if (plan.formType == zfotForm26A) return; // no no-data rule
+    if (noData == dataSeen) {
+        Finding f;
+        f.field = zrfDataFields;
+        f.value = QString::number(recordNumber);
+        f.code = noData ? valcNotEmpty : valcEmpty;
+        f.severity = kvesCritical;
+        out.push_back(std::move(f));
+    }
+}
+
+ErrorSeverity severityOf(const Findings& findings) {
+    qint32 severity = kvesOK;
+    for (const Finding& f : findings) severity = qMax(severity, f.severity);
+    return ErrorSeverity(severity);
+}
+
+// ---------------------------------------------------------------------------
+// Whole-file checks
+
+// The separator of a file's first record, decided as GetColumnStructure
+// decides it (the first of "|", "," and tab that gives four fields) but on
+// the line's bytes, so that a long first line is not copied to find it.
+ValidationResultPtr checkFieldSeparator(QByteArrayView line, Pieces& pieces) {
+    QString delimiter;
+    for (const QString* candidate : {&kPipe, &kComma, &kTab}) {
+        splitBytes(line, char(candidate->front().unicode()), pieces);
+        if (fieldCount(pieces) < 4) continue;
+        delimiter = *candidate;
+        break;
+    }
+    qint32 code = valcOK, severity = kvesOK;
+    if (delimiter.isEmpty()) {
+        code = valcEmpty;
+        severity = kvesTerminal;
+    } else if (delimiter != kPipe) {
+        code = valcInvalidValue;
+        severity = kvesWarning;
+    }
+    ValidationResultPtr finding = modGlobals::New_ValidationResult(zrfFileDelimiter, -1, delimiter, code, severity);
+    if (delimiter == kTab)
+        detail::ResultAccess::setMessage(*finding,
+                                         ValidationTables::message(zrfFileDelimiter, code, QStringLiteral("[tab]")));
+    return finding;
+}
+
+ValidationResultPtr checkFileName(const QString& path, qint32 formType) {
+    const QString prefix = ZelReport::Prefix(formType);
+    const QString name = Globals::FSO().GetFileName(path);
+    const bool wrong = name.left(1).compare(prefix, Qt::CaseInsensitive) != 0;
+    ValidationResultPtr finding = modGlobals::New_ValidationResult(
+        zrfFilePrefix, -1, name, wrong ? valcInvalidValue : valcOK, wrong ? kvesCritical : kvesOK);
+    if (wrong)
+        detail::ResultAccess::setMessage(
+            *finding, QStringLiteral("File name '") + name + QStringLiteral("' should begin with '") + prefix +
+                          QStringLiteral("' for ") + Globals::GetFormName(formType, true) + QStringLiteral("."));
+    return finding;
+}
+
+// A record whose one finding is a warning can be kept as its place in the
+// file: the findings that can be rebuilt from that are those with the
+// table's message or the column-count text.
+bool compactable(const Findings& findings) {
+    if (findings.size() != 1) return false;
+    const Finding& f = findings.front();
+    return f.severity == kvesWarning && (f.message.isNull() || f.field == zrfColumnCount);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Validator
+
+Vezedad::Validator& Globals::Validator() {
+    return perThreadService<Vezedad::Validator>(modGlobals::services(), modGlobals::slotValidator, [] {
+        return std::unique_ptr<Vezedad::Validator>(new Vezedad::Validator);
+    });
+}
+
+Validator::Validator() = default;
+
+Validator::~Validator() = default;
+
+const RecordLayout& Validator::Layout(qint32 formType) { return ValidationTables::layout(formType); }
+
+ColumnCountRange Validator::ExpectedColumnCount(qint32 formType) const {
+    const RecordLayout& layout = ValidationTables::layout(formType);
+    if (layout.FormType == zfotNone)
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errInvalidProcedureCall),
+                        QStringLiteral("Form Type ") + QString::number(formType) +
+                            QStringLiteral(" is not supported for this operation."),
+                        QStringLiteral("Vezedad:Validator.ExpectedColumnCount"));
+    return layout.Counts;
+}
+
+QString Validator::ExpectedColumns(qint32 formType) const { return ValidationTables::expectedColumns(formType); }
+
+QString Validator::FieldName(qint32 fieldId) const { return ValidationTables::fieldName(fieldId); }
+
+QString Validator::ValidationMessage(qint32 fieldId, qint32 lngCode, const QString& strValue) const {
+    return ValidationTables::message(fieldId, lngCode, strValue);
+}
+
+ColumnStructure Validator::GetColumnStructure(const QString& strLine) const {
+    ColumnStructure structure;
+    Pieces pieces;
+    for (const QString* delimiter : {&kPipe, &kComma, &kTab}) {
+        splitText(strLine, *delimiter, pieces);
+        const qint32 count = fieldCount(pieces);
+        if (count < 4) continue;
+        structure.ColumnCount = qint16(qMin<qint32>(count, std::numeric_limits<qint16>::max()));
+        structure.Delimiter = *delimiter;
+        for (qsizetype k = 0; k < pieces.size(); ++k) {
+            const auto [b, e] = pieces[k];
+            structure.Contents.append(strLine.mid(b, e - b));
+        }
+        return structure;
+    }
+    structure.Contents.append(strLine);
+    return structure;
+}
+
+ValidationResultPtr Validator::ValidateField(qint32 fieldId, const QString& strValue, qint32 lngRecordNumber) {
+    FieldRules::YearSource year;
+    return resultOf(fieldFinding(fieldId, strValue, year), lngRecordNumber);
+}
+
+ValidationResultPtr Validator::CheckColumnCount(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,
+                                                qint32 lngFormType) {
+    if (strDelimiter.isEmpty()) strDelimiter = kPipe;
+    ExpectedColumnCount(lngFormType);
+    Pieces pieces;
+    splitText(strRecord, strDelimiter, pieces);
+    return resultOf(columnCountFinding(fieldCount(pieces), lngRecordNumber, lngFormType), lngRecordNumber);
+}
+
+ValidationResultPtr Validator::CheckColumnCount(const QString& strRecord, const QString& strDelimiter,
+                                                qint32 lngRecordNumber, qint32 lngFormType) {
+    QString delimiter = strDelimiter;
+    return CheckColumnCount(strRecord, delimiter, lngRecordNumber, lngFormType);
+}
+
+RecordValidationResultPtr Validator::ValidateRecord(const QString& strRecord, QString& strDelimiter,
+                                                    qint32 lngRecordNumber, qint32 lngFormType) {
+    if (strDelimiter.isEmpty()) strDelimiter = kPipe;
+    ExpectedColumnCount(lngFormType);
+    const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(lngRecordNumber, strRecord);
+    Pieces pieces;
+    splitText(strRecord, strDelimiter, pieces);
+    FieldRules::YearSource year;
+    Findings findings;
+    walkRecord(reinterpret_cast<const char16_t*>(strRecord.constData()), pieces, FormPlan(lngFormType), lngRecordNumber,
+               year, findings);
+    for (const Finding& f : findings) record->Add(resultOf(f, lngRecordNumber));
+    return record;
+}
+
+RecordValidationResultPtr Validator::ValidateRecord(const QString& strRecord, const QString& strDelimiter,
+                                                    qint32 lngRecordNumber, qint32 lngFormType) {
+    QString delimiter = strDelimiter;
+    return ValidateRecord(strRecord, delimiter, lngRecordNumber, lngFormType);
+}
+
+FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint32 lngFormType, qint32 lngMaxErrors) {
+    const QString source = QStringLiteral("Vezedad:Validator.ValidateFile");
+    FileSystemObject& fso = Globals::FSO();
+    if (!fso.FileExists(strFilePath))
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errFileNotFound),
+                        QStringLiteral("File '") + strFilePath + QStringLiteral("' not found."), source);
+    if (fso.GetExtensionName(strFilePath).compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0)
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errInvalidPropertyValue),
+                        QStringLiteral("File must be text; file '") + strFilePath +
+                            QStringLiteral("' does not have a .txt extension."),
+                        source);
+    if (lngFormType != zfotForm26 && lngFormType != zfotForm26A && lngFormType != zfotForm27 &&
+        lngFormType != zfotForm25)
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errInvalidPropertyValue),
+                        QStringLiteral("Form type (") + QString::number(lngFormType) +
+                            QStringLiteral(") not one of the known values."),
+                        source);
+
+    const FileValidationResultPtr fileResult = modGlobals::New_FileValidationResult();
+    const RecordValidationResultPtr wholeFile = modGlobals::New_RecordValidationResult(WholeFileKey(), QString());
+    const ValidationResultPtr name = checkFileName(strFilePath, lngFormType);
+    if (!name->IsValid()) wholeFile->Add(name);
+
+    QFile file;
+    fso.OpenForReading(file, strFilePath, QIODevice::Unbuffered);
+    // Records whose only finding is a warning are kept as their place in the
+    // file and read back from it when asked for.
+    detail::ResultAccess::setSource(
+        *fileResult,
+        std::make_shared<detail::ReportSource>(QFileInfo(strFilePath).absoluteFilePath(), lngFormType, file.size(),
+                                               file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch()));
+    ReportLines::LineReader reader(file);
+
+    // A listener that does nothing should cost nothing: without one the
+    // event is not raised at all.
+    const bool announce = isSignalConnected(QMetaMethod::fromSignal(&Validator::RecordValidated));
+    FieldRules::YearSource year;
+    const FormPlan plan(lngFormType);
+    qint32 recordNumber = 0;
+    bool cancel = false;
+    char delimiter = 0;
+    QByteArray scratch;
+    Pieces pieces;
+    Findings findings;
+    ReportLines::LineReader::Line line;
+    while (reader.next(line)) {
+        const qint32 recordLength = qint32(qMin<qint64>(line.bytes.size() + 2, std::numeric_limits<qint32>::max()));
+        const QByteArrayView cleaned = ReportLines::cleanLine(line.bytes, scratch);
+        if (cleaned.isEmpty()) continue;
+        ++recordNumber;
+
+        if (recordNumber == 1) {
+            // The separator of the whole run; every one it can be is one byte.
+            const ValidationResultPtr separator = checkFieldSeparator(cleaned, pieces);
+            if (!separator->IsValid()) wholeFile->Add(separator);
+            if (separator->Severity() == kvesTerminal) break;
+            delimiter = char(separator->Value().front().unicode());
+        }
+
+        findings.clear();
+        splitBytes(cleaned, delimiter, pieces);
+        walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings);
+        if (announce) {
+            // The handler gets copies of the figures: only Cancel is its to set.
+            qint32 number = recordNumber, length = recordLength, errors = qint32(findings.size());
+            Q_EMIT RecordValidated(number, length, errors, cancel);
+        }
+
+        if (!findings.empty()) {
+            const ErrorSeverity severity = severityOf(findings);
+            const Finding& first = findings.front();
+            if (!compactable(findings) ||
+                !detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes.size(),
+                                                   first.field, first.code, first.value)) {
+                const RecordValidationResultPtr record =
+                    modGlobals::New_RecordValidationResult(recordNumber, QString());
+                // The line's own bytes: the same text in half the room.
+                detail::ResultAccess::setRecordBytes(*record, cleaned);
+                for (const Finding& f : findings) record->Add(resultOf(f, recordNumber));
+                fileResult->Add(record);
+            }
+            ValidationResultPtr stop;
+            if (severity == kvesTerminal) {
+                stop = modGlobals::New_ValidationResult(zrfErrorCount, -1, QString::number(recordNumber),
+                                                        valcTerminalError, kvesTerminal);
+            } else if ((severity == kvesSerious || severity == kvesCritical) && lngMaxErrors > 0 &&
+                       fileResult->ErrorCount() >= lngMaxErrors) {
+                stop = modGlobals::New_ValidationResult(zrfErrorCount, -1, QString::number(fileResult->ErrorCount()),
+                                                        valcTooManyErrors, kvesTerminal);
+            }
+            if (stop) {
+                wholeFile->Add(stop);
+                break;
+            }
+        }
+        if (cancel) {
+            wholeFile->Add(modGlobals::New_ValidationResult(zrfCancel, recordNumber, QString::number(recordNumber),
+                                                            valcUserCancelled, kvesTerminal));
+            break;
+        }
+    }
+
+    detail::ResultAccess::setRecordCount(*fileResult, recordNumber);
+    if (!wholeFile->IsValid()) fileResult->Add(wholeFile);
+    return fileResult;
+}
+
+} // namespace Vezedad

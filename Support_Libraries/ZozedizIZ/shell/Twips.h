@@ -1,0 +1,20 @@
+#pragma once
+#include "ZozedizIZ/ZozedizIZExport.h"
+
+#include <QSize>
+
+// Window layouts are given in twips (1440 to the inch); the screen's logical
+// resolution turns them into pixels.
+namespace ZozedizIZ::Twips {
+
+// Twips per pixel of the primary screen, across and down (15 at 96 dots per
+// inch; 15 when there is no screen).
+ZOZEDIZIZ_EXPORT double perPixelX();
+ZOZEDIZIZ_EXPORT double perPixelY();
+
+// Sizes for layouts, rounded to the nearest pixel.
+ZOZEDIZIZ_EXPORT int toPixelsX(int twips);
+ZOZEDIZIZ_EXPORT int toPixelsY(int twips);
+ZOZEDIZIZ_EXPORT QSize toPixels(const QSize& twips);
+
+} // namespace ZozedizIZ::Twips

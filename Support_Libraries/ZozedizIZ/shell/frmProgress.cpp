@@ -1,0 +1,250 @@
+#include "ZozedizIZ/shell/frmProgress.h"
+
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/ui/Ui.h"
+#include "ZozedizIZ/shell/GuardedSlot.h"
+#include "ZozedizIZ/shell/Twips.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <limits>
+
+namespace ZozedizIZ {
+
+// The window on screen. Its only way out is Finished; Esc and the window
+// manager's close are refused while the job runs.
+class ProgressWindow : public QDialog {
+public:
+    ProgressWindow(frmProgress& owner, QWidget* parent) : QDialog(parent), m_owner(owner) {}
+
+    void reject() override {
+        if (m_owner.mayClose()) m_owner.Finished();
+    }
+
+private:
+    frmProgress& m_owner;
+};
+
+namespace {
+
+// Whole-number rounding of the estimate: to the nearest, ties to even.
+qint64 roundEven(double value) { return qint64(std::nearbyint(value)); }
+
+QString twoDigits(qint64 value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+
+} // namespace
+
+frmProgress::frmProgress(QObject* parent)
+    : QObject(parent), m_clock([] { return QDateTime::currentSecsSinceEpoch(); }) {}
+
+frmProgress::~frmProgress() { delete m_window.data(); }
+
+QDialog* frmProgress::window() const { return m_loaded ? m_window.data() : nullptr; }
+
+void frmProgress::HideWindow() {
+    if (m_window && m_window->isVisible()) m_window->hide();
+}
+
+void frmProgress::setDescription(const QString& value) {
+    if (value == m_description) return;
+    m_description = value;
+    if (m_loaded && m_window) {
+        lblOperation->setText(m_description);
+        m_window->repaint();
+    }
+}
+
+void frmProgress::setMaximumValue(float value) {
+    m_showBar = value != 0;
+    m_maximum = value > 0 ? value : 100;
+    // Each new maximum starts a new stretch of work (the next file of a
+    // folder), so the estimate measures it from now.
+    m_start = m_clock();
+    if (m_loaded && m_window) {
+        setBar(0);
+        ControlVisibility();
+        m_window->repaint();
+    }
+}
+
+void frmProgress::StartTracking(const QString& OperationDescription, float MaximumValue, bool ShowModal) {
+    m_activated = false;
+    m_stop = false;
+    setDescription(OperationDescription);
+    setMaximumValue(MaximumValue);
+    Form_Load();
+    m_start = m_clock();
+    if (!ShowModal) {
+        m_window->show();
+        return;
+    }
+    QPointer<ProgressWindow> window = m_window;
+    Vezedad::Ui::ExecModal(*window);
+    // The modal loop is over: whatever ended it, the window goes.
+    m_loaded = false;
+    if (window) {
+        window->hide();
+        delete window.data();
+    }
+}
+
+void frmProgress::Form_Load() {
+    // A window from an earlier run may still be on its way out.
+    if (m_window) m_window->deleteLater();
+    QWidget* owner = QApplication::activeWindow();
+    auto* window = new ProgressWindow(*this, owner);
+    m_window = window;
+    window->setObjectName(QStringLiteral("frmProgress"));
+    window->setWindowTitle(QStringLiteral("Progress"));
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::MSWindowsFixedSizeDialogHint);
+    window->setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.75));
+
+    lblOperation = new QLabel(window);
+    lblOperation->setObjectName(QStringLiteral("lblOperation"));
+    lblOperation->setTextFormat(Qt::PlainText);
+    lblOperation->setAlignment(Qt::AlignCenter);
+    lblStatus = new QLabel(window);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setWordWrap(true);
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblStatus->setFixedSize(Twips::toPixels(QSize(4815, 975)));
+    pbProgress = new QProgressBar(window);
+    pbProgress->setObjectName(QStringLiteral("pbProgress"));
+    pbProgress->setTextVisible(false);
+    lblTimeLeft = new QLabel(QStringLiteral("Estimated Time Left:"), window);
+    lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
+    txtTimeLeft = new QLineEdit(window);
+    txtTimeLeft->setObjectName(QStringLiteral("txtTimeLeft"));
+    txtTimeLeft->setReadOnly(true);
+    txtTimeLeft->setFocusPolicy(Qt::NoFocus);
+    txtTimeLeft->setFixedWidth(Twips::toPixelsX(1335));
+    lblTimeLeft->setBuddy(txtTimeLeft);
+    cmdStop = new QPushButton(QStringLiteral("&Stop"), window);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setFixedWidth(Twips::toPixelsX(1695));
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(lblTimeLeft);
+    bottom->addWidget(txtTimeLeft);
+    bottom->addStretch();
+    bottom->addWidget(cmdStop);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(lblOperation);
+    layout->addWidget(lblStatus);
+    layout->addWidget(pbProgress);
+    layout->addLayout(bottom);
+    window->setFixedWidth(Twips::toPixelsX(5100));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connectGuarded(cmdStop, &QPushButton::clicked, window, QStringLiteral("ZozedizIZ::frmProgress.cmdStop_Click"),
+                   [this] { cmdStop_Click(); });
+    Vezedad::Ui::OnFirstActivation(*window, [this] { Form_Activate(); });
+
+    // Each step runs even when one before it fails.
+    const auto step = [](const std::function<void()>& body) {
+        Vezedad::Ui::Guard(body, [](const Vezedad::ErrorInfo&) {});
+    };
+    step([this] { m_loaded = true; });
+    step([this] { lblOperation->setText(m_description); });
+    step([this] { lblStatus->setText(QString()); });
+    step([this] { setBar(0); });
+    step([this] { ControlVisibility(); });
+    step([this] { SetBackColor(); });
+    cmdStop->setFocus();
+}
+
+void frmProgress::Form_Activate() {
+    QCoreApplication::processEvents();
+    if (m_activated || !m_loaded) return;
+    m_activated = true;
+    m_running = true;
+    // A caller's handler that lets an error out (ProgressForm never does)
+    // still leaves no window behind.
+    Vezedad::Ui::Guard([this] { emit Execute(); },
+                       [this](const Vezedad::ErrorInfo& error) {
+                           QWidget* owner = m_window ? m_window->parentWidget() : nullptr;
+                           m_running = false;
+                           Finished();
+                           Vezedad::Ui::ShowError(error, QStringLiteral("ZozedizIZ::frmProgress.Form_Activate"), owner);
+                       });
+    m_running = false;
+}
+
+bool frmProgress::mayClose() const { return m_activated && !m_running; }
+
+void frmProgress::ControlVisibility() {
+    pbProgress->setVisible(m_showBar);
+    lblTimeLeft->setVisible(m_showBar);
+    txtTimeLeft->setVisible(m_showBar);
+    txtTimeLeft->setText(QString());
+}
+
+void frmProgress::SetBackColor() { Vezedad::Ui::SetBackColor(*m_window); }
+
+void frmProgress::setBar(float value) {
+    // The bar counts in whole steps; a maximum beyond its range is scaled.
+    const double top = std::ceil(double(m_maximum));
+    const double scale = top > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() / top : 1.0;
+    pbProgress->setRange(0, int(top * scale));
+    // An amount below nothing shows an empty bar.
+    pbProgress->setValue(int(std::lround(qBound(0.0, double(value), top) * scale)));
+}
+
+bool frmProgress::Update(const QString& StatusMessage, float AmountDone) {
+    if (m_loaded && m_window) {
+        lblStatus->setText(StatusMessage);
+        setBar(AmountDone > m_maximum ? m_maximum : AmountDone);
+        txtTimeLeft->setText(TimeLeft(AmountDone));
+    }
+    // Every call lets the user's clicks through, however rarely it comes.
+    QCoreApplication::processEvents();
+    return !m_stop;
+}
+
+void frmProgress::cmdStop_Click() {
+    m_stop = true;
+    emit StopExecution();
+}
+
+void frmProgress::Finished() {
+    if (!m_loaded) return;
+    if (m_window && m_window->isVisible()) m_window->done(QDialog::Accepted);
+    m_loaded = false;
+}
+
+QString frmProgress::TimeLeft(float AmountDone) const {
+    return TimeLeftText(m_maximum, AmountDone, m_clock() - m_start);
+}
+
+QString frmProgress::TimeLeftText(float maximum, float AmountDone, qint64 elapsedSeconds) {
+    if (!(AmountDone > 0)) return QString();
+    const float elapsed = float(elapsedSeconds);
+    float remaining = (maximum - AmountDone) * elapsed / AmountDone;
+    if (!(remaining >= 0) || std::isinf(remaining)) remaining = 0;
+    return TimeString(remaining);
+}
+
+QString frmProgress::TimeString(float R) {
+    const qint64 whole = roundEven(R);
+    if (R > 3600) {
+        const qint64 hours = whole / 3600;
+        const qint64 minutes = roundEven(double(R) - double(hours) * 3600) / 60;
+        return QString::number(hours) + u':' + twoDigits(minutes) + u':' + twoDigits(whole % 60) +
+               QStringLiteral(" hr");
+    }
+    if (R > 60) return QString::number(whole / 60) + u':' + twoDigits(whole % 60) + QStringLiteral(" min");
+    return QString::number(qint16(whole)) + QStringLiteral(" sec");
+}
+
+} // namespace ZozedizIZ

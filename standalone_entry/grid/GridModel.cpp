@@ -1,0 +1,289 @@
+#include "grid/GridModel.h"
+
+#include <QColor>
+#include <QVarLengthArray>
+
+#include <algorithm>
+
+namespace Dazozuvi {
+
+QColor colourFromBgr(quint32 bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
+
+quint32 bgrFromColour(const QColor& colour) {
+    return quint32(colour.red()) | (quint32(colour.green()) << 8) | (quint32(colour.blue()) << 16);
+}
+
+namespace {
+
+QString columnLetters(int col) {
+    QString name;
+    for (int n = col + 1; n > 0; n = (n - 1) / 26) name.prepend(QChar(u'A' + (n - 1) % 26));
+    return name;
+}
+
+} // namespace
+
+GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_shownRows; }
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
+
+const QBrush& GridModel::brushFor(quint32 bgr) const {
+    auto it = m_brushes.find(bgr);
+    if (it == m_brushes.end()) it = m_brushes.insert(bgr, QBrush(colourFromBgr(bgr)));
+    return *it;
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_store.rowCount()) return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: return m_store.text(index.row(), index.column());
+    case Qt::BackgroundRole: return brushFor(m_store.colour(index.row(), index.column()));
+    case Qt::TextAlignmentRole:
+        return int(m_columns[index.column()].type.kind == CellType::Number ? Qt::AlignRight | Qt::AlignVCenter
+                                                                           : Qt::AlignLeft | Qt::AlignVCenter);
+    default: return {};
+    }
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || (role != Qt::EditRole && role != Qt::DisplayRole)) return false;
+    setText(index.row(), index.column(), value.toString());
+    return true;
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (!m_readOnly) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= m_columns.size()) return {};
+        if (role == Qt::DisplayRole) return m_columns[section].header;
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+        return {};
+    }
+    if (role == Qt::DisplayRole) return section + 1;
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+bool GridModel::insertRows(int row, int count, const QModelIndex& parent) {
+    if (parent.isValid() || row < 0 || row > rows() || count < 0) return false;
+    insertRowsAt(row, count);
+    return true;
+}
+
+bool GridModel::removeRows(int row, int count, const QModelIndex& parent) {
+    if (parent.isValid() || row < 0 || count < 0 || row + count > rows()) return false;
+    removeRowsAt(row, count);
+    return true;
+}
+
+void GridModel::setColumnCount(int columns) {
+    columns = std::max(columns, 0);
+    const int old = int(m_columns.size());
+    if (columns == old) return;
+    flushPendingRows();
+    if (columns > old) {
+        beginInsertColumns({}, old, columns - 1);
+        for (int c = old; c < columns; ++c) m_columns.append(GridColumn{columnLetters(c), 10, CellType::text()});
+        m_store.setColumnCount(columns);
+        endInsertColumns();
+    } else {
+        beginRemoveColumns({}, columns, old - 1);
+        m_columns.resize(columns);
+        m_store.setColumnCount(columns);
+        endRemoveColumns();
+    }
+}
+
+void GridModel::setColumn(int col, const GridColumn& definition) {
+    if (col < 0 || col >= m_columns.size()) return;
+    m_columns[col] = definition;
+    emit headerDataChanged(Qt::Horizontal, col, col);
+    changed(0, col, rows() - 1, col);
+}
+
+void GridModel::setUpperHeaders(const QList<UpperHeader>& headers) {
+    m_upperHeaders = headers;
+    if (!m_columns.isEmpty()) emit headerDataChanged(Qt::Horizontal, 0, int(m_columns.size()) - 1);
+}
+
+void GridModel::setRows(int count) {
+    count = std::max(count, 0);
+    if (count > rows())
+        insertRowsAt(rows(), count - rows());
+    else if (count < rows())
+        removeRowsAt(count, rows() - count);
+}
+
+void GridModel::insertRowsAt(int row, int count) {
+    row = std::clamp(row, 0, rows());
+    if (count <= 0) return;
+    if (row < m_shownRows || m_bulkDepth == 0) {
+        beginInsertRows({}, row, row + count - 1);
+        m_store.insertRows(row, count);
+        m_shownRows += count;
+        endInsertRows();
+        if (m_bulkDepth > 0) m_bulkStructureChanged = true;
+    } else {
+        // Beyond what the view knows: announced when the bulk update ends.
+        m_store.insertRows(row, count);
+    }
+}
+
+void GridModel::removeRowsAt(int row, int count) {
+    if (row < 0) return;
+    count = std::min(count, rows() - row);
+    if (count <= 0) return;
+    const int shownEnd = std::min(row + count, m_shownRows);
+    if (row < shownEnd) {
+        beginRemoveRows({}, row, shownEnd - 1);
+        m_store.removeRows(row, count);
+        m_shownRows -= shownEnd - row;
+        endRemoveRows();
+        if (m_bulkDepth > 0) m_bulkStructureChanged = true;
+    } else {
+        m_store.removeRows(row, count);
+    }
+}
+
+void GridModel::setText(int row, int col, QStringView text) {
+    if (row < 0 || row >= rows() || col < 0 || col >= m_store.columnCount()) return;
+    m_store.setText(row, col, text);
+    changed(row, col, row, col);
+}
+
+void GridModel::setCells(int row, int firstCol, const QStringView* cells, qsizetype count) {
+    if (row < 0 || row >= rows() || firstCol < 0 || firstCol >= m_store.columnCount() || count <= 0) return;
+    m_store.setCells(row, firstCol, cells, count);
+    changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
+}
+
+int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
+    // Upper-cased ASCII fields go into one scratch text of the line's length
+    // (upper-casing ASCII keeps lengths, so views into it stay valid); the
+    // rare field with other characters gets a string of its own.
+    m_fieldScratch.resize(line.size());
+    char16_t* scratch = reinterpret_cast<char16_t*>(m_fieldScratch.data());
+    QVarLengthArray<QStringView, 32> cells;
+    QList<QString> others;
+    const int wanted = m_store.columnCount() - firstCol;
+    int fields = 0;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype stop = separator.isEmpty() ? -1 : line.indexOf(separator, start);
+        const qsizetype end = stop < 0 ? line.size() : stop;
+        ++fields;
+        if (cells.size() < wanted) {
+            qsizetype a = start;
+            qsizetype b = end;
+            while (a < b && line[a] == u' ') ++a;
+            while (b > a && line[b - 1] == u' ') --b;
+            const QStringView field = line.sliced(a, b - a);
+            char16_t seen = 0;
+            for (qsizetype i = 0; i < field.size(); ++i) {
+                const char16_t c = field[i].unicode();
+                seen |= c;
+                scratch[a + i] = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+            }
+            if (seen < 0x80) {
+                cells.append(QStringView(scratch + a, field.size()));
+            } else {
+                others.append(field.toString().toUpper());
+                cells.append(QStringView()); // pointed at below, once the list stops growing
+            }
+        }
+        if (stop < 0) break;
+        start = stop + separator.size();
+    }
+    if (!others.isEmpty()) {
+        // Point the unusual fields at their strings, in order.
+        qsizetype next = 0;
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (!cells[i].isNull() || next >= others.size()) continue;
+            cells[i] = others[next++];
+        }
+    }
+    setCells(row, firstCol, cells.constData(), cells.size());
+    return fields;
+}
+
+void GridModel::setColour(int row, int col, quint32 bgr) {
+    if (row < 0 || row >= rows() || col < 0 || col >= m_store.columnCount()) return;
+    if (m_store.colour(row, col) == (bgr & 0xFFFFFF)) return;
+    m_store.setColour(row, col, bgr);
+    changed(row, col, row, col);
+}
+
+void GridModel::copyRows(int from, int count, int to) {
+    if (from < 0 || to < 0 || count <= 0) return;
+    count = std::min(count, rows() - from);
+    if (count <= 0) return;
+    if (rows() < to + count) setRows(to + count);
+    m_store.copyRows(from, count, to);
+    changed(to, 0, to + count - 1, m_store.columnCount() - 1);
+}
+
+void GridModel::deleteRowsKeepingCount(int row, int count) {
+    if (row < 0) return;
+    count = std::min(count, rows() - row);
+    if (count <= 0) return;
+    const int total = rows();
+    m_store.removeRows(row, count);
+    m_store.insertRows(total - count, count);
+    changed(row, 0, total - 1, m_store.columnCount() - 1);
+}
+
+void GridModel::clearBlock(int row1, int col1, int row2, int col2) {
+    row1 = std::max(row1, 0);
+    col1 = std::max(col1, 0);
+    row2 = std::min(row2, rows() - 1);
+    col2 = std::min(col2, m_store.columnCount() - 1);
+    if (row1 > row2 || col1 > col2) return;
+    m_store.clearBlock(row1, col1, row2, col2);
+    changed(row1, col1, row2, col2);
+}
+
+void GridModel::changed(int row1, int col1, int row2, int col2) {
+    if (row1 > row2 || col1 > col2) return;
+    if (m_bulkDepth > 0) {
+        m_dirty |= QRect(QPoint(col1, row1), QPoint(col2, row2));
+        return;
+    }
+    row2 = std::min(row2, m_shownRows - 1);
+    if (row1 > row2) return;
+    emit dataChanged(index(row1, col1), index(row2, col2));
+}
+
+void GridModel::beginBulkUpdate() { ++m_bulkDepth; }
+
+void GridModel::flushPendingRows() {
+    if (rows() <= m_shownRows) return;
+    beginInsertRows({}, m_shownRows, rows() - 1);
+    m_shownRows = rows();
+    endInsertRows();
+}
+
+void GridModel::endBulkUpdate() {
+    if (m_bulkDepth == 0 || --m_bulkDepth > 0) return;
+    const int knownRows = m_shownRows;
+    flushPendingRows();
+    QRect dirty = m_dirty;
+    m_dirty = QRect();
+    if (m_bulkStructureChanged && !dirty.isNull()) dirty = QRect(0, 0, int(m_columns.size()), m_shownRows);
+    m_bulkStructureChanged = false;
+    // Rows the view has just been told of are read afresh anyway.
+    const int lastRow = std::min(dirty.bottom(), knownRows - 1);
+    const int lastCol = std::min(dirty.right(), int(m_columns.size()) - 1);
+    if (dirty.isNull() || dirty.top() > lastRow || dirty.left() > lastCol) return;
+    emit dataChanged(index(dirty.top(), dirty.left()), index(lastRow, lastCol));
+}
+
+} // namespace Dazozuvi

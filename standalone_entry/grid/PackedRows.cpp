@@ -1,0 +1,393 @@
+#include "grid/PackedRows.h"
+
+#include "grid/GridTypes.h"
+
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+// A record: flags (bit 0: four-byte lengths, bit 1: UTF-16 text), one spare
+// byte, the number of cells it holds (16 bits; trailing empty cells are not
+// stored), each cell's length in characters (one byte each, or four when a
+// cell is longer than 255), then the characters of all cells one after the
+// other, as Latin-1 bytes or, padded to an even offset, as UTF-16 units.
+
+namespace Dazozuvi {
+
+namespace {
+
+constexpr unsigned char kWide = 1;
+constexpr unsigned char kUtf16 = 2;
+constexpr std::size_t kHead = 4;
+
+struct Layout {
+    int cells = 0;
+    bool wide = false;
+    bool utf16 = false;
+    const unsigned char* lengths = nullptr;
+    const unsigned char* text = nullptr;
+
+    explicit Layout(const unsigned char* record) {
+        quint16 n = 0;
+        std::memcpy(&n, record + 2, sizeof n);
+        cells = n;
+        wide = record[0] & kWide;
+        utf16 = record[0] & kUtf16;
+        lengths = record + kHead;
+        std::size_t head = kHead + std::size_t(cells) * (wide ? 4 : 1);
+        if (utf16 && (head & 1)) ++head;
+        text = record + head;
+    }
+
+    qsizetype length(int cell) const {
+        if (!wide) return lengths[cell];
+        quint32 n = 0;
+        std::memcpy(&n, lengths + std::size_t(cell) * 4, sizeof n);
+        return qsizetype(n);
+    }
+
+    // The characters of one cell and their number.
+    const unsigned char* cell(int index, qsizetype& size) const {
+        qsizetype offset = 0;
+        for (int i = 0; i < index; ++i) offset += length(i);
+        size = length(index);
+        return text + offset * (utf16 ? 2 : 1);
+    }
+
+    qsizetype totalLength() const {
+        qsizetype total = 0;
+        for (int i = 0; i < cells; ++i) total += length(i);
+        return total;
+    }
+};
+
+bool beyondLatin1(const char16_t* text, qsizetype size) {
+    char16_t seen = 0;
+    for (qsizetype i = 0; i < size; ++i) seen |= text[i];
+    return seen > 0xFF;
+}
+
+} // namespace
+
+// One cell's text while a record is built: Latin-1 bytes or UTF-16 units,
+// pointing into an old record or into the caller's text.
+struct PackedRows::Piece {
+    const void* data = nullptr;
+    qsizetype size = 0;
+    bool utf16 = false;
+};
+
+PackedRows::PackedRows(int columns) : m_palette{CellColour::White} { setColumnCount(columns); }
+
+PackedRows::~PackedRows() {
+    for (Record record : m_rows) std::free(record);
+}
+
+int PackedRows::cellCount(const unsigned char* record) { return Layout(record).cells; }
+
+std::size_t PackedRows::recordBytes(const unsigned char* record) {
+    const Layout layout(record);
+    return std::size_t(layout.text - record) + std::size_t(layout.totalLength()) * (layout.utf16 ? 2 : 1);
+}
+
+PackedRows::Record PackedRows::build(const Piece* pieces, int count) const {
+    while (count > 0 && pieces[count - 1].size == 0) --count;
+    if (count == 0) return nullptr;
+    bool wide = false;
+    bool utf16 = false;
+    qsizetype total = 0;
+    for (int i = 0; i < count; ++i) {
+        const Piece& p = pieces[i];
+        total += p.size;
+        wide = wide || p.size > 255;
+        utf16 = utf16 || (p.utf16 && beyondLatin1(static_cast<const char16_t*>(p.data), p.size));
+    }
+    std::size_t head = kHead + std::size_t(count) * (wide ? 4 : 1);
+    if (utf16 && (head & 1)) ++head;
+    const std::size_t bytes = head + std::size_t(total) * (utf16 ? 2 : 1);
+    auto* record = static_cast<unsigned char*>(std::malloc(bytes));
+    if (!record) throw std::bad_alloc();
+    record[0] = (wide ? kWide : 0) | (utf16 ? kUtf16 : 0);
+    record[1] = 0;
+    const quint16 n = quint16(count);
+    std::memcpy(record + 2, &n, sizeof n);
+    unsigned char* lengths = record + kHead;
+    unsigned char* out = record + head;
+    for (int i = 0; i < count; ++i) {
+        const Piece& p = pieces[i];
+        if (wide) {
+            const quint32 size = quint32(p.size);
+            std::memcpy(lengths + std::size_t(i) * 4, &size, sizeof size);
+        } else {
+            lengths[i] = static_cast<unsigned char>(p.size);
+        }
+        if (p.size == 0) continue;
+        if (utf16) {
+            auto* dst = reinterpret_cast<char16_t*>(out);
+            if (p.utf16) {
+                std::memcpy(dst, p.data, std::size_t(p.size) * 2);
+            } else {
+                const auto* src = static_cast<const unsigned char*>(p.data);
+                for (qsizetype k = 0; k < p.size; ++k) dst[k] = src[k];
+            }
+            out += p.size * 2;
+        } else {
+            if (p.utf16) {
+                const auto* src = static_cast<const char16_t*>(p.data);
+                for (qsizetype k = 0; k < p.size; ++k) out[k] = static_cast<unsigned char>(src[k]);
+            } else {
+                std::memcpy(out, p.data, std::size_t(p.size));
+            }
+            out += p.size;
+        }
+    }
+    return record;
+}
+
+void PackedRows::noteRecord(Record record, int sign) {
+    m_rowsEndingAt[std::size_t(cellCount(record) - 1)] += sign;
+    const std::size_t bytes = recordBytes(record);
+    m_recordBytes = sign > 0 ? m_recordBytes + bytes : m_recordBytes - bytes;
+}
+
+void PackedRows::releaseRecord(Record record) {
+    if (!record) return;
+    noteRecord(record, -1);
+    std::free(record);
+}
+
+void PackedRows::replaceRecord(int row, Record record) {
+    Record& slot = m_rows[std::size_t(row)];
+    const bool hadText = slot != nullptr;
+    releaseRecord(slot);
+    slot = record;
+    if (record) {
+        noteRecord(record, +1);
+        if (row >= m_lastRow) {
+            m_lastRow = row;
+            m_lastExact = true;
+        }
+    } else if (hadText && row == m_lastRow) {
+        m_lastExact = false;
+    }
+}
+
+void PackedRows::setColumnCount(int columns) {
+    columns = std::max(columns, 0);
+    if (columns == m_columns) return;
+    if (columns < m_columns) {
+        // Cut every record down to the remaining columns.
+        for (int r = 0; r < rowCount(); ++r) {
+            Record record = m_rows[std::size_t(r)];
+            if (!record || cellCount(record) <= columns) continue;
+            const Layout layout(record);
+            QVarLengthArray<Piece, 32> pieces(columns, Piece{});
+            for (int c = 0; c < columns; ++c) {
+                pieces[c].data = layout.cell(c, pieces[c].size);
+                pieces[c].utf16 = layout.utf16;
+            }
+            // The histogram is rebuilt below for the new width.
+            Record cut = build(pieces.data(), columns);
+            m_recordBytes -= recordBytes(record);
+            std::free(record);
+            m_rows[std::size_t(r)] = cut;
+            if (cut) m_recordBytes += recordBytes(cut);
+        }
+    }
+    std::vector<quint8> colours(std::size_t(rowCount()) * std::size_t(columns), 0);
+    const int kept = std::min(columns, m_columns);
+    for (int r = 0; r < rowCount() && kept > 0; ++r)
+        std::memcpy(colours.data() + std::size_t(r) * std::size_t(columns),
+                    m_colours.data() + std::size_t(r) * std::size_t(m_columns), std::size_t(kept));
+    m_colours.swap(colours);
+    m_columns = columns;
+    m_rowsEndingAt.assign(std::size_t(columns), 0);
+    for (Record record : m_rows)
+        if (record) ++m_rowsEndingAt[std::size_t(cellCount(record) - 1)];
+    m_lastExact = false;
+}
+
+void PackedRows::setRowCount(int rows) {
+    rows = std::max(rows, 0);
+    if (rows > rowCount())
+        insertRows(rowCount(), rows - rowCount());
+    else if (rows < rowCount())
+        removeRows(rows, rowCount() - rows);
+}
+
+QString PackedRows::text(int row, int col) const {
+    const unsigned char* record = m_rows[std::size_t(row)];
+    if (!record) return {};
+    const Layout layout(record);
+    if (col >= layout.cells) return {};
+    qsizetype size = 0;
+    const unsigned char* data = layout.cell(col, size);
+    if (layout.utf16) return QString(reinterpret_cast<const QChar*>(data), size);
+    return QString::fromLatin1(reinterpret_cast<const char*>(data), size);
+}
+
+void PackedRows::rowCells(int row, QString& buffer, QStringView* out) const {
+    const unsigned char* record = m_rows[std::size_t(row)];
+    int filled = 0;
+    if (record) {
+        const Layout layout(record);
+        const qsizetype total = layout.totalLength();
+        if (buffer.size() < total) buffer.resize(total);
+        auto* dst = reinterpret_cast<char16_t*>(buffer.data());
+        if (layout.utf16) {
+            std::memcpy(dst, layout.text, std::size_t(total) * 2);
+        } else {
+            for (qsizetype i = 0; i < total; ++i) dst[i] = layout.text[i];
+        }
+        qsizetype offset = 0;
+        for (; filled < layout.cells && filled < m_columns; ++filled) {
+            const qsizetype size = layout.length(filled);
+            out[filled] = QStringView(dst + offset, size);
+            offset += size;
+        }
+    }
+    for (; filled < m_columns; ++filled) out[filled] = QStringView();
+}
+
+bool PackedRows::hasText(int row, int col) const {
+    const unsigned char* record = m_rows[std::size_t(row)];
+    if (!record) return false;
+    const Layout layout(record);
+    return col < layout.cells && layout.length(col) > 0;
+}
+
+void PackedRows::setText(int row, int col, QStringView text) { setCells(row, col, &text, 1); }
+
+void PackedRows::setCells(int row, int firstCol, const QStringView* cells, qsizetype count) {
+    if (firstCol < 0 || firstCol >= m_columns) return;
+    count = std::min<qsizetype>(count, m_columns - firstCol);
+    if (count <= 0) return;
+    Record old = m_rows[std::size_t(row)];
+    if (!old) {
+        bool any = false;
+        for (qsizetype i = 0; i < count && !any; ++i) any = !cells[i].isEmpty();
+        if (!any) return;
+    }
+    const int oldCells = old ? cellCount(old) : 0;
+    const int n = std::max<int>(oldCells, firstCol + int(count));
+    QVarLengthArray<Piece, 32> pieces(n, Piece{});
+    if (old) {
+        const Layout layout(old);
+        for (int c = 0; c < oldCells; ++c) {
+            pieces[c].data = layout.cell(c, pieces[c].size);
+            pieces[c].utf16 = layout.utf16;
+        }
+    }
+    for (qsizetype i = 0; i < count; ++i) {
+        Piece& p = pieces[firstCol + int(i)];
+        p.data = cells[i].utf16();
+        p.size = cells[i].size();
+        p.utf16 = true;
+    }
+    replaceRecord(row, build(pieces.data(), n));
+}
+
+quint8 PackedRows::paletteIndex(quint32 bgr) {
+    bgr &= 0xFFFFFF;
+    for (std::size_t i = 0; i < m_palette.size(); ++i)
+        if (m_palette[i] == bgr) return quint8(i);
+    if (m_palette.size() >= 256) throw std::length_error("A grid can show at most 256 different cell colours.");
+    m_palette.push_back(bgr);
+    return quint8(m_palette.size() - 1);
+}
+
+quint32 PackedRows::colour(int row, int col) const {
+    return m_palette[m_colours[std::size_t(row) * std::size_t(m_columns) + std::size_t(col)]];
+}
+
+void PackedRows::setColour(int row, int col, quint32 bgr) {
+    m_colours[std::size_t(row) * std::size_t(m_columns) + std::size_t(col)] = paletteIndex(bgr);
+}
+
+void PackedRows::insertRows(int row, int count) {
+    if (count <= 0) return;
+    m_rows.insert(m_rows.begin() + row, std::size_t(count), nullptr);
+    m_colours.insert(m_colours.begin() + std::ptrdiff_t(row) * m_columns, std::size_t(count) * std::size_t(m_columns),
+                     quint8(0));
+    if (m_lastRow >= row) m_lastRow += count;
+}
+
+void PackedRows::removeRows(int row, int count) {
+    if (count <= 0) return;
+    for (int r = row; r < row + count; ++r) releaseRecord(m_rows[std::size_t(r)]);
+    m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
+    m_colours.erase(m_colours.begin() + std::ptrdiff_t(row) * m_columns,
+                    m_colours.begin() + std::ptrdiff_t(row + count) * m_columns);
+    if (m_lastRow >= row + count) {
+        m_lastRow -= count;
+    } else if (m_lastRow >= row) {
+        m_lastRow = row - 1;
+        m_lastExact = false;
+    }
+}
+
+void PackedRows::copyRows(int from, int count, int to) {
+    if (count <= 0 || from == to) return;
+    std::vector<Record> copies(std::size_t(count), nullptr);
+    try {
+        for (int i = 0; i < count; ++i) {
+            const Record source = m_rows[std::size_t(from + i)];
+            if (!source) continue;
+            const std::size_t bytes = recordBytes(source);
+            copies[std::size_t(i)] = static_cast<Record>(std::malloc(bytes));
+            if (!copies[std::size_t(i)]) throw std::bad_alloc();
+            std::memcpy(copies[std::size_t(i)], source, bytes);
+        }
+    } catch (...) {
+        for (Record copy : copies) std::free(copy);
+        throw;
+    }
+    for (int i = 0; i < count; ++i) replaceRecord(to + i, copies[std::size_t(i)]);
+    std::memmove(m_colours.data() + std::size_t(to) * std::size_t(m_columns),
+                 m_colours.data() + std::size_t(from) * std::size_t(m_columns),
+                 std::size_t(count) * std::size_t(m_columns));
+}
+
+void PackedRows::clearBlock(int row1, int col1, int row2, int col2) {
+    row1 = std::max(row1, 0);
+    col1 = std::max(col1, 0);
+    row2 = std::min(row2, rowCount() - 1);
+    col2 = std::min(col2, m_columns - 1);
+    for (int r = row1; r <= row2 && col1 <= col2; ++r) {
+        const Record record = m_rows[std::size_t(r)];
+        if (!record) continue;
+        const int cells = cellCount(record);
+        if (col1 >= cells) continue;
+        if (col1 == 0 && col2 >= cells - 1) {
+            replaceRecord(r, nullptr);
+            continue;
+        }
+        const int last = std::min(col2, cells - 1);
+        const std::vector<QStringView> blanks(std::size_t(last - col1 + 1));
+        setCells(r, col1, blanks.data(), qsizetype(blanks.size()));
+    }
+}
+
+int PackedRows::lastDataRow() const {
+    if (!m_lastExact) {
+        while (m_lastRow >= 0 && !m_rows[std::size_t(m_lastRow)]) --m_lastRow;
+        m_lastExact = true;
+    }
+    return m_lastRow;
+}
+
+int PackedRows::lastDataColumn() const {
+    for (int c = m_columns - 1; c >= 0; --c)
+        if (m_rowsEndingAt[std::size_t(c)] > 0) return c;
+    return -1;
+}
+
+std::size_t PackedRows::memoryBytes() const {
+    return m_recordBytes + m_rows.capacity() * sizeof(Record) + m_colours.capacity();
+}
+
+} // namespace Dazozuvi

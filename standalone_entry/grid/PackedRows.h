@@ -1,0 +1,82 @@
+#pragma once
+#include <QString>
+#include <QStringView>
+
+#include <cstddef>
+#include <vector>
+
+namespace Dazozuvi {
+
+// The cells of a grid in little memory, counted from 0. A row that holds text
+// is one packed byte record (its cells' lengths, then their characters, one
+// byte each unless the row holds a character beyond Latin-1); a row without
+// text costs one null pointer. Each cell's colour is one byte that indexes a
+// small palette. Texts are kept exactly as given.
+class PackedRows {
+public:
+    explicit PackedRows(int columns = 0);
+    ~PackedRows();
+    PackedRows(const PackedRows&) = delete;
+    PackedRows& operator=(const PackedRows&) = delete;
+
+    int rowCount() const { return int(m_rows.size()); }
+    int columnCount() const { return m_columns; }
+    // Rows and columns beyond a smaller count are dropped with their data.
+    void setRowCount(int rows);
+    void setColumnCount(int columns);
+
+    QString text(int row, int col) const;
+    bool hasText(int row, int col) const;
+    bool rowHasText(int row) const { return m_rows[std::size_t(row)] != nullptr; }
+    // Every cell of a row at once, as views into buffer (valid until buffer
+    // changes): out receives columnCount() views. No allocation once buffer
+    // has grown to the longest row.
+    void rowCells(int row, QString& buffer, QStringView* out) const;
+    void setText(int row, int col, QStringView text);
+    // Replaces cells firstCol .. firstCol + count - 1 of a row in one step;
+    // cells beyond the last column are dropped.
+    void setCells(int row, int firstCol, const QStringView* cells, qsizetype count);
+
+    // 0x00BBGGRR; white until set.
+    quint32 colour(int row, int col) const;
+    void setColour(int row, int col, quint32 bgr);
+
+    // New rows are empty and white.
+    void insertRows(int row, int count);
+    void removeRows(int row, int count);
+    // Rows to .. to + count - 1 become copies of rows from .. from + count - 1,
+    // texts and colours alike; the ranges may overlap.
+    void copyRows(int from, int count, int to);
+    // Empties the texts of a block; colours stay.
+    void clearBlock(int row1, int col1, int row2, int col2);
+
+    // The last row and column that hold any text; -1 when none does.
+    int lastDataRow() const;
+    int lastDataColumn() const;
+
+    // Bytes held for the cells: records, row table, colours.
+    std::size_t memoryBytes() const;
+
+private:
+    using Record = unsigned char*;
+    struct Piece;
+
+    Record build(const Piece* pieces, int count) const;
+    void replaceRecord(int row, Record record);
+    void releaseRecord(Record record);
+    void noteRecord(Record record, int sign);
+    quint8 paletteIndex(quint32 bgr);
+    static int cellCount(const unsigned char* record);
+    static std::size_t recordBytes(const unsigned char* record);
+
+    std::vector<Record> m_rows;
+    std::vector<quint8> m_colours; // row-major, m_columns per row
+    std::vector<quint32> m_palette;
+    std::vector<qint64> m_rowsEndingAt; // per column: rows whose last text is in it
+    int m_columns = 0;
+    std::size_t m_recordBytes = 0;
+    mutable int m_lastRow = -1;      // never below the last row with text
+    mutable bool m_lastExact = true; // m_lastRow is that row exactly
+};
+
+} // namespace Dazozuvi

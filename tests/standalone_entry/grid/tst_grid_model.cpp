@@ -1,0 +1,303 @@
+#include "grid/GridClipboard.h"
+#include "grid/GridModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace Dazozuvi;
+
+namespace {
+
+constexpr quint32 Pink = CellColour::PalePink;
+constexpr quint32 Yellow = CellColour::PaleYellow;
+
+char colourLetter(quint32 bgr) {
+    if (bgr == CellColour::White) return 'w';
+    if (bgr == Pink) return 'p';
+    if (bgr == Yellow) return 'y';
+    return '?';
+}
+
+// Each row as "cell,cell:colours", e.g. "1a,1b:wp".
+QStringList dump(const GridModel& model) {
+    QStringList rows;
+    for (int r = 0; r < model.rows(); ++r) {
+        QStringList cells;
+        QString colours;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            cells << model.text(r, c);
+            colours += QLatin1Char(colourLetter(model.colour(r, c)));
+        }
+        rows << cells.join(QLatin1Char(',')) + QLatin1Char(':') + colours;
+    }
+    return rows;
+}
+
+// Five rows "1a,1b" .. "5a,5b"; row 2 column 1 pink, row 4 column 2 yellow.
+void fill(GridModel& model) {
+    model.setColumnCount(2);
+    model.setRows(5);
+    for (int r = 0; r < 5; ++r) {
+        model.setText(r, 0, QStringLiteral("%1a").arg(r + 1));
+        model.setText(r, 1, QStringLiteral("%1b").arg(r + 1));
+    }
+    model.setColour(1, 0, Pink);
+    model.setColour(3, 1, Yellow);
+}
+
+} // namespace
+
+class tst_grid_model : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rowOperationsCarryTextAndColours_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("insert two at row 1")
+            << "insert 1 2" << QStringList{"1a,1b:ww", ",:ww", ",:ww", "2a,2b:pw", "3a,3b:ww", "4a,4b:wy", "5a,5b:ww"};
+        QTest::newRow("insert at the end")
+            << "insert 5 1" << QStringList{"1a,1b:ww", "2a,2b:pw", "3a,3b:ww", "4a,4b:wy", "5a,5b:ww", ",:ww"};
+        QTest::newRow("remove two from row 1") << "remove 1 2" << QStringList{"1a,1b:ww", "4a,4b:wy", "5a,5b:ww"};
+        QTest::newRow("delete keeping the count")
+            << "deleteKeep 1 2" << QStringList{"1a,1b:ww", "4a,4b:wy", "5a,5b:ww", ",:ww", ",:ww"};
+        QTest::newRow("copy two rows down")
+            << "copy 0 2 3" << QStringList{"1a,1b:ww", "2a,2b:pw", "3a,3b:ww", "1a,1b:ww", "2a,2b:pw"};
+        QTest::newRow("copy overlapping, past the end")
+            << "copy 3 2 4" << QStringList{"1a,1b:ww", "2a,2b:pw", "3a,3b:ww", "4a,4b:wy", "4a,4b:wy", "5a,5b:ww"};
+        QTest::newRow("copy overlapping upwards")
+            << "copy 1 3 0" << QStringList{"2a,2b:pw", "3a,3b:ww", "4a,4b:wy", "4a,4b:wy", "5a,5b:ww"};
+        QTest::newRow("clear a block keeps colours")
+            << "clear 1 0 3 0" << QStringList{"1a,1b:ww", ",2b:pw", ",3b:ww", ",4b:wy", "5a,5b:ww"};
+        QTest::newRow("shrink drops rows") << "rows 2" << QStringList{"1a,1b:ww", "2a,2b:pw"};
+        QTest::newRow("fewer columns drop cells") << "columns 1" << QStringList{"1a:w", "2a:p", "3a:w", "4a:w", "5a:w"};
+    }
+
+    void rowOperationsCarryTextAndColours() {
+        QFETCH(QString, operation);
+        QFETCH(QStringList, expected);
+        GridModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        fill(model);
+        const QStringList p = operation.split(u' ');
+        const auto n = [&](int i) { return p[i].toInt(); };
+        if (p[0] == u"insert") model.insertRowsAt(n(1), n(2));
+        if (p[0] == u"remove") model.removeRowsAt(n(1), n(2));
+        if (p[0] == u"deleteKeep") model.deleteRowsKeepingCount(n(1), n(2));
+        if (p[0] == u"copy") model.copyRows(n(1), n(2), n(3));
+        if (p[0] == u"clear") model.clearBlock(n(1), n(2), n(3), n(4));
+        if (p[0] == u"rows") model.setRows(n(1));
+        if (p[0] == u"columns") model.setColumnCount(n(1));
+        QCOMPARE(dump(model), expected);
+    }
+
+    void textIsKeptExactly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("blanks and lower case") << QStringLiteral("  mixed Case  ");
+        QTest::newRow("separators inside") << QStringLiteral("a|b\tc\r\nd");
+        QTest::newRow("latin-1") << QStringLiteral("Caf\u00e9 \u00ff");
+        QTest::newRow("windows-1252 beyond latin-1") << QStringLiteral("O\u2019Brien \u20ac5");
+        QTest::newRow("beyond windows-1252") << QStringLiteral("\u03a9 \U0001F600");
+        QTest::newRow("longer than 255") << QString(300, u'x');
+        QTest::newRow("longer than 65535") << QString(70000, u'y') + QStringLiteral("\u2603");
+    }
+
+    void textIsKeptExactly() {
+        QFETCH(QString, text);
+        GridModel model;
+        model.setColumnCount(4);
+        model.setRows(2);
+        model.setText(0, 0, QStringLiteral("left"));
+        model.setText(0, 2, text);
+        model.setText(0, 3, QStringLiteral("right"));
+        QCOMPARE(model.text(0, 2), text);
+        // Rewriting a neighbour rebuilds the row and keeps the text.
+        model.setText(0, 1, QStringLiteral("n\u00e9w"));
+        model.setText(0, 3, QString());
+        QCOMPARE(model.text(0, 0), QStringLiteral("left"));
+        QCOMPARE(model.text(0, 1), QStringLiteral("n\u00e9w"));
+        QCOMPARE(model.text(0, 2), text);
+        QCOMPARE(model.text(0, 3), QString());
+        model.copyRows(0, 1, 1);
+        QCOMPARE(model.text(1, 2), text);
+    }
+
+    void lastDataRowAndColumn() {
+        GridModel model;
+        model.setColumnCount(5);
+        model.setRows(10);
+        QCOMPARE(model.lastDataRow(), -1);
+        QCOMPARE(model.lastDataColumn(), -1);
+        model.setText(6, 1, QStringLiteral("x"));
+        model.setText(2, 3, QStringLiteral("y"));
+        QCOMPARE(model.lastDataRow(), 6);
+        QCOMPARE(model.lastDataColumn(), 3);
+        // Colours and empty texts are not data.
+        model.setColour(9, 4, Pink);
+        model.setText(8, 4, QString());
+        QCOMPARE(model.lastDataRow(), 6);
+        QCOMPARE(model.lastDataColumn(), 3);
+        model.setText(2, 3, QString());
+        QCOMPARE(model.lastDataColumn(), 1);
+        model.insertRowsAt(0, 2);
+        QCOMPARE(model.lastDataRow(), 8);
+        model.clearBlock(8, 0, 8, 4);
+        QCOMPARE(model.lastDataRow(), -1);
+        model.setText(3, 0, QStringLiteral("a"));
+        model.setText(7, 0, QStringLiteral("b"));
+        model.removeRowsAt(5, 4);
+        QCOMPARE(model.lastDataRow(), 3);
+        model.deleteRowsKeepingCount(2, 2);
+        QCOMPARE(model.lastDataRow(), -1);
+        QCOMPARE(model.rows(), 8);
+    }
+
+    void fieldsOfALine_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<int>("firstCol");
+        QTest::addColumn<int>("fields");
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("blanks trimmed, upper-cased") << "  100-1 | roundup pro |2.5  "
+                                                     << "|" << 0 << 3 << QStringList{"100-1", "ROUNDUP PRO", "2.5", ""};
+        QTest::newRow("empty fields and a trailing bar") << "a||c|"
+                                                         << "|" << 0 << 4 << QStringList{"A", "", "C", ""};
+        QTest::newRow("extra fields dropped, all counted") << "1,2,3,4,5,6"
+                                                           << "," << 1 << 6 << QStringList{"", "1", "2", "3"};
+        QTest::newRow("only blanks are trimmed") << "\tx \t"
+                                                 << "|" << 0 << 1 << QStringList{"\tX \t", "", "", ""};
+        QTest::newRow("letters beyond ASCII")
+            << QStringLiteral("caf\u00e9|stra\u00dfe|\u03c9") << "|" << 0 << 3
+            << QStringList{QStringLiteral("CAF\u00c9"), QStringLiteral("STRASSE"), QStringLiteral("\u03a9"), ""};
+        QTest::newRow("separator of two") << "a::b"
+                                          << "::" << 0 << 2 << QStringList{"A", "B", "", ""};
+    }
+
+    void fieldsOfALine() {
+        QFETCH(QString, line);
+        QFETCH(QString, separator);
+        QFETCH(int, firstCol);
+        QFETCH(int, fields);
+        QFETCH(QStringList, cells);
+        GridModel model;
+        model.setColumnCount(4);
+        model.setRows(1);
+        model.setText(0, 3, QStringLiteral("kept"));
+        QCOMPARE(model.setRowFields(0, firstCol, line, separator), fields);
+        QStringList got;
+        for (int c = 0; c < 4; ++c) got << model.text(0, c);
+        if (firstCol + fields < 4) cells[3] = QStringLiteral("kept");
+        QCOMPARE(got, cells);
+
+        // The same cells, read a row at a time.
+        QString buffer;
+        QVarLengthArray<QStringView, 32> views;
+        model.rowCells(0, buffer, views);
+        QCOMPARE(views.size(), 4);
+        for (int c = 0; c < 4; ++c) QCOMPARE(views[c].toString(), got[c]);
+        model.setRows(2);
+        model.rowCells(1, buffer, views);
+        for (const QStringView v : views) QVERIFY(v.isEmpty());
+    }
+
+    void bulkUpdateSendsOneSignal() {
+        GridModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setColumnCount(3);
+        model.setRows(5);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        {
+            GridModel::BulkUpdate bulk(model);
+            for (int r = 0; r < 1000; ++r) {
+                if (model.rows() <= r) model.setRows(r + 5);
+                const QStringView cells[] = {u"a", u"b", u"c"};
+                model.setCells(r, 0, cells, 3);
+                model.setColour(r, 2, Pink);
+            }
+            QCOMPARE(model.rowCount(), 5); // the view hears of the rows at the end
+            QCOMPARE(model.rows(), 1000);
+            QCOMPARE(changed.count(), 0);
+        }
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(model.rowCount(), 1000);
+        const auto args = changed.first();
+        QCOMPARE(args.at(0).value<QModelIndex>(), model.index(0, 0));
+        QCOMPARE(args.at(1).value<QModelIndex>(), model.index(4, 2));
+
+        // A row inserted in the middle during a bulk update is announced at
+        // once, so the view never reads a row it does not know.
+        changed.clear();
+        inserted.clear();
+        {
+            GridModel::BulkUpdate bulk(model);
+            model.insertRowsAt(2, 3);
+            model.setText(2, 0, QStringLiteral("new"));
+            model.setRows(2000);
+        }
+        QCOMPARE(inserted.count(), 2);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(model.text(2, 0), QStringLiteral("new"));
+        QCOMPARE(model.text(5, 0), QStringLiteral("a"));
+
+        changed.clear();
+        model.setText(0, 0, QStringLiteral("x"));
+        model.setText(1, 0, QStringLiteral("y"));
+        QCOMPARE(changed.count(), 2);
+    }
+
+    void clipboardRowCount_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("no text") << QString() << 0;
+        QTest::newRow("one row, two cells") << QStringLiteral("A\tB") << 1;
+        QTest::newRow("two rows ended by CR LF") << QStringLiteral("A\r\nB\r\n") << 2;
+        QTest::newRow("second row unended") << QStringLiteral("A\r\nB") << 2;
+        QTest::newRow("LF alone") << QStringLiteral("A\nB\n") << 2;
+        QTest::newRow("empty row inside") << QStringLiteral("A\r\n\r\nB") << 3;
+        QTest::newRow("a lone CR is no row end") << QStringLiteral("A\rB") << 1;
+    }
+
+    void clipboardRowCount() {
+        QFETCH(QString, text);
+        QFETCH(int, rows);
+        QCOMPARE(GridClipboard::rowCount(text), rows);
+        // The reader finds exactly as many rows as the count says.
+        GridClipboard::Rows reader(text);
+        QVarLengthArray<QStringView, 32> cells;
+        int read = 0;
+        while (reader.next(cells)) ++read;
+        QCOMPARE(read, rows);
+    }
+
+    void clipboardTextBothWays() {
+        GridModel model;
+        model.setColumnCount(3);
+        model.setRows(3);
+        model.setText(0, 0, QStringLiteral("A"));
+        model.setText(0, 1, QStringLiteral(" b "));
+        model.setText(1, 2, QStringLiteral("C"));
+        const QString text = GridClipboard::blockText(model, 0, 0, 2, 2);
+        QCOMPARE(text, QStringLiteral("A\t b \t\r\n\t\tC\r\n\t\t\r\n"));
+        GridClipboard::Rows reader(text);
+        QVarLengthArray<QStringView, 32> cells;
+        QVERIFY(reader.next(cells));
+        QCOMPARE(cells.size(), 3);
+        QCOMPARE(cells[1].toString(), QStringLiteral(" b "));
+        QVERIFY(reader.next(cells));
+        QCOMPARE(cells[2].toString(), QStringLiteral("C"));
+        QVERIFY(reader.next(cells));
+        QCOMPARE(cells.size(), 3);
+        QVERIFY(!reader.next(cells));
+
+        GridClipboard::Rows keepsLoneCr(QStringLiteral("a\rb\tc\r\n"));
+        QVERIFY(keepsLoneCr.next(cells));
+        QCOMPARE(cells[0].toString(), QStringLiteral("a\rb"));
+        QCOMPARE(cells[1].toString(), QStringLiteral("c"));
+    }
+};
+
+QTEST_MAIN(tst_grid_model)
+#include "tst_grid_model.moc"
