@@ -1,7 +1,9 @@
 #include "ZozedizIZ/editors/frmCountyCodes.h"
 
 #include "Vezedad/ui/Ui.h"
-#include "ZozedizIZ/editors/EditorLayout.h"
+#include "ZozedizIZ/shell/DialogButtons.h"
+#include "ZozedizIZ/shell/GuardedSlot.h"
+#include "ZozedizIZ/shell/Twips.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -80,7 +82,7 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
     lstCountyCodes->setObjectName(QStringLiteral("lstCountyCodes"));
     lstCountyCodes->setSelectionMode(QAbstractItemView::SingleSelection);
     lstCountyCodes->setFont(listFont());
-    lstCountyCodes->setMinimumHeight(twipsToPixels(*this, 2400));
+    lstCountyCodes->setMinimumHeight(Twips::toPixelsY(2400));
     lstCountyCodes->viewport()->installEventFilter(this);
 
     fraBehavior = new QGroupBox(QStringLiteral("Select an option"), this);
@@ -124,12 +126,7 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
     addOption(optSort, sortLayout, 0, QStringLiteral("Code"), "optSort0");
     addOption(optSort, sortLayout, 1, QStringLiteral("Name"), "optSort1");
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    MakeOkCancelButtons(this, cmdOK, cmdCancel);
 
     auto* side = new QVBoxLayout;
     side->addWidget(fraSorting);
@@ -144,7 +141,8 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
     layout->addWidget(fraBehavior);
     layout->addWidget(fraDefaultCounty);
 
-    connect(lstCountyCodes, &QListWidget::itemSelectionChanged, this, &frmCountyCodes::lstCountyCodes_Click);
+    connectGuarded(lstCountyCodes, &QListWidget::itemSelectionChanged, this,
+                   kLocation + QStringLiteral("lstCountyCodes_Click"), [this] { lstCountyCodes_Click(); });
     connect(optBehavior, &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (on) optBehavior_Click(id);
     });
@@ -302,18 +300,13 @@ void frmCountyCodes::SelectItem(int code) {
 }
 
 void frmCountyCodes::lstCountyCodes_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("lstCountyCodes_Click"),
-        [this] {
-            const QList<QListWidgetItem*> selected = lstCountyCodes->selectedItems();
-            if (!selected.isEmpty()) {
-                const QString code = selected.first()->text().right(2);
-                setSelectedCode(code);
-                if (optBehavior->checkedId() == 1) setDefaultCode(code);
-            }
-            AllowOK();
-        },
-        this);
+    const QList<QListWidgetItem*> selected = lstCountyCodes->selectedItems();
+    if (!selected.isEmpty()) {
+        const QString code = selected.first()->text().right(2);
+        setSelectedCode(code);
+        if (optBehavior->checkedId() == 1) setDefaultCode(code);
+    }
+    AllowOK();
 }
 
 bool frmCountyCodes::eventFilter(QObject* watched, QEvent* event) {

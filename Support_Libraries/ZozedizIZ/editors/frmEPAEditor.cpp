@@ -1,9 +1,10 @@
 #include "ZozedizIZ/editors/frmEPAEditor.h"
 
 #include "Vezedad/ui/Ui.h"
-#include "ZozedizIZ/editors/EditorLayout.h"
 #include "ZozedizIZ/editors/EpaDataList.h"
 #include "ZozedizIZ/editors/frmEpaItemEditor.h"
+#include "ZozedizIZ/shell/GuardedSlot.h"
+#include "ZozedizIZ/shell/Twips.h"
 
 #include <QAbstractTableModel>
 #include <QHBoxLayout>
@@ -72,9 +73,9 @@ frmEPAEditor::frmEPAEditor(QWidget* parent) : QDialog(parent) {
     lstData->setSelectionMode(QAbstractItemView::SingleSelection);
     lstData->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstData->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstData->setMinimumSize(twipsToPixels(*this, 5760, 4575));
+    lstData->setMinimumSize(Twips::toPixels(QSize(5760, 4575)));
     lstData->header()->setStretchLastSection(true);
-    lstData->setColumnWidth(0, twipsToPixels(*this, 1800));
+    lstData->setColumnWidth(0, Twips::toPixelsX(1800));
 
     struct ButtonSpec {
         QPushButton*& button;
@@ -93,14 +94,16 @@ frmEPAEditor::frmEPAEditor(QWidget* parent) : QDialog(parent) {
         {cmdExit, "cmdExit", "E&xit", "Close this editor", &frmEPAEditor::cmdExit_Click},
     };
     auto* buttons = new QVBoxLayout;
-    buttons->setSpacing(twipsToPixels(*this, 165));
+    buttons->setSpacing(Twips::toPixelsY(165));
     QWidget* previous = lstData;
     for (const ButtonSpec& spec : specs) {
         spec.button = new QPushButton(QString::fromLatin1(spec.caption), this);
         spec.button->setObjectName(QString::fromLatin1(spec.name));
         spec.button->setToolTip(QString::fromLatin1(spec.toolTip));
-        spec.button->setMinimumSize(twipsToPixels(*this, 975, 495));
-        connect(spec.button, &QPushButton::clicked, this, spec.handler);
+        spec.button->setMinimumSize(Twips::toPixels(QSize(975, 495)));
+        connectGuarded(spec.button, &QPushButton::clicked, this,
+                       kLocation + QString::fromLatin1(spec.name) + QStringLiteral("_Click"),
+                       [this, handler = spec.handler] { (this->*handler)(); });
         buttons->addWidget(spec.button);
         setTabOrder(previous, spec.button);
         previous = spec.button;
@@ -111,7 +114,7 @@ frmEPAEditor::frmEPAEditor(QWidget* parent) : QDialog(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(lstData, 1);
     layout->addLayout(buttons);
-    resize(twipsToPixels(*this, 7365, 4860));
+    resize(Twips::toPixels(QSize(7365, 4860)));
 
     // Told once the window is up: lines of the file that did not make it into
     // the list would be gone after the next save.
@@ -195,83 +198,51 @@ bool frmEPAEditor::Form_QueryUnload() {
 }
 
 void frmEPAEditor::cmdAdd_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdAdd_Click"),
-        [this] {
-            frmEpaItemEditor editor(this);
-            const EpaDataItemPtr item = editor.NewItem();
-            if (!item) return;
-            m_list->AddItem(item);
-            RefreshListView();
-        },
-        this);
+    frmEpaItemEditor editor(this);
+    const EpaDataItemPtr item = editor.NewItem();
+    if (!item) return;
+    m_list->AddItem(item);
+    RefreshListView();
 }
 
 void frmEPAEditor::cmdEdit_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdEdit_Click"),
-        [this] {
-            const int row = selectedRow(QStringLiteral("You must select an item first before editing"));
-            if (row < 0) return;
-            const QString oldNumber = m_model->index(row, 0).data().toString();
-            const QString oldName = m_model->index(row, 1).data().toString();
-            frmEpaItemEditor editor(this);
-            const EpaDataItemPtr item = editor.Edit(oldNumber, oldName);
-            if (m_list->ReplaceItem(oldNumber, item->EpaRegNumber(), item->ProductName())) RefreshListView();
-        },
-        this);
+    const int row = selectedRow(QStringLiteral("You must select an item first before editing"));
+    if (row < 0) return;
+    const QString oldNumber = m_model->index(row, 0).data().toString();
+    const QString oldName = m_model->index(row, 1).data().toString();
+    frmEpaItemEditor editor(this);
+    const EpaDataItemPtr item = editor.Edit(oldNumber, oldName);
+    if (m_list->ReplaceItem(oldNumber, item->EpaRegNumber(), item->ProductName())) RefreshListView();
 }
 
 void frmEPAEditor::cmdDelete_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdDelete_Click"),
-        [this] {
-            const int row = selectedRow(QStringLiteral("You must first select an item before deleting"));
-            if (row < 0) return;
-            m_list->Remove(m_model->index(row, 0).data().toString());
-            RefreshListView();
-        },
-        this);
+    const int row = selectedRow(QStringLiteral("You must first select an item before deleting"));
+    if (row < 0) return;
+    m_list->Remove(m_model->index(row, 0).data().toString());
+    RefreshListView();
 }
 
 void frmEPAEditor::cmdClear_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdClear_Click"),
-        [this] {
-            if (Vezedad::Ui::MsgBox(QStringLiteral("This will remove all items from the EPA Product List.\r\n"
-                                                   "This action can only be undone by Reloading the saved file."),
-                                    Vezedad::Ui::vbExclamation | Vezedad::Ui::vbOKCancel,
-                                    QStringLiteral("Clear the EPA List?"), this) != Vezedad::Ui::vbOK)
-                return;
-            m_list->Clear();
-            RefreshListView();
-        },
-        this);
+    if (Vezedad::Ui::MsgBox(QStringLiteral("This will remove all items from the EPA Product List.\r\n"
+                                           "This action can only be undone by Reloading the saved file."),
+                            Vezedad::Ui::vbExclamation | Vezedad::Ui::vbOKCancel, QStringLiteral("Clear the EPA List?"),
+                            this) != Vezedad::Ui::vbOK)
+        return;
+    m_list->Clear();
+    RefreshListView();
 }
 
 void frmEPAEditor::cmdReload_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdReload_Click"),
-        [this] {
-            if (Vezedad::Ui::MsgBox(
-                    QStringLiteral("Reload the last-saved product list, losing any changes since then?"),
-                    Vezedad::Ui::vbQuestion | Vezedad::Ui::vbYesNo, QStringLiteral("Reload List"),
-                    this) != Vezedad::Ui::vbYes)
-                return;
-            m_list->Read();
-            RefreshListView();
-        },
-        this);
+    if (Vezedad::Ui::MsgBox(QStringLiteral("Reload the last-saved product list, losing any changes since then?"),
+                            Vezedad::Ui::vbQuestion | Vezedad::Ui::vbYesNo, QStringLiteral("Reload List"),
+                            this) != Vezedad::Ui::vbYes)
+        return;
+    m_list->Read();
+    RefreshListView();
 }
 
-void frmEPAEditor::cmdSave_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdSave_Click"), [this] { m_list->Save(); }, this);
-}
+void frmEPAEditor::cmdSave_Click() { m_list->Save(); }
 
-void frmEPAEditor::cmdExit_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdExit_Click"), [this] { close(); }, this);
-}
+void frmEPAEditor::cmdExit_Click() { close(); }
 
 } // namespace ZozedizIZ

@@ -35,6 +35,7 @@ private:
     void SetBackColor();
     // The selected row, or -1 after telling the user otherwise.
     int selectedRow(const QString& otherwise);
+    // Button handlers; each runs inside the slot guard with its location.
     void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();

@@ -5,7 +5,10 @@
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationTypes.h"
 #include "Vezedad/validation/Validator.h"
-#include "ZozedizIZ/editors/EditorLayout.h"
+#include "ZozedizIZ/shell/DialogButtons.h"
+#include "ZozedizIZ/shell/GuardedSlot.h"
+#include "ZozedizIZ/shell/LeaveCheck.h"
+#include "ZozedizIZ/shell/Twips.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -48,22 +51,15 @@ frmEpaItemEditor::frmEpaItemEditor(QWidget* parent) : QDialog(parent) {
     txtEpaNumber->setMaxLength(kNumberMaxLength);
     txtEpaNumber->setToolTip(
         QStringLiteral("Enter the EPA Registration Number (2 or 3 groups of up to 6 digits separated by hyphen)"));
-    txtEpaNumber->setMinimumWidth(twipsToPixels(*this, 2115));
+    txtEpaNumber->setMinimumWidth(Twips::toPixelsX(2115));
 
     txtProductName = new QLineEdit(this);
     txtProductName->setObjectName(QStringLiteral("txtProductName"));
     txtProductName->setMaxLength(kNameMaxLength);
     txtProductName->setToolTip(QStringLiteral("Product name from the pesticide label; maximum 65 characters."));
-    txtProductName->setMinimumWidth(twipsToPixels(*this, 4575));
+    txtProductName->setMinimumWidth(Twips::toPixelsX(4575));
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdOK->setMinimumSize(twipsToPixels(*this, 1215, 375));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
-    cmdCancel->setMinimumSize(twipsToPixels(*this, 1215, 375));
+    MakeOkCancelButtons(this, cmdOK, cmdCancel);
 
     lblName = new QLabel(QStringLiteral("Product Name:"), this);
     lblName->setObjectName(QStringLiteral("lblName"));
@@ -73,13 +69,13 @@ frmEpaItemEditor::frmEpaItemEditor(QWidget* parent) : QDialog(parent) {
     lblNumber->setObjectName(QStringLiteral("lblNumber"));
     lblNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblNumber->setBuddy(txtEpaNumber);
-    lblNumber->setMinimumWidth(twipsToPixels(*this, 2295));
+    lblNumber->setMinimumWidth(Twips::toPixelsX(2295));
     lblValMessage = new QLabel(this);
     lblValMessage->setObjectName(QStringLiteral("lblValMessage"));
     lblValMessage->setWordWrap(true);
     lblValMessage->setTextFormat(Qt::PlainText);
     lblValMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblValMessage->setMinimumSize(twipsToPixels(*this, 4215, 720));
+    lblValMessage->setMinimumSize(Twips::toPixels(QSize(4215, 720)));
 
     auto* grid = new QGridLayout;
     grid->addWidget(lblNumber, 0, 0);
@@ -94,7 +90,7 @@ frmEpaItemEditor::frmEpaItemEditor(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(bottom);
-    resize(twipsToPixels(*this, 7110, 2040));
+    resize(Twips::toPixels(QSize(7110, 2040)));
 
     setTabOrder(txtEpaNumber, txtProductName);
     setTabOrder(txtProductName, cmdOK);
@@ -102,8 +98,17 @@ frmEpaItemEditor::frmEpaItemEditor(QWidget* parent) : QDialog(parent) {
 
     connect(txtEpaNumber, &QLineEdit::textChanged, this, [this] { EnableOK(); });
     connect(txtProductName, &QLineEdit::textChanged, this, [this] { EnableOK(); });
-    connect(cmdOK, &QPushButton::clicked, this, &frmEpaItemEditor::cmdOK_Click);
+    connectGuarded(cmdOK, &QPushButton::clicked, this, kLocation + QStringLiteral("cmdOK_Click"),
+                   [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, &frmEpaItemEditor::reject);
+
+    // Each box is checked as the focus leaves it; Cancel leaves without.
+    LeaveCheck::Watch(
+        txtEpaNumber, [this] { return txtEpaNumber_Validate(); }, kLocation + QStringLiteral("txtEpaNumber_Validate"));
+    LeaveCheck::Watch(
+        txtProductName, [this] { return txtProductName_Validate(); },
+        kLocation + QStringLiteral("txtProductName_Validate"));
+    LeaveCheck::SetCausesValidation(cmdCancel, false);
 }
 
 EpaDataItemPtr frmEpaItemEditor::NewItem() {
@@ -164,56 +169,32 @@ void frmEpaItemEditor::EnableOK() {
     cmdOK->setEnabled(!txtEpaNumber->text().isEmpty() && !txtProductName->text().isEmpty());
 }
 
-bool frmEpaItemEditor::checkBox(const QString& handler, qint32 fieldId, QLineEdit& box, QString& held) {
-    bool accepted = false;
-    Vezedad::Ui::GuardShowError(
-        kLocation + handler,
-        [&] {
-            const Vezedad::ValidationResultPtr result =
-                Vezedad::Globals::Validator().ValidateField(fieldId, box.text(), -1);
-            QString refusal = result->IsValid() ? QString() : result->Message();
-            // The list file holds one product a line, its fields split at "|",
-            // in the Western European code page.
-            if (refusal.isEmpty() && fieldId == Vezedad::zrfProductName) refusal = nameRefusal(result->Value());
-            if (!refusal.isEmpty()) {
-                lblValMessage->setText(refusal);
-                return;
-            }
-            box.setText(result->Value());
-            held = result->Value();
-            lblValMessage->clear();
-            accepted = true;
-        },
-        this);
-    return accepted;
+bool frmEpaItemEditor::checkBox(qint32 fieldId, QLineEdit& box, QString& held) {
+    const Vezedad::ValidationResultPtr result = Vezedad::Globals::Validator().ValidateField(fieldId, box.text(), -1);
+    QString refusal = result->IsValid() ? QString() : result->Message();
+    // The list file holds one product a line, its fields split at "|", in the
+    // Western European code page.
+    if (refusal.isEmpty() && fieldId == Vezedad::zrfProductName) refusal = nameRefusal(result->Value());
+    if (!refusal.isEmpty()) {
+        lblValMessage->setText(refusal);
+        return false;
+    }
+    box.setText(result->Value());
+    held = result->Value();
+    lblValMessage->clear();
+    return true;
 }
 
-bool frmEpaItemEditor::txtEpaNumber_Validate() {
-    return checkBox(QStringLiteral("txtEpaNumber_Validate"), Vezedad::zrfEPANumber, *txtEpaNumber, m_number);
-}
+bool frmEpaItemEditor::txtEpaNumber_Validate() { return checkBox(Vezedad::zrfEPANumber, *txtEpaNumber, m_number); }
 
-bool frmEpaItemEditor::txtProductName_Validate() {
-    return checkBox(QStringLiteral("txtProductName_Validate"), Vezedad::zrfProductName, *txtProductName, m_name);
-}
+bool frmEpaItemEditor::txtProductName_Validate() { return checkBox(Vezedad::zrfProductName, *txtProductName, m_name); }
 
 void frmEpaItemEditor::cmdOK_Click() {
-    Vezedad::Ui::GuardShowError(
-        kLocation + QStringLiteral("cmdOK_Click"),
-        [this] {
-            // A refused box keeps the focus and shows why in the label; no
-            // second box repeats it.
-            if (!txtEpaNumber_Validate()) {
-                txtEpaNumber->setFocus();
-                return;
-            }
-            if (!txtProductName_Validate()) {
-                txtProductName->setFocus();
-                return;
-            }
-            m_cancelled = false;
-            accept();
-        },
-        this);
+    // Enter does not leave the box: its check runs here. A refusal keeps the
+    // focus there and shows why in the label; no second box repeats it.
+    if (!LeaveCheck::ValidateFocused(this)) return;
+    m_cancelled = false;
+    accept();
 }
 
 void frmEpaItemEditor::reject() {

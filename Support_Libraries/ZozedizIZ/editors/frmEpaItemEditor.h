@@ -37,7 +37,7 @@ private:
     // Each returns false, with the reason in the message label, when it
     // refuses the box's text; on success the box and the held value take the
     // validator's form of it.
-    bool checkBox(const QString& handler, qint32 fieldId, QLineEdit& box, QString& held);
+    bool checkBox(qint32 fieldId, QLineEdit& box, QString& held);
     bool txtEpaNumber_Validate();
     bool txtProductName_Validate();
     void cmdOK_Click();

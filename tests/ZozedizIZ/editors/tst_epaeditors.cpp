@@ -63,14 +63,30 @@ QLineEdit* box(QDialog& window, const char* name) { return window.findChild<QLin
 
 QString message(QDialog& product) { return product.findChild<QLabel*>(QStringLiteral("lblValMessage"))->text(); }
 
-// Types a product into the product window and moves on with Tab, as a user
-// would.
-void typeProduct(QDialog& product, const QString& number, const QString& name) {
+// The window in front, so that the focus moves as it does for a user.
+void activate(QDialog& window) {
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+// Types a number and leaves its box with Tab; the box's check runs once the
+// key has been handled.
+void typeNumber(QDialog& product, const QString& number) {
     QLineEdit* numberBox = box(product, "txtEpaNumber");
+    QTRY_VERIFY(numberBox->hasFocus());
     numberBox->selectAll();
     QTest::keyClicks(numberBox, number);
     QTest::keyClick(numberBox, Qt::Key_Tab);
+    QApplication::processEvents();
+}
+
+// Types a product into the product window as a user would: the number, Tab,
+// the name.
+void typeProduct(QDialog& product, const QString& number, const QString& name) {
+    activate(product);
+    typeNumber(product, number);
     QLineEdit* nameBox = box(product, "txtProductName");
+    QTRY_VERIFY(nameBox->hasFocus());
     nameBox->selectAll();
     // Keys are typed; what no key gives comes in as pasted.
     bool typeable = true;
@@ -329,6 +345,69 @@ private Q_SLOTS:
         QCOMPARE(TestSupport::readFile(listPath()), QByteArray("111-1|Alpha\r\n12345-67|Gamma\r\n222-2|Beta\r\n"));
     }
 
+    // Leaving the number box puts the validator's form of the number into it;
+    // a refused number keeps the focus, with the reason in the label, and a
+    // click on OK meanwhile does nothing.
+    void leavingTheNumberBox() {
+        const QString refusal =
+            Vezedad::Globals::Validator().ValidateField(Vezedad::zrfEPANumber, QStringLiteral("12"), -1)->Message();
+        QVERIFY(!refusal.isEmpty());
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& editor) {
+            selectRow(editor, 0);
+            ui.expectModal([&](QDialog& product) {
+                activate(product);
+                QLineEdit* numberBox = box(product, "txtEpaNumber");
+                typeNumber(product, QStringLiteral("12"));
+                QTRY_COMPARE(message(product), refusal);
+                QVERIFY(numberBox->hasFocus());
+                QCOMPARE(numberBox->text(), QStringLiteral("12"));
+                QTest::mouseClick(product.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+                QApplication::processEvents();
+                QVERIFY(product.isVisible());
+                QVERIFY(numberBox->hasFocus());
+                QVERIFY(ui.boxes().isEmpty());
+
+                typeNumber(product, QStringLiteral("12345 67"));
+                QTRY_VERIFY(box(product, "txtProductName")->hasFocus());
+                QCOMPARE(numberBox->text(), QStringLiteral("12345-67"));
+                QVERIFY(message(product).isEmpty());
+                QTest::keyClick(box(product, "txtProductName"), Qt::Key_Return);
+                QVERIFY(!product.isVisible());
+            });
+            click(editor, "cmdEdit");
+            QCOMPARE(rows(editor), (QStringList{"12345-67|Alpha", "222-2|Beta"}));
+            ui.expectBox(Vezedad::Ui::vbNo);
+            ui.expectBox(Vezedad::Ui::vbOK);
+            click(editor, "cmdExit");
+        });
+        list().EditList();
+    }
+
+    // Cancel runs no check: the refused number it leaves behind says nothing.
+    void cancelRunsNoCheck() {
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& editor) {
+            selectRow(editor, 0);
+            ui.expectModal([&](QDialog& product) {
+                activate(product);
+                QLineEdit* numberBox = box(product, "txtEpaNumber");
+                QTRY_VERIFY(numberBox->hasFocus());
+                numberBox->selectAll();
+                QTest::keyClicks(numberBox, QStringLiteral("12"));
+                QTest::mouseClick(product.findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+                QApplication::processEvents();
+                QVERIFY(!product.isVisible());
+                QVERIFY(message(product).isEmpty());
+            });
+            click(editor, "cmdEdit");
+            QCOMPARE(rows(editor), (QStringList{"111-1|Alpha", "222-2|Beta"}));
+            click(editor, "cmdExit");
+        });
+        list().EditList();
+        QVERIFY(ui.boxes().isEmpty());
+    }
+
     void editedProducts_data() {
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("name");
@@ -460,7 +539,9 @@ private Q_SLOTS:
             selectRow(editor, 0);
             ui.expectModal([&](QDialog& product) {
                 QCOMPARE(box(product, "txtProductName")->text(), longer);
+                activate(product);
                 QTest::keyClick(box(product, "txtEpaNumber"), Qt::Key_Tab);
+                QTRY_VERIFY(box(product, "txtProductName")->hasFocus());
                 QTest::keyClick(box(product, "txtProductName"), Qt::Key_Return);
                 QVERIFY(!product.isVisible());
             });
