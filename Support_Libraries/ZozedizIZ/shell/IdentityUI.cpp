@@ -3,9 +3,9 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
-#include "Vezedad/ui/Ui.h"
 #include "ZozedizIZ/shell/LeaveCheck.h"
 #include "ZozedizIZ/shell/Twips.h"
 
@@ -66,11 +66,11 @@ IdentityUI::IdentityUI(QWidget* parent) : QWidget(parent) {
     const QFont boxFont = Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 11.25);
     setFont(controlFont);
 
-    txtBusinessName = makeBox("txtBusinessName", Vezedad::idBusinessName, 0,
-                              QStringLiteral("Name of the business or agency"));
-    txtBusRegNum = makeBox(
-        "txtBusRegNum", Vezedad::idBusRegNumber, 5,
-        QStringLiteral("A five-digit number issued by OSTDEC to a registered pesticide business or agency"));
+    txtBusinessName =
+        makeBox("txtBusinessName", Vezedad::idBusinessName, 0, QStringLiteral("Name of the business or agency"));
+    txtBusRegNum =
+        makeBox("txtBusRegNum", Vezedad::idBusRegNumber, 5,
+                QStringLiteral("A five-digit number issued by OSTDEC to a registered pesticide business or agency"));
     txtPermitNumber =
         makeBox("txtPermitNumber", Vezedad::idCommercialSalesPermit, 6,
                 QStringLiteral("Commercial Sales Permit Number issued by OSTDEC. R followed by five digits."));
@@ -78,8 +78,8 @@ IdentityUI::IdentityUI(QWidget* parent) : QWidget(parent) {
                         QStringLiteral("Applicator's Certification ID. C, T, or B followed by 7 digits"));
     txtApplName = makeBox("txtApplName", Vezedad::idApplicatorName, 0,
                           QStringLiteral("Name of the applicator whose Cert ID is entered above"));
-    txtContact = makeBox("txtContact", Vezedad::idContactName, 50,
-                         QStringLiteral("Name of contact person for this report"));
+    txtContact =
+        makeBox("txtContact", Vezedad::idContactName, 50, QStringLiteral("Name of contact person for this report"));
     txtPhone = makeBox("txtPhone", Vezedad::idPhone, 50, QStringLiteral("Phone number for contacting submitter"));
     txtEmail = makeBox("txtEmail", Vezedad::idEmail, 0, QStringLiteral("Email address for contacting submitter"));
     txtBusRegNum->installEventFilter(this);
@@ -170,7 +170,8 @@ QLineEdit* IdentityUI::makeBox(const char* name, qint32 fieldId, qint32 maxLengt
             kLocation + boxName + QStringLiteral("_Change"), [&] { boxChanged(fieldId, text); }, this);
     });
     LeaveCheck::Watch(
-        box, [this, box, fieldId] { return leaveBox(box, fieldId); }, kLocation + boxName + QStringLiteral("_Validate"));
+        box, [this, box, fieldId] { return leaveBox(box, fieldId); },
+        kLocation + boxName + QStringLiteral("_Validate"));
     return box;
 }
 
@@ -242,8 +243,8 @@ bool IdentityUI::leaveBox(QLineEdit* box, qint32 fieldId) {
         mobjIdentity->SetPropertyValue(fieldId, box->text());
         return true;
     } catch (...) {
-        Vezedad::Ui::MsgBox(Vezedad::ErrorInfo::fromCurrentException().Description(), Vezedad::Ui::vbOKOnly,
-                            QString(), window());
+        Vezedad::Ui::MsgBox(Vezedad::ErrorInfo::fromCurrentException().Description(), Vezedad::Ui::vbOKOnly, QString(),
+                            window());
         return false;
     }
 }

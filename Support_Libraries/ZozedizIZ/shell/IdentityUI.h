@@ -24,8 +24,8 @@ namespace ZozedizIZ {
 // The control keeps its designed size whatever its host does.
 class ZOZEDIZIZ_EXPORT IdentityUI : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(bool MatchFormBackColor READ MatchFormBackColor WRITE setMatchFormBackColor NOTIFY
-                   MatchFormBackColorChanged)
+    Q_PROPERTY(
+        bool MatchFormBackColor READ MatchFormBackColor WRITE setMatchFormBackColor NOTIFY MatchFormBackColorChanged)
 public:
     explicit IdentityUI(QWidget* parent = nullptr);
     ~IdentityUI() override;

@@ -41,8 +41,8 @@ const MissingLine kLines[] = {
 };
 
 bool isSingleForm(qint32 formType) {
-    return formType == Vezedad::zfotForm26 || formType == Vezedad::zfotForm26A ||
-           formType == Vezedad::zfotForm27 || formType == Vezedad::zfotForm25;
+    return formType == Vezedad::zfotForm26 || formType == Vezedad::zfotForm26A || formType == Vezedad::zfotForm27 ||
+           formType == Vezedad::zfotForm25;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Dialogs.h"
 #include "Vezedad/ui/Ui.h"
+#include "ZozedizIZ/editors/EpaDataList.h"
 #include "ZozedizIZ/shell/BackColor.h"
 #include "ZozedizIZ/shell/Globals.h"
 #include "ZozedizIZ/shell/GuardedSlot.h"
@@ -207,9 +208,9 @@ QWidget* frmController::buildCanvas() {
     radForm27 = makeFormChoice(fraFormSelect, Vezedad::zfotForm27,
                                QStringLiteral("eForm 27:   Pesticide Sales to Private Applicators"),
                                QStringLiteral("Annual Report for Pesticide Sales to Certified Private Applicators"));
-    radForm25 = makeFormChoice(fraFormSelect, Vezedad::zfotForm25,
-                               QStringLiteral("eForm 25:   Restricted Pesticide Sales"),
-                               QStringLiteral("Annual Report for Restricted Pesticide Sales"));
+    radForm25 =
+        makeFormChoice(fraFormSelect, Vezedad::zfotForm25, QStringLiteral("eForm 25:   Restricted Pesticide Sales"),
+                       QStringLiteral("Annual Report for Restricted Pesticide Sales"));
     radFormTypeGroup = new QButtonGroup(this);
     radFormTypeGroup->addButton(radForm26, Vezedad::zfotForm26);
     radFormTypeGroup->addButton(radForm26A, Vezedad::zfotForm26A);
@@ -261,10 +262,10 @@ QWidget* frmController::buildCanvas() {
     formSelect->addWidget(ckMultiple);
     Twips::keepDesignSize(fraFormSelect, 8355, 4215);
 
-    cmdInstructions = makeButton(fraCanvas, "cmdInstructions", QStringLiteral("Show Instructions"), QString(), 1815,
-                                 495);
-    cmdValidateFolder = makeButton(fraCanvas, "cmdValidateFolder", QStringLiteral("Validate Folder"), QString(),
-                                   1815, 490);
+    cmdInstructions =
+        makeButton(fraCanvas, "cmdInstructions", QStringLiteral("Show Instructions"), QString(), 1815, 495);
+    cmdValidateFolder =
+        makeButton(fraCanvas, "cmdValidateFolder", QStringLiteral("Validate Folder"), QString(), 1815, 490);
     cmdUpload = makeButton(fraCanvas, "cmdUpload", QStringLiteral("&Upload Report"), QString(), 1815, 490);
     cmdExit = makeButton(fraCanvas, "cmdExit", QStringLiteral("E&xit"), QString(), 1815, 490);
     lblInstructions = new QLabel(fraCanvas);
@@ -489,12 +490,7 @@ void frmController::mnuToolsUpload_Click() {
     if (LeaveCheck::InputsKept([this] { Validate(); })) RaiseEvent([](auto& e) { e.Upload(); });
 }
 
-void frmController::mnuToolsProduct_Click() {
-    // PRODUCT-LIST EDITOR CALL SITE: Globals::EpaList().EditList() once the
-    // product list is part of the library.
-    throw Vezedad::ErrorInfo(Vezedad::errInvalidProcedureCall, QStringLiteral("The product list is not available."),
-                             kLocation + QStringLiteral("mnuToolsProduct_Click"));
-}
+void frmController::mnuToolsProduct_Click() { modGlobals::EpaList().EditList(); }
 
 void frmController::mnuToolsBackcolor_Click() {
     Vezedad::ChooseColorArgs args;

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -40,9 +41,21 @@ QString identityFile() { return QDir(report().ReportPath()).filePath("identity.t
 
 // The identity's ids and applicator name, set at once without checks.
 void setIdentity(const QString& busReg, const QString& certId, const QString& permit, const QString& applName) {
-    identity().SetPropertyValue(Vezedad::idAll, QStringList{"Business", busReg, certId, permit, "555", "Jo", {}, {}, {},
-                                                            {}, busReg + permit + certId, applName, "jo@example.com",
-                                                            "ENDOFIDENTITY", {}}
+    identity().SetPropertyValue(Vezedad::idAll, QStringList{"Business",
+                                                            busReg,
+                                                            certId,
+                                                            permit,
+                                                            "555",
+                                                            "Jo",
+                                                            {},
+                                                            {},
+                                                            {},
+                                                            {},
+                                                            busReg + permit + certId,
+                                                            applName,
+                                                            "jo@example.com",
+                                                            "ENDOFIDENTITY",
+                                                            {}}
                                                     .join(QLatin1Char('|')));
 }
 
@@ -185,16 +198,16 @@ private slots:
         QString expected = ZozedizIZ::Globals::GetMessage(201) + ZozedizIZ::Globals::GetMessage(second);
         QVERIFY(expected.contains(QStringLiteral("address.\\nSelect")));
         QCOMPARE(instructions->text(), expected.replace(QStringLiteral("\\n"), QStringLiteral("\n")));
-        QVERIFY(window.findChild<QTextBrowser*>("rtfFormUse")->toPlainText().contains(
-            QStringLiteral("include at least one sales report")));
+        QVERIFY(window.findChild<QTextBrowser*>("rtfFormUse")
+                    ->toPlainText()
+                    .contains(QStringLiteral("include at least one sales report")));
         QCOMPARE(window.findChild<QLabel*>("lblReportPath")->text(), report().ReportPath());
         QCOMPARE(window.findChild<QLabel*>("lblReportYear")->text(),
                  QStringLiteral("Report Year %1").arg(report().ReportYear()));
         // The window cannot be made smaller than its minimum.
         QVERIFY(ZozedizIZ::modHookSize().Hooked());
-        QCOMPARE(ZozedizIZ::modHookSize().MinimumPixels(),
-                 QSize(ZozedizIZ::HookSize::TwipsToPixelsCeil(6225, true),
-                       ZozedizIZ::HookSize::TwipsToPixelsCeil(4860, false)));
+        QCOMPARE(ZozedizIZ::modHookSize().MinimumPixels(), QSize(ZozedizIZ::HookSize::TwipsToPixelsCeil(6225, true),
+                                                                 ZozedizIZ::HookSize::TwipsToPixelsCeil(4860, false)));
         Vezedad::Globals::Configuration().setShowPrompt(true);
     }
 
@@ -501,6 +514,18 @@ private slots:
         QVERIFY2(ui.boxes().at(0).prompt.contains(
                      QStringLiteral("\nIn procedure mnuFileSave_Click of Form frmController\n")),
                  qPrintable(ui.boxes().at(0).prompt));
+    }
+
+    // Tools, Edit Product List opens the shared list's editor.
+    void productListMenuOpensTheEditor() {
+        Center c;
+        UiScript ui;
+        ui.expectModal([](QDialog& editor) {
+            QCOMPARE(editor.objectName(), QStringLiteral("frmEPAEditor"));
+            editor.close();
+        });
+        c.command(QStringLiteral("mnuToolsProduct"));
+        QCOMPARE(ui.modalNames(), QStringList{"frmEPAEditor"});
     }
 
     void inputPromptsMenuStoresTheSetting() {

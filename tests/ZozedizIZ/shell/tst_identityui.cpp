@@ -109,8 +109,8 @@ struct Host {
 };
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kAnyId =
-    QStringLiteral("Enter at least one of {Business Registration Number, Certification ID, or Commercial Permit Number}");
+const QString kAnyId = QStringLiteral(
+    "Enter at least one of {Business Registration Number, Certification ID, or Commercial Permit Number}");
 
 } // namespace
 
@@ -211,8 +211,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
         QTest::newRow("permit: r upper-cased, x dropped") << "txtPermitNumber"
-                                                         << "r1x2"
-                                                         << "R12";
+                                                          << "r1x2"
+                                                          << "R12";
         QTest::newRow("permit: six at most") << "txtPermitNumber"
                                              << "R12345x67"
                                              << "R12345";
