@@ -69,6 +69,10 @@ qint32 realMessageBox(const MessageBoxCall& call, QWidget* parent) {
     QMessageBox::StandardButtons buttons;
     for (const Choice& c : choices) buttons |= c.button;
     box.setStandardButtons(buttons);
+    // The second or third button may be the default (Enter) instead of the
+    // first.
+    const qsizetype defaultIndex = (call.buttons & vbDefaultButton3) ? 2 : (call.buttons & vbDefaultButton2) ? 1 : 0;
+    box.setDefaultButton(choices.at(qMin(defaultIndex, choices.size() - 1)).button);
     const int pressed = box.exec();
     for (const Choice& c : choices)
         if (pressed == c.button) return c.result;

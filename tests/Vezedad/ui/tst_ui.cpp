@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <stdexcept>
 
@@ -102,6 +103,30 @@ private slots:
         ui.expectBox(Ui::vbNo);
         QCOMPARE(Ui::MsgBox(QStringLiteral("Save?"), Ui::vbYesNoCancel, QStringLiteral("Warning")), qint32(Ui::vbNo));
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Warning"));
+    }
+
+    // Enter in a real box presses its default button: the first, or the one
+    // the style names.
+    void realBoxDefaultButton_data() {
+        QTest::addColumn<qint32>("style");
+        QTest::addColumn<qint32>("answer");
+        QTest::newRow("first") << qint32(Ui::vbOKCancel) << qint32(Ui::vbOK);
+        QTest::newRow("second") << qint32(Ui::vbOKCancel | Ui::vbDefaultButton2) << qint32(Ui::vbCancel);
+        QTest::newRow("third") << qint32(Ui::vbYesNoCancel | Ui::vbDefaultButton3) << qint32(Ui::vbCancel);
+    }
+
+    void realBoxDefaultButton() {
+        QFETCH(qint32, style);
+        QFETCH(qint32, answer);
+        Ui::setMessageBoxHandler({});
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const qint32 pressed = Ui::MsgBox(QStringLiteral("Leave?"), style, QStringLiteral("Warning"));
+        TestSupport::UiScript::installRefusingHandlers();
+        QCOMPARE(pressed, answer);
     }
 };
 
