@@ -8,12 +8,14 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -40,6 +42,18 @@ namespace {
 qint64 roundEven(double value) { return qint64(std::nearbyint(value)); }
 
 QString twoDigits(qint64 value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+
+// The shortest time between two paints of the window's figures.
+constexpr qint64 kPaintInterval = 40;
+
+qint64 steadyMilliseconds() {
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
 
 } // namespace
 
@@ -79,6 +93,7 @@ void frmProgress::setMaximumValue(float value) {
 void frmProgress::StartTracking(const QString& OperationDescription, float MaximumValue, bool ShowModal) {
     m_activated = false;
     m_stop = false;
+    m_lastPaint = -1;
     setDescription(OperationDescription);
     setMaximumValue(MaximumValue);
     Form_Load();
@@ -203,6 +218,22 @@ void frmProgress::setBar(float value) {
 
 bool frmProgress::Update(const QString& StatusMessage, float AmountDone) {
     if (m_loaded && m_window) {
+        // A job may report thousands of times a second; the window shows
+        // the latest figures at most every kPaintInterval, so painting never
+        // slows the job. The figures themselves are always current.
+        const qint64 now = steadyMilliseconds();
+        const bool paint = m_lastPaint < 0 || now - m_lastPaint >= kPaintInterval;
+        if (paint) {
+            m_lastPaint = now;
+            m_window->setUpdatesEnabled(true);
+        } else if (m_window->updatesEnabled()) {
+            m_window->setUpdatesEnabled(false);
+            // Painting comes back on its own, should no Update follow (a box
+            // shown over the window, the end of the job).
+            QTimer::singleShot(kPaintInterval, m_window, [window = m_window] {
+                if (window) window->setUpdatesEnabled(true);
+            });
+        }
         lblStatus->setText(StatusMessage);
         setBar(AmountDone > m_maximum ? m_maximum : AmountDone);
         txtTimeLeft->setText(TimeLeft(AmountDone));

@@ -77,6 +77,8 @@ private:
     bool m_stop = false;
     qint64 m_start = 0;
     std::function<qint64()> m_clock;
+    // When the window last showed an update (steady milliseconds).
+    qint64 m_lastPaint = -1;
 
     QPointer<ProgressWindow> m_window;
     QLabel* lblOperation = nullptr;
