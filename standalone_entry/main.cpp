@@ -1,7 +1,8 @@
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Utilities.h"
+#include "ZozedizIZ/shell/Controller.h"
 #include "ZozedizIZ/shell/Globals.h"
-#include "ZozedizIZ/shell/frmController.h"
 
 #include <QApplication>
 
@@ -11,9 +12,13 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("ZIDIVO"));
     int rc = 0;
     {
-        ZozedizIZ::frmController window;
-        window.Initialize(nullptr, Vezedad::kvoOptionA);
-        window.show();
+        ZozedizIZ::Controller* controller =
+            ZozedizIZ::Globals::Controller(Vezedad::kvoOptionA, Vezedad::Utilities::MakeVersionFromValues(1, 0, 0, 0));
+        // The program lives until the Control Center unloads.
+        QApplication::setQuitOnLastWindowClosed(false);
+        QObject::connect(controller, &ZozedizIZ::Controller::Unloading, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        controller->Show();
         rc = app.exec();
     }
     // The shared services end before the application object: the settings

@@ -8,6 +8,7 @@
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Proxy.h"
 #include "ZozedizIZ/editors/EpaDataList.h"
+#include "ZozedizIZ/shell/Controller.h"
 #include "ZozedizIZ/shell/FileOperations.h"
 #include "ZozedizIZ/shell/MoreApplicatorsDialog.h"
 #include "ZozedizIZ/shell/Utilities.h"
@@ -112,6 +113,19 @@ ZozedizIZ::EpaDataList& Globals::EpaList() {
     // Only the entry object may make the shared list.
     return Vezedad::perThreadService<EpaDataList>(modGlobals::factoryModule(), modGlobals::slotEpaList,
                                                   [] { return std::unique_ptr<EpaDataList>(new EpaDataList); });
+}
+
+ZozedizIZ::Controller* Globals::Controller(qint32 vOptionType, const Vezedad::ClientVersionPtr& rVersion) {
+    return &Vezedad::perThreadService<ZozedizIZ::Controller>(
+        modGlobals::factoryModule(), modGlobals::slotController, [&] {
+            return Vezedad::createWithFactoryFlag<std::unique_ptr<ZozedizIZ::Controller>>(
+                modGlobals::factoryModule(),
+                modGlobals::factoryFailure(QStringLiteral("Controller"), QStringLiteral("Controller")), [&] {
+                    auto controller = std::make_unique<ZozedizIZ::Controller>();
+                    controller->Init(vOptionType, rVersion);
+                    return controller;
+                });
+        });
 }
 
 ZozedizIZ::FileOperations& Globals::FileOperations() { return modGlobals::FileOperations(); }

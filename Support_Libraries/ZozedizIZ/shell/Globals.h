@@ -8,6 +8,7 @@
 
 namespace ZozedizIZ {
 
+class Controller;
 class EpaDataList;
 class FileOperations;
 class MoreApplicatorsDialog;
@@ -48,6 +49,11 @@ public:
     // first use.
     static ZozedizIZ::EpaDataList& EpaList();
 
+    // The thread's one report controller, made on the first call for the
+    // front end's option and version (0.0.0.0 when null); later calls return
+    // it and ignore their arguments.
+    static ZozedizIZ::Controller* Controller(qint32 vOptionType, const Vezedad::ClientVersionPtr& rVersion = nullptr);
+
     // The thread's one file-picker object.
     static ZozedizIZ::FileOperations& FileOperations();
 
@@ -76,7 +82,9 @@ public:
 namespace modGlobals {
 
 // Per-thread service slots of this library, released from the last down.
-enum Slot : int { slotFileOperations, slotMoreApplicators, slotEpaList, slotUtilities, slotCount };
+// The controller comes last: it goes first, with its window, while the
+// services it uses are still there.
+enum Slot : int { slotFileOperations, slotMoreApplicators, slotEpaList, slotUtilities, slotController, slotCount };
 
 // This library's factory flag and per-thread services.
 ZOZEDIZIZ_EXPORT const Vezedad::FactoryModule& factoryModule();

@@ -384,10 +384,7 @@ void frmController::Form_Load() {
             SetBackColor();
             UpdateFormChoices();
             mnuToolsPrompts->setChecked(Vezedad::Globals::Configuration().ShowPrompt());
-            if (!modGlobals::RunningInIDE()) {
-                modHookSize().Hook(this, 6225, 4860);
-                m_hooked = true;
-            }
+            HookMinimumSize();
         },
         this);
 }
@@ -511,6 +508,21 @@ void frmController::cmdInstructions_Click() {
                              QStringLiteral(" Instructions"));
 }
 
+void frmController::HookMinimumSize() {
+    if (m_hooked || modGlobals::RunningInIDE()) return;
+    modHookSize().Hook(this, 6225, 4860);
+    m_hooked = true;
+}
+
+void frmController::showEvent(QShowEvent* event) {
+    // Shown again after it was closed: the minimum size holds again.
+    if (m_rehook) {
+        m_rehook = false;
+        HookMinimumSize();
+    }
+    QMainWindow::showEvent(event);
+}
+
 void frmController::closeEvent(QCloseEvent* event) {
     if (!Form_QueryUnload(event->spontaneous() ? vbFormControlMenu : vbFormCode)) {
         event->ignore();
@@ -539,6 +551,7 @@ void frmController::Form_Unload() {
     if (m_hooked && !modGlobals::RunningInIDE()) {
         modHookSize().Unhook();
         m_hooked = false;
+        m_rehook = true;
     }
     Vezedad::Ui::Guard([this] { RaiseEvent([](auto& e) { e.Unloading(); }); }, [](const Vezedad::ErrorInfo&) {});
 }

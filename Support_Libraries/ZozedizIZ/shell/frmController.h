@@ -82,12 +82,14 @@ public:
     qint32 OptionType() const { return m_optionType; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
     QWidget* buildCanvas();
     void Form_Load();
+    void HookMinimumSize();
     void SetBehavior();
     void SetBackColor();
     void UpdateFormChoices();
@@ -113,6 +115,7 @@ private:
     qint32 m_optionType = 0;
     bool m_loaded = false;
     bool m_hooked = false;
+    bool m_rehook = false;
 
     QScrollArea* scrCanvas = nullptr;
     QWidget* fraCanvas = nullptr;

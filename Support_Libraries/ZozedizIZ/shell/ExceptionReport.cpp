@@ -1,0 +1,196 @@
+#include "ZozedizIZ/shell/ExceptionReport.h"
+
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/validation/ValidationResult.h"
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QThread>
+#include <QThreadPool>
+#include <deque>
+#include <future>
+#include <optional>
+#include <vector>
+
+namespace ZozedizIZ::ExceptionReport {
+
+namespace {
+
+// Appends text in Windows-1252, raising the foundation's error naming a
+// character the code page cannot hold. Nearly all text is plain ASCII,
+// narrowed in one pass the compiler vectorises.
+void appendEncoded(QByteArray& out, const QString& text, const QString& source) {
+    const qsizetype at = out.size(), n = text.size();
+    out.resize(at + n);
+    const char16_t* src = reinterpret_cast<const char16_t*>(text.constData());
+    char* dst = out.data() + at;
+    char16_t all = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        all |= src[i];
+        dst[i] = char(src[i]);
+    }
+    if (all < 0x80) return;
+    out.resize(at);
+    out += Vezedad::Cp1252::encodeOrRaise(text, source);
+}
+
+// The report file, written as it grows and put in place by commit.
+class Writer {
+public:
+    Writer(const QString& path, const QString& source) : m_file(path), m_source(source) {
+        const QFileInfo target(path);
+        if (target.exists() && !target.isFile())
+            Vezedad::raiseRuntimeError(Vezedad::rtPathFileAccessError, m_source, path);
+        if (!m_file.open(QIODevice::WriteOnly))
+            Vezedad::raiseRuntimeError(Vezedad::rtPermissionDenied, m_source,
+                                       path + QStringLiteral(" (") + m_file.errorString() + QStringLiteral(")"));
+    }
+    void write(const QString& text) { appendEncoded(m_buffer, text, m_source); }
+    void writeLine(const QString& text = QString()) {
+        write(text);
+        m_buffer += "\r\n";
+        if (m_buffer.size() >= kFlushAt) flush();
+    }
+    void writeBytes(const QByteArray& bytes) {
+        m_buffer += bytes;
+        if (m_buffer.size() >= kFlushAt) flush();
+    }
+    void commit() {
+        flush();
+        if (!m_file.commit()) failed();
+    }
+
+private:
+    static constexpr qsizetype kFlushAt = 1 << 18;
+    void flush() {
+        if (m_file.write(m_buffer) != m_buffer.size()) failed();
+        m_buffer.clear();
+    }
+    [[noreturn]] void failed() {
+        Vezedad::raiseRuntimeError(Vezedad::rtPathFileAccessError, m_source,
+                                   m_file.fileName() + QStringLiteral(" (") + m_file.errorString() +
+                                       QStringLiteral(")"));
+    }
+
+    QSaveFile m_file;
+    QString m_source;
+    QByteArray m_buffer;
+};
+
+// The texts of a run of records, each followed by an empty line, or the
+// error that stopped them.
+struct Chunk {
+    QByteArray bytes;
+    std::optional<Vezedad::ErrorInfo> error;
+};
+
+using Batch = std::vector<Vezedad::RecordValidationResultPtr>;
+
+// A file of a million records with findings spends most of its report on
+// the records' texts. Each record is fetched here, on the run's thread (a
+// record kept compact is read back from the validated file), and batches of
+// them are turned into text on other threads: a record's text is made from
+// its own data and the validator's constant tables alone. The batches are
+// written in their order, and only a few are under way at a time, so memory
+// stays small.
+class RecordTexts {
+public:
+    RecordTexts(Writer& writer, const QString& source)
+        : m_writer(writer), m_source(source), m_limit(2 * qMax(1, QThread::idealThreadCount())) {}
+
+    void add(Vezedad::RecordValidationResultPtr record) {
+        m_batch.push_back(std::move(record));
+        if (m_batch.size() >= kBatchSize) submit();
+    }
+    void finish() {
+        if (!m_batch.empty()) submit();
+        while (!m_pending.empty()) writeOldest();
+    }
+
+private:
+    static constexpr size_t kBatchSize = 512;
+
+    void submit() {
+        auto task = std::make_shared<std::packaged_task<Chunk()>>(
+            [batch = std::move(m_batch), source = m_source]() mutable {
+                Chunk chunk;
+                try {
+                    for (const Vezedad::RecordValidationResultPtr& record : batch) {
+                        appendEncoded(chunk.bytes, record->ToString(), source);
+                        chunk.bytes += "\r\n";
+                    }
+                } catch (...) {
+                    chunk.error = Vezedad::ErrorInfo::fromCurrentException();
+                }
+                batch.clear();
+                return chunk;
+            });
+        m_batch = Batch();
+        m_pending.push_back(task->get_future());
+        QThreadPool::globalInstance()->start([task] { (*task)(); });
+        while (m_pending.size() >= size_t(m_limit)) writeOldest();
+    }
+    void writeOldest() {
+        Chunk chunk = m_pending.front().get();
+        m_pending.pop_front();
+        if (chunk.error) throw *chunk.error;
+        m_writer.writeBytes(chunk.bytes);
+    }
+
+    Writer& m_writer;
+    QString m_source;
+    int m_limit;
+    Batch m_batch;
+    std::deque<std::future<Chunk>> m_pending;
+};
+
+// A record as the per-record part shows it: without the user's Stop, which
+// the terminal section names; a record left with nothing is not shown.
+Vezedad::RecordValidationResultPtr shown(const Vezedad::RecordValidationResultPtr& record) {
+    if (!record->Exists(Vezedad::zrfCancel)) return record;
+    auto rest = std::make_shared<Vezedad::RecordValidationResult>(*record);
+    rest->Remove(Vezedad::zrfCancel);
+    return rest->Count() ? rest : nullptr;
+}
+
+} // namespace
+
+void Write(const QString& reportPath, const QString& validatedPath, const Vezedad::FileValidationResult& result,
+           const QString& source) {
+    Writer report(reportPath, source);
+    report.writeLine(QStringLiteral("File Validation Report for ") + validatedPath);
+    report.writeLine(QStringLiteral("Date: ") +
+                     QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
+    report.writeLine();
+    if (result.Severity() == Vezedad::kvesTerminal) {
+        report.write(QStringLiteral("File validation terminated"));
+        if (const Vezedad::ValidationResultPtr terminal = result.Terminal()) {
+            bool numeric = false;
+            const qint32 record = terminal->Value().toInt(&numeric);
+            if (terminal->Code() == Vezedad::valcTerminalError && numeric) {
+                report.writeLine(QStringLiteral(" at record ") + terminal->Value());
+                if (result.Exists(record))
+                    if (const Vezedad::ValidationResultPtr own = result.Item(record)->Terminal())
+                        report.writeLine(own->ToString());
+            } else {
+                report.writeLine();
+                report.writeLine(terminal->ToString());
+            }
+        }
+        report.writeLine();
+    }
+    report.writeLine(QString::number(result.RecordCount()) + QStringLiteral(" records have been checked."));
+    report.writeLine(QString::number(result.ErrorCount()) + QStringLiteral(" records have validation errors."));
+    report.writeLine();
+    RecordTexts records(report, source);
+    for (const qint32 key : result.Keys())
+        if (Vezedad::RecordValidationResultPtr record = shown(result.Item(key))) records.add(std::move(record));
+    records.finish();
+    report.commit();
+}
+
+} // namespace ZozedizIZ::ExceptionReport
