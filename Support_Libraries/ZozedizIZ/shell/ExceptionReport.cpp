@@ -11,9 +11,12 @@
 #include <QSaveFile>
 #include <QThread>
 #include <QThreadPool>
+#include <condition_variable>
 #include <deque>
 #include <future>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace ZozedizIZ::ExceptionReport {
@@ -55,9 +58,10 @@ public:
         m_buffer += "\r\n";
         if (m_buffer.size() >= kFlushAt) flush();
     }
+    // A large piece goes straight to the file, without a copy.
     void writeBytes(const QByteArray& bytes) {
-        m_buffer += bytes;
-        if (m_buffer.size() >= kFlushAt) flush();
+        flush();
+        if (m_file.write(bytes) != bytes.size()) failed();
     }
     void commit() {
         flush();
@@ -91,32 +95,38 @@ struct Chunk {
 using Batch = std::vector<Vezedad::RecordValidationResultPtr>;
 
 // A file of a million records with findings spends most of its report on
-// the records' texts. Each record is fetched here, on the run's thread (a
-// record kept compact is read back from the validated file), and batches of
-// them are turned into text on other threads: a record's text is made from
-// its own data and the validator's constant tables alone. The batches are
-// written in their order, and only a few are under way at a time, so memory
-// stays small.
+// the records' texts. Each record is fetched on the run's thread (a record
+// kept compact is read back from the validated file); batches of them are
+// turned into text on the thread pool (a record's text is made from its own
+// data and the validator's constant tables alone); one more thread writes
+// the batches in their order. Only a few batches are under way at a time,
+// so memory stays small.
 class RecordTexts {
 public:
     RecordTexts(Writer& writer, const QString& source)
-        : m_writer(writer), m_source(source), m_limit(2 * qMax(1, QThread::idealThreadCount())) {}
+        : m_writer(writer), m_source(source), m_limit(size_t(2 * qMax(1, QThread::idealThreadCount()))),
+          m_thread([this] { writeInOrder(); }) {}
+    ~RecordTexts() { stop(); }
+    RecordTexts(const RecordTexts&) = delete;
+    RecordTexts& operator=(const RecordTexts&) = delete;
 
     void add(Vezedad::RecordValidationResultPtr record) {
         m_batch.push_back(std::move(record));
         if (m_batch.size() >= kBatchSize) submit();
     }
+    // Waits until every text is written; raises the first failure.
     void finish() {
         if (!m_batch.empty()) submit();
-        while (!m_pending.empty()) writeOldest();
+        stop();
+        if (m_error) throw *m_error;
     }
 
 private:
     static constexpr size_t kBatchSize = 512;
 
     void submit() {
-        auto task = std::make_shared<std::packaged_task<Chunk()>>(
-            [batch = std::move(m_batch), source = m_source]() mutable {
+        auto task =
+            std::make_shared<std::packaged_task<Chunk()>>([batch = std::move(m_batch), source = m_source]() mutable {
                 Chunk chunk;
                 try {
                     for (const Vezedad::RecordValidationResultPtr& record : batch) {
@@ -130,22 +140,60 @@ private:
                 return chunk;
             });
         m_batch = Batch();
-        m_pending.push_back(task->get_future());
+        std::future<Chunk> text = task->get_future();
         QThreadPool::globalInstance()->start([task] { (*task)(); });
-        while (m_pending.size() >= size_t(m_limit)) writeOldest();
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.size() < m_limit || m_error; });
+        if (m_error) throw *m_error;
+        m_queue.push_back(std::move(text));
+        m_changed.notify_all();
     }
-    void writeOldest() {
-        Chunk chunk = m_pending.front().get();
-        m_pending.pop_front();
-        if (chunk.error) throw *chunk.error;
-        m_writer.writeBytes(chunk.bytes);
+
+    void writeInOrder() {
+        for (;;) {
+            std::future<Chunk> next;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return !m_queue.empty() || m_done; });
+                if (m_queue.empty()) return;
+                next = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_changed.notify_all();
+            }
+            Chunk chunk = next.get();
+            try {
+                if (chunk.error) throw *chunk.error;
+                m_writer.writeBytes(chunk.bytes);
+            } catch (...) {
+                std::lock_guard lock(m_mutex);
+                m_error = Vezedad::ErrorInfo::fromCurrentException();
+                m_queue.clear();
+                m_done = true;
+                m_changed.notify_all();
+                return;
+            }
+        }
+    }
+
+    void stop() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+            m_changed.notify_all();
+        }
+        if (m_thread.joinable()) m_thread.join();
     }
 
     Writer& m_writer;
     QString m_source;
-    int m_limit;
+    size_t m_limit;
     Batch m_batch;
-    std::deque<std::future<Chunk>> m_pending;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::future<Chunk>> m_queue;
+    std::optional<Vezedad::ErrorInfo> m_error;
+    bool m_done = false;
+    std::thread m_thread;
 };
 
 // A record as the per-record part shows it: without the user's Stop, which

@@ -15,7 +15,7 @@ namespace ZozedizIZ::ExceptionReport {
 // Windows-1252 with CR LF line ends, written a piece at a time and put in
 // place only when complete, so a failure leaves an older report as it was.
 // Raises with source as the location of a failure.
-ZOZEDIZIZ_EXPORT void Write(const QString& reportPath, const QString& validatedPath, const Vezedad::FileValidationResult& result,
-           const QString& source);
+ZOZEDIZIZ_EXPORT void Write(const QString& reportPath, const QString& validatedPath,
+                            const Vezedad::FileValidationResult& result, const QString& source);
 
 } // namespace ZozedizIZ::ExceptionReport
