@@ -39,7 +39,9 @@ public:
     void OpenExisting(qint32& eFormType, bool& perApplicator) override {
         m_owner.mobjForm_OpenExisting(eFormType, perApplicator);
     }
-    void OpenNew(qint32& eFormType, bool& perApplicator) override { m_owner.mobjForm_OpenNew(eFormType, perApplicator); }
+    void OpenNew(qint32& eFormType, bool& perApplicator) override {
+        m_owner.mobjForm_OpenNew(eFormType, perApplicator);
+    }
     void QueryUnload(qint16& Cancel, qint16&) override { m_owner.mobjForm_QueryUnload(Cancel); }
     void ShowAbout() override { m_owner.mobjForm_ShowAbout(); }
     void Upload() override { m_owner.mobjForm_Upload(); }
@@ -92,10 +94,9 @@ void Controller::SaveIdentity(const char* handler, const char* procedure) {
         m_report.Identity()->Save();
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        Vezedad::Ui::ShowError(
-            error.withSource(Vezedad::trailSource(Vezedad::TrailForm::Arrow, kLocation + QLatin1String(procedure),
-                                                  error.Source())),
-            kLocation + QLatin1String(handler), mobjForm.get());
+        Vezedad::Ui::ShowError(error.withSource(Vezedad::trailSource(
+                                   Vezedad::TrailForm::Arrow, kLocation + QLatin1String(procedure), error.Source())),
+                               kLocation + QLatin1String(handler), mobjForm.get());
     }
 }
 
@@ -235,8 +236,8 @@ void Controller::UploadReport() {
         request.Metadata().setClientOption(m_option);
         request.Metadata().setClientVersion(m_version->ToString());
         request.setIdentity(m_report.Identity());
-        const qint32 result = uploadRunner() ? uploadRunner()(request, folder)
-                                             : VezirodEdovud::Uploader().SendReport(&request, folder);
+        const qint32 result =
+            uploadRunner() ? uploadRunner()(request, folder) : VezirodEdovud::Uploader().SendReport(&request, folder);
         if (result == VezirodEdovud::uprNoConnection) modGlobals::ShowNoConnection();
     });
 }

@@ -167,9 +167,8 @@ void Controller::RunFolderValidation() {
         mProgress->setMaximumValue(float(file.size()));
         m_bytes = 0;
         m_errors = 0;
-        const Vezedad::FileValidationResultPtr result =
-            Vezedad::Globals::Validator().ValidateFile(file.absoluteFilePath(), formTypeOfName(file.fileName()),
-                                                       kMaxErrors);
+        const Vezedad::FileValidationResultPtr result = Vezedad::Globals::Validator().ValidateFile(
+            file.absoluteFilePath(), formTypeOfName(file.fileName()), kMaxErrors);
         ++validated;
         switch (result->Severity()) {
         case Vezedad::kvesOK: ++passed; break;
@@ -179,10 +178,9 @@ void Controller::RunFolderValidation() {
         WriteExceptionReport(file.absoluteFilePath(), *result);
         // A folder of small files moves the bar, repaints and hears Stop
         // between files too.
-        mProgress->Update(QStringLiteral("Validated %1 lines; found %2 errors so far.")
-                              .arg(result->RecordCount())
-                              .arg(m_errors),
-                          float(file.size()));
+        mProgress->Update(
+            QStringLiteral("Validated %1 lines; found %2 errors so far.").arg(result->RecordCount()).arg(m_errors),
+            float(file.size()));
         if (mProgress->StopRequested()) break;
     }
     Vezedad::Ui::MsgBox(QString::number(validated) + QStringLiteral(" files in folder ") + m_path +
@@ -194,8 +192,7 @@ void Controller::RunFolderValidation() {
                         Vezedad::Ui::vbInformation | Vezedad::Ui::vbOKOnly, QStringLiteral("Folder Validation"));
 }
 
-void Controller::mValidator_RecordValidated(qint32 RecordNumber, qint32 RecordLength, qint32 ErrorCount,
-                                            bool& Cancel) {
+void Controller::mValidator_RecordValidated(qint32 RecordNumber, qint32 RecordLength, qint32 ErrorCount, bool& Cancel) {
     if (!mProgress) return;
     if (RecordNumber == 1) {
         m_bytes = 0;

@@ -82,11 +82,22 @@ struct Ids {
 };
 const Ids kComplete{"12345", "C1234567", "R12345", "Al Roe", "Jo", "555-0100", "jo@example.com"};
 void setIdentity(const Ids& f) {
-    identity().SetPropertyValue(Vezedad::idAll,
-                                QStringList{"Business", f.busReg, f.certId, f.permit, f.phone, f.contact, {}, {}, {},
-                                            {}, f.busReg + f.permit + f.certId, f.applName, f.email, "ENDOFIDENTITY",
-                                            {}}
-                                    .join(QLatin1Char('|')));
+    identity().SetPropertyValue(Vezedad::idAll, QStringList{"Business",
+                                                            f.busReg,
+                                                            f.certId,
+                                                            f.permit,
+                                                            f.phone,
+                                                            f.contact,
+                                                            {},
+                                                            {},
+                                                            {},
+                                                            {},
+                                                            f.busReg + f.permit + f.certId,
+                                                            f.applName,
+                                                            f.email,
+                                                            "ENDOFIDENTITY",
+                                                            {}}
+                                                    .join(QLatin1Char('|')));
 }
 
 // The controller's events as its host sees them.
@@ -95,15 +106,12 @@ QStringList& events() {
     return list;
 }
 void listen(Controller* c) {
-    QObject::connect(c, &Controller::OpenNew, [](qint32& t, bool& p) {
-        events() << QStringLiteral("OpenNew(%1,%2)").arg(t).arg(p);
-    });
-    QObject::connect(c, &Controller::OpenExisting, [](qint32& t, bool& p) {
-        events() << QStringLiteral("OpenExisting(%1,%2)").arg(t).arg(p);
-    });
-    QObject::connect(c, &Controller::OpenReportFile, [](qint32& t, QString& f) {
-        events() << QStringLiteral("OpenReportFile(%1,%2)").arg(t).arg(f);
-    });
+    QObject::connect(c, &Controller::OpenNew,
+                     [](qint32& t, bool& p) { events() << QStringLiteral("OpenNew(%1,%2)").arg(t).arg(p); });
+    QObject::connect(c, &Controller::OpenExisting,
+                     [](qint32& t, bool& p) { events() << QStringLiteral("OpenExisting(%1,%2)").arg(t).arg(p); });
+    QObject::connect(c, &Controller::OpenReportFile,
+                     [](qint32& t, QString& f) { events() << QStringLiteral("OpenReportFile(%1,%2)").arg(t).arg(f); });
     QObject::connect(c, &Controller::ShowAbout, [] { events() << QStringLiteral("ShowAbout"); });
 }
 
@@ -281,15 +289,14 @@ private slots:
         QTest::addColumn<QString>("permit");
         QTest::addColumn<QString>("event");
         QTest::addColumn<QString>("missing");
-        QTest::newRow("blank Form 26 per applicator")
-            << 1 << true << "cmdNew"
-            << "R12345"
-            << "OpenNew(1,1)" << QString();
+        QTest::newRow("blank Form 26 per applicator") << 1 << true << "cmdNew"
+                                                      << "R12345"
+                                                      << "OpenNew(1,1)" << QString();
         QTest::newRow("existing Form 25") << 8 << false << "cmdOpen"
                                           << "R12345"
                                           << "OpenExisting(8,0)" << QString();
-        QTest::newRow("Form 25 without a permit") << 8 << false << "cmdNew" << QString() << QString()
-                                                  << "Commercial Permit Number\r\n";
+        QTest::newRow("Form 25 without a permit")
+            << 8 << false << "cmdNew" << QString() << QString() << "Commercial Permit Number\r\n";
         QTest::newRow("no form chosen") << 0 << false << "cmdOpen"
                                         << "R12345" << QString() << "Select a form to open\r\n";
     }
@@ -580,11 +587,11 @@ private slots:
         using namespace Vezedad;
         FileValidationResultPtr result = modGlobals::New_FileValidationResult();
         RecordValidationResultPtr eleven = modGlobals::New_RecordValidationResult(11, QStringLiteral("0|R1|x|y|"));
-        eleven->Add(modGlobals::New_ValidationResult(zrfEPANumber, 11, QStringLiteral("x"), valcInvalidValue,
-                                                     kvesTerminal));
+        eleven->Add(
+            modGlobals::New_ValidationResult(zrfEPANumber, 11, QStringLiteral("x"), valcInvalidValue, kvesTerminal));
         RecordValidationResultPtr wholeFile = modGlobals::New_RecordValidationResult(-1, QString());
-        wholeFile->Add(modGlobals::New_ValidationResult(zrfErrorCount, -1, QStringLiteral("11"), valcTerminalError,
-                                                        kvesTerminal));
+        wholeFile->Add(
+            modGlobals::New_ValidationResult(zrfErrorCount, -1, QStringLiteral("11"), valcTerminalError, kvesTerminal));
         result->Add(eleven);
         result->Add(wholeFile);
         const QString reportPath = m_files.filePath(QStringLiteral("exception_M11.txt"));
@@ -608,12 +615,35 @@ private slots:
         ui.expectModal(readVerdict(v));
         click("cmdValidate");
         QCOMPARE(status, QStringLiteral("Validated 1000 lines; found 1000 errors so far."));
-        const QStringList lines = QString::fromLatin1(readFile(m_files.filePath("exception_M1234505.txt"))).split(kCrLf);
-        QCOMPARE(lines.mid(3, 6), (QStringList{"File validation terminated",
-                                               "Error:   Error Count = '1000': Too many invalid records. Validation "
-                                               "stopped after 1000 invalid records.",
-                                               "", "1000 records have been checked.",
-                                               "1000 records have validation errors.", ""}));
+        const QStringList lines =
+            QString::fromLatin1(readFile(m_files.filePath("exception_M1234505.txt"))).split(kCrLf);
+        QCOMPARE(lines.mid(3, 6),
+                 (QStringList{"File validation terminated",
+                              "Error:   Error Count = '1000': Too many invalid records. Validation "
+                              "stopped after 1000 invalid records.",
+                              "", "1000 records have been checked.", "1000 records have validation errors.", ""}));
+    }
+
+    // A report of many records, made in pieces, keeps the records in order.
+    void aLongReportKeepsItsOrder() {
+        QByteArray bytes;
+        for (int i = 0; i < 3000; ++i) bytes += kWarn26;
+        const QString path = file(QStringLiteral("P1234509.txt"), bytes);
+        chooseForm(Vezedad::zfotForm26);
+        UiScript ui;
+        Verdict v;
+        ui.expectFile(path);
+        ui.expectModal(progressRuns());
+        ui.expectModal(readVerdict(v));
+        click("cmdValidate");
+        const QStringList blocks =
+            QString::fromLatin1(readFile(m_files.filePath("exception_P1234509.txt"))).split(QStringLiteral("\r\n\r\n"));
+        // The heading, the counts, 3000 records and what follows the last.
+        QCOMPARE(blocks.size(), 3003);
+        for (int i = 1; i <= 3000; ++i)
+            QVERIFY2(blocks.at(i + 1).startsWith(QStringLiteral("Line %1: 0|P1234567|").arg(i)),
+                     qPrintable(blocks.at(i + 1)));
+        QCOMPARE(blocks.last(), QString());
     }
 
     void progressWindowFromTenThousandBytes_data() {
@@ -700,8 +730,7 @@ private slots:
         QCOMPARE(ui.modalNames(), QStringList{"frmProgress"});
         const QStringList lines = ui.boxes().at(0).prompt.split(QLatin1Char('\n'));
         QCOMPARE(lines.value(1), QStringLiteral("In ZozedizIZ::Controller.mobjForm_DoValidation"));
-        QVERIFY2(lines.value(2).startsWith(
-                     QStringLiteral("-->ZozedizIZ::Controller.ValidateFile\r")),
+        QVERIFY2(lines.value(2).startsWith(QStringLiteral("-->ZozedizIZ::Controller.ValidateFile\r")),
                  qPrintable(ui.boxes().at(0).prompt));
         QVERIFY(ui.boxes().at(0).prompt.contains(QStringLiteral("-->ZozedizIZ::Controller.WriteExceptionReport")));
         QCOMPARE(window().cursor().shape(), Qt::ArrowCursor);
