@@ -331,6 +331,22 @@ private slots:
                  "Some information is needed for the selected form.\r\nPlease enter it and try again.\r\n" + missing);
     }
 
+    // An identity that cannot be saved is shown in the handler's box, and
+    // the opening goes on with the identity in memory.
+    void aFailedSaveBeforeOpeningIsShown() {
+        QFile::remove(identityFile());
+        QVERIFY(QDir().mkpath(identityFile()));
+        UiScript ui;
+        ui.expectBox();
+        click("cmdNew");
+        QVERIFY(QDir().rmdir(identityFile()));
+        QCOMPARE(events(), QStringList{"OpenNew(1,0)"});
+        const QStringList lines = ui.boxes().at(0).prompt.split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(1), QStringLiteral("In ZozedizIZ::Controller.mobjForm_OpenNew"));
+        QVERIFY2(lines.value(2).startsWith(QStringLiteral("-->ZozedizIZ::Controller.TryOpen\r")),
+                 qPrintable(ui.boxes().at(0).prompt));
+    }
+
     // Validate File with no form chosen does nothing at all; with a form the
     // identity lacks, the box names the form type.
     void validateFileGate() {
