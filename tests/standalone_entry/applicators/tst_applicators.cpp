@@ -101,9 +101,8 @@ private Q_SLOTS:
         QTest::newRow("empty line with the indicator column")
             << QByteArray("0|C1234567|11|Ann|Lee\r\n\r\n0|B2345678|22|Bo|Ray\r\n")
             << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "=N||||", "B2345678=Y|B2345678|22|Bo|Ray"};
-        QTest::newRow("empty ids share one entry")
-            << QByteArray("0|C1234567|11|Ann|Lee\r\n\r\n3||22|Bo|Ray\r\n")
-            << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "=N||22|Bo|Ray"};
+        QTest::newRow("empty ids share one entry") << QByteArray("0|C1234567|11|Ann|Lee\r\n\r\n3||22|Bo|Ray\r\n")
+                                                   << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "=N||22|Bo|Ray"};
         QTest::newRow("missing fields stay empty, extra fields are ignored")
             << QByteArray("0|C1234567|11|Ann|Lee\r\n0|B2345678|22\r\n0|T3456789|33|Cy|Day|extra|more|\r\n")
             << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "B2345678=Y|B2345678|22||",
@@ -117,8 +116,8 @@ private Q_SLOTS:
         QTest::newRow("single-byte names")
             << QByteArray("0|C1234567|11|Zo\xEB|M\xFCller\r\n")
             << QStringList{QStringLiteral("C1234567=Y|C1234567|11|Zo\u00EB|M\u00FCller")};
-        QTest::newRow("texts kept as written") << QByteArray("0| c1234567 |11 | Ann|Lee \r\n")
-                                               << QStringList{" c1234567 =Y| c1234567 |11 | Ann|Lee "};
+        QTest::newRow("texts kept as written")
+            << QByteArray("0| c1234567 |11 | Ann|Lee \r\n") << QStringList{" c1234567 =Y| c1234567 |11 | Ann|Lee "};
     }
 
     void readFile() {
@@ -138,8 +137,7 @@ private Q_SLOTS:
     void firstLineQuestion_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("No") << int(Ui::vbNo)
-                            << QStringList{"B2345678=Y|B2345678|22|Bo|Ray", kFiler};
+        QTest::newRow("No") << int(Ui::vbNo) << QStringList{"B2345678=Y|B2345678|22|Bo|Ray", kFiler};
         QTest::newRow("Yes") << int(Ui::vbYes)
                              << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "T3456789=N|T3456789|33|Cy|Day",
                                             "B2345678=Y|B2345678|22|Bo|Ray", kFiler};
@@ -159,10 +157,9 @@ private Q_SLOTS:
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Opening Data File"));
         QCOMPARE(ui.boxes().at(0).buttons, qint32(Ui::vbYesNo | Ui::vbDefaultButton2));
-        QCOMPARE(ui.boxes().at(0).prompt,
-                 QStringLiteral("File '") + yearFile(QStringLiteral("A00.txt")) +
-                     QStringLiteral("':\r\nRecord 1 appears to have 7 fields instead of the 5 "
-                                    "expected.\r\nTry to load it anyway?"));
+        QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("File '") + yearFile(QStringLiteral("A00.txt")) +
+                                              QStringLiteral("':\r\nRecord 1 appears to have 7 fields instead of the 5 "
+                                                             "expected.\r\nTry to load it anyway?"));
     }
 
     // A file that cannot be opened: Abort and Ignore give up on it, Retry
@@ -269,8 +266,7 @@ private Q_SLOTS:
         QCOMPARE(describe(list), (QStringList{"B2345678=Y|B2345678|22|Bo|Ray"}));
         // Away from it again: a filer entry under the new id, the file's stays.
         identity->setCertificationId(QStringLiteral("T3456789"));
-        QCOMPARE(describe(list),
-                 (QStringList{"B2345678=Y|B2345678|22|Bo|Ray", "T3456789=Y|T3456789|7|Other|Name"}));
+        QCOMPARE(describe(list), (QStringList{"B2345678=Y|B2345678|22|Bo|Ray", "T3456789=Y|T3456789|7|Other|Name"}));
 
         // Another year and another root: their files.
         const qint16 year = report().ReportYear();
@@ -278,8 +274,7 @@ private Q_SLOTS:
         QDir().mkpath(otherYear);
         TestSupport::writeFile(otherYear + QStringLiteral("/A00.txt"), "3|C1234567|11|Ann|Lee\r\n");
         report().ChangeReportYear(year - 1);
-        QCOMPARE(describe(list),
-                 (QStringList{"C1234567=N|C1234567|11|Ann|Lee", "T3456789=Y|T3456789|7|Other|Name"}));
+        QCOMPARE(describe(list), (QStringList{"C1234567=N|C1234567|11|Ann|Lee", "T3456789=Y|T3456789|7|Other|Name"}));
         QTemporaryDir otherRoot;
         report().setReportRootPath(otherRoot.path());
         QCOMPARE(describe(list), (QStringList{"T3456789=Y|T3456789|7|Other|Name"}));
@@ -346,14 +341,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
         // 0 certification id, 1 business registration number, 2 first name, 3 last name
-        QTest::newRow("id stored in its checked form") << 0 << "b-234 5678" << "B2345678";
-        QTest::newRow("refused id kept out") << 0 << "X1" << "C1234567";
-        QTest::newRow("empty id kept out") << 0 << "" << "C1234567";
-        QTest::newRow("registration number padded") << 1 << "42" << "00042";
-        QTest::newRow("refused registration number") << 1 << "4x" << "11";
-        QTest::newRow("first name") << 2 << "Bea" << "Bea";
-        QTest::newRow("number as first name") << 2 << "123" << "Ann";
-        QTest::newRow("empty last name") << 3 << "" << "Lee";
+        QTest::newRow("id stored in its checked form") << 0 << "b-234 5678"
+                                                       << "B2345678";
+        QTest::newRow("refused id kept out") << 0 << "X1"
+                                             << "C1234567";
+        QTest::newRow("empty id kept out") << 0 << ""
+                                           << "C1234567";
+        QTest::newRow("registration number padded") << 1 << "42"
+                                                    << "00042";
+        QTest::newRow("refused registration number") << 1 << "4x"
+                                                     << "11";
+        QTest::newRow("first name") << 2 << "Bea"
+                                    << "Bea";
+        QTest::newRow("number as first name") << 2 << "123"
+                                              << "Ann";
+        QTest::newRow("empty last name") << 3 << ""
+                                         << "Lee";
     }
 
     void validatingSetters() {
@@ -409,7 +412,8 @@ private Q_SLOTS:
         QVERIFY2(failed.Source().startsWith(QStringLiteral("Dazozuvi::ApplicatorList.ReadAll")),
                  qPrintable(failed.Source()));
         write(QStringLiteral("A00.txt"), "3|C1234567|11|Ann|Lee\r\n");
-        QCOMPARE(describe(Dazozuvi::modGlobals::Applicators()).first(), QStringLiteral("C1234567=N|C1234567|11|Ann|Lee"));
+        QCOMPARE(describe(Dazozuvi::modGlobals::Applicators()).first(),
+                 QStringLiteral("C1234567=N|C1234567|11|Ann|Lee"));
     }
 };
 
