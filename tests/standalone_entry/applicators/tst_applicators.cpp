@@ -1,11 +1,8 @@
+#include "YearFolder.h"
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
-#include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
-#include "Vezedad/foundation/Globals.h"
-#include "Vezedad/foundation/Identity.h"
-#include "Vezedad/foundation/ZelReport.h"
 #include "applicators/Applicator.h"
 #include "applicators/ApplicatorList.h"
 #include "applicators/Applicators.h"
@@ -47,13 +44,6 @@ ApplicatorPtr fromLine(const QString& line) {
 
 Vezedad::ZelReport& report() { return Vezedad::Globals::ZelReport(); }
 
-void setFiler(const QString& certId, const QString& name, const QString& busReg) {
-    const Vezedad::IdentityPtr identity = report().Identity();
-    identity->setCertificationId(certId);
-    identity->setApplicatorName(name);
-    identity->setBusRegNumber(busReg);
-}
-
 const QString kFiler = QStringLiteral("C7654321=Y|C7654321|42|Fred|Filer");
 
 } // namespace
@@ -62,26 +52,11 @@ class tst_applicators : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_root;
-
-    QString yearFile(const QString& name) const { return report().ReportPath() + QLatin1Char('/') + name; }
-    void write(const QString& name, const QByteArray& bytes) {
-        QDir().mkpath(report().ReportPath());
-        TestSupport::writeFile(yearFile(name), bytes);
-    }
+    std::unique_ptr<YearFolder::Root> m_root;
 
 private Q_SLOTS:
-    void init() {
-        TestSupport::clearSettings();
-        m_root = std::make_unique<QTemporaryDir>();
-        Vezedad::Globals::Configuration().setReportRoot(m_root->path());
-        Vezedad::Globals::Configuration().SaveAllSettings();
-    }
-
-    void cleanup() {
-        Vezedad::Globals::Release();
-        m_root.reset();
-    }
+    void init() { m_root = std::make_unique<YearFolder::Root>(); }
+    void cleanup() { m_root.reset(); }
 
     // Each line of a file is one entry keyed by its certification id; the
     // first line decides the separator and whether the indicator column is
@@ -123,12 +98,12 @@ private Q_SLOTS:
     void readFile() {
         QFETCH(QByteArray, contents);
         QFETCH(QStringList, expected);
-        write(QStringLiteral("A00.txt"), contents);
+        YearFolder::write(QStringLiteral("A00.txt"), contents);
         ApplicatorList list;
-        list.ReadFile(yearFile(QStringLiteral("A00.txt")));
+        list.ReadFile(YearFolder::file(QStringLiteral("A00.txt")));
         QCOMPARE(describe(list), expected);
         // A file that is not there adds nothing and asks nothing.
-        list.ReadFile(yearFile(QStringLiteral("A99.txt")));
+        list.ReadFile(YearFolder::file(QStringLiteral("A99.txt")));
         QCOMPARE(list.Count(), expected.size());
     }
 
@@ -146,9 +121,9 @@ private Q_SLOTS:
     void firstLineQuestion() {
         QFETCH(int, answer);
         QFETCH(QStringList, expected);
-        setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
-        write(QStringLiteral("A00.txt"), "0|C1234567|11|Ann|Lee|x|y\r\n3|T3456789|33|Cy|Day\r\n");
-        write(QStringLiteral("A01.txt"), "0|B2345678|22|Bo|Ray\r\n");
+        YearFolder::setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
+        YearFolder::write(QStringLiteral("A00.txt"), "0|C1234567|11|Ann|Lee|x|y\r\n3|T3456789|33|Cy|Day\r\n");
+        YearFolder::write(QStringLiteral("A01.txt"), "0|B2345678|22|Bo|Ray\r\n");
         TestSupport::UiScript ui;
         ui.expectBox(answer);
         ApplicatorList list;
@@ -157,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Opening Data File"));
         QCOMPARE(ui.boxes().at(0).buttons, qint32(Ui::vbYesNo | Ui::vbDefaultButton2));
-        QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("File '") + yearFile(QStringLiteral("A00.txt")) +
+        QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("File '") + YearFolder::file(QStringLiteral("A00.txt")) +
                                               QStringLiteral("':\r\nRecord 1 appears to have 7 fields instead of the 5 "
                                                              "expected.\r\nTry to load it anyway?"));
     }
@@ -182,10 +157,10 @@ private Q_SLOTS:
         QFETCH(QList<int>, answers);
         QFETCH(bool, putRight);
         QFETCH(QStringList, expected);
-        setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
-        const QString broken = yearFile(QStringLiteral("A00.txt"));
+        YearFolder::setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
+        const QString broken = YearFolder::file(QStringLiteral("A00.txt"));
         TestSupport::makeFifo(broken);
-        write(QStringLiteral("A01.txt"), "0|B2345678|22|Bo|Ray\r\n");
+        YearFolder::write(QStringLiteral("A01.txt"), "0|B2345678|22|Bo|Ray\r\n");
 
         QList<Ui::MessageBoxCall> boxes;
         Ui::setMessageBoxHandler([&](const Ui::MessageBoxCall& call) {
@@ -227,18 +202,18 @@ private Q_SLOTS:
     void readAll() {
         QFETCH(QString, filerId);
         QFETCH(QStringList, expected);
-        setFiler(filerId, QStringLiteral("Filer, Fred"), QStringLiteral("42"));
-        write(QStringLiteral("a01.txt"), "3|t3456789|33|Cy|Day\r\n");
-        write(QStringLiteral("A00.txt"), "0|B2345678|22|Bo|Ray\r\n");
+        YearFolder::setFiler(filerId, QStringLiteral("Filer, Fred"), QStringLiteral("42"));
+        YearFolder::write(QStringLiteral("a01.txt"), "3|t3456789|33|Cy|Day\r\n");
+        YearFolder::write(QStringLiteral("A00.txt"), "0|B2345678|22|Bo|Ray\r\n");
         // Other forms and workbooks are not read.
-        write(QStringLiteral("P00.txt"), "0|C1111111|11|No|One\r\n");
-        write(QStringLiteral("A02.xlsm"), "0|C2222222|22|No|Two\r\n");
+        YearFolder::write(QStringLiteral("P00.txt"), "0|C1111111|11|No|One\r\n");
+        YearFolder::write(QStringLiteral("A02.xlsm"), "0|C2222222|22|No|Two\r\n");
         ApplicatorList list;
         QCOMPARE(list.Count(), 0); // made empty, reads nothing
         list.ReadAll();
         QCOMPARE(describe(list), expected);
         // Reading again starts afresh.
-        QFile::remove(yearFile(QStringLiteral("A00.txt")));
+        QFile::remove(YearFolder::file(QStringLiteral("A00.txt")));
         list.ReadAll();
         expected.removeFirst();
         QCOMPARE(describe(list), expected);
@@ -247,8 +222,8 @@ private Q_SLOTS:
     // The filer's entry follows the identity; a new year or root reads all
     // files again. The filer listed in a file is the file's.
     void followsTheReportModel() {
-        setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
-        write(QStringLiteral("A00.txt"), "0|B2345678|22|Bo|Ray\r\n");
+        YearFolder::setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
+        YearFolder::write(QStringLiteral("A00.txt"), "0|B2345678|22|Bo|Ray\r\n");
         ApplicatorList list;
         list.ReadAll();
         QCOMPARE(describe(list), (QStringList{"B2345678=Y|B2345678|22|Bo|Ray", kFiler}));
@@ -380,8 +355,8 @@ private Q_SLOTS:
     // The program's registry: filled on first use, the same afterwards,
     // read again on request, and made anew for a new report model.
     void programRegistry() {
-        setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
-        write(QStringLiteral("A00.txt"), "0|B2345678|22|Bo|Ray|x|y\r\n");
+        YearFolder::setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
+        YearFolder::write(QStringLiteral("A00.txt"), "0|B2345678|22|Bo|Ray|x|y\r\n");
         TestSupport::UiScript ui;
         // Refresh before any use makes the registry and reads once: one question.
         ui.expectBox(Ui::vbYes);
@@ -390,7 +365,7 @@ private Q_SLOTS:
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(describe(registry), (QStringList{"B2345678=Y|B2345678|22|Bo|Ray", kFiler}));
 
-        write(QStringLiteral("A01.txt"), "0|T3456789|33|Cy|Day\r\n");
+        YearFolder::write(QStringLiteral("A01.txt"), "0|T3456789|33|Cy|Day\r\n");
         QCOMPARE(&Dazozuvi::modGlobals::Applicators(), &registry);
         QCOMPARE(registry.Count(), 2);
         ui.expectBox(Ui::vbNo);
@@ -400,7 +375,7 @@ private Q_SLOTS:
         // A new report model (after the foundation's release) gets its own.
         report().Identity()->Save();
         Vezedad::Globals::Release();
-        QFile::remove(yearFile(QStringLiteral("A00.txt")));
+        QFile::remove(YearFolder::file(QStringLiteral("A00.txt")));
         QCOMPARE(describe(Dazozuvi::modGlobals::Applicators()), (QStringList{"T3456789=Y|T3456789|33|Cy|Day", kFiler}));
 
         // A failed first filling leaves no registry: the next call reads.
@@ -411,7 +386,7 @@ private Q_SLOTS:
         QCOMPARE(failed.Number(), 76);
         QVERIFY2(failed.Source().startsWith(QStringLiteral("Dazozuvi::ApplicatorList.ReadAll")),
                  qPrintable(failed.Source()));
-        write(QStringLiteral("A00.txt"), "3|C1234567|11|Ann|Lee\r\n");
+        YearFolder::write(QStringLiteral("A00.txt"), "3|C1234567|11|Ann|Lee\r\n");
         QCOMPARE(describe(Dazozuvi::modGlobals::Applicators()).first(),
                  QStringLiteral("C1234567=N|C1234567|11|Ann|Lee"));
     }

@@ -1,11 +1,6 @@
-#include "support/TestSupport.h"
+#include "YearFolder.h"
 #include "support/UiScript.h"
 
-#include "Vezedad/foundation/Configuration.h"
-#include "Vezedad/foundation/Globals.h"
-#include "Vezedad/foundation/Identity.h"
-#include "Vezedad/foundation/ZelReport.h"
-#include "ZozedizIZ/shell/Globals.h"
 #include "applicators/Applicator.h"
 #include "applicators/frmSelAppl.h"
 
@@ -13,7 +8,6 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
@@ -76,23 +70,16 @@ class tst_selappl : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_root;
+    std::unique_ptr<YearFolder::Root> m_root;
 
     // The year's Form 26A file and the filer, who made applications and is
     // listed last.
     void prepare(const QByteArray& form26A) {
-        Vezedad::ZelReport& report = Vezedad::Globals::ZelReport();
-        const Vezedad::IdentityPtr identity = report.Identity();
-        identity->setCertificationId(QStringLiteral("C7654321"));
-        identity->setApplicatorName(QStringLiteral("Fred Filer"));
-        identity->setBusRegNumber(QStringLiteral("42"));
-        QDir().mkpath(report.ReportPath());
-        TestSupport::writeFile(report.ReportPath() + QStringLiteral("/A00.txt"), form26A);
+        YearFolder::setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
+        YearFolder::write(QStringLiteral("A00.txt"), form26A);
     }
 
-    void prepare() {
-        prepare("0|C1234567|11|Ann|Lee\r\n3|B2345678|22|Bo|Ray\r\n0|T3456789|33|Cy|Abel\r\n");
-    }
+    void prepare() { prepare("0|C1234567|11|Ann|Lee\r\n3|B2345678|22|Bo|Ray\r\n0|T3456789|33|Cy|Abel\r\n"); }
 
     // Shows a new dialog with the scripted action and hands it back closed.
     std::unique_ptr<frmSelAppl> run(const TestSupport::UiScript::Action& action) {
@@ -104,17 +91,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init() {
-        TestSupport::clearSettings();
-        m_root = std::make_unique<QTemporaryDir>();
-        Vezedad::Globals::Configuration().setReportRoot(m_root->path());
-        Vezedad::Globals::Configuration().SaveAllSettings();
-    }
-
-    void cleanup() {
-        ZozedizIZ::Globals::Release();
-        m_root.reset();
-    }
+    void init() { m_root = std::make_unique<YearFolder::Root>(); }
+    void cleanup() { m_root.reset(); }
 
     // It opens on those who made applications, in the registry's order, the
     // first selected; "All Applicators" adds the others and the column that
@@ -125,7 +103,8 @@ private Q_SLOTS:
             QCOMPARE(d.windowTitle(), QStringLiteral("Select Applicator"));
             QCOMPARE(list(d)->headerItem()->text(4), QStringLiteral("Made Apps"));
             QVERIFY(d.findChild<QRadioButton*>(QStringLiteral("optShow0"))->isChecked());
-            QCOMPARE(rows(d), (QStringList{"C1234567|11|Ann|Lee|Y", "T3456789|33|Cy|Abel|Y", "C7654321|42|Fred|Filer|Y"}));
+            QCOMPARE(rows(d),
+                     (QStringList{"C1234567|11|Ann|Lee|Y", "T3456789|33|Cy|Abel|Y", "C7654321|42|Fred|Filer|Y"}));
             QVERIFY(!madeAppsShown(d));
             QCOMPARE(currentId(d), QStringLiteral("C1234567"));
 
