@@ -72,7 +72,8 @@ frmSelAppl::frmSelAppl(QWidget* parent) : QDialog(parent) {
     lstAppl->header()->setSectionsClickable(true);
     lstAppl->header()->setStretchLastSection(false);
     const int widths[] = {1300, 1000, 1500, 1500, 1150};
-    for (int column = 0; column < 5; ++column) lstAppl->setColumnWidth(column, ZozedizIZ::Twips::toPixelsX(widths[column]));
+    for (int column = 0; column < 5; ++column)
+        lstAppl->setColumnWidth(column, ZozedizIZ::Twips::toPixelsX(widths[column]));
     lstAppl->setMinimumSize(ZozedizIZ::Twips::toPixels(QSize(6600, 2400)));
 
     ZozedizIZ::MakeOkCancelButtons(this, cmdOK, cmdCancel);
@@ -164,11 +165,10 @@ void frmSelAppl::FillList() {
         if (m_registry) {
             for (const ApplicatorPtr& applicator : m_registry->Items()) {
                 if (!applicator->AppsDone() && !m_showAll) continue;
-                auto* row = new ApplicatorRow(lstAppl, QStringList{applicator->CertificationID(),
-                                                                   applicator->BusinessRegNumber(),
-                                                                   applicator->FirstName(), applicator->LastName(),
-                                                                   applicator->AppsDone() ? QStringLiteral("Y")
-                                                                                          : QStringLiteral("N")});
+                auto* row = new ApplicatorRow(
+                    lstAppl, QStringList{applicator->CertificationID(), applicator->BusinessRegNumber(),
+                                         applicator->FirstName(), applicator->LastName(),
+                                         applicator->AppsDone() ? QStringLiteral("Y") : QStringLiteral("N")});
                 row->setData(0, kKeyRole, applicator->CertificationID());
             }
         }
