@@ -94,9 +94,9 @@ int main(int argc, char** argv) {
     const QString listing = QFileInfo(path).absolutePath() + QStringLiteral("/validate_report_listing.txt");
     QProcess validate;
     validate.setStandardOutputFile(listing);
-    validate.start(QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath() + QStringLiteral("/validate_report"),
-                   {path, QString::number(formType), QStringLiteral("1000"), QStringLiteral("--year"),
-                    QString::number(year)});
+    validate.start(
+        QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath() + QStringLiteral("/validate_report"),
+        {path, QString::number(formType), QStringLiteral("1000"), QStringLiteral("--year"), QString::number(year)});
     if (!validate.waitForFinished(-1) || validate.exitStatus() != QProcess::NormalExit || validate.exitCode() != 0) {
         std::fprintf(stderr, "validate_report failed\n");
         return 2;

@@ -69,10 +69,8 @@ qint32 realMessageBox(const MessageBoxCall& call, QWidget* parent) {
     QMessageBox::StandardButtons buttons;
     for (const Choice& c : choices) buttons |= c.button;
     box.setStandardButtons(buttons);
-    // The second or third button may be the default (Enter) instead of the
-    // first.
-    const qsizetype defaultIndex = (call.buttons & vbDefaultButton3) ? 2 : (call.buttons & vbDefaultButton2) ? 1 : 0;
-    box.setDefaultButton(choices.at(qMin(defaultIndex, choices.size() - 1)).button);
+    const qsizetype defaultIndex = (call.buttons >> 8) & 0x3;
+    if (defaultIndex < choices.size()) box.setDefaultButton(choices[defaultIndex].button);
     const int pressed = box.exec();
     for (const Choice& c : choices)
         if (pressed == c.button) return c.result;
