@@ -89,6 +89,13 @@ qint32 Controller::ownerHandle() const {
     return mobjForm && mobjForm->isVisible() ? Vezedad::Ui::HandleOfWindow(mobjForm.get()) : 0;
 }
 
+bool Controller::IdentityComplete(qint32 action, qint32 formType, const QString& heading, qint32 icon) {
+    const QString missing = Globals::Utilities().MissingInfoDisplay(action, formType);
+    if (missing.isEmpty()) return true;
+    Vezedad::Ui::MsgBox(heading + missing, icon | Vezedad::Ui::vbOKOnly, Globals::StdErrHeader(), mobjForm.get());
+    return false;
+}
+
 void Controller::SaveIdentity(const char* handler, const char* procedure) {
     try {
         m_report.Identity()->Save();
@@ -195,15 +202,11 @@ QString Controller::GetReportFolder() {
 
 void Controller::TryOpen(qint32 formType, bool perApplicator, bool blnNew) {
     Vezedad::trapArrow(kLocation + QStringLiteral("TryOpen"), [&] {
-        const QString missing = Globals::Utilities().MissingInfoDisplay(uaOpenForm, formType);
-        if (!missing.isEmpty()) {
-            Vezedad::Ui::MsgBox(QStringLiteral("Some information is needed for the selected form.\r\n"
-                                               "Please enter it and try again.\r\n") +
-                                    missing,
-                                Vezedad::Ui::vbExclamation | Vezedad::Ui::vbOKOnly, Globals::StdErrHeader(),
-                                mobjForm.get());
+        if (!IdentityComplete(uaOpenForm, formType,
+                              QStringLiteral("Some information is needed for the selected form.\r\n"
+                                             "Please enter it and try again.\r\n"),
+                              Vezedad::Ui::vbExclamation))
             return;
-        }
         SaveIdentity(blnNew ? "mobjForm_OpenNew" : "mobjForm_OpenExisting", "TryOpen");
         qint32 eventFormType = formType;
         bool eventPerApplicator = perApplicator;
@@ -216,14 +219,11 @@ void Controller::TryOpen(qint32 formType, bool perApplicator, bool blnNew) {
 
 void Controller::UploadReport() {
     Vezedad::trapArrow(kLocation + QStringLiteral("UploadReport"), [this] {
-        const QString missing = Globals::Utilities().MissingInfoDisplay(uaUpload, Vezedad::zfotNone);
-        if (!missing.isEmpty()) {
-            Vezedad::Ui::MsgBox(QStringLiteral("Some required information is missing or invalid.\r\n"
-                                               "Please correct it before uploading your report.\r\n") +
-                                    missing,
-                                Vezedad::Ui::vbOKOnly, Globals::StdErrHeader(), mobjForm.get());
+        if (!IdentityComplete(uaUpload, Vezedad::zfotNone,
+                              QStringLiteral("Some required information is missing or invalid.\r\n"
+                                             "Please correct it before uploading your report.\r\n"),
+                              0))
             return;
-        }
         SaveIdentity("mobjForm_Upload", "UploadReport");
         const QString folder = GetReportFolder();
         if (folder.isEmpty()) {

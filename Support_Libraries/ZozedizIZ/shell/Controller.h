@@ -87,6 +87,9 @@ private:
     // the handler.
     void handle(const char* handler, const std::function<void()>& body);
     qint32 ownerHandle() const;
+    // The identity gate: true when the identity has what the action needs;
+    // otherwise a box, OK only, lists what is missing under heading.
+    bool IdentityComplete(qint32 action, qint32 formType, const QString& heading, qint32 icon);
     // Saves the identity before an action; a failure is shown in the
     // handler's box, and the action goes on with the identity in memory.
     void SaveIdentity(const char* handler, const char* procedure);

@@ -50,15 +50,11 @@ qint32 formTypeOfName(const QString& name) {
 
 void Controller::ValidateFile(qint32 formType) {
     Vezedad::trapArrow(kLocation + QStringLiteral("ValidateFile"), [&] {
-        const QString missing = Globals::Utilities().MissingInfoDisplay(uaOpenForm, formType);
-        if (!missing.isEmpty()) {
-            Vezedad::Ui::MsgBox(QStringLiteral("Some information is needed for the selected form type.\r\n"
-                                               "Please enter it and try again.\r\n") +
-                                    missing,
-                                Vezedad::Ui::vbExclamation | Vezedad::Ui::vbOKOnly, Globals::StdErrHeader(),
-                                mobjForm.get());
+        if (!IdentityComplete(uaOpenForm, formType,
+                              QStringLiteral("Some information is needed for the selected form type.\r\n"
+                                             "Please enter it and try again.\r\n"),
+                              Vezedad::Ui::vbExclamation))
             return;
-        }
         SaveIdentity("mobjForm_DoValidation", "ValidateFile");
         const QString path = Globals::FileOperations().PickFileOpen(formType, Vezedad::zfitText);
         if (path.isEmpty()) return;

@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
+#include "IdentityFields.h"
+
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/Enums.h"
@@ -39,24 +41,9 @@ Vezedad::ZelReport& report() { return Vezedad::Globals::ZelReport(); }
 Vezedad::Identity& identity() { return *report().Identity(); }
 QString identityFile() { return QDir(report().ReportPath()).filePath("identity.txt"); }
 
-// The identity's ids and applicator name, set at once without checks.
+// The identity's ids and applicator name, with a complete contact.
 void setIdentity(const QString& busReg, const QString& certId, const QString& permit, const QString& applName) {
-    identity().SetPropertyValue(Vezedad::idAll, QStringList{"Business",
-                                                            busReg,
-                                                            certId,
-                                                            permit,
-                                                            "555",
-                                                            "Jo",
-                                                            {},
-                                                            {},
-                                                            {},
-                                                            {},
-                                                            busReg + permit + certId,
-                                                            applName,
-                                                            "jo@example.com",
-                                                            "ENDOFIDENTITY",
-                                                            {}}
-                                                    .join(QLatin1Char('|')));
+    TestSupport::setIdentity({busReg, certId, permit, applName, "Jo", "555", "jo@example.com"});
 }
 
 void settle() {

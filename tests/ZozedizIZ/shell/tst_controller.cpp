@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
+#include "IdentityFields.h"
+
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/Documentation.h"
@@ -48,7 +50,6 @@ const QByteArray kBad25 = "0|R12345|2345-2345-2345|Name from label|0|GL|24|X||\r
 const QByteArray kWarn26 = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n";
 
 Vezedad::ZelReport& report() { return Vezedad::Globals::ZelReport(); }
-Vezedad::Identity& identity() { return *report().Identity(); }
 QString identityFile() { return QDir(report().ReportPath()).filePath("identity.txt"); }
 
 const Vezedad::ClientVersionPtr& version() {
@@ -76,29 +77,9 @@ void chooseNoForm() {
     group->setExclusive(true);
 }
 
-// The identity with every field or only some, set without checks.
-struct Ids {
-    QString busReg, certId, permit, applName, contact, phone, email;
-};
+using Ids = TestSupport::IdentityFields;
+using TestSupport::setIdentity;
 const Ids kComplete{"12345", "C1234567", "R12345", "Al Roe", "Jo", "555-0100", "jo@example.com"};
-void setIdentity(const Ids& f) {
-    identity().SetPropertyValue(Vezedad::idAll, QStringList{"Business",
-                                                            f.busReg,
-                                                            f.certId,
-                                                            f.permit,
-                                                            f.phone,
-                                                            f.contact,
-                                                            {},
-                                                            {},
-                                                            {},
-                                                            {},
-                                                            f.busReg + f.permit + f.certId,
-                                                            f.applName,
-                                                            f.email,
-                                                            "ENDOFIDENTITY",
-                                                            {}}
-                                                    .join(QLatin1Char('|')));
-}
 
 // The controller's events as its host sees them.
 QStringList& events() {
@@ -197,6 +178,27 @@ struct StopAt {
     }
     ~StopAt() { QObject::disconnect(connection); }
 };
+
+// What one Validate File of a form showed: the verdict, and the progress
+// window's last lines when the file took it.
+struct FileRun {
+    Verdict verdict;
+    bool progress = false;
+    QString description, status;
+};
+
+// Validates path as a file of formType through Validate File, the file
+// chosen in the open dialog, the verdict closed with Cancel.
+FileRun validateFile(UiScript& ui, const QString& path, qint32 formType, bool progress) {
+    FileRun run;
+    chooseForm(formType);
+    ui.expectFile(path);
+    if (progress) ui.expectModal(progressRuns(&run.description, &run.status));
+    ui.expectModal(readVerdict(run.verdict));
+    click("cmdValidate");
+    run.progress = ui.modalNames().contains(QStringLiteral("frmProgress"));
+    return run;
+}
 
 } // namespace
 
@@ -554,12 +556,8 @@ private slots:
     void validFileDeletesAnOlderReport() {
         const QString path = fixture(QStringLiteral("M1234501.txt"));
         const QString old = file(QStringLiteral("exception_M1234501.txt"), "old report\r\n");
-        chooseForm(Vezedad::zfotForm25);
-        Verdict v;
         UiScript ui;
-        ui.expectFile(path);
-        ui.expectModal(readVerdict(v));
-        click("cmdValidate");
+        const Verdict v = validateFile(ui, path, Vezedad::zfotForm25, false).verdict;
         QVERIFY(!QFile::exists(old));
         QCOMPARE(ui.dialogs().at(0).title, QStringLiteral("Select File to Open"));
         QCOMPARE(ui.modalNames(), QStringList{"frmValidationResponse"});
@@ -585,12 +583,8 @@ private slots:
         QFETCH(qint32, formType);
         QFETCH(QString, severity);
         const QString path = fixture(name);
-        chooseForm(formType);
-        Verdict v;
         UiScript ui;
-        ui.expectFile(path);
-        ui.expectModal(readVerdict(v));
-        click("cmdValidate");
+        const Verdict v = validateFile(ui, path, formType, false).verdict;
         const QString reportName = "exception_" + name;
         QCOMPARE(v.report, reportName);
         QVERIFY(v.reportEnabled);
@@ -622,15 +616,9 @@ private slots:
         QByteArray bytes;
         for (int i = 0; i < 1001; ++i) bytes += kBad25;
         const QString path = file(QStringLiteral("M1234505.txt"), bytes);
-        chooseForm(Vezedad::zfotForm25);
         UiScript ui;
-        Verdict v;
-        QString status;
-        ui.expectFile(path);
-        ui.expectModal(progressRuns(nullptr, &status));
-        ui.expectModal(readVerdict(v));
-        click("cmdValidate");
-        QCOMPARE(status, QStringLiteral("Validated 1000 lines; found 1000 errors so far."));
+        QCOMPARE(validateFile(ui, path, Vezedad::zfotForm25, true).status,
+                 QStringLiteral("Validated 1000 lines; found 1000 errors so far."));
         const QStringList lines =
             QString::fromLatin1(readFile(m_files.filePath("exception_M1234505.txt"))).split(kCrLf);
         QCOMPARE(lines.mid(3, 6),
@@ -645,13 +633,8 @@ private slots:
         QByteArray bytes;
         for (int i = 0; i < 3000; ++i) bytes += kWarn26;
         const QString path = file(QStringLiteral("P1234509.txt"), bytes);
-        chooseForm(Vezedad::zfotForm26);
         UiScript ui;
-        Verdict v;
-        ui.expectFile(path);
-        ui.expectModal(progressRuns());
-        ui.expectModal(readVerdict(v));
-        click("cmdValidate");
+        validateFile(ui, path, Vezedad::zfotForm26, true);
         const QStringList blocks =
             QString::fromLatin1(readFile(m_files.filePath("exception_P1234509.txt"))).split(QStringLiteral("\r\n\r\n"));
         // The heading, the counts, 3000 records and what follows the last.
@@ -677,16 +660,11 @@ private slots:
         bytes += QByteArray(size - bytes.size() - 2, ' ') + "\r\n";
         QCOMPARE(bytes.size(), size);
         const QString path = file(QStringLiteral("M1234506.txt"), bytes);
-        chooseForm(Vezedad::zfotForm25);
         UiScript ui;
-        Verdict v;
-        QString description;
-        ui.expectFile(path);
-        if (size >= 10000) ui.expectModal(progressRuns(&description));
-        ui.expectModal(readVerdict(v));
-        click("cmdValidate");
-        QCOMPARE(v.severity, QStringLiteral("File passed validation"));
-        if (size >= 10000) QCOMPARE(description, "Validating file " + path);
+        const FileRun run = validateFile(ui, path, Vezedad::zfotForm25, size >= 10000);
+        QCOMPARE(run.verdict.severity, QStringLiteral("File passed validation"));
+        QCOMPARE(run.progress, size >= 10000);
+        if (run.progress) QCOMPARE(run.description, "Validating file " + path);
     }
 
     // Stop, pressed while record 250 is checked, ends the run after record
@@ -696,15 +674,10 @@ private slots:
         QByteArray bytes;
         for (int i = 0; i < 1000; ++i) bytes += i == 9 ? kBad25 : kGood25;
         const QString path = file(QStringLiteral("X1234507.txt"), bytes); // not an "M" name
-        chooseForm(Vezedad::zfotForm25);
         StopAt stop([](qint32 record) { return record == 250; });
         UiScript ui;
-        Verdict v;
-        ui.expectFile(path);
-        ui.expectModal(progressRuns());
-        ui.expectModal(readVerdict(v));
-        click("cmdValidate");
-        QCOMPARE(v.severity, QStringLiteral("File failed validation"));
+        QCOMPARE(validateFile(ui, path, Vezedad::zfotForm25, true).verdict.severity,
+                 QStringLiteral("File failed validation"));
         QCOMPARE(masked(m_files.filePath("exception_X1234507.txt"), m_files.path()),
                  expected(QStringLiteral("exception_X1234507.txt")));
     }

@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
+#include "IdentityFields.h"
+
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
@@ -35,30 +37,8 @@ namespace {
 
 Vezedad::Identity& identity() { return *Vezedad::Globals::ZelReport().Identity(); }
 
-// The identity's fields set at once, without checks, as a file read sets
-// them.
-struct Fields {
-    QString busReg, certId, permit, applName, contact, phone, email;
-};
-
-void setIdentity(const Fields& f) {
-    const QStringList line{QStringLiteral("Business"),
-                           f.busReg,
-                           f.certId,
-                           f.permit,
-                           f.phone,
-                           f.contact,
-                           {},
-                           {},
-                           {},
-                           {},
-                           f.busReg + f.permit + f.certId,
-                           f.applName,
-                           f.email,
-                           QStringLiteral("ENDOFIDENTITY"),
-                           {}};
-    identity().SetPropertyValue(Vezedad::idAll, line.join(QLatin1Char('|')));
-}
+using Fields = TestSupport::IdentityFields;
+using TestSupport::setIdentity;
 
 QString identityFile() { return QDir(Vezedad::Globals::ZelReport().ReportPath()).filePath("identity.txt"); }
 
