@@ -53,6 +53,19 @@ bool canEncode(QStringView text, qsizetype* badIndex) {
     return true;
 }
 
+char16_t upperChar(char16_t c) {
+    if (c < 0x80) return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+    if (encodeChar(c) < 0) return c;
+    const char16_t up = char16_t(QChar::toUpper(char32_t(c)));
+    return up != c && encodeChar(up) >= 0 ? up : c;
+}
+
+QString upper(QStringView text) {
+    QString out(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) out[i] = QChar(upperChar(text[i].unicode()));
+    return out;
+}
+
 QString unencodableMessage(QStringView text, qsizetype badIndex) {
     const QChar c = text[badIndex];
     QString shown = c.isSurrogate() && badIndex + 1 < text.size() ? text.mid(badIndex, 2).toString() : QString(c);
