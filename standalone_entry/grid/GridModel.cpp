@@ -1,5 +1,7 @@
 #include "grid/GridModel.h"
 
+#include "Vezedad/foundation/Cp1252.h"
+
 #include <QColor>
 #include <QVarLengthArray>
 
@@ -167,13 +169,12 @@ void GridModel::setCells(int row, int firstCol, const QStringView* cells, qsizet
 }
 
 int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
-    // Upper-cased ASCII fields go into one scratch text of the line's length
-    // (upper-casing ASCII keeps lengths, so views into it stay valid); the
-    // rare field with other characters gets a string of its own.
+    // The upper-cased fields go into one scratch text of the line's length:
+    // the code page's upper case keeps lengths, so views into it stay valid
+    // and no string is made per field.
     m_fieldScratch.resize(line.size());
     char16_t* scratch = reinterpret_cast<char16_t*>(m_fieldScratch.data());
     QVarLengthArray<QStringView, 32> cells;
-    QList<QString> others;
     const int wanted = m_store.columnCount() - firstCol;
     int fields = 0;
     qsizetype start = 0;
@@ -186,30 +187,15 @@ int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView
             qsizetype b = end;
             while (a < b && line[a] == u' ') ++a;
             while (b > a && line[b - 1] == u' ') --b;
-            const QStringView field = line.sliced(a, b - a);
-            char16_t seen = 0;
-            for (qsizetype i = 0; i < field.size(); ++i) {
-                const char16_t c = field[i].unicode();
-                seen |= c;
-                scratch[a + i] = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+            for (qsizetype i = a; i < b; ++i) {
+                const char16_t c = line[i].unicode();
+                scratch[i] =
+                    c < 0x80 ? ((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c) : Vezedad::Cp1252::upperChar(c);
             }
-            if (seen < 0x80) {
-                cells.append(QStringView(scratch + a, field.size()));
-            } else {
-                others.append(field.toString().toUpper());
-                cells.append(QStringView()); // pointed at below, once the list stops growing
-            }
+            cells.append(QStringView(scratch + a, b - a));
         }
         if (stop < 0) break;
         start = stop + separator.size();
-    }
-    if (!others.isEmpty()) {
-        // Point the unusual fields at their strings, in order.
-        qsizetype next = 0;
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (!cells[i].isNull() || next >= others.size()) continue;
-            cells[i] = others[next++];
-        }
     }
     setCells(row, firstCol, cells.constData(), cells.size());
     return fields;
