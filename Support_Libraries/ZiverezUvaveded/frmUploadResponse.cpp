@@ -7,12 +7,10 @@
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Proxy.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace VezirodEdovud {
@@ -80,6 +78,7 @@ frmUploadResponse::frmUploadResponse(QWidget* parent) : QDialog(parent) {
 
     connect(cmdPrint, &QPushButton::clicked, this, &frmUploadResponse::cmdPrint_Click);
     connect(cmdDone, &QPushButton::clicked, this, &frmUploadResponse::cmdDone_Click);
+    Vezedad::Ui::OnFirstActivation(*this, [this] { Form_Activate(); });
     Form_Load();
 }
 
@@ -94,28 +93,13 @@ void frmUploadResponse::Form_Load() {
     try {
         Vezedad::Ui::SetBackColor(*this);
         WebBrowser1->setHtml(QStringLiteral("<h3>Your files are being uploaded. Please be patient.</h3>"));
-        m_activated = false;
     } catch (...) {
         Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
                                QStringLiteral("VezirodEdovud::frmUploadResponse.Form_Load"), this);
     }
 }
 
-bool frmUploadResponse::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Form_Activate();
-    return QDialog::event(event);
-}
-
-void frmUploadResponse::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Where no window manager activates windows (the offscreen platform), the
-    // first showing stands in for the first activation.
-    QTimer::singleShot(0, this, &frmUploadResponse::Form_Activate);
-}
-
 void frmUploadResponse::Form_Activate() {
-    if (m_activated) return;
-    m_activated = true;
     try {
         UploadToService();
     } catch (...) {

@@ -36,10 +36,6 @@ public:
     // The page that explains a failed upload.
     static QString FailurePage(const Vezedad::ErrorInfo& error, const QString& trail);
 
-protected:
-    bool event(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
     void Form_Activate();
@@ -51,7 +47,6 @@ private:
     const SubmitMetadataRequest* m_request = nullptr;
     std::unique_ptr<SubmitMetadataRequest> m_emptyRequest;
     QString m_archiveFile;
-    bool m_activated = false;
     bool m_succeeded = false;
 
     QTextBrowser* WebBrowser1 = nullptr;

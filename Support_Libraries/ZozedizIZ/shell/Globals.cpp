@@ -7,6 +7,7 @@
 #include "Vezedad/ui/Ui.h"
 #include "ZiverezUvaveded/Globals.h"
 #include "ZiverezUvaveded/Proxy.h"
+#include "ZozedizIZ/editors/EpaDataList.h"
 #include "ZozedizIZ/shell/FileOperations.h"
 #include "ZozedizIZ/shell/MoreApplicatorsDialog.h"
 #include "ZozedizIZ/shell/frmAbout.h"
@@ -37,6 +38,8 @@ Vezedad::FactoryFailure factoryFailure(const QString& factoryName, const QString
     return Vezedad::FactoryFailure{Vezedad::errMissingCode,
                                    QStringLiteral("ZozedizIZ:") + factoryName + QStringLiteral(" Factory"), className};
 }
+
+ZozedizIZ::EpaDataList& EpaList() { return Globals::EpaList(); }
 
 ZozedizIZ::FileOperations& FileOperations() {
     return Vezedad::perThreadService<ZozedizIZ::FileOperations>(
@@ -100,6 +103,12 @@ void Globals::CheckVersion(qint32 kvoOption, qint16 intMajor, qint16 intMinor, q
         default: break;
         }
     });
+}
+
+ZozedizIZ::EpaDataList& Globals::EpaList() {
+    // Only the entry object may make the shared list.
+    return Vezedad::perThreadService<EpaDataList>(modGlobals::factoryModule(), modGlobals::slotEpaList,
+                                                  [] { return std::unique_ptr<EpaDataList>(new EpaDataList); });
 }
 
 ZozedizIZ::FileOperations& Globals::FileOperations() { return modGlobals::FileOperations(); }

@@ -8,6 +8,7 @@
 
 namespace ZozedizIZ {
 
+class EpaDataList;
 class FileOperations;
 class MoreApplicatorsDialog;
 
@@ -42,6 +43,10 @@ public:
     // reached, among others) is passed on with this location in its trail.
     static void CheckVersion(qint32 kvoOption, qint16 intMajor, qint16 intMinor, qint16 intRevision);
 
+    // The calling thread's product list, made (and read from its file) on
+    // first use.
+    static ZozedizIZ::EpaDataList& EpaList();
+
     // The thread's one file-picker object.
     static ZozedizIZ::FileOperations& FileOperations();
 
@@ -67,7 +72,7 @@ public:
 namespace modGlobals {
 
 // Per-thread service slots of this library, released from the last down.
-enum Slot : int { slotFileOperations, slotMoreApplicators, slotCount };
+enum Slot : int { slotFileOperations, slotMoreApplicators, slotEpaList, slotCount };
 
 // This library's factory flag and per-thread services.
 ZOZEDIZIZ_EXPORT const Vezedad::FactoryModule& factoryModule();
@@ -88,6 +93,8 @@ ZOZEDIZIZ_EXPORT void requireFactory(const QString& className);
 // "ZozedizIZ:" + factoryName + " Factory".
 ZOZEDIZIZ_EXPORT Vezedad::FactoryFailure factoryFailure(const QString& factoryName, const QString& className);
 
+// The same shared list as Globals::EpaList().
+ZOZEDIZIZ_EXPORT ZozedizIZ::EpaDataList& EpaList();
 ZOZEDIZIZ_EXPORT ZozedizIZ::FileOperations& FileOperations();
 ZOZEDIZIZ_EXPORT ZozedizIZ::MoreApplicatorsDialog& MoreApplicators();
 

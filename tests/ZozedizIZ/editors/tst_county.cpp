@@ -1,0 +1,357 @@
+#include "support/TestSupport.h"
+#include "support/UiScript.h"
+
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Globals.h"
+#include "ZozedizIZ/editors/CountySelector.h"
+#include "ZozedizIZ/shell/Globals.h"
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using ZozedizIZ::CountySelector;
+
+namespace {
+
+QListWidget* countyList(QDialog& dialog) { return dialog.findChild<QListWidget*>(QStringLiteral("lstCountyCodes")); }
+
+QStringList rows(QDialog& dialog) {
+    QStringList texts;
+    QListWidget* list = countyList(dialog);
+    for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text();
+    return texts;
+}
+
+QStringList codes(QDialog& dialog) {
+    QStringList out;
+    for (const QString& row : rows(dialog)) out << row.right(2);
+    return out;
+}
+
+QString selectedRow(QDialog& dialog) {
+    const QList<QListWidgetItem*> selected = countyList(dialog)->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+void clickRow(QDialog& dialog, const QString& code) {
+    QListWidget* list = countyList(dialog);
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        if (item->text().right(2) != code) continue;
+        list->scrollToItem(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        return;
+    }
+    QFAIL("no such row");
+}
+
+void click(QDialog& dialog, const char* name) {
+    auto* button = dialog.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+bool okEnabled(QDialog& dialog) { return dialog.findChild<QPushButton*>(QStringLiteral("cmdOK"))->isEnabled(); }
+
+QString label(QDialog& dialog, const char* name) {
+    return dialog.findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+
+void store(int behavior, const QString& defaultCode, int sorting) {
+    Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
+    settings.setCountySelectorBehavior(behavior);
+    settings.setCountySelectorDefault(defaultCode);
+    settings.setCountySelectorSorting(sorting);
+}
+
+} // namespace
+
+class tst_county : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() {
+        ZozedizIZ::Globals::Release();
+        TestSupport::clearSettings();
+    }
+
+    void cleanupTestCase() { ZozedizIZ::Globals::Release(); }
+
+    void readsItsSettingsWhenMade_data() {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<int>("behavior");
+        QTest::addColumn<QString>("defaultCode");
+        QTest::addColumn<int>("sorting");
+        QTest::addColumn<int>("expectedBehavior");
+        QTest::addColumn<QString>("expectedDefault");
+        QTest::addColumn<QString>("firstRow");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("nothing stored") << false << 0 << "" << 0 << 0 << ""
+                                        << "01"
+                                        << "County Code Popup.";
+        QTest::newRow("out of range") << true << 5 << "" << 3 << 0 << ""
+                                      << "01"
+                                      << "County Code Popup.";
+        QTest::newRow("unknown default") << true << 1 << "63" << 0 << 1 << ""
+                                         << "01"
+                                         << "Using Default County (not set).";
+        QTest::newRow("one-digit default") << true << 1 << "7" << 0 << 1 << ""
+                                           << "01"
+                                           << "Using Default County (not set).";
+        QTest::newRow("default, by name") << true << 1 << "01" << 1 << 1 << "01"
+                                          << "01"
+                                          << "Using Default County 01 (Albany).";
+        QTest::newRow("manual entry") << true << 2 << "05" << 1 << 2 << "05"
+                                      << "01"
+                                      << "County Code - Manual Entry Mode.";
+    }
+
+    void readsItsSettingsWhenMade() {
+        QFETCH(bool, stored);
+        QFETCH(int, behavior);
+        QFETCH(QString, defaultCode);
+        QFETCH(int, sorting);
+        QFETCH(int, expectedBehavior);
+        QFETCH(QString, expectedDefault);
+        QFETCH(QString, description);
+        if (stored) store(behavior, defaultCode, sorting);
+        CountySelector selector;
+        QCOMPARE(selector.Behavior(), expectedBehavior);
+        QCOMPARE(selector.DefaultCode(), expectedDefault);
+        QCOMPARE(selector.BehaviorDescription(), description);
+
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Select County Codes"));
+            QCOMPARE(rows(dialog).size(), 63);
+            // Sorted by name when 1 was stored, by code otherwise.
+            QCOMPARE(codes(dialog).at(2), sorting == 1 ? QStringLiteral("58") : QStringLiteral("03"));
+            QVERIFY(
+                dialog.findChild<QRadioButton*>(QStringLiteral("optBehavior%1").arg(expectedBehavior))->isChecked());
+            QCOMPARE(!dialog.findChild<QGroupBox*>(QStringLiteral("fraDefaultCounty"))->isHidden(),
+                     expectedBehavior == 1);
+            QCOMPARE(okEnabled(dialog), expectedBehavior != 1 || !expectedDefault.isEmpty());
+            click(dialog, "cmdCancel");
+        });
+        selector.Setup();
+    }
+
+    // Rows are the name in 25 places and the code; both orders end with the
+    // out-of-state row, and the chosen county stays chosen across a re-sort.
+    void listsTheCountiesByCodeOrByName() {
+        CountySelector selector;
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) {
+            const QStringList byCode = rows(dialog);
+            for (const QString& row : byCode) QCOMPARE(row.size(), 27);
+            QCOMPARE(byCode.first(), QStringLiteral("Albany                   01"));
+            QStringList expectedCodes;
+            for (int code = 1; code <= 62; ++code) expectedCodes << QString::number(code).rightJustified(2, u'0');
+            QCOMPARE(codes(dialog), expectedCodes << QStringLiteral("99"));
+
+            clickRow(dialog, QStringLiteral("05"));
+            QVERIFY(dialog.isVisible()); // in setup a click only selects
+            click(dialog, "optSort1");
+            const QStringList byName = rows(dialog);
+            QCOMPARE(byName.size(), 63);
+            QCOMPARE(byName.mid(0, 4), (QStringList{"Albany                   01", "Allegany                 02",
+                                                    "Bronx                    58", "Broome                   03"}));
+            QCOMPARE(byName.last(), QStringLiteral("Out of State             99"));
+            QCOMPARE(byName.at(61), QStringLiteral("Yates                    57"));
+            QStringList namesOnly;
+            for (const QString& row : byName.mid(0, 62)) namesOnly << row.left(25).trimmed().toLower();
+            QStringList sorted = namesOnly;
+            std::sort(sorted.begin(), sorted.end());
+            QCOMPARE(namesOnly, sorted);
+            QCOMPARE(selectedRow(dialog), QStringLiteral("Cayuga                   05"));
+            click(dialog, "cmdOK");
+        });
+        selector.Setup();
+        selector.SaveSettings();
+        QCOMPARE(Vezedad::Globals::Configuration().CountySelectorSorting(), 1);
+    }
+
+    void onePickListClickChoosesTheCode() {
+        CountySelector selector;
+        QSignalSpy changed(&selector, &CountySelector::BehaviorChanged);
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) {
+            QCOMPARE(selectedRow(dialog), QStringLiteral("Cayuga                   05"));
+            clickRow(dialog, QStringLiteral("14"));
+            QVERIFY(!dialog.isVisible());
+        });
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("5")), QStringLiteral("14"));
+        QCOMPARE(changed.count(), 0);
+
+        // The keyboard picks too: Escape is Cancel, Enter is OK.
+        ui.expectModal([&](QDialog& dialog) { QTest::keyClick(countyList(dialog), Qt::Key_Escape); });
+        QCOMPARE(selector.GetCountyCode(), QString());
+        ui.expectModal([&](QDialog& dialog) {
+            QTest::keyClick(countyList(dialog), Qt::Key_Down);
+            QTest::keyClick(countyList(dialog), Qt::Key_Return);
+        });
+        QCOMPARE(selector.GetCountyCode(), QStringLiteral("15"));
+    }
+
+    void unknownCodeSelectsNoRow() {
+        CountySelector selector;
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) { click(dialog, "cmdOK"); });
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("5")), QStringLiteral("05"));
+        ui.expectModal([&](QDialog& dialog) {
+            QCOMPARE(selectedRow(dialog), QString());
+            click(dialog, "cmdOK");
+        });
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("75")), QString());
+    }
+
+    void defaultAndManualModesShowNothing_data() {
+        QTest::addColumn<int>("behavior");
+        QTest::addColumn<QString>("defaultCode");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("manual entry") << 2 << "05"
+                                      << "";
+        QTest::newRow("default set") << 1 << "01"
+                                     << "01";
+        QTest::newRow("no default") << 1 << ""
+                                    << "";
+    }
+
+    void defaultAndManualModesShowNothing() {
+        QFETCH(int, behavior);
+        QFETCH(QString, defaultCode);
+        QFETCH(QString, code);
+        store(behavior, defaultCode, 0);
+        CountySelector selector;
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("12")), code);
+    }
+
+    void cancelRestoresWhatWasLastConfirmed() {
+        store(1, QStringLiteral("01"), 0);
+        CountySelector selector;
+        QSignalSpy changed(&selector, &CountySelector::BehaviorChanged);
+        const QString description = selector.BehaviorDescription();
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) {
+            QCOMPARE(selectedRow(dialog).right(2), QStringLiteral("01"));
+            clickRow(dialog, QStringLiteral("05"));
+            QCOMPARE(label(dialog, "lblDefaultCode"), QStringLiteral("05"));
+            QCOMPARE(label(dialog, "lblDefaultName"), QStringLiteral("Cayuga"));
+            click(dialog, "cmdCancel");
+        });
+        selector.Setup();
+        QCOMPARE(selector.DefaultCode(), QStringLiteral("01"));
+        QCOMPARE(selector.BehaviorDescription(), description);
+
+        // In the pop-up: switched to manual entry, then cancelled.
+        selector.setBehavior(ZozedizIZ::csShowPickList);
+        changed.clear();
+        ui.expectModal([&](QDialog& dialog) {
+            click(dialog, "optBehavior2");
+            QVERIFY(!countyList(dialog)->isEnabled());
+            click(dialog, "cmdCancel");
+        });
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("3")), QString());
+        QCOMPARE(selector.Behavior(), 1); // the last confirmed one, not the public set
+        QCOMPARE(selector.DefaultCode(), QStringLiteral("01"));
+        ui.expectModal([&](QDialog& dialog) {
+            QCOMPARE(selectedRow(dialog).right(2), QStringLiteral("01"));
+            click(dialog, "cmdCancel");
+        });
+        selector.Setup();
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void choosingADefaultInSetup() {
+        CountySelector selector;
+        QSignalSpy changed(&selector, &CountySelector::BehaviorChanged);
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) {
+            click(dialog, "optBehavior1");
+            QVERIFY(!dialog.findChild<QGroupBox*>(QStringLiteral("fraDefaultCounty"))->isHidden());
+            QVERIFY(!okEnabled(dialog));
+            clickRow(dialog, QStringLiteral("05"));
+            QVERIFY(dialog.isVisible());
+            QVERIFY(okEnabled(dialog));
+            QCOMPARE(label(dialog, "lblDefaultName"), QStringLiteral("Cayuga"));
+            click(dialog, "cmdOK");
+        });
+        selector.Setup();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toInt(), int(ZozedizIZ::csUseDefaultCode));
+        QCOMPARE(selector.BehaviorDescription(), QStringLiteral("Using Default County 05 (Cayuga)."));
+        QCOMPARE(selector.GetCountyCode(), QStringLiteral("05"));
+
+        // Nothing changed: nothing raised.
+        ui.expectModal([&](QDialog& dialog) { click(dialog, "cmdOK"); });
+        selector.Setup();
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void publicPropertiesRaiseOnceWithWhatTheyStored() {
+        store(1, QStringLiteral("01"), 0);
+        CountySelector selector;
+        QSignalSpy changed(&selector, &CountySelector::BehaviorChanged);
+        selector.setDefaultCode(QStringLiteral("03"));
+        QCOMPARE(selector.DefaultCode(), QStringLiteral("03"));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toInt(), 1);
+        selector.setDefaultCode(QStringLiteral("03"));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(selector.GetCountyCode(), QStringLiteral("03"));
+
+        selector.setBehavior(5); // stored as the pick list
+        QCOMPARE(selector.Behavior(), 0);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.at(1).at(0).toInt(), 0);
+        selector.setBehavior(-1);
+        QCOMPARE(changed.count(), 2);
+        selector.setBehavior(ZozedizIZ::csDisablePopup);
+        QCOMPARE(changed.at(2).at(0).toInt(), 2);
+    }
+
+    // The close box counts as OK; the next showing loads the window afresh.
+    void closeBoxActsAsOk() {
+        CountySelector selector;
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) { dialog.close(); });
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("5")), QStringLiteral("05"));
+        ui.expectModal([&](QDialog& dialog) {
+            QCOMPARE(selectedRow(dialog).right(2), QStringLiteral("05"));
+            QVERIFY(dialog.findChild<QRadioButton*>(QStringLiteral("optBehavior0"))->isChecked());
+            QVERIFY(dialog.findChild<QRadioButton*>(QStringLiteral("optSort0"))->isChecked());
+            clickRow(dialog, QStringLiteral("07"));
+        });
+        QCOMPARE(selector.GetCountyCode(), QStringLiteral("07"));
+    }
+
+    void settingsAreSavedWhenTheSelectorEnds() {
+        {
+            CountySelector selector;
+            TestSupport::UiScript ui;
+            ui.expectModal([&](QDialog& dialog) {
+                click(dialog, "optSort1");
+                clickRow(dialog, QStringLiteral("62"));
+                click(dialog, "optBehavior1");
+                click(dialog, "cmdOK");
+            });
+            selector.Setup();
+            QCOMPARE(selector.DefaultCode(), QStringLiteral("62"));
+        }
+        // Read back from the stored settings, not from the cache.
+        Vezedad::Globals::Release();
+        Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
+        QCOMPARE(settings.CountySelectorBehavior(), 1);
+        QCOMPARE(settings.CountySelectorDefault(), QStringLiteral("62"));
+        QCOMPARE(settings.CountySelectorSorting(), 1);
+    }
+};
+
+QTEST_MAIN(tst_county)
+#include "tst_county.moc"
