@@ -15,9 +15,8 @@ bool InFactory() { return factoryModule().takeFactoryFlag(); }
 
 std::unique_ptr<CZelFarpoint> New_CZelFarpoint(qint32 formType, ReportGrid& grid) {
     std::unique_ptr<CZelFarpoint> controller = Vezedad::createThroughFactory<CZelFarpoint>(
-        factoryModule(),
-        Vezedad::FactoryFailure{Vezedad::errMissingCode, QStringLiteral("Dazozuvi:New_CZelFarpoint"),
-                                QStringLiteral("CZelFarpoint")});
+        factoryModule(), Vezedad::FactoryFailure{Vezedad::errMissingCode, QStringLiteral("Dazozuvi:New_CZelFarpoint"),
+                                                 QStringLiteral("CZelFarpoint")});
     controller->Init(formType, grid);
     return controller;
 }

@@ -14,6 +14,8 @@
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
+#include "ZozedizIZ/editors/EpaDataList.h"
+#include "ZozedizIZ/shell/Globals.h"
 #include "ZozedizIZ/shell/ProgressForm.h"
 
 #include <QApplication>
@@ -72,11 +74,11 @@ QString activityWord(qint32 formType) {
 
 // What the form and the validator said of one cell.
 struct CZelFarpoint::Verdict {
-    bool checked = true;        // false: a column that is never checked or coloured
-    bool valid = true;          //
-    qint32 severity = 0;        // of an invalid value
-    QString normalised;         // a valid value's stored form when it differs from the value (null: the value)
-    bool keepsValue = false;    // the form's own verdict: the cell's text stays as it is
+    bool checked = true;     // false: a column that is never checked or coloured
+    bool valid = true;       //
+    qint32 severity = 0;     // of an invalid value
+    QString normalised;      // a valid value's stored form when it differs from the value (null: the value)
+    bool keepsValue = false; // the form's own verdict: the cell's text stays as it is
 };
 
 CZelFarpoint::CZelFarpoint() {
@@ -312,12 +314,16 @@ void CZelFarpoint::LoadLine(QString& strLine, const QString& strSep, qint32 lngR
 
 // ---- product pick list ---------------------------------------------------
 
-void CZelFarpoint::FillEPAListBox(ReportGrid& lstEpaItems, const QList<EpaPickItem>& items) {
+void CZelFarpoint::FillEPAListBox(ReportGrid& lstEpaItems) {
+    endLoad();
+    const ZozedizIZ::EpaDataList& products = ZozedizIZ::Globals::EpaList();
     GridModel::BulkUpdate bulk(lstEpaItems.gridModel());
-    lstEpaItems.setRowCount(int(items.size()));
-    for (int i = 0; i < items.size(); ++i) {
-        lstEpaItems.setText(1, i + 1, items[i].EpaRegNumber);
-        lstEpaItems.setText(2, i + 1, items[i].ProductName);
+    lstEpaItems.setRowCount(products.Count());
+    int row = 0;
+    for (const ZozedizIZ::EpaDataItemPtr& item : products) {
+        ++row;
+        lstEpaItems.setText(1, row, item->EpaRegNumber());
+        lstEpaItems.setText(2, row, item->ProductName());
     }
 }
 
@@ -448,8 +454,8 @@ void CZelFarpoint::PrintGrid(const Vezedad::Identity& objIdentity, const QString
 void CZelFarpoint::PrintGridSelection(const Vezedad::Identity& objIdentity, const QString& strExtraText) {
     CommitEdit();
     ReportGrid& g = grid();
-    const QString subtitle = strExtraText.isEmpty() ? QStringLiteral("PARTIAL REPORT")
-                                                    : strExtraText + QStringLiteral("\tPARTIAL REPORT");
+    const QString subtitle =
+        strExtraText.isEmpty() ? QStringLiteral("PARTIAL REPORT") : strExtraText + QStringLiteral("\tPARTIAL REPORT");
     struct Restore {
         ReportGrid& g;
         PrintRange range;

@@ -27,12 +27,6 @@ namespace modGlobals {
 std::unique_ptr<CZelFarpoint> New_CZelFarpoint(qint32 formType, ReportGrid& grid);
 }
 
-// One product of the pick list, as FillEPAListBox writes it.
-struct EpaPickItem {
-    QString EpaRegNumber;
-    QString ProductName;
-};
-
 // The grid controller of a report form: everything the four forms do alike
 // with their grid. It checks cells against the validator and colours them,
 // pastes, clears and inserts rows, writes the records of a file into rows,
@@ -85,11 +79,10 @@ public:
     // Clears the first selected block (texts only, colours stay), sets the
     // dirty flag and checks each row of the block again without messages.
     void ClearRange();
-    // Fills a pick list grid of two columns, number and name, from the shared
-    // product list.
+    // Fills the form's pick list, a grid of two columns, with the shared
+    // product list (ZozedizIZ::Globals::EpaList()): one row per product, its
+    // number in column 1 and its name in column 2, in list order.
     void FillEPAListBox(ReportGrid& lstEpaItems);
-    // The same from given products, in their order.
-    void FillEPAListBox(ReportGrid& lstEpaItems, const QList<EpaPickItem>& items);
     // True when a cell up to the last data row and column holds more than
     // blanks.
     bool HasData() const;

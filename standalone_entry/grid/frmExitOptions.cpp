@@ -24,7 +24,7 @@ frmExitOptions::frmExitOptions(QWidget* parent) : QDialog(parent) {
     txtCaption->setFocusPolicy(Qt::NoFocus);
     txtCaption->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtCaption->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    txtCaption->setPlainText(QStringLiteral("Data has changed.\r\nWhat would you like to do?\r\n"));
+    txtCaption->setPlainText(QStringLiteral("Data has changed.\nWhat would you like to do?\n"));
     txtCaption->setFixedHeight(QFontMetrics(font()).lineSpacing() * 3 + ZozedizIZ::Twips::toPixelsY(120));
 
     static const char* const captions[] = {"Keep Form &Open", "&Save and Close", "&Validate, Save, Close",

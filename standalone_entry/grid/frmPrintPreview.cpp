@@ -40,8 +40,8 @@ frmPrintPreview::frmPrintPreview(QWidget* parent) : QDialog(parent) {
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
     cmdPrint->setMinimumSize(ZozedizIZ::Twips::toPixels(QSize(1215, 375)));
     connect(cmdPrint, &QPushButton::clicked, this, [this] {
-        Vezedad::Ui::GuardShowProcedureError(QStringLiteral("cmdPrint_Click"), Vezedad::Ui::OwnerKind::Form, kOwner,
-                                             [this] { cmdPrint_Click(); }, this);
+        Vezedad::Ui::GuardShowProcedureError(
+            QStringLiteral("cmdPrint_Click"), Vezedad::Ui::OwnerKind::Form, kOwner, [this] { cmdPrint_Click(); }, this);
     });
 
     auto* top = new QHBoxLayout;
@@ -53,8 +53,8 @@ frmPrintPreview::frmPrintPreview(QWidget* parent) : QDialog(parent) {
     const int y = ZozedizIZ::Twips::toPixelsY(60);
     layout->setContentsMargins(x, y, x, y);
     layout->addLayout(top);
-    Vezedad::Ui::GuardShowProcedureError(QStringLiteral("Form_Load"), Vezedad::Ui::OwnerKind::Form, kOwner,
-                                         [this] { Form_Load(); }, this);
+    Vezedad::Ui::GuardShowProcedureError(
+        QStringLiteral("Form_Load"), Vezedad::Ui::OwnerKind::Form, kOwner, [this] { Form_Load(); }, this);
 }
 
 frmPrintPreview::~frmPrintPreview() {
@@ -72,8 +72,8 @@ void frmPrintPreview::Form_Load() {
 
 void frmPrintPreview::SetBackColor() { Vezedad::Ui::SetBackColor(*this); }
 
-void frmPrintPreview::PrepareToPrint(qint32 formType, const Vezedad::Identity& objIdentity,
-                                     const QString& strExtraLine, ReportGrid& sheet) {
+void frmPrintPreview::PrepareToPrint(qint32 formType, const Vezedad::Identity& objIdentity, const QString& strExtraLine,
+                                     ReportGrid& sheet) {
     sheet.setPrintHeader(PageHeader(formType, objIdentity, strExtraLine));
     sheet.setPrintFooter(PageFooter());
     SetPrintOptions(sheet);
