@@ -146,7 +146,7 @@ private slots:
     }
 
     void validateCell_data() {
-        QTest::addColumn<int>("col");   // of the Form 26 map; 15 has no field, the form answers -1
+        QTest::addColumn<int>("col"); // of the Form 26 map; 15 has no field, the form answers -1
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("showMsg");
         QTest::addColumn<bool>("valid");
@@ -162,8 +162,7 @@ private slots:
         QTest::newRow("upper-cased and trimmed") << 4 << " lb " << true << true << white << "LB" << true << "";
         QTest::newRow("rule's own form") << 5 << "2/8/2024" << true << true << white << "02/08/2024" << true << "";
         QTest::newRow("already as stored") << 4 << "LB" << true << true << white << "LB" << false << "";
-        QTest::newRow("error keeps the typing") << 2 << " 123 " << true << false << pink << " 123 " << false
-                                                << "*";
+        QTest::newRow("error keeps the typing") << 2 << " 123 " << true << false << pink << " 123 " << false << "*";
         QTest::newRow("error, quietly") << 5 << "soon" << false << false << pink << "soon" << false << "";
         QTest::newRow("form's verdict: good, not normalised")
             << 11 << " low " << true << true << white << " low " << false << "";
@@ -199,8 +198,10 @@ private slots:
             const MessageBoxCall box = ui.boxes().value(0);
             QCOMPARE(box.title, kCheckTitle);
             QCOMPARE(box.buttons, qint32(Vezedad::Ui::vbOKOnly));
-            if (message != u"*") QCOMPARE(box.prompt, message);
-            else QVERIFY(!box.prompt.isEmpty());
+            if (message != u"*")
+                QCOMPARE(box.prompt, message);
+            else
+                QVERIFY(!box.prompt.isEmpty());
         }
     }
 
@@ -363,8 +364,8 @@ private slots:
         using L = QList<int>;
         const int yes = Vezedad::Ui::vbYes, no = Vezedad::Ui::vbNo, cancel = Vezedad::Ui::vbCancel,
                   ok = Vezedad::Ui::vbOK;
-        QTest::newRow("save: validate, clean") << false << true << 4 << false << -2 << L{yes} << 1 << ""
-                                               << QStringList{ask};
+        QTest::newRow("save: validate, clean")
+            << false << true << 4 << false << -2 << L{yes} << 1 << "" << QStringList{ask};
         QTest::newRow("save: validate, errors, OK")
             << false << true << 4 << true << -2 << L{yes, ok} << 1 << "" << QStringList{ask, errs.arg("")};
         QTest::newRow("save: validate, errors, Cancel")
@@ -372,8 +373,8 @@ private slots:
         QTest::newRow("save: no check") << false << true << 4 << true << -2 << L{no} << 1 << "" << QStringList{ask};
         QTest::newRow("save: cancelled") << false << true << 4 << false << -2 << L{cancel} << 0 << ""
                                          << QStringList{ask};
-        QTest::newRow("save: empty grid") << false << true << 0 << false << -2 << L{ok} << 0 << ""
-                                          << QStringList{empty};
+        QTest::newRow("save: empty grid")
+            << false << true << 0 << false << -2 << L{ok} << 0 << "" << QStringList{empty};
         QTest::newRow("save: no activity") << false << false << 4 << true << -2 << L{} << 1 << "" << QStringList{};
         QTest::newRow("close: no activity, empty")
             << true << false << 0 << false << 1 << L{} << 1 << "1,0" << QStringList{};
@@ -382,10 +383,10 @@ private slots:
         QTest::newRow("close: activity, empty, close box")
             << true << true << 0 << false << -1 << L{} << 0 << "0,0" << QStringList{};
         QTest::newRow("close: keep open") << true << true << 4 << false << 0 << L{} << 0 << "1,1" << QStringList{};
-        QTest::newRow("close: validate, clean") << true << true << 4 << false << 2 << L{} << 1 << "1,1"
-                                                << QStringList{};
-        QTest::newRow("close: validate, errors, OK") << true << true << 4 << true << 2 << L{ok} << 1 << "1,1"
-                                                     << QStringList{errs.arg(" and exit the form")};
+        QTest::newRow("close: validate, clean")
+            << true << true << 4 << false << 2 << L{} << 1 << "1,1" << QStringList{};
+        QTest::newRow("close: validate, errors, OK")
+            << true << true << 4 << true << 2 << L{ok} << 1 << "1,1" << QStringList{errs.arg(" and exit the form")};
         QTest::newRow("close: validate, errors, Cancel")
             << true << true << 4 << true << 2 << L{cancel} << 0 << "1,1" << QStringList{errs.arg(" and exit the form")};
         QTest::newRow("close: save") << true << true << 4 << true << 1 << L{} << 1 << "1,1" << QStringList{};
@@ -402,9 +403,8 @@ private slots:
         QFETCH(QString, permissions);
         QFETCH(QStringList, boxes);
         Form form({21}, 1);
-        form.fill(dataRows, [&](int r, int) {
-            return bad && r <= 3 ? QStringLiteral("123") : QStringLiteral("ROUNDUP");
-        });
+        form.fill(dataRows,
+                  [&](int r, int) { return bad && r <= 3 ? QStringLiteral("123") : QStringLiteral("ROUNDUP"); });
         UiScript ui;
         QString seenPermissions;
         if (choice != -2) {
@@ -471,21 +471,19 @@ private slots:
         QTest::addColumn<QList<int>>("checked");
         QTest::addColumn<int>("rowCount");
         using L = QList<int>;
-        QTest::newRow("insert at row 4")
-            << true << 4 << "p1\tx\r\np2\r\n" << QStringList{"R1", "R2", "R3", "P1", "P2", "R4", "R5", "R6"}
-            << L{4, 5} << 13;
+        QTest::newRow("insert at row 4") << true << 4 << "p1\tx\r\np2\r\n"
+                                         << QStringList{"R1", "R2", "R3", "P1", "P2", "R4", "R5", "R6"} << L{4, 5}
+                                         << 13;
         QTest::newRow("overwrite at row 4") << false << 4 << "p1\tx\r\np2\r\n"
                                             << QStringList{"R1", "R2", "R3", "P1", "P2", "R6"} << L{4, 5} << 11;
         QTest::newRow("overwrite past the last row")
-            << false << 11 << "p1\np2\np3" << QStringList{"R1", "R2", "R3", "R4", "R5", "R6", "", "", "", "", "P1",
-                                                          "P2", "P3"}
-            << L{11, 12, 13} << 18;
-        QTest::newRow("insert at the last row") << true << 11 << "p1\r\np2\r\n"
-                                                << QStringList{"R1", "R2", "R3", "R4", "R5", "R6", "", "", "", "",
-                                                               "P1", "P2"}
-                                                << L{11, 12} << 17;
-        QTest::newRow("nothing on the clipboard") << true << 2 << ""
-                                                  << QStringList{"R1", "R2", "R3", "R4", "R5", "R6"} << L{} << 11;
+            << false << 11 << "p1\np2\np3"
+            << QStringList{"R1", "R2", "R3", "R4", "R5", "R6", "", "", "", "", "P1", "P2", "P3"} << L{11, 12, 13} << 18;
+        QTest::newRow("insert at the last row")
+            << true << 11 << "p1\r\np2\r\n"
+            << QStringList{"R1", "R2", "R3", "R4", "R5", "R6", "", "", "", "", "P1", "P2"} << L{11, 12} << 17;
+        QTest::newRow("nothing on the clipboard")
+            << true << 2 << "" << QStringList{"R1", "R2", "R3", "R4", "R5", "R6"} << L{} << 11;
     }
 
     void paste() {
@@ -564,13 +562,18 @@ private slots:
         QTest::addColumn<QString>("cleaned");
         QTest::addColumn<QStringList>("cells");
         QTest::newRow("quotes and blanks go, fields upper-cased")
-            << "  \"100-1\" | round\"up\" | 2.5 |  " << "|" << "100-1 | roundup | 2.5 |"
-            << QStringList{"100-1", "ROUNDUP", "2.5", "keep"};
-        QTest::newRow("a closing separator starts no field")
-            << "a|b|" << "|" << "a|b|" << QStringList{"A", "B", "", "keep"};
-        QTest::newRow("fields beyond the last column are dropped")
-            << "a,b,c,d,e,f" << "," << "a,b,c,d,e,f" << QStringList{"A", "B", "C", "D"};
-        QTest::newRow("no separator given is a bar") << "a|b" << "" << "a|b" << QStringList{"A", "B", "", "keep"};
+            << "  \"100-1\" | round\"up\" | 2.5 |  "
+            << "|"
+            << "100-1 | roundup | 2.5 |" << QStringList{"100-1", "ROUNDUP", "2.5", "keep"};
+        QTest::newRow("a closing separator starts no field") << "a|b|"
+                                                             << "|"
+                                                             << "a|b|" << QStringList{"A", "B", "", "keep"};
+        QTest::newRow("fields beyond the last column are dropped") << "a,b,c,d,e,f"
+                                                                   << ","
+                                                                   << "a,b,c,d,e,f" << QStringList{"A", "B", "C", "D"};
+        QTest::newRow("no separator given is a bar") << "a|b"
+                                                     << ""
+                                                     << "a|b" << QStringList{"A", "B", "", "keep"};
     }
 
     void loadLine() {
@@ -609,7 +612,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(model.rowCount(), 301); // 5 past the row that reached the end
-        QCOMPARE(changed.size(), 0); // rows the view has just been told of are read afresh
+        QCOMPARE(changed.size(), 0);     // rows the view has just been told of are read afresh
         // The row count grows only when a row reaches the end.
         QString line = QStringLiteral("x");
         form.ctl->LoadLine(line, QStringLiteral("|"), 2);
@@ -687,8 +690,9 @@ private slots:
         QVERIFY(form.ctl->IsDirty());
         // The form's own check of the edited cell came first.
         QCOMPARE(form.checks.value(0), QStringLiteral("2,1=LB"));
-        const QString expected = command == u"paste" ? QStringLiteral("GL") : command == u"clear" ? QString()
-                                                                                               : QStringLiteral("LB");
+        const QString expected = command == u"paste"   ? QStringLiteral("GL")
+                                 : command == u"clear" ? QString()
+                                                       : QStringLiteral("LB");
         QCOMPARE(form.grid->text(1, 2), expected);
     }
 
