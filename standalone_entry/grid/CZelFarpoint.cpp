@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -32,16 +33,22 @@ const QString kCheckTitle = QStringLiteral("ZOV zAzeru Data Validation");
 const QString kDitto = QStringLiteral("\"");
 
 // The value a cell is checked with: its text upper-cased (as the code page
-// has it) and without blanks at its ends, written into out.
+// has it) and without blanks at its ends. Most cells are already in that
+// form: they are then their own value, and nothing is copied.
 QStringView checkedValue(QStringView text, QString& out) {
     const QStringView trimmed = Vezedad::trimBlanks(text);
-    out.resize(trimmed.size());
+    const qsizetype n = trimmed.size();
+    const char16_t* src = reinterpret_cast<const char16_t*>(trimmed.utf16());
+    bool changes = false;
+    for (qsizetype i = 0; i < n; ++i) changes |= char16_t(src[i] - u'a') < 26 || src[i] >= 0x80;
+    if (!changes) return trimmed;
+    if (out.size() < n) out.resize(n);
     char16_t* p = reinterpret_cast<char16_t*>(out.data());
-    for (qsizetype i = 0; i < trimmed.size(); ++i) {
-        const char16_t c = trimmed[i].unicode();
-        p[i] = c < 0x80 ? ((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c) : Vezedad::Cp1252::upperChar(c);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = src[i];
+        p[i] = c < 0x80 ? (char16_t(c - u'a') < 26 ? char16_t(c - 32) : c) : Vezedad::Cp1252::upperChar(c);
     }
-    return QStringView(out);
+    return QStringView(p, n);
 }
 
 // While it lives the grid shows what it showed; on every way out it paints
@@ -124,7 +131,8 @@ void CZelFarpoint::setIsDirty(bool blnIsDirty) {
 
 // ---- checking ------------------------------------------------------------
 
-CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView value, bool withMessage) {
+CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView value, bool withMessage,
+                                          Vezedad::Validator& validator) {
     bool blnCheck = false;
     qint32 lngFieldId = 0;
     bool blnResult = false;
@@ -148,7 +156,6 @@ CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView va
                                 Vezedad::Ui::vbOKOnly, kCheckTitle, m_grid);
         return verdict;
     }
-    Vezedad::Validator& validator = Vezedad::Globals::Validator();
     if (withMessage) {
         const Vezedad::ValidationResultPtr result = validator.ValidateField(lngFieldId, value.toString(), row);
         verdict.valid = result->IsValid();
@@ -166,9 +173,9 @@ CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView va
 }
 
 // Colours a checked cell and writes a valid value back in its stored form.
-void CZelFarpoint::apply(qint32 row, qint32 col, const Verdict& verdict, QStringView value, QStringView cellText) {
+void CZelFarpoint::apply(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
+                         QStringView cellText) {
     if (!verdict.checked) return;
-    GridModel& model = grid().gridModel();
     if (verdict.valid) {
         model.setColour(row - 1, col - 1, ColourValid);
         if (verdict.keepsValue) return;
@@ -189,23 +196,24 @@ bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
     // The cell is addressed, not made the active cell: the cursor stays.
     const QString text = g.text(lngCol, lngRow);
     const QStringView value = checkedValue(text, m_value);
-    const Verdict verdict = check(lngRow, lngCol, value, blnShowMsg);
+    const Verdict verdict = check(lngRow, lngCol, value, blnShowMsg, Vezedad::Globals::Validator());
     if (lngRow >= 1 && lngCol >= 1 && lngRow <= g.rowCount() && lngCol <= g.columnCount())
-        apply(lngRow, lngCol, verdict, value, text);
+        apply(g.gridModel(), lngRow, lngCol, verdict, value, text);
     return !verdict.checked || verdict.valid;
 }
 
 // Checks every column of a row without messages and returns the number of
 // invalid cells. The row is read once, its cells addressed directly.
 int CZelFarpoint::ValidateRow(qint32 row) {
-    ReportGrid& g = grid();
-    g.rowCells(row, m_rowBuffer, m_rowCells);
+    GridModel& model = grid().gridModel();
+    Vezedad::Validator& validator = Vezedad::Globals::Validator();
+    model.rowCells(row - 1, m_rowBuffer, m_rowCells);
     int errors = 0;
     for (qsizetype c = 0; c < m_rowCells.size(); ++c) {
         const QStringView cellText = m_rowCells[c];
         const QStringView value = checkedValue(cellText, m_value);
-        const Verdict verdict = check(row, qint32(c + 1), value, false);
-        apply(row, qint32(c + 1), verdict, value, cellText);
+        const Verdict verdict = check(row, qint32(c + 1), value, false, validator);
+        apply(model, row, qint32(c + 1), verdict, value, cellText);
         if (verdict.checked && !verdict.valid) ++errors;
     }
     return errors;
@@ -215,11 +223,19 @@ int CZelFarpoint::ValidateAllRows() {
     const int n = grid().lastDataRow();
     if (n < 1) return 0;
     int errors = 0;
+    // Every 100th row may report, and the first report comes at row 100;
+    // later ones wait until the window has shown the last for a while: a
+    // status line repainted thousands of times a second would cost more
+    // than the check, and nobody could read it.
+    QElapsedTimer sinceReport;
+    sinceReport.start();
     {
         GridModel::BulkUpdate bulk(grid().gridModel());
         for (int r = 1; r <= n; ++r) {
             errors += ValidateRow(r);
-            if (mProgress && r % ProgressStep == 0) {
+            if (mProgress && r % ProgressStep == 0 &&
+                (r == ProgressStep || sinceReport.elapsed() >= ReportIntervalMs)) {
+                sinceReport.restart();
                 const QString message = QStringLiteral("Checked ") + QString::number(r) +
                                         QStringLiteral(" rows. Found ") + QString::number(errors) +
                                         QStringLiteral(" error") + (errors == 1 ? QString() : QStringLiteral("s")) +

@@ -12,7 +12,8 @@
 
 namespace Vezedad {
 class Identity;
-}
+class Validator;
+} // namespace Vezedad
 
 namespace ZozedizIZ {
 class ProgressForm;
@@ -63,9 +64,11 @@ public:
     static constexpr quint32 ColourWarning = CellColour::PaleYellow;
     static constexpr quint32 ColourInvalid = CellColour::PalePink;
     // Above this many data rows a whole-grid check runs under the progress
-    // window, reporting every ProgressStep rows.
+    // window, reporting at every ProgressStep-th row once ReportIntervalMs
+    // have passed since the last report (the first at row ProgressStep).
     static constexpr int DirectCheckRows = 500;
     static constexpr int ProgressStep = 100;
+    static constexpr int ReportIntervalMs = 40;
 
     // Fails with 1002, "Client code did not call factory method for
     // CZelFarpoint", source "Dazozuvi::CZelFarpoint", unless made by
@@ -148,8 +151,9 @@ private:
 
     void Init(qint32 formType, ReportGrid& grid);
     ReportGrid& grid() const;
-    Verdict check(qint32 row, qint32 col, QStringView value, bool withMessage);
-    void apply(qint32 row, qint32 col, const Verdict& verdict, QStringView value, QStringView cellText);
+    Verdict check(qint32 row, qint32 col, QStringView value, bool withMessage, Vezedad::Validator& validator);
+    void apply(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
+               QStringView cellText);
     int ValidateRow(qint32 row);
     int ValidateAllRows();
     void mProgress_Execute();

@@ -169,29 +169,48 @@ void GridModel::setCells(int row, int firstCol, const QStringView* cells, qsizet
 }
 
 int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
-    // The upper-cased fields go into one scratch text of the line's length:
-    // the code page's upper case keeps lengths, so views into it stay valid
-    // and no string is made per field.
-    m_fieldScratch.resize(line.size());
+    // The whole line is upper-cased into one scratch text first (the code
+    // page's upper case keeps lengths, and ASCII letters change without a
+    // branch); the fields are views into it, so no string is made per field.
+    const qsizetype size = line.size();
+    m_fieldScratch.resize(size);
     char16_t* scratch = reinterpret_cast<char16_t*>(m_fieldScratch.data());
+    const char16_t* text = reinterpret_cast<const char16_t*>(line.utf16());
+    char16_t seen = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text[i];
+        seen |= c;
+        scratch[i] = char16_t(c - (char16_t(char16_t(c - u'a') < 26) << 5));
+    }
+    if (seen >= 0x80) {
+        for (qsizetype i = 0; i < size; ++i)
+            if (text[i] >= 0x80) scratch[i] = Vezedad::Cp1252::upperChar(text[i]);
+    }
+    // Then the fields, found in the line itself and trimmed of blanks.
+    const char16_t bar = separator.size() == 1 ? separator[0].unicode() : 0;
     QVarLengthArray<QStringView, 32> cells;
     const int wanted = m_store.columnCount() - firstCol;
     int fields = 0;
     qsizetype start = 0;
     for (;;) {
-        const qsizetype stop = separator.isEmpty() ? -1 : line.indexOf(separator, start);
-        const qsizetype end = stop < 0 ? line.size() : stop;
+        qsizetype stop = -1;
+        if (bar) {
+            for (qsizetype i = start; i < size; ++i) {
+                if (text[i] == bar) {
+                    stop = i;
+                    break;
+                }
+            }
+        } else if (!separator.isEmpty()) {
+            stop = line.indexOf(separator, start);
+        }
+        const qsizetype end = stop < 0 ? size : stop;
         ++fields;
         if (cells.size() < wanted) {
             qsizetype a = start;
             qsizetype b = end;
-            while (a < b && line[a] == u' ') ++a;
-            while (b > a && line[b - 1] == u' ') --b;
-            for (qsizetype i = a; i < b; ++i) {
-                const char16_t c = line[i].unicode();
-                scratch[i] =
-                    c < 0x80 ? ((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c) : Vezedad::Cp1252::upperChar(c);
-            }
+            while (a < b && text[a] == u' ') ++a;
+            while (b > a && text[b - 1] == u' ') --b;
             cells.append(QStringView(scratch + a, b - a));
         }
         if (stop < 0) break;

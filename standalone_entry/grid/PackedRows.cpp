@@ -96,16 +96,46 @@ std::size_t PackedRows::recordBytes(const unsigned char* record) {
 
 PackedRows::Record PackedRows::build(const Piece* pieces, int count) const {
     while (count > 0 && pieces[count - 1].size == 0) --count;
-    if (count == 0) return nullptr;
+    if (count <= 0) return nullptr;
     bool wide = false;
-    bool utf16 = false;
     qsizetype total = 0;
     for (int i = 0; i < count; ++i) {
-        const Piece& p = pieces[i];
-        total += p.size;
-        wide = wide || p.size > 255;
-        utf16 = utf16 || (p.utf16 && beyondLatin1(static_cast<const char16_t*>(p.data), p.size));
+        total += pieces[i].size;
+        wide = wide || pieces[i].size > 255;
     }
+    if (!wide) {
+        // Most rows hold short Latin-1 cells: narrow them in the pass that
+        // looks for wider characters, and build the general way only when
+        // one turns up.
+        const std::size_t head = kHead + std::size_t(count);
+        auto* record = static_cast<unsigned char*>(std::malloc(head + std::size_t(total)));
+        if (!record) throw std::bad_alloc();
+        record[0] = 0;
+        record[1] = 0;
+        const quint16 n = quint16(count);
+        std::memcpy(record + 2, &n, sizeof n);
+        unsigned char* out = record + head;
+        char16_t seen = 0;
+        for (int i = 0; i < count; ++i) {
+            const Piece& p = pieces[i];
+            record[kHead + std::size_t(i)] = static_cast<unsigned char>(p.size);
+            if (p.utf16) {
+                const auto* src = static_cast<const char16_t*>(p.data);
+                for (qsizetype k = 0; k < p.size; ++k) {
+                    seen |= src[k];
+                    out[k] = static_cast<unsigned char>(src[k]);
+                }
+            } else if (p.size > 0) {
+                std::memcpy(out, p.data, std::size_t(p.size));
+            }
+            out += p.size;
+        }
+        if (seen <= 0xFF) return record;
+        std::free(record);
+    }
+    bool utf16 = false;
+    for (int i = 0; i < count && !utf16; ++i)
+        utf16 = pieces[i].utf16 && beyondLatin1(static_cast<const char16_t*>(pieces[i].data), pieces[i].size);
     std::size_t head = kHead + std::size_t(count) * (wide ? 4 : 1);
     if (utf16 && (head & 1)) ++head;
     const std::size_t bytes = head + std::size_t(total) * (utf16 ? 2 : 1);

@@ -22,9 +22,14 @@ char16_t decodeByte(unsigned char byte) { return (byte >= 0x80 && byte < 0xA0) ?
 
 QString decode(QByteArrayView bytes) {
     QString out(bytes.size(), Qt::Uninitialized);
-    QChar* dst = out.data();
+    auto* dst = reinterpret_cast<char16_t*>(out.data());
     const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i) dst[i] = QChar(decodeByte(src[i]));
+    // Report files are mostly ASCII: a byte outside 0x80..0x9F is its own
+    // character, and a loop without calls keeps large files fast.
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char b = src[i];
+        dst[i] = (b & 0xE0) == 0x80 ? kHigh[b - 0x80] : char16_t(b);
+    }
     return out;
 }
 

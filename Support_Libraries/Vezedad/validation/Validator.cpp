@@ -382,7 +382,7 @@ qint32 Validator::CheckField(qint32 fieldId, QStringView strValue, qint32& sever
     if (normalised) *normalised = QString();
     QStringView value = trimBlanks(strValue);
     QString held;
-    if (value.contains(QLatin1String("\r\n"))) {
+    if (std::find(value.begin(), value.end(), u'\r') != value.end() && value.contains(QLatin1String("\r\n"))) {
         held = prepared(strValue);
         value = held;
     }
