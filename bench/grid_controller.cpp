@@ -111,7 +111,8 @@ Baseline runValidateReport(const QString& path, int year) {
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
-    process.start(program, {path, QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("--year"), QString::number(year)});
+    process.start(program,
+                  {path, QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("--year"), QString::number(year)});
     if (!process.waitForFinished(-1) || process.exitCode() != 0) {
         std::fprintf(stderr, "validate_report failed\n");
         std::exit(1);
@@ -122,7 +123,6 @@ Baseline runValidateReport(const QString& path, int year) {
     if (file.open(QIODevice::ReadOnly)) {
         file.seek(std::max<qint64>(0, file.size() - 512));
         const QString tail = QString::fromLatin1(file.readAll());
-        if (qEnvironmentVariableIsSet("DEBUG_COLS")) std::printf("tail: %s\n", qPrintable(tail));
         const auto m = QRegularExpression(QStringLiteral("seconds=([0-9.]+)")).match(tail);
         if (m.hasMatch()) baseline.validatorSeconds = m.captured(1).toDouble();
     }
@@ -204,14 +204,6 @@ int main(int argc, char* argv[]) {
         const double checkSeconds = Bench::seconds(timer);
         const double checkCpu = Bench::cpuSeconds() - cpu;
         const double checkPeak = Bench::peakMegabytes();
-        if (qEnvironmentVariableIsSet("DEBUG_COLS")) {
-            int bad[15] = {};
-            QStringList samples[15];
-            for (int r = 1; r <= grid->lastDataRow(); ++r)
-                for (int c = 1; c <= 14; ++c)
-                    if (grid->cellColour(c, r) != 0xFFFFFF) { ++bad[c]; if (samples[c].size() < 4) samples[c] << QString::number(r) + ":" + grid->text(c, r); }
-            for (int c = 1; c <= 14; ++c) std::printf("col %d: %d %s\n", c, bad[c], qPrintable(samples[c].join(" ; ")));
-        }
 
         // Paste 100,000 rows in the middle.
         const int pasteRows = std::min(100000, grid->lastDataRow());

@@ -30,15 +30,17 @@ namespace Dazozuvi {
 namespace {
 
 const QString kCheckTitle = QStringLiteral("ZOV zAzeru Data Validation");
-const QString kDitto = QStringLiteral("\"");
+constexpr char16_t kDitto = u'"';
 
 // The value a cell is checked with: its text upper-cased (as the code page
 // has it) and without blanks at its ends. Most cells are already in that
 // form: they are then their own value, and nothing is copied.
 QStringView checkedValue(QStringView text, QString& out) {
-    const QStringView trimmed = Vezedad::trimBlanks(text);
-    const qsizetype n = trimmed.size();
-    const char16_t* src = reinterpret_cast<const char16_t*>(trimmed.utf16());
+    const char16_t* src = reinterpret_cast<const char16_t*>(text.utf16());
+    qsizetype n = text.size();
+    while (n > 0 && src[n - 1] == u' ') --n;
+    while (n > 0 && src[0] == u' ') ++src, --n;
+    const QStringView trimmed(src, n);
     bool changes = false;
     for (qsizetype i = 0; i < n; ++i) changes |= char16_t(src[i] - u'a') < 26 || src[i] >= 0x80;
     if (!changes) return trimmed;
@@ -148,7 +150,7 @@ CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView va
         verdict.keepsValue = true;
         return verdict;
     }
-    if (value == kDitto) {
+    if (value.size() == 1 && value.front() == kDitto) {
         verdict.valid = false;
         verdict.severity = Vezedad::kvesSerious;
         if (withMessage)
@@ -172,22 +174,26 @@ CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView va
     return verdict;
 }
 
-// Colours a checked cell and writes a valid value back in its stored form.
-void CZelFarpoint::apply(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
-                         QStringView cellText) {
-    if (!verdict.checked) return;
-    if (verdict.valid) {
-        model.setColour(row - 1, col - 1, ColourValid);
-        if (verdict.keepsValue) return;
-        // The stored form is the value itself unless the rule wrote another.
-        const QStringView stored = verdict.normalised.isNull() ? value : QStringView(verdict.normalised);
-        if (stored != cellText) {
-            model.setText(row - 1, col - 1, stored);
-            m_dirty = true;
-        }
-        return;
+// The colour a checked cell takes; PackedRows::KeepColour for a column that
+// is never checked.
+quint32 CZelFarpoint::colourOf(const Verdict& verdict) {
+    if (!verdict.checked) return PackedRows::KeepColour;
+    if (verdict.valid) return ColourValid;
+    return verdict.severity == Vezedad::kvesWarning ? ColourWarning : ColourInvalid;
+}
+
+// Writes a valid value back in its stored form when that differs from the
+// cell's text: the value itself unless the rule wrote another.
+void CZelFarpoint::writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
+                             QStringView cellText) {
+    if (!verdict.checked || !verdict.valid || verdict.keepsValue) return;
+    const QStringView stored = verdict.normalised.isNull() ? value : QStringView(verdict.normalised);
+    // Most values are the cell's text itself, not a copy of it.
+    const bool same = stored.data() == cellText.data() && stored.size() == cellText.size();
+    if (!same && stored != cellText) {
+        model.setText(row - 1, col - 1, stored);
+        m_dirty = true;
     }
-    model.setColour(row - 1, col - 1, verdict.severity == Vezedad::kvesWarning ? ColourWarning : ColourInvalid);
 }
 
 bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
@@ -197,8 +203,10 @@ bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
     const QString text = g.text(lngCol, lngRow);
     const QStringView value = checkedValue(text, m_value);
     const Verdict verdict = check(lngRow, lngCol, value, blnShowMsg, Vezedad::Globals::Validator());
-    if (lngRow >= 1 && lngCol >= 1 && lngRow <= g.rowCount() && lngCol <= g.columnCount())
-        apply(g.gridModel(), lngRow, lngCol, verdict, value, text);
+    if (verdict.checked && lngRow >= 1 && lngCol >= 1 && lngRow <= g.rowCount() && lngCol <= g.columnCount()) {
+        g.gridModel().setColour(lngRow - 1, lngCol - 1, colourOf(verdict));
+        writeBack(g.gridModel(), lngRow, lngCol, verdict, value, text);
+    }
     return !verdict.checked || verdict.valid;
 }
 
@@ -208,14 +216,18 @@ int CZelFarpoint::ValidateRow(qint32 row) {
     GridModel& model = grid().gridModel();
     Vezedad::Validator& validator = Vezedad::Globals::Validator();
     model.rowCells(row - 1, m_rowBuffer, m_rowCells);
+    const int columns = int(m_rowCells.size());
+    QVarLengthArray<quint32, 32> colours(columns);
     int errors = 0;
-    for (qsizetype c = 0; c < m_rowCells.size(); ++c) {
+    for (int c = 0; c < columns; ++c) {
         const QStringView cellText = m_rowCells[c];
         const QStringView value = checkedValue(cellText, m_value);
-        const Verdict verdict = check(row, qint32(c + 1), value, false, validator);
-        apply(model, row, qint32(c + 1), verdict, value, cellText);
+        const Verdict verdict = check(row, c + 1, value, false, validator);
+        colours[c] = colourOf(verdict);
+        writeBack(model, row, c + 1, verdict, value, cellText);
         if (verdict.checked && !verdict.valid) ++errors;
     }
+    model.setRowColours(row - 1, colours.constData(), columns);
     return errors;
 }
 

@@ -152,8 +152,9 @@ private:
     void Init(qint32 formType, ReportGrid& grid);
     ReportGrid& grid() const;
     Verdict check(qint32 row, qint32 col, QStringView value, bool withMessage, Vezedad::Validator& validator);
-    void apply(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
-               QStringView cellText);
+    static quint32 colourOf(const Verdict& verdict);
+    void writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
+                   QStringView cellText);
     int ValidateRow(qint32 row);
     int ValidateAllRows();
     void mProgress_Execute();

@@ -1,11 +1,14 @@
 #include "grid/GridModel.h"
 
+#include "grid/TextScan.h"
+
 #include "Vezedad/foundation/Cp1252.h"
 
 #include <QColor>
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Dazozuvi {
 
@@ -168,42 +171,55 @@ void GridModel::setCells(int row, int firstCol, const QStringView* cells, qsizet
     changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
 }
 
+void GridModel::setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count) {
+    if (row < 0 || row >= rows() || firstCol < 0 || firstCol >= m_store.columnCount() || count <= 0) return;
+    m_store.setCells(row, firstCol, cells, count);
+    changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
+}
+
 int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
-    // The whole line is upper-cased into one scratch text first (the code
-    // page's upper case keeps lengths, and ASCII letters change without a
-    // branch); the fields are views into it, so no string is made per field.
     const qsizetype size = line.size();
-    m_fieldScratch.resize(size);
-    char16_t* scratch = reinterpret_cast<char16_t*>(m_fieldScratch.data());
     const char16_t* text = reinterpret_cast<const char16_t*>(line.utf16());
-    char16_t seen = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = text[i];
-        seen |= c;
-        scratch[i] = char16_t(c - (char16_t(char16_t(c - u'a') < 26) << 5));
-    }
-    if (seen >= 0x80) {
-        for (qsizetype i = 0; i < size; ++i)
-            if (text[i] >= 0x80) scratch[i] = Vezedad::Cp1252::upperChar(text[i]);
-    }
-    // Then the fields, found in the line itself and trimmed of blanks.
-    const char16_t bar = separator.size() == 1 ? separator[0].unicode() : 0;
-    QVarLengthArray<QStringView, 32> cells;
     const int wanted = m_store.columnCount() - firstCol;
     int fields = 0;
+    if (separator.size() == 1 && separator[0].unicode() < 0x80) {
+        // Report files are ASCII but for a rare name: such a line is
+        // upper-cased into bytes in one pass, its fields are found with
+        // memchr and go into the store as they are.
+        m_byteScratch.resize(size);
+        auto* bytes = reinterpret_cast<uchar*>(m_byteScratch.data());
+        if (TextScan::upperAsciiToBytes(text, bytes, size) < 0x80) {
+            const char bar = char(separator[0].unicode());
+            QVarLengthArray<QLatin1StringView, 32> cells;
+            qsizetype start = 0;
+            for (;;) {
+                const void* found = std::memchr(bytes + start, bar, std::size_t(size - start));
+                const qsizetype stop = found ? static_cast<const uchar*>(found) - bytes : -1;
+                const qsizetype end = stop < 0 ? size : stop;
+                ++fields;
+                if (cells.size() < wanted) {
+                    qsizetype a = start;
+                    qsizetype b = end;
+                    while (a < b && bytes[a] == ' ') ++a;
+                    while (b > a && bytes[b - 1] == ' ') --b;
+                    cells.append(QLatin1StringView(reinterpret_cast<const char*>(bytes) + a, b - a));
+                }
+                if (stop < 0) break;
+                start = stop + 1;
+            }
+            setCells(row, firstCol, cells.constData(), cells.size());
+            return fields;
+        }
+    }
+    // Any other line is upper-cased into one scratch text: the code page's
+    // upper case keeps lengths, so the fields are views into it.
+    m_fieldScratch.resize(size);
+    char16_t* scratch = reinterpret_cast<char16_t*>(m_fieldScratch.data());
+    for (qsizetype i = 0; i < size; ++i) scratch[i] = Vezedad::Cp1252::upperChar(text[i]);
+    QVarLengthArray<QStringView, 32> cells;
     qsizetype start = 0;
     for (;;) {
-        qsizetype stop = -1;
-        if (bar) {
-            for (qsizetype i = start; i < size; ++i) {
-                if (text[i] == bar) {
-                    stop = i;
-                    break;
-                }
-            }
-        } else if (!separator.isEmpty()) {
-            stop = line.indexOf(separator, start);
-        }
+        const qsizetype stop = separator.isEmpty() ? -1 : line.indexOf(separator, start);
         const qsizetype end = stop < 0 ? size : stop;
         ++fields;
         if (cells.size() < wanted) {
@@ -225,6 +241,12 @@ void GridModel::setColour(int row, int col, quint32 bgr) {
     if (m_store.colour(row, col) == (bgr & 0xFFFFFF)) return;
     m_store.setColour(row, col, bgr);
     changed(row, col, row, col);
+}
+
+void GridModel::setRowColours(int row, const quint32* bgr, int count) {
+    if (row < 0 || row >= rows()) return;
+    const auto [first, last] = m_store.setRowColours(row, bgr, count);
+    if (first >= 0) changed(row, first, row, last);
 }
 
 void GridModel::copyRows(int from, int count, int to) {

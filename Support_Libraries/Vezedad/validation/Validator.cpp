@@ -380,7 +380,8 @@ ValidationResultPtr Validator::ValidateField(qint32 fieldId, const QString& strV
 
 qint32 Validator::CheckField(qint32 fieldId, QStringView strValue, qint32& severity, QString* normalised) {
     if (normalised) *normalised = QString();
-    QStringView value = trimBlanks(strValue);
+    QStringView value = strValue;
+    if (!value.isEmpty() && (value.front() == u' ' || value.back() == u' ')) value = trimBlanks(value);
     QString held;
     if (std::find(value.begin(), value.end(), u'\r') != value.end() && value.contains(QLatin1String("\r\n"))) {
         held = prepared(strValue);

@@ -1,0 +1,58 @@
+#pragma once
+#include <QtGlobal>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// Passes over the characters of large loads and checks, written so that
+// they take eight characters at a time where the processor can.
+namespace Dazozuvi::TextScan {
+
+// Writes text with its ASCII letters upper-cased into out, one byte per
+// character, and returns every character ORed together: below 0x80 the text
+// was ASCII and out holds it whole; otherwise out is of no use.
+inline char16_t upperAsciiToBytes(const char16_t* text, uchar* out, qsizetype n) {
+    qsizetype i = 0;
+    char16_t seen = 0;
+#ifdef __SSE2__
+    const __m128i beforeA = _mm_set1_epi16(short(u'a' - 1));
+    const __m128i afterZ = _mm_set1_epi16(short(u'z' + 1));
+    const __m128i caseBit = _mm_set1_epi16(0x20);
+    __m128i all = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        all = _mm_or_si128(all, v);
+        // Characters from 0x8000 compare as negative: never a letter here.
+        const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+        v = _mm_sub_epi16(v, _mm_and_si128(lower, caseBit));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+    }
+    all = _mm_or_si128(all, _mm_srli_si128(all, 8));
+    all = _mm_or_si128(all, _mm_srli_si128(all, 4));
+    all = _mm_or_si128(all, _mm_srli_si128(all, 2));
+    seen = char16_t(_mm_cvtsi128_si32(all) & 0xFFFF);
+#endif
+    for (; i < n; ++i) {
+        const char16_t c = text[i];
+        seen |= c;
+        out[i] = uchar(c - (char16_t(char16_t(c - u'a') < 26) << 5));
+    }
+    return seen;
+}
+
+// Widens Latin-1 bytes into UTF-16.
+inline void widenLatin1(const uchar* in, char16_t* out, qsizetype n) {
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (; i < n; ++i) out[i] = in[i];
+}
+
+} // namespace Dazozuvi::TextScan
