@@ -83,8 +83,8 @@ QString activityWord(qint32 formType) {
 
 // What the form and the validator said of one cell.
 struct CZelFarpoint::Verdict {
-    bool checked = true;     // false: a column that is never checked or coloured
-    bool valid = true;       //
+    bool checked = true; // false: a column that is never checked or coloured
+    bool valid = true;
     qint32 severity = 0;     // of an invalid value
     QString normalised;      // a valid value's stored form when it differs from the value (null: the value)
     bool keepsValue = false; // the form's own verdict: the cell's text stays as it is
@@ -107,9 +107,7 @@ void CZelFarpoint::Init(qint32 formType, ReportGrid& grid) {
 }
 
 ReportGrid& CZelFarpoint::grid() const {
-    if (!m_grid)
-        throw Vezedad::ErrorInfo(91, QStringLiteral("Object variable or With block variable not set"),
-                                 QStringLiteral("Dazozuvi::CZelFarpoint"));
+    if (!m_grid) Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QStringLiteral("Dazozuvi::CZelFarpoint"));
     return *m_grid;
 }
 

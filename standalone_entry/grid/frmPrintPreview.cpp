@@ -145,8 +145,7 @@ void frmPrintPreview::cmdPrint_Click() {
                                        "Contact us if you need assistance."),
                         Vezedad::Ui::vbOKOnly, QString(), this);
     if (!m_gridPrinter)
-        throw Vezedad::ErrorInfo(5, QStringLiteral("Invalid procedure call or argument"),
-                                 QStringLiteral("Dazozuvi::frmPrintPreview"));
+        Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QStringLiteral("Dazozuvi::frmPrintPreview"));
     Vezedad::Ui::PreparePrinter(m_printer);
     m_gridPrinter->print(m_printer);
     accept();

@@ -316,6 +316,35 @@ private slots:
         QVERIFY(!topLevel(QStringLiteral("frmProgress")));
     }
 
+    // A failure during the check reaches the caller with the check's place in
+    // its trail, also from inside the progress window, which then closes.
+    void validateFormPassesErrorsOn() {
+        Form form({21}, 1);
+        form.fill(501, [](int, int) { return QStringLiteral("roundup"); });
+        QObject::connect(form.ctl.get(), &CZelFarpoint::Validating, form.ctl.get(),
+                         [](qint32 r, qint32, QStringView, bool&, qint32&, bool&) {
+                             if (r == 250)
+                                 throw Vezedad::ErrorInfo(
+                                     5, QStringLiteral("Invalid procedure call or argument"),
+                                     QStringLiteral("Dazozuvi::Form26.mobjZelFarpoint_Validating"));
+                         });
+        UiScript ui;
+        ui.expectModal([](QDialog&) {});
+        const Vezedad::ErrorInfo error = TestSupport::raisedBy([&] { form.ctl->ValidateForm(false); });
+        QCOMPARE(error.Number(), 5);
+        QCOMPARE(error.Source(), QStringLiteral("Dazozuvi::CZelFarpoint.ValidateForm\r\n-->"
+                                                "Dazozuvi::Form26.mobjZelFarpoint_Validating"));
+        QVERIFY(!topLevel(QStringLiteral("frmProgress")));
+
+        // Without its grid (the form is gone) the controller says so.
+        auto* grid = new ReportGrid;
+        std::unique_ptr<CZelFarpoint> orphan = modGlobals::New_CZelFarpoint(Vezedad::zfotForm25, *grid);
+        delete grid;
+        const Vezedad::ErrorInfo gone = TestSupport::raisedBy([&] { orphan->ValidateForm(false); });
+        QCOMPARE(gone.Number(), 91);
+        QVERIFY(gone.Source().startsWith(QStringLiteral("Dazozuvi::CZelFarpoint.ValidateForm\r\n-->")));
+    }
+
     void validationFeedback_data() {
         QTest::addColumn<int>("formType");
         QTest::addColumn<int>("count");
