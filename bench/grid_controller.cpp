@@ -69,30 +69,36 @@ template <class Line> qint64 forEachLine(const QString& path, Line&& line) {
         std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
         std::exit(1);
     }
-    QByteArray pending;
+    constexpr qsizetype kBlock = 1 << 20;
+    QByteArray buffer(2 * kBlock, Qt::Uninitialized);
     QString text;
     qint64 lines = 0;
+    qsizetype held = 0; // the start of a line that the last block cut off
     for (;;) {
-        const QByteArray block = file.read(1 << 20);
-        const bool end = block.isEmpty();
-        pending += block;
+        if (buffer.size() < held + kBlock) buffer.resize(2 * (held + kBlock));
+        const qint64 read = file.read(buffer.data() + held, kBlock);
+        const bool end = read <= 0;
+        const qsizetype size = held + (end ? 0 : qsizetype(read));
+        const char* data = buffer.constData();
         qsizetype start = 0;
         for (;;) {
-            qsizetype stop = pending.indexOf('\n', start);
+            const void* found = std::memchr(data + start, '\n', std::size_t(size - start));
+            qsizetype stop = found ? static_cast<const char*>(found) - data : -1;
             if (stop < 0) {
-                if (!end || start >= pending.size()) break;
-                stop = pending.size();
+                if (!end || start >= size) break;
+                stop = size;
             }
-            qsizetype size = stop - start;
-            if (size > 0 && pending[start + size - 1] == '\r') --size;
-            if (size > 0) {
-                text = Vezedad::Cp1252::decode(QByteArrayView(pending.constData() + start, size));
+            qsizetype length = stop - start;
+            if (length > 0 && data[start + length - 1] == '\r') --length;
+            if (length > 0) {
+                text = Vezedad::Cp1252::decode(QByteArrayView(data + start, length));
                 line(text, ++lines);
             }
             start = stop + 1;
         }
-        pending.remove(0, std::min(start, pending.size()));
         if (end) break;
+        held = size - start;
+        std::memmove(buffer.data(), data + start, std::size_t(held));
     }
     return lines;
 }

@@ -2,6 +2,7 @@
 
 #include "grid/GridClipboard.h"
 #include "grid/ReportGrid.h"
+#include "grid/TextScan.h"
 #include "grid/frmExitOptions.h"
 #include "grid/frmPrintPreview.h"
 #include "modGlobals.h"
@@ -81,13 +82,14 @@ QString activityWord(qint32 formType) {
 
 } // namespace
 
-// What the form and the validator said of one cell.
+// What the form and the validator said of one cell. A valid value whose
+// stored form differs from it has that form in m_normalised.
 struct CZelFarpoint::Verdict {
-    bool checked = true; // false: a column that is never checked or coloured
-    bool valid = true;
-    qint32 severity = 0;     // of an invalid value
-    QString normalised;      // a valid value's stored form when it differs from the value (null: the value)
+    bool checked = true;     // false: a column that is never checked or coloured
+    bool valid = true;       // the cell's verdict
+    bool rewritten = false;  // m_normalised holds the stored form
     bool keepsValue = false; // the form's own verdict: the cell's text stays as it is
+    qint32 severity = 0;     // of an invalid value
 };
 
 CZelFarpoint::CZelFarpoint() {
@@ -161,14 +163,15 @@ CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView va
         verdict.valid = result->IsValid();
         verdict.severity = result->Severity();
         if (verdict.valid) {
-            const QString stored = result->Value();
-            if (stored != value) verdict.normalised = stored;
+            m_normalised = result->Value();
+            verdict.rewritten = m_normalised != value;
         } else {
             Vezedad::Ui::MsgBox(result->Message(), Vezedad::Ui::vbOKOnly, kCheckTitle, m_grid);
         }
         return verdict;
     }
-    verdict.valid = validator.CheckField(lngFieldId, value, verdict.severity, &verdict.normalised) == Vezedad::valcOK;
+    verdict.valid = validator.CheckField(lngFieldId, value, verdict.severity, &m_normalised) == Vezedad::valcOK;
+    verdict.rewritten = !m_normalised.isNull();
     return verdict;
 }
 
@@ -185,7 +188,7 @@ quint32 CZelFarpoint::colourOf(const Verdict& verdict) {
 void CZelFarpoint::writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
                              QStringView cellText) {
     if (!verdict.checked || !verdict.valid || verdict.keepsValue) return;
-    const QStringView stored = verdict.normalised.isNull() ? value : QStringView(verdict.normalised);
+    const QStringView stored = verdict.rewritten ? QStringView(m_normalised) : value;
     // Most values are the cell's text itself, not a copy of it.
     const bool same = stored.data() == cellText.data() && stored.size() == cellText.size();
     if (!same && stored != cellText) {
@@ -215,11 +218,25 @@ int CZelFarpoint::ValidateRow(qint32 row) {
     Vezedad::Validator& validator = Vezedad::Globals::Validator();
     model.rowCells(row - 1, m_rowBuffer, m_rowCells);
     const int columns = int(m_rowCells.size());
+    // The cells lie one after the other in the row's buffer: an ASCII row is
+    // upper-cased in one pass and each value is a view into that.
+    qsizetype length = 0;
+    for (const QStringView cell : m_rowCells) length += cell.size();
+    if (m_rowUpper.size() < length) m_rowUpper.resize(length);
+    const char16_t* rowText = reinterpret_cast<const char16_t*>(m_rowBuffer.constData());
+    char16_t* rowUpper = reinterpret_cast<char16_t*>(m_rowUpper.data());
+    const bool ascii = length == 0 || TextScan::upperAscii(rowText, rowUpper, length) < 0x80;
     QVarLengthArray<quint32, 32> colours(columns);
     int errors = 0;
     for (int c = 0; c < columns; ++c) {
         const QStringView cellText = m_rowCells[c];
-        const QStringView value = checkedValue(cellText, m_value);
+        QStringView value;
+        if (!ascii) {
+            value = checkedValue(cellText, m_value);
+        } else if (!cellText.isEmpty()) {
+            const char16_t* p = rowUpper + (reinterpret_cast<const char16_t*>(cellText.utf16()) - rowText);
+            value = Vezedad::trimBlanks(QStringView(p, cellText.size()));
+        }
         const Verdict verdict = check(row, c + 1, value, false, validator);
         colours[c] = colourOf(verdict);
         writeBack(model, row, c + 1, verdict, value, cellText);

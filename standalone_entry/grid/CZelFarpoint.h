@@ -171,8 +171,10 @@ private:
     bool m_loading = false; // a run of LoadLine calls is gathered into one change
     // Scratch of the row checks, kept between rows.
     QString m_rowBuffer;
+    QString m_rowUpper;
     QVarLengthArray<QStringView, 32> m_rowCells;
     QString m_value;
+    QString m_normalised;
 };
 
 } // namespace Dazozuvi

@@ -8,7 +8,6 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
-#include <cstring>
 
 namespace Dazozuvi {
 
@@ -182,31 +181,32 @@ int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView
     const char16_t* text = reinterpret_cast<const char16_t*>(line.utf16());
     const int wanted = m_store.columnCount() - firstCol;
     int fields = 0;
-    if (separator.size() == 1 && separator[0].unicode() < 0x80) {
+    const char16_t bar = separator.size() == 1 ? separator[0].unicode() : 0;
+    // (A letter as separator would change with the case: such lines take
+    // the general way.)
+    if (bar > 0 && bar < 0x80 && char16_t(bar - u'a') >= 26) {
         // Report files are ASCII but for a rare name: such a line is
-        // upper-cased into bytes in one pass, its fields are found with
-        // memchr and go into the store as they are.
+        // upper-cased into bytes in one pass, its separators are found in
+        // another, and its fields go into the store as they are.
         m_byteScratch.resize(size);
         auto* bytes = reinterpret_cast<uchar*>(m_byteScratch.data());
         if (TextScan::upperAsciiToBytes(text, bytes, size) < 0x80) {
-            const char bar = char(separator[0].unicode());
             QVarLengthArray<QLatin1StringView, 32> cells;
             qsizetype start = 0;
-            for (;;) {
-                const void* found = std::memchr(bytes + start, bar, std::size_t(size - start));
-                const qsizetype stop = found ? static_cast<const uchar*>(found) - bytes : -1;
-                const qsizetype end = stop < 0 ? size : stop;
+            const auto field = [&](qsizetype end) {
                 ++fields;
-                if (cells.size() < wanted) {
-                    qsizetype a = start;
-                    qsizetype b = end;
-                    while (a < b && bytes[a] == ' ') ++a;
-                    while (b > a && bytes[b - 1] == ' ') --b;
-                    cells.append(QLatin1StringView(reinterpret_cast<const char*>(bytes) + a, b - a));
-                }
-                if (stop < 0) break;
+                if (cells.size() >= wanted) return;
+                qsizetype a = start;
+                qsizetype b = end;
+                while (a < b && bytes[a] == ' ') ++a;
+                while (b > a && bytes[b - 1] == ' ') --b;
+                cells.append(QLatin1StringView(reinterpret_cast<const char*>(bytes) + a, b - a));
+            };
+            TextScan::findEach(bytes, size, uchar(bar), [&](qsizetype stop) {
+                field(stop);
                 start = stop + 1;
-            }
+            });
+            field(size);
             setCells(row, firstCol, cells.constData(), cells.size());
             return fields;
         }

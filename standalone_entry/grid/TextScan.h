@@ -41,6 +41,51 @@ inline char16_t upperAsciiToBytes(const char16_t* text, uchar* out, qsizetype n)
     return seen;
 }
 
+// Writes text with its ASCII letters upper-cased into out and returns every
+// character ORed together: below 0x80 the text was ASCII and out holds its
+// upper case.
+inline char16_t upperAscii(const char16_t* text, char16_t* out, qsizetype n) {
+    qsizetype i = 0;
+    char16_t seen = 0;
+#ifdef __SSE2__
+    const __m128i beforeA = _mm_set1_epi16(short(u'a' - 1));
+    const __m128i afterZ = _mm_set1_epi16(short(u'z' + 1));
+    const __m128i caseBit = _mm_set1_epi16(0x20);
+    __m128i all = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        all = _mm_or_si128(all, v);
+        const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi16(v, _mm_and_si128(lower, caseBit)));
+    }
+    all = _mm_or_si128(all, _mm_srli_si128(all, 8));
+    all = _mm_or_si128(all, _mm_srli_si128(all, 4));
+    all = _mm_or_si128(all, _mm_srli_si128(all, 2));
+    seen = char16_t(_mm_cvtsi128_si32(all) & 0xFFFF);
+#endif
+    for (; i < n; ++i) {
+        const char16_t c = text[i];
+        seen |= c;
+        out[i] = char16_t(c - (char16_t(char16_t(c - u'a') < 26) << 5));
+    }
+    return seen;
+}
+
+// Calls found(i) for every i, in order, where bytes[i] is c.
+template <class Found> inline void findEach(const uchar* bytes, qsizetype n, uchar c, Found&& found) {
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi8(char(c));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted))); mask; mask &= mask - 1)
+            found(i + qsizetype(__builtin_ctz(mask)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (bytes[i] == c) found(i);
+}
+
 // Widens Latin-1 bytes into UTF-16.
 inline void widenLatin1(const uchar* in, char16_t* out, qsizetype n) {
     qsizetype i = 0;
