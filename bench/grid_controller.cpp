@@ -16,6 +16,7 @@
 // three times the file, the paste under two seconds.
 // Settings live in a private temporary folder for the run.
 #include "BenchSupport.h"
+#include "Sandbox.h"
 #include "grid/CZelFarpoint.h"
 #include "grid/GridClipboard.h"
 #include "grid/ReportGrid.h"
@@ -43,20 +44,6 @@
 using namespace Dazozuvi;
 
 namespace {
-
-void isolate(const QString& root) {
-    const char* vars[][2] = {{"HOME", "/home"},
-                             {"XDG_CONFIG_HOME", "/home/.config"},
-                             {"XDG_DATA_HOME", "/home/.local/share"},
-                             {"XDG_CACHE_HOME", "/home/.cache"},
-                             {"XDG_CONFIG_DIRS", "/etc/xdg"},
-                             {"XDG_DATA_DIRS", "/usr/share"}};
-    for (const auto& v : vars) {
-        const QString path = root + QLatin1String(v[1]);
-        QDir().mkpath(path);
-        ::setenv(v[0], path.toLocal8Bit().constData(), 1);
-    }
-}
 
 // Form 26's column map: the ten checked columns, then four it judges itself.
 const qint32 kFields[14] = {14, 21, 22, 25, 11, 12, 9, 1, 20, 26, 27, 28, 29, 30};
@@ -153,7 +140,7 @@ int main(int argc, char* argv[]) {
     path = QDir::current().absoluteFilePath(path);
     QTemporaryDir sandbox;
     if (!sandbox.isValid()) return 1;
-    isolate(sandbox.path());
+    Bench::isolate(sandbox.path());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const double fileMb = double(QFile(path).size()) / (1024.0 * 1024.0);

@@ -190,7 +190,7 @@ int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView
         // another, and its fields go into the store as they are.
         m_byteScratch.resize(size);
         auto* bytes = reinterpret_cast<uchar*>(m_byteScratch.data());
-        if (TextScan::upperAsciiToBytes(text, bytes, size) < 0x80) {
+        if (TextScan::upperAscii(text, bytes, size) < 0x80) {
             QVarLengthArray<QLatin1StringView, 32> cells;
             qsizetype start = 0;
             const auto field = [&](qsizetype end) {

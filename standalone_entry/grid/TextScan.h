@@ -1,6 +1,8 @@
 #pragma once
 #include <QtGlobal>
 
+#include <type_traits>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -9,10 +11,12 @@
 // they take eight characters at a time where the processor can.
 namespace Dazozuvi::TextScan {
 
-// Writes text with its ASCII letters upper-cased into out, one byte per
-// character, and returns every character ORed together: below 0x80 the text
-// was ASCII and out holds it whole; otherwise out is of no use.
-inline char16_t upperAsciiToBytes(const char16_t* text, uchar* out, qsizetype n) {
+// Writes text with its ASCII letters upper-cased into out, one character per
+// element (uchar: one byte, char16_t: as it is), and returns every character
+// ORed together: below 0x80 the text was ASCII and out holds its upper case;
+// otherwise a byte out is of no use.
+template <class Out> inline char16_t upperAscii(const char16_t* text, Out* out, qsizetype n) {
+    static_assert(std::is_same_v<Out, uchar> || std::is_same_v<Out, char16_t>);
     qsizetype i = 0;
     char16_t seen = 0;
 #ifdef __SSE2__
@@ -26,7 +30,10 @@ inline char16_t upperAsciiToBytes(const char16_t* text, uchar* out, qsizetype n)
         // Characters from 0x8000 compare as negative: never a letter here.
         const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
         v = _mm_sub_epi16(v, _mm_and_si128(lower, caseBit));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+        if constexpr (std::is_same_v<Out, uchar>)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+        else
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
     }
     all = _mm_or_si128(all, _mm_srli_si128(all, 8));
     all = _mm_or_si128(all, _mm_srli_si128(all, 4));
@@ -36,37 +43,7 @@ inline char16_t upperAsciiToBytes(const char16_t* text, uchar* out, qsizetype n)
     for (; i < n; ++i) {
         const char16_t c = text[i];
         seen |= c;
-        out[i] = uchar(c - (char16_t(char16_t(c - u'a') < 26) << 5));
-    }
-    return seen;
-}
-
-// Writes text with its ASCII letters upper-cased into out and returns every
-// character ORed together: below 0x80 the text was ASCII and out holds its
-// upper case.
-inline char16_t upperAscii(const char16_t* text, char16_t* out, qsizetype n) {
-    qsizetype i = 0;
-    char16_t seen = 0;
-#ifdef __SSE2__
-    const __m128i beforeA = _mm_set1_epi16(short(u'a' - 1));
-    const __m128i afterZ = _mm_set1_epi16(short(u'z' + 1));
-    const __m128i caseBit = _mm_set1_epi16(0x20);
-    __m128i all = _mm_setzero_si128();
-    for (; i + 8 <= n; i += 8) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        all = _mm_or_si128(all, v);
-        const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi16(v, _mm_and_si128(lower, caseBit)));
-    }
-    all = _mm_or_si128(all, _mm_srli_si128(all, 8));
-    all = _mm_or_si128(all, _mm_srli_si128(all, 4));
-    all = _mm_or_si128(all, _mm_srli_si128(all, 2));
-    seen = char16_t(_mm_cvtsi128_si32(all) & 0xFFFF);
-#endif
-    for (; i < n; ++i) {
-        const char16_t c = text[i];
-        seen |= c;
-        out[i] = char16_t(c - (char16_t(char16_t(c - u'a') < 26) << 5));
+        out[i] = Out(c - (char16_t(char16_t(c - u'a') < 26) << 5));
     }
     return seen;
 }
