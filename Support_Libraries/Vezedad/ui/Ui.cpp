@@ -69,6 +69,8 @@ qint32 realMessageBox(const MessageBoxCall& call, QWidget* parent) {
     QMessageBox::StandardButtons buttons;
     for (const Choice& c : choices) buttons |= c.button;
     box.setStandardButtons(buttons);
+    const qsizetype defaultIndex = (call.buttons >> 8) & 0x3;
+    if (defaultIndex < choices.size()) box.setDefaultButton(choices[defaultIndex].button);
     const int pressed = box.exec();
     for (const Choice& c : choices)
         if (pressed == c.button) return c.result;

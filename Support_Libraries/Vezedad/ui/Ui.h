@@ -29,6 +29,10 @@ enum MsgBoxStyle : qint32 {
     vbQuestion = 32,
     vbExclamation = 48,
     vbInformation = 64,
+    // Which button Enter presses; the first when none is given.
+    vbDefaultButton1 = 0,
+    vbDefaultButton2 = 256,
+    vbDefaultButton3 = 512,
 };
 
 enum MsgBoxResult : qint32 {

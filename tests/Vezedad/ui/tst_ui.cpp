@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <stdexcept>
 
@@ -102,6 +103,39 @@ private slots:
         ui.expectBox(Ui::vbNo);
         QCOMPARE(Ui::MsgBox(QStringLiteral("Save?"), Ui::vbYesNoCancel, QStringLiteral("Warning")), qint32(Ui::vbNo));
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Warning"));
+    }
+
+    // Enter presses the button the caller made the default, the first one
+    // unless told otherwise.
+    void realBoxDefaultButton_data() {
+        QTest::addColumn<qint32>("buttons");
+        QTest::addColumn<qint32>("expected");
+        QTest::newRow("first unless told") << qint32(Ui::vbYesNo) << qint32(Ui::vbYes);
+        QTest::newRow("second") << qint32(Ui::vbYesNo | Ui::vbDefaultButton2) << qint32(Ui::vbNo);
+        QTest::newRow("third") << qint32(Ui::vbAbortRetryIgnore | Ui::vbDefaultButton3) << qint32(Ui::vbIgnore);
+        QTest::newRow("beyond the buttons") << qint32(Ui::vbOKOnly | Ui::vbDefaultButton3) << qint32(Ui::vbOK);
+    }
+
+    void realBoxDefaultButton() {
+        QFETCH(qint32, buttons);
+        QFETCH(qint32, expected);
+        Ui::setMessageBoxHandler({});
+        QTimer pressEnter;
+        int tries = 0;
+        QObject::connect(&pressEnter, &QTimer::timeout, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box && box->isVisible()) {
+                QTest::keyClick(box, Qt::Key_Return);
+            } else if (++tries > 500) {
+                // Never hang: the box did not come.
+                pressEnter.stop();
+            }
+        });
+        pressEnter.start(10);
+        const qint32 answer = Ui::MsgBox(QStringLiteral("Go on?"), buttons, QStringLiteral("Question"));
+        pressEnter.stop();
+        TestSupport::UiScript::installRefusingHandlers();
+        QCOMPARE(answer, expected);
     }
 };
 

@@ -1,0 +1,44 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+namespace Dazozuvi {
+
+// One certified applicator or technician of the filer. The text properties
+// take only what the validator accepts for their field, in its stored form;
+// a refused value leaves the old one without a word. The two loaders write
+// the fields as they come, unchecked.
+class Applicator {
+public:
+    bool AppsDone() const { return m_appsDone; }
+    void setAppsDone(bool blnValue) { m_appsDone = blnValue; }
+    const QString& BusinessRegNumber() const { return m_businessRegNumber; }
+    void setBusinessRegNumber(const QString& strValue);
+    const QString& CertificationID() const { return m_certificationId; }
+    void setCertificationID(const QString& strValue);
+    const QString& FirstName() const { return m_firstName; }
+    void setFirstName(const QString& strValue);
+    const QString& LastName() const { return m_lastName; }
+    void setLastName(const QString& strValue);
+
+    // The filer itself, from the shared filer identity.
+    void LoadFromIdentity();
+    // One line of a Form 26A file: the activity indicator ("0": made
+    // applications), certification id, business registration number, first
+    // and last name. Without the indicator column (blnFiveColumns False) the
+    // line starts at the certification id and the applicator made
+    // applications. Missing trailing fields leave their properties as they
+    // were; fields beyond the layout are ignored.
+    void LoadLine(const QString& strLine, const QString& strSep, bool blnFiveColumns);
+
+private:
+    bool m_appsDone = false;
+    QString m_certificationId;
+    QString m_businessRegNumber;
+    QString m_firstName;
+    QString m_lastName;
+};
+
+using ApplicatorPtr = std::shared_ptr<Applicator>;
+
+} // namespace Dazozuvi

@@ -1,0 +1,240 @@
+#include "applicators/ApplicatorList.h"
+
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
+#include "Vezedad/validation/Validator.h"
+
+namespace Dazozuvi {
+
+namespace {
+
+const QString kSource = QStringLiteral("Dazozuvi::ApplicatorList");
+
+// What the user made of a failed step of the file reader.
+enum class StepResult { Done, Skipped, Aborted };
+
+// Runs step; when it fails the user chooses: Retry runs it once more (and
+// asks again if it fails again), Ignore skips it, Abort (or closing the box)
+// stops the reading.
+template <class Step> StepResult attempt(Step&& step) {
+    for (;;) {
+        try {
+            step();
+            return StepResult::Done;
+        } catch (...) {
+            const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
+            const qint32 answer =
+                Vezedad::Ui::MsgBox(Vezedad::Ui::ErrorText(error, kSource + QStringLiteral(".ReadFile")),
+                                    Vezedad::Ui::vbAbortRetryIgnore, QStringLiteral("Error Reading 26A File"));
+            if (answer == Vezedad::Ui::vbRetry) continue;
+            return answer == Vezedad::Ui::vbIgnore ? StepResult::Skipped : StepResult::Aborted;
+        }
+    }
+}
+
+// A line that starts with one digit and the separator: the file carries the
+// activity indicator in its first column. Without a separator, any line
+// that starts with a digit.
+bool startsWithIndicator(const QString& line, const QString& separator) {
+    if (line.isEmpty()) return false;
+    const QChar first = line.front();
+    return first >= u'0' && first <= u'9' && QStringView(line).sliced(1).startsWith(separator);
+}
+
+} // namespace
+
+ApplicatorList::ApplicatorList(QObject* parent) : QObject(parent), mobjReport(&Vezedad::Globals::ZelReport()) {
+    connect(mobjReport, &Vezedad::ZelReport::PropertyChanged, this, &ApplicatorList::mobjReport_PropertyChanged);
+}
+
+ApplicatorList::~ApplicatorList() = default;
+
+qsizetype ApplicatorList::indexOf(const QString& key) const { return m_index.value(folded(key), -1); }
+
+void ApplicatorList::reindex() {
+    m_index.clear();
+    for (qsizetype i = 0; i < qsizetype(m_entries.size()); ++i) m_index.insert(folded(m_entries[size_t(i)].first), i);
+}
+
+void ApplicatorList::Add(const ApplicatorPtr& objApplicator) {
+    if (!objApplicator) return;
+    const QString& key = objApplicator->CertificationID();
+    const qsizetype i = indexOf(key);
+    if (i >= 0) {
+        m_entries[size_t(i)].second = objApplicator;
+        return;
+    }
+    m_index.insert(folded(key), qsizetype(m_entries.size()));
+    m_entries.emplace_back(key, objApplicator);
+}
+
+ApplicatorPtr ApplicatorList::Item(const QString& strCertId) const {
+    const qsizetype i = indexOf(strCertId);
+    return i < 0 ? ApplicatorPtr() : m_entries[size_t(i)].second;
+}
+
+void ApplicatorList::setItem(const QString& strCertId, const ApplicatorPtr& objApplicator) {
+    if (!objApplicator) {
+        Remove(strCertId);
+        return;
+    }
+    if (objApplicator->CertificationID().compare(strCertId, Qt::CaseInsensitive) != 0)
+        throw Vezedad::ErrorInfo(Vezedad::errInvalidPropertyValue,
+                                 QStringLiteral("Certification Id parameter '") + strCertId +
+                                     QStringLiteral("' does not match Applicator's (") +
+                                     objApplicator->CertificationID() + QStringLiteral(")"),
+                                 kSource + QStringLiteral(".Item(Set)"));
+    const qsizetype i = indexOf(strCertId);
+    if (i >= 0) {
+        m_entries[size_t(i)].second = objApplicator;
+        return;
+    }
+    m_index.insert(folded(strCertId), qsizetype(m_entries.size()));
+    m_entries.emplace_back(strCertId, objApplicator);
+}
+
+QVector<ApplicatorPtr> ApplicatorList::Items() const {
+    QVector<ApplicatorPtr> items;
+    items.reserve(qsizetype(m_entries.size()));
+    for (const auto& entry : m_entries) items.append(entry.second);
+    return items;
+}
+
+QStringList ApplicatorList::Keys() const {
+    QStringList keys;
+    keys.reserve(qsizetype(m_entries.size()));
+    for (const auto& entry : m_entries) keys.append(entry.first);
+    return keys;
+}
+
+void ApplicatorList::setKey(const QString& strCertId, const QString& strNewCertId) {
+    Vezedad::trapArrow(kSource + QStringLiteral(".Key"), [&] {
+        const qsizetype i = indexOf(strCertId);
+        if (i < 0) return;
+        const qsizetype holder = indexOf(strNewCertId);
+        if (holder >= 0 && holder != i)
+            throw Vezedad::ErrorInfo(457,
+                                     QStringLiteral("This key is already associated with an element of this "
+                                                    "collection"),
+                                     QStringLiteral("Dazozuvi"));
+        auto& entry = m_entries[size_t(i)];
+        entry.second->setCertificationID(strNewCertId);
+        m_index.remove(folded(entry.first));
+        entry.first = strNewCertId;
+        m_index.insert(folded(strNewCertId), i);
+    });
+}
+
+void ApplicatorList::Remove(const QString& strCertId) {
+    const qsizetype i = indexOf(strCertId);
+    if (i < 0) return;
+    m_entries.erase(m_entries.begin() + i);
+    reindex();
+}
+
+void ApplicatorList::RemoveAll() {
+    m_entries.clear();
+    m_index.clear();
+}
+
+void ApplicatorList::ReadAll() {
+    Vezedad::trapArrow(kSource + QStringLiteral(".ReadAll"), [&] {
+        RemoveAll();
+        mobjFiler.reset();
+        if (!mobjReport)
+            Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, kSource, QStringLiteral("the report model has ended"));
+        const auto files = mobjReport->FileList(Vezedad::zfotForm26A, Vezedad::zfitText);
+        for (const auto& file : files) ReadFile(file.second.absoluteFilePath());
+        if (!Exists(mobjReport->Identity()->CertificationId())) {
+            mobjFiler = std::make_shared<Applicator>();
+            mobjFiler->LoadFromIdentity();
+            Add(mobjFiler);
+        }
+    });
+}
+
+void ApplicatorList::ReadFile(const QString& strFileName) {
+    const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
+    if (!fso.FileExists(strFileName)) return;
+
+    std::unique_ptr<Vezedad::TextStream> stream;
+    // A file that cannot be opened has no line to skip: Ignore ends the
+    // reading as Abort does.
+    if (attempt([&] { stream = fso.OpenTextFile(strFileName, Vezedad::ForReading); }) != StepResult::Done) return;
+
+    bool firstLine = true;
+    bool indicator = false;
+    QString separator = Vezedad::Globals::DefaultDelimiter();
+    bool stop = false;
+    while (!stop && !stream->AtEndOfStream()) {
+        QString line;
+        bool haveLine = false;
+        // The first line decides the layout of the whole file. A retry after
+        // the question was answered does not ask it again.
+        bool layoutDecided = !firstLine;
+        firstLine = false;
+        const StepResult result = attempt([&] {
+            if (!haveLine) {
+                line = stream->ReadLine();
+                line.remove(QLatin1Char('"'));
+                haveLine = true;
+            }
+            if (!layoutDecided) {
+                Vezedad::Validator& validator = Vezedad::Globals::Validator();
+                const Vezedad::ColumnStructure structure = validator.GetColumnStructure(line);
+                indicator = startsWithIndicator(line, structure.Delimiter);
+                const Vezedad::ValidationResultPtr count =
+                    validator.CheckColumnCount(line, QString(structure.Delimiter), 1, Vezedad::zfotForm26A);
+                if (!count->IsValid() &&
+                    Vezedad::Ui::MsgBox(QStringLiteral("File '") + strFileName + QStringLiteral("':\r\n") +
+                                            count->Message() + QStringLiteral("\r\nTry to load it anyway?"),
+                                        Vezedad::Ui::vbYesNo | Vezedad::Ui::vbDefaultButton2,
+                                        QStringLiteral("Opening Data File")) != Vezedad::Ui::vbYes) {
+                    stop = true;
+                    return;
+                }
+                if (!structure.Delimiter.isEmpty()) separator = structure.Delimiter;
+                layoutDecided = true;
+            }
+            auto applicator = std::make_shared<Applicator>();
+            applicator->LoadLine(line, separator, indicator);
+            Add(applicator);
+        });
+        if (result == StepResult::Aborted) break;
+    }
+    try {
+        stream->Close();
+    } catch (...) {
+        // Nothing of the file depends on its closing.
+    }
+}
+
+void ApplicatorList::mobjReport_PropertyChanged(const QString& strName, const QString& strValue) {
+    if (strName == QLatin1String("ReportYear") || strName == QLatin1String("ReportRootPath")) {
+        ReadAll();
+        return;
+    }
+    Vezedad::Validator& validator = Vezedad::Globals::Validator();
+    if (strName == validator.FieldName(Vezedad::zrfApplName) ||
+        strName == validator.FieldName(Vezedad::zrfBusinessRegNum)) {
+        if (mobjFiler) mobjFiler->LoadFromIdentity();
+        return;
+    }
+    if (strName == validator.FieldName(Vezedad::zrfCertificationId)) {
+        if (mobjFiler) {
+            Remove(mobjFiler->CertificationID());
+            mobjFiler.reset();
+        }
+        if (!Exists(strValue)) {
+            mobjFiler = std::make_shared<Applicator>();
+            mobjFiler->LoadFromIdentity();
+            Add(mobjFiler);
+        }
+    }
+}
+
+} // namespace Dazozuvi
