@@ -383,7 +383,9 @@ qint32 Validator::CheckField(qint32 fieldId, QStringView strValue, qint32& sever
     QStringView value = strValue;
     if (!value.isEmpty() && (value.front() == u' ' || value.back() == u' ')) value = trimBlanks(value);
     QString held;
-    if (std::find(value.begin(), value.end(), u'\r') != value.end() && value.contains(QLatin1String("\r\n"))) {
+    bool carriageReturn = false;
+    for (const QChar c : value) carriageReturn |= c == u'\r';
+    if (carriageReturn && value.contains(QLatin1String("\r\n"))) {
         held = prepared(strValue);
         value = held;
     }
