@@ -12,6 +12,7 @@
 //   scroll  the grid painted at 200 places from top to bottom.
 // Prints seconds, milliseconds per painted screen and peak memory beside the
 // file's size.
+#include "BenchSupport.h"
 #include "grid/GridClipboard.h"
 #include "grid/ReportGrid.h"
 
@@ -21,10 +22,6 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
-#include <QScrollBar>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -34,30 +31,8 @@ using namespace Dazozuvi;
 
 namespace {
 
-double peakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
-
-double seconds(const QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e9; }
-
-// The Form 26 grid: fourteen columns.
-void setUp(ReportGrid& grid) {
-    const char* names[] = {"EPA Reg Number",     "Product Name",  "Quantity",    "Units",
-                           "Apply Date",         "End Date",      "County",      "Address",
-                           "Municipality",       "Zip Code",      "Dosage Rate", "Method of Appl.",
-                           "Target Organism(s)", "Place of Appl."};
-    const double widths[] = {14, 30, 10, 6, 10, 10, 6, 30, 20, 8, 12, 12, 16, 16};
-    QList<GridColumn> columns;
-    for (int c = 0; c < 14; ++c) columns << GridColumn{QString::fromLatin1(names[c]), widths[c], CellType::text()};
-    grid.setColumns(columns);
-    grid.setUpperHeaders({{1, 10,
-                           QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping "
-                                          "Columns\"")},
-                          {11, 14, QStringLiteral("Record Keeping Columns")}});
-    grid.setRowCount(5);
-}
+using Bench::peakMegabytes;
+using Bench::seconds;
 
 // Reads and decodes every line without touching the grid: the part of a load
 // that is the file's, not the grid's. Returns the number of characters, so
@@ -155,7 +130,7 @@ int main(int argc, char* argv[]) {
     const double fileMb = double(QFile(path).size()) / (1024.0 * 1024.0);
 
     ReportGrid grid;
-    setUp(grid);
+    Bench::setUpForm26(grid);
     grid.resize(1200, 800);
     grid.show();
     QApplication::processEvents();
@@ -200,20 +175,7 @@ int main(int argc, char* argv[]) {
     const int rowsAfterPaste = grid.rowCount();
 
     // Scrolling: paint the visible rows at 200 places.
-    QScrollBar* bar = grid.verticalScrollBar();
-    QRandomGenerator random(42);
-    double worst = 0;
-    double total = 0;
-    const int frames = 200;
-    for (int i = 0; i < frames; ++i) {
-        const int at = i == 0 ? 0 : i == 1 ? bar->maximum() : int(random.bounded(bar->maximum() + 1));
-        timer.restart();
-        bar->setValue(at);
-        grid.viewport()->repaint();
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
-        worst = std::max(worst, ms);
-        total += ms;
-    }
+    const Bench::ScrollTiming scroll = Bench::measureScroll(grid);
 
     std::printf("file %.1f MB, %lld records; grid %d rows after the pastes\n", fileMb, records, rowsAfterPaste);
     std::printf("load %.2f s (of which reading and decoding the file %.2f s, %lld characters)\n", loadSeconds,
@@ -222,7 +184,7 @@ int main(int argc, char* argv[]) {
                 checkRowSeconds);
     std::printf("paste insert of %d rows %.2f s; paste over the end %.2f s\n", pasteRows, insertSeconds,
                 overwriteSeconds);
-    std::printf("scroll: %.2f ms per screen on average, %.2f ms at worst\n", total / frames, worst);
+    std::printf("scroll: %.2f ms per screen on average, %.2f ms at worst\n", scroll.averageMs, scroll.worstMs);
     std::printf("memory: cells %.1f MB; peak after load %.1f MB (%.2f x the file); peak overall %.1f MB\n", storeMb,
                 loadPeak, loadPeak / fileMb, peakMegabytes());
     return 0;

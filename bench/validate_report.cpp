@@ -5,6 +5,8 @@
 // then one summary line. Exits 0 when the run completed, 2 when it raised.
 // The run keeps its settings in a private temporary folder, so the user's own
 // settings and report folders are never touched.
+#include "Sandbox.h"
+
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
@@ -56,20 +58,6 @@ void appendNumber(std::string& out, long long value) {
     out.append(buf, size_t(end - buf));
 }
 
-void isolate(const QString& root) {
-    const char* vars[][2] = {{"HOME", "/home"},
-                             {"XDG_CONFIG_HOME", "/home/.config"},
-                             {"XDG_DATA_HOME", "/home/.local/share"},
-                             {"XDG_CACHE_HOME", "/home/.cache"},
-                             {"XDG_CONFIG_DIRS", "/etc/xdg"},
-                             {"XDG_DATA_DIRS", "/usr/share"}};
-    for (const auto& v : vars) {
-        const QString path = root + QLatin1String(v[1]);
-        QDir().mkpath(path);
-        ::setenv(v[0], path.toLocal8Bit().constData(), 1);
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -98,7 +86,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create a temporary folder\n");
         return 1;
     }
-    isolate(sandbox.path());
+    Bench::isolate(sandbox.path());
     QCoreApplication app(argc, argv);
 
     FileValidationResultPtr result;

@@ -37,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)r->ToString();
         // A value the rule wrote back in its own form passes again.
         if (r->IsValid() && r->Value() != text && !v.ValidateField(field, r->Value(), 1)->IsValid()) std::abort();
+        // The check without a result agrees, and gives the written form only
+        // when it differs from the value.
+        qint32 severity = -1;
+        QString written;
+        if (v.CheckField(field, text, severity, &written) != r->Code() || severity != r->Severity()) std::abort();
+        if (written != (r->IsValid() && r->Value() != text ? r->Value() : QString())) std::abort();
     }
     return 0;
 }

@@ -1,5 +1,9 @@
 #include "grid/GridModel.h"
 
+#include "grid/TextScan.h"
+
+#include "Vezedad/foundation/Cp1252.h"
+
 #include <QColor>
 #include <QVarLengthArray>
 
@@ -166,50 +170,67 @@ void GridModel::setCells(int row, int firstCol, const QStringView* cells, qsizet
     changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
 }
 
+void GridModel::setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count) {
+    if (row < 0 || row >= rows() || firstCol < 0 || firstCol >= m_store.columnCount() || count <= 0) return;
+    m_store.setCells(row, firstCol, cells, count);
+    changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
+}
+
 int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
-    // Upper-cased ASCII fields go into one scratch text of the line's length
-    // (upper-casing ASCII keeps lengths, so views into it stay valid); the
-    // rare field with other characters gets a string of its own.
-    m_fieldScratch.resize(line.size());
-    char16_t* scratch = reinterpret_cast<char16_t*>(m_fieldScratch.data());
-    QVarLengthArray<QStringView, 32> cells;
-    QList<QString> others;
+    const qsizetype size = line.size();
+    const char16_t* text = reinterpret_cast<const char16_t*>(line.utf16());
     const int wanted = m_store.columnCount() - firstCol;
     int fields = 0;
+    const char16_t bar = separator.size() == 1 ? separator[0].unicode() : 0;
+    // (A letter as separator would change with the case: such lines take
+    // the general way.)
+    if (bar > 0 && bar < 0x80 && char16_t(bar - u'a') >= 26) {
+        // Report files are ASCII but for a rare name: such a line is
+        // upper-cased into bytes in one pass, its separators are found in
+        // another, and its fields go into the store as they are.
+        m_byteScratch.resize(size);
+        auto* bytes = reinterpret_cast<uchar*>(m_byteScratch.data());
+        if (TextScan::upperAscii(text, bytes, size) < 0x80) {
+            QVarLengthArray<QLatin1StringView, 32> cells;
+            qsizetype start = 0;
+            const auto field = [&](qsizetype end) {
+                ++fields;
+                if (cells.size() >= wanted) return;
+                qsizetype a = start;
+                qsizetype b = end;
+                while (a < b && bytes[a] == ' ') ++a;
+                while (b > a && bytes[b - 1] == ' ') --b;
+                cells.append(QLatin1StringView(reinterpret_cast<const char*>(bytes) + a, b - a));
+            };
+            TextScan::findEach(bytes, size, uchar(bar), [&](qsizetype stop) {
+                field(stop);
+                start = stop + 1;
+            });
+            field(size);
+            setCells(row, firstCol, cells.constData(), cells.size());
+            return fields;
+        }
+    }
+    // Any other line is upper-cased into one scratch text: the code page's
+    // upper case keeps lengths, so the fields are views into it.
+    m_fieldScratch.resize(size);
+    char16_t* scratch = reinterpret_cast<char16_t*>(m_fieldScratch.data());
+    for (qsizetype i = 0; i < size; ++i) scratch[i] = Vezedad::Cp1252::upperChar(text[i]);
+    QVarLengthArray<QStringView, 32> cells;
     qsizetype start = 0;
     for (;;) {
         const qsizetype stop = separator.isEmpty() ? -1 : line.indexOf(separator, start);
-        const qsizetype end = stop < 0 ? line.size() : stop;
+        const qsizetype end = stop < 0 ? size : stop;
         ++fields;
         if (cells.size() < wanted) {
             qsizetype a = start;
             qsizetype b = end;
-            while (a < b && line[a] == u' ') ++a;
-            while (b > a && line[b - 1] == u' ') --b;
-            const QStringView field = line.sliced(a, b - a);
-            char16_t seen = 0;
-            for (qsizetype i = 0; i < field.size(); ++i) {
-                const char16_t c = field[i].unicode();
-                seen |= c;
-                scratch[a + i] = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
-            }
-            if (seen < 0x80) {
-                cells.append(QStringView(scratch + a, field.size()));
-            } else {
-                others.append(field.toString().toUpper());
-                cells.append(QStringView()); // pointed at below, once the list stops growing
-            }
+            while (a < b && text[a] == u' ') ++a;
+            while (b > a && text[b - 1] == u' ') --b;
+            cells.append(QStringView(scratch + a, b - a));
         }
         if (stop < 0) break;
         start = stop + separator.size();
-    }
-    if (!others.isEmpty()) {
-        // Point the unusual fields at their strings, in order.
-        qsizetype next = 0;
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (!cells[i].isNull() || next >= others.size()) continue;
-            cells[i] = others[next++];
-        }
     }
     setCells(row, firstCol, cells.constData(), cells.size());
     return fields;
@@ -220,6 +241,12 @@ void GridModel::setColour(int row, int col, quint32 bgr) {
     if (m_store.colour(row, col) == (bgr & 0xFFFFFF)) return;
     m_store.setColour(row, col, bgr);
     changed(row, col, row, col);
+}
+
+void GridModel::setRowColours(int row, const quint32* bgr, int count) {
+    if (row < 0 || row >= rows()) return;
+    const auto [first, last] = m_store.setRowColours(row, bgr, count);
+    if (first >= 0) changed(row, first, row, last);
 }
 
 void GridModel::copyRows(int from, int count, int to) {

@@ -63,6 +63,7 @@ public:
     void setText(int row, int col, QStringView text);
     // Writes cells firstCol .. firstCol + count - 1 of a row in one step.
     void setCells(int row, int firstCol, const QStringView* cells, qsizetype count);
+    void setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count);
     // Writes the fields of a delimited line into a row from firstCol on, each
     // with the blanks at its ends removed and upper-cased, as records are
     // loaded from a report file; fields beyond the last column are dropped.
@@ -70,6 +71,9 @@ public:
     int setRowFields(int row, int firstCol, QStringView line, QStringView separator);
     quint32 colour(int row, int col) const { return m_store.colour(row, col); }
     void setColour(int row, int col, quint32 bgr);
+    // The colours of a row's first count cells in one step; a cell given
+    // PackedRows::KeepColour keeps its colour.
+    void setRowColours(int row, const quint32* bgr, int count);
 
     // Rows to .. to + count - 1 become copies of rows from ..; the grid grows
     // to hold them.
@@ -115,6 +119,7 @@ private:
     bool m_bulkStructureChanged = false;
     mutable QHash<quint32, QBrush> m_brushes;
     QString m_fieldScratch;
+    QByteArray m_byteScratch;
 };
 
 // 0x00BBGGRR to a colour and back.

@@ -1,6 +1,7 @@
 #include "grid/PackedRows.h"
 
 #include "grid/GridTypes.h"
+#include "grid/TextScan.h"
 
 #include <QVarLengthArray>
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 
 // A record: flags (bit 0: four-byte lengths, bit 1: UTF-16 text), one spare
 // byte, the number of cells it holds (16 bits; trailing empty cells are not
@@ -96,16 +98,46 @@ std::size_t PackedRows::recordBytes(const unsigned char* record) {
 
 PackedRows::Record PackedRows::build(const Piece* pieces, int count) const {
     while (count > 0 && pieces[count - 1].size == 0) --count;
-    if (count == 0) return nullptr;
+    if (count <= 0) return nullptr;
     bool wide = false;
-    bool utf16 = false;
     qsizetype total = 0;
     for (int i = 0; i < count; ++i) {
-        const Piece& p = pieces[i];
-        total += p.size;
-        wide = wide || p.size > 255;
-        utf16 = utf16 || (p.utf16 && beyondLatin1(static_cast<const char16_t*>(p.data), p.size));
+        total += pieces[i].size;
+        wide = wide || pieces[i].size > 255;
     }
+    if (!wide) {
+        // Most rows hold short Latin-1 cells: narrow them in the pass that
+        // looks for wider characters, and build the general way only when
+        // one turns up.
+        const std::size_t head = kHead + std::size_t(count);
+        auto* record = static_cast<unsigned char*>(std::malloc(head + std::size_t(total)));
+        if (!record) throw std::bad_alloc();
+        record[0] = 0;
+        record[1] = 0;
+        const quint16 n = quint16(count);
+        std::memcpy(record + 2, &n, sizeof n);
+        unsigned char* out = record + head;
+        char16_t seen = 0;
+        for (int i = 0; i < count; ++i) {
+            const Piece& p = pieces[i];
+            record[kHead + std::size_t(i)] = static_cast<unsigned char>(p.size);
+            if (p.utf16) {
+                const auto* src = static_cast<const char16_t*>(p.data);
+                for (qsizetype k = 0; k < p.size; ++k) {
+                    seen |= src[k];
+                    out[k] = static_cast<unsigned char>(src[k]);
+                }
+            } else if (p.size > 0) {
+                std::memcpy(out, p.data, std::size_t(p.size));
+            }
+            out += p.size;
+        }
+        if (seen <= 0xFF) return record;
+        std::free(record);
+    }
+    bool utf16 = false;
+    for (int i = 0; i < count && !utf16; ++i)
+        utf16 = pieces[i].utf16 && beyondLatin1(static_cast<const char16_t*>(pieces[i].data), pieces[i].size);
     std::size_t head = kHead + std::size_t(count) * (wide ? 4 : 1);
     if (utf16 && (head & 1)) ++head;
     const std::size_t bytes = head + std::size_t(total) * (utf16 ? 2 : 1);
@@ -241,7 +273,7 @@ void PackedRows::rowCells(int row, QString& buffer, QStringView* out) const {
         if (layout.utf16) {
             std::memcpy(dst, layout.text, std::size_t(total) * 2);
         } else {
-            for (qsizetype i = 0; i < total; ++i) dst[i] = layout.text[i];
+            TextScan::widenLatin1(layout.text, dst, total);
         }
         qsizetype offset = 0;
         for (; filled < layout.cells && filled < m_columns; ++filled) {
@@ -262,7 +294,7 @@ bool PackedRows::hasText(int row, int col) const {
 
 void PackedRows::setText(int row, int col, QStringView text) { setCells(row, col, &text, 1); }
 
-void PackedRows::setCells(int row, int firstCol, const QStringView* cells, qsizetype count) {
+template <class Text> void PackedRows::setPieces(int row, int firstCol, const Text* cells, qsizetype count) {
     if (firstCol < 0 || firstCol >= m_columns) return;
     count = std::min<qsizetype>(count, m_columns - firstCol);
     if (count <= 0) return;
@@ -284,11 +316,19 @@ void PackedRows::setCells(int row, int firstCol, const QStringView* cells, qsize
     }
     for (qsizetype i = 0; i < count; ++i) {
         Piece& p = pieces[firstCol + int(i)];
-        p.data = cells[i].utf16();
+        p.data = cells[i].data();
         p.size = cells[i].size();
-        p.utf16 = true;
+        p.utf16 = std::is_same_v<Text, QStringView>;
     }
     replaceRecord(row, build(pieces.data(), n));
+}
+
+void PackedRows::setCells(int row, int firstCol, const QStringView* cells, qsizetype count) {
+    setPieces(row, firstCol, cells, count);
+}
+
+void PackedRows::setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count) {
+    setPieces(row, firstCol, cells, count);
 }
 
 quint8 PackedRows::paletteIndex(quint32 bgr) {
@@ -306,6 +346,26 @@ quint32 PackedRows::colour(int row, int col) const {
 
 void PackedRows::setColour(int row, int col, quint32 bgr) {
     m_colours[std::size_t(row) * std::size_t(m_columns) + std::size_t(col)] = paletteIndex(bgr);
+}
+
+std::pair<int, int> PackedRows::setRowColours(int row, const quint32* bgr, int count) {
+    quint8* cells = m_colours.data() + std::size_t(row) * std::size_t(m_columns);
+    int first = -1;
+    int last = -1;
+    quint32 known = KeepColour;
+    quint8 knownIndex = 0;
+    for (int c = 0; c < count && c < m_columns; ++c) {
+        if (bgr[c] == KeepColour) continue;
+        if (bgr[c] != known) {
+            known = bgr[c];
+            knownIndex = paletteIndex(known);
+        }
+        if (cells[c] == knownIndex) continue;
+        cells[c] = knownIndex;
+        if (first < 0) first = c;
+        last = c;
+    }
+    return {first, last};
 }
 
 void PackedRows::insertRows(int row, int count) {

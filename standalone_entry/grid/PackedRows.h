@@ -3,6 +3,7 @@
 #include <QStringView>
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace Dazozuvi {
@@ -36,10 +37,17 @@ public:
     // Replaces cells firstCol .. firstCol + count - 1 of a row in one step;
     // cells beyond the last column are dropped.
     void setCells(int row, int firstCol, const QStringView* cells, qsizetype count);
+    // The same for Latin-1 texts.
+    void setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count);
 
     // 0x00BBGGRR; white until set.
     quint32 colour(int row, int col) const;
     void setColour(int row, int col, quint32 bgr);
+    // The colours of a row's first count cells at once; KeepColour leaves a
+    // cell as it is. Returns the first and last column that changed, or -1
+    // twice when none did.
+    static constexpr quint32 KeepColour = 0xFFFFFFFF;
+    std::pair<int, int> setRowColours(int row, const quint32* bgr, int count);
 
     // New rows are empty and white.
     void insertRows(int row, int count);
@@ -62,6 +70,7 @@ private:
     struct Piece;
 
     Record build(const Piece* pieces, int count) const;
+    template <class Text> void setPieces(int row, int firstCol, const Text* cells, qsizetype count);
     void replaceRecord(int row, Record record);
     void releaseRecord(Record record);
     void noteRecord(Record record, int sign);

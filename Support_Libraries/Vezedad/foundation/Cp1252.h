@@ -26,6 +26,12 @@ VEZEDAD_EXPORT QByteArray encodeOrRaise(QStringView text, const QString& source)
 // True when every character of text can be written in the code page.
 VEZEDAD_EXPORT bool canEncode(QStringView text, qsizetype* badIndex = nullptr);
 
+// Upper case as a single-byte upper-casing of the code page gives it: a
+// character changes only where its upper case is one character that the code
+// page holds, so "µg" becomes "µG" and "ß" stays. Lengths never change.
+VEZEDAD_EXPORT char16_t upperChar(char16_t c);
+VEZEDAD_EXPORT QString upper(QStringView text);
+
 // The error text for a character that cannot be written.
 VEZEDAD_EXPORT QString unencodableMessage(QStringView text, qsizetype badIndex);
 

@@ -185,12 +185,7 @@ QString padNumber(qint64 value, int width) {
     return value < 0 ? QStringLiteral("-") + digits : digits;
 }
 
-char16_t upperChar(char16_t c) {
-    if (c < 0x80) return asciiUpper(c);
-    if (!Cp1252::canEncode(QStringView(&c, 1))) return c;
-    const char16_t upper = char16_t(QChar::toUpper(char32_t(c)));
-    return upper != c && Cp1252::canEncode(QStringView(&upper, 1)) ? upper : c;
-}
+using Cp1252::upperChar;
 
 // ---------------------------------------------------------------------------
 // The rules. Each gets the prepared value and, for text only, where to write
@@ -762,10 +757,42 @@ Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* writ
                  written);
 }
 
-QString upperInCodePage(QStringView text) {
-    QString upper(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) upper[i] = QChar(upperChar(text[i].unicode()));
-    return upper;
+bool mayRewrite(qint32 fieldId, QStringView text) {
+    const Chars<char16_t> v{reinterpret_cast<const char16_t*>(text.data()), text.size()};
+    const auto changesCase = [](Chars<char16_t> s) {
+        for (qsizetype i = 0; i < s.n; ++i)
+            if (upperChar(s[i]) != s[i]) return true;
+        return false;
+    };
+    switch (ruleOf(fieldId)) {
+    case Rule::None:
+    case Rule::Name:
+    case Rule::Indicator:
+    case Rule::Phone:
+    case Rule::Email: return false;
+    case Rule::BusinessId: return v.n > 0 && v.n < 5; // padded with zeros
+    case Rule::CertId: return v.contains(u' ') || v.contains(u'-') || changesCase(v);
+    case Rule::PermitId: return changesCase(v);
+    case Rule::Quantity:
+    case Rule::SignedQuantity: return v.contains(u',');
+    case Rule::Unit: return v.n > 2 || changesCase(v);
+    case Rule::County: return !(v.n == 2 && v.digits()); // written with two digits
+    case Rule::Date:
+    case Rule::OptionalDate:
+        // Written as mm/dd/yyyy: a value in that form stays unless its month
+        // and day are read the other way round.
+        if (v.n == 0) return false;
+        return !(v.n == 10 && v[2] == u'/' && v[5] == u'/' && v.mid(0, 2).digits() && v.mid(3, 2).digits() &&
+                 v.mid(6, 4).digits() && v.mid(0, 2).value() <= 12);
+    case Rule::Epa: // runs of "-", blank and "/" become one "-"
+        for (qsizetype i = 0; i < v.n; ++i)
+            if (v[i] == u' ' || v[i] == u'/' || (v[i] == u'-' && i + 1 < v.n && v[i + 1] == u'-')) return true;
+        return false;
+    case Rule::Zip: return v.n < 5; // a short number is padded
+    }
+    return true;
 }
+
+QString upperInCodePage(QStringView text) { return Cp1252::upper(text); }
 
 } // namespace Vezedad::FieldRules

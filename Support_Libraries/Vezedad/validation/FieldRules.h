@@ -47,6 +47,12 @@ Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year);
 // writes it back (the prepared value itself where the rule changes nothing).
 Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* written = nullptr);
 
+// False when the rule, passing a prepared value, writes it back exactly as it
+// is, so a caller that only wants the written form when it differs need not
+// ask for it. True when it may write another form (a check with written then
+// tells which).
+bool mayRewrite(qint32 fieldId, QStringView value);
+
 // Upper case as a single-byte upper-casing of the report code page gives it:
 // a character changes only where its upper case is one character that the
 // code page holds, so "µg" becomes "µG" and "ß" stays.

@@ -378,6 +378,32 @@ ValidationResultPtr Validator::ValidateField(qint32 fieldId, const QString& strV
     return resultOf(fieldFinding(fieldId, strValue, year), lngRecordNumber);
 }
 
+qint32 Validator::CheckField(qint32 fieldId, QStringView strValue, qint32& severity, QString* normalised) {
+    if (normalised) *normalised = QString();
+    QStringView value = strValue;
+    if (!value.isEmpty() && (value.front() == u' ' || value.back() == u' ')) value = trimBlanks(value);
+    QString held;
+    bool carriageReturn = false;
+    for (const QChar c : value) carriageReturn |= c == u'\r';
+    if (carriageReturn && value.contains(QLatin1String("\r\n"))) {
+        held = prepared(strValue);
+        value = held;
+    }
+    FieldRules::YearSource year;
+    const FieldRules::Verdict verdict = FieldRules::check(fieldId, value, year);
+    severity = verdict.severity;
+    if (normalised && verdict.ok()) {
+        if (FieldRules::mayRewrite(fieldId, value)) {
+            QString written;
+            FieldRules::check(fieldId, value, year, &written);
+            if (written != strValue) *normalised = written;
+        } else if (value.size() != strValue.size()) {
+            *normalised = value.toString();
+        }
+    }
+    return verdict.code;
+}
+
 ValidationResultPtr Validator::CheckColumnCount(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,
                                                 qint32 lngFormType) {
     if (strDelimiter.isEmpty()) strDelimiter = kPipe;

@@ -23,6 +23,13 @@ public:
     QString FieldName(qint32 fieldId) const;
     ColumnStructure GetColumnStructure(const QString& strLine) const;
     ValidationResultPtr ValidateField(qint32 fieldId, const QString& strValue, qint32 lngRecordNumber = 0);
+    // The check of ValidateField without a result object, for callers that
+    // check a great many values one by one (a report grid checks every cell of
+    // a whole report). Returns the result's code and sets severity to its
+    // severity. normalised, when given, receives the result's Value when the
+    // value passes and that Value differs from strValue, and a null text
+    // otherwise: most values pass as they stand and cost no copy.
+    qint32 CheckField(qint32 fieldId, QStringView strValue, qint32& severity, QString* normalised = nullptr);
     FileValidationResultPtr ValidateFile(const QString& strFilePath, qint32 lngFormType, qint32 lngMaxErrors = 1000);
     // An empty strDelimiter comes back holding "|".
     RecordValidationResultPtr ValidateRecord(const QString& strRecord, QString& strDelimiter, qint32 lngRecordNumber,

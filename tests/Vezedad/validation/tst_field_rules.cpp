@@ -98,6 +98,7 @@ void tst_field_rules::rules_data() {
     row("unit sharp s", 7, QStringLiteral("\u00DFl"), 4, 2, QStringLiteral("\u00DFL"));
     // County
     row("county padded", 9, QStringLiteral("5"), 0, 0, QStringLiteral("05"));
+    row("county two digits", 9, QStringLiteral("05"), 0, 0, QStringLiteral("05"));
     row("county 99", 9, QStringLiteral("99"), 0, 0, QStringLiteral("99"));
     row("county 0", 9, QStringLiteral("0"), 4, 2, QStringLiteral("00"));
     row("county 63", 9, QStringLiteral("63"), 4, 2, QStringLiteral("63"));
@@ -123,6 +124,9 @@ void tst_field_rules::rules_data() {
     row("date spaced", 10, QStringLiteral("3 . 5 . 2024"), 0, 0, QStringLiteral("03/05/2024"));
     row("date three-digit year", 10, QStringLiteral("3/5/024"), 0, 0, QStringLiteral("03/05/2024"));
     row("date day first swapped", 10, QStringLiteral("25/03/2024"), 0, 0, QStringLiteral("03/25/2024"));
+    row("date as written", 10, QStringLiteral("03/25/2024"), 0, 0, QStringLiteral("03/25/2024"));
+    row("date as written, day first", 10, QStringLiteral("13/02/2024"), 0, 0, QStringLiteral("02/13/2024"));
+    row("end date empty", 12, QStringLiteral(" "), 0, 0, QString());
     row("date blank separator", 10, QStringLiteral("3\t 5 \t2024"), 0, 0, QStringLiteral("03/05/2024"));
     row("date two separators", 10, QStringLiteral("3/-5/2024"), 4, 2, QStringLiteral("3/-5/2024"));
     row("date tab only between", 10, QStringLiteral("3\t5"), 4, 2, QStringLiteral("3\t5"));
@@ -215,6 +219,15 @@ void tst_field_rules::rules() {
     QCOMPARE(r->RecordNumber(), 7);
     QCOMPARE(r->IsValid(), code == 0);
     QCOMPARE(r->Message(), code == 0 ? QString() : v.ValidationMessage(field, code, value));
+
+    // The check without a result agrees, and hands out the value only when
+    // it was written in another form.
+    qint32 quickSeverity = -1;
+    QString normalised = QStringLiteral("stale");
+    QCOMPARE(v.CheckField(field, input, quickSeverity, &normalised), code);
+    QCOMPARE(quickSeverity, severity);
+    QCOMPARE(normalised, code == 0 && value != input ? value : QString());
+    QCOMPARE(normalised.isNull(), code != 0 || value == input);
 }
 
 void tst_field_rules::messageFollowsWrittenBackValue() {

@@ -70,6 +70,8 @@ struct Window {
 
     bool show() {
         window.show();
+        // Without a window manager (a bare X server) nobody else activates it.
+        window.activateWindow();
         if (!QTest::qWaitForWindowActive(&window)) return false;
         grid->setFocus();
         grid->setActiveCell(1, 1);

@@ -1,8 +1,18 @@
 #include "TestSupport.h"
+#include "TextRecorder.h"
+#include "UiScript.h"
+#include "grid/CZelFarpoint.h"
 #include "grid/GridPreview.h"
 #include "grid/GridPrinter.h"
 #include "grid/PrintMarkup.h"
 #include "grid/ReportGrid.h"
+#include "grid/frmPrintPreview.h"
+#include "modGlobals.h"
+
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 
 #include <QDir>
 #include <QLabel>
@@ -10,6 +20,7 @@
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
 #include <QtTest>
@@ -26,56 +37,6 @@ const QString kFonts = QStringLiteral(R"(/fn"Arial"/fz"14"/fb0/fi0/fk0/fu0/fs2)"
                                       R"(/fn"Arial"/fz"20"/fb0/fi0/fk0/fu0/fs4)");
 const QString kFooter = QStringLiteral(R"(/fn"Arial"/fz"12"/fb0/fi0/fk0/fu0/fs1)"
                                        "/f1/lPAGE /p of /pc/cDo Not Submit Printout to RUD RUR/r/date");
-
-// A paint device that keeps, page by page, the texts painted on it.
-class TextRecorder : public QPaintDevice {
-public:
-    TextRecorder() : m_engine(std::make_unique<Engine>(*this)) {}
-    QPaintEngine* paintEngine() const override { return m_engine.get(); }
-    void newPage() { pages.append(QStringList()); }
-    QString page(int i) const { return pages.value(i).join(QString()); }
-
-    QList<QStringList> pages{QStringList()};
-
-protected:
-    int metric(PaintDeviceMetric metric) const override {
-        switch (metric) {
-        case PdmWidth: return 2480; // A4 at 300 dots per inch
-        case PdmHeight: return 3508;
-        case PdmWidthMM: return 210;
-        case PdmHeightMM: return 297;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return 300;
-        case PdmDepth: return 32;
-        case PdmNumColors: return INT_MAX;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        }
-        return 0;
-    }
-
-private:
-    class Engine : public QPaintEngine {
-    public:
-        explicit Engine(TextRecorder& recorder) : QPaintEngine(AllFeatures), m_recorder(recorder) {}
-        bool begin(QPaintDevice*) override { return true; }
-        bool end() override { return true; }
-        void updateState(const QPaintEngineState&) override {}
-        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-        void drawPath(const QPainterPath&) override {}
-        void drawRects(const QRectF*, int) override {}
-        void drawLines(const QLineF*, int) override {}
-        void drawTextItem(const QPointF&, const QTextItem& item) override { m_recorder.pages.last() << item.text(); }
-        Type type() const override { return User; }
-
-    private:
-        TextRecorder& m_recorder;
-    };
-    std::unique_ptr<Engine> m_engine;
-};
 
 // Three columns under one upper header, rows "r<n>" in column 1.
 void fill(ReportGrid& grid, int rows) {
@@ -103,12 +64,54 @@ QList<int> rowsOn(const QStringList& texts) {
     return rows;
 }
 
+// The filer's numbers a printout shows; "/" in a value prints as typed.
+Vezedad::IdentityPtr filer() {
+    Vezedad::IdentityPtr identity = Vezedad::Globals::ZelReport().Identity()->Clone();
+    identity->setBusinessName(QStringLiteral("A/CO SUPPLY"));
+    identity->setApplicatorName(QStringLiteral("JO/ANN"));
+    identity->setCertificationId(QStringLiteral("C1234567"));
+    identity->setBusRegNumber(QStringLiteral("12345"));
+    identity->setSalesPermitNumber(QStringLiteral("R12345"));
+    return identity;
+}
+
+// The page count a PDF's page tree gives.
+int pdfPages(const QString& path) {
+    const QByteArray pdf = TestSupport::readFile(path);
+    if (!pdf.startsWith("%PDF")) return -1;
+    const auto m = QRegularExpression(QStringLiteral("/Type /Pages\\s*/Kids\\s*\\[[^\\]]*\\]\\s*/Count (\\d+)"))
+                       .match(QString::fromLatin1(pdf));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// A Form 26 grid: fourteen columns under two upper headers.
+void fillForm26(ReportGrid& grid, int rows) {
+    QList<GridColumn> columns;
+    for (const char* name :
+         {"EPA Reg Number", "Product Name", "Quantity", "Units", "Apply Date", "End Date", "County", "Address",
+          "Municipality", "Zip Code", "Dosage Rate", "Method of Appl.", "Target Organism(s)", "Place of Appl."})
+        columns << GridColumn{QString::fromLatin1(name), 20, CellType::text()};
+    grid.setColumns(columns);
+    grid.setUpperHeaders(
+        {{1, 10, QStringLiteral("All Columns are REQUIRED")}, {11, 14, QStringLiteral("Record Keeping Columns")}});
+    grid.setRowCount(rows + 5);
+    for (int r = 1; r <= rows; ++r) {
+        grid.setText(1, r, QStringLiteral("r%1").arg(r));
+        grid.setText(2, r, QStringLiteral("PRODUCT %1").arg(r));
+    }
+}
+
 } // namespace
 
 class tst_grid_print : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        Vezedad::Globals::ZelReport().setAllowPersistence(false);
+        Vezedad::Globals::ZelReport().ChangeReportYear(2024);
+    }
+
     void markupReadsAsText_data() {
         QTest::addColumn<QString>("markup");
         QTest::addColumn<QString>("text");
@@ -280,6 +283,150 @@ private slots:
         QVERIFY(pagesView->zoomFactor() > before);
         QTest::mouseClick(preview.findChild<QToolButton*>(QStringLiteral("cmdFitWidth")), Qt::LeftButton);
         QCOMPARE(pagesView->zoomMode(), QPrintPreviewWidget::FitToWidth);
+    }
+    // The page header of each form as it reads, with and without a sub-title,
+    // and a selection's "PARTIAL REPORT"; the preview shows the data rows
+    // only, and the grid gets its empty rows and print range back.
+    void previewHeaderPerForm_data() {
+        QTest::addColumn<int>("formType");
+        QTest::addColumn<QString>("subtitle");
+        QTest::addColumn<bool>("selection");
+        QTest::addColumn<QString>("header");
+        const QString year = QStringLiteral("|A/CO SUPPLY|REPORTING YEAR 2024\n||\n");
+        const QString permit = QStringLiteral("|Commercial Sales Permit Number: R12345|\n||");
+        QTest::newRow("Form 25") << 8 << "" << false
+                                 << "Form 25" + year + "|ANNUAL REPORT FOR RESTRICTED PESTICIDE SALES|\n" + permit;
+        QTest::newRow("Form 25, sub-title")
+            << 8 << "End Use" << false
+            << "Form 25" + year + "|ANNUAL REPORT FOR RESTRICTED PESTICIDE SALES|\n" + permit + "\n||\n|End Use|";
+        QTest::newRow("Form 26, selection")
+            << 1 << "" << true
+            << "Form 26" + year +
+                   "|APPLICATOR/TECHNICIAN PESTICIDE ANNUAL REPORT|\n"
+                   "Certification ID: C1234567|Applicator/Technician: JO/ANN|Business/Agency ID: 12345\n||\n||\n"
+                   "|PARTIAL REPORT|";
+        QTest::newRow("Form 27, selection with sub-title")
+            << 4 << "A/B" << true
+            << "Form 27" + year + "|ANNUAL REPORT FOR PESTICIDE SALES TO CERTIFIED PRIVATE APPLICATORS|\n" + permit +
+                   "\n||\n|A/B\tPARTIAL REPORT|";
+        QTest::newRow("Form 26A: no identity line")
+            << 2 << "" << false << "Form 26A" + year + "|LIST OF COMMERCIAL APPLICATORS AND TECHNICIANS|";
+    }
+
+    void previewHeaderPerForm() {
+        QFETCH(int, formType);
+        QFETCH(QString, subtitle);
+        QFETCH(bool, selection);
+        QFETCH(QString, header);
+        ReportGrid grid;
+        fill(grid, 6);
+        grid.setRowCount(20);
+        grid.selectBlock(GridBlock{2, 2, 3, 4});
+        std::unique_ptr<CZelFarpoint> controller = modGlobals::New_CZelFarpoint(formType, grid);
+        const Vezedad::IdentityPtr identity = filer();
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& d) {
+            QCOMPARE(d.objectName(), QStringLiteral("frmPrintPreview"));
+            QCOMPARE(d.windowTitle(), QStringLiteral("ZOV Print Preview"));
+            QCOMPARE(d.findChild<QPushButton*>(QStringLiteral("cmdPrint"))->text(), QStringLiteral("Print"));
+            auto* preview = d.findChild<GridPreview*>(QStringLiteral("fpSpreadPreview1"));
+            QVERIFY(preview);
+            QCOMPARE(grid.rowCount(), 6);
+            QCOMPARE(grid.printRange(), selection ? PrintRange::Block : PrintRange::Grid);
+            if (selection) QCOMPARE(grid.printedCells(), (GridBlock{2, 2, 3, 4}));
+            QCOMPARE(preview->pageCount(), 1);
+            d.close();
+        });
+        if (selection)
+            controller->PrintGridSelection(*identity, subtitle);
+        else
+            controller->PrintGrid(*identity, subtitle);
+        QCOMPARE(markupText(parseMarkup(grid.printHeader())), header);
+        QCOMPARE(markupText(parseMarkup(grid.printFooter()), MarkupFields{2, 5, QStringLiteral("1/2/24")}),
+                 QStringLiteral("PAGE 2 of 5|Do Not Submit Printout to RUD RUR|1/2/24"));
+        QCOMPARE(grid.rowCount(), 11);
+        QCOMPARE(grid.printRange(), PrintRange::Grid);
+    }
+
+    // Print in the preview: the notice, then every page on the printer, each
+    // with the page header, both column header rows and the footer.
+    void printButtonPrintsEveryPage() {
+        ReportGrid grid;
+        fillForm26(grid, 120);
+        std::unique_ptr<CZelFarpoint> controller = modGlobals::New_CZelFarpoint(1, grid);
+        const Vezedad::IdentityPtr identity = filer();
+        const QString dir = TestSupport::root() + QStringLiteral("/print");
+        QDir().mkpath(dir);
+        const QString path = dir + QStringLiteral("/form26.pdf");
+        QFile::remove(path);
+        Vezedad::Ui::setPrinterHandler([path](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+        });
+        int previewPages = 0;
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& d) {
+            auto& preview = static_cast<frmPrintPreview&>(d);
+            previewPages = preview.preview()->pageCount();
+            QVERIFY(previewPages > 1);
+            // The same pages, their texts recorded.
+            GridPrinter printer(grid);
+            TextRecorder device;
+            QPainter painter(&device);
+            const int pages = printer.print(painter, QRectF(0, 0, 3508, 2480), [&device] {
+                device.newPage();
+                return true;
+            });
+            painter.end();
+            QVERIFY(pages > 1);
+            for (int p = 0; p < pages; ++p) {
+                const QString page = device.page(p);
+                for (const QString& text :
+                     {QStringLiteral("Form 26"), QStringLiteral("A/CO SUPPLY"), QStringLiteral("REPORTING YEAR 2024"),
+                      QStringLiteral("APPLICATOR/TECHNICIAN PESTICIDE ANNUAL REPORT"),
+                      QStringLiteral("Certification ID: C1234567"), QStringLiteral("All Columns are REQUIRED"),
+                      QStringLiteral("Record Keeping Columns"), QStringLiteral("EPA Reg Number"),
+                      QStringLiteral("Place of Appl."), QStringLiteral("Do Not Submit Printout to RUD RUR"),
+                      QStringLiteral("PAGE %1 of %2").arg(p + 1).arg(pages)})
+                    QVERIFY2(page.contains(text), qPrintable(QStringLiteral("page %1 lacks %2").arg(p + 1).arg(text)));
+            }
+            QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdPrint")), Qt::LeftButton);
+        });
+        ui.expectBox();
+        controller->PrintGrid(*identity, QString());
+        Vezedad::Ui::setPrinterHandler({});
+        QCOMPARE(ui.boxes().value(0).prompt,
+                 QStringLiteral("This printout is intended for your own records.\r\n"
+                                "Please do not submit the printed copy as your ZOV report.\r\n"
+                                "Send the original data file(s) themselves, either by upload or email.\r\n"
+                                "Contact us if you need assistance."));
+        QCOMPARE(ui.boxes().value(0).buttons, 0);
+        QCOMPARE(pdfPages(path), previewPages);
+        QCOMPARE(grid.rowCount(), 125);
+    }
+
+    void failedPrintKeepsThePreviewOpen() {
+        ReportGrid grid;
+        fill(grid, 3);
+        std::unique_ptr<CZelFarpoint> controller = modGlobals::New_CZelFarpoint(8, grid);
+        Vezedad::Ui::setPrinterHandler([](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(TestSupport::root() + QStringLiteral("/no such folder/x.pdf"));
+        });
+        TestSupport::UiScript ui;
+        ui.expectModal([](QDialog& d) {
+            QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdPrint")), Qt::LeftButton);
+            QVERIFY(d.isVisible());
+            d.close();
+        });
+        ui.expectBox(); // the notice
+        ui.expectBox(); // the failure
+        controller->PrintGrid(*filer(), QString());
+        Vezedad::Ui::setPrinterHandler({});
+        const QStringList lines = ui.boxes().value(1).prompt.split(u'\n');
+        QVERIFY2(lines.value(0).startsWith(QStringLiteral("Error 482: ")), qPrintable(lines.value(0)));
+        QCOMPARE(lines.value(1), QStringLiteral("In procedure cmdPrint_Click of Form frmPrintPreview"));
+        QCOMPARE(grid.rowCount(), 8);
     }
 };
 

@@ -1,0 +1,512 @@
+#include "grid/CZelFarpoint.h"
+
+#include "grid/GridClipboard.h"
+#include "grid/ReportGrid.h"
+#include "grid/TextScan.h"
+#include "grid/frmExitOptions.h"
+#include "grid/frmPrintPreview.h"
+#include "modGlobals.h"
+
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Text.h"
+#include "Vezedad/ui/Ui.h"
+#include "Vezedad/validation/ValidationResult.h"
+#include "Vezedad/validation/Validator.h"
+#include "ZozedizIZ/editors/EpaDataList.h"
+#include "ZozedizIZ/shell/Globals.h"
+#include "ZozedizIZ/shell/ProgressForm.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace Dazozuvi {
+
+namespace {
+
+const QString kCheckTitle = QStringLiteral("ZOV zAzeru Data Validation");
+constexpr char16_t kDitto = u'"';
+
+// The value a cell is checked with: its text upper-cased (as the code page
+// has it) and without blanks at its ends. Most cells are already in that
+// form: they are then their own value, and nothing is copied.
+QStringView checkedValue(QStringView text, QString& out) {
+    const char16_t* src = reinterpret_cast<const char16_t*>(text.utf16());
+    qsizetype n = text.size();
+    while (n > 0 && src[n - 1] == u' ') --n;
+    while (n > 0 && src[0] == u' ') ++src, --n;
+    const QStringView trimmed(src, n);
+    bool changes = false;
+    for (qsizetype i = 0; i < n; ++i) changes |= char16_t(src[i] - u'a') < 26 || src[i] >= 0x80;
+    if (!changes) return trimmed;
+    if (out.size() < n) out.resize(n);
+    char16_t* p = reinterpret_cast<char16_t*>(out.data());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = src[i];
+        p[i] = c < 0x80 ? (char16_t(c - u'a') < 26 ? char16_t(c - 32) : c) : Vezedad::Cp1252::upperChar(c);
+    }
+    return QStringView(p, n);
+}
+
+// While it lives the grid shows what it showed; on every way out it paints
+// again.
+class RepaintSuspension {
+public:
+    explicit RepaintSuspension(ReportGrid& grid) : m_grid(grid), m_was(grid.isRepaintSuspended()) {
+        m_grid.setRepaintSuspended(true);
+    }
+    ~RepaintSuspension() { m_grid.setRepaintSuspended(m_was); }
+    RepaintSuspension(const RepaintSuspension&) = delete;
+    RepaintSuspension& operator=(const RepaintSuspension&) = delete;
+
+private:
+    ReportGrid& m_grid;
+    bool m_was;
+};
+
+// The word of the form's activity in the feedback texts.
+QString activityWord(qint32 formType) {
+    switch (formType) {
+    case Vezedad::zfotForm26: return QStringLiteral("Applications");
+    case Vezedad::zfotForm27:
+    case Vezedad::zfotForm25: return QStringLiteral("Sales");
+    default: return QStringLiteral("Activity");
+    }
+}
+
+} // namespace
+
+// What the form and the validator said of one cell. A valid value whose
+// stored form differs from it has that form in m_normalised.
+struct CZelFarpoint::Verdict {
+    bool checked = true;     // false: a column that is never checked or coloured
+    bool valid = true;       // the cell's verdict
+    bool rewritten = false;  // m_normalised holds the stored form
+    bool keepsValue = false; // the form's own verdict: the cell's text stays as it is
+    qint32 severity = 0;     // of an invalid value
+};
+
+CZelFarpoint::CZelFarpoint() {
+    if (!modGlobals::InFactory())
+        throw Vezedad::ErrorInfo(Vezedad::errFactoryMethodNotUsed,
+                                 QStringLiteral("Client code did not call factory method for CZelFarpoint"),
+                                 QStringLiteral("Dazozuvi::CZelFarpoint"));
+}
+
+CZelFarpoint::~CZelFarpoint() {
+    if (m_loading && m_grid) m_grid->endBulkUpdate();
+}
+
+void CZelFarpoint::Init(qint32 formType, ReportGrid& grid) {
+    m_formType = formType;
+    m_grid = &grid;
+}
+
+ReportGrid& CZelFarpoint::grid() const {
+    if (!m_grid) Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QStringLiteral("Dazozuvi::CZelFarpoint"));
+    return *m_grid;
+}
+
+void CZelFarpoint::endLoad() {
+    if (!m_loading) return;
+    m_loading = false;
+    if (m_grid) m_grid->endBulkUpdate();
+}
+
+void CZelFarpoint::CommitEdit() {
+    endLoad();
+    if (grid().isEditing()) grid().endEdit(true);
+}
+
+void CZelFarpoint::setIsDirty(bool blnIsDirty) {
+    // The form clears the flag when a whole file is in: its rows reach the
+    // view now.
+    endLoad();
+    m_dirty = blnIsDirty;
+}
+
+// ---- checking ------------------------------------------------------------
+
+CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView value, bool withMessage,
+                                          Vezedad::Validator& validator) {
+    bool blnCheck = false;
+    qint32 lngFieldId = 0;
+    bool blnResult = false;
+    emit Validating(row, col, value, blnCheck, lngFieldId, blnResult);
+    Verdict verdict;
+    if (lngFieldId < 0) {
+        verdict.checked = false;
+        return verdict;
+    }
+    if (!blnCheck) {
+        verdict.valid = blnResult;
+        verdict.severity = blnResult ? 0 : Vezedad::kvesSerious;
+        verdict.keepsValue = true;
+        return verdict;
+    }
+    if (value.size() == 1 && value.front() == kDitto) {
+        verdict.valid = false;
+        verdict.severity = Vezedad::kvesSerious;
+        if (withMessage)
+            Vezedad::Ui::MsgBox(QStringLiteral("Must enter data in cell, not just a 'ditto' mark."),
+                                Vezedad::Ui::vbOKOnly, kCheckTitle, m_grid);
+        return verdict;
+    }
+    if (withMessage) {
+        const Vezedad::ValidationResultPtr result = validator.ValidateField(lngFieldId, value.toString(), row);
+        verdict.valid = result->IsValid();
+        verdict.severity = result->Severity();
+        if (verdict.valid) {
+            m_normalised = result->Value();
+            verdict.rewritten = m_normalised != value;
+        } else {
+            Vezedad::Ui::MsgBox(result->Message(), Vezedad::Ui::vbOKOnly, kCheckTitle, m_grid);
+        }
+        return verdict;
+    }
+    verdict.valid = validator.CheckField(lngFieldId, value, verdict.severity, &m_normalised) == Vezedad::valcOK;
+    verdict.rewritten = !m_normalised.isNull();
+    return verdict;
+}
+
+// The colour a checked cell takes; PackedRows::KeepColour for a column that
+// is never checked.
+quint32 CZelFarpoint::colourOf(const Verdict& verdict) {
+    if (!verdict.checked) return PackedRows::KeepColour;
+    if (verdict.valid) return ColourValid;
+    return verdict.severity == Vezedad::kvesWarning ? ColourWarning : ColourInvalid;
+}
+
+// Writes a valid value back in its stored form when that differs from the
+// cell's text: the value itself unless the rule wrote another.
+void CZelFarpoint::writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
+                             QStringView cellText) {
+    if (!verdict.checked || !verdict.valid || verdict.keepsValue) return;
+    const QStringView stored = verdict.rewritten ? QStringView(m_normalised) : value;
+    // Most values are the cell's text itself, not a copy of it.
+    const bool same = stored.data() == cellText.data() && stored.size() == cellText.size();
+    if (!same && stored != cellText) {
+        model.setText(row - 1, col - 1, stored);
+        m_dirty = true;
+    }
+}
+
+bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
+    endLoad();
+    ReportGrid& g = grid();
+    // The cell is addressed, not made the active cell: the cursor stays.
+    const QString text = g.text(lngCol, lngRow);
+    const QStringView value = checkedValue(text, m_value);
+    const Verdict verdict = check(lngRow, lngCol, value, blnShowMsg, Vezedad::Globals::Validator());
+    if (verdict.checked && lngRow >= 1 && lngCol >= 1 && lngRow <= g.rowCount() && lngCol <= g.columnCount()) {
+        g.gridModel().setColour(lngRow - 1, lngCol - 1, colourOf(verdict));
+        writeBack(g.gridModel(), lngRow, lngCol, verdict, value, text);
+    }
+    return !verdict.checked || verdict.valid;
+}
+
+// Checks every column of a row without messages and returns the number of
+// invalid cells. The row is read once, its cells addressed directly.
+int CZelFarpoint::ValidateRow(qint32 row) {
+    GridModel& model = grid().gridModel();
+    Vezedad::Validator& validator = Vezedad::Globals::Validator();
+    model.rowCells(row - 1, m_rowBuffer, m_rowCells);
+    const int columns = int(m_rowCells.size());
+    // The cells lie one after the other in the row's buffer: an ASCII row is
+    // upper-cased in one pass and each value is a view into that.
+    qsizetype length = 0;
+    for (const QStringView cell : m_rowCells) length += cell.size();
+    if (m_rowUpper.size() < length) m_rowUpper.resize(length);
+    const char16_t* rowText = reinterpret_cast<const char16_t*>(m_rowBuffer.constData());
+    char16_t* rowUpper = reinterpret_cast<char16_t*>(m_rowUpper.data());
+    const bool ascii = length == 0 || TextScan::upperAscii(rowText, rowUpper, length) < 0x80;
+    QVarLengthArray<quint32, 32> colours(columns);
+    int errors = 0;
+    for (int c = 0; c < columns; ++c) {
+        const QStringView cellText = m_rowCells[c];
+        QStringView value;
+        if (!ascii) {
+            value = checkedValue(cellText, m_value);
+        } else if (!cellText.isEmpty()) {
+            const char16_t* p = rowUpper + (reinterpret_cast<const char16_t*>(cellText.utf16()) - rowText);
+            value = Vezedad::trimBlanks(QStringView(p, cellText.size()));
+        }
+        const Verdict verdict = check(row, c + 1, value, false, validator);
+        colours[c] = colourOf(verdict);
+        writeBack(model, row, c + 1, verdict, value, cellText);
+        if (verdict.checked && !verdict.valid) ++errors;
+    }
+    model.setRowColours(row - 1, colours.constData(), columns);
+    return errors;
+}
+
+int CZelFarpoint::ValidateAllRows() {
+    const int n = grid().lastDataRow();
+    if (n < 1) return 0;
+    int errors = 0;
+    // Every 100th row may report, and the first report comes at row 100;
+    // later ones wait until the window has shown the last for a while: a
+    // status line repainted thousands of times a second would cost more
+    // than the check, and nobody could read it.
+    QElapsedTimer sinceReport;
+    sinceReport.start();
+    {
+        GridModel::BulkUpdate bulk(grid().gridModel());
+        for (int r = 1; r <= n; ++r) {
+            errors += ValidateRow(r);
+            if (mProgress && r % ProgressStep == 0 &&
+                (r == ProgressStep || sinceReport.elapsed() >= ReportIntervalMs)) {
+                sinceReport.restart();
+                const QString message = QStringLiteral("Checked ") + QString::number(r) +
+                                        QStringLiteral(" rows. Found ") + QString::number(errors) +
+                                        QStringLiteral(" error") + (errors == 1 ? QString() : QStringLiteral("s")) +
+                                        QStringLiteral(" so far.");
+                if (!mProgress->Update(message, float(r))) break;
+            }
+        }
+    }
+    if (mProgress) mProgress->Finished();
+    return errors;
+}
+
+void CZelFarpoint::mProgress_Execute() { m_errorCount = ValidateAllRows(); }
+
+qint32 CZelFarpoint::ValidateForm(bool blnNoActivity) {
+    return Vezedad::trapArrow(QStringLiteral("Dazozuvi::CZelFarpoint.ValidateForm"), [&]() -> qint32 {
+        if (blnNoActivity) return 0;
+        CommitEdit();
+        const int n = grid().lastDataRow();
+        if (n == 0) return -1;
+        if (n <= DirectCheckRows) return ValidateAllRows();
+        mProgress = std::make_unique<ZozedizIZ::ProgressForm>();
+        connect(mProgress.get(), &ZozedizIZ::ProgressForm::Execute, this, &CZelFarpoint::mProgress_Execute);
+        m_errorCount = 0;
+        struct Release {
+            std::unique_ptr<ZozedizIZ::ProgressForm>& progress;
+            ~Release() { progress.reset(); }
+        } release{mProgress};
+        mProgress->StartTracking(QStringLiteral("Validating data entry for ") + QString::number(n) +
+                                     QStringLiteral(" rows"),
+                                 float(n), true);
+        return m_errorCount;
+    });
+}
+
+void CZelFarpoint::ValidationFeedback(qint32 errorCount) {
+    endLoad();
+    QString text;
+    qint32 icon = Vezedad::Ui::vbCritical;
+    if (errorCount == 0 || (errorCount == -1 && m_formType == Vezedad::zfotForm26A)) {
+        text = QStringLiteral("There were no errors.");
+        icon = 0;
+    } else if (errorCount == -1) {
+        const QString w = activityWord(m_formType);
+        text = QStringLiteral("No data has been entered and the 'No ") + w +
+               QStringLiteral("' indicator is not selected.\r\nIf you wish to report no ") + w +
+               QStringLiteral(", then select the 'No ") + w + QStringLiteral("' indicator.");
+    } else if (errorCount == 1) {
+        text = QStringLiteral("There was one error.");
+    } else {
+        text = QStringLiteral("There were ") + QString::number(errorCount) + QStringLiteral(" errors.");
+    }
+    Vezedad::Ui::MsgBox(text, Vezedad::Ui::vbOKOnly | icon, kCheckTitle, m_grid);
+}
+
+bool CZelFarpoint::HasData() const {
+    const ReportGrid& g = grid();
+    const int rows = g.lastDataRow();
+    const int columns = g.lastDataColumn();
+    QString buffer;
+    QVarLengthArray<QStringView, 32> cells;
+    for (int r = 1; r <= rows; ++r) {
+        g.rowCells(r, buffer, cells);
+        for (int c = 0; c < columns && c < cells.size(); ++c)
+            if (!Vezedad::trimBlanks(cells[c]).isEmpty()) return true;
+    }
+    return false;
+}
+
+// ---- loading -------------------------------------------------------------
+
+void CZelFarpoint::LoadLine(QString& strLine, const QString& strSep, qint32 lngRow) {
+    ReportGrid& g = grid();
+    if (strLine.contains(u'"')) strLine.remove(u'"');
+    if (strLine.startsWith(u' ') || strLine.endsWith(u' ')) strLine = Vezedad::trimBlanks(strLine).toString();
+    const QString separator = strSep.isEmpty() ? QStringLiteral("|") : strSep;
+    // A line's fields as the foundation's ParseString counts them: a
+    // separator at the end closes the last field and starts none.
+    QStringView fields(strLine);
+    if (fields.endsWith(separator)) fields.chop(separator.size());
+    if (!m_loading) {
+        // A file's records go in one after another: the view hears of them
+        // as one change when control returns to the event loop, or before
+        // any other member reads the grid.
+        g.beginBulkUpdate();
+        m_loading = true;
+        QTimer::singleShot(0, this, [this] { endLoad(); });
+    }
+    if (g.rowCount() <= lngRow) g.setRowCount(lngRow + 5);
+    g.setRowFields(lngRow, 1, fields, separator);
+}
+
+// ---- product pick list ---------------------------------------------------
+
+void CZelFarpoint::FillEPAListBox(ReportGrid& lstEpaItems) {
+    endLoad();
+    const ZozedizIZ::EpaDataList& products = ZozedizIZ::Globals::EpaList();
+    GridModel::BulkUpdate bulk(lstEpaItems.gridModel());
+    lstEpaItems.setRowCount(products.Count());
+    int row = 0;
+    for (const ZozedizIZ::EpaDataItemPtr& item : products) {
+        ++row;
+        lstEpaItems.setText(1, row, item->EpaRegNumber());
+        lstEpaItems.setText(2, row, item->ProductName());
+    }
+}
+
+// ---- clipboard, clearing, inserting --------------------------------------
+
+int CZelFarpoint::ClipboardRowCount() const { return GridClipboard::rowCount(QGuiApplication::clipboard()->text()); }
+
+void CZelFarpoint::paste(bool insert) {
+    CommitEdit();
+    ReportGrid& g = grid();
+    const int n = ClipboardRowCount();
+    if (n == 0) return;
+    if (g.activeRow() < 1) g.setActiveCell(1, 1);
+    const int a = std::max(g.activeRow(), 1);
+    RepaintSuspension suspended(g);
+    GridModel::BulkUpdate bulk(g.gridModel());
+    if (g.rowCount() < g.lastDataRow() + n + 5) g.setRowCount(g.lastDataRow() + n + 5);
+    if (insert) {
+        // The active cell stays on row a, where the rows go.
+        const int col = std::max(g.activeCol(), 1);
+        g.insertRows(a, n);
+        g.setActiveCell(col, a);
+    }
+    // The grid grows to hold every pasted row, wherever the active cell is.
+    const int pasted = g.clipboardPaste();
+    for (int r = a; r < a + pasted; ++r) ValidateRow(r);
+    g.setRowCount(g.lastDataRow() + 5);
+    m_dirty = true;
+}
+
+void CZelFarpoint::PasteInsert() { paste(true); }
+
+void CZelFarpoint::PasteOverwrite() { paste(false); }
+
+void CZelFarpoint::ClearRange() {
+    CommitEdit();
+    ReportGrid& g = grid();
+    const GridBlock block = g.firstSelectedBlock();
+    GridModel::BulkUpdate bulk(g.gridModel());
+    if (!block.isEmpty()) g.clearBlock(block);
+    m_dirty = true;
+    for (int r = block.row1; r <= block.row2; ++r) ValidateRow(r);
+}
+
+void CZelFarpoint::InsertRows() {
+    CommitEdit();
+    ReportGrid& g = grid();
+    const GridBlock block = g.firstSelectedBlock();
+    const int n = block.rowCount();
+    if (n > 0) {
+        GridModel::BulkUpdate bulk(g.gridModel());
+        if (g.rowCount() < g.lastDataRow() + n + 5) g.setRowCount(g.lastDataRow() + n + 5);
+        g.insertRows(block.row2 + 1, n);
+    }
+    m_dirty = true;
+}
+
+// ---- before a save or a close --------------------------------------------
+
+qint32 CZelFarpoint::ShowExitOptions(bool blnShouldHaveData) {
+    frmExitOptions dialog(m_grid ? m_grid->window() : nullptr);
+    const bool hasData = HasData();
+    dialog.setAllowSave(!blnShouldHaveData || hasData);
+    dialog.setAllowValidate(blnShouldHaveData && hasData);
+    return dialog.ShowDialog();
+}
+
+qint32 CZelFarpoint::PresaveForm(bool blnUnloading, bool blnShouldHaveData) {
+    CommitEdit();
+    qint32 action = Stay;
+    if (blnUnloading) {
+        action = ShowExitOptions(blnShouldHaveData);
+    } else if (blnShouldHaveData) {
+        if (HasData()) {
+            switch (Vezedad::Ui::MsgBox(QStringLiteral("Would you like to validate your data before saving it?"),
+                                        Vezedad::Ui::vbYesNoCancel | Vezedad::Ui::vbQuestion,
+                                        QStringLiteral("Validate Date?"), m_grid)) {
+            case Vezedad::Ui::vbYes: action = ValidateAndSave; break;
+            case Vezedad::Ui::vbNo: action = Save; break;
+            default: action = Stay; break;
+            }
+        } else {
+            Vezedad::Ui::MsgBox(QStringLiteral("The data form is empty, so there is nothing to save."),
+                                Vezedad::Ui::vbOKOnly, QString(), m_grid);
+            action = Stay;
+        }
+    } else {
+        action = Save;
+    }
+    if (action == ValidateAndSave) {
+        const qint32 errors = ValidateForm(!blnShouldHaveData);
+        if (errors >= 1) {
+            const QString text =
+                (errors == 1 ? QStringLiteral("There was one error")
+                             : QStringLiteral("There were ") + QString::number(errors) + QStringLiteral(" errors")) +
+                QStringLiteral(", indicated by the highlighted cells.\r\n") +
+                QStringLiteral("To make corrections without saving, click Cancel.\r\n") +
+                QStringLiteral("To save the data") + (blnUnloading ? QStringLiteral(" and exit the form") : QString()) +
+                QStringLiteral(" without making corrections, click OK.");
+            action = Vezedad::Ui::MsgBox(text, Vezedad::Ui::vbOKCancel, QStringLiteral("ZOV Data Contains Errors"),
+                                         m_grid) == Vezedad::Ui::vbOK
+                         ? Save
+                         : Stay;
+        } else {
+            action = Save;
+        }
+    }
+    return action;
+}
+
+// ---- printing ------------------------------------------------------------
+
+void CZelFarpoint::PrintGrid(const Vezedad::Identity& objIdentity, const QString& strExtraText) {
+    CommitEdit();
+    ReportGrid& g = grid();
+    // The printout holds no empty rows; afterwards 5 are there to type on,
+    // whatever happened in between.
+    g.setRowCount(g.lastDataRow());
+    struct Restore {
+        ReportGrid& g;
+        ~Restore() { g.setRowCount(g.lastDataRow() + 5); }
+    } restore{g};
+    frmPrintPreview preview(g.window());
+    preview.PrepareToPrint(m_formType, objIdentity, strExtraText, g);
+    Vezedad::Ui::ExecModal(preview);
+}
+
+void CZelFarpoint::PrintGridSelection(const Vezedad::Identity& objIdentity, const QString& strExtraText) {
+    CommitEdit();
+    ReportGrid& g = grid();
+    const QString subtitle =
+        strExtraText.isEmpty() ? QStringLiteral("PARTIAL REPORT") : strExtraText + QStringLiteral("\tPARTIAL REPORT");
+    struct Restore {
+        ReportGrid& g;
+        PrintRange range;
+        ~Restore() { g.setPrintRange(range); }
+    } restore{g, g.printRange()};
+    g.setPrintBlock(g.firstSelectedBlock());
+    g.setPrintRange(PrintRange::Block);
+    PrintGrid(objIdentity, subtitle);
+}
+
+} // namespace Dazozuvi

@@ -1,0 +1,80 @@
+#pragma once
+#include <QtGlobal>
+
+#include <type_traits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+// Passes over the characters of large loads and checks, written so that
+// they take eight characters at a time where the processor can.
+namespace Dazozuvi::TextScan {
+
+// Writes text with its ASCII letters upper-cased into out, one character per
+// element (uchar: one byte, char16_t: as it is), and returns every character
+// ORed together: below 0x80 the text was ASCII and out holds its upper case;
+// otherwise a byte out is of no use.
+template <class Out> inline char16_t upperAscii(const char16_t* text, Out* out, qsizetype n) {
+    static_assert(std::is_same_v<Out, uchar> || std::is_same_v<Out, char16_t>);
+    qsizetype i = 0;
+    char16_t seen = 0;
+#ifdef __SSE2__
+    const __m128i beforeA = _mm_set1_epi16(short(u'a' - 1));
+    const __m128i afterZ = _mm_set1_epi16(short(u'z' + 1));
+    const __m128i caseBit = _mm_set1_epi16(0x20);
+    __m128i all = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        all = _mm_or_si128(all, v);
+        // Characters from 0x8000 compare as negative: never a letter here.
+        const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+        v = _mm_sub_epi16(v, _mm_and_si128(lower, caseBit));
+        if constexpr (std::is_same_v<Out, uchar>)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+        else
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+    }
+    all = _mm_or_si128(all, _mm_srli_si128(all, 8));
+    all = _mm_or_si128(all, _mm_srli_si128(all, 4));
+    all = _mm_or_si128(all, _mm_srli_si128(all, 2));
+    seen = char16_t(_mm_cvtsi128_si32(all) & 0xFFFF);
+#endif
+    for (; i < n; ++i) {
+        const char16_t c = text[i];
+        seen |= c;
+        out[i] = Out(c - (char16_t(char16_t(c - u'a') < 26) << 5));
+    }
+    return seen;
+}
+
+// Calls found(i) for every i, in order, where bytes[i] is c.
+template <class Found> inline void findEach(const uchar* bytes, qsizetype n, uchar c, Found&& found) {
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi8(char(c));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted))); mask; mask &= mask - 1)
+            found(i + qsizetype(__builtin_ctz(mask)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (bytes[i] == c) found(i);
+}
+
+// Widens Latin-1 bytes into UTF-16.
+inline void widenLatin1(const uchar* in, char16_t* out, qsizetype n) {
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (; i < n; ++i) out[i] = in[i];
+}
+
+} // namespace Dazozuvi::TextScan
