@@ -1,0 +1,128 @@
+#include "forms/Form25.h"
+
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/ui/Ui.h"
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QLineEdit>
+
+namespace Dazozuvi {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The resale mark's field in a record, counted from 0.
+constexpr int kResaleField = 7;
+
+} // namespace
+
+ReportFormSpec Form25::FormSpec() {
+    ReportFormSpec spec;
+    spec.formType = Vezedad::zfotForm25;
+    spec.name = QStringLiteral("Form25");
+    spec.caption = QStringLiteral("ZOV Form 25: ANNUAL REPORT FOR RESTRICTED PESTICIDE SALES");
+    spec.minWidthTwips = 5475;
+    spec.minHeightTwips = 5865;
+
+    HeaderBoxSpec permit;
+    permit.box = QStringLiteral("txtPermitNumber");
+    permit.label = QStringLiteral("lblPermitNumber");
+    permit.caption = QStringLiteral("Commercial Permit #");
+    permit.fieldId = Vezedad::zrfPermitNumber;
+    permit.toolTip = QStringLiteral(
+        "A code issued by RUR beginning with \"R\" and followed by 5 numeric digits. No dashes please.");
+    permit.widthTwips = 1800;
+    HeaderBoxSpec name;
+    name.box = QStringLiteral("txtBusinessName");
+    name.label = QStringLiteral("lblBusinessName");
+    name.caption = QStringLiteral("Business Name (as listed on Commercial Permit)");
+    name.fieldId = Vezedad::zrfBusinessName;
+    name.checked = false;
+    name.fromFile = false;
+    name.inFile = false;
+    name.widthTwips = 4200;
+    spec.headerBoxes = {permit, name};
+
+    NoActivitySpec& sales = spec.activity;
+    sales.kind = NoActivitySpec::Options;
+    sales.control = QStringLiteral("optSalesType");
+    sales.frame = QStringLiteral("fraSalesType");
+    sales.frameCaption = QStringLiteral("Select \"Resale\" or \"End Use\" to Enter Sales Data");
+    sales.captions = {
+        QStringLiteral("No Sales Were Made This Year"),
+        QStringLiteral("Report for Sales to Commercial Permit Holders for Resale"),
+        QStringLiteral("Report for Sales to Commercial Applicators for End Use (Including Purchase Permit Sales)")};
+    sales.warningLabel = QStringLiteral("lblNoSalesWarning");
+    sales.lossWarning = QStringLiteral("You selected 'No Sales' but there were data entries.") + kCrLf +
+                        QStringLiteral("Any data that was previously entered will be lost when you save this form.");
+    sales.editRefusal = QStringLiteral("The 'No Sales Made' indicator is checked.") + kCrLf +
+                        QStringLiteral("You may not add sales until you deselect it.");
+    sales.noActivitySubtitle = QStringLiteral("NO sales were made this year");
+    sales.subtitleFromOption = true;
+    sales.startsWithoutActivity = true;
+
+    spec.columns = {
+        GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text()},
+        GridColumn{QStringLiteral("Product Name"), 40, CellType::text()},
+        GridColumn{QStringLiteral("Container Size Qty"), 15, CellType::number(0, 99999999.99, 4)},
+        GridColumn{QStringLiteral("Container Units"), 10,
+                   CellType::listFromTabs(QStringLiteral("FL\tGL\tGM\tKG\tL\tLB\tMG\tML\tOZ\tQT"))},
+        // Returns are sold containers too: the validator allows a negative
+        // count.
+        GridColumn{QStringLiteral("Containers Sold"), 10, CellType::number(-99999999.99, 99999999.99, 4)},
+    };
+    spec.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName, Vezedad::zrfContainerSizeQuantity,
+                   Vezedad::zrfContainerSizeUnits, Vezedad::zrfContainersSold};
+    spec.validatedColumns = 5;
+    spec.leadingFields = 2;
+    spec.emptyGridMessage = QStringLiteral("No data entered; nothing to save.");
+    spec.emptyGridIcon = Vezedad::Ui::vbExclamation;
+    spec.fileNameIdBox = QStringLiteral("txtPermitNumber");
+    spec.help = {{QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
+                 {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"),
+                  Vezedad::docUploadReport}};
+    return spec;
+}
+
+Form25::Form25(QWidget* parent) : ReportForm(FormSpec(), parent) {}
+
+void Form25::ReadFirstRecord(const QStringList& fields) {
+    SetHeaderFromFile(Vezedad::zrfPermitNumber, Field(fields, 1));
+    m_typeFromSalesRecord = false;
+    if (Field(fields, 0) == QStringLiteral("3")) {
+        SetLoadedActivity(NoSales);
+        m_typeFromSalesRecord = true;
+    } else {
+        SetLoadedActivity(Field(fields, kResaleField).isEmpty() ? EndUse : Resale);
+    }
+}
+
+void Form25::RecordLoaded(QStringView line, const QString& delimiter) {
+    if (!m_typeFromSalesRecord) return;
+    m_typeFromSalesRecord = false;
+    qsizetype pos = 0;
+    for (int i = 0; i < kResaleField && pos >= 0; ++i) {
+        pos = line.indexOf(delimiter, pos);
+        if (pos >= 0) pos += delimiter.size();
+    }
+    QStringView mark;
+    if (pos >= 0) {
+        const qsizetype end = line.indexOf(delimiter, pos);
+        mark = line.mid(pos, end < 0 ? -1 : end - pos);
+    }
+    SetLoadedActivity(mark.isEmpty() ? EndUse : Resale);
+}
+
+void Form25::WriteRecords(QString& content) {
+    const QString permit = HeaderBox(Vezedad::zrfPermitNumber)->text();
+    if (SalesType() == NoSales) {
+        content += QStringLiteral("3|") + permit + QStringLiteral("|||||||X|") + kCrLf;
+        return;
+    }
+    const QString marks = SalesType() == Resale ? QStringLiteral("X||") : QStringLiteral("|X|");
+    AppendDataRecords(content, QStringLiteral("0|") + permit + QLatin1Char('|'), marks, 5);
+}
+
+} // namespace Dazozuvi

@@ -1,0 +1,36 @@
+#pragma once
+#include "forms/ReportForm.h"
+
+namespace Dazozuvi {
+
+// Form 25, the annual report of restricted pesticide sales by a holder of a
+// commercial sales permit: the permit number and business name in the
+// header, the sales type (no sales, resale, end use) as three option buttons,
+// five columns, and its file of nine-field records:
+//   sales:    "0|" permit "|" + five cells, each followed by "|" + "X||"
+//             (resale) or "|X|" (end use)
+//   no sales: "3|" permit "|||||||X|", the file's only line
+class Form25 : public ReportForm {
+    Q_OBJECT
+public:
+    // The sales types: the selected option.
+    enum SalesType { NoSales = 0, Resale = 1, EndUse = 2 };
+
+    explicit Form25(QWidget* parent = nullptr);
+
+    static ReportFormSpec FormSpec();
+
+    int SalesType() const { return Activity(); }
+
+protected:
+    void WriteRecords(QString& content) override;
+    void ReadFirstRecord(const QStringList& fields) override;
+    void RecordLoaded(QStringView line, const QString& delimiter) override;
+
+private:
+    // Record 1 said "no sales": the first sales record the grid takes decides
+    // the type instead, so that a save keeps the rows.
+    bool m_typeFromSalesRecord = false;
+};
+
+} // namespace Dazozuvi

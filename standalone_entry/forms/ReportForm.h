@@ -1,0 +1,381 @@
+#pragma once
+#include "grid/GridTypes.h"
+
+#include "Vezedad/foundation/Identity.h"
+#include "ZozedizIZ/shell/HookSize.h"
+#include "ZozedizIZ/shell/IZelForm.h"
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QCloseEvent;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QScrollArea;
+class QWidget;
+
+namespace ZozedizIZ {
+class CountySelector;
+class ProgressForm;
+} // namespace ZozedizIZ
+
+namespace Dazozuvi {
+
+class CZelFarpoint;
+class ReportGrid;
+
+namespace modGlobals {
+
+// The check of a report form's header box: the validator's verdict on its
+// text under fieldId. Valid: the box takes the value in its stored form and
+// turns white, and the result is true. Otherwise the box turns pale yellow (a
+// warning) or pale pink, the validator's message shows in a box titled "ZOV
+// zAzeru Data Validation", and the result is false.
+bool ValidateTextBox(QLineEdit& txt, qint32 fieldId);
+
+} // namespace modGlobals
+
+// ---------------------------------------------------------------------------
+// How a report form plugs into the template
+//
+// The four report forms are one window: ReportForm. A form is a subclass that
+//   1. passes its parameters, a ReportFormSpec, to the ReportForm constructor
+//      (caption, form type, header boxes, no-activity switch, grid columns and
+//      column map, county column, menus, help pages, record reader values);
+//   2. writes its records: WriteRecords (the only hook every form must give);
+//   3. reads the header and the activity from a file's first record:
+//      ReadFirstRecord;
+//   and overrides the other hooks below only where it differs.
+//
+// The template does everything else: the layout (a header canvas that scrolls
+// sideways, the warning label, the data-entry frame with the grid and the
+// file-name label), the menus and their commands, the key table, the context
+// menu, the column tool tips, the product pick list, the cell checks through
+// the grid controller, loading (the first-line check, the progress window over
+// DirectLoadBytes, Stop, the activity after a load), saving (Save, Save As,
+// the proposed name, the refused-character check, the atomic write), closing
+// with the questions before it, printing, the header boxes' checks, the
+// county-code column and the error boxes ("Dazozuvi::" + spec.name + "." +
+// the handler).
+//
+// A form is made by NewReportForm (forms/Forms.cpp): add the form there.
+//
+// What each form gives:
+//   Form 25: five columns, option buttons optSalesType (0 no sales), permit
+//     and business name boxes, two leading record fields; see Form25.
+//   Form 26: header boxes txtCertId (4), txtName (37, a name box: checked =
+//     false), txtBusRegNum (3) in one row (headerBoxesInRow), check box
+//     chkNoApps, 14 columns with two header rows (upperHeaders), 10 checked
+//     (validatedColumns), countyColumn 7, three leading record fields, the
+//     help page docCountyPop; ReadFirstRecord looks the certification id up
+//     in the applicator registry. ApplicationA sets setHasActivity before
+//     Edit.
+//   Form 27: like Form 25's header with the check box chkNoSales, 9 columns,
+//     countyColumn 6, two leading fields; the activity after a load follows
+//     from the rows alone (leave loadedActivity at 1).
+//   Form 26A: no switch (NoActivity::None), no product list (productList
+//     false), no Duplicate Rows, Print Selection always on
+//     (printSelectionNeedsData false), no feedback after a load
+//     (feedbackAfterLoad false), the header note lblInclude (headerNote),
+//     second error-box layout for the header boxes (headerErrorsByProcedure);
+//     it overrides GetFile (the registry's reader), StartNewReport (the filer
+//     in row 1), AnswerValidating (column 2 only when not empty),
+//     AfterValidEdit (the business registration number into column 2),
+//     ProposedNameId and AfterWrite (RefreshApplicators).
+// ---------------------------------------------------------------------------
+
+// One identity box of the header, with its label above it.
+struct HeaderBoxSpec {
+    QString box;       // object name, "txtPermitNumber"
+    QString label;     // object name of its label, "lblPermitNumber"
+    QString caption;   // the label's text; an "&" marks the mnemonic
+    qint32 fieldId{};  // report field and identity property of the value
+    bool checked = true; // true: ValidateTextBox on leaving when changed; false: a name box the identity checks
+    // Where a loaded report takes the box's text: true from the file's first
+    // record (the form's ReadFirstRecord), false from the identity clone.
+    bool fromFile = true;
+    bool inFile = true; // its text is written into the records (checked before a save)
+    QString toolTip;
+    int maxLength = 0;   // 0: no limit of its own
+    int widthTwips = 2400;
+};
+
+// The form-wide no-activity switch.
+struct NoActivitySpec {
+    enum Kind { None, Options, CheckBox };
+    Kind kind = None;
+    // Options: the array's name ("optSalesType": buttons "optSalesType(0)" ...)
+    // in the frame `frame` with `frameCaption`; option 0 is no activity.
+    // CheckBox: the box's name; checked is no activity.
+    QString control;
+    QString frame;
+    QString frameCaption;
+    QStringList captions; // one per option, or the check box's caption
+    QString warningLabel; // stays visible while the data-entry frame is hidden
+    QString lossWarning;  // shown in it when switched off with data in the grid
+    QString editRefusal;  // the box text when an edit is tried without activity
+    QString noActivitySubtitle;  // print subtitle without activity
+    bool subtitleFromOption = false; // with activity the subtitle is the option's caption (else "")
+    bool startsWithoutActivity = false; // window load turns the switch on (the report counts as changed)
+};
+
+struct HelpPageSpec {
+    QString item;    // "mnuHelpGuide"
+    QString caption; // "&User Guide"
+    qint32 docId{};  // Vezedad::UserDoc
+};
+
+struct ReportFormSpec {
+    qint32 formType{};   // Vezedad::ZelFormType
+    QString name;        // "Form25": the object name and the error locations
+    QString caption;     // window caption
+    int minWidthTwips = 0;
+    int minHeightTwips = 0;
+
+    QList<HeaderBoxSpec> headerBoxes;
+    bool headerBoxesInRow = false;
+    QString headerNote;     // an optional label in the header: object name
+    QString headerNoteText; // and text
+    NoActivitySpec activity;
+    bool productList = true; // the pick list, its Edit button, the Product List menu
+    bool duplicateRows = true;
+    bool printSelectionNeedsData = true; // else "Print Selection" is always enabled
+
+    QList<GridColumn> columns;
+    QList<UpperHeader> upperHeaders;
+    QList<qint32> fields; // the column map: fields[0] is column 1's field
+    int validatedColumns = 0; // columns 1 .. this are checked by the validator
+    int countyColumn = 0;     // the county-code column (filled through a CountySelector), 0 for none
+
+    int leadingFields = 0;      // header fields before the grid's in a data record
+    QString emptyGridMessage;   // shown when saving with activity and no data ("" for none)
+    qint32 emptyGridIcon = 0;   // its icon (Vezedad::Ui::MsgBoxStyle)
+    QString fileNameIdBox;      // the header box whose text names a new file
+    QList<HelpPageSpec> help;
+    bool feedbackAfterLoad = true;
+    bool headerErrorsByProcedure = false; // header boxes use the second error-box layout
+};
+
+// A report form: one report file of the current year, with a header, a grid
+// and menus. Shown modally by Edit, which returns when the window has closed;
+// made anew for every report that opens.
+class ReportForm : public QDialog, public ZozedizIZ::IZelForm {
+    Q_OBJECT
+
+public:
+    // Files larger than this load under the progress window, which hears of
+    // the load every ProgressLines lines.
+    static constexpr qint64 DirectLoadBytes = 1000000;
+    static constexpr int ProgressLines = 1000;
+    // Rows a new report starts with, and empty rows kept below loaded data.
+    static constexpr int SpareRows = 5;
+
+    explicit ReportForm(ReportFormSpec spec, QWidget* parent = nullptr);
+    ~ReportForm() override;
+
+    // IZelForm: loads the window, clones the identity, loads strFile when it
+    // exists (Cancel true when that fails: the window is not shown) or starts
+    // a new report, and shows the window modally.
+    void Edit(bool& Cancel, const Vezedad::IdentityPtr& objIdentity, const QString& strFile = QString()) override;
+    // The check of the whole grid with the hourglass: 0 without activity, -1
+    // for an empty grid, else the number of invalid cells.
+    qint32 ValidateForm() override;
+
+    // The window load; runs once, and Edit runs it first. The widgets exist
+    // from construction on.
+    void Load();
+
+    const ReportFormSpec& Spec() const { return m_spec; }
+
+    // The activity state: 0 no activity; with option buttons the selected
+    // option, with a check box 1 for activity.
+    int Activity() const { return m_activity; }
+    bool HasActivity() const { return m_activity != 0; }
+    // Switches the no-activity control as a click does (its handling runs
+    // when the value changes): for a check box, true unchecks it.
+    void setHasActivity(bool value);
+    void setActivity(int state);
+
+    QString FilePath() const { return m_path; }
+    bool IsDirty() const;
+    // The form's identity clone (null before Edit and after the window has
+    // unloaded).
+    const Vezedad::IdentityPtr& IdentityClone() const { return m_identity; }
+    // The grid controller (null before the window loads and after it
+    // unloads).
+    CZelFarpoint* GridController() const { return mobjZelFarpoint.get(); }
+    ReportGrid& Grid() const { return *fpZelForm; }
+    QLineEdit* HeaderBox(qint32 fieldId) const;
+
+    // Esc closes the window as its close box does, with the questions first.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+    // ---- what a form gives ----
+
+    // The whole file's text, lines ended by CR LF: the no-activity record
+    // without activity, else one record per grid row from 1 to the last data
+    // row (AppendDataRecords). Called only when there is something to write.
+    virtual void WriteRecords(QString& content) = 0;
+    // Record 1's fields (missing ones read as ""): the header boxes that come
+    // from the file (SetHeaderFromFile) and the activity a loaded report has
+    // when it holds data rows (SetLoadedActivity; 1 unless set).
+    virtual void ReadFirstRecord(const QStringList& fields);
+    // Every record the grid took, the first included, as it stands in the
+    // file.
+    virtual void RecordLoaded(QStringView line, const QString& delimiter);
+    // A new report: the grid gets SpareRows rows.
+    virtual void StartNewReport();
+    // The id that names a new file: the text of spec.fileNameIdBox.
+    virtual QString ProposedNameId() const;
+    // Loading a file: as the template (LoadData directly, or under the
+    // progress window above DirectLoadBytes). True when the form may show.
+    virtual bool GetFile(const QString& path);
+    virtual bool LoadData();
+    // The answer to the grid controller's Validating: the column map's field,
+    // checked for columns 1 .. validatedColumns, accepted otherwise; a column
+    // outside the map keeps the field it came with.
+    virtual void AnswerValidating(qint32 lngRow, qint32 lngCol, QStringView strValue, bool& blnCheck,
+                                  qint32& lngFieldId, bool& blnResult);
+    // After a cell left with a change was accepted (and the form marked
+    // changed).
+    virtual void AfterValidEdit(int col, int row);
+    // After WriteToFile, whether or not a file was written.
+    virtual void AfterWrite(bool written);
+
+    // ---- what the template lends a form ----
+
+    // "Dazozuvi::" + spec.name + "." + procedure.
+    QString Location(const QString& procedure) const;
+    Vezedad::Identity& Clone() const;
+    // A loaded file's header value: the box shows the raw text, coloured by
+    // its check when the box is checked; the clone takes it when the identity
+    // accepts it and keeps its old value otherwise (the load's verdict tells
+    // the user).
+    void SetHeaderFromFile(qint32 fieldId, const QString& value);
+    void SetLoadedActivity(int state) { m_loadedActivity = state; }
+    int LoadedActivity() const { return m_loadedActivity; }
+    // Field i of a record, "" when the record is shorter.
+    static QString Field(const QStringList& fields, int i);
+    // One record per grid row 1 .. last data row (blank rows between
+    // included): prefix, then each cell of columns 1 .. lastColumn trimmed
+    // and followed by "|", then suffix, then CR LF.
+    void AppendDataRecords(QString& content, const QString& prefix, const QString& suffix, int lastColumn) const;
+
+private:
+    // Construction.
+    void buildMenus(QMenuBar* bar);
+    QWidget* buildHeader();
+    QWidget* buildDataEntry();
+    void connectGrid();
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption, const char* handler,
+                     std::function<void()> body);
+    void guard(const QString& handler, const std::function<void()>& body);
+
+    // Window events.
+    void Form_Activate();
+    void SetBackColor();
+    bool Form_QueryUnload();
+    void Form_Unload();
+    void headerScrollBarShown(bool shown);
+
+    // The no-activity switch.
+    void activityClicked(int state);
+    void WarnNoActivityChecked();
+    bool subtitleFor(QString& subtitle) const;
+
+    // Loading.
+    QString LoadFirstLine(const QString& line);
+    void LoadLine(const QString& line, const QString& delimiter, int lineNumber);
+    void mProgress_Execute();
+    void finishLoad();
+
+    // Saving.
+    qint32 AskToSave(bool exiting);
+    bool SaveFile(const QString& path);
+    bool SaveFileAs();
+    bool WriteToFile(const QString& path);
+    bool RefusedCharacters();
+    void ShowFileName();
+
+    // Grid and menu commands.
+    void fpZelForm_EditMode(int col, int row, int mode, bool changeMade);
+    void fpZelForm_BeforeEdit(int col, int row, bool& cancel);
+    void fpZelForm_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void fpZelForm_Advance(bool forward);
+    void fpZelForm_KeyDown(int& keyCode, int shift);
+    void fpZelForm_RightClick(int clickType, int col, int row, const QPoint& globalPos);
+    void fpZelForm_TextTipFetch(int col, int row, int& multiLine, int& tipWidth, QString& tipText, bool& showTip);
+    void mnuGridCopy_Click();
+    void mnuGridCut_Click();
+    void mnuGridDelete_Click();
+    void mnuGridDuplicate_Click();
+    void mnuFile_Click();
+    void mnuFilePrint_Click();
+    void mnuFilePrintSelection_Click();
+    void ApplySelectedProduct(int row);
+    void EditProductList();
+    bool HeaderKept();
+    bool headerBoxLeft(int index);
+    void countyColumnEntered(int col, int newRow);
+    void countyEditStarted(int col, int row);
+    void showCountyBehaviour();
+
+    ReportFormSpec m_spec;
+    bool m_loaded = false;
+    std::unique_ptr<CZelFarpoint> mobjZelFarpoint;
+    Vezedad::IdentityPtr m_identity;
+    QString m_path;
+    QString m_loadingPath;
+    qint64 m_loadingSize = 0;
+    std::unique_ptr<ZozedizIZ::ProgressForm> mProgress;
+    bool m_loadResult = false;
+    int m_activity = 1;
+    int m_loadedActivity = 1;
+    bool m_popupSuppressed = false;
+    ZozedizIZ::HookSize m_hook;
+    std::unique_ptr<ZozedizIZ::CountySelector> mobjCountySelect;
+
+    QMenuBar* mnuBar = nullptr;
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFilePrintSelection = nullptr;
+    QMenu* mnuGrid = nullptr;
+    QMenu* mnuProducts = nullptr;
+    QAction* mnuProductsPick = nullptr;
+    QAction* mnuValidate = nullptr;
+
+    QScrollArea* fraHeader = nullptr;
+    QWidget* fraCanvas = nullptr;
+    QList<QLineEdit*> m_headerBoxes;
+    QLabel* lblReportYear = nullptr;
+    QGroupBox* fraActivity = nullptr;
+    QButtonGroup* m_options = nullptr;
+    QCheckBox* chkNoActivity = nullptr;
+    ReportGrid* fpEpaList = nullptr;
+    QPushButton* cmdEPAEditList = nullptr;
+    QLabel* lblWarning = nullptr;
+    QWidget* fraDataEntry = nullptr;
+    QCheckBox* chkShowRowNumbers = nullptr;
+    QPushButton* cmdCountyPopup = nullptr;
+    ReportGrid* fpZelForm = nullptr;
+    QLabel* lblFileName = nullptr;
+};
+
+} // namespace Dazozuvi

@@ -1,0 +1,147 @@
+#pragma once
+// What the report-form tests share: a report year folder with a filer, the
+// form's controls by name, and the answers to the windows a form opens.
+#include "standalone_entry/applicators/YearFolder.h"
+#include "support/TestSupport.h"
+#include "support/UiScript.h"
+
+#include "forms/ReportForm.h"
+#include "grid/CZelFarpoint.h"
+#include "grid/ReportGrid.h"
+
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/foundation/ZelReport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+
+namespace FormTest {
+
+using TestSupport::UiScript;
+
+const QString kPermit = QStringLiteral("R12345");
+const QString kBusiness = QStringLiteral("A/CO SUPPLY");
+
+// A report root of its own with the year folder made and a filer who may
+// open the sales forms; the shared services end with it.
+class Folder : public YearFolder::Root {
+public:
+    Folder() {
+        Vezedad::ZelReport& report = Vezedad::Globals::ZelReport();
+        report.ConfirmReportFolder();
+        const Vezedad::IdentityPtr filer = report.Identity();
+        filer->setSalesPermitNumber(kPermit);
+        filer->setBusinessName(kBusiness);
+    }
+    QString file(const QString& name) const { return YearFolder::file(name); }
+    QString write(const QString& name, const QByteArray& bytes) const {
+        YearFolder::write(name, bytes);
+        return file(name);
+    }
+};
+
+template <class T = QWidget> T* child(QWidget& window, const QString& name) {
+    T* found = window.findChild<T*>(name);
+    if (!found) qWarning("no child %s", qPrintable(name));
+    return found;
+}
+
+inline void trigger(QWidget& window, const QString& name) {
+    QAction* action = child<QAction>(window, name);
+    QVERIFY2(action, qPrintable(name));
+    QVERIFY2(action->isEnabled(), qPrintable(name + QStringLiteral(" is disabled")));
+    action->trigger();
+}
+
+inline QString text(QWidget& window, const QString& name) {
+    if (auto* box = window.findChild<QLineEdit*>(name)) return box->text();
+    if (auto* label = window.findChild<QLabel*>(name)) return label->text();
+    return QStringLiteral("<no %1>").arg(name);
+}
+
+// The exit choices answered with the button of that index.
+inline UiScript::Action exitChoice(int index) {
+    return [index](QDialog& d) {
+        QCOMPARE(d.objectName(), QStringLiteral("frmExitOptions"));
+        auto* button = d.findChild<QPushButton*>(QStringLiteral("cmdExitOption(%1)").arg(index));
+        QVERIFY(button && button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+}
+
+// The progress window, after the job inside it has run.
+inline UiScript::Action progressRuns(QString* description = nullptr, QString* status = nullptr) {
+    return [description, status](QDialog& d) {
+        QCOMPARE(d.objectName(), QStringLiteral("frmProgress"));
+        QTRY_VERIFY(!d.isVisible());
+        if (description) *description = d.findChild<QLabel*>(QStringLiteral("lblOperation"))->text();
+        if (status) *status = d.findChild<QLabel*>(QStringLiteral("lblStatus"))->text();
+    };
+}
+
+// Closes the form, throwing its changes away when it asks.
+inline void discard(UiScript& ui, Dazozuvi::ReportForm& form) {
+    if (form.IsDirty()) ui.expectModal(exitChoice(3));
+    trigger(form, QStringLiteral("mnuExit"));
+    QVERIFY(!form.isVisible());
+}
+
+// The grid's rows 1 .. its last data row, cells joined by "|".
+inline QStringList rows(const Dazozuvi::ReportForm& form) {
+    Dazozuvi::ReportGrid& grid = form.Grid();
+    QStringList out;
+    for (int r = 1; r <= grid.lastDataRow(); ++r) {
+        QStringList cells;
+        for (int c = 1; c <= grid.columnCount(); ++c) cells << grid.text(c, r);
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+inline void setRows(Dazozuvi::ReportForm& form, const QStringList& lines) {
+    Dazozuvi::ReportGrid& grid = form.Grid();
+    if (grid.rowCount() < lines.size() + 5) grid.setRowCount(int(lines.size()) + 5);
+    for (int r = 0; r < lines.size(); ++r) {
+        const QStringList cells = lines[r].split(QLatin1Char('|'));
+        for (int c = 0; c < cells.size(); ++c) grid.setText(c + 1, r + 1, cells[c]);
+    }
+}
+
+inline QByteArray crlf(const QStringList& lines) {
+    QByteArray out;
+    for (const QString& line : lines) out += Vezedad::Cp1252::encodeOrRaise(line, QString()) + "\r\n";
+    return out;
+}
+
+// A click waiting in the event queue until window events are next let
+// through (by the progress window's Update, for one).
+inline void postClick(QWidget* button) {
+    const QPointF centre = QRectF(button->rect()).center();
+    const QPointF global = button->mapToGlobal(centre);
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
+                                                        Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
+                                                        Qt::NoButton, Qt::NoModifier));
+}
+
+// Presses Stop in the progress window as soon as it shows.
+class StopWhenShown : public QObject {
+public:
+    StopWhenShown() { qApp->installEventFilter(this); }
+    ~StopWhenShown() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->objectName() == QStringLiteral("frmProgress"))
+            if (auto* stop = static_cast<QWidget*>(watched)->findChild<QPushButton*>(QStringLiteral("cmdStop")))
+                postClick(stop);
+        return false;
+    }
+};
+
+} // namespace FormTest

@@ -1,0 +1,526 @@
+#include "FormTest.h"
+#include "standalone_entry/grid/TextRecorder.h"
+
+#include "forms/Form25.h"
+#include "grid/GridPrinter.h"
+#include "grid/frmPrintPreview.h"
+
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/ui/Ui.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPainter>
+#include <QRadioButton>
+
+using Dazozuvi::Form25;
+using Dazozuvi::ReportForm;
+using namespace FormTest;
+
+namespace {
+
+const QString kValidation = QStringLiteral("ZOV zAzeru Data Validation");
+const QString kNoErrors = QStringLiteral("There were no errors.");
+const QString kRow1 = QStringLiteral("2345-2345-2345|NAME FROM LABEL|2|GL|24");
+const QString kRow3 = QStringLiteral("100-200|ROUNDUP|1.5|OZ|3");
+const QByteArray kResale = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n"
+                           "0|R12345||||||X||\r\n"
+                           "0|R12345|100-200|ROUNDUP|1.5|OZ|3|X||\r\n";
+
+QByteArray fixture(const QString& name) { return TestSupport::readFile(QStringLiteral(TEST_DATA_DIR "/") + name); }
+
+// Opens path in a new Form 25 as the program does and hands the shown window
+// to action; the window is closed afterwards when action left it open.
+// Returns Cancel.
+bool openForm(UiScript& ui, const QString& path, const std::function<void(Form25&)>& action,
+              const Vezedad::IdentityPtr& identity = nullptr) {
+    Form25 form;
+    if (action)
+        ui.expectModal([&](QDialog&) {
+            action(form);
+            if (form.isVisible()) discard(ui, form);
+        });
+    bool cancel = false;
+    form.Edit(cancel, identity, path);
+    return cancel;
+}
+
+// A new report for the filer, as the Control Center opens one.
+void newForm(UiScript& ui, const std::function<void(Form25&)>& action) {
+    openForm(ui, QString(), action, Vezedad::Globals::ZelReport().Identity());
+}
+
+QRadioButton* option(QWidget& form, int index) {
+    return child<QRadioButton>(form, QStringLiteral("optSalesType(%1)").arg(index));
+}
+
+void clickOption(QWidget& form, int index) {
+    QRadioButton* button = option(form, index);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// Save, answering "validate first?" with No when the form asks it, and the
+// save dialog with path when one is expected.
+void save(UiScript& ui, Form25& form, const QString& path, bool asks = true) {
+    if (asks) ui.expectBox(Vezedad::Ui::vbNo);
+    if (!path.isEmpty()) ui.expectFile(path);
+    trigger(form, QStringLiteral("mnuFileSave"));
+}
+
+quint32 boxColour(QWidget& form, const QString& name) {
+    return Dazozuvi::bgrFromColour(child<QLineEdit>(form, name)->palette().color(QPalette::Base));
+}
+
+} // namespace
+
+class tst_form25 : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A new report: the filer's permit and name, no sales selected (so the
+    // report counts as changed), nothing saved yet.
+    void newReport() {
+        Folder folder;
+        UiScript ui;
+        newForm(ui, [&](Form25& form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("ZOV Form 25: ANNUAL REPORT FOR RESTRICTED PESTICIDE SALES"));
+            QCOMPARE(text(form, "txtPermitNumber"), kPermit);
+            QCOMPARE(text(form, "txtBusinessName"), kBusiness);
+            QVERIFY(!child<QLineEdit>(form, "txtPermitNumber")->isEnabled());
+            QCOMPARE(text(form, "lblReportYear"),
+                     QStringLiteral("Report Year %1").arg(Vezedad::Globals::ZelReport().ReportYear()));
+            QCOMPARE(text(form, "lblFileName"), QStringLiteral("{not saved}"));
+            QVERIFY(option(form, 0)->isChecked());
+            QVERIFY(child<QWidget>(form, "fraDataEntry")->isHidden());
+            QCOMPARE(form.Grid().rowCount(), 5);
+            QVERIFY(form.IsDirty());
+        });
+        QCOMPARE(ui.modalNames(), (QStringList{"Form25", "frmExitOptions"}));
+    }
+
+    // Record 1 decides the permit and the sales type; every data record goes
+    // into the row of its place among the non-empty lines.
+    void reads_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("salesType");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("resale, blank middle row")
+            << kResale << 1 << QStringList{kRow1, "||||", kRow3} << QStringLiteral("There were 5 errors.");
+        QTest::newRow("end use") << QByteArray("0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24||X|\r\n") << 2
+                                 << QStringList{kRow1} << kNoErrors;
+        QTest::newRow("no sales") << QByteArray("3|R12345|||||||X|\r\n") << 0 << QStringList{} << kNoErrors;
+        // Record 1 says no sales but sales follow: the first sales record
+        // gives the type, so a save keeps them.
+        QTest::newRow("no sales, then sales")
+            << QByteArray("3|R12345|||||||X|\r\n0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n") << 1
+            << QStringList{"||||", kRow1} << QStringLiteral("There were 5 errors.");
+        QTest::newRow("bare line ends, empty lines, blanks, letter case, other permits")
+            << QByteArray("0|R12345| 2345-2345-2345 |name from label| 2 |gl|24|X||\n\n\r\n"
+                          "0|R99999|100-200|ROUNDUP|1.5|OZ|3||X|\n")
+            << 1 << QStringList{kRow1, kRow3} << kNoErrors;
+        QTest::newRow("commas") << QByteArray("0,R12345,2345-2345-2345,NAME FROM LABEL,2,GL,24,,X,\r\n") << 2
+                                << QStringList{kRow1} << kNoErrors;
+    }
+    void reads() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, salesType);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, verdict);
+        Folder folder;
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), file);
+        UiScript ui;
+        ui.expectBox();
+        const bool cancel = openForm(ui, path, [&](Form25& form) {
+            QCOMPARE(form.SalesType(), salesType);
+            QVERIFY(option(form, salesType)->isChecked());
+            QCOMPARE(FormTest::rows(form), rows);
+            QCOMPARE(form.Grid().rowCount(), rows.size() + 5);
+            QCOMPARE(child<QWidget>(form, "fraDataEntry")->isHidden(), salesType == 0);
+            QCOMPARE(text(form, "txtPermitNumber"), kPermit);
+            QCOMPARE(text(form, "txtBusinessName"), kBusiness);
+            QVERIFY(!child<QLineEdit>(form, "txtPermitNumber")->isEnabled());
+            QCOMPARE(text(form, "lblFileName"), QStringLiteral("File: MR1234500.txt"));
+            QCOMPARE(form.FilePath(), path);
+            QVERIFY(!form.IsDirty());
+        });
+        QVERIFY(!cancel);
+        QCOMPARE(ui.boxes().value(0).prompt, verdict);
+        QCOMPARE(ui.boxes().value(0).title, kValidation);
+    }
+
+    // What the grid and the sales type write: one record per row up to the
+    // last data row, or the no-sales line alone.
+    void writes_data() {
+        QTest::addColumn<int>("salesType");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("file");
+        QTest::newRow("resale, blank row between")
+            << 1 << QStringList{kRow1, "", kRow3}
+            << QStringList{"0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||", "0|R12345||||||X||",
+                           "0|R12345|100-200|ROUNDUP|1.5|OZ|3|X||"};
+        QTest::newRow("end use, cells trimmed")
+            << 2 << QStringList{" 2345-2345-2345 |NAME FROM LABEL| 10 |GL| 24 "}
+            << QStringList{"0|R12345|2345-2345-2345|NAME FROM LABEL|10|GL|24||X|"};
+        QTest::newRow("no sales, whatever the grid holds")
+            << 0 << QStringList{kRow1, kRow3} << QStringList{"3|R12345|||||||X|"};
+    }
+    void writes() {
+        QFETCH(int, salesType);
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, file);
+        Folder folder;
+        const QString path = folder.file(QStringLiteral("MR1234500.txt"));
+        UiScript ui;
+        newForm(ui, [&](Form25& form) {
+            clickOption(form, 1);
+            setRows(form, rows);
+            if (salesType != 1) clickOption(form, salesType);
+            save(ui, form, path, salesType != 0);
+            QCOMPARE(TestSupport::readFile(path), crlf(file));
+            QCOMPARE(text(form, "lblFileName"), QStringLiteral("File: MR1234500.txt"));
+            QVERIFY(!form.IsDirty());
+        });
+        // A new report's name: the prefix, the permit number, a counter.
+        QCOMPARE(ui.dialogs().value(0).kind, Vezedad::Ui::DialogKind::SaveFile);
+        QCOMPARE(QFileInfo(ui.dialogs().value(0).file.fileName).fileName(), QStringLiteral("MR1234500.txt"));
+        // Closing right after a save does not ask.
+        QCOMPARE(ui.modalNames(), QStringList{"Form25"});
+    }
+
+    // A file saved, opened again and saved unchanged keeps every byte; a
+    // switch of the sales type rewrites every record's marks.
+    void savesAgain() {
+        Folder folder;
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), fixture(QStringLiteral("form25.txt")));
+        UiScript ui;
+        ui.expectBox(); // the verdict
+        openForm(ui, path, [&](Form25& form) { save(ui, form, QString()); });
+        QCOMPARE(TestSupport::readFile(path), fixture(QStringLiteral("form25.txt")));
+        QCOMPARE(ui.dialogs().size(), 0); // the file exists: no dialog
+
+        ui.expectBox();
+        openForm(ui, path, [&](Form25& form) {
+            clickOption(form, 2);
+            QVERIFY(form.IsDirty());
+            save(ui, form, QString());
+        });
+        QByteArray endUse = fixture(QStringLiteral("form25.txt"));
+        endUse.replace("|X||\r\n", "||X|\r\n");
+        QCOMPARE(TestSupport::readFile(path), endUse);
+    }
+
+    // Up to 1,000,000 bytes a file loads directly; a larger one under the
+    // progress window, which hears of every 1000th line.
+    void loadsUnderProgress_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("1,000,000 bytes") << 1000000;
+        QTest::newRow("1,000,001 bytes") << 1000001;
+    }
+    void loadsUnderProgress() {
+        QFETCH(int, size);
+        Folder folder;
+        const QByteArray line = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n";
+        const int lines = size / int(line.size());
+        QByteArray bytes = line.repeated(lines);
+        bytes.insert(bytes.lastIndexOf("LABEL") + 5, QByteArray(size - bytes.size(), 'L')); // a longer last name
+        QCOMPARE(bytes.size(), size);
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), bytes);
+        UiScript ui;
+        QString description, status;
+        const bool progress = size > ReportForm::DirectLoadBytes;
+        if (progress) ui.expectModal(progressRuns(&description, &status));
+        ui.expectModal(progressRuns()); // the check of more than 500 rows
+        ui.expectBox();
+        int loaded = 0;
+        QVERIFY(!openForm(ui, path, [&](Form25& form) { loaded = form.Grid().lastDataRow(); }));
+        QCOMPARE(loaded, lines);
+        QCOMPARE(ui.modalNames().count(QStringLiteral("frmProgress")), progress ? 2 : 1);
+        if (progress) {
+            QCOMPARE(description, QStringLiteral("Loading data from ") + path);
+            QCOMPARE(status, QStringLiteral("Loaded %1 rows.").arg(lines / 1000 * 1000));
+        }
+        QCOMPARE(ui.boxes().value(0).prompt, kNoErrors);
+    }
+
+    // Stop in the progress window cancels the whole open, and the window
+    // closes.
+    void stopCancelsOpen() {
+        Folder folder;
+        const QByteArray line = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n";
+        const QString path =
+            folder.write(QStringLiteral("MR1234500.txt"), line.repeated(int(ReportForm::DirectLoadBytes / 50)));
+        UiScript ui;
+        ui.expectModal(progressRuns());
+        StopWhenShown stop;
+        QVERIFY(openForm(ui, path, {}));
+        QCOMPARE(ui.modalNames(), QStringList{"frmProgress"});
+        QVERIFY(ui.boxes().isEmpty());
+    }
+
+    // Closing a changed report: each exit choice, and saves that fail keep the
+    // window open with its changes.
+    void closing_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("answer"); // the save dialog: a file name, "cancel" or "folder"
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("keep it open") << 0 << QString() << false << false;
+        QTest::newRow("save and close") << 1 << QStringLiteral("MR1234500.txt") << true << true;
+        QTest::newRow("validate, save, close") << 2 << QStringLiteral("MR1234500.txt") << true << true;
+        QTest::newRow("close without saving") << 3 << QString() << true << false;
+        QTest::newRow("save dialog cancelled") << 1 << QStringLiteral("cancel") << false << false;
+        QTest::newRow("file cannot be written") << 1 << QStringLiteral("folder") << false << false;
+    }
+    void closing() {
+        QFETCH(int, choice);
+        QFETCH(QString, answer);
+        QFETCH(bool, closes);
+        QFETCH(bool, written);
+        Folder folder;
+        const QString path = folder.file(QStringLiteral("MR1234500.txt"));
+        const QString blocked = folder.file(QStringLiteral("MR1234501.txt"));
+        QDir().mkpath(blocked); // a folder where the file should go
+        UiScript ui;
+        newForm(ui, [&](Form25& form) {
+            clickOption(form, 1);
+            setRows(form, {kRow1});
+            ui.expectModal(exitChoice(choice));
+            if (answer == QStringLiteral("cancel")) {
+                ui.expectDialogCancel();
+            } else if (answer == QStringLiteral("folder")) {
+                ui.expectFile(blocked);
+                ui.expectBox(); // the write error
+            } else if (!answer.isEmpty()) {
+                ui.expectFile(path);
+            }
+            trigger(form, QStringLiteral("mnuExit"));
+            QCOMPARE(!form.isVisible(), closes);
+            if (!closes) QVERIFY(form.IsDirty());
+        });
+        QCOMPARE(QFile::exists(path), written);
+        if (written) QCOMPARE(TestSupport::readFile(path), crlf({QStringLiteral("0|R12345|") + kRow1 + "|X||"}));
+        if (answer == QStringLiteral("folder")) {
+            const QString error = ui.boxes().value(0).prompt;
+            QVERIFY2(error.contains(QStringLiteral("\nIn Dazozuvi::Form25.WriteToFile\n")), qPrintable(error));
+        }
+    }
+
+    // A value that would break a record or cannot be written in the code
+    // page stops the save, naming where it is.
+    void refusedCharacters_data() {
+        QTest::addColumn<QString>("permit");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("field separator in a cell")
+            << kPermit << QStringLiteral("ROUND|UP")
+            << QStringLiteral("Row 2, column 2 (Product Name) holds \"|\", which separates the fields of a report file.");
+        QTest::newRow("line break in a cell")
+            << kPermit << QStringLiteral("ROUND\nUP") << QStringLiteral("Row 2, column 2 (Product Name) holds a line break.");
+        QTest::newRow("character outside the code page")
+            << kPermit << QStringLiteral("ROUNDUP \u2713")
+            << QStringLiteral("Row 2, column 2 (Product Name) holds the character \"\u2713\" (U+2713)");
+        QTest::newRow("field separator in the permit")
+            << QStringLiteral("R1|345") << QStringLiteral("ROUNDUP")
+            << QStringLiteral("The header box \"Commercial Permit #\" holds \"|\"");
+    }
+    void refusedCharacters() {
+        QFETCH(QString, permit);
+        QFETCH(QString, product);
+        QFETCH(QString, message);
+        Folder folder;
+        const QString path = folder.file(QStringLiteral("MR1234500.txt"));
+        UiScript ui;
+        // Without an identity the header may be edited.
+        openForm(ui, QString(), [&](Form25& form) {
+            child<QLineEdit>(form, "txtPermitNumber")->setText(permit);
+            clickOption(form, 1);
+            setRows(form, {kRow1, kRow3});
+            form.Grid().setText(2, 2, product);
+            ui.expectBox(Vezedad::Ui::vbNo);
+            ui.expectFile(path);
+            ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QVERIFY(form.IsDirty());
+            QCOMPARE(text(form, "lblFileName"), QStringLiteral("{not saved}"));
+        });
+        QVERIFY(!QFile::exists(path));
+        const QString prompt = ui.boxes().value(1).prompt;
+        QVERIFY2(prompt.startsWith(QStringLiteral("Nothing was saved. ") + message), qPrintable(prompt));
+        QCOMPARE(ui.boxes().value(1).title, QStringLiteral("Warning"));
+    }
+
+    // The header box being edited is checked before a save; a refused value
+    // stops it, and the focus stays.
+    void headerBoxCheckedBeforeSave() {
+        Folder folder;
+        UiScript ui;
+        openForm(ui, QString(), [&](Form25& form) {
+            auto* permit = child<QLineEdit>(form, "txtPermitNumber");
+            QVERIFY(permit->isEnabled());
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            permit->setFocus();
+            permit->selectAll();
+            QTest::keyClicks(permit, QStringLiteral("X12"));
+            ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QCOMPARE(ui.boxes().size(), 1);
+            QCOMPARE(ui.boxes().value(0).title, kValidation);
+            QCOMPARE(boxColour(form, "txtPermitNumber"), Dazozuvi::CellColour::PalePink);
+            QCOMPARE(form.IdentityClone()->SalesPermitNumber(), kPermit);
+            // A valid number is taken, in its stored form.
+            permit->selectAll();
+            QTest::keyClicks(permit, QStringLiteral("R54321 "));
+            QTest::keyClick(permit, Qt::Key_Tab);
+            QTRY_COMPARE(permit->text(), QStringLiteral("R54321"));
+            QCOMPARE(form.IdentityClone()->SalesPermitNumber(), QStringLiteral("R54321"));
+            QCOMPARE(Vezedad::Globals::ZelReport().Identity()->SalesPermitNumber(), kPermit);
+        });
+    }
+
+    // Record 1's permit number is shown as it stands even when the identity
+    // refuses it; its missing fields read as empty.
+    void firstRecordRules_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("tryAnyway"); // the answer to "Try to load it anyway?", 0 when not asked
+        QTest::addColumn<QString>("permit");
+        QTest::addColumn<QString>("clonePermit");
+        QTest::addColumn<quint32>("colour");
+        QTest::newRow("refused permit") << QByteArray("0|BAD|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n") << 0
+                                        << QStringLiteral("BAD") << kPermit << Dazozuvi::CellColour::PalePink;
+        QTest::newRow("short record, loaded anyway") << QByteArray("3\r\n") << int(Vezedad::Ui::vbYes) << QString()
+                                                     << QString() << Dazozuvi::CellColour::PalePink;
+        QTest::newRow("short record, not loaded") << QByteArray("3\r\n") << int(Vezedad::Ui::vbNo) << QString()
+                                                  << QString() << quint32(0);
+    }
+    void firstRecordRules() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, tryAnyway);
+        QFETCH(QString, permit);
+        QFETCH(QString, clonePermit);
+        QFETCH(quint32, colour);
+        Folder folder;
+        const QString path = folder.write(QStringLiteral("M1.txt"), file);
+        UiScript ui;
+        if (tryAnyway) ui.expectBox(tryAnyway);
+        if (tryAnyway != Vezedad::Ui::vbNo) ui.expectBox(); // the verdict
+        const bool cancel = openForm(ui, path,
+                                     tryAnyway == Vezedad::Ui::vbNo ? std::function<void(Form25&)>()
+                                                                    : [&](Form25& form) {
+                                                                          QCOMPARE(text(form, "txtPermitNumber"), permit);
+                                                                          QCOMPARE(boxColour(form, "txtPermitNumber"), colour);
+                                                                          QCOMPARE(form.IdentityClone()->SalesPermitNumber(),
+                                                                                   clonePermit);
+                                                                      });
+        QCOMPARE(cancel, tryAnyway == Vezedad::Ui::vbNo);
+        if (tryAnyway) {
+            const Vezedad::Ui::MessageBoxCall question = ui.boxes().value(0);
+            QCOMPARE(question.title, QStringLiteral("Opening Data File"));
+            QCOMPARE(question.buttons, qint32(Vezedad::Ui::vbYesNo | Vezedad::Ui::vbDefaultButton2));
+            QVERIFY(question.prompt.startsWith(QStringLiteral("File 'M1.txt':\r\nRecord 1 ")));
+            QVERIFY(question.prompt.endsWith(QStringLiteral("\r\nTry to load it anyway?")));
+        }
+    }
+
+    // The sales type hides and shows the data entry; without sales the grid
+    // keeps its rows, warns of their loss and refuses edits.
+    void salesTypeSwitch() {
+        Folder folder;
+        UiScript ui;
+        newForm(ui, [&](Form25& form) {
+            auto* dataEntry = child<QWidget>(form, "fraDataEntry");
+            auto* warning = child<QLabel>(form, "lblNoSalesWarning");
+            clickOption(form, 1);
+            QVERIFY(dataEntry->isVisible());
+            setRows(form, {kRow1});
+            clickOption(form, 0);
+            QVERIFY(dataEntry->isHidden());
+            QVERIFY(warning->isVisible());
+            QCOMPARE(warning->text(), QStringLiteral("You selected 'No Sales' but there were data entries.\r\n"
+                                                     "Any data that was previously entered will be lost when you "
+                                                     "save this form."));
+            QVERIFY(!child<QAction>(form, "mnuValidate")->isEnabled());
+            QVERIFY(!child<QMenu>(form, "mnuGrid")->menuAction()->isEnabled());
+            QVERIFY(!child<QWidget>(form, "fpEpaList")->isEnabled());
+            ui.expectBox();
+            form.Grid().setActiveCell(1, 1);
+            QVERIFY(!form.Grid().startEdit());
+            QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Warning"));
+            QCOMPARE(ui.boxes().value(0).prompt,
+                     QStringLiteral("The 'No Sales Made' indicator is checked.\r\nYou may not add sales until you "
+                                    "deselect it."));
+            clickOption(form, 2);
+            QVERIFY(warning->isHidden());
+            QCOMPARE(FormTest::rows(form), QStringList{kRow1});
+        });
+    }
+
+    // Print: the selected type's caption as subtitle; without sales the
+    // subtitle says so and no row is printed. Print Selection needs sales and
+    // data.
+    void printing_data() {
+        QTest::addColumn<int>("salesType");
+        QTest::addColumn<QString>("subtitle");
+        QTest::addColumn<int>("printedRows");
+        QTest::newRow("resale") << 1 << QStringLiteral("Report for Sales to Commercial Permit Holders for Resale") << 3;
+        QTest::newRow("no sales") << 0 << QStringLiteral("NO sales were made this year") << 0;
+    }
+    void printing() {
+        QFETCH(int, salesType);
+        QFETCH(QString, subtitle);
+        QFETCH(int, printedRows);
+        Folder folder;
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), kResale);
+        UiScript ui;
+        ui.expectBox();
+        openForm(ui, path, [&](Form25& form) {
+            if (salesType != 1) clickOption(form, salesType);
+            auto* file = child<QMenu>(form, "mnuFile");
+            Q_EMIT file->aboutToShow();
+            QCOMPARE(child<QAction>(form, "mnuFilePrintSelection")->isEnabled(), salesType != 0);
+            ui.expectModal([&](QDialog& d) {
+                QCOMPARE(d.objectName(), QStringLiteral("frmPrintPreview"));
+                Dazozuvi::GridPrinter printer(form.Grid());
+                QCOMPARE(printer.cells().rowCount(), printedRows);
+                TextRecorder device;
+                QPainter painter(&device);
+                printer.print(painter, QRectF(0, 0, 3508, 2480), [&device] {
+                    device.newPage();
+                    return true;
+                });
+                painter.end();
+                QVERIFY(device.page(0).contains(subtitle));
+                QCOMPARE(device.page(0).contains(QStringLiteral("ROUNDUP")), printedRows > 0);
+                d.reject();
+            });
+            trigger(form, QStringLiteral("mnuFilePrint"));
+            // The grid is whole again, with its rows to type on.
+            QCOMPARE(form.Grid().printRange(), Dazozuvi::PrintRange::Grid);
+            QCOMPARE(FormTest::rows(form).size(), 3);
+        });
+    }
+
+    // The file label shows the base name up to 40 characters.
+    void fileNameLabel_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("40") << 40 << QStringLiteral("File: ") + QString(39, u'X') + QStringLiteral("M.txt");
+        QTest::newRow("41") << 41 << QStringLiteral("File: ") + QString(39, u'X') + QStringLiteral("M....txt");
+    }
+    void fileNameLabel() {
+        QFETCH(int, length);
+        QFETCH(QString, shown);
+        Folder folder;
+        const QString name = QString(39, u'X') + QStringLiteral("MN").left(length - 39) + QStringLiteral(".txt");
+        const QString path = folder.write(name, "3|R12345|||||||X|\r\n");
+        UiScript ui;
+        ui.expectBox();
+        openForm(ui, path, [&](Form25& form) { QCOMPARE(text(form, "lblFileName"), shown); });
+    }
+};
+
+QTEST_MAIN(tst_form25)
+#include "tst_form25.moc"
