@@ -1,0 +1,280 @@
+#include "ZozedizIZ/shell/IdentityFields.h"
+#include "standalone_entry/forms/FormTest.h"
+
+#include "ApplicationA.h"
+#include "Startup.h"
+#include "forms/Form25.h"
+#include "applicators/Applicators.h"
+#include "forms/Forms.h"
+
+#include "Vezedad/foundation/Utilities.h"
+#include "ZozedizIZ/shell/Controller.h"
+#include "ZozedizIZ/shell/Globals.h"
+#include "ZozedizIZ/shell/frmController.h"
+
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+using Dazozuvi::ApplicationA;
+using namespace FormTest;
+namespace modGlobals = Dazozuvi::modGlobals;
+
+namespace {
+
+const TestSupport::IdentityFields kComplete{"12345",    "C1234567",        "R12345", "Al Roe", "Jo",
+                                            "555-0100", "jo@example.com"};
+
+// The update check finds no filing service (nothing listens on the default
+// host) and says so on standard error.
+void expectOfflineNotice() {
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("^Dazozuvi: the update check failed; starting anyway\\. "
+                                                           "Error -?\\d+: [^\\r\\n]*$")));
+}
+
+// The program as main() runs it, in a year folder of its own; it ends with
+// the test function.
+class Program : public Folder {
+public:
+    Program() {
+        expectOfflineNotice();
+        m_started = modGlobals::Main();
+    }
+    ~Program() { modGlobals::End(); }
+    bool started() const { return m_started; }
+    ApplicationA& app() const { return *modGlobals::Application(); }
+    ZozedizIZ::frmController& controlCenter() const { return *ZozedizIZ::Globals::Controller(1)->Form(); }
+    // A form choice and a click on one of the Control Center's buttons.
+    void click(qint32 formType, const char* button) {
+        child<QRadioButton>(controlCenter(), QStringLiteral("radFormType(%1)").arg(formType))->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(controlCenter(), QLatin1String(button)), Qt::LeftButton);
+    }
+
+private:
+    bool m_started = false;
+};
+
+QString form26A(const QString& name) {
+    return Vezedad::Globals::ZelReport().ReportPath() + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+class tst_startup : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Without the filing service the program starts all the same, with no
+    // box; it lives on its hidden window until the Control Center closes.
+    void startsOffline() {
+        Program program;
+        QVERIFY(program.started());
+        QVERIFY(program.controlCenter().isVisible());
+        Dazozuvi::frmDummy* keepAlive = program.app().KeepAlive();
+        QVERIFY(keepAlive);
+        QVERIFY(!keepAlive->isVisible());
+        QCOMPARE(keepAlive->windowTitle(), QStringLiteral("Just Stayin' Alive"));
+
+        QSignalSpy ended(&program.app(), &ApplicationA::Ended);
+        UiScript ui;
+        ui.expectBox(Vezedad::Ui::vbOK); // exit with an incomplete identity
+        program.controlCenter().close();
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!program.app().KeepAlive());
+        QVERIFY(!program.app().Controller());
+        for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    }
+
+    // Any other failure at start-up shows the error box and ends there.
+    void startFailureShowsBox() {
+        Folder folder;
+        // A controller already made for an option the Control Center refuses.
+        ZozedizIZ::Globals::Controller(Vezedad::kvoOptionC, Vezedad::Utilities::MakeVersionFromValues(1, 0, 0, 0));
+        UiScript ui;
+        ui.expectBox();
+        expectOfflineNotice();
+        QVERIFY(!modGlobals::Main());
+        QVERIFY(!modGlobals::Application());
+        const QStringList lines = ui.boxes().value(0).prompt.split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0), QStringLiteral("Error 380: Option Type (3) is not a recognized value."));
+        QCOMPARE(lines.value(1), QStringLiteral("In Dazozuvi::modGlobals.Main"));
+        QVERIFY(lines.value(2).startsWith(QStringLiteral("-->Dazozuvi::ApplicationA.Class_Initialize\r")));
+        for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+        modGlobals::End();
+    }
+
+    // Each open makes a new form of its type; other types open nothing.
+    void formChoiceTable() {
+        Folder folder;
+        const std::unique_ptr<Dazozuvi::ReportForm> a = Dazozuvi::NewReportForm(Vezedad::zfotForm25);
+        const std::unique_ptr<Dazozuvi::ReportForm> b = Dazozuvi::NewReportForm(Vezedad::zfotForm25);
+        QVERIFY(dynamic_cast<Dazozuvi::Form25*>(a.get()));
+        QVERIFY(b && a != b);
+        for (qint32 other : {0, 3, 15, 16}) QVERIFY(!Dazozuvi::NewReportForm(other));
+    }
+
+    // A blank Form 25 from the Control Center: the filer's permit, read-only.
+    void opensNewForm25() {
+        Program program;
+        TestSupport::setIdentity(kComplete);
+        UiScript ui;
+        ui.expectModal([&](QDialog& d) {
+            QCOMPARE(d.objectName(), QStringLiteral("Form25"));
+            QCOMPARE(text(d, "txtPermitNumber"), kComplete.permit);
+            QVERIFY(!child<QLineEdit>(d, "txtPermitNumber")->isEnabled());
+            QCOMPARE(text(d, "lblFileName"), QStringLiteral("{not saved}"));
+            ui.expectModal(exitChoice(3));
+            trigger(d, QStringLiteral("mnuExit"));
+        });
+        program.click(Vezedad::zfotForm25, "cmdNew");
+        QCOMPARE(ui.modalNames(), (QStringList{"Form25", "frmExitOptions"}));
+    }
+
+    // Open existing: the picker's file opens after its verdict; a cancelled
+    // picker opens nothing and says nothing.
+    void opensExisting() {
+        Program program;
+        TestSupport::setIdentity(kComplete);
+        const QString path = program.write(QStringLiteral("MR1234500.txt"), "3|R12345|||||||X|\r\n");
+        UiScript ui;
+        ui.expectDialogCancel();
+        program.click(Vezedad::zfotForm25, "cmdOpen");
+        QVERIFY(ui.modalNames().isEmpty());
+        QVERIFY(ui.boxes().isEmpty());
+
+        ui.expectFile(path);
+        ui.expectBox();
+        ui.expectModal([&](QDialog& d) {
+            QCOMPARE(text(d, "lblFileName"), QStringLiteral("File: MR1234500.txt"));
+            trigger(d, QStringLiteral("mnuExit"));
+        });
+        program.click(Vezedad::zfotForm25, "cmdOpen");
+        QCOMPARE(ui.dialogs().value(1).title, QStringLiteral("Select File to Open"));
+        QCOMPARE(ui.boxes().value(0).prompt, QStringLiteral("There were no errors."));
+
+        // After a validation, the controller's own open of a file.
+        ui.expectBox();
+        ui.expectModal([&](QDialog& d) { trigger(d, QStringLiteral("mnuExit")); });
+        qint32 formType = Vezedad::zfotForm25;
+        QString file = path;
+        emit ZozedizIZ::Globals::Controller(1)->OpenReportFile(formType, file);
+        QCOMPARE(ui.modalNames().size(), 2);
+    }
+
+    // The About window shows the program's version from the build.
+    void showsAbout() {
+        Program program;
+        UiScript ui;
+        ui.expectModal([](QDialog& d) {
+            QCOMPARE(d.objectName(), QStringLiteral("frmAbout"));
+            QCOMPARE(text(d, "lblVersion"), QStringLiteral("Version " DAZOZUVI_TEST_VERSION));
+            QCOMPARE(text(d, "lblTitle"), QStringLiteral("Dazozuvi"));
+            d.accept();
+        });
+        trigger(program.controlCenter(), QStringLiteral("mnuAbout"));
+        QCOMPARE(Dazozuvi::programInfo().versionText(), QStringLiteral(DAZOZUVI_TEST_VERSION));
+    }
+
+    // The questions before a new Form 26A, by the number of lists already in
+    // the year folder.
+    void confirmNewForm26A_data() {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<QList<int>>("answers"); // the boxes' answers; a picker follows -1 (cancelled) or 1 (first)
+        QTest::addColumn<QString>("result");     // "<null>", "" or a file name
+        QTest::newRow("none, yes") << 0 << QList<int>{Vezedad::Ui::vbYes} << QString("");
+        QTest::newRow("none, no") << 0 << QList<int>{Vezedad::Ui::vbNo} << QStringLiteral("<null>");
+        QTest::newRow("one, yes") << 1 << QList<int>{Vezedad::Ui::vbYes} << QStringLiteral("A00.txt");
+        QTest::newRow("one, no") << 1 << QList<int>{Vezedad::Ui::vbNo} << QString("");
+        QTest::newRow("one, cancel") << 1 << QList<int>{Vezedad::Ui::vbCancel} << QStringLiteral("<null>");
+        QTest::newRow("three, yes, picked") << 3 << QList<int>{Vezedad::Ui::vbYes, 1} << QStringLiteral("A01.txt");
+        QTest::newRow("three, yes, picker cancelled") << 3 << QList<int>{Vezedad::Ui::vbYes, -1} << QString("");
+    }
+    void confirmNewForm26A() {
+        QFETCH(int, files);
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, result);
+        Program program;
+        for (int i = 0; i < files; ++i)
+            program.write(QStringLiteral("A%1.txt").arg(i, 2, 10, QLatin1Char('0')), "0|C1234567|12345|Al|Roe|\r\n");
+        UiScript ui;
+        ui.expectBox(answers.value(0));
+        if (answers.value(1) == 1) ui.expectFile(form26A(QStringLiteral("A01.txt")));
+        if (answers.value(1) == -1) ui.expectDialogCancel();
+        const std::optional<QString> answer = program.app().ConfirmNewForm26A();
+        QCOMPARE(answer ? (answer->isEmpty() ? QString("") : QFileInfo(*answer).fileName()) : QStringLiteral("<null>"),
+                 result);
+        const Vezedad::Ui::MessageBoxCall box = ui.boxes().value(0);
+        if (files == 0) {
+            QCOMPARE(box.title, QStringLiteral("Multiple Applicators?"));
+            QCOMPARE(box.prompt, QStringLiteral("Are you reporting for more than one certified applicator or "
+                                                "technician?\r\nIf not, you do not need to submit a Form 26A."));
+            QCOMPARE(box.buttons & 7, qint32(Vezedad::Ui::vbYesNo));
+        } else {
+            QCOMPARE(box.title, QStringLiteral("Open an existing file?"));
+            QCOMPARE(box.buttons & 7, qint32(Vezedad::Ui::vbYesNoCancel));
+            QCOMPARE(box.prompt, files == 1 ? QStringLiteral("The report folder already contains 1 Form 26A file.\r\n"
+                                                             "Open it instead?")
+                                            : QStringLiteral("The report folder already contains 3 Form 26A files."
+                                                             "\r\nOpen one of those instead?"));
+        }
+    }
+
+    // The applicator a per-applicator Form 26 opens for.
+    void perApplicatorIdentity_data() {
+        QTest::addColumn<bool>("registry"); // a Form 26A file with two applicators besides the filer
+        QTest::addColumn<QString>("choice"); // the dialog: "cancel" or the certification id clicked
+        QTest::addColumn<QString>("certId");  // the clone's; "<null>" for none
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("appsDone");
+        QTest::newRow("fewer than two applicators: no dialog")
+            << false << QString() << kComplete.certId << kComplete.applName << true;
+        QTest::newRow("dialog cancelled") << true << QStringLiteral("cancel") << QStringLiteral("<null>") << QString()
+                                          << true;
+        QTest::newRow("applicator without applications")
+            << true << QStringLiteral("B2345678") << QStringLiteral("B2345678") << QStringLiteral("Bo Ray") << false;
+    }
+    void perApplicatorIdentity() {
+        QFETCH(bool, registry);
+        QFETCH(QString, choice);
+        QFETCH(QString, certId);
+        QFETCH(QString, name);
+        QFETCH(bool, appsDone);
+        Program program;
+        TestSupport::setIdentity(kComplete);
+        if (registry) {
+            program.write(QStringLiteral("A00.txt"), "0|T3456789|12345|Ann|Lee|\r\n3|B2345678|23456|Bo|Ray|\r\n");
+            modGlobals::RefreshApplicators();
+        }
+        UiScript ui;
+        if (!choice.isEmpty())
+            ui.expectModal([choice](QDialog& d) {
+                QCOMPARE(d.objectName(), QStringLiteral("frmSelAppl"));
+                if (choice == QStringLiteral("cancel")) {
+                    QTest::mouseClick(child<QPushButton>(d, "cmdCancel"), Qt::LeftButton);
+                    return;
+                }
+                auto* all = child<QRadioButton>(d, "optShow1");
+                QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(8, all->height() / 2));
+                auto* list = child<QTreeWidget>(d, "lstAppl");
+                const QList<QTreeWidgetItem*> found = list->findItems(choice, Qt::MatchExactly, 0);
+                QVERIFY(!found.isEmpty());
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+                if (d.isVisible()) QTest::mouseClick(child<QPushButton>(d, "cmdOK"), Qt::LeftButton);
+            });
+        bool done = true;
+        const Vezedad::IdentityPtr identity = program.app().PerApplicatorIdentity(done);
+        QCOMPARE(identity ? identity->CertificationId() : QStringLiteral("<null>"), certId);
+        if (!identity) return;
+        QVERIFY(identity != Vezedad::Globals::ZelReport().Identity());
+        QCOMPARE(identity->ApplicatorName(), name);
+        QCOMPARE(done, appsDone);
+        if (registry) QCOMPARE(identity->BusRegNumber(), QStringLiteral("23456"));
+        // The filer's own identity is untouched.
+        QCOMPARE(Vezedad::Globals::ZelReport().Identity()->CertificationId(), kComplete.certId);
+    }
+};
+
+QTEST_MAIN(tst_startup)
+#include "tst_startup.moc"
