@@ -137,9 +137,8 @@ Vezedad::IdentityPtr ApplicationA::PerApplicatorIdentity(bool& appsDone) {
 }
 
 void ApplicationA::mobjController_OpenExisting(qint32 formType, bool /*perApplicator*/) {
-    handle("mobjController_OpenExisting", [&] {
-        LoadFile(formType, ZozedizIZ::Globals::FileOperations().PickFileOpen(formType, Vezedad::zfitText));
-    });
+    handle("mobjController_OpenExisting",
+           [&] { LoadFile(formType, ZozedizIZ::Globals::FileOperations().PickFileOpen(formType, Vezedad::zfitText)); });
 }
 
 void ApplicationA::mobjController_OpenReportFile(qint32 formType, const QString& fileName) {
@@ -161,8 +160,8 @@ void ApplicationA::LoadFile(qint32 formType, const QString& fileName) {
 void ApplicationA::mobjController_ShowAbout() {
     handle("mobjController_ShowAbout", [] {
         const ProgramInfo& info = programInfo();
-        ZozedizIZ::Globals::ShowAbout(info.title, info.productName, info.description, info.versionText(),
-                                      info.company, info.comments, info.legalNotice);
+        ZozedizIZ::Globals::ShowAbout(info.title, info.productName, info.description, info.versionText(), info.company,
+                                      info.comments, info.legalNotice);
     });
 }
 

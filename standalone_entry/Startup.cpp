@@ -77,8 +77,7 @@ bool Main() {
         application() = std::make_unique<ApplicationA>();
     } catch (...) {
         application().reset();
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                               QStringLiteral("Dazozuvi::modGlobals.Main"));
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Dazozuvi::modGlobals.Main"));
         return false;
     }
     return true;

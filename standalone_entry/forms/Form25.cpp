@@ -31,8 +31,8 @@ ReportFormSpec Form25::FormSpec() {
     permit.label = QStringLiteral("lblPermitNumber");
     permit.caption = QStringLiteral("Commercial Permit #");
     permit.fieldId = Vezedad::zrfPermitNumber;
-    permit.toolTip = QStringLiteral(
-        "A code issued by RUR beginning with \"R\" and followed by 5 numeric digits. No dashes please.");
+    permit.toolTip =
+        QStringLiteral("A code issued by RUR beginning with \"R\" and followed by 5 numeric digits. No dashes please.");
     permit.widthTwips = 1800;
     HeaderBoxSpec name;
     name.box = QStringLiteral("txtBusinessName");
@@ -80,9 +80,9 @@ ReportFormSpec Form25::FormSpec() {
     spec.emptyGridMessage = QStringLiteral("No data entered; nothing to save.");
     spec.emptyGridIcon = Vezedad::Ui::vbExclamation;
     spec.fileNameIdBox = QStringLiteral("txtPermitNumber");
-    spec.help = {{QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
-                 {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"),
-                  Vezedad::docUploadReport}};
+    spec.help = {
+        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
+        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"), Vezedad::docUploadReport}};
     return spec;
 }
 

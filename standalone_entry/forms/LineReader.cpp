@@ -24,9 +24,7 @@ const char* lineEnd(const char* p, const char* end) {
 
 } // namespace
 
-LineReader::LineReader(const QString& path) : m_path(path) {
-    Vezedad::Globals::FSO().OpenForReading(m_file, path);
-}
+LineReader::LineReader(const QString& path) : m_path(path) { Vezedad::Globals::FSO().OpenForReading(m_file, path); }
 
 bool LineReader::fill() {
     if (m_atEnd) return false;

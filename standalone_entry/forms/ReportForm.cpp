@@ -156,9 +156,8 @@ ReportForm::ReportForm(ReportFormSpec spec, QWidget* parent) : QDialog(parent), 
             m_headerBoxes[i], [this, i] { return headerBoxLeft(i); },
             Location(m_spec.headerBoxes[i].box + QStringLiteral("_Validate")));
 
-    Vezedad::Ui::OnFirstActivation(*this, [this] {
-        Vezedad::Ui::Guard([this] { Form_Activate(); }, [](const Vezedad::ErrorInfo&) {});
-    });
+    Vezedad::Ui::OnFirstActivation(
+        *this, [this] { Vezedad::Ui::Guard([this] { Form_Activate(); }, [](const Vezedad::ErrorInfo&) {}); });
 
     const int width = std::max(fraCanvas->sizeHint().width(), Twips::toPixelsX(9600));
     resize(std::min(width, Twips::toPixelsX(14400)), Twips::toPixelsY(8400));
@@ -378,7 +377,8 @@ void ReportForm::buildMenus(QMenuBar* bar) {
     mnuFilePrintSelection = addItem(mnuFile, QStringLiteral("mnuFilePrintSelection"), QStringLiteral("Print Selection"),
                                     "mnuFilePrintSelection_Click", [this] { mnuFilePrintSelection_Click(); });
     addItem(mnuFile, QStringLiteral("mnuExit"), QStringLiteral("&Close"), "mnuExit_Click", [this] { close(); });
-    connect(mnuFile, &QMenu::aboutToShow, this, [this] { guard(QStringLiteral("mnuFile_Click"), [this] { mnuFile_Click(); }); });
+    connect(mnuFile, &QMenu::aboutToShow, this,
+            [this] { guard(QStringLiteral("mnuFile_Click"), [this] { mnuFile_Click(); }); });
 
     mnuGrid = addMenu(QStringLiteral("mnuGrid"), QStringLiteral("&Edit"));
     addItem(mnuGrid, QStringLiteral("mnuGridCut"), QStringLiteral("Cu&t"), "mnuGridCut_Click",
@@ -439,9 +439,8 @@ void ReportForm::connectGrid() {
     connect(grid, &ReportGrid::leaveCell, this, [this](int col, int row, int newCol, int newRow, bool& cancel) {
         guard(QStringLiteral("fpZelForm_LeaveCell"), [&] { fpZelForm_LeaveCell(col, row, newCol, newRow, cancel); });
     });
-    connect(grid, &ReportGrid::advance, this, [this](bool forward) {
-        guard(QStringLiteral("fpZelForm_Advance"), [&] { fpZelForm_Advance(forward); });
-    });
+    connect(grid, &ReportGrid::advance, this,
+            [this](bool forward) { guard(QStringLiteral("fpZelForm_Advance"), [&] { fpZelForm_Advance(forward); }); });
     connect(grid, &ReportGrid::keyDown, this, [this](int& keyCode, int shift) {
         guard(QStringLiteral("fpZelForm_KeyDown"), [&] { fpZelForm_KeyDown(keyCode, shift); });
     });
@@ -831,7 +830,8 @@ bool ReportForm::SaveFileAs() {
     QString proposed = m_path;
     if (proposed.isEmpty())
         proposed = Vezedad::Globals::ZelReport().ProposeNewName(m_spec.formType, Vezedad::zfitText, ProposedNameId());
-    const QString path = ZozedizIZ::Globals::FileOperations().PickFileSave(m_spec.formType, Vezedad::zfitText, proposed);
+    const QString path =
+        ZozedizIZ::Globals::FileOperations().PickFileSave(m_spec.formType, Vezedad::zfitText, proposed);
     if (path.isEmpty()) return false;
     return WriteToFile(path);
 }
@@ -1105,9 +1105,9 @@ void ReportForm::mnuGridDuplicate_Click() {
 // ---- File menu: printing ---------------------------------------------------
 
 void ReportForm::mnuFile_Click() {
-    mnuFilePrintSelection->setEnabled(!m_spec.printSelectionNeedsData ||
-                                      ((HasActivity() || m_spec.activity.kind == NoActivitySpec::None) &&
-                                       fpZelForm->lastDataRow() >= 1));
+    mnuFilePrintSelection->setEnabled(
+        !m_spec.printSelectionNeedsData ||
+        ((HasActivity() || m_spec.activity.kind == NoActivitySpec::None) && fpZelForm->lastDataRow() >= 1));
 }
 
 void ReportForm::mnuFilePrint_Click() {

@@ -101,17 +101,17 @@ bool ValidateTextBox(QLineEdit& txt, qint32 fieldId);
 
 // One identity box of the header, with its label above it.
 struct HeaderBoxSpec {
-    QString box;       // object name, "txtPermitNumber"
-    QString label;     // object name of its label, "lblPermitNumber"
-    QString caption;   // the label's text; an "&" marks the mnemonic
-    qint32 fieldId{};  // report field and identity property of the value
+    QString box;         // object name, "txtPermitNumber"
+    QString label;       // object name of its label, "lblPermitNumber"
+    QString caption;     // the label's text; an "&" marks the mnemonic
+    qint32 fieldId{};    // report field and identity property of the value
     bool checked = true; // true: ValidateTextBox on leaving when changed; false: a name box the identity checks
     // Where a loaded report takes the box's text: true from the file's first
     // record (the form's ReadFirstRecord), false from the identity clone.
     bool fromFile = true;
     bool inFile = true; // its text is written into the records (checked before a save)
     QString toolTip;
-    int maxLength = 0;   // 0: no limit of its own
+    int maxLength = 0; // 0: no limit of its own
     int widthTwips = 2400;
 };
 
@@ -125,12 +125,12 @@ struct NoActivitySpec {
     QString control;
     QString frame;
     QString frameCaption;
-    QStringList captions; // one per option, or the check box's caption
-    QString warningLabel; // stays visible while the data-entry frame is hidden
-    QString lossWarning;  // shown in it when switched off with data in the grid
-    QString editRefusal;  // the box text when an edit is tried without activity
-    QString noActivitySubtitle;  // print subtitle without activity
-    bool subtitleFromOption = false; // with activity the subtitle is the option's caption (else "")
+    QStringList captions;               // one per option, or the check box's caption
+    QString warningLabel;               // stays visible while the data-entry frame is hidden
+    QString lossWarning;                // shown in it when switched off with data in the grid
+    QString editRefusal;                // the box text when an edit is tried without activity
+    QString noActivitySubtitle;         // print subtitle without activity
+    bool subtitleFromOption = false;    // with activity the subtitle is the option's caption (else "")
     bool startsWithoutActivity = false; // window load turns the switch on (the report counts as changed)
 };
 
@@ -141,9 +141,9 @@ struct HelpPageSpec {
 };
 
 struct ReportFormSpec {
-    qint32 formType{};   // Vezedad::ZelFormType
-    QString name;        // "Form25": the object name and the error locations
-    QString caption;     // window caption
+    qint32 formType{}; // Vezedad::ZelFormType
+    QString name;      // "Form25": the object name and the error locations
+    QString caption;   // window caption
     int minWidthTwips = 0;
     int minHeightTwips = 0;
 
@@ -158,14 +158,14 @@ struct ReportFormSpec {
 
     QList<GridColumn> columns;
     QList<UpperHeader> upperHeaders;
-    QList<qint32> fields; // the column map: fields[0] is column 1's field
+    QList<qint32> fields;     // the column map: fields[0] is column 1's field
     int validatedColumns = 0; // columns 1 .. this are checked by the validator
     int countyColumn = 0;     // the county-code column (filled through a CountySelector), 0 for none
 
-    int leadingFields = 0;      // header fields before the grid's in a data record
-    QString emptyGridMessage;   // shown when saving with activity and no data ("" for none)
-    qint32 emptyGridIcon = 0;   // its icon (Vezedad::Ui::MsgBoxStyle)
-    QString fileNameIdBox;      // the header box whose text names a new file
+    int leadingFields = 0;    // header fields before the grid's in a data record
+    QString emptyGridMessage; // shown when saving with activity and no data ("" for none)
+    qint32 emptyGridIcon = 0; // its icon (Vezedad::Ui::MsgBoxStyle)
+    QString fileNameIdBox;    // the header box whose text names a new file
     QList<HelpPageSpec> help;
     bool feedbackAfterLoad = true;
     bool headerErrorsByProcedure = false; // header boxes use the second error-box layout

@@ -3,8 +3,8 @@
 
 #include "ApplicationA.h"
 #include "Startup.h"
-#include "forms/Form25.h"
 #include "applicators/Applicators.h"
+#include "forms/Form25.h"
 #include "forms/Forms.h"
 
 #include "Vezedad/foundation/Utilities.h"
@@ -23,8 +23,8 @@ namespace modGlobals = Dazozuvi::modGlobals;
 
 namespace {
 
-const TestSupport::IdentityFields kComplete{"12345",    "C1234567",        "R12345", "Al Roe", "Jo",
-                                            "555-0100", "jo@example.com"};
+const TestSupport::IdentityFields kComplete{"12345", "C1234567", "R12345",        "Al Roe",
+                                            "Jo",    "555-0100", "jo@example.com"};
 
 // The update check finds no filing service (nothing listens on the default
 // host) and says so on standard error.
@@ -56,9 +56,7 @@ private:
     bool m_started = false;
 };
 
-QString form26A(const QString& name) {
-    return Vezedad::Globals::ZelReport().ReportPath() + QLatin1Char('/') + name;
-}
+QString form26A(const QString& name) { return Vezedad::Globals::ZelReport().ReportPath() + QLatin1Char('/') + name; }
 
 } // namespace
 
@@ -223,15 +221,15 @@ private slots:
 
     // The applicator a per-applicator Form 26 opens for.
     void perApplicatorIdentity_data() {
-        QTest::addColumn<bool>("registry"); // a Form 26A file with two applicators besides the filer
+        QTest::addColumn<bool>("registry");  // a Form 26A file with two applicators besides the filer
         QTest::addColumn<QString>("choice"); // the dialog: "cancel" or the certification id clicked
-        QTest::addColumn<QString>("certId");  // the clone's; "<null>" for none
+        QTest::addColumn<QString>("certId"); // the clone's; "<null>" for none
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("appsDone");
         QTest::newRow("fewer than two applicators: no dialog")
             << false << QString() << kComplete.certId << kComplete.applName << true;
-        QTest::newRow("dialog cancelled") << true << QStringLiteral("cancel") << QStringLiteral("<null>") << QString()
-                                          << true;
+        QTest::newRow("dialog cancelled")
+            << true << QStringLiteral("cancel") << QStringLiteral("<null>") << QString() << true;
         QTest::newRow("applicator without applications")
             << true << QStringLiteral("B2345678") << QStringLiteral("B2345678") << QStringLiteral("Bo Ray") << false;
     }

@@ -161,9 +161,8 @@ private slots:
             << 1 << QStringList{kRow1, "", kRow3}
             << QStringList{"0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||", "0|R12345||||||X||",
                            "0|R12345|100-200|ROUNDUP|1.5|OZ|3|X||"};
-        QTest::newRow("end use, cells trimmed")
-            << 2 << QStringList{" 2345-2345-2345 |NAME FROM LABEL| 10 |GL| 24 "}
-            << QStringList{"0|R12345|2345-2345-2345|NAME FROM LABEL|10|GL|24||X|"};
+        QTest::newRow("end use, cells trimmed") << 2 << QStringList{" 2345-2345-2345 |NAME FROM LABEL| 10 |GL| 24 "}
+                                                << QStringList{"0|R12345|2345-2345-2345|NAME FROM LABEL|10|GL|24||X|"};
         QTest::newRow("no sales, whatever the grid holds")
             << 0 << QStringList{kRow1, kRow3} << QStringList{"3|R12345|||||||X|"};
     }
@@ -316,9 +315,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("field separator in a cell")
             << kPermit << QStringLiteral("ROUND|UP")
-            << QStringLiteral("Row 2, column 2 (Product Name) holds \"|\", which separates the fields of a report file.");
-        QTest::newRow("line break in a cell")
-            << kPermit << QStringLiteral("ROUND\nUP") << QStringLiteral("Row 2, column 2 (Product Name) holds a line break.");
+            << QStringLiteral(
+                   "Row 2, column 2 (Product Name) holds \"|\", which separates the fields of a report file.");
+        QTest::newRow("line break in a cell") << kPermit << QStringLiteral("ROUND\nUP")
+                                              << QStringLiteral("Row 2, column 2 (Product Name) holds a line break.");
         QTest::newRow("character outside the code page")
             << kPermit << QStringLiteral("ROUNDUP \u2713")
             << QStringLiteral("Row 2, column 2 (Product Name) holds the character \"\u2713\" (U+2713)");
@@ -393,8 +393,8 @@ private slots:
                                         << QStringLiteral("BAD") << kPermit << Dazozuvi::CellColour::PalePink;
         QTest::newRow("short record, loaded anyway") << QByteArray("3\r\n") << int(Vezedad::Ui::vbYes) << QString()
                                                      << QString() << Dazozuvi::CellColour::PalePink;
-        QTest::newRow("short record, not loaded") << QByteArray("3\r\n") << int(Vezedad::Ui::vbNo) << QString()
-                                                  << QString() << quint32(0);
+        QTest::newRow("short record, not loaded")
+            << QByteArray("3\r\n") << int(Vezedad::Ui::vbNo) << QString() << QString() << quint32(0);
     }
     void firstRecordRules() {
         QFETCH(QByteArray, file);
@@ -407,14 +407,12 @@ private slots:
         UiScript ui;
         if (tryAnyway) ui.expectBox(tryAnyway);
         if (tryAnyway != Vezedad::Ui::vbNo) ui.expectBox(); // the verdict
-        const bool cancel = openForm(ui, path,
-                                     tryAnyway == Vezedad::Ui::vbNo ? std::function<void(Form25&)>()
-                                                                    : [&](Form25& form) {
-                                                                          QCOMPARE(text(form, "txtPermitNumber"), permit);
-                                                                          QCOMPARE(boxColour(form, "txtPermitNumber"), colour);
-                                                                          QCOMPARE(form.IdentityClone()->SalesPermitNumber(),
-                                                                                   clonePermit);
-                                                                      });
+        const bool cancel = openForm(
+            ui, path, tryAnyway == Vezedad::Ui::vbNo ? std::function<void(Form25&)>() : [&](Form25& form) {
+                QCOMPARE(text(form, "txtPermitNumber"), permit);
+                QCOMPARE(boxColour(form, "txtPermitNumber"), colour);
+                QCOMPARE(form.IdentityClone()->SalesPermitNumber(), clonePermit);
+            });
         QCOMPARE(cancel, tryAnyway == Vezedad::Ui::vbNo);
         if (tryAnyway) {
             const Vezedad::Ui::MessageBoxCall question = ui.boxes().value(0);

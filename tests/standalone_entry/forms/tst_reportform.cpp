@@ -1,0 +1,415 @@
+#include "FormTest.h"
+
+#include "forms/Form25.h"
+
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/validation/ValidationTypes.h"
+#include "ZozedizIZ/editors/EpaDataList.h"
+#include "ZozedizIZ/shell/Globals.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScrollBar>
+
+using Dazozuvi::Form25;
+using Dazozuvi::ReportForm;
+using namespace FormTest;
+
+namespace {
+
+const QString kRow1 = QStringLiteral("2345-2345-2345|NAME FROM LABEL|2|GL|24");
+const QString kRow2 = QStringLiteral("100-200|ROUNDUP|1.5|OZ|3");
+
+// A form with a check box for its switch and a county column between a
+// product and an address, as the application and private-sales forms have.
+class CountyForm : public ReportForm {
+public:
+    CountyForm() : ReportForm(spec()) {}
+    static Dazozuvi::ReportFormSpec spec() {
+        Dazozuvi::ReportFormSpec s;
+        s.formType = Vezedad::zfotForm27;
+        s.name = QStringLiteral("CountyForm");
+        s.caption = QStringLiteral("County form");
+        s.activity.kind = Dazozuvi::NoActivitySpec::CheckBox;
+        s.activity.control = QStringLiteral("chkNoSales");
+        s.activity.captions = {QStringLiteral("No Sales")};
+        s.activity.editRefusal = QStringLiteral("No sales.");
+        s.duplicateRows = false;
+        s.productList = false;
+        s.columns = {Dazozuvi::GridColumn{QStringLiteral("EPA Reg Number"), 20, {}},
+                     Dazozuvi::GridColumn{QStringLiteral("Product Name"), 20, {}},
+                     Dazozuvi::GridColumn{QStringLiteral("County"), 6, Dazozuvi::CellType::digits(2)},
+                     Dazozuvi::GridColumn{QStringLiteral("Address"), 20, {}}};
+        s.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName, Vezedad::zrfCounty, Vezedad::zrfAddress};
+        s.validatedColumns = 4;
+        s.countyColumn = 3;
+        s.leadingFields = 2;
+        return s;
+    }
+
+protected:
+    void WriteRecords(QString& content) override { AppendDataRecords(content, QStringLiteral("0|R12345|"), {}, 4); }
+};
+
+// Shows a new form of type F for the filer, hands it to action and closes it.
+template <class F> void withForm(UiScript& ui, const std::function<void(F&)>& action) {
+    F form;
+    ui.expectModal([&](QDialog&) {
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        action(form);
+        if (form.isVisible()) discard(ui, form);
+    });
+    bool cancel = false;
+    form.Edit(cancel, Vezedad::Globals::ZelReport().Identity(), QString());
+}
+
+// A Form 25 with resale selected and these rows, the cursor on (col, row).
+void withSales(UiScript& ui, const QStringList& lines, const std::function<void(Form25&)>& action, int col = 2,
+               int row = 1) {
+    withForm<Form25>(ui, [&](Form25& form) {
+        form.setActivity(Form25::Resale);
+        setRows(form, lines);
+        form.Grid().setFocus();
+        form.Grid().setActiveCell(col, row);
+        action(form);
+    });
+}
+
+// Types into the grid as a user does: the first key opens the cell's editor,
+// which takes the keys that follow.
+QWidget* keyTarget(Dazozuvi::ReportGrid& grid) {
+    QWidget* target = grid.isEditing() ? grid.cellEditor() : &grid;
+    if (QWidget* proxy = target->focusProxy()) target = proxy;
+    return target;
+}
+void type(Dazozuvi::ReportGrid& grid, const QString& keys) {
+    for (const QChar c : keys) QTest::keyClicks(keyTarget(grid), QString(c));
+}
+void press(Dazozuvi::ReportGrid& grid, Qt::Key key) { QTest::keyClick(keyTarget(grid), key); }
+
+QStringList& opened() {
+    static QStringList targets;
+    return targets;
+}
+qint32 recordOpen(const QString& target, bool) {
+    opened() << target;
+    return 0;
+}
+
+} // namespace
+
+class tst_reportform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QGuiApplication::clipboard()->clear(); }
+
+    // The menus as the forms share them; a form may leave items out.
+    void menus() {
+        Folder folder;
+        UiScript ui;
+        withForm<Form25>(ui, [](Form25& form) {
+            QStringList items;
+            for (QAction* top : form.findChild<QMenuBar*>()->actions()) {
+                items << top->objectName() + QLatin1Char('=') + top->text();
+                if (top->menu())
+                    for (QAction* item : top->menu()->actions()) items << item->objectName() + QLatin1Char('=') + item->text();
+            }
+            QCOMPARE(items, (QStringList{"mnuFile=&File",
+                                         "mnuFileSave=&Save",
+                                         "mnuFileSaveas=Save &As...",
+                                         "mnuFilePrint=&Print",
+                                         "mnuFilePrintSelection=Print Selection",
+                                         "mnuExit=&Close",
+                                         "mnuGrid=&Edit",
+                                         "mnuGridCut=Cu&t",
+                                         "mnuGridCopy=&Copy",
+                                         "mnuGridPasteOverwrite=&Paste",
+                                         "mnuGridPasteInsert=&Insert",
+                                         "mnuGridInsert=Insert &Rows",
+                                         "mnuGridDelete=&Delete Rows",
+                                         "mnuGridDuplicate=Duplicate Rows",
+                                         "mnuProducts=&Product List",
+                                         "mnuProductsEdit=&Edit List",
+                                         "mnuProductsPick=Pick from &List",
+                                         "mnuValidate=&Validate",
+                                         "mnuHelp=&Help",
+                                         "mnuHelpGuide=&User Guide",
+                                         "mnuHelpSubmit=How to &Submit Files to RUR"}));
+        });
+        withForm<CountyForm>(ui, [](CountyForm& form) {
+            QVERIFY(!form.findChild<QAction*>(QStringLiteral("mnuGridDuplicate")));
+            QVERIFY(!form.findChild<QMenu*>(QStringLiteral("mnuProducts")));
+            QVERIFY(!form.findChild<QWidget*>(QStringLiteral("fpEpaList")));
+            // The check box form starts with activity and unchanged.
+            QVERIFY(form.HasActivity());
+            QVERIFY(!form.IsDirty());
+        });
+    }
+
+    // The key table: only these keys with exactly these modifiers act.
+    void keys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("cell");      // cell (2,1) afterwards
+        QTest::addColumn<QString>("clipboard"); // afterwards
+        const QString name = QStringLiteral("NAME FROM LABEL");
+        const QString pasted = QStringLiteral("PASTED");
+        QTest::newRow("Delete clears") << int(Qt::Key_Delete) << 0 << QString() << pasted;
+        QTest::newRow("Shift+Delete cuts") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << QString() << name;
+        QTest::newRow("Ctrl+X cuts") << int(Qt::Key_X) << int(Qt::ControlModifier) << QString() << name;
+        QTest::newRow("Ctrl+C copies") << int(Qt::Key_C) << int(Qt::ControlModifier) << name << name;
+        QTest::newRow("Ctrl+Insert copies") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << name << name;
+        QTest::newRow("Ctrl+V pastes") << int(Qt::Key_V) << int(Qt::ControlModifier) << pasted << pasted;
+        QTest::newRow("Shift+Insert pastes") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << pasted << pasted;
+        QTest::newRow("Ctrl+Shift+V does nothing")
+            << int(Qt::Key_V) << int(Qt::ControlModifier | Qt::ShiftModifier) << name << pasted;
+        QTest::newRow("Alt+Delete does nothing") << int(Qt::Key_Delete) << int(Qt::AltModifier) << name << pasted;
+    }
+    void keys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, cell);
+        QFETCH(QString, clipboard);
+        Folder folder;
+        UiScript ui;
+        withSales(ui, {kRow1}, [&](Form25& form) {
+            QGuiApplication::clipboard()->setText(QStringLiteral("PASTED"));
+            QTest::keyClick(&form.Grid(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QCOMPARE(form.Grid().text(2, 1), cell);
+            QCOMPARE(QGuiApplication::clipboard()->text().trimmed(), clipboard);
+        });
+    }
+
+    // Cell edits: a valid one marks the report changed, a refused one keeps
+    // the cursor on its cell, and editing the last row adds one.
+    void editing() {
+        Folder folder;
+        UiScript ui;
+        withSales(ui, {}, [&](Form25& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            form.GridController()->setIsDirty(false);
+            grid.setActiveCell(3, 5);
+            type(grid, QStringLiteral("0"));
+            ui.expectBox();
+            press(grid, Qt::Key_Tab);
+            QCOMPARE(ui.boxes().value(0).title, QStringLiteral("ZOV zAzeru Data Validation"));
+            QCOMPARE(grid.activeCol(), 3);
+            QCOMPARE(grid.activeRow(), 5);
+            QCOMPARE(grid.rowCount(), 6);
+            QVERIFY(!form.IsDirty());
+            type(grid, QStringLiteral("12"));
+            press(grid, Qt::Key_Tab);
+            QCOMPARE(grid.text(3, 5), QStringLiteral("12"));
+            QCOMPARE(grid.activeCol(), 4);
+            QVERIFY(form.IsDirty());
+        });
+    }
+
+    // The row commands of the Edit menu.
+    void rowCommands() {
+        Folder folder;
+        UiScript ui;
+        withSales(ui, {kRow1, kRow2}, [&](Form25& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            grid.selectRows(1, 1);
+            trigger(form, QStringLiteral("mnuGridDuplicate"));
+            QCOMPARE(rows(form), (QStringList{kRow1, kRow2, kRow1}));
+            grid.selectRows(2, 2);
+            trigger(form, QStringLiteral("mnuGridDelete"));
+            QCOMPARE(rows(form), (QStringList{kRow1, kRow1}));
+            grid.selectRows(1, 1);
+            trigger(form, QStringLiteral("mnuGridCopy"));
+            QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("2345-2345-2345\tNAME FROM LABEL")));
+            QVERIFY(!grid.isCellSelected(3, 1) || grid.firstSelectedBlock().rowCount() <= 1);
+            grid.setActiveCell(1, 3);
+            trigger(form, QStringLiteral("mnuGridPasteOverwrite"));
+            QCOMPARE(rows(form), (QStringList{kRow1, kRow1, kRow1}));
+        });
+    }
+
+    // A right click on an unselected cell makes it the active cell, one on
+    // the column headers does not; the Edit menu pops up either way.
+    void rightClick() {
+        Folder folder;
+        UiScript ui;
+        withSales(ui, {kRow1, kRow2}, [&](Form25& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            auto* menu = child<QMenu>(form, "mnuGrid");
+            emit grid.rightClick(1, 4, 0, QPoint(10, 10));
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+            QCOMPARE(grid.activeCol(), 2);
+            QCOMPARE(grid.activeRow(), 1);
+            emit grid.rightClick(1, 4, 2, QPoint(10, 10));
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+            QCOMPARE(grid.activeCol(), 4);
+            QCOMPARE(grid.activeRow(), 2);
+        });
+    }
+
+    // A product picked from the list fills the active row's number and name
+    // and moves on to the container size.
+    void productPick() {
+        Folder folder;
+        ZozedizIZ::Globals::EpaList().Add(QStringLiteral("2345-2345-2345"), QStringLiteral("NAME FROM LABEL"));
+        ZozedizIZ::Globals::EpaList().Add(QStringLiteral("100-200"), QStringLiteral("ROUNDUP"));
+        UiScript ui;
+        withSales(ui, {kRow1}, [&](Form25& form) {
+            auto* list = child<Dazozuvi::ReportGrid>(form, "fpEpaList");
+            // In the list's order, by number.
+            QCOMPARE(list->text(2, 1), QStringLiteral("ROUNDUP"));
+            form.GridController()->setIsDirty(false);
+            form.Grid().setActiveCell(5, 2);
+            emit list->click(1, 1);
+            QCOMPARE(form.Grid().text(1, 2), QStringLiteral("100-200"));
+            QCOMPARE(form.Grid().text(2, 2), QStringLiteral("ROUNDUP"));
+            QCOMPARE(form.Grid().activeCol(), 3);
+            QVERIFY(form.IsDirty());
+            // Enter on the list picks its active row.
+            list->setActiveCell(1, 2);
+            list->setFocus();
+            form.Grid().setActiveCell(1, 3);
+            QTest::keyClick(list, Qt::Key_Return);
+            QCOMPARE(form.Grid().text(2, 3), QStringLiteral("NAME FROM LABEL"));
+            auto* products = child<QMenu>(form, "mnuProducts");
+            Q_EMIT products->aboutToShow();
+            QVERIFY(child<QAction>(form, "mnuProductsPick")->isEnabled());
+        });
+    }
+
+    // Column tips, the row numbers, the way back out of the grid, the help
+    // pages.
+    void gridDecorations() {
+        Folder folder;
+        Vezedad::Documentation::ShellOpener before = Vezedad::Documentation::shellOpener();
+        Vezedad::Documentation::setShellOpener(&recordOpen);
+        opened().clear();
+        UiScript ui;
+        withSales(ui, {kRow1}, [&](Form25& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            int multiLine = 0, width = 0;
+            QString tip;
+            bool show = false;
+            emit grid.textTipFetch(1, 1, multiLine, width, tip, show);
+            QVERIFY(show);
+            QCOMPARE(multiLine, 1);
+            QCOMPARE(tip, ZozedizIZ::Globals::GetMessage(314));
+            show = false;
+            emit grid.textTipFetch(6, 1, multiLine, width, tip, show);
+            QVERIFY(!show);
+
+            auto* numbers = child<QCheckBox>(form, "chkShowRowNumbers");
+            QTest::mouseClick(numbers, Qt::LeftButton, {}, QPoint(8, numbers->height() / 2));
+            QVERIFY(grid.rowHeadersVisible());
+
+            grid.setFocus();
+            grid.setActiveCell(1, 1);
+            QTest::keyClick(&grid, Qt::Key_Backtab, Qt::ShiftModifier);
+            QTRY_VERIFY(numbers->hasFocus());
+
+            trigger(form, QStringLiteral("mnuHelpGuide"));
+            trigger(form, QStringLiteral("mnuHelpSubmit"));
+        });
+        Vezedad::Documentation::setShellOpener(before);
+        const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
+        QCOMPARE(opened(), (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1)}));
+    }
+
+    // The header canvas scrolls sideways when the window is narrower.
+    void headerScrolls() {
+        Folder folder;
+        UiScript ui;
+        withForm<Form25>(ui, [](Form25& form) {
+            auto* bar = child<QScrollBar>(form, "hsbHeader");
+            auto* canvas = child<QWidget>(form, "fraCanvas");
+            form.resize(canvas->sizeHint().width() + 200, form.height());
+            QTRY_VERIFY(!bar->isVisible());
+            form.resize(form.minimumWidth(), form.height());
+            QTRY_VERIFY(bar->isVisible());
+            bar->setValue(bar->maximum());
+            QCOMPARE(canvas->x(), -bar->maximum());
+            QVERIFY(canvas->height() >= canvas->sizeHint().height());
+            form.resize(canvas->sizeHint().width() + 200, form.height());
+            QTRY_VERIFY(!bar->isVisible());
+            QCOMPARE(bar->value(), 0);
+        });
+    }
+
+    // Esc closes the window as its close box does: a changed report asks.
+    void escapeAsks() {
+        Folder folder;
+        UiScript ui;
+        withForm<Form25>(ui, [&](Form25& form) {
+            QVERIFY(form.IsDirty());
+            ui.expectModal(exitChoice(0));
+            QTest::keyClick(&form, Qt::Key_Escape);
+            QVERIFY(form.isVisible());
+        });
+        QCOMPARE(ui.modalNames(), (QStringList{"Form25", "frmExitOptions", "frmExitOptions"}));
+    }
+
+    // The county column: a default code is filled in and checked and the
+    // cursor moves past it (back when coming from the right); by hand, the
+    // cell opens for typing; a cancelled pick list leaves it open once.
+    void countyColumn_data() {
+        QTest::addColumn<int>("behavior");
+        QTest::addColumn<int>("from");    // the column the cursor comes from
+        QTest::addColumn<QString>("code"); // in the cell afterwards
+        QTest::addColumn<int>("col");     // the active column afterwards
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<bool>("pickList");
+        QTest::newRow("default code, from the left") << 1 << 2 << QStringLiteral("01") << 4 << false << false;
+        QTest::newRow("default code, from the right") << 1 << 4 << QStringLiteral("01") << 2 << false << false;
+        QTest::newRow("by hand") << 2 << 2 << QString() << 3 << true << false;
+        QTest::newRow("pick list cancelled") << 0 << 2 << QString() << 3 << true << true;
+    }
+    void countyColumn() {
+        QFETCH(int, behavior);
+        QFETCH(int, from);
+        QFETCH(QString, code);
+        QFETCH(int, col);
+        QFETCH(bool, editing);
+        QFETCH(bool, pickList);
+        Folder folder;
+        Vezedad::Globals::Configuration().setCountySelectorBehavior(behavior);
+        Vezedad::Globals::Configuration().setCountySelectorDefault(QStringLiteral("01"));
+        UiScript ui;
+        withForm<CountyForm>(ui, [&](CountyForm& form) {
+            auto* button = child<QPushButton>(form, "cmdCountyPopup");
+            QVERIFY(button->text().endsWith(QStringLiteral(" Click to change.")));
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            grid.setFocus();
+            grid.setActiveCell(from, 1);
+            if (pickList) ui.expectModal([](QDialog& d) { d.reject(); });
+            QTest::keyClick(&grid, from < 3 ? Qt::Key_Right : Qt::Key_Left);
+            QCOMPARE(grid.text(3, 1), code);
+            QCOMPARE(grid.activeCol(), col);
+            QCOMPARE(grid.isEditing(), editing);
+            if (editing) {
+                // Typed by hand, with no second pick list.
+                type(grid, QStringLiteral("62"));
+                press(grid, Qt::Key_Tab);
+                QCOMPARE(grid.text(3, 1), QStringLiteral("62"));
+            }
+            // Backwards out of the grid: to the county button. (The window
+            // comes back to the front after the pick list, as a window
+            // manager brings it.)
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            grid.setActiveCell(1, 1);
+            QTest::keyClick(&grid, Qt::Key_Backtab, Qt::ShiftModifier);
+            QTRY_VERIFY(button->hasFocus());
+        });
+        QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), pickList ? 1 : 0);
+    }
+};
+
+QTEST_MAIN(tst_reportform)
+#include "tst_reportform.moc"
