@@ -41,6 +41,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -147,6 +148,8 @@ ReportForm::ReportForm(ReportFormSpec spec, QWidget* parent) : QDialog(parent), 
     lblWarning->hide();
     layout->addWidget(lblWarning);
     layout->addWidget(buildDataEntry(), 1);
+    // Without the data entry the warning stays under the header.
+    layout->addStretch(0);
     buildMenus(mnuBar);
     connectGrid();
 
@@ -159,8 +162,11 @@ ReportForm::ReportForm(ReportFormSpec spec, QWidget* parent) : QDialog(parent), 
     Vezedad::Ui::OnFirstActivation(
         *this, [this] { Vezedad::Ui::Guard([this] { Form_Activate(); }, [](const Vezedad::ErrorInfo&) {}); });
 
-    const int width = std::max(fraCanvas->sizeHint().width(), Twips::toPixelsX(9600));
-    resize(std::min(width, Twips::toPixelsX(14400)), Twips::toPixelsY(8400));
+    // Wide enough for the whole header where the screen allows.
+    int width = std::max(fraCanvas->sizeHint().width(), Twips::toPixelsX(9600));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    resize(width, Twips::toPixelsY(8400));
 }
 
 ReportForm::~ReportForm() {
@@ -202,17 +208,36 @@ QWidget* ReportForm::buildHeader() {
         box->setObjectName(s.box);
         box->setToolTip(s.toolTip);
         if (s.maxLength > 0) box->setMaxLength(s.maxLength);
-        box->setMinimumWidth(Twips::toPixelsX(s.widthTwips));
+        box->setFixedWidth(Twips::toPixelsX(s.widthTwips));
         label->setBuddy(box);
         auto* pair = new QVBoxLayout;
         pair->setSpacing(0);
         pair->addWidget(label);
-        pair->addWidget(box);
+        pair->addWidget(box, 0, Qt::AlignLeft);
         boxes->addLayout(pair);
         m_headerBoxes.append(box);
     }
     auto* left = new QVBoxLayout;
     left->setSpacing(Twips::toPixelsY(90));
+    lblReportYear = new QLabel(fraCanvas);
+    lblReportYear->setObjectName(QStringLiteral("lblReportYear"));
+    lblReportYear->setTextFormat(Qt::PlainText);
+    QPalette blue = lblReportYear->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    lblReportYear->setPalette(blue);
+    QFont yearFont = lblReportYear->font();
+    yearFont.setBold(true);
+    yearFont.setPointSizeF(yearFont.pointSizeF() * 1.2);
+    lblReportYear->setFont(yearFont);
+    left->addWidget(lblReportYear);
+    if (!m_spec.headerNote.isEmpty()) {
+        auto* note = new QLabel(m_spec.headerNoteText, fraCanvas);
+        note->setObjectName(m_spec.headerNote);
+        note->setTextFormat(Qt::PlainText);
+        note->setWordWrap(true);
+        note->setMinimumWidth(Twips::toPixelsX(4000));
+        left->addWidget(note);
+    }
     left->addLayout(boxes);
 
     const NoActivitySpec& activity = m_spec.activity;
@@ -246,39 +271,16 @@ QWidget* ReportForm::buildHeader() {
     left->addStretch();
     canvas->addLayout(left, 0, 0);
 
-    auto* middle = new QVBoxLayout;
-    lblReportYear = new QLabel(fraCanvas);
-    lblReportYear->setObjectName(QStringLiteral("lblReportYear"));
-    lblReportYear->setTextFormat(Qt::PlainText);
-    QPalette blue = lblReportYear->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    lblReportYear->setPalette(blue);
-    QFont yearFont = lblReportYear->font();
-    yearFont.setBold(true);
-    yearFont.setPointSizeF(yearFont.pointSizeF() * 1.2);
-    lblReportYear->setFont(yearFont);
-    middle->addWidget(lblReportYear);
-    if (!m_spec.headerNote.isEmpty()) {
-        auto* note = new QLabel(m_spec.headerNoteText, fraCanvas);
-        note->setObjectName(m_spec.headerNote);
-        note->setTextFormat(Qt::PlainText);
-        note->setWordWrap(true);
-        note->setMinimumWidth(Twips::toPixelsX(4000));
-        middle->addWidget(note);
-    }
-    middle->addStretch();
-    canvas->addLayout(middle, 0, 1);
-
     if (m_spec.productList) {
         auto* lblEpaList = new QLabel(QStringLiteral("EPA Reg. Number &List"), fraCanvas);
         lblEpaList->setObjectName(QStringLiteral("lblEpaList"));
         fpEpaList = new ReportGrid(fraCanvas);
         fpEpaList->setObjectName(QStringLiteral("fpEpaList"));
-        fpEpaList->setColumns({GridColumn{QStringLiteral("EPA Number"), 13, CellType::text()},
+        fpEpaList->setColumns({GridColumn{QStringLiteral("EPA Number"), 17, CellType::text()},
                                GridColumn{QStringLiteral("Product Name"), 30, CellType::text()}});
         fpEpaList->setReadOnly(true);
         fpEpaList->setRowHeadersVisible(false);
-        fpEpaList->setMinimumSize(fpEpaList->widthForCharacters(46), Twips::toPixelsY(1200));
+        fpEpaList->setMinimumSize(fpEpaList->widthForCharacters(50), Twips::toPixelsY(1200));
         lblEpaList->setBuddy(fpEpaList);
         cmdEPAEditList = new QPushButton(QStringLiteral("Edit"), fraCanvas);
         cmdEPAEditList->setObjectName(QStringLiteral("cmdEPAEditList"));
@@ -292,10 +294,10 @@ QWidget* ReportForm::buildHeader() {
         right->setSpacing(Twips::toPixelsY(30));
         right->addLayout(listTop);
         right->addWidget(fpEpaList, 1);
-        canvas->addLayout(right, 0, 2);
-        canvas->setColumnStretch(2, 1);
-    } else {
+        canvas->addLayout(right, 0, 1);
         canvas->setColumnStretch(1, 1);
+    } else {
+        canvas->setColumnStretch(0, 1);
     }
     fraHeader->setWidget(fraCanvas);
     fraHeader->setFixedHeight(fraCanvas->sizeHint().height());
@@ -337,7 +339,10 @@ QWidget* ReportForm::buildDataEntry() {
 
     fpZelForm = new ReportGrid(fraDataEntry);
     fpZelForm->setObjectName(QStringLiteral("fpZelForm"));
-    fpZelForm->setColumns(m_spec.columns);
+    // A column is at least as wide as its name.
+    QList<GridColumn> columns = m_spec.columns;
+    for (GridColumn& column : columns) column.widthChars = std::max(column.widthChars, column.header.size() + 1.0);
+    fpZelForm->setColumns(columns);
     if (!m_spec.upperHeaders.isEmpty()) fpZelForm->setUpperHeaders(m_spec.upperHeaders);
     fpZelForm->setRowHeadersVisible(false);
     layout->addWidget(fpZelForm, 1);
