@@ -118,7 +118,8 @@ private slots:
             for (QAction* top : form.findChild<QMenuBar*>()->actions()) {
                 items << top->objectName() + QLatin1Char('=') + top->text();
                 if (top->menu())
-                    for (QAction* item : top->menu()->actions()) items << item->objectName() + QLatin1Char('=') + item->text();
+                    for (QAction* item : top->menu()->actions())
+                        items << item->objectName() + QLatin1Char('=') + item->text();
             }
             QCOMPARE(items, (QStringList{"mnuFile=&File",
                                          "mnuFileSave=&Save",
@@ -319,7 +320,8 @@ private slots:
         });
         Vezedad::Documentation::setShellOpener(before);
         const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
-        QCOMPARE(opened(), (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1)}));
+        QCOMPARE(opened(),
+                 (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1)}));
     }
 
     // The header canvas scrolls sideways when the window is narrower.
@@ -360,9 +362,9 @@ private slots:
     // cell opens for typing; a cancelled pick list leaves it open once.
     void countyColumn_data() {
         QTest::addColumn<int>("behavior");
-        QTest::addColumn<int>("from");    // the column the cursor comes from
+        QTest::addColumn<int>("from");     // the column the cursor comes from
         QTest::addColumn<QString>("code"); // in the cell afterwards
-        QTest::addColumn<int>("col");     // the active column afterwards
+        QTest::addColumn<int>("col");      // the active column afterwards
         QTest::addColumn<bool>("editing");
         QTest::addColumn<bool>("pickList");
         QTest::newRow("default code, from the left") << 1 << 2 << QStringLiteral("01") << 4 << false << false;
