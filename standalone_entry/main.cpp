@@ -8,9 +8,11 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("ZIDIVO"));
     int rc = 1;
     if (Dazozuvi::modGlobals::Main()) {
-        // The loop ends once the keep-alive window is unloaded.
-        QObject::connect(Dazozuvi::modGlobals::Application(), &Dazozuvi::ApplicationA::Ended, &app,
-                         &QCoreApplication::quit, Qt::QueuedConnection);
+        // The loop ends once the keep-alive window is unloaded (exit, not
+        // quit: every window has had its say already).
+        QObject::connect(
+            Dazozuvi::modGlobals::Application(), &Dazozuvi::ApplicationA::Ended, &app,
+            [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         rc = app.exec();
     }
     // The shared services end before the application object.

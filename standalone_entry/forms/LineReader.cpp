@@ -13,6 +13,21 @@ namespace {
 
 constexpr qsizetype kBlock = 256 * 1024;
 
+// Decodes into line, reusing its memory: a file's lines are read one after
+// another into the same text.
+void decodeInto(QString& line, const char* p, qsizetype n) {
+    line.resize(0);
+    line.append(QLatin1StringView(p, n));
+    // The code page differs from Latin-1 only in 0x80 .. 0x9F.
+    bool differs = false;
+    for (qsizetype i = 0; i < n; ++i) differs |= static_cast<unsigned char>(p[i]) - 0x80u < 0x20u;
+    if (!differs) return;
+    char16_t* out = reinterpret_cast<char16_t*>(line.data());
+    for (qsizetype i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) - 0x80u < 0x20u)
+            out[i] = Vezedad::Cp1252::decodeByte(static_cast<unsigned char>(p[i]));
+}
+
 const char* lineEnd(const char* p, const char* end) {
     // Most bytes are neither CR nor LF: memchr finds the LF quickly, and the
     // stretch before it is searched for a CR.
@@ -55,7 +70,7 @@ bool LineReader::ReadLine(QString& line) {
         }
         const char* stop = lineEnd(begin, end);
         if (stop < end) {
-            line = Vezedad::Cp1252::decode(QByteArrayView(begin, stop - begin));
+            decodeInto(line, begin, stop - begin);
             m_pos += (stop - begin) + 1;
             m_skipLf = *stop == '\r';
             return true;
@@ -63,7 +78,7 @@ bool LineReader::ReadLine(QString& line) {
         if (!fill()) {
             // The last line, without a line end.
             if (m_pos >= m_block.size()) return false;
-            line = Vezedad::Cp1252::decode(QByteArrayView(m_block.constData() + m_pos, m_block.size() - m_pos));
+            decodeInto(line, m_block.constData() + m_pos, m_block.size() - m_pos);
             m_pos = m_block.size();
             return true;
         }

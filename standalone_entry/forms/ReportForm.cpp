@@ -813,11 +813,16 @@ void ReportForm::LoadLine(const QString& line, const QString& delimiter, int lin
         if (next < 0) return;
         pos = next + d;
     }
-    Vezedad::trapArrow(Location(QStringLiteral("LoadLine")), [&] {
-        QString rest = line.mid(pos);
-        mobjZelFarpoint->LoadLine(rest, delimiter, lineNumber);
+    try {
+        // One text for every record's fields, its memory kept between lines.
+        m_record.resize(0);
+        m_record.append(QStringView(line).mid(pos));
+        mobjZelFarpoint->LoadLine(m_record, delimiter, lineNumber);
         RecordLoaded(line, delimiter);
-    });
+    } catch (...) {
+        Vezedad::passOn(Vezedad::ErrorInfo::fromCurrentException(), Vezedad::TrailForm::Arrow,
+                        Location(QStringLiteral("LoadLine")));
+    }
 }
 
 // ---- saving ---------------------------------------------------------------

@@ -344,6 +344,7 @@ private:
     Vezedad::IdentityPtr m_identity;
     QString m_path;
     QString m_loadingPath;
+    QString m_record; // the grid's part of the record being loaded
     qint64 m_loadingSize = 0;
     std::unique_ptr<ZozedizIZ::ProgressForm> mProgress;
     bool m_loadResult = false;
