@@ -6,6 +6,7 @@
 #include "applicators/Applicators.h"
 #include "forms/Form25.h"
 #include "forms/Forms.h"
+#include "modGlobals.h"
 
 #include "Vezedad/foundation/Utilities.h"
 #include "ZozedizIZ/shell/Controller.h"
@@ -111,6 +112,14 @@ private slots:
         QVERIFY(dynamic_cast<Dazozuvi::Form25*>(a.get()));
         QVERIFY(b && a != b);
         for (qint32 other : {0, 3, 15, 16}) QVERIFY(!Dazozuvi::NewReportForm(other));
+        // The form's grid controller comes from the factory, which leaves its
+        // flag clear; made any other way it fails.
+        a->Load();
+        QVERIFY(a->GridController());
+        QVERIFY(!modGlobals::InFactory());
+        const Vezedad::ErrorInfo direct = TestSupport::raisedBy([] { Dazozuvi::CZelFarpoint controller; });
+        QCOMPARE(direct.Number(), qint32(Vezedad::errFactoryMethodNotUsed));
+        QCOMPARE(direct.Source(), QStringLiteral("Dazozuvi::CZelFarpoint"));
     }
 
     // A blank Form 25 from the Control Center: the filer's permit, read-only.

@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 
@@ -120,18 +119,8 @@ inline QByteArray crlf(const QStringList& lines) {
     return out;
 }
 
-// A click waiting in the event queue until window events are next let
-// through (by the progress window's Update, for one).
-inline void postClick(QWidget* button) {
-    const QPointF centre = QRectF(button->rect()).center();
-    const QPointF global = button->mapToGlobal(centre);
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
-                                                        Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
-                                                        Qt::NoButton, Qt::NoModifier));
-}
-
-// Presses Stop in the progress window as soon as it shows.
+// Presses Stop in the progress window as soon as it shows: the click waits
+// in the event queue until the job lets window events through.
 class StopWhenShown : public QObject {
 public:
     StopWhenShown() { qApp->installEventFilter(this); }
@@ -139,7 +128,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched->objectName() == QStringLiteral("frmProgress"))
             if (auto* stop = static_cast<QWidget*>(watched)->findChild<QPushButton*>(QStringLiteral("cmdStop")))
-                postClick(stop);
+                QMetaObject::invokeMethod(stop, &QPushButton::click, Qt::QueuedConnection);
         return false;
     }
 };

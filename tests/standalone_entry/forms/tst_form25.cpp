@@ -244,19 +244,28 @@ private slots:
         QCOMPARE(ui.boxes().value(0).prompt, kNoErrors);
     }
 
-    // Stop in the progress window cancels the whole open, and the window
-    // closes.
-    void stopCancelsOpen() {
+    // Stop in the progress window, or a first line the user will not have,
+    // cancels the whole open, and the window closes.
+    void largeOpenCancelled_data() {
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("Stop") << QByteArray() << true;
+        QTest::newRow("first line refused") << QByteArray("0|R12345|2345-2345-2345\r\n") << false;
+    }
+    void largeOpenCancelled() {
+        QFETCH(QByteArray, firstLine);
+        QFETCH(bool, stop);
         Folder folder;
         const QByteArray line = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n";
-        const QString path =
-            folder.write(QStringLiteral("MR1234500.txt"), line.repeated(int(ReportForm::DirectLoadBytes / 50)));
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"),
+                                          firstLine + line.repeated(int(ReportForm::DirectLoadBytes / 50)));
         UiScript ui;
         ui.expectModal(progressRuns());
-        StopWhenShown stop;
+        if (!stop) ui.expectBox(Vezedad::Ui::vbNo);
+        std::unique_ptr<StopWhenShown> stopper(stop ? new StopWhenShown : nullptr);
         QVERIFY(openForm(ui, path, {}));
         QCOMPARE(ui.modalNames(), QStringList{"frmProgress"});
-        QVERIFY(ui.boxes().isEmpty());
+        QCOMPARE(ui.boxes().size(), stop ? 0 : 1);
     }
 
     // Closing a changed report: each exit choice, and saves that fail keep the
@@ -331,7 +340,8 @@ private slots:
         QFETCH(QString, product);
         QFETCH(QString, message);
         Folder folder;
-        const QString path = folder.file(QStringLiteral("MR1234500.txt"));
+        // Saved over an older file, which stays as it was.
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), "3|R12345|||||||X|\r\n");
         UiScript ui;
         // Without an identity the header may be edited.
         openForm(ui, QString(), [&](Form25& form) {
@@ -346,7 +356,7 @@ private slots:
             QVERIFY(form.IsDirty());
             QCOMPARE(text(form, "lblFileName"), QStringLiteral("{not saved}"));
         });
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(TestSupport::readFile(path), QByteArray("3|R12345|||||||X|\r\n"));
         const QString prompt = ui.boxes().value(1).prompt;
         QVERIFY2(prompt.startsWith(QStringLiteral("Nothing was saved. ") + message), qPrintable(prompt));
         QCOMPARE(ui.boxes().value(1).title, QStringLiteral("Warning"));
