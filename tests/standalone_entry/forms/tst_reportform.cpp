@@ -209,6 +209,12 @@ private slots:
             QCOMPARE(grid.text(3, 5), QStringLiteral("12"));
             QCOMPARE(grid.activeCol(), 4);
             QVERIFY(form.IsDirty());
+            // Esc in a cell only ends its edit.
+            type(grid, QStringLiteral("OZ"));
+            press(grid, Qt::Key_Escape);
+            QVERIFY(!grid.isEditing());
+            QVERIFY(form.isVisible());
+            QCOMPARE(grid.text(4, 5), QString());
         });
     }
 
