@@ -257,7 +257,9 @@ private:
         if (m_firstTwips != 0) style += QStringLiteral(" text-indent:") + pixels(m_firstTwips) + u';';
         m_html += QStringLiteral("<p style=\"") + style + u'"' +
                   (m_centred ? QStringLiteral(" align=\"center\">") : QStringLiteral(">"));
-        if (m_bullet) m_html += QStringLiteral("\u2022\t");
+        // A tab after the bullet would jump to the document's wide default tab
+        // stop; two fixed blanks keep the bullet next to its text.
+        if (m_bullet) m_html += QStringLiteral("\u2022\u00A0\u00A0");
         for (const Run& run : std::as_const(m_runs)) {
             if (run.text.isEmpty()) continue;
             QString css;

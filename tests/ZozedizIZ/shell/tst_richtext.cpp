@@ -95,11 +95,11 @@ private slots:
         RichText::SetText(browser, ZozedizIZ::Globals::GetMessage(ZozedizIZ::kvmFormUse));
         const QStringList lines = browser.toPlainText().split(u'\n');
         QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[0].startsWith(QStringLiteral("\u2022\tIf you provided a Business Registration Number")),
+        QVERIFY2(lines[0].startsWith(QStringLiteral("\u2022  If you provided a Business Registration Number")),
                  qPrintable(lines[0]));
         QVERIFY(lines[0].contains(QStringLiteral("ID, you must include at least one Form 26 (or")));
         QVERIFY(
-            lines[1].startsWith(QStringLiteral("\u2022\tIf you provided a Commercial Sales Permit, you must include")));
+            lines[1].startsWith(QStringLiteral("\u2022  If you provided a Commercial Sales Permit, you must include")));
 
         const Piece must = pieceWith(*browser.document(), QStringLiteral("must"));
         QCOMPARE(must.text, QStringLiteral("must"));
