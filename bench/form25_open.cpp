@@ -139,8 +139,8 @@ int main(int argc, char** argv) {
     std::vector<double> totals;
     for (const Run& r : results) totals.push_back(r.total);
     std::sort(totals.begin(), totals.end());
-    const Run& best = *std::min_element(results.begin(), results.end(),
-                                        [](const Run& a, const Run& b) { return a.total < b.total; });
+    const Run& best =
+        *std::min_element(results.begin(), results.end(), [](const Run& a, const Run& b) { return a.total < b.total; });
     std::printf("file: %.1f MB, %d rows\n", fileMegabytes, best.rows);
     std::printf("Form 25 open (load + verdict check): best %.3f s (load %.3f s), median %.3f s, %d run(s)\n",
                 best.total, best.load, totals[totals.size() / 2], runs);

@@ -75,8 +75,7 @@ int main(int argc, char** argv) {
         timer.start();
         program.start(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--child")});
         bool shown = false;
-        while (!shown && program.waitForReadyRead(10000))
-            shown = program.readAllStandardOutput().contains("shown");
+        while (!shown && program.waitForReadyRead(10000)) shown = program.readAllStandardOutput().contains("shown");
         const double seconds = Bench::seconds(timer);
         program.waitForFinished(10000);
         if (!shown) {
@@ -86,7 +85,7 @@ int main(int argc, char** argv) {
         times.push_back(seconds);
     }
     std::sort(times.begin(), times.end());
-    std::printf("start to the Control Center shown: best %.3f s, median %.3f s, worst %.3f s (%d runs)\n", times.front(),
-                times[times.size() / 2], times.back(), runs);
+    std::printf("start to the Control Center shown: best %.3f s, median %.3f s, worst %.3f s (%d runs)\n",
+                times.front(), times[times.size() / 2], times.back(), runs);
     return times[times.size() / 2] < 0.5 ? 0 : 1;
 }
