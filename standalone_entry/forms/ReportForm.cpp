@@ -533,12 +533,11 @@ void ReportForm::Load() {
 }
 
 void ReportForm::SetBackColor() {
-    // The setting, or the system's button face when it cannot be read.
-    QList<QWidget*> widgets{this, fraCanvas, fraDataEntry, fraHeader->viewport(), chkShowRowNumbers};
+    // The setting, or the system's button face when it cannot be read. The
+    // option buttons and check boxes draw no background of their own: they
+    // show their frame's.
+    QList<QWidget*> widgets{this, fraCanvas, fraDataEntry, fraHeader->viewport()};
     if (fraActivity) widgets << fraActivity;
-    if (m_options)
-        for (QAbstractButton* option : m_options->buttons()) widgets << option;
-    if (chkNoActivity) widgets << chkNoActivity;
     for (QWidget* w : widgets) Vezedad::Ui::SetBackColor(*w);
 }
 
