@@ -171,6 +171,9 @@ ReportForm::ReportForm(ReportFormSpec spec, QWidget* parent) : QDialog(parent), 
 
 ReportForm::~ReportForm() {
     for (QLineEdit* box : m_headerBoxes) ZozedizIZ::LeaveCheck::Unwatch(box);
+    // A cell editor that closes with the grid reaches no form.
+    fpZelForm->disconnect(this);
+    if (fpEpaList) fpEpaList->disconnect(this);
     // The controller goes before the grid it works on.
     mobjZelFarpoint.reset();
 }
@@ -485,6 +488,9 @@ void ReportForm::connectGrid() {
 }
 
 void ReportForm::guard(const QString& handler, const std::function<void()>& body) {
+    // Before the window loads and once it has unloaded there is no report to
+    // work on.
+    if (!mobjZelFarpoint) return;
     Vezedad::Ui::GuardShowError(Location(handler), body, this);
 }
 
@@ -611,6 +617,8 @@ Vezedad::Identity& ReportForm::Clone() const {
 void ReportForm::setHasActivity(bool value) { setActivity(value ? 1 : 0); }
 
 void ReportForm::setActivity(int state) {
+    // The switch belongs to a loaded window.
+    Load();
     if (m_options) {
         if (QAbstractButton* option = m_options->button(state)) option->setChecked(true);
     } else if (chkNoActivity) {
@@ -978,6 +986,8 @@ void ReportForm::closeEvent(QCloseEvent* event) {
 }
 
 bool ReportForm::Form_QueryUnload() {
+    // A cell being edited counts as left: its check may change the report.
+    if (mobjZelFarpoint) mobjZelFarpoint->CommitEdit();
     if (!IsDirty()) return true;
     switch (AskToSave(true)) {
     case CZelFarpoint::Stay: return false;

@@ -207,7 +207,8 @@ public:
     int Activity() const { return m_activity; }
     bool HasActivity() const { return m_activity != 0; }
     // Switches the no-activity control as a click does (its handling runs
-    // when the value changes): for a check box, true unchecks it.
+    // when the value changes): for a check box, true unchecks it. Loads the
+    // window first, so a host may set it before Edit.
     void setHasActivity(bool value);
     void setActivity(int state);
 

@@ -153,6 +153,42 @@ private slots:
         });
     }
 
+    // A host may switch activity off before Edit, as for an applicator who
+    // made no applications: the window opens without activity, changed.
+    void activitySetBeforeEdit() {
+        Folder folder;
+        UiScript ui;
+        CountyForm form;
+        form.setHasActivity(false);
+        ui.expectModal([&](QDialog&) {
+            QVERIFY(!form.HasActivity());
+            QVERIFY(child<QCheckBox>(form, "chkNoSales")->isChecked());
+            QVERIFY(child<QWidget>(form, "fraDataEntry")->isHidden());
+            QVERIFY(form.IsDirty());
+            discard(ui, form);
+        });
+        bool cancel = false;
+        form.Edit(cancel, Vezedad::Globals::ZelReport().Identity(), QString());
+        QCOMPARE(ui.modalNames(), (QStringList{"CountyForm", "frmExitOptions"}));
+    }
+
+    // Closing while a cell is being edited ends the edit first: a valid
+    // change counts, and the form asks.
+    void closingEndsTheEdit() {
+        Folder folder;
+        UiScript ui;
+        withSales(ui, {kRow1}, [&](Form25& form) {
+            form.GridController()->setIsDirty(false);
+            form.Grid().setActiveCell(3, 1);
+            type(form.Grid(), QStringLiteral("7"));
+            QVERIFY(form.Grid().isEditing());
+            ui.expectModal(exitChoice(0));
+            trigger(form, QStringLiteral("mnuExit"));
+            QVERIFY(form.isVisible());
+            QCOMPARE(form.Grid().text(3, 1), QStringLiteral("7"));
+        });
+    }
+
     // The key table: only these keys with exactly these modifiers act.
     void keys_data() {
         QTest::addColumn<int>("key");
