@@ -100,6 +100,21 @@ private slots:
         QCOMPARE(ui.modalNames(), (QStringList{"Form25", "frmExitOptions"}));
     }
 
+    // A file that does not exist starts a new report bound to that name,
+    // which Save then offers.
+    void missingFile() {
+        Folder folder;
+        const QString path = folder.file(QStringLiteral("MR1234507.txt"));
+        UiScript ui;
+        QVERIFY(!openForm(ui, path, [&](Form25& form) {
+            QCOMPARE(text(form, "lblFileName"), QStringLiteral("File: MR1234507.txt"));
+            QVERIFY(child<QLineEdit>(form, "txtPermitNumber")->isEnabled());
+            save(ui, form, path, false);
+        }));
+        QCOMPARE(ui.dialogs().value(0).file.fileName, path);
+        QCOMPARE(TestSupport::readFile(path), QByteArray("3|R12345|||||||X|\r\n"));
+    }
+
     // Record 1 decides the permit and the sales type; every data record goes
     // into the row of its place among the non-empty lines.
     void reads_data() {
