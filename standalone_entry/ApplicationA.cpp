@@ -50,14 +50,13 @@ ApplicationA::ApplicationA() {
         connect(c, &ZozedizIZ::Controller::ShowAbout, this, [this] { mobjController_ShowAbout(); });
         connect(c, &ZozedizIZ::Controller::Unloading, this, [this] { mobjController_Unloading(); });
         // Loaded, never shown.
-        m_keepAlive = new frmDummy;
+        m_keepAlive = std::make_unique<frmDummy>();
         c->Show();
     });
 }
 
 ApplicationA::~ApplicationA() {
     if (mobjController) disconnect(mobjController, nullptr, this, nullptr);
-    delete m_keepAlive;
 }
 
 void ApplicationA::handle(const char* handler, const std::function<void()>& body) {
@@ -171,8 +170,7 @@ void ApplicationA::mobjController_Unloading() {
         // releases its services; only the subscription ends here.
         if (mobjController) disconnect(mobjController, nullptr, this, nullptr);
         mobjController = nullptr;
-        delete m_keepAlive;
-        m_keepAlive = nullptr;
+        m_keepAlive.reset();
         emit Ended();
     });
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace Dazozuvi {
@@ -35,7 +36,7 @@ public:
     // The controller while subscribed (null after Unloading).
     ZozedizIZ::Controller* Controller() const { return mobjController; }
     // The keep-alive window while loaded (null after Unloading).
-    frmDummy* KeepAlive() const { return m_keepAlive; }
+    frmDummy* KeepAlive() const { return m_keepAlive.get(); }
 
     // Asks before a new Form 26A: nullopt when nothing is to open, "" for a
     // new list, or the path of an existing Form 26A file to open instead.
@@ -68,7 +69,7 @@ private:
     void handle(const char* handler, const std::function<void()>& body);
 
     QPointer<ZozedizIZ::Controller> mobjController;
-    QPointer<frmDummy> m_keepAlive;
+    std::unique_ptr<frmDummy> m_keepAlive;
 };
 
 } // namespace Dazozuvi
