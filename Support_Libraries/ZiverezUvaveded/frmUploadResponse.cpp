@@ -195,7 +195,7 @@ void frmUploadResponse::DisplayResponse(const UploadFileResponse& reply) {
 void frmUploadResponse::cmdPrint_Click() {
     try {
         QPrinter printer;
-        Vezedad::Ui::PreparePrinter(printer);
+        if (!Vezedad::Ui::PreparePrinter(printer, this)) return;
         if (!printer.isValid())
             throw Vezedad::ErrorInfo(Vezedad::errInvalidProcedureCall, QStringLiteral("No printer is available."),
                                      QStringLiteral("VezirodEdovud::frmUploadResponse"));

@@ -146,7 +146,7 @@ void frmPrintPreview::cmdPrint_Click() {
                         Vezedad::Ui::vbOKOnly, QString(), this);
     if (!m_gridPrinter)
         Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QStringLiteral("Dazozuvi::frmPrintPreview"));
-    Vezedad::Ui::PreparePrinter(m_printer);
+    if (!Vezedad::Ui::PreparePrinter(m_printer, this)) return;
     m_gridPrinter->print(m_printer);
     accept();
 }

@@ -1,4 +1,5 @@
 #include "Vezedad/ui/Ui.h"
+#include "Vezedad/ui/Dialogs.h"
 
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Globals.h"
@@ -11,7 +12,9 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 #include <QtDebug>
@@ -119,8 +122,30 @@ void setMessageBoxHandler(MessageBoxHandler handler) { messageBoxHandler() = std
 void setModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
 void setPrinterHandler(PrinterHandler handler) { printerHandler() = std::move(handler); }
 
-void PreparePrinter(QPrinter& printer) {
-    if (printerHandler()) printerHandler()(printer);
+bool PreparePrinter(QPrinter& printer, QWidget* owner) {
+    if (printerHandler()) {
+        printerHandler()(printer);
+        return true;
+    }
+    // Without any printer Qt makes a PDF printer with no file: nothing would
+    // come out.
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (toFile || !QPrinterInfo::availablePrinterNames().isEmpty()) return true;
+    DialogRequest request;
+    request.kind = DialogKind::SaveFile;
+    request.owner = owner;
+    request.title = QStringLiteral("No Printer Installed: Print to a PDF File");
+    request.file.directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    request.file.fileName = QStringLiteral("Printout.pdf");
+    request.file.filters = {FileFilter{QStringLiteral("PDF Files (*.pdf)"), {QStringLiteral("*.pdf")}}};
+    request.file.defaultSuffix = QStringLiteral("pdf");
+    request.file.pathMustExist = true;
+    request.file.overwritePrompt = true;
+    const DialogAnswer answer = RunDialog(request);
+    if (answer.result != 1 || answer.files.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(answer.files.first());
+    return true;
 }
 
 void SetBackColor(QWidget& window) {

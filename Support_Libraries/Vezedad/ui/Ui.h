@@ -82,7 +82,10 @@ VEZEDAD_EXPORT void setModalHandler(ModalHandler handler);
 // the printer elsewhere (a test sends it to a file) before the job starts.
 using PrinterHandler = std::function<void(QPrinter&)>;
 VEZEDAD_EXPORT void setPrinterHandler(PrinterHandler handler);
-VEZEDAD_EXPORT void PreparePrinter(QPrinter& printer);
+// Where no printer is installed at all (a desktop without a print service),
+// the printout goes to a PDF file the user names; False when the user
+// cancels that choice and nothing is to be printed.
+VEZEDAD_EXPORT bool PreparePrinter(QPrinter& printer, QWidget* owner = nullptr);
 
 // The window's background from the "BackColor" setting, or the system's
 // button face when the setting cannot be read or names a system colour.

@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -94,6 +97,26 @@ private slots:
         window.show();
         QTest::qWait(20);
         QCOMPARE(calls, 1);
+    }
+
+    // With no printer installed a printout still has somewhere to go: a PDF
+    // file the user names, or nothing when the user cancels.
+    void noPrinterPrintsToAChosenPdf() {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty()) QSKIP("this machine has a printer installed");
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("Out.pdf"));
+        TestSupport::UiScript ui;
+        ui.expectFile(pdf);
+        QPrinter printer;
+        QVERIFY(Ui::PreparePrinter(printer));
+        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+        QCOMPARE(printer.outputFileName(), pdf);
+        QCOMPARE(ui.dialogs().size(), 1);
+
+        ui.expectDialogCancel();
+        QPrinter other;
+        QVERIFY(!Ui::PreparePrinter(other));
+        QVERIFY(other.outputFileName().isEmpty());
     }
 
     // A box that the test did not expect fails it and is answered with
