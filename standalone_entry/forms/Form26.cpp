@@ -1,0 +1,135 @@
+#include "forms/Form26.h"
+
+#include "applicators/Applicator.h"
+#include "applicators/ApplicatorList.h"
+#include "applicators/Applicators.h"
+
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QLineEdit>
+
+namespace Dazozuvi {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The fields of the no-applications record after the two ids: ten empty
+// ones, each followed by "|" as the last id is.
+constexpr int kNoApplicationsBars = 11;
+
+HeaderBoxSpec box(const QString& name, const QString& label, const QString& caption, qint32 fieldId,
+                  int widthTwips) {
+    HeaderBoxSpec s;
+    s.box = name;
+    s.label = label;
+    s.caption = caption;
+    s.fieldId = fieldId;
+    s.widthTwips = widthTwips;
+    return s;
+}
+
+} // namespace
+
+ReportFormSpec Form26::FormSpec() {
+    ReportFormSpec spec;
+    spec.formType = Vezedad::zfotForm26;
+    spec.name = QStringLiteral("Form26");
+    spec.caption = QStringLiteral("ZOV Form 26: APPLICATOR/TECHNICIAN PESTICIDE USE ANNUAL REPORT");
+    spec.minWidthTwips = 4035;
+    spec.minHeightTwips = 5475;
+
+    // Certification id, name, registration number: one row, each box filled
+    // from the identity for a new report and from record 1 (the name through
+    // the applicator registry) for a loaded one.
+    HeaderBoxSpec name = box(QStringLiteral("txtName"), QStringLiteral("lblApplicatorName"),
+                             QStringLiteral("Applicator Name"), Vezedad::zrfApplName, 3000);
+    name.checked = false; // the identity checks a name itself
+    name.inFile = false;
+    spec.headerBoxes = {box(QStringLiteral("txtCertId"), QStringLiteral("lblCertId"),
+                            QStringLiteral("Certification ID #"), Vezedad::zrfCertificationId, 1800),
+                        name,
+                        box(QStringLiteral("txtBusRegNum"), QStringLiteral("lblBusRegNum"),
+                            QStringLiteral("Bus./Agency Reg. # "), Vezedad::zrfBusinessRegNum, 1800)};
+    spec.headerBoxesInRow = true;
+
+    NoActivitySpec& apps = spec.activity;
+    apps.kind = NoActivitySpec::CheckBox;
+    apps.control = QStringLiteral("chkNoApps");
+    apps.captions = {QStringLiteral("No Commercial Applications Were Conducted This Year")};
+    apps.warningLabel = QStringLiteral("lblNoAppWarning");
+    apps.lossWarning = QStringLiteral("You selected 'No Applications' but there were data entries in the grid.") +
+                       kCrLf +
+                       QStringLiteral("Any data that was previously entered will be lost when you save this form.");
+    apps.editRefusal = QStringLiteral("The 'No Applications Made' box is checked.") + kCrLf +
+                       QStringLiteral("You may not add applications until you uncheck it.");
+    apps.noActivitySubtitle = QStringLiteral("NO Commercial applications were made this year");
+
+    const CellType notes = CellType::text(32000);
+    spec.columns = {
+        GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text(19)},
+        GridColumn{QStringLiteral("Product Name"), 40, CellType::text(65)},
+        GridColumn{QStringLiteral("Quantity"), 12, CellType::number(0, 99999999.99, 4)},
+        GridColumn{QStringLiteral("Units"), 8,
+                   CellType::listFromTabs(QStringLiteral("FL\tGL\tGM\tKG\tL\tLB\tMG\tML\tOZ\tQT"))},
+        GridColumn{QStringLiteral("Apply Date"), 12, CellType::date()},
+        GridColumn{QStringLiteral("End Date"), 12, CellType::date()},
+        GridColumn{QStringLiteral("County"), 8, CellType::digits(2)},
+        GridColumn{QStringLiteral("Address"), 30, CellType::text(50)},
+        GridColumn{QStringLiteral("Municipality"), 20, CellType::text(30)},
+        GridColumn{QStringLiteral("Zip Code"), 10, CellType::digits(5)},
+        GridColumn{QStringLiteral("Dosage Rate"), 15, notes},
+        GridColumn{QStringLiteral("Method of Appl."), 15, notes},
+        GridColumn{QStringLiteral("Target Organism(s)"), 20, notes},
+        GridColumn{QStringLiteral("Place of Appl."), 20, notes},
+    };
+    spec.upperHeaders = {
+        UpperHeader{1, 10, QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping Columns\"")},
+        UpperHeader{11, 14, QStringLiteral("Record Keeping Columns")}};
+    spec.fields = {Vezedad::zrfEPANumber,    Vezedad::zrfProductName, Vezedad::zrfQuantity,
+                   Vezedad::zrfUnits,        Vezedad::zrfDateStart,   Vezedad::zrfDateEnd,
+                   Vezedad::zrfCounty,       Vezedad::zrfAddress,     Vezedad::zrfMunicipality,
+                   Vezedad::zrfZipCode,      Vezedad::zrfDosage,      Vezedad::zrfMethod,
+                   Vezedad::zrfTarget,       Vezedad::zrfPlace};
+    spec.validatedColumns = 10;
+    spec.countyColumn = 7;
+    spec.leadingFields = 3;
+    spec.fileNameIdBox = QStringLiteral("txtCertId");
+    spec.help = {
+        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
+        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files To RUR"), Vezedad::docUploadReport},
+        {QStringLiteral("mnuHelpCountyPopup"), QStringLiteral("County Code &Popup Options Help"),
+         Vezedad::docCountyPop}};
+    return spec;
+}
+
+Form26::Form26(QWidget* parent) : ReportForm(FormSpec(), parent) {}
+
+void Form26::ReadFirstRecord(const QStringList& fields) {
+    const QString certId = Field(fields, 1);
+    if (certId.compare(HeaderBox(Vezedad::zrfCertificationId)->text(), Qt::CaseInsensitive) != 0) {
+        SetHeaderFromFile(Vezedad::zrfCertificationId, certId);
+        // The file holds no name: the registry knows it by the id. An id it
+        // does not know leaves the box empty and the clone's name as it was.
+        if (const ApplicatorPtr applicator = modGlobals::Applicators().Item(certId))
+            SetHeaderFromFile(Vezedad::zrfApplName, applicator->FirstName() + QLatin1Char(' ') + applicator->LastName());
+        else
+            HeaderBox(Vezedad::zrfApplName)->clear();
+    }
+    const QString busRegNum = Field(fields, 2);
+    if (!busRegNum.isEmpty()) SetHeaderFromFile(Vezedad::zrfBusinessRegNum, busRegNum);
+}
+
+void Form26::WriteRecords(QString& content) {
+    const QString ids = HeaderBox(Vezedad::zrfCertificationId)->text() + QLatin1Char('|') +
+                        HeaderBox(Vezedad::zrfBusinessRegNum)->text();
+    if (!HasActivity()) {
+        content += QStringLiteral("3|") + ids + QString(kNoApplicationsBars, QLatin1Char('|')) + kCrLf;
+        return;
+    }
+    AppendDataRecords(content, QStringLiteral("0|") + ids + QLatin1Char('|'), QString(), int(Spec().columns.size()));
+}
+
+} // namespace Dazozuvi
