@@ -1,0 +1,490 @@
+#include "FormTest.h"
+#include "standalone_entry/grid/TextRecorder.h"
+
+#include "applicators/Applicators.h"
+#include "forms/Form26.h"
+#include "grid/GridPrinter.h"
+
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/ui/Ui.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QRadioButton>
+
+using Dazozuvi::Form26;
+using namespace FormTest;
+
+namespace {
+
+const QString kValidation = QStringLiteral("ZOV zAzeru Data Validation");
+// The filer, and two applicators of the year's Form 26A list, Bo without
+// applications.
+const QString kCertId = QStringLiteral("C1234567");
+const QString kName = QStringLiteral("Al Roe");
+const QString kBusReg = QStringLiteral("12345");
+const QByteArray kList = "0|T3456789|34567|Ann|Lee|\r\n3|B2345678|23456|Bo|Ray|\r\n";
+
+const QString kApp1 = QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/2023||01|1 MAIN ST|ALBANY|12207|2 OZ PER GAL|SPRAY|"
+                                     "WEEDS|LAWN");
+const QString kApp2 =
+    QStringLiteral("2345-2345-2345|NAME FROM LABEL|10|LB|07/01/2023|07/02/2023|58|2 PARK AVE|BRONX|10451||||TURF");
+// A grid row without data, its fourteen cells joined.
+const QString kBlank(13, u'|');
+
+QByteArray fixture(const QString& name) { return TestSupport::readFile(QStringLiteral(TEST_DATA_DIR "/") + name); }
+
+// A report folder whose filer is an applicator, with the year's Form 26A
+// list read into the registry.
+class Year : public Folder {
+public:
+    Year() {
+        YearFolder::setFiler(kCertId, kName, kBusReg);
+        write(QStringLiteral("A00.txt"), kList);
+        Dazozuvi::modGlobals::RefreshApplicators();
+    }
+};
+
+// Opens path in a new Form 26 as the program does and hands the shown,
+// active window to action; the window is closed afterwards when action left
+// it open. Returns Cancel.
+bool openForm(UiScript& ui, const QString& path, const std::function<void(Form26&)>& action,
+              const Vezedad::IdentityPtr& identity = nullptr, bool hasActivity = true) {
+    Form26 form;
+    if (!hasActivity) form.setHasActivity(false);
+    if (action)
+        ui.expectModal([&](QDialog&) {
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            action(form);
+            if (form.isVisible()) discard(ui, form);
+        });
+    bool cancel = false;
+    form.Edit(cancel, identity, path);
+    return cancel;
+}
+
+// A new report for the filer, as the Control Center opens one.
+void newForm(UiScript& ui, const std::function<void(Form26&)>& action) {
+    openForm(ui, QString(), action, Vezedad::Globals::ZelReport().Identity());
+}
+
+QCheckBox* noApps(QWidget& form) { return child<QCheckBox>(form, "chkNoApps"); }
+
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// Save, answering "validate first?" with No when the form asks it, and the
+// save dialog with path when one is expected.
+void save(UiScript& ui, Form26& form, const QString& path, bool asks = true) {
+    if (asks) ui.expectBox(Vezedad::Ui::vbNo);
+    if (!path.isEmpty()) ui.expectFile(path);
+    trigger(form, QStringLiteral("mnuFileSave"));
+}
+
+QString record(const QString& ids, const QString& cells) { return QStringLiteral("0|") + ids + u'|' + cells + u'|'; }
+
+// Types into the grid as a user does: the first key opens the cell's editor,
+// which takes the keys that follow.
+QWidget* keyTarget(Dazozuvi::ReportGrid& grid) {
+    QWidget* target = grid.isEditing() ? grid.cellEditor() : &grid;
+    if (QWidget* proxy = target->focusProxy()) target = proxy;
+    return target;
+}
+
+QStringList& opened() {
+    static QStringList targets;
+    return targets;
+}
+qint32 recordOpen(const QString& target, bool) {
+    opened() << target;
+    return 0;
+}
+
+} // namespace
+
+class tst_form26 : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A new report shows the identity it was given, read-only; with
+    // activity it starts unchanged, without (an applicator who made no
+    // applications) the data entry is hidden and the report counts as
+    // changed.
+    void newReport_data() {
+        QTest::addColumn<bool>("hasActivity");
+        QTest::newRow("with applications") << true;
+        QTest::newRow("no applications") << false;
+    }
+    void newReport() {
+        QFETCH(bool, hasActivity);
+        Year year;
+        UiScript ui;
+        openForm(
+            ui, QString(),
+            [&](Form26& form) {
+                QCOMPARE(form.windowTitle(),
+                         QStringLiteral("ZOV Form 26: APPLICATOR/TECHNICIAN PESTICIDE USE ANNUAL REPORT"));
+                QCOMPARE(text(form, "txtCertId"), kCertId);
+                QCOMPARE(text(form, "txtName"), kName);
+                QCOMPARE(text(form, "txtBusRegNum"), kBusReg);
+                for (const char* box : {"txtCertId", "txtName", "txtBusRegNum"})
+                    QVERIFY(!child<QLineEdit>(form, box)->isEnabled());
+                QCOMPARE(form.HasActivity(), hasActivity);
+                QCOMPARE(noApps(form)->isChecked(), !hasActivity);
+                QCOMPARE(child<QWidget>(form, "fraDataEntry")->isHidden(), !hasActivity);
+                QCOMPARE(form.IsDirty(), !hasActivity);
+                QCOMPARE(form.Grid().rowCount(), 5);
+                QCOMPARE(form.Grid().columnCount(), 14);
+                // The focus waits on the switch when it is on.
+                QTRY_VERIFY(hasActivity ? form.Grid().hasFocus() : noApps(form)->hasFocus());
+            },
+            Vezedad::Globals::ZelReport().Identity(), hasActivity);
+        QCOMPARE(ui.modalNames().size(), hasActivity ? 1 : 2);
+    }
+
+    // Record 1 gives the header, the name coming from the registry under its
+    // certification id; every application record fills the row of its place
+    // among the non-empty lines, any other line leaves its row empty.
+    void reads_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("header"); // the three boxes
+        QTest::addColumn<QStringList>("clone");  // the clone's certification id and name
+        QTest::addColumn<QStringList>("rows");
+        const QString ann = QStringLiteral("T3456789|34567|");
+        const QStringList annHeader{"T3456789", "Ann Lee", "34567"};
+        const QStringList annClone{"T3456789", "Ann Lee"};
+        const QStringList filer{kCertId, kName};
+        auto line = [](const QString& text) { return text.toLatin1() + "\r\n"; };
+        QTest::newRow("applications, blank middle row")
+            << line(QStringLiteral("0|") + ann + kApp1 + u'|') + line(QStringLiteral("0|") + ann + QString(14, u'|')) +
+                   line(QStringLiteral("0|") + ann + kApp2 + u'|')
+            << annHeader << annClone << QStringList{kApp1, kBlank, kApp2};
+        QTest::newRow("no applications") << QByteArray("3|B2345678|23456|||||||||||\r\n")
+                                         << QStringList{"B2345678", "Bo Ray", "23456"}
+                                         << QStringList{"B2345678", "Bo Ray"} << QStringList{};
+        QString commas = QStringLiteral("0,T3456789,34567,") + kApp1 + u',';
+        commas.replace(u'|', u',');
+        QTest::newRow("commas") << line(commas) << annHeader << annClone << QStringList{kApp1};
+        QTest::newRow("lines that are not application records")
+            << line(QStringLiteral("0|") + ann + kApp1 + u'|') + line(QStringLiteral(" 0|") + ann + kApp2 + u'|') +
+                   line(QStringLiteral("00|") + ann + kApp2 + u'|') + line(QStringLiteral("0|T3456789|34567")) +
+                   line(QStringLiteral("3|") + ann + QString(10, u'|')) + line(QStringLiteral("0|") + ann + kApp2 + u'|')
+            << annHeader << annClone << QStringList{kApp1, kBlank, kBlank, kBlank, kBlank, kApp2};
+        QTest::newRow("certification id the registry does not know")
+            << line(QStringLiteral("0|C7654321|34567|") + kApp1 + u'|') << QStringList{"C7654321", "", "34567"}
+            << QStringList{"C7654321", kName} << QStringList{kApp1};
+        QTest::newRow("empty certification id")
+            << line(QStringLiteral("0||23456|") + kApp1 + u'|') << QStringList{"", "", "23456"} << filer
+            << QStringList{kApp1};
+        QTest::newRow("the filer's id in small letters")
+            << QByteArray("3|c1234567|12345|||||||||||\r\n") << QStringList{"c1234567", kName, kBusReg}
+            << QStringList{"c1234567", kName}
+            << QStringList{};
+    }
+    void reads() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, header);
+        QFETCH(QStringList, clone);
+        QFETCH(QStringList, rows);
+        Year year;
+        const QString path = year.write(QStringLiteral("PT345678900.txt"), file);
+        UiScript ui;
+        ui.expectBox(); // the verdict
+        QVERIFY(!openForm(ui, path, [&](Form26& form) {
+            QCOMPARE((QStringList{text(form, "txtCertId"), text(form, "txtName"), text(form, "txtBusRegNum")}), header);
+            QCOMPARE((QStringList{form.IdentityClone()->CertificationId(), form.IdentityClone()->ApplicatorName()}),
+                     clone);
+            QVERIFY(!child<QLineEdit>(form, "txtCertId")->isEnabled());
+            QCOMPARE(FormTest::rows(form), rows);
+            QCOMPARE(form.Grid().rowCount(), rows.size() + 5);
+            QCOMPARE(noApps(form)->isChecked(), rows.isEmpty());
+            QCOMPARE(child<QWidget>(form, "fraDataEntry")->isHidden(), rows.isEmpty());
+            QVERIFY(!form.IsDirty());
+        }));
+        QCOMPARE(ui.boxes().value(0).title, kValidation);
+    }
+
+    // One record per row up to the last data row, or the no-applications
+    // line alone; the proposed name carries the certification id.
+    void writes_data() {
+        QTest::addColumn<bool>("hasActivity");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("file");
+        const QString ids = kCertId + u'|' + kBusReg;
+        QTest::newRow("rows 1 and 3, blank row 2")
+            << true << QStringList{kApp1, QString(), kApp2}
+            << QStringList{record(ids, kApp1), record(ids, kBlank), record(ids, kApp2)};
+        QString padded = QStringLiteral(" ") + kApp1 + u' ';
+        padded.replace(u'|', QStringLiteral(" | "));
+        QTest::newRow("cells trimmed") << true << QStringList{padded} << QStringList{record(ids, kApp1)};
+        QTest::newRow("no applications, whatever the grid holds")
+            << false << QStringList{kApp1, kApp2} << QStringList{QStringLiteral("3|C1234567|12345|||||||||||")};
+    }
+    void writes() {
+        QFETCH(bool, hasActivity);
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, file);
+        Year year;
+        const QString path = year.file(QStringLiteral("PC123456700.txt"));
+        UiScript ui;
+        newForm(ui, [&](Form26& form) {
+            setRows(form, rows);
+            if (!hasActivity) click(noApps(form));
+            save(ui, form, path, hasActivity);
+            QCOMPARE(TestSupport::readFile(path), crlf(file));
+            QCOMPARE(text(form, "lblFileName"), QStringLiteral("File: PC123456700.txt"));
+            QVERIFY(!form.IsDirty());
+        });
+        QCOMPARE(QFileInfo(ui.dialogs().value(0).file.fileName).fileName(), QStringLiteral("PC123456700.txt"));
+        // 17 fields to an application record, 13 to the no-applications
+        // one, each followed by "|".
+        for (const QString& line : file) QCOMPARE(line.count(u'|'), hasActivity ? 17 : 13);
+    }
+
+    // A file opened and saved unchanged keeps every byte; one separated by
+    // commas is saved with "|".
+    void savesAgain_data() {
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray pipes = fixture(QStringLiteral("form26.txt"));
+        QTest::newRow("pipes") << pipes;
+        QTest::newRow("commas") << QByteArray(pipes).replace('|', ',');
+    }
+    void savesAgain() {
+        QFETCH(QByteArray, file);
+        Year year;
+        const QString path = year.write(QStringLiteral("PC123456700.txt"), file);
+        UiScript ui;
+        ui.expectBox(); // the verdict
+        openForm(ui, path, [&](Form26& form) {
+            form.GridController()->setIsDirty(true);
+            save(ui, form, QString());
+        });
+        QCOMPARE(TestSupport::readFile(path), fixture(QStringLiteral("form26.txt")));
+        QCOMPARE(ui.dialogs().size(), 0); // the file exists: no dialog
+    }
+
+    // With activity and no data there is nothing to save, and nothing is
+    // written.
+    void emptyGridNotSaved() {
+        Year year;
+        UiScript ui;
+        newForm(ui, [&](Form26& form) {
+            form.GridController()->setIsDirty(true);
+            ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QVERIFY(form.IsDirty());
+        });
+        QCOMPARE(ui.boxes().value(0).prompt, QStringLiteral("The data form is empty, so there is nothing to save."));
+        QVERIFY(ui.dialogs().isEmpty());
+        QVERIFY(!QFile::exists(year.file(QStringLiteral("PC123456700.txt"))));
+    }
+
+    // No applications: the data entry goes, the grid keeps its rows with a
+    // warning of their loss, edits are refused, and the printout has the
+    // subtitle and no rows.
+    void noApplicationsSwitch() {
+        Year year;
+        UiScript ui;
+        newForm(ui, [&](Form26& form) {
+            setRows(form, {kApp1});
+            auto* dataEntry = child<QWidget>(form, "fraDataEntry");
+            auto* warning = child<QLabel>(form, "lblNoAppWarning");
+            click(noApps(form));
+            QVERIFY(!form.HasActivity());
+            QVERIFY(dataEntry->isHidden());
+            QVERIFY(warning->isVisible());
+            QCOMPARE(warning->text(),
+                     QStringLiteral("You selected 'No Applications' but there were data entries in the grid.\r\n"
+                                    "Any data that was previously entered will be lost when you save this form."));
+            QVERIFY(!child<QAction>(form, "mnuValidate")->isEnabled());
+            QVERIFY(!child<QMenu>(form, "mnuGrid")->menuAction()->isEnabled());
+            QVERIFY(!child<QWidget>(form, "fpEpaList")->isEnabled());
+            QVERIFY(form.IsDirty());
+            QCOMPARE(form.ValidateForm(), 0);
+
+            ui.expectBox();
+            form.Grid().setActiveCell(1, 1);
+            QVERIFY(!form.Grid().startEdit());
+            QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Warning"));
+            QCOMPARE(ui.boxes().value(0).prompt, QStringLiteral("The 'No Applications Made' box is checked.\r\n"
+                                                                "You may not add applications until you uncheck it."));
+
+            Q_EMIT child<QMenu>(form, "mnuFile")->aboutToShow();
+            QVERIFY(!child<QAction>(form, "mnuFilePrintSelection")->isEnabled());
+            ui.expectModal([&](QDialog& d) {
+                QCOMPARE(d.objectName(), QStringLiteral("frmPrintPreview"));
+                Dazozuvi::GridPrinter printer(form.Grid());
+                QCOMPARE(printer.cells().rowCount(), 0);
+                TextRecorder device;
+                QPainter painter(&device);
+                printer.print(painter, QRectF(0, 0, 3508, 2480), [&device] {
+                    device.newPage();
+                    return true;
+                });
+                painter.end();
+                QVERIFY(device.page(0).contains(QStringLiteral("NO Commercial applications were made this year")));
+                QVERIFY(!device.page(0).contains(QStringLiteral("ROUNDUP")));
+                d.reject();
+            });
+            trigger(form, QStringLiteral("mnuFilePrint"));
+
+            click(noApps(form));
+            QVERIFY(form.HasActivity());
+            QVERIFY(warning->isHidden());
+            QVERIFY(dataEntry->isVisible());
+            QCOMPARE(FormTest::rows(form), QStringList{kApp1});
+            Q_EMIT child<QMenu>(form, "mnuFile")->aboutToShow();
+            QVERIFY(child<QAction>(form, "mnuFilePrintSelection")->isEnabled());
+        });
+    }
+
+    // The header boxes of a report opened without an identity: an id is
+    // checked as the focus leaves it (a refused one keeps the focus) and
+    // changes the report; the name goes to the identity clone as it stands.
+    void headerBoxes() {
+        Year year;
+        UiScript ui;
+        openForm(ui, QString(), [&](Form26& form) {
+            auto* certId = child<QLineEdit>(form, "txtCertId");
+            auto* name = child<QLineEdit>(form, "txtName");
+            QVERIFY(certId->isEnabled() && name->isEnabled());
+            QVERIFY(!form.IsDirty());
+            // Into a box by a click, all of it replaced as typed.
+            auto typeInto = [](QLineEdit* box, const QString& keys) {
+                QTest::mouseClick(box, Qt::LeftButton);
+                QTRY_VERIFY(box->hasFocus());
+                QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(box, keys);
+                QTest::keyClick(box, Qt::Key_Tab);
+            };
+            typeInto(name, QStringLiteral("Ann Lee"));
+            QTRY_COMPARE(form.IdentityClone()->ApplicatorName(), QStringLiteral("Ann Lee"));
+            QVERIFY(!form.IsDirty());
+
+            ui.expectBox();
+            typeInto(certId, QStringLiteral("X12"));
+            QTRY_COMPARE(ui.boxes().size(), 1);
+            QCOMPARE(ui.boxes().value(0).title, kValidation);
+            QVERIFY(certId->hasFocus());
+            QCOMPARE(Dazozuvi::bgrFromColour(certId->palette().color(QPalette::Base)), Dazozuvi::CellColour::PalePink);
+            QCOMPARE(form.IdentityClone()->CertificationId(), kCertId);
+            QTest::keyClick(certId, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(certId, QStringLiteral("t3456789"));
+            QTest::keyClick(certId, Qt::Key_Tab);
+            QTRY_COMPARE(certId->text(), QStringLiteral("T3456789"));
+            QCOMPARE(form.IdentityClone()->CertificationId(), QStringLiteral("T3456789"));
+            QVERIFY(form.IsDirty());
+            // The filer stays as it was.
+            QCOMPARE(Vezedad::Globals::ZelReport().Identity()->CertificationId(), kCertId);
+        });
+    }
+
+    // The county column, by the selector's behaviour: a code picked from the
+    // list or the default code is filled in and checked, and the cursor
+    // moves on to the address (back to the end date when it came from the
+    // address); by hand, or after a cancelled list, the cell opens for
+    // typing and no second list follows.
+    void countyColumn_data() {
+        QTest::addColumn<int>("behavior");
+        QTest::addColumn<int>("from");      // the column the cursor comes from
+        QTest::addColumn<QString>("pick");  // the list's answer: a county, "cancel", or "" for no list
+        QTest::addColumn<QString>("code");  // in the cell afterwards
+        QTest::addColumn<int>("col");       // the active column afterwards
+        QTest::addColumn<QString>("status"); // the status button's caption, before " Click to change."
+        QTest::newRow("pick list") << 0 << 6 << QStringLiteral("Bronx") << QStringLiteral("58") << 8
+                                   << QStringLiteral("County Code Popup.");
+        QTest::newRow("pick list cancelled")
+            << 0 << 6 << QStringLiteral("cancel") << QString() << 7 << QStringLiteral("County Code Popup.");
+        QTest::newRow("default code, from the end date")
+            << 1 << 6 << QString() << QStringLiteral("01") << 8 << QStringLiteral("Using Default County 01 (Albany).");
+        QTest::newRow("default code, from the address")
+            << 1 << 8 << QString() << QStringLiteral("01") << 6 << QStringLiteral("Using Default County 01 (Albany).");
+        QTest::newRow("manual entry")
+            << 2 << 6 << QString() << QString() << 7 << QStringLiteral("County Code - Manual Entry Mode.");
+    }
+    void countyColumn() {
+        QFETCH(int, behavior);
+        QFETCH(int, from);
+        QFETCH(QString, pick);
+        QFETCH(QString, code);
+        QFETCH(int, col);
+        QFETCH(QString, status);
+        Year year;
+        Vezedad::Globals::Configuration().setCountySelectorBehavior(behavior);
+        Vezedad::Globals::Configuration().setCountySelectorDefault(QStringLiteral("01"));
+        UiScript ui;
+        newForm(ui, [&](Form26& form) {
+            QCOMPARE(child<QPushButton>(form, "cmdCountyPopup")->text(), status + QStringLiteral(" Click to change."));
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            grid.setFocus();
+            grid.setActiveCell(from, 1);
+            if (pick == QStringLiteral("cancel")) {
+                ui.expectModal([](QDialog& d) { d.reject(); });
+            } else if (!pick.isEmpty()) {
+                ui.expectModal([pick](QDialog& d) {
+                    auto* list = child<QListWidget>(d, "lstCountyCodes");
+                    const QList<QListWidgetItem*> found = list->findItems(pick, Qt::MatchStartsWith);
+                    QVERIFY(!found.isEmpty());
+                    list->scrollToItem(found[0]);
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+                    QTRY_VERIFY(!d.isVisible());
+                });
+            }
+            QTest::keyClick(&grid, from < 7 ? Qt::Key_Right : Qt::Key_Left);
+            QCOMPARE(grid.text(7, 1), code);
+            QCOMPARE(grid.activeCol(), col);
+            QCOMPARE(grid.isEditing(), code.isEmpty());
+            QCOMPARE(form.IsDirty(), !code.isEmpty());
+            if (code.isEmpty()) {
+                for (const QChar c : QStringLiteral("62")) QTest::keyClicks(keyTarget(grid), QString(c));
+                QTest::keyClick(keyTarget(grid), Qt::Key_Tab);
+                QCOMPARE(grid.text(7, 1), QStringLiteral("62"));
+                QCOMPARE(grid.activeCol(), 8);
+            }
+        });
+        QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), pick.isEmpty() ? 0 : 1);
+    }
+
+    // The status button opens the selector's options and shows the new
+    // behaviour; the Help menu has the county page beside the other two.
+    void countyOptionsAndHelp() {
+        Year year;
+        Vezedad::Documentation::ShellOpener before = Vezedad::Documentation::shellOpener();
+        Vezedad::Documentation::setShellOpener(&recordOpen);
+        opened().clear();
+        UiScript ui;
+        newForm(ui, [&](Form26& form) {
+            auto* button = child<QPushButton>(form, "cmdCountyPopup");
+            QCOMPARE(button->text(), QStringLiteral("County Code Popup. Click to change."));
+            ui.expectModal([](QDialog& d) {
+                QCOMPARE(d.objectName(), QStringLiteral("frmCountyCodes"));
+                click(child<QRadioButton>(d, "optBehavior2"));
+                QTest::mouseClick(child<QPushButton>(d, "cmdOK"), Qt::LeftButton);
+            });
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(button->text(), QStringLiteral("County Code - Manual Entry Mode. Click to change."));
+            trigger(form, QStringLiteral("mnuHelpGuide"));
+            trigger(form, QStringLiteral("mnuHelpSubmit"));
+            trigger(form, QStringLiteral("mnuHelpCountyPopup"));
+            QCOMPARE(child<QAction>(form, "mnuHelpSubmit")->text(), QStringLiteral("How to &Submit Files To RUR"));
+            QCOMPARE(child<QAction>(form, "mnuHelpCountyPopup")->text(),
+                     QStringLiteral("County Code &Popup Options Help"));
+        });
+        Vezedad::Documentation::setShellOpener(before);
+        const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
+        QCOMPARE(opened(), (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1),
+                                        docs.GetUri(Vezedad::docCountyPop, 1)}));
+        // The selector keeps the choice in the settings once the form ends.
+        QCOMPARE(Vezedad::Globals::Configuration().CountySelectorBehavior(), 2);
+    }
+};
+
+QTEST_MAIN(tst_form26)
+#include "tst_form26.moc"
