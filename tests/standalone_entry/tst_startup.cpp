@@ -13,6 +13,7 @@
 #include "ZozedizIZ/shell/Globals.h"
 #include "ZozedizIZ/shell/frmController.h"
 
+#include <QCheckBox>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -278,6 +279,68 @@ private slots:
         QCOMPARE(identity->ApplicatorName(), name);
         QCOMPARE(done, appsDone);
         if (registry) QCOMPARE(identity->BusRegNumber(), QStringLiteral("23456"));
+        // The filer's own identity is untouched.
+        QCOMPARE(Vezedad::Globals::ZelReport().Identity()->CertificationId(), kComplete.certId);
+    }
+
+    // The per-applicator road from the Control Center: with a Form 26A list
+    // in the year folder and the box ticked, the applicator chosen in the
+    // dialog gets a new Form 26 with that name and those ids, its
+    // no-applications box set from the list. An id that the identity refuses
+    // opens nothing and says why.
+    void perApplicatorRoad_data() {
+        QTest::addColumn<QString>("certId");
+        QTest::addColumn<QStringList>("header"); // the three boxes; empty when nothing opens
+        QTest::addColumn<bool>("noApps");
+        QTest::newRow("made applications")
+            << QStringLiteral("T3456789") << QStringList{"T3456789", "Ann Lee", "12345"} << false;
+        QTest::newRow("made none") << QStringLiteral("B2345678") << QStringList{"B2345678", "Bo Ray", "23456"} << true;
+        QTest::newRow("id the identity refuses") << QStringLiteral("X99") << QStringList{} << false;
+    }
+    void perApplicatorRoad() {
+        QFETCH(QString, certId);
+        QFETCH(QStringList, header);
+        QFETCH(bool, noApps);
+        Program program;
+        TestSupport::setIdentity(kComplete);
+        program.write(QStringLiteral("A00.txt"),
+                      "0|T3456789|12345|Ann|Lee|\r\n3|B2345678|23456|Bo|Ray|\r\n0|X99|34567|Cy|Zed|\r\n");
+        UiScript ui;
+        ui.expectModal([certId](QDialog& d) {
+            QCOMPARE(d.objectName(), QStringLiteral("frmSelAppl"));
+            auto* all = child<QRadioButton>(d, "optShow1");
+            QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(8, all->height() / 2));
+            auto* list = child<QTreeWidget>(d, "lstAppl");
+            const QList<QTreeWidgetItem*> found = list->findItems(certId, Qt::MatchExactly, 0);
+            QVERIFY(!found.isEmpty());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+            QVERIFY(!d.isVisible());
+        });
+        if (header.isEmpty()) {
+            ui.expectBox();
+        } else {
+            ui.expectModal([&](QDialog& d) {
+                QCOMPARE(d.objectName(), QStringLiteral("Form26"));
+                auto& form = dynamic_cast<Dazozuvi::ReportForm&>(d);
+                QCOMPARE((QStringList{text(d, "txtCertId"), text(d, "txtName"), text(d, "txtBusRegNum")}), header);
+                QVERIFY(!child<QLineEdit>(d, "txtCertId")->isEnabled());
+                QCOMPARE(child<QCheckBox>(d, "chkNoApps")->isChecked(), noApps);
+                QCOMPARE(child<QWidget>(d, "fraDataEntry")->isHidden(), noApps);
+                QCOMPARE(form.IsDirty(), noApps);
+                discard(ui, form);
+            });
+        }
+        auto* perApplicator = child<QCheckBox>(program.controlCenter(), "ckMultiple");
+        QTest::mouseClick(perApplicator, Qt::LeftButton, {}, QPoint(8, perApplicator->height() / 2));
+        QVERIFY(perApplicator->isChecked());
+        program.click(Vezedad::zfotForm26, "cmdNew");
+        QCOMPARE(ui.modalNames().value(1), header.isEmpty() ? QString() : QStringLiteral("Form26"));
+        if (header.isEmpty()) {
+            const QStringList lines = ui.boxes().value(0).prompt.split(QLatin1Char('\n'));
+            QCOMPARE(lines.value(1), QStringLiteral("In Dazozuvi::ApplicationA.mobjController_OpenNew"));
+            QVERIFY2(lines.value(2).startsWith(QStringLiteral("-->Dazozuvi::ApplicationA.PerApplicatorIdentity")),
+                     qPrintable(lines.value(2)));
+        }
         // The filer's own identity is untouched.
         QCOMPARE(Vezedad::Globals::ZelReport().Identity()->CertificationId(), kComplete.certId);
     }
