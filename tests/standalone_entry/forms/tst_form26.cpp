@@ -76,9 +76,7 @@ void newForm(UiScript& ui, const std::function<void(Form26&)>& action) {
 
 QCheckBox* noApps(QWidget& form) { return child<QCheckBox>(form, "chkNoApps"); }
 
-void click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
+void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2)); }
 
 // Save, answering "validate first?" with No when the form asks it, and the
 // save dialog with path when one is expected.
@@ -175,18 +173,21 @@ private slots:
         QTest::newRow("lines that are not application records")
             << line(QStringLiteral("0|") + ann + kApp1 + u'|') + line(QStringLiteral(" 0|") + ann + kApp2 + u'|') +
                    line(QStringLiteral("00|") + ann + kApp2 + u'|') + line(QStringLiteral("0|T3456789|34567")) +
-                   line(QStringLiteral("3|") + ann + QString(10, u'|')) + line(QStringLiteral("0|") + ann + kApp2 + u'|')
+                   line(QStringLiteral("3|") + ann + QString(10, u'|')) +
+                   line(QStringLiteral("0|") + ann + kApp2 + u'|')
             << annHeader << annClone << QStringList{kApp1, kBlank, kBlank, kBlank, kBlank, kApp2};
         QTest::newRow("certification id the registry does not know")
             << line(QStringLiteral("0|C7654321|34567|") + kApp1 + u'|') << QStringList{"C7654321", "", "34567"}
             << QStringList{"C7654321", kName} << QStringList{kApp1};
-        QTest::newRow("empty certification id")
-            << line(QStringLiteral("0||23456|") + kApp1 + u'|') << QStringList{"", "", "23456"} << filer
+        // Shown as it stands; the clone keeps the filer's id.
+        QTest::newRow("certification id the identity refuses")
+            << line(QStringLiteral("0|BAD|34567|") + kApp1 + u'|') << QStringList{"BAD", "", "34567"} << filer
             << QStringList{kApp1};
+        QTest::newRow("empty certification id") << line(QStringLiteral("0||23456|") + kApp1 + u'|')
+                                                << QStringList{"", "", "23456"} << filer << QStringList{kApp1};
         QTest::newRow("the filer's id in small letters")
             << QByteArray("3|c1234567|12345|||||||||||\r\n") << QStringList{"c1234567", kName, kBusReg}
-            << QStringList{"c1234567", kName}
-            << QStringList{};
+            << QStringList{"c1234567", kName} << QStringList{};
     }
     void reads() {
         QFETCH(QByteArray, file);
@@ -345,6 +346,41 @@ private slots:
         });
     }
 
+    // A value that would break a record stops the save, in every column the
+    // file holds; the name, which the file does not hold, does not.
+    void refusedCharacters_data() {
+        QTest::addColumn<QString>("box"); // the header box changed, or "" for the last cell of row 1
+        QTest::addColumn<QString>("message");
+        QTest::newRow("record keeping column")
+            << QString() << QStringLiteral("Row 1, column 14 (Place of Appl.) holds \"|\"");
+        QTest::newRow("registration number")
+            << QStringLiteral("txtBusRegNum") << QStringLiteral("The header box \"Bus./Agency Reg. # \" holds \"|\"");
+        QTest::newRow("name") << QStringLiteral("txtName") << QString();
+    }
+    void refusedCharacters() {
+        QFETCH(QString, box);
+        QFETCH(QString, message);
+        Year year;
+        const QString path = year.file(QStringLiteral("PC123456700.txt"));
+        UiScript ui;
+        openForm(ui, QString(), [&](Form26& form) {
+            setRows(form, {kApp1});
+            if (box.isEmpty())
+                form.Grid().setText(14, 1, QStringLiteral("LAWN|GARDEN"));
+            else
+                child<QLineEdit>(form, box)->setText(QStringLiteral("12|45"));
+            ui.expectBox(Vezedad::Ui::vbNo);
+            ui.expectFile(path);
+            if (!message.isEmpty()) ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QCOMPARE(form.FilePath(), message.isEmpty() ? path : QString());
+        });
+        QCOMPARE(QFile::exists(path), message.isEmpty());
+        if (!message.isEmpty())
+            QVERIFY2(ui.boxes().value(1).prompt.startsWith(QStringLiteral("Nothing was saved. ") + message),
+                     qPrintable(ui.boxes().value(1).prompt));
+    }
+
     // The header boxes of a report opened without an identity: an id is
     // checked as the focus leaves it (a refused one keeps the focus) and
     // changes the report; the name goes to the identity clone as it stands.
@@ -393,10 +429,10 @@ private slots:
     // typing and no second list follows.
     void countyColumn_data() {
         QTest::addColumn<int>("behavior");
-        QTest::addColumn<int>("from");      // the column the cursor comes from
-        QTest::addColumn<QString>("pick");  // the list's answer: a county, "cancel", or "" for no list
-        QTest::addColumn<QString>("code");  // in the cell afterwards
-        QTest::addColumn<int>("col");       // the active column afterwards
+        QTest::addColumn<int>("from");       // the column the cursor comes from
+        QTest::addColumn<QString>("pick");   // the list's answer: a county, "cancel", or "" for no list
+        QTest::addColumn<QString>("code");   // in the cell afterwards
+        QTest::addColumn<int>("col");        // the active column afterwards
         QTest::addColumn<QString>("status"); // the status button's caption, before " Click to change."
         QTest::newRow("pick list") << 0 << 6 << QStringLiteral("Bronx") << QStringLiteral("58") << 8
                                    << QStringLiteral("County Code Popup.");
@@ -406,8 +442,8 @@ private slots:
             << 1 << 6 << QString() << QStringLiteral("01") << 8 << QStringLiteral("Using Default County 01 (Albany).");
         QTest::newRow("default code, from the address")
             << 1 << 8 << QString() << QStringLiteral("01") << 6 << QStringLiteral("Using Default County 01 (Albany).");
-        QTest::newRow("manual entry")
-            << 2 << 6 << QString() << QString() << 7 << QStringLiteral("County Code - Manual Entry Mode.");
+        QTest::newRow("manual entry") << 2 << 6 << QString() << QString() << 7
+                                      << QStringLiteral("County Code - Manual Entry Mode.");
     }
     void countyColumn() {
         QFETCH(int, behavior);
@@ -479,8 +515,9 @@ private slots:
         });
         Vezedad::Documentation::setShellOpener(before);
         const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
-        QCOMPARE(opened(), (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1),
-                                        docs.GetUri(Vezedad::docCountyPop, 1)}));
+        QCOMPARE(opened(),
+                 (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1),
+                              docs.GetUri(Vezedad::docCountyPop, 1)}));
         // The selector keeps the choice in the settings once the form ends.
         QCOMPARE(Vezedad::Globals::Configuration().CountySelectorBehavior(), 2);
     }
