@@ -20,8 +20,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 // ones, each followed by "|" as the last id is.
 constexpr int kNoApplicationsBars = 11;
 
-HeaderBoxSpec box(const QString& name, const QString& label, const QString& caption, qint32 fieldId,
-                  int widthTwips) {
+HeaderBoxSpec box(const QString& name, const QString& label, const QString& caption, qint32 fieldId, int widthTwips) {
     HeaderBoxSpec s;
     s.box = name;
     s.label = label;
@@ -86,12 +85,12 @@ ReportFormSpec Form26::FormSpec() {
         GridColumn{QStringLiteral("Place of Appl."), 20, notes},
     };
     spec.upperHeaders = {
-        UpperHeader{1, 10, QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping Columns\"")},
+        UpperHeader{1, 10,
+                    QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping Columns\"")},
         UpperHeader{11, 14, QStringLiteral("Record Keeping Columns")}};
-    spec.fields = {Vezedad::zrfEPANumber,    Vezedad::zrfProductName, Vezedad::zrfQuantity,
-                   Vezedad::zrfUnits,        Vezedad::zrfDateStart,   Vezedad::zrfDateEnd,
-                   Vezedad::zrfCounty,       Vezedad::zrfAddress,     Vezedad::zrfMunicipality,
-                   Vezedad::zrfZipCode,      Vezedad::zrfDosage,      Vezedad::zrfMethod,
+    spec.fields = {Vezedad::zrfEPANumber,    Vezedad::zrfProductName, Vezedad::zrfQuantity, Vezedad::zrfUnits,
+                   Vezedad::zrfDateStart,    Vezedad::zrfDateEnd,     Vezedad::zrfCounty,   Vezedad::zrfAddress,
+                   Vezedad::zrfMunicipality, Vezedad::zrfZipCode,     Vezedad::zrfDosage,   Vezedad::zrfMethod,
                    Vezedad::zrfTarget,       Vezedad::zrfPlace};
     spec.validatedColumns = 10;
     spec.countyColumn = 7;
@@ -114,7 +113,8 @@ void Form26::ReadFirstRecord(const QStringList& fields) {
         // The file holds no name: the registry knows it by the id. An id it
         // does not know leaves the box empty and the clone's name as it was.
         if (const ApplicatorPtr applicator = modGlobals::Applicators().Item(certId))
-            SetHeaderFromFile(Vezedad::zrfApplName, applicator->FirstName() + QLatin1Char(' ') + applicator->LastName());
+            SetHeaderFromFile(Vezedad::zrfApplName,
+                              applicator->FirstName() + QLatin1Char(' ') + applicator->LastName());
         else
             HeaderBox(Vezedad::zrfApplName)->clear();
     }
