@@ -58,6 +58,26 @@ private:
     bool m_started = false;
 };
 
+// The applicator selection dialog answered with Cancel ("cancel"), or with
+// a click on the applicator of that certification id among all applicators.
+UiScript::Action chooseApplicator(const QString& choice) {
+    return [choice](QDialog& d) {
+        QCOMPARE(d.objectName(), QStringLiteral("frmSelAppl"));
+        if (choice == QStringLiteral("cancel")) {
+            QTest::mouseClick(child<QPushButton>(d, "cmdCancel"), Qt::LeftButton);
+            return;
+        }
+        auto* all = child<QRadioButton>(d, "optShow1");
+        QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(8, all->height() / 2));
+        auto* list = child<QTreeWidget>(d, "lstAppl");
+        const QList<QTreeWidgetItem*> found = list->findItems(choice, Qt::MatchExactly, 0);
+        QVERIFY(!found.isEmpty());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+        // The click chose it.
+        QVERIFY(!d.isVisible());
+    };
+}
+
 QString form26A(const QString& name) { return Vezedad::Globals::ZelReport().ReportPath() + QLatin1Char('/') + name; }
 
 } // namespace
@@ -256,21 +276,7 @@ private slots:
             modGlobals::RefreshApplicators();
         }
         UiScript ui;
-        if (!choice.isEmpty())
-            ui.expectModal([choice](QDialog& d) {
-                QCOMPARE(d.objectName(), QStringLiteral("frmSelAppl"));
-                if (choice == QStringLiteral("cancel")) {
-                    QTest::mouseClick(child<QPushButton>(d, "cmdCancel"), Qt::LeftButton);
-                    return;
-                }
-                auto* all = child<QRadioButton>(d, "optShow1");
-                QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(8, all->height() / 2));
-                auto* list = child<QTreeWidget>(d, "lstAppl");
-                const QList<QTreeWidgetItem*> found = list->findItems(choice, Qt::MatchExactly, 0);
-                QVERIFY(!found.isEmpty());
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
-                if (d.isVisible()) QTest::mouseClick(child<QPushButton>(d, "cmdOK"), Qt::LeftButton);
-            });
+        if (!choice.isEmpty()) ui.expectModal(chooseApplicator(choice));
         bool done = true;
         const Vezedad::IdentityPtr identity = program.app().PerApplicatorIdentity(done);
         QCOMPARE(identity ? identity->CertificationId() : QStringLiteral("<null>"), certId);
@@ -306,16 +312,7 @@ private slots:
         program.write(QStringLiteral("A00.txt"),
                       "0|T3456789|12345|Ann|Lee|\r\n3|B2345678|23456|Bo|Ray|\r\n0|X99|34567|Cy|Zed|\r\n");
         UiScript ui;
-        ui.expectModal([certId](QDialog& d) {
-            QCOMPARE(d.objectName(), QStringLiteral("frmSelAppl"));
-            auto* all = child<QRadioButton>(d, "optShow1");
-            QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(8, all->height() / 2));
-            auto* list = child<QTreeWidget>(d, "lstAppl");
-            const QList<QTreeWidgetItem*> found = list->findItems(certId, Qt::MatchExactly, 0);
-            QVERIFY(!found.isEmpty());
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
-            QVERIFY(!d.isVisible());
-        });
+        ui.expectModal(chooseApplicator(certId));
         if (header.isEmpty()) {
             ui.expectBox();
         } else {

@@ -10,9 +10,11 @@
 #include "grid/ReportGrid.h"
 
 #include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,6 +94,27 @@ inline void discard(UiScript& ui, Dazozuvi::ReportForm& form) {
     QVERIFY(!form.isVisible());
 }
 
+// Opens path in a new form of type F as the program does (a new report when
+// no such file exists), after prepare has had the form, and hands the shown,
+// active window to action; the window is closed afterwards when action left
+// it open. Returns Cancel.
+template <class F>
+bool showForm(UiScript& ui, const QString& path, const std::function<void(F&)>& action,
+              const Vezedad::IdentityPtr& identity = nullptr, const std::function<void(F&)>& prepare = {}) {
+    F form;
+    if (prepare) prepare(form);
+    if (action)
+        ui.expectModal([&](QDialog&) {
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            action(form);
+            if (form.isVisible()) discard(ui, form);
+        });
+    bool cancel = false;
+    form.Edit(cancel, identity, path);
+    return cancel;
+}
+
 // The grid's rows 1 .. its last data row, cells joined by "|".
 inline QStringList rows(const Dazozuvi::ReportForm& form) {
     Dazozuvi::ReportGrid& grid = form.Grid();
@@ -118,6 +141,57 @@ inline QByteArray crlf(const QStringList& lines) {
     for (const QString& line : lines) out += Vezedad::Cp1252::encodeOrRaise(line, QString()) + "\r\n";
     return out;
 }
+
+#ifdef TEST_DATA_DIR
+// A file of the test's data folder.
+inline QByteArray fixture(const QString& name) {
+    return TestSupport::readFile(QStringLiteral(TEST_DATA_DIR "/") + name);
+}
+#endif
+
+// Save, answering "validate first?" with No when the form asks it, and the
+// save dialog with path when one is expected.
+inline void save(UiScript& ui, Dazozuvi::ReportForm& form, const QString& path, bool asks = true) {
+    if (asks) ui.expectBox(Vezedad::Ui::vbNo);
+    if (!path.isEmpty()) ui.expectFile(path);
+    trigger(form, QStringLiteral("mnuFileSave"));
+}
+
+// Types into the grid as a user does: the first key opens the cell's editor,
+// which takes the keys that follow.
+inline QWidget* keyTarget(Dazozuvi::ReportGrid& grid) {
+    QWidget* target = grid.isEditing() ? grid.cellEditor() : &grid;
+    if (QWidget* proxy = target->focusProxy()) target = proxy;
+    return target;
+}
+inline void type(Dazozuvi::ReportGrid& grid, const QString& keys) {
+    for (const QChar c : keys) QTest::keyClicks(keyTarget(grid), QString(c));
+}
+inline void press(Dazozuvi::ReportGrid& grid, Qt::Key key) { QTest::keyClick(keyTarget(grid), key); }
+
+// The documentation pages opened while it lives, instead of a browser.
+class OpenedPages {
+public:
+    OpenedPages() : m_before(Vezedad::Documentation::shellOpener()) {
+        targets().clear();
+        Vezedad::Documentation::setShellOpener(&record);
+    }
+    ~OpenedPages() { Vezedad::Documentation::setShellOpener(m_before); }
+    OpenedPages(const OpenedPages&) = delete;
+    OpenedPages& operator=(const OpenedPages&) = delete;
+    const QStringList& pages() const { return targets(); }
+
+private:
+    static QStringList& targets() {
+        static QStringList opened;
+        return opened;
+    }
+    static qint32 record(const QString& target, bool) {
+        targets() << target;
+        return 0;
+    }
+    Vezedad::Documentation::ShellOpener m_before;
+};
 
 // Presses Stop in the progress window as soon as it shows: the click waits
 // in the event queue until the job lets window events through.

@@ -29,22 +29,10 @@ const QByteArray kResale = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\
                            "0|R12345||||||X||\r\n"
                            "0|R12345|100-200|ROUNDUP|1.5|OZ|3|X||\r\n";
 
-QByteArray fixture(const QString& name) { return TestSupport::readFile(QStringLiteral(TEST_DATA_DIR "/") + name); }
-
-// Opens path in a new Form 25 as the program does and hands the shown window
-// to action; the window is closed afterwards when action left it open.
-// Returns Cancel.
+// Opens path in a new Form 25 as the program does; see showForm.
 bool openForm(UiScript& ui, const QString& path, const std::function<void(Form25&)>& action,
               const Vezedad::IdentityPtr& identity = nullptr) {
-    Form25 form;
-    if (action)
-        ui.expectModal([&](QDialog&) {
-            action(form);
-            if (form.isVisible()) discard(ui, form);
-        });
-    bool cancel = false;
-    form.Edit(cancel, identity, path);
-    return cancel;
+    return showForm<Form25>(ui, path, action, identity);
 }
 
 // A new report for the filer, as the Control Center opens one.
@@ -59,14 +47,6 @@ QRadioButton* option(QWidget& form, int index) {
 void clickOption(QWidget& form, int index) {
     QRadioButton* button = option(form, index);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
-// Save, answering "validate first?" with No when the form asks it, and the
-// save dialog with path when one is expected.
-void save(UiScript& ui, Form25& form, const QString& path, bool asks = true) {
-    if (asks) ui.expectBox(Vezedad::Ui::vbNo);
-    if (!path.isEmpty()) ui.expectFile(path);
-    trigger(form, QStringLiteral("mnuFileSave"));
 }
 
 quint32 boxColour(QWidget& form, const QString& name) {

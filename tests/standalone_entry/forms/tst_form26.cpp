@@ -37,8 +37,6 @@ const QString kApp2 =
 // A grid row without data, its fourteen cells joined.
 const QString kBlank(13, u'|');
 
-QByteArray fixture(const QString& name) { return TestSupport::readFile(QStringLiteral(TEST_DATA_DIR "/") + name); }
-
 // A report folder whose filer is an applicator, with the year's Form 26A
 // list read into the registry.
 class Year : public Folder {
@@ -50,23 +48,13 @@ public:
     }
 };
 
-// Opens path in a new Form 26 as the program does and hands the shown,
-// active window to action; the window is closed afterwards when action left
-// it open. Returns Cancel.
+// Opens path in a new Form 26 as the program does, with the activity a host
+// may set first; see showForm.
 bool openForm(UiScript& ui, const QString& path, const std::function<void(Form26&)>& action,
               const Vezedad::IdentityPtr& identity = nullptr, bool hasActivity = true) {
-    Form26 form;
-    if (!hasActivity) form.setHasActivity(false);
-    if (action)
-        ui.expectModal([&](QDialog&) {
-            form.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&form));
-            action(form);
-            if (form.isVisible()) discard(ui, form);
-        });
-    bool cancel = false;
-    form.Edit(cancel, identity, path);
-    return cancel;
+    return showForm<Form26>(ui, path, action, identity, [hasActivity](Form26& form) {
+        if (!hasActivity) form.setHasActivity(false);
+    });
 }
 
 // A new report for the filer, as the Control Center opens one.
@@ -78,32 +66,7 @@ QCheckBox* noApps(QWidget& form) { return child<QCheckBox>(form, "chkNoApps"); }
 
 void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2)); }
 
-// Save, answering "validate first?" with No when the form asks it, and the
-// save dialog with path when one is expected.
-void save(UiScript& ui, Form26& form, const QString& path, bool asks = true) {
-    if (asks) ui.expectBox(Vezedad::Ui::vbNo);
-    if (!path.isEmpty()) ui.expectFile(path);
-    trigger(form, QStringLiteral("mnuFileSave"));
-}
-
 QString record(const QString& ids, const QString& cells) { return QStringLiteral("0|") + ids + u'|' + cells + u'|'; }
-
-// Types into the grid as a user does: the first key opens the cell's editor,
-// which takes the keys that follow.
-QWidget* keyTarget(Dazozuvi::ReportGrid& grid) {
-    QWidget* target = grid.isEditing() ? grid.cellEditor() : &grid;
-    if (QWidget* proxy = target->focusProxy()) target = proxy;
-    return target;
-}
-
-QStringList& opened() {
-    static QStringList targets;
-    return targets;
-}
-qint32 recordOpen(const QString& target, bool) {
-    opened() << target;
-    return 0;
-}
 
 } // namespace
 
@@ -479,8 +442,8 @@ private slots:
             QCOMPARE(grid.isEditing(), code.isEmpty());
             QCOMPARE(form.IsDirty(), !code.isEmpty());
             if (code.isEmpty()) {
-                for (const QChar c : QStringLiteral("62")) QTest::keyClicks(keyTarget(grid), QString(c));
-                QTest::keyClick(keyTarget(grid), Qt::Key_Tab);
+                type(grid, QStringLiteral("62"));
+                press(grid, Qt::Key_Tab);
                 QCOMPARE(grid.text(7, 1), QStringLiteral("62"));
                 QCOMPARE(grid.activeCol(), 8);
             }
@@ -492,9 +455,7 @@ private slots:
     // behaviour; the Help menu has the county page beside the other two.
     void countyOptionsAndHelp() {
         Year year;
-        Vezedad::Documentation::ShellOpener before = Vezedad::Documentation::shellOpener();
-        Vezedad::Documentation::setShellOpener(&recordOpen);
-        opened().clear();
+        OpenedPages opened;
         UiScript ui;
         newForm(ui, [&](Form26& form) {
             auto* button = child<QPushButton>(form, "cmdCountyPopup");
@@ -513,9 +474,8 @@ private slots:
             QCOMPARE(child<QAction>(form, "mnuHelpCountyPopup")->text(),
                      QStringLiteral("County Code &Popup Options Help"));
         });
-        Vezedad::Documentation::setShellOpener(before);
         const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
-        QCOMPARE(opened(),
+        QCOMPARE(opened.pages(),
                  (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1),
                               docs.GetUri(Vezedad::docCountyPop, 1)}));
         // The selector keeps the choice in the settings once the form ends.

@@ -57,15 +57,7 @@ protected:
 
 // Shows a new form of type F for the filer, hands it to action and closes it.
 template <class F> void withForm(UiScript& ui, const std::function<void(F&)>& action) {
-    F form;
-    ui.expectModal([&](QDialog&) {
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        action(form);
-        if (form.isVisible()) discard(ui, form);
-    });
-    bool cancel = false;
-    form.Edit(cancel, Vezedad::Globals::ZelReport().Identity(), QString());
+    showForm<F>(ui, QString(), action, Vezedad::Globals::ZelReport().Identity());
 }
 
 // A Form 25 with resale selected and these rows, the cursor on (col, row).
@@ -78,27 +70,6 @@ void withSales(UiScript& ui, const QStringList& lines, const std::function<void(
         form.Grid().setActiveCell(col, row);
         action(form);
     });
-}
-
-// Types into the grid as a user does: the first key opens the cell's editor,
-// which takes the keys that follow.
-QWidget* keyTarget(Dazozuvi::ReportGrid& grid) {
-    QWidget* target = grid.isEditing() ? grid.cellEditor() : &grid;
-    if (QWidget* proxy = target->focusProxy()) target = proxy;
-    return target;
-}
-void type(Dazozuvi::ReportGrid& grid, const QString& keys) {
-    for (const QChar c : keys) QTest::keyClicks(keyTarget(grid), QString(c));
-}
-void press(Dazozuvi::ReportGrid& grid, Qt::Key key) { QTest::keyClick(keyTarget(grid), key); }
-
-QStringList& opened() {
-    static QStringList targets;
-    return targets;
-}
-qint32 recordOpen(const QString& target, bool) {
-    opened() << target;
-    return 0;
 }
 
 } // namespace
@@ -331,9 +302,7 @@ private slots:
     // pages.
     void gridDecorations() {
         Folder folder;
-        Vezedad::Documentation::ShellOpener before = Vezedad::Documentation::shellOpener();
-        Vezedad::Documentation::setShellOpener(&recordOpen);
-        opened().clear();
+        OpenedPages opened;
         UiScript ui;
         withSales(ui, {kRow1}, [&](Form25& form) {
             Dazozuvi::ReportGrid& grid = form.Grid();
@@ -360,9 +329,8 @@ private slots:
             trigger(form, QStringLiteral("mnuHelpGuide"));
             trigger(form, QStringLiteral("mnuHelpSubmit"));
         });
-        Vezedad::Documentation::setShellOpener(before);
         const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
-        QCOMPARE(opened(),
+        QCOMPARE(opened.pages(),
                  (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1)}));
     }
 
