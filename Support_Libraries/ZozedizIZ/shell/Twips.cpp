@@ -1,6 +1,9 @@
 #include "ZozedizIZ/shell/Twips.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
@@ -26,8 +29,65 @@ int toPixelsX(int twips) { return int(std::lround(twips / perPixelX())); }
 int toPixelsY(int twips) { return int(std::lround(twips / perPixelY())); }
 QSize toPixels(const QSize& twips) { return QSize(toPixelsX(twips.width()), toPixelsY(twips.height())); }
 
+namespace {
+
+// What a widget's contents need changes after it is made: the style and the
+// application font come with polishing and showing, texts and children are
+// set later. A minimum measured once would hold the contents to the first
+// guess and clip them; this watcher measures again whenever the contents may
+// have grown.
+class DesignSizeKeeper : public QObject {
+public:
+    DesignSizeKeeper(QWidget* widget, QSize twips) : QObject(widget), widget_(widget), twips_(twips) {
+        widget->installEventFilter(this);
+        apply();
+    }
+
+    void setDesign(QSize twips) {
+        twips_ = twips;
+        apply();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget_) {
+            switch (event->type()) {
+            case QEvent::LayoutRequest:
+            case QEvent::FontChange:
+            case QEvent::StyleChange:
+            case QEvent::Polish:
+            case QEvent::Show: apply(); break;
+            default: break;
+            }
+        }
+        return false;
+    }
+
+private:
+    void apply() {
+        if (!widget_) return;
+        QSize needed = toPixels(twips_);
+        if (QLayout* layout = widget_->layout())
+            needed = needed.expandedTo(layout->totalMinimumSize());
+        else
+            needed = needed.expandedTo(widget_->minimumSizeHint());
+        if (widget_->minimumSize() != needed) widget_->setMinimumSize(needed);
+    }
+
+    QPointer<QWidget> widget_;
+    QSize twips_;
+};
+
+} // namespace
+
 void keepDesignSize(QWidget* widget, int widthTwips, int heightTwips) {
-    widget->setMinimumSize(toPixels(QSize(widthTwips, heightTwips)).expandedTo(widget->minimumSizeHint()));
+    const QSize twips(widthTwips, heightTwips);
+    for (QObject* child : widget->children()) {
+        if (auto* keeper = dynamic_cast<DesignSizeKeeper*>(child)) {
+            keeper->setDesign(twips);
+            return;
+        }
+    }
+    new DesignSizeKeeper(widget, twips);
 }
 
 } // namespace ZozedizIZ::Twips

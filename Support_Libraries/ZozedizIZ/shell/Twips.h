@@ -20,7 +20,8 @@ ZOZEDIZIZ_EXPORT int toPixelsY(int twips);
 ZOZEDIZIZ_EXPORT QSize toPixels(const QSize& twips);
 
 // Gives a widget its designed minimum size, or more where its contents (in
-// the fonts at hand) need it. Call it once the widget's layout is filled.
+// the fonts at hand) need it, and keeps it so as fonts, style and contents
+// change. Calling it again replaces the design size.
 ZOZEDIZIZ_EXPORT void keepDesignSize(QWidget* widget, int widthTwips, int heightTwips);
 
 } // namespace ZozedizIZ::Twips

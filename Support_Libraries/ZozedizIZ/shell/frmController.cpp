@@ -91,8 +91,14 @@ frmController::frmController(QWidget* parent) : QMainWindow(parent) {
     scrCanvas->setWidget(buildCanvas());
     setCentralWidget(scrCanvas);
 
+    fitCanvas();
+}
+
+void frmController::fitCanvas() {
     const QSize canvas = fraCanvas->minimumSize();
-    resize(canvas.width(), canvas.height() + Twips::toPixelsY(15) + menuBar()->sizeHint().height());
+    QSize wanted(canvas.width(), canvas.height() + Twips::toPixelsY(15) + menuBar()->sizeHint().height());
+    wanted = wanted.expandedTo(size());
+    if (wanted != size()) resize(wanted);
 }
 
 frmController::~frmController() {
@@ -515,6 +521,14 @@ void frmController::HookMinimumSize() {
 }
 
 void frmController::showEvent(QShowEvent* event) {
+    // The canvas needs more room once style and fonts are applied than the
+    // guess made before: the first showing opens the window big enough for it
+    // rather than with scroll bars.
+    if (!m_sizedToCanvas) {
+        m_sizedToCanvas = true;
+        Twips::keepDesignSize(fraCanvas, 14655, 8415);
+        fitCanvas();
+    }
     // Shown again after it was closed: the minimum size holds again.
     if (m_rehook) {
         m_rehook = false;

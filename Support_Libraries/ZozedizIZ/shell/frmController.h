@@ -90,6 +90,7 @@ private:
     QWidget* buildCanvas();
     void Form_Load();
     void HookMinimumSize();
+    void fitCanvas();
     void SetBehavior();
     void SetBackColor();
     void UpdateFormChoices();
@@ -116,6 +117,7 @@ private:
     bool m_loaded = false;
     bool m_hooked = false;
     bool m_rehook = false;
+    bool m_sizedToCanvas = false;
 
     QScrollArea* scrCanvas = nullptr;
     QWidget* fraCanvas = nullptr;

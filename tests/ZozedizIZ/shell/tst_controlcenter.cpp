@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -535,6 +536,26 @@ private slots:
         c.window.resize(c.window.minimumSize());
         QTRY_VERIFY(vertical->isVisible() && horizontal->isVisible());
         QVERIFY(c.window.width() >= c.window.minimumWidth());
+    }
+
+    // Fonts and style arrive after the window is made (a user's larger font,
+    // the style applied on showing): the canvas still gives every button and
+    // check box the width its text needs, so none is cut off.
+    void noCommandIsCutOffInALargerFont() {
+        Center c;
+        QFont larger = c.window.font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.5);
+        c.window.setFont(larger);
+        QVERIFY(c.show());
+        QApplication::processEvents();
+        auto* canvas = c.child("fraCanvas");
+        QVERIFY(canvas->width() >= canvas->layout()->totalMinimumSize().width());
+        const auto buttons = canvas->findChildren<QAbstractButton*>();
+        QVERIFY(!buttons.isEmpty());
+        for (QAbstractButton* button : buttons) {
+            if (!button->isVisible()) continue;
+            QVERIFY2(button->width() >= button->minimumSizeHint().width(), qPrintable(button->objectName()));
+        }
     }
 };
 
