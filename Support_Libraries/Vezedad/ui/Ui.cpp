@@ -5,6 +5,7 @@
 #include "Vezedad/foundation/Globals.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QEvent>
 #include <QFont>
@@ -14,6 +15,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
@@ -161,6 +163,10 @@ void SetBackColor(QWidget& window) {
     QPalette palette = window.palette();
     palette.setColor(QPalette::Window, colour);
     window.setPalette(palette);
+    // Check boxes and option buttons would fill with the button colour, a
+    // grey band across the coloured window; they take the window's colour.
+    if (qobject_cast<QCheckBox*>(&window) || qobject_cast<QRadioButton*>(&window))
+        window.setBackgroundRole(QPalette::Window);
     window.setAutoFillBackground(true);
 }
 

@@ -5,13 +5,17 @@
 #include "Vezedad/ui/Ui.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QImage>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 #include <stdexcept>
 
 using Vezedad::ErrorInfo;
@@ -159,6 +163,32 @@ private slots:
         pressEnter.stop();
         TestSupport::UiScript::installRefusingHandlers();
         QCOMPARE(answer, expected);
+    }
+
+    // A coloured check box or option button shows the window's colour across
+    // its whole width, not a band of the button colour.
+    void backColorFillsCheckBoxesAndOptions_data() {
+        QTest::addColumn<bool>("option");
+        QTest::newRow("check box") << false;
+        QTest::newRow("option button") << true;
+    }
+
+    void backColorFillsCheckBoxesAndOptions() {
+        QFETCH(bool, option);
+        std::unique_ptr<QAbstractButton> button;
+        if (option)
+            button = std::make_unique<QRadioButton>(QStringLiteral("Yes"));
+        else
+            button = std::make_unique<QCheckBox>(QStringLiteral("Yes"));
+        QPalette grey = button->palette();
+        grey.setColor(QPalette::Button, QColor(128, 128, 128));
+        button->setPalette(grey);
+        button->resize(200, 30);
+        Ui::SetBackColor(*button);
+        const QColor expected = button->palette().color(QPalette::Window);
+        QVERIFY(expected != QColor(128, 128, 128));
+        const QImage image = button->grab().toImage();
+        QCOMPARE(image.pixelColor(image.width() - 2, image.height() / 2).rgb(), expected.rgb());
     }
 };
 
