@@ -188,10 +188,11 @@ private slots:
         ui.expectBox();
         QTest::mouseClick(child<QPushButton>(controlCenter(), "cmdValidateFolder"), Qt::LeftButton);
         const QString summary = ui.boxes().last().prompt;
-        QVERIFY2(summary.startsWith(QStringLiteral("%1 files in folder %2 have been validated.\r\n%1 passed validation.")
-                                        .arg(saved.size())
-                                        .arg(folder)),
-                 qPrintable(summary));
+        QVERIFY2(
+            summary.startsWith(QStringLiteral("%1 files in folder %2 have been validated.\r\n%1 passed validation.")
+                                   .arg(saved.size())
+                                   .arg(folder)),
+            qPrintable(summary));
 
         // The upload: the year folder, every file chosen.
         QString receipt;
@@ -212,8 +213,7 @@ private slots:
 
         const auto submissions = service.requests(Route::Submission);
         QCOMPARE(submissions.size(), 1);
-        for (const auto& [name, value] : kIdentity)
-            QVERIFY2(submissions.at(0).body.contains(value.toLatin1()), name);
+        for (const auto& [name, value] : kIdentity) QVERIFY2(submissions.at(0).body.contains(value.toLatin1()), name);
         const auto uploads = service.requests(Route::Upload);
         QCOMPARE(uploads.size(), 1);
         QStringList names;

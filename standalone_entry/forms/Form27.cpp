@@ -1,0 +1,108 @@
+#include "forms/Form27.h"
+
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QLineEdit>
+
+namespace Dazozuvi {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The no-sales record after the permit number: nine empty fields, each
+// followed by "|" as the permit number is, so that it has a sales record's
+// shape.
+constexpr int kNoSalesBars = 10;
+
+} // namespace
+
+ReportFormSpec Form27::FormSpec() {
+    ReportFormSpec spec;
+    spec.formType = Vezedad::zfotForm27;
+    spec.name = QStringLiteral("Form27");
+    spec.caption = QStringLiteral("ZOV Form 27: ANNUAL REPORT FOR PESTICIDE SALES TO CERTIFIED PRIVATE APPLICATORS");
+    spec.minWidthTwips = 4035;
+    spec.minHeightTwips = 5475;
+
+    HeaderBoxSpec permit;
+    permit.box = QStringLiteral("txtPermitNumber");
+    permit.label = QStringLiteral("lblPermitNumber");
+    permit.caption = QStringLiteral("Commercial Permit #");
+    permit.fieldId = Vezedad::zrfPermitNumber;
+    permit.toolTip =
+        QStringLiteral("A code issued by RUR beginning with \"R\" and followed by 5 numeric digits. No dashes please.");
+    permit.maxLength = 6;
+    permit.widthTwips = 1800;
+    HeaderBoxSpec name;
+    name.box = QStringLiteral("txtBusinessName");
+    name.label = QStringLiteral("lblBusinessName");
+    name.caption = QStringLiteral("Business Name (as listed on Commercial Permit)");
+    name.fieldId = Vezedad::zrfBusinessName;
+    name.checked = false; // the identity checks a name itself
+    name.fromFile = false;
+    name.inFile = false;
+    name.widthTwips = 4200;
+    spec.headerBoxes = {permit, name};
+
+    NoActivitySpec& sales = spec.activity;
+    sales.kind = NoActivitySpec::CheckBox;
+    sales.control = QStringLiteral("chkNoSales");
+    sales.captions = {QStringLiteral("No Sales to Private Applicators Were Made This Year")};
+    sales.warningLabel = QStringLiteral("lblNoSalesWarning");
+    sales.lossWarning = QStringLiteral("You selected 'No Sales' but there were data entries in the grid.") + kCrLf +
+                        QStringLiteral("Any data that was previously entered will be lost when you save this form.");
+    sales.editRefusal = QStringLiteral("The 'No Sales Made' indicator is checked.") + kCrLf +
+                        QStringLiteral("You may not add sales until you deselect it.");
+    sales.noActivitySubtitle = QStringLiteral("NO Sales Were Made this Year");
+
+    spec.columns = {
+        GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text(19)},
+        GridColumn{QStringLiteral("Product Name"), 40, CellType::text(65)},
+        GridColumn{QStringLiteral("Quantity"), 12, CellType::number(0, 99999999.99, 4)},
+        GridColumn{QStringLiteral("Units"), 8,
+                   CellType::listFromTabs(QStringLiteral("FL\tGL\tGM\tKG\tL\tLB\tMG\tML\tOZ\tQT"))},
+        GridColumn{QStringLiteral("Date Sold"), 12, CellType::date()},
+        GridColumn{QStringLiteral("County"), 8, CellType::digits(2)},
+        GridColumn{QStringLiteral("Address"), 30, CellType::text(50)},
+        GridColumn{QStringLiteral("Municipality"), 20, CellType::text(30)},
+        GridColumn{QStringLiteral("Zip Code"), 10, CellType::digits(5)},
+    };
+    spec.upperHeaders = {
+        UpperHeader{1, 5,
+                    QStringLiteral("ALL Columns are REQUIRED (including \"Location of Intended Application\")")},
+        UpperHeader{6, 9, QStringLiteral("Location of Intended Application")}};
+    spec.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName, Vezedad::zrfQuantitySold,
+                   Vezedad::zrfUnits,     Vezedad::zrfDateSold,    Vezedad::zrfCounty,
+                   Vezedad::zrfAddress,   Vezedad::zrfMunicipality, Vezedad::zrfZipCode};
+    spec.validatedColumns = 9;
+    spec.countyColumn = 6;
+    spec.leadingFields = 2;
+    spec.fileNameIdBox = QStringLiteral("txtPermitNumber");
+    spec.help = {
+        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
+        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files To RUR"), Vezedad::docUploadReport},
+        {QStringLiteral("mnuHelpCountyPopup"), QStringLiteral("County Code &Popup Options Help"),
+         Vezedad::docCountyPop}};
+    return spec;
+}
+
+Form27::Form27(QWidget* parent) : ReportForm(FormSpec(), parent) {}
+
+void Form27::ReadFirstRecord(const QStringList& fields) {
+    // Whatever its indicator says: the rows loaded decide the sales.
+    SetHeaderFromFile(Vezedad::zrfPermitNumber, Field(fields, 1));
+}
+
+void Form27::WriteRecords(QString& content) {
+    const QString permit = HeaderBox(Vezedad::zrfPermitNumber)->text();
+    if (!HasActivity()) {
+        content += QStringLiteral("3|") + permit + QString(kNoSalesBars, QLatin1Char('|')) + kCrLf;
+        return;
+    }
+    AppendDataRecords(content, QStringLiteral("0|") + permit + QLatin1Char('|'), QString(), int(Spec().columns.size()));
+}
+
+} // namespace Dazozuvi
