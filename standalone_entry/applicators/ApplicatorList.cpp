@@ -158,6 +158,19 @@ void ApplicatorList::ReadAll() {
 }
 
 void ApplicatorList::ReadFile(const QString& strFileName) {
+    readLines(strFileName, [this](const ApplicatorPtr& applicator, bool) { Add(applicator); });
+}
+
+std::vector<ApplicatorPtr> ApplicatorList::ReadLines(const QString& strFileName) {
+    std::vector<ApplicatorPtr> lines;
+    readLines(strFileName, [&lines](const ApplicatorPtr& applicator, bool empty) {
+        if (!empty) lines.push_back(applicator);
+    });
+    return lines;
+}
+
+void ApplicatorList::readLines(const QString& strFileName,
+                               const std::function<void(const ApplicatorPtr&, bool)>& take) {
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (!fso.FileExists(strFileName)) return;
 
@@ -166,24 +179,24 @@ void ApplicatorList::ReadFile(const QString& strFileName) {
     // reading as Abort does.
     if (attempt([&] { stream = fso.OpenTextFile(strFileName, Vezedad::ForReading); }) != StepResult::Done) return;
 
-    bool firstLine = true;
+    bool layoutDecided = false;
     bool indicator = false;
     QString separator = Vezedad::Globals::DefaultDelimiter();
     bool stop = false;
     while (!stop && !stream->AtEndOfStream()) {
         QString line;
         bool haveLine = false;
-        // The first line decides the layout of the whole file. A retry after
-        // the question was answered does not ask it again.
-        bool layoutDecided = !firstLine;
-        firstLine = false;
         const StepResult result = attempt([&] {
             if (!haveLine) {
                 line = stream->ReadLine();
                 line.remove(QLatin1Char('"'));
                 haveLine = true;
             }
-            if (!layoutDecided) {
+            // The first line that holds anything decides the layout of the
+            // whole file: an empty line has no separator and no indicator to
+            // tell. A retry after the question was answered does not ask it
+            // again.
+            if (!layoutDecided && !line.isEmpty()) {
                 Vezedad::Validator& validator = Vezedad::Globals::Validator();
                 const Vezedad::ColumnStructure structure = validator.GetColumnStructure(line);
                 indicator = startsWithIndicator(line, structure.Delimiter);
@@ -202,7 +215,7 @@ void ApplicatorList::ReadFile(const QString& strFileName) {
             }
             auto applicator = std::make_shared<Applicator>();
             applicator->LoadLine(line, separator, indicator);
-            Add(applicator);
+            take(applicator, line.isEmpty());
         });
         if (result == StepResult::Aborted) break;
     }

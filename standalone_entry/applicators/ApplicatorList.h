@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -58,8 +59,15 @@ public:
     // first line has the wrong number of fields, and shows its own errors
     // with the choice to abort, retry or skip: it never raises.
     void ReadFile(const QString& strFileName);
+    // The same reading, with the same questions and error boxes, for a form
+    // that shows the file as it is: one applicator per non-empty line, in the
+    // file's order, repeated ids included. The list itself is not touched.
+    static std::vector<ApplicatorPtr> ReadLines(const QString& strFileName);
 
 private:
+    // Reads the file line by line; take gets each line's applicator and
+    // whether the line was empty.
+    static void readLines(const QString& strFileName, const std::function<void(const ApplicatorPtr&, bool)>& take);
     void mobjReport_PropertyChanged(const QString& strName, const QString& strValue);
     qsizetype indexOf(const QString& key) const;
     void reindex();

@@ -71,11 +71,10 @@ ReportFormSpec Form27::FormSpec() {
         GridColumn{QStringLiteral("Zip Code"), 10, CellType::digits(5)},
     };
     spec.upperHeaders = {
-        UpperHeader{1, 5,
-                    QStringLiteral("ALL Columns are REQUIRED (including \"Location of Intended Application\")")},
+        UpperHeader{1, 5, QStringLiteral("ALL Columns are REQUIRED (including \"Location of Intended Application\")")},
         UpperHeader{6, 9, QStringLiteral("Location of Intended Application")}};
-    spec.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName, Vezedad::zrfQuantitySold,
-                   Vezedad::zrfUnits,     Vezedad::zrfDateSold,    Vezedad::zrfCounty,
+    spec.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName,  Vezedad::zrfQuantitySold,
+                   Vezedad::zrfUnits,     Vezedad::zrfDateSold,     Vezedad::zrfCounty,
                    Vezedad::zrfAddress,   Vezedad::zrfMunicipality, Vezedad::zrfZipCode};
     spec.validatedColumns = 9;
     spec.countyColumn = 6;

@@ -899,11 +899,12 @@ bool ReportForm::WriteToFile(const QString& path) {
     mobjZelFarpoint->CommitEdit();
     fpZelForm->refresh();
     const bool rowsWritten = HasActivity() || m_spec.activity.kind == NoActivitySpec::None;
-    if (rowsWritten && fpZelForm->lastDataRow() == 0 && !m_spec.emptyGridMessage.isEmpty()) {
+    auto nothingToSave = [this] {
         Vezedad::Ui::MsgBox(m_spec.emptyGridMessage, Vezedad::Ui::vbOKOnly | m_spec.emptyGridIcon,
                             ZozedizIZ::Globals::StdErrHeader(), this);
         return false;
-    }
+    };
+    if (rowsWritten && fpZelForm->lastDataRow() == 0 && !m_spec.emptyGridMessage.isEmpty()) return nothingToSave();
     if (RefusedCharacters()) return false;
     bool written = false;
     try {
@@ -911,6 +912,9 @@ bool ReportForm::WriteToFile(const QString& path) {
         // leaves the file on disk as it was.
         QString content;
         WriteRecords(content);
+        // Rows that a form leaves out can leave nothing at all: an empty
+        // file would only replace a report with nothing.
+        if (content.isEmpty() && !m_spec.emptyGridMessage.isEmpty()) return nothingToSave();
         std::unique_ptr<Vezedad::TextStream> stream =
             Vezedad::Globals::FSO().OpenTextFile(path, Vezedad::ForWriting, true);
         stream->Write(content);

@@ -93,8 +93,9 @@ bool ValidateTextBox(QLineEdit& txt, qint32 fieldId);
 //     (printSelectionNeedsData false), no feedback after a load
 //     (feedbackAfterLoad false), the header note lblInclude (headerNote),
 //     second error-box layout for the header boxes (headerErrorsByProcedure);
-//     it overrides GetFile (the registry's reader), StartNewReport (the filer
-//     in row 1), AnswerValidating (column 2 only when not empty),
+//     it overrides GetFile (ApplicatorList::ReadLines, a row per line),
+//     StartNewReport (the filer in row 1), AnswerValidating (column 2 only
+//     when not empty),
 //     AfterValidEdit (the business registration number into column 2),
 //     ProposedNameId and AfterWrite (RefreshApplicators).
 // ---------------------------------------------------------------------------

@@ -133,6 +133,16 @@ private slots:
         QVERIFY(dynamic_cast<Dazozuvi::Form25*>(a.get()));
         QVERIFY(b && a != b);
         for (qint32 other : {0, 3, 15, 16}) QVERIFY(!Dazozuvi::NewReportForm(other));
+        const QList<std::pair<qint32, QString>> names{{Vezedad::zfotForm26, QStringLiteral("Form26")},
+                                                      {Vezedad::zfotForm26A, QStringLiteral("Form26A")},
+                                                      {Vezedad::zfotForm27, QStringLiteral("Form27")},
+                                                      {Vezedad::zfotForm25, QStringLiteral("Form25")}};
+        for (const auto& [type, name] : names) {
+            const std::unique_ptr<Dazozuvi::ReportForm> form = Dazozuvi::NewReportForm(type);
+            QVERIFY(form);
+            QCOMPARE(form->objectName(), name);
+            QCOMPARE(form->Spec().formType, type);
+        }
         // The form's grid controller comes from the factory, which leaves its
         // flag clear; made any other way it fails.
         a->Load();

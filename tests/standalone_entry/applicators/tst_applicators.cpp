@@ -76,6 +76,9 @@ private Q_SLOTS:
         QTest::newRow("empty line with the indicator column")
             << QByteArray("0|C1234567|11|Ann|Lee\r\n\r\n0|B2345678|22|Bo|Ray\r\n")
             << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "=N||||", "B2345678=Y|B2345678|22|Bo|Ray"};
+        // The layout comes from the first line that holds anything.
+        QTest::newRow("empty first line")
+            << QByteArray("\r\n3|C1234567|11|Ann|Lee\r\n") << QStringList{"=Y||||", "C1234567=N|C1234567|11|Ann|Lee"};
         QTest::newRow("empty ids share one entry") << QByteArray("0|C1234567|11|Ann|Lee\r\n\r\n3||22|Bo|Ray\r\n")
                                                    << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "=N||22|Bo|Ray"};
         QTest::newRow("missing fields stay empty, extra fields are ignored")

@@ -141,8 +141,7 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QStringList>("file");
         QTest::newRow("rows 1 and 3, blank row 2")
-            << true << QStringList{kSale1, QString(), kSale2}
-            << QStringList{sale(kSale1), sale(kBlank), sale(kSale2)};
+            << true << QStringList{kSale1, QString(), kSale2} << QStringList{sale(kSale1), sale(kBlank), sale(kSale2)};
         QString padded = QStringLiteral(" ") + kSale1 + u' ';
         padded.replace(u'|', QStringLiteral(" | "));
         QTest::newRow("cells trimmed") << true << QStringList{padded} << QStringList{sale(kSale1)};

@@ -1,0 +1,229 @@
+#include "forms/Form26A.h"
+
+#include "applicators/Applicator.h"
+#include "applicators/ApplicatorList.h"
+#include "applicators/Applicators.h"
+#include "grid/CZelFarpoint.h"
+#include "grid/ReportGrid.h"
+
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/foundation/Text.h"
+#include "Vezedad/foundation/Utilities.h"
+#include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
+#include "Vezedad/validation/ValidationTypes.h"
+
+#include <QLineEdit>
+
+namespace Dazozuvi {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+enum Column { colCertId = 1, colBusReg = 2, colFirst = 3, colLast = 4, colNoApps = 5 };
+
+// The rows the writer leaves out: an indicator and nothing else, or an
+// indicator and only a five-digit registration number (the one copied in
+// from the header).
+bool isEmptyRecord(QStringView record) {
+    auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (record.size() == 6) return digit(record[0]) && record.sliced(1) == u"|||||";
+    if (record.size() == 11) {
+        if (!digit(record[0]) || record.sliced(1, 2) != u"||" || record.sliced(8) != u"|||") return false;
+        for (QChar c : record.sliced(3, 5))
+            if (!digit(c)) return false;
+        return true;
+    }
+    return false;
+}
+
+// A proposed file name holds the id as part of its own name: characters that
+// would name another folder, or that file systems refuse, are dropped.
+QString fileNameSafe(const QString& id) {
+    QString safe;
+    safe.reserve(id.size());
+    for (QChar c : id)
+        if (c.unicode() >= 0x20 && !QStringView(u"\\/:*?\"<>|").contains(c)) safe += c;
+    return safe.trimmed();
+}
+
+} // namespace
+
+ReportFormSpec Form26A::FormSpec() {
+    ReportFormSpec spec;
+    spec.formType = Vezedad::zfotForm26A;
+    spec.name = QStringLiteral("Form26A");
+    spec.caption = QStringLiteral("ZOV Form 26A: LIST of APPLICATORS and TECHNICIANS");
+    spec.minWidthTwips = 4050;
+    spec.minHeightTwips = 4500;
+
+    HeaderBoxSpec busReg;
+    busReg.box = QStringLiteral("txtBusRegNum");
+    busReg.label = QStringLiteral("lblBusRegNum");
+    busReg.caption = QStringLiteral("Bus./Agency Reg. # ");
+    busReg.fieldId = Vezedad::zrfBusinessRegNum;
+    busReg.widthTwips = 1800;
+    HeaderBoxSpec name;
+    name.box = QStringLiteral("txtBusinessName");
+    name.label = QStringLiteral("lblBusinessName");
+    name.caption = QStringLiteral("Business Name");
+    name.fieldId = Vezedad::zrfBusinessName;
+    name.checked = false; // the identity checks a name itself
+    name.fromFile = false;
+    name.inFile = false;
+    name.widthTwips = 4200;
+    spec.headerBoxes = {busReg, name};
+    spec.headerNote = QStringLiteral("lblInclude");
+    spec.headerNoteText = QStringLiteral("List Certified Commercial Applicators and Technicians only.") + kCrLf +
+                          QStringLiteral("Do not include Apprentices (who have no Certification ID of their own).");
+
+    spec.productList = false;
+    spec.duplicateRows = false;
+    spec.printSelectionNeedsData = false;
+    spec.feedbackAfterLoad = false;
+    spec.headerErrorsByProcedure = true;
+
+    spec.columns = {
+        GridColumn{QStringLiteral("Cert ID"), 12, CellType::text()},
+        GridColumn{QStringLiteral("Business Reg Num"), 16, CellType::text()},
+        GridColumn{QStringLiteral("First Name"), 20, CellType::text()},
+        GridColumn{QStringLiteral("Last Name"), 24, CellType::text()},
+        // Not checked: whatever it holds is kept as typed.
+        GridColumn{QStringLiteral("No Applications"), 15, CellType::text()},
+    };
+    spec.fields = {Vezedad::zrfCertificationId, Vezedad::zrfBusinessRegNum, Vezedad::zrfFirstName,
+                   Vezedad::zrfLastName, Vezedad::zrfApIndicator};
+    spec.validatedColumns = 4;
+    spec.emptyGridMessage = QStringLiteral("Nothing to save");
+    spec.emptyGridIcon = Vezedad::Ui::vbInformation;
+    spec.help = {
+        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
+        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"), Vezedad::docUploadReport}};
+    return spec;
+}
+
+Form26A::Form26A(QWidget* parent) : ReportForm(FormSpec(), parent) {}
+
+void Form26A::StartNewReport() {
+    Vezedad::trapArrow(Location(QStringLiteral("LoadFirstRecord")), [this] {
+        // Row 1 is the filer, who made applications; nothing here is checked.
+        const Vezedad::Identity& filer = Clone();
+        const QStringList names = Vezedad::Utilities::NameArray(filer.ApplicatorName());
+        ReportGrid& grid = Grid();
+        grid.setRowCount(2);
+        grid.setText(colBusReg, 1, filer.BusRegNumber());
+        grid.setText(colCertId, 1, filer.CertificationId());
+        grid.setText(colFirst, 1, names.value(1));
+        grid.setText(colLast, 1, names.value(0));
+        GridController()->setIsDirty(true);
+        grid.setRowCount(grid.lastDataRow() + 1);
+    });
+}
+
+bool Form26A::GetFile(const QString& path) {
+    return Vezedad::trapArrow(Location(QStringLiteral("GetFile")), [&] {
+        if (!Vezedad::Globals::FSO().FileExists(path)) return false;
+        // However large, the list is read directly.
+        return LoadData(path);
+    });
+}
+
+bool Form26A::LoadData(const QString& path) {
+    try {
+        const std::vector<ApplicatorPtr> lines = ApplicatorList::ReadLines(path);
+        ReportGrid& grid = Grid();
+        if (!lines.empty()) {
+            grid.setRowCount(int(lines.size()) + 1);
+            int row = 0;
+            for (const ApplicatorPtr& applicator : lines) {
+                ++row;
+                grid.setText(colBusReg, row, applicator->BusinessRegNumber());
+                grid.setText(colCertId, row, applicator->CertificationID());
+                grid.setText(colFirst, row, applicator->FirstName());
+                grid.setText(colLast, row, applicator->LastName());
+                grid.setText(colNoApps, row, applicator->AppsDone() ? QStringLiteral("0") : QStringLiteral("1"));
+            }
+            // The header's number comes from the first row alone.
+            const QString busReg = lines.front()->BusinessRegNumber();
+            if (!busReg.isEmpty()) {
+                QLineEdit* box = HeaderBox(Vezedad::zrfBusinessRegNum);
+                box->setText(busReg);
+                Clone().setBusRegNumber(box->text());
+            }
+        } else {
+            grid.setRowCount(grid.lastDataRow() + 1);
+        }
+        // Every cell checked and coloured, without a word. Cells the check
+        // writes in their stored form (an id in small letters) do not make
+        // the list count as changed: it opens clean.
+        ValidateForm();
+        GridController()->setIsDirty(false);
+        return true;
+    } catch (...) {
+        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), Location(QStringLiteral("LoadData")), this);
+        return false;
+    }
+}
+
+void Form26A::AnswerValidating(qint32, qint32 lngCol, QStringView strValue, bool& blnCheck, qint32& lngFieldId,
+                               bool& blnResult) {
+    try {
+        if (lngCol < colCertId || lngCol > colNoApps) return;
+        lngFieldId = Spec().fields[lngCol - 1];
+        blnCheck = lngCol <= colLast && !(lngCol == colBusReg && strValue.isEmpty());
+        if (!blnCheck) blnResult = true;
+    } catch (...) {
+        // A check that cannot be answered leaves the controller's values.
+    }
+}
+
+void Form26A::AfterValidEdit(int, int row) {
+    // A row without its own registration number takes the header's.
+    const QString busReg = HeaderBox(Vezedad::zrfBusinessRegNum)->text();
+    if (!busReg.isEmpty() && Grid().text(colBusReg, row).isEmpty()) Grid().setText(colBusReg, row, busReg);
+}
+
+QString Form26A::ProposedNameId() const {
+    const Vezedad::IdentityPtr& clone = IdentityClone();
+    QStringList candidates{HeaderBox(Vezedad::zrfBusinessRegNum)->text(),
+                           clone ? clone->SalesPermitNumber() : QString(),
+                           HeaderBox(Vezedad::zrfBusinessName)->text().left(10)};
+    if (Grid().lastDataRow() >= 1) candidates << Grid().text(colCertId, 1);
+    candidates << QString::number(Vezedad::Globals::ZelReport().ReportYear());
+    for (const QString& candidate : candidates) {
+        const QString id = fileNameSafe(candidate);
+        if (!id.isEmpty()) return id;
+    }
+    return QString();
+}
+
+void Form26A::WriteRecords(QString& content) {
+    ReportGrid& grid = Grid();
+    const int rows = grid.lastDataRow();
+    QString record;
+    for (int r = 1; r <= rows; ++r) {
+        const QString mark = grid.text(colNoApps, r);
+        record = mark.isEmpty() || mark == QLatin1String("0") ? QStringLiteral("0|") : QStringLiteral("3|");
+        for (int c = colCertId; c <= colLast; ++c) {
+            record += Vezedad::trimBlanks(grid.text(c, r));
+            record += QLatin1Char('|');
+        }
+        if (isEmptyRecord(record)) continue;
+        content += record;
+        content += kCrLf;
+    }
+}
+
+void Form26A::AfterWrite(bool) {
+    // A per-applicator Form 26 opened next sees the list as it is on disk,
+    // whether this save wrote it or not.
+    modGlobals::RefreshApplicators();
+}
+
+} // namespace Dazozuvi

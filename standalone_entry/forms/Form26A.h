@@ -1,0 +1,38 @@
+#pragma once
+#include "forms/ReportForm.h"
+
+namespace Dazozuvi {
+
+// Form 26A, the list of the filer's certified commercial applicators and
+// technicians: the business registration number and name in the header, and
+// a row per applicator with the certification id, the registration number,
+// the first and last name and the "No Applications" mark ("1": none made;
+// "0" or empty: made some). Its file has a five-field record per row:
+//   indicator ("0" made applications, "3" none) "|" cert "|" busreg "|"
+//   first "|" last "|"
+// A new list starts with the filer in row 1. The file is read line by line
+// as it stands, so that every line shows as a row, repeated ids included;
+// every save, written or not, makes the shared applicator registry read the
+// year's lists again.
+class Form26A : public ReportForm {
+    Q_OBJECT
+public:
+    explicit Form26A(QWidget* parent = nullptr);
+
+    static ReportFormSpec FormSpec();
+
+protected:
+    void WriteRecords(QString& content) override;
+    void StartNewReport() override;
+    QString ProposedNameId() const override;
+    bool GetFile(const QString& path) override;
+    void AnswerValidating(qint32 lngRow, qint32 lngCol, QStringView strValue, bool& blnCheck, qint32& lngFieldId,
+                          bool& blnResult) override;
+    void AfterValidEdit(int col, int row) override;
+    void AfterWrite(bool written) override;
+
+private:
+    bool LoadData(const QString& path);
+};
+
+} // namespace Dazozuvi

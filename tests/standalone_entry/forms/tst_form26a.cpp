@@ -1,0 +1,316 @@
+#include "FormTest.h"
+
+#include "applicators/Applicator.h"
+#include "applicators/ApplicatorList.h"
+#include "applicators/Applicators.h"
+#include "forms/Form26A.h"
+
+#include "Vezedad/foundation/Identity.h"
+#include "Vezedad/ui/Ui.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+
+using Dazozuvi::Form26A;
+using namespace FormTest;
+
+namespace {
+
+const QString kCertId = QStringLiteral("C1234567");
+const QString kBusReg = QStringLiteral("12345");
+// The filer's row of a new list, and two more applicators.
+const QString kFiler = QStringLiteral("C1234567|12345|Al|Roe|");
+const QString kAnn = QStringLiteral("T3456789|12345|ANN|LEE|");
+const QString kBo = QStringLiteral("B2345678|12345|BO|RAY|1");
+
+// A report folder whose filer is an applicator with a registration number.
+class Year : public Folder {
+public:
+    Year() { YearFolder::setFiler(kCertId, QStringLiteral("Al Roe"), kBusReg); }
+};
+
+bool openForm(UiScript& ui, const QString& path, const std::function<void(Form26A&)>& action,
+              const Vezedad::IdentityPtr& identity = nullptr) {
+    return showForm<Form26A>(ui, path, action, identity);
+}
+
+// A new list for the filer, as the Control Center opens one.
+void newForm(UiScript& ui, const std::function<void(Form26A&)>& action) {
+    openForm(ui, QString(), action, Vezedad::Globals::ZelReport().Identity());
+}
+
+// Types text into a cell and leaves it with Tab, as a user does.
+void typeCell(Dazozuvi::ReportGrid& grid, int col, int row, const QString& text) {
+    grid.setFocus();
+    grid.setActiveCell(col, row);
+    if (text.isEmpty()) {
+        // Empties the cell: its editor opened, everything in it deleted.
+        QVERIFY(grid.startEdit());
+        QTest::keyClick(keyTarget(grid), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(keyTarget(grid), Qt::Key_Delete);
+    } else {
+        type(grid, text);
+    }
+    press(grid, Qt::Key_Tab);
+}
+
+QStringList registryIds() {
+    QStringList ids = Dazozuvi::modGlobals::Applicators().Keys();
+    ids.sort();
+    return ids;
+}
+
+} // namespace
+
+class tst_form26a : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A new list holds the filer in row 1 and one empty row; it counts as
+    // changed from the start, so closing it asks.
+    void newList() {
+        Year year;
+        UiScript ui;
+        newForm(ui, [&](Form26A& form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("ZOV Form 26A: LIST of APPLICATORS and TECHNICIANS"));
+            QCOMPARE(text(form, "txtBusRegNum"), kBusReg);
+            QCOMPARE(text(form, "txtBusinessName"), kBusiness);
+            QCOMPARE(text(form, "lblInclude"),
+                     QStringLiteral("List Certified Commercial Applicators and Technicians only.\r\n"
+                                    "Do not include Apprentices (who have no Certification ID of their own)."));
+            QCOMPARE(form.Grid().columnCount(), 5);
+            QCOMPARE(FormTest::rows(form), QStringList{kFiler});
+            QCOMPARE(form.Grid().rowCount(), 2);
+            QVERIFY(form.IsDirty());
+            QVERIFY(!form.findChild<QWidget*>(QStringLiteral("fpEpaList")));
+            QVERIFY(!form.findChild<QAction*>(QStringLiteral("mnuGridDuplicate")));
+            QTRY_VERIFY(form.Grid().hasFocus());
+        });
+        QCOMPARE(ui.modalNames(), (QStringList{"Form26A", "frmExitOptions"}));
+    }
+
+    // A valid edit in a row without a registration number copies the
+    // header's into it, unchecked; a cleared number is accepted without a
+    // word and filled again, unless the header has none.
+    void registrationNumberCopied() {
+        Year year;
+        UiScript ui;
+        newForm(ui, [&](Form26A& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            typeCell(grid, 1, 2, QStringLiteral("T3456789"));
+            QCOMPARE(grid.text(1, 2), QStringLiteral("T3456789"));
+            QCOMPARE(grid.text(2, 2), kBusReg);
+            QCOMPARE(grid.rowCount(), 3);
+            typeCell(grid, 2, 2, QString());
+            QCOMPARE(grid.text(2, 2), kBusReg);
+            // Without a number in the header the cell stays empty.
+            HeaderBox(form)->setText(QString());
+            typeCell(grid, 2, 2, QString());
+            QCOMPARE(grid.text(2, 2), QString());
+            QVERIFY(ui.boxes().isEmpty());
+        });
+    }
+
+    // The indicator follows the "No Applications" cell ("0" or empty: made
+    // applications), the cells are trimmed, and the rows that hold nothing
+    // but a mark or the copied registration number are left out.
+    void writes_data() {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("file");
+        QTest::newRow("marks") << QStringList{kFiler + "0", kAnn, kBo, "X1234567|12345|CY|ZED|yes"}
+                               << QStringList{"0|" + kFiler, "0|" + kAnn, "3|B2345678|12345|BO|RAY|",
+                                              "3|X1234567|12345|CY|ZED|"};
+        QTest::newRow("rows left out")
+            << QStringList{kFiler, "||||1", "|12345|||", "|12345|||1", QString(), " T3456789 | 12345 | ANN | LEE |"}
+            << QStringList{"0|" + kFiler, "0|" + kAnn};
+        QTest::newRow("a number that is not the copied one stays")
+            << QStringList{kFiler, "|1234|||"} << QStringList{"0|" + kFiler, "0||1234|||"};
+    }
+    void writes() {
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, file);
+        Year year;
+        const QString path = year.file(QStringLiteral("A1234500.txt"));
+        UiScript ui;
+        newForm(ui, [&](Form26A& form) {
+            setRows(form, rows);
+            save(ui, form, path);
+            QVERIFY(!form.IsDirty());
+        });
+        QCOMPARE(TestSupport::readFile(path), crlf(file));
+    }
+
+    // Each line that holds anything is a row, in the file's order: repeated
+    // ids, in any letter case, and lines without an id stay rows of their
+    // own, to be seen and corrected. The header's number comes from the
+    // first row; the list opens unchanged, checked without a word.
+    void reads_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("busReg");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("repeated ids and lines without one")
+            << QByteArray("0|T3456789|23456|ANN|LEE|\r\n0|t3456789|12345|ANNE|LEE|\r\n3||12345|NO|ID|\r\n"
+                          "\r\n0||12345|NONE|EITHER|\r\n")
+            << QStringLiteral("23456")
+            << QStringList{"T3456789|23456|ANN|LEE|0", "T3456789|12345|ANNE|LEE|0", "|12345|NO|ID|1",
+                           "|12345|NONE|EITHER|0"};
+        QTest::newRow("an empty line first") << QByteArray("\r\n3|B2345678|23456|BO|RAY|\r\n") << QStringLiteral("23456")
+                                             << QStringList{"B2345678|23456|BO|RAY|1"};
+        QTest::newRow("no indicator column")
+            << QByteArray("T3456789|23456|ANN|LEE|\r\n") << QStringLiteral("23456")
+            << QStringList{"T3456789|23456|ANN|LEE|0"};
+        QTest::newRow("first row without a number")
+            << QByteArray("0|T3456789||ANN|LEE|\r\n0|B2345678|23456|BO|RAY|\r\n") << QString()
+            << QStringList{"T3456789||ANN|LEE|0", "B2345678|23456|BO|RAY|0"};
+    }
+    void reads() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, busReg);
+        QFETCH(QStringList, rows);
+        Year year;
+        YearFolder::setFiler(kCertId, QStringLiteral("Al Roe"), QString());
+        const QString path = year.write(QStringLiteral("A1234500.txt"), file);
+        UiScript ui;
+        QVERIFY(!openForm(ui, path, [&](Form26A& form) {
+            QCOMPARE(FormTest::rows(form), rows);
+            QCOMPARE(form.Grid().rowCount(), rows.size() + 1);
+            QCOMPARE(text(form, "txtBusRegNum"), busReg);
+            QVERIFY(!form.IsDirty());
+            QVERIFY(!HeaderBox(form)->isEnabled());
+        }));
+        QCOMPARE(ui.modalNames(), QStringList{"Form26A"});
+    }
+
+    // Saved again, a list with repeated ids keeps every line.
+    void repeatedIdsSavedAgain() {
+        Year year;
+        const QByteArray list = "0|T3456789|12345|ANN|LEE|\r\n3|T3456789|12345|ANNE|LEE|\r\n";
+        const QString path = year.write(QStringLiteral("A1234500.txt"), list);
+        UiScript ui;
+        openForm(ui, path, [&](Form26A& form) {
+            form.GridController()->setIsDirty(true);
+            save(ui, form, QString());
+        });
+        QCOMPARE(TestSupport::readFile(path), list);
+    }
+
+    // A first line refused at the question opens an empty list bound to the
+    // file, which is not touched: there is nothing to save.
+    void refusedFirstLine() {
+        Year year;
+        const QByteArray file = "0|T3456789\r\n0|B2345678|23456|BO|RAY|\r\n";
+        const QString path = year.write(QStringLiteral("A1234500.txt"), file);
+        UiScript ui;
+        ui.expectBox(Vezedad::Ui::vbNo);
+        QVERIFY(!openForm(ui, path, [&](Form26A& form) {
+            QCOMPARE(text(form, "lblFileName"), QStringLiteral("File: A1234500.txt"));
+            QCOMPARE(form.Grid().lastDataRow(), 0);
+            QVERIFY(!form.IsDirty());
+            form.GridController()->setIsDirty(true);
+            ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QVERIFY(form.IsDirty());
+        }));
+        QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Opening Data File"));
+        QCOMPARE(ui.boxes().value(1).prompt, QStringLiteral("The data form is empty, so there is nothing to save."));
+        QCOMPARE(TestSupport::readFile(path), file);
+    }
+
+    // Rows whose records all come out empty are not written either: the
+    // file on disk stays, and so does the registry.
+    void nothingToSave() {
+        Year year;
+        const QString path = year.write(QStringLiteral("A1234500.txt"), "0|T3456789|12345|ANN|LEE|\r\n");
+        UiScript ui;
+        openForm(ui, path, [&](Form26A& form) {
+            setRows(form, {"|12345|||1", "|12345|||"});
+            form.GridController()->setIsDirty(true);
+            ui.expectBox(Vezedad::Ui::vbNo);
+            ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QVERIFY(form.IsDirty());
+        });
+        QCOMPARE(ui.boxes().value(1).prompt, QStringLiteral("Nothing to save"));
+        QCOMPARE(ui.boxes().value(1).buttons, qint32(Vezedad::Ui::vbOKOnly | Vezedad::Ui::vbInformation));
+        QCOMPARE(TestSupport::readFile(path), QByteArray("0|T3456789|12345|ANN|LEE|\r\n"));
+    }
+
+    // The proposed name carries the first of: the header's registration
+    // number, the permit number, the first ten characters of the business
+    // name (without characters a file name cannot hold), the first
+    // certification id, the report year.
+    void saveAsIdChain_data() {
+        QTest::addColumn<QString>("busReg");
+        QTest::addColumn<QString>("permit");
+        QTest::addColumn<QString>("business");
+        QTest::addColumn<QString>("certId");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("registration number") << kBusReg << kPermit << kBusiness << kCertId << "A1234500.txt";
+        QTest::newRow("permit") << QString() << kPermit << kBusiness << kCertId << "AR1234500.txt";
+        QTest::newRow("business name")
+            << QString() << QString() << QStringLiteral("A/CO SUPPLY") << kCertId << "AACO SUPPL00.txt";
+        QTest::newRow("certification id") << QString() << QString() << QString() << kCertId << "AC123456700.txt";
+        QTest::newRow("year") << QString() << QString() << QString() << QString() << "AYEAR00.txt";
+    }
+    void saveAsIdChain() {
+        QFETCH(QString, busReg);
+        QFETCH(QString, permit);
+        QFETCH(QString, business);
+        QFETCH(QString, certId);
+        QFETCH(QString, name);
+        Year year;
+        const Vezedad::IdentityPtr filer = Vezedad::Globals::ZelReport().Identity();
+        filer->setSalesPermitNumber(permit);
+        filer->setBusinessName(business);
+        YearFolder::setFiler(certId, certId.isEmpty() ? QString() : QStringLiteral("Al Roe"), busReg);
+        name.replace(QStringLiteral("YEAR"), QString::number(Vezedad::Globals::ZelReport().ReportYear()));
+        UiScript ui;
+        newForm(ui, [&](Form26A& form) {
+            if (certId.isEmpty()) setRows(form, {"||AN|APPRENTICE|"});
+            ui.expectBox(Vezedad::Ui::vbNo);
+            ui.expectDialogCancel();
+            trigger(form, QStringLiteral("mnuFileSaveas"));
+        });
+        QCOMPARE(QFileInfo(ui.dialogs().value(0).file.fileName).fileName(), name);
+        QCOMPARE(QFileInfo(ui.dialogs().value(0).file.fileName).absolutePath(),
+                 QFileInfo(year.file(name)).absolutePath());
+    }
+
+    // The shared registry reads the year's lists again after every save, so
+    // that a per-applicator Form 26 sees the new list at once, and also after
+    // a save that failed.
+    void registrySeesTheList() {
+        Year year;
+        Dazozuvi::modGlobals::RefreshApplicators();
+        QCOMPARE(registryIds(), QStringList{kCertId});
+        const QString path = year.file(QStringLiteral("A1234500.txt"));
+        UiScript ui;
+        newForm(ui, [&](Form26A& form) {
+            setRows(form, {kFiler, kAnn, kBo});
+            save(ui, form, path);
+            QCOMPARE(registryIds(), (QStringList{"B2345678", kCertId, "T3456789"}));
+            QVERIFY(!Dazozuvi::modGlobals::Applicators().Item(QStringLiteral("B2345678"))->AppsDone());
+
+            // Another list lands in the folder; a save that cannot write
+            // (its file is a folder) still brings it in.
+            year.write(QStringLiteral("A2345600.txt"), "0|X1234567|23456|CY|ZED|\r\n");
+            const QString blocked = year.file(QStringLiteral("A9999900.txt"));
+            QVERIFY(QDir().mkpath(blocked));
+            form.GridController()->setIsDirty(true);
+            ui.expectBox(Vezedad::Ui::vbNo);
+            ui.expectFile(blocked);
+            ui.expectBox(); // the failure
+            trigger(form, QStringLiteral("mnuFileSaveas"));
+            QCOMPARE(form.FilePath(), path);
+            QVERIFY(form.IsDirty());
+            QVERIFY(Dazozuvi::modGlobals::Applicators().Exists(QStringLiteral("X1234567")));
+        });
+    }
+
+private:
+    static QLineEdit* HeaderBox(QWidget& form) { return child<QLineEdit>(form, "txtBusRegNum"); }
+};
+
+QTEST_MAIN(tst_form26a)
+#include "tst_form26a.moc"
