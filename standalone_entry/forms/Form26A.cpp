@@ -97,8 +97,8 @@ ReportFormSpec Form26A::FormSpec() {
         // Not checked: whatever it holds is kept as typed.
         GridColumn{QStringLiteral("No Applications"), 15, CellType::text()},
     };
-    spec.fields = {Vezedad::zrfCertificationId, Vezedad::zrfBusinessRegNum, Vezedad::zrfFirstName,
-                   Vezedad::zrfLastName, Vezedad::zrfApIndicator};
+    spec.fields = {Vezedad::zrfCertificationId, Vezedad::zrfBusinessRegNum, Vezedad::zrfFirstName, Vezedad::zrfLastName,
+                   Vezedad::zrfApIndicator};
     spec.validatedColumns = 4;
     spec.emptyGridMessage = QStringLiteral("Nothing to save");
     spec.emptyGridIcon = Vezedad::Ui::vbInformation;

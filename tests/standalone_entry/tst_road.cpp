@@ -1,6 +1,8 @@
 // The whole road of a filer, through the real program objects: start-up,
-// the identity typed into the Control Center, each report entered and saved
-// through its form, the folder validated and uploaded to a filing service.
+// the identity typed into the Control Center, a Form 25, a Form 27, a Form
+// 26A of two applicators and a Form 26 for each entered and saved through
+// their forms, the folder validated and uploaded to a filing service, which
+// gets the identity and an archive of exactly those five files.
 #include "standalone_entry/forms/FormTest.h"
 #include "support/FilingService.h"
 
@@ -158,17 +160,37 @@ private slots:
         QVERIFY2(!form25.isEmpty(), qPrintable(ui.modalNames().join(',')));
         saved << form25;
 
-        // A Form 26A list of two applicators, then a Form 26 for each.
-        QDir().mkpath(folder);
-        TestSupport::writeFile(folder + QStringLiteral("/A12345.txt"),
-                               "0|T3456789|12345|ANN|LEE|\r\n0|B2345678|12345|BO|RAY|\r\n");
-        saved << folder + QStringLiteral("/A12345.txt");
+        // Form 27: a sale to a private applicator, the county typed.
+        QString form27;
+        ui.expectModal(enterAndSave(ui, QStringLiteral("Form27"), form27, [&](Dazozuvi::ReportForm& form) {
+            typeRow(form.Grid(), 1,
+                    {"100-200", "ROUNDUP", "2", "GL", "05/01/" + year, "58", "2 PARK AVE", "BRONX", "10451"});
+            QCOMPARE(rows(form).value(0), "100-200|ROUNDUP|2|GL|05/01/" + year + "|58|2 PARK AVE|BRONX|10451");
+        }));
+        click(Vezedad::zfotForm27, "cmdNew");
+        QVERIFY2(!form27.isEmpty(), qPrintable(ui.modalNames().join(',')));
+        saved << form27;
+
+        // Form 26A: the filer comes in row 1; a second applicator typed in
+        // below takes the business registration number by itself.
+        QString form26A;
+        ui.expectBox(Vezedad::Ui::vbYes); // more than one applicator
+        ui.expectModal(enterAndSave(ui, QStringLiteral("Form26A"), form26A, [&](Dazozuvi::ReportForm& form) {
+            QCOMPARE(rows(form).value(0), QStringLiteral("C1234567|12345|AL|ROE|"));
+            typeRow(form.Grid(), 2, {"T3456789", "", "ANN", "LEE", ""});
+            QCOMPARE(rows(form).value(1), QStringLiteral("T3456789|12345|ANN|LEE|"));
+        }));
+        click(Vezedad::zfotForm26A, "cmdNew");
+        QVERIFY2(!form26A.isEmpty(), qPrintable(ui.modalNames().join(',')));
+        saved << form26A;
+
+        // A Form 26 for each applicator of the list, chosen in the dialog.
         auto* perApplicator = child<QCheckBox>(controlCenter(), "ckMultiple");
         QTest::mouseClick(perApplicator, Qt::LeftButton, {}, QPoint(8, perApplicator->height() / 2));
         QVERIFY(perApplicator->isChecked());
         const QStringList dates{"06/15/" + year, "07/01/" + year};
         int n = 0;
-        for (const QString& certId : {QStringLiteral("T3456789"), QStringLiteral("B2345678")}) {
+        for (const QString& certId : {QStringLiteral("C1234567"), QStringLiteral("T3456789")}) {
             QString form26;
             ui.expectModal(chooseApplicator(certId));
             ui.expectModal(enterAndSave(ui, QStringLiteral("Form26"), form26, [&](Dazozuvi::ReportForm& form) {
@@ -222,6 +244,7 @@ private slots:
         for (const QString& path : saved) expected << QFileInfo(path).fileName();
         names.sort(Qt::CaseInsensitive);
         expected.sort(Qt::CaseInsensitive);
+        QCOMPARE(names.size(), 5);
         QCOMPARE(names, expected);
 
         UiScript last;

@@ -121,9 +121,9 @@ private slots:
         QTest::newRow("marks") << QStringList{kFiler + "0", kAnn, kBo, "X1234567|12345|CY|ZED|yes"}
                                << QStringList{"0|" + kFiler, "0|" + kAnn, "3|B2345678|12345|BO|RAY|",
                                               "3|X1234567|12345|CY|ZED|"};
-        QTest::newRow("rows left out")
-            << QStringList{kFiler, "||||1", "|12345|||", "|12345|||1", QString(), " T3456789 | 12345 | ANN | LEE |"}
-            << QStringList{"0|" + kFiler, "0|" + kAnn};
+        QTest::newRow("rows left out") << QStringList{kFiler,       "||||1",   "|12345|||",
+                                                      "|12345|||1", QString(), " T3456789 | 12345 | ANN | LEE |"}
+                                       << QStringList{"0|" + kFiler, "0|" + kAnn};
         QTest::newRow("a number that is not the copied one stays")
             << QStringList{kFiler, "|1234|||"} << QStringList{"0|" + kFiler, "0||1234|||"};
     }
@@ -155,11 +155,10 @@ private slots:
             << QStringLiteral("23456")
             << QStringList{"T3456789|23456|ANN|LEE|0", "T3456789|12345|ANNE|LEE|0", "|12345|NO|ID|1",
                            "|12345|NONE|EITHER|0"};
-        QTest::newRow("an empty line first") << QByteArray("\r\n3|B2345678|23456|BO|RAY|\r\n") << QStringLiteral("23456")
-                                             << QStringList{"B2345678|23456|BO|RAY|1"};
-        QTest::newRow("no indicator column")
-            << QByteArray("T3456789|23456|ANN|LEE|\r\n") << QStringLiteral("23456")
-            << QStringList{"T3456789|23456|ANN|LEE|0"};
+        QTest::newRow("an empty line first") << QByteArray("\r\n3|B2345678|23456|BO|RAY|\r\n")
+                                             << QStringLiteral("23456") << QStringList{"B2345678|23456|BO|RAY|1"};
+        QTest::newRow("no indicator column") << QByteArray("T3456789|23456|ANN|LEE|\r\n") << QStringLiteral("23456")
+                                             << QStringList{"T3456789|23456|ANN|LEE|0"};
         QTest::newRow("first row without a number")
             << QByteArray("0|T3456789||ANN|LEE|\r\n0|B2345678|23456|BO|RAY|\r\n") << QString()
             << QStringList{"T3456789||ANN|LEE|0", "B2345678|23456|BO|RAY|0"};
@@ -248,8 +247,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::newRow("registration number") << kBusReg << kPermit << kBusiness << kCertId << "A1234500.txt";
         QTest::newRow("permit") << QString() << kPermit << kBusiness << kCertId << "AR1234500.txt";
-        QTest::newRow("business name")
-            << QString() << QString() << QStringLiteral("A/CO SUPPLY") << kCertId << "AACO SUPPL00.txt";
+        QTest::newRow("business name") << QString() << QString() << QStringLiteral("A/CO SUPPLY") << kCertId
+                                       << "AACO SUPPL00.txt";
         QTest::newRow("certification id") << QString() << QString() << QString() << kCertId << "AC123456700.txt";
         QTest::newRow("year") << QString() << QString() << QString() << QString() << "AYEAR00.txt";
     }
