@@ -92,7 +92,8 @@ private slots:
 
     // A valid edit in a row without a registration number copies the
     // header's into it, unchecked; a cleared number is accepted without a
-    // word and filled again, unless the header has none.
+    // word and filled again, unless the header has none. The mark column is
+    // never checked.
     void registrationNumberCopied() {
         Year year;
         UiScript ui;
@@ -104,6 +105,9 @@ private slots:
             QCOMPARE(grid.rowCount(), 3);
             typeCell(grid, 2, 2, QString());
             QCOMPARE(grid.text(2, 2), kBusReg);
+            // The "No Applications" cell takes any text as typed, unchecked.
+            typeCell(grid, 5, 2, QStringLiteral("x"));
+            QCOMPARE(grid.text(5, 2), QStringLiteral("x"));
             // Without a number in the header the cell stays empty.
             HeaderBox(form)->setText(QString());
             typeCell(grid, 2, 2, QString());
