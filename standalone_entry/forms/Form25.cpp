@@ -19,12 +19,12 @@ constexpr int kResaleField = 7;
 } // namespace
 
 ReportFormSpec Form25::FormSpec() {
-    ReportFormSpec spec;
-    spec.formType = Vezedad::zfotForm25;
-    spec.name = QStringLiteral("Form25");
-    spec.caption = QStringLiteral("ZOV Form 25: ANNUAL REPORT FOR RESTRICTED PESTICIDE SALES");
-    spec.minWidthTwips = 5475;
-    spec.minHeightTwips = 5865;
+    ReportFormSpec form;
+    form.formType = Vezedad::zfotForm25;
+    form.name = QStringLiteral("Form25");
+    form.caption = QStringLiteral("ZOV Form 25: ANNUAL REPORT FOR RESTRICTED PESTICIDE SALES");
+    form.minWidthTwips = 5475;
+    form.minHeightTwips = 5865;
 
     HeaderBoxSpec permit;
     permit.box = QStringLiteral("txtPermitNumber");
@@ -43,9 +43,9 @@ ReportFormSpec Form25::FormSpec() {
     name.fromFile = false;
     name.inFile = false;
     name.widthTwips = 4200;
-    spec.headerBoxes = {permit, name};
+    form.headerBoxes = {permit, name};
 
-    NoActivitySpec& sales = spec.activity;
+    NoActivitySpec& sales = form.activity;
     sales.kind = NoActivitySpec::Options;
     sales.control = QStringLiteral("optSalesType");
     sales.frame = QStringLiteral("fraSalesType");
@@ -63,7 +63,7 @@ ReportFormSpec Form25::FormSpec() {
     sales.subtitleFromOption = true;
     sales.startsWithoutActivity = true;
 
-    spec.columns = {
+    form.columns = {
         GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text()},
         GridColumn{QStringLiteral("Product Name"), 40, CellType::text()},
         GridColumn{QStringLiteral("Container Size Qty"), 15, CellType::number(0, 99999999.99, 4)},
@@ -73,17 +73,17 @@ ReportFormSpec Form25::FormSpec() {
         // count.
         GridColumn{QStringLiteral("Containers Sold"), 10, CellType::number(-99999999.99, 99999999.99, 4)},
     };
-    spec.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName, Vezedad::zrfContainerSizeQuantity,
+    form.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName, Vezedad::zrfContainerSizeQuantity,
                    Vezedad::zrfContainerSizeUnits, Vezedad::zrfContainersSold};
-    spec.validatedColumns = 5;
-    spec.leadingFields = 2;
-    spec.emptyGridMessage = QStringLiteral("No data entered; nothing to save.");
-    spec.emptyGridIcon = Vezedad::Ui::vbExclamation;
-    spec.fileNameIdBox = QStringLiteral("txtPermitNumber");
-    spec.help = {
+    form.validatedColumns = 5;
+    form.leadingFields = 2;
+    form.emptyGridMessage = QStringLiteral("No data entered; nothing to save.");
+    form.emptyGridIcon = Vezedad::Ui::vbExclamation;
+    form.fileNameIdBox = QStringLiteral("txtPermitNumber");
+    form.help = {
         {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
         {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"), Vezedad::docUploadReport}};
-    return spec;
+    return form;
 }
 
 Form25::Form25(QWidget* parent) : ReportForm(FormSpec(), parent) {}

@@ -33,12 +33,12 @@ HeaderBoxSpec box(const QString& name, const QString& label, const QString& capt
 } // namespace
 
 ReportFormSpec Form26::FormSpec() {
-    ReportFormSpec spec;
-    spec.formType = Vezedad::zfotForm26;
-    spec.name = QStringLiteral("Form26");
-    spec.caption = QStringLiteral("ZOV Form 26: APPLICATOR/TECHNICIAN PESTICIDE USE ANNUAL REPORT");
-    spec.minWidthTwips = 4035;
-    spec.minHeightTwips = 5475;
+    ReportFormSpec form;
+    form.formType = Vezedad::zfotForm26;
+    form.name = QStringLiteral("Form26");
+    form.caption = QStringLiteral("ZOV Form 26: APPLICATOR/TECHNICIAN PESTICIDE USE ANNUAL REPORT");
+    form.minWidthTwips = 4035;
+    form.minHeightTwips = 5475;
 
     // Certification id, name, registration number: one row, each box filled
     // from the identity for a new report and from record 1 (the name through
@@ -47,14 +47,14 @@ ReportFormSpec Form26::FormSpec() {
                              QStringLiteral("Applicator Name"), Vezedad::zrfApplName, 3000);
     name.checked = false; // the identity checks a name itself
     name.inFile = false;
-    spec.headerBoxes = {box(QStringLiteral("txtCertId"), QStringLiteral("lblCertId"),
+    form.headerBoxes = {box(QStringLiteral("txtCertId"), QStringLiteral("lblCertId"),
                             QStringLiteral("Certification ID #"), Vezedad::zrfCertificationId, 1800),
                         name,
                         box(QStringLiteral("txtBusRegNum"), QStringLiteral("lblBusRegNum"),
                             QStringLiteral("Bus./Agency Reg. # "), Vezedad::zrfBusinessRegNum, 1800)};
-    spec.headerBoxesInRow = true;
+    form.headerBoxesInRow = true;
 
-    NoActivitySpec& apps = spec.activity;
+    NoActivitySpec& apps = form.activity;
     apps.kind = NoActivitySpec::CheckBox;
     apps.control = QStringLiteral("chkNoApps");
     apps.captions = {QStringLiteral("No Commercial Applications Were Conducted This Year")};
@@ -67,7 +67,7 @@ ReportFormSpec Form26::FormSpec() {
     apps.noActivitySubtitle = QStringLiteral("NO Commercial applications were made this year");
 
     const CellType notes = CellType::text(32000);
-    spec.columns = {
+    form.columns = {
         GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text(19)},
         GridColumn{QStringLiteral("Product Name"), 40, CellType::text(65)},
         GridColumn{QStringLiteral("Quantity"), 12, CellType::number(0, 99999999.99, 4)},
@@ -84,24 +84,24 @@ ReportFormSpec Form26::FormSpec() {
         GridColumn{QStringLiteral("Target Organism(s)"), 20, notes},
         GridColumn{QStringLiteral("Place of Appl."), 20, notes},
     };
-    spec.upperHeaders = {
+    form.upperHeaders = {
         UpperHeader{1, 10,
                     QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping Columns\"")},
         UpperHeader{11, 14, QStringLiteral("Record Keeping Columns")}};
-    spec.fields = {Vezedad::zrfEPANumber,    Vezedad::zrfProductName, Vezedad::zrfQuantity, Vezedad::zrfUnits,
+    form.fields = {Vezedad::zrfEPANumber,    Vezedad::zrfProductName, Vezedad::zrfQuantity, Vezedad::zrfUnits,
                    Vezedad::zrfDateStart,    Vezedad::zrfDateEnd,     Vezedad::zrfCounty,   Vezedad::zrfAddress,
                    Vezedad::zrfMunicipality, Vezedad::zrfZipCode,     Vezedad::zrfDosage,   Vezedad::zrfMethod,
                    Vezedad::zrfTarget,       Vezedad::zrfPlace};
-    spec.validatedColumns = 10;
-    spec.countyColumn = 7;
-    spec.leadingFields = 3;
-    spec.fileNameIdBox = QStringLiteral("txtCertId");
-    spec.help = {
+    form.validatedColumns = 10;
+    form.countyColumn = 7;
+    form.leadingFields = 3;
+    form.fileNameIdBox = QStringLiteral("txtCertId");
+    form.help = {
         {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
         {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files To RUR"), Vezedad::docUploadReport},
         {QStringLiteral("mnuHelpCountyPopup"), QStringLiteral("County Code &Popup Options Help"),
          Vezedad::docCountyPop}};
-    return spec;
+    return form;
 }
 
 Form26::Form26(QWidget* parent) : ReportForm(FormSpec(), parent) {}
@@ -129,7 +129,7 @@ void Form26::WriteRecords(QString& content) {
         content += QStringLiteral("3|") + ids + QString(kNoApplicationsBars, QLatin1Char('|')) + kCrLf;
         return;
     }
-    AppendDataRecords(content, QStringLiteral("0|") + ids + QLatin1Char('|'), QString(), int(Spec().columns.size()));
+    AppendDataRecords(content, QStringLiteral("0|") + ids + QLatin1Char('|'), QString(), int(Params().columns.size()));
 }
 
 } // namespace Dazozuvi

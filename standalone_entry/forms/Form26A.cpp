@@ -56,12 +56,12 @@ QString fileNameSafe(const QString& id) {
 } // namespace
 
 ReportFormSpec Form26A::FormSpec() {
-    ReportFormSpec spec;
-    spec.formType = Vezedad::zfotForm26A;
-    spec.name = QStringLiteral("Form26A");
-    spec.caption = QStringLiteral("ZOV Form 26A: LIST of APPLICATORS and TECHNICIANS");
-    spec.minWidthTwips = 4050;
-    spec.minHeightTwips = 4500;
+    ReportFormSpec form;
+    form.formType = Vezedad::zfotForm26A;
+    form.name = QStringLiteral("Form26A");
+    form.caption = QStringLiteral("ZOV Form 26A: LIST of APPLICATORS and TECHNICIANS");
+    form.minWidthTwips = 4050;
+    form.minHeightTwips = 4500;
 
     HeaderBoxSpec busReg;
     busReg.box = QStringLiteral("txtBusRegNum");
@@ -78,18 +78,18 @@ ReportFormSpec Form26A::FormSpec() {
     name.fromFile = false;
     name.inFile = false;
     name.widthTwips = 4200;
-    spec.headerBoxes = {busReg, name};
-    spec.headerNote = QStringLiteral("lblInclude");
-    spec.headerNoteText = QStringLiteral("List Certified Commercial Applicators and Technicians only.") + kCrLf +
+    form.headerBoxes = {busReg, name};
+    form.headerNote = QStringLiteral("lblInclude");
+    form.headerNoteText = QStringLiteral("List Certified Commercial Applicators and Technicians only.") + kCrLf +
                           QStringLiteral("Do not include Apprentices (who have no Certification ID of their own).");
 
-    spec.productList = false;
-    spec.duplicateRows = false;
-    spec.printSelectionNeedsData = false;
-    spec.feedbackAfterLoad = false;
-    spec.headerErrorsByProcedure = true;
+    form.productList = false;
+    form.duplicateRows = false;
+    form.printSelectionNeedsData = false;
+    form.feedbackAfterLoad = false;
+    form.headerErrorsByProcedure = true;
 
-    spec.columns = {
+    form.columns = {
         GridColumn{QStringLiteral("Cert ID"), 12, CellType::text()},
         GridColumn{QStringLiteral("Business Reg Num"), 16, CellType::text()},
         GridColumn{QStringLiteral("First Name"), 20, CellType::text()},
@@ -97,15 +97,15 @@ ReportFormSpec Form26A::FormSpec() {
         // Not checked: whatever it holds is kept as typed.
         GridColumn{QStringLiteral("No Applications"), 15, CellType::text()},
     };
-    spec.fields = {Vezedad::zrfCertificationId, Vezedad::zrfBusinessRegNum, Vezedad::zrfFirstName, Vezedad::zrfLastName,
+    form.fields = {Vezedad::zrfCertificationId, Vezedad::zrfBusinessRegNum, Vezedad::zrfFirstName, Vezedad::zrfLastName,
                    Vezedad::zrfApIndicator};
-    spec.validatedColumns = 4;
-    spec.emptyGridMessage = QStringLiteral("Nothing to save");
-    spec.emptyGridIcon = Vezedad::Ui::vbInformation;
-    spec.help = {
+    form.validatedColumns = 4;
+    form.emptyGridMessage = QStringLiteral("Nothing to save");
+    form.emptyGridIcon = Vezedad::Ui::vbInformation;
+    form.help = {
         {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
         {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"), Vezedad::docUploadReport}};
-    return spec;
+    return form;
 }
 
 Form26A::Form26A(QWidget* parent) : ReportForm(FormSpec(), parent) {}
@@ -175,7 +175,7 @@ void Form26A::AnswerValidating(qint32, qint32 lngCol, QStringView strValue, bool
                                bool& blnResult) {
     try {
         if (lngCol < colCertId || lngCol > colNoApps) return;
-        lngFieldId = Spec().fields[lngCol - 1];
+        lngFieldId = Params().fields[lngCol - 1];
         blnCheck = lngCol <= colLast && !(lngCol == colBusReg && strValue.isEmpty());
         if (!blnCheck) blnResult = true;
     } catch (...) {

@@ -20,12 +20,12 @@ constexpr int kNoSalesBars = 10;
 } // namespace
 
 ReportFormSpec Form27::FormSpec() {
-    ReportFormSpec spec;
-    spec.formType = Vezedad::zfotForm27;
-    spec.name = QStringLiteral("Form27");
-    spec.caption = QStringLiteral("ZOV Form 27: ANNUAL REPORT FOR PESTICIDE SALES TO CERTIFIED PRIVATE APPLICATORS");
-    spec.minWidthTwips = 4035;
-    spec.minHeightTwips = 5475;
+    ReportFormSpec form;
+    form.formType = Vezedad::zfotForm27;
+    form.name = QStringLiteral("Form27");
+    form.caption = QStringLiteral("ZOV Form 27: ANNUAL REPORT FOR PESTICIDE SALES TO CERTIFIED PRIVATE APPLICATORS");
+    form.minWidthTwips = 4035;
+    form.minHeightTwips = 5475;
 
     HeaderBoxSpec permit;
     permit.box = QStringLiteral("txtPermitNumber");
@@ -45,9 +45,9 @@ ReportFormSpec Form27::FormSpec() {
     name.fromFile = false;
     name.inFile = false;
     name.widthTwips = 4200;
-    spec.headerBoxes = {permit, name};
+    form.headerBoxes = {permit, name};
 
-    NoActivitySpec& sales = spec.activity;
+    NoActivitySpec& sales = form.activity;
     sales.kind = NoActivitySpec::CheckBox;
     sales.control = QStringLiteral("chkNoSales");
     sales.captions = {QStringLiteral("No Sales to Private Applicators Were Made This Year")};
@@ -58,7 +58,7 @@ ReportFormSpec Form27::FormSpec() {
                         QStringLiteral("You may not add sales until you deselect it.");
     sales.noActivitySubtitle = QStringLiteral("NO Sales Were Made this Year");
 
-    spec.columns = {
+    form.columns = {
         GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text(19)},
         GridColumn{QStringLiteral("Product Name"), 40, CellType::text(65)},
         GridColumn{QStringLiteral("Quantity"), 12, CellType::number(0, 99999999.99, 4)},
@@ -70,22 +70,22 @@ ReportFormSpec Form27::FormSpec() {
         GridColumn{QStringLiteral("Municipality"), 20, CellType::text(30)},
         GridColumn{QStringLiteral("Zip Code"), 10, CellType::digits(5)},
     };
-    spec.upperHeaders = {
+    form.upperHeaders = {
         UpperHeader{1, 5, QStringLiteral("ALL Columns are REQUIRED (including \"Location of Intended Application\")")},
         UpperHeader{6, 9, QStringLiteral("Location of Intended Application")}};
-    spec.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName,  Vezedad::zrfQuantitySold,
+    form.fields = {Vezedad::zrfEPANumber, Vezedad::zrfProductName,  Vezedad::zrfQuantitySold,
                    Vezedad::zrfUnits,     Vezedad::zrfDateSold,     Vezedad::zrfCounty,
                    Vezedad::zrfAddress,   Vezedad::zrfMunicipality, Vezedad::zrfZipCode};
-    spec.validatedColumns = 9;
-    spec.countyColumn = 6;
-    spec.leadingFields = 2;
-    spec.fileNameIdBox = QStringLiteral("txtPermitNumber");
-    spec.help = {
+    form.validatedColumns = 9;
+    form.countyColumn = 6;
+    form.leadingFields = 2;
+    form.fileNameIdBox = QStringLiteral("txtPermitNumber");
+    form.help = {
         {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
         {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files To RUR"), Vezedad::docUploadReport},
         {QStringLiteral("mnuHelpCountyPopup"), QStringLiteral("County Code &Popup Options Help"),
          Vezedad::docCountyPop}};
-    return spec;
+    return form;
 }
 
 Form27::Form27(QWidget* parent) : ReportForm(FormSpec(), parent) {}
@@ -101,7 +101,8 @@ void Form27::WriteRecords(QString& content) {
         content += QStringLiteral("3|") + permit + QString(kNoSalesBars, QLatin1Char('|')) + kCrLf;
         return;
     }
-    AppendDataRecords(content, QStringLiteral("0|") + permit + QLatin1Char('|'), QString(), int(Spec().columns.size()));
+    AppendDataRecords(content, QStringLiteral("0|") + permit + QLatin1Char('|'), QString(),
+                      int(Params().columns.size()));
 }
 
 } // namespace Dazozuvi

@@ -121,7 +121,7 @@ bool modGlobals::ValidateTextBox(QLineEdit& txt, qint32 fieldId) {
 
 // ---- construction --------------------------------------------------------
 
-ReportForm::ReportForm(ReportFormSpec spec, QWidget* parent) : QDialog(parent), m_spec(std::move(spec)) {
+ReportForm::ReportForm(ReportFormSpec params, QWidget* parent) : QDialog(parent), m_spec(std::move(params)) {
     setObjectName(m_spec.name);
     setWindowTitle(m_spec.caption);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |

@@ -70,7 +70,7 @@ bool ValidateTextBox(QLineEdit& txt, qint32 fieldId);
 // DirectLoadBytes, Stop, the activity after a load), saving (Save, Save As,
 // the proposed name, the refused-character check, the atomic write), closing
 // with the questions before it, printing, the header boxes' checks, the
-// county-code column and the error boxes ("Dazozuvi::" + spec.name + "." +
+// county-code column and the error boxes ("Dazozuvi::" + params.name + "." +
 // the handler).
 //
 // A form is made by NewReportForm (forms/Forms.cpp): add the form there.
@@ -186,7 +186,7 @@ public:
     // Rows a new report starts with, and empty rows kept below loaded data.
     static constexpr int SpareRows = 5;
 
-    explicit ReportForm(ReportFormSpec spec, QWidget* parent = nullptr);
+    explicit ReportForm(ReportFormSpec params, QWidget* parent = nullptr);
     ~ReportForm() override;
 
     // IZelForm: loads the window, clones the identity, loads strFile when it
@@ -201,7 +201,7 @@ public:
     // from construction on.
     void Load();
 
-    const ReportFormSpec& Spec() const { return m_spec; }
+    const ReportFormSpec& Params() const { return m_spec; }
 
     // The activity state: 0 no activity; with option buttons the selected
     // option, with a check box 1 for activity.
@@ -245,7 +245,7 @@ protected:
     virtual void RecordLoaded(QStringView line, const QString& delimiter);
     // A new report: the grid gets SpareRows rows.
     virtual void StartNewReport();
-    // The id that names a new file: the text of spec.fileNameIdBox.
+    // The id that names a new file: the text of params.fileNameIdBox.
     virtual QString ProposedNameId() const;
     // Loading a file: as the template (LoadData directly, or under the
     // progress window above DirectLoadBytes). True when the form may show.
@@ -264,7 +264,7 @@ protected:
 
     // ---- what the template lends a form ----
 
-    // "Dazozuvi::" + spec.name + "." + procedure.
+    // "Dazozuvi::" + params.name + "." + procedure.
     QString Location(const QString& procedure) const;
     Vezedad::Identity& Clone() const;
     // A loaded file's header value: the box shows the raw text, coloured by

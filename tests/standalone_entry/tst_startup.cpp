@@ -141,7 +141,7 @@ private slots:
             const std::unique_ptr<Dazozuvi::ReportForm> form = Dazozuvi::NewReportForm(type);
             QVERIFY(form);
             QCOMPARE(form->objectName(), name);
-            QCOMPARE(form->Spec().formType, type);
+            QCOMPARE(form->Params().formType, type);
         }
         // The form's grid controller comes from the factory, which leaves its
         // flag clear; made any other way it fails.

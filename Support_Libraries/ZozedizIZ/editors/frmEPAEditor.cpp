@@ -96,17 +96,17 @@ frmEPAEditor::frmEPAEditor(QWidget* parent) : QDialog(parent) {
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(Twips::toPixelsY(165));
     QWidget* previous = lstData;
-    for (const ButtonSpec& spec : specs) {
-        spec.button = new QPushButton(QString::fromLatin1(spec.caption), this);
-        spec.button->setObjectName(QString::fromLatin1(spec.name));
-        spec.button->setToolTip(QString::fromLatin1(spec.toolTip));
-        spec.button->setMinimumSize(Twips::toPixels(QSize(975, 495)));
-        connectGuarded(spec.button, &QPushButton::clicked, this,
-                       kLocation + QString::fromLatin1(spec.name) + QStringLiteral("_Click"),
-                       [this, handler = spec.handler] { (this->*handler)(); });
-        buttons->addWidget(spec.button);
-        setTabOrder(previous, spec.button);
-        previous = spec.button;
+    for (const ButtonSpec& entry : specs) {
+        entry.button = new QPushButton(QString::fromLatin1(entry.caption), this);
+        entry.button->setObjectName(QString::fromLatin1(entry.name));
+        entry.button->setToolTip(QString::fromLatin1(entry.toolTip));
+        entry.button->setMinimumSize(Twips::toPixels(QSize(975, 495)));
+        connectGuarded(entry.button, &QPushButton::clicked, this,
+                       kLocation + QString::fromLatin1(entry.name) + QStringLiteral("_Click"),
+                       [this, handler = entry.handler] { (this->*handler)(); });
+        buttons->addWidget(entry.button);
+        setTabOrder(previous, entry.button);
+        previous = entry.button;
     }
     buttons->addStretch();
     cmdSave->setDefault(true);

@@ -28,8 +28,8 @@ const QString kRow2 = QStringLiteral("100-200|ROUNDUP|1.5|OZ|3");
 // product and an address, as the application and private-sales forms have.
 class CountyForm : public ReportForm {
 public:
-    CountyForm() : ReportForm(spec()) {}
-    static Dazozuvi::ReportFormSpec spec() {
+    CountyForm() : ReportForm(params()) {}
+    static Dazozuvi::ReportFormSpec params() {
         Dazozuvi::ReportFormSpec s;
         s.formType = Vezedad::zfotForm27;
         s.name = QStringLiteral("CountyForm");
