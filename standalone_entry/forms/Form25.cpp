@@ -1,6 +1,7 @@
 #include "forms/Form25.h"
 
-#include "Vezedad/foundation/Documentation.h"
+#include "forms/FormParts.h"
+
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationTypes.h"
@@ -26,24 +27,8 @@ ReportFormSpec Form25::FormSpec() {
     form.minWidthTwips = 5475;
     form.minHeightTwips = 5865;
 
-    HeaderBoxSpec permit;
-    permit.box = QStringLiteral("txtPermitNumber");
-    permit.label = QStringLiteral("lblPermitNumber");
-    permit.caption = QStringLiteral("Commercial Permit #");
-    permit.fieldId = Vezedad::zrfPermitNumber;
-    permit.toolTip =
-        QStringLiteral("A code issued by RUR beginning with \"R\" and followed by 5 numeric digits. No dashes please.");
-    permit.widthTwips = 1800;
-    HeaderBoxSpec name;
-    name.box = QStringLiteral("txtBusinessName");
-    name.label = QStringLiteral("lblBusinessName");
-    name.caption = QStringLiteral("Business Name (as listed on Commercial Permit)");
-    name.fieldId = Vezedad::zrfBusinessName;
-    name.checked = false;
-    name.fromFile = false;
-    name.inFile = false;
-    name.widthTwips = 4200;
-    form.headerBoxes = {permit, name};
+    form.headerBoxes = {FormParts::permitNumberBox(),
+                        FormParts::businessNameBox(QStringLiteral("Business Name (as listed on Commercial Permit)"))};
 
     NoActivitySpec& sales = form.activity;
     sales.kind = NoActivitySpec::Options;
@@ -67,8 +52,7 @@ ReportFormSpec Form25::FormSpec() {
         GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text()},
         GridColumn{QStringLiteral("Product Name"), 40, CellType::text()},
         GridColumn{QStringLiteral("Container Size Qty"), 15, CellType::number(0, 99999999.99, 4)},
-        GridColumn{QStringLiteral("Container Units"), 10,
-                   CellType::listFromTabs(QStringLiteral("FL\tGL\tGM\tKG\tL\tLB\tMG\tML\tOZ\tQT"))},
+        GridColumn{QStringLiteral("Container Units"), 10, FormParts::unitsList()},
         // Returns are sold containers too: the validator allows a negative
         // count.
         GridColumn{QStringLiteral("Containers Sold"), 10, CellType::number(-99999999.99, 99999999.99, 4)},
@@ -80,9 +64,7 @@ ReportFormSpec Form25::FormSpec() {
     form.emptyGridMessage = QStringLiteral("No data entered; nothing to save.");
     form.emptyGridIcon = Vezedad::Ui::vbExclamation;
     form.fileNameIdBox = QStringLiteral("txtPermitNumber");
-    form.help = {
-        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
-        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"), Vezedad::docUploadReport}};
+    form.help = FormParts::helpPages(QStringLiteral("How to &Submit Files to RUR"), false);
     return form;
 }
 

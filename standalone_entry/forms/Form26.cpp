@@ -1,10 +1,11 @@
 #include "forms/Form26.h"
 
+#include "forms/FormParts.h"
+
 #include "applicators/Applicator.h"
 #include "applicators/ApplicatorList.h"
 #include "applicators/Applicators.h"
 
-#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
@@ -71,14 +72,12 @@ ReportFormSpec Form26::FormSpec() {
         GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text(19)},
         GridColumn{QStringLiteral("Product Name"), 40, CellType::text(65)},
         GridColumn{QStringLiteral("Quantity"), 12, CellType::number(0, 99999999.99, 4)},
-        GridColumn{QStringLiteral("Units"), 8,
-                   CellType::listFromTabs(QStringLiteral("FL\tGL\tGM\tKG\tL\tLB\tMG\tML\tOZ\tQT"))},
+        GridColumn{QStringLiteral("Units"), 8, FormParts::unitsList()},
         GridColumn{QStringLiteral("Apply Date"), 12, CellType::date()},
         GridColumn{QStringLiteral("End Date"), 12, CellType::date()},
-        GridColumn{QStringLiteral("County"), 8, CellType::digits(2)},
-        GridColumn{QStringLiteral("Address"), 30, CellType::text(50)},
-        GridColumn{QStringLiteral("Municipality"), 20, CellType::text(30)},
-        GridColumn{QStringLiteral("Zip Code"), 10, CellType::digits(5)},
+    };
+    form.columns += FormParts::placeColumns();
+    form.columns += QList<GridColumn>{
         GridColumn{QStringLiteral("Dosage Rate"), 15, notes},
         GridColumn{QStringLiteral("Method of Appl."), 15, notes},
         GridColumn{QStringLiteral("Target Organism(s)"), 20, notes},
@@ -96,11 +95,7 @@ ReportFormSpec Form26::FormSpec() {
     form.countyColumn = 7;
     form.leadingFields = 3;
     form.fileNameIdBox = QStringLiteral("txtCertId");
-    form.help = {
-        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
-        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files To RUR"), Vezedad::docUploadReport},
-        {QStringLiteral("mnuHelpCountyPopup"), QStringLiteral("County Code &Popup Options Help"),
-         Vezedad::docCountyPop}};
+    form.help = FormParts::helpPages(QStringLiteral("How to &Submit Files To RUR"), true);
     return form;
 }
 

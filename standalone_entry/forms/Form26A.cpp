@@ -1,12 +1,13 @@
 #include "forms/Form26A.h"
 
+#include "forms/FormParts.h"
+
 #include "applicators/Applicator.h"
 #include "applicators/ApplicatorList.h"
 #include "applicators/Applicators.h"
 #include "grid/CZelFarpoint.h"
 #include "grid/ReportGrid.h"
 
-#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
@@ -69,16 +70,7 @@ ReportFormSpec Form26A::FormSpec() {
     busReg.caption = QStringLiteral("Bus./Agency Reg. # ");
     busReg.fieldId = Vezedad::zrfBusinessRegNum;
     busReg.widthTwips = 1800;
-    HeaderBoxSpec name;
-    name.box = QStringLiteral("txtBusinessName");
-    name.label = QStringLiteral("lblBusinessName");
-    name.caption = QStringLiteral("Business Name");
-    name.fieldId = Vezedad::zrfBusinessName;
-    name.checked = false; // the identity checks a name itself
-    name.fromFile = false;
-    name.inFile = false;
-    name.widthTwips = 4200;
-    form.headerBoxes = {busReg, name};
+    form.headerBoxes = {busReg, FormParts::businessNameBox(QStringLiteral("Business Name"))};
     form.headerNote = QStringLiteral("lblInclude");
     form.headerNoteText = QStringLiteral("List Certified Commercial Applicators and Technicians only.") + kCrLf +
                           QStringLiteral("Do not include Apprentices (who have no Certification ID of their own).");
@@ -102,9 +94,7 @@ ReportFormSpec Form26A::FormSpec() {
     form.validatedColumns = 4;
     form.emptyGridMessage = QStringLiteral("Nothing to save");
     form.emptyGridIcon = Vezedad::Ui::vbInformation;
-    form.help = {
-        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
-        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files to RUR"), Vezedad::docUploadReport}};
+    form.help = FormParts::helpPages(QStringLiteral("How to &Submit Files to RUR"), false);
     return form;
 }
 

@@ -1,6 +1,7 @@
 #include "forms/Form27.h"
 
-#include "Vezedad/foundation/Documentation.h"
+#include "forms/FormParts.h"
+
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
@@ -27,25 +28,8 @@ ReportFormSpec Form27::FormSpec() {
     form.minWidthTwips = 4035;
     form.minHeightTwips = 5475;
 
-    HeaderBoxSpec permit;
-    permit.box = QStringLiteral("txtPermitNumber");
-    permit.label = QStringLiteral("lblPermitNumber");
-    permit.caption = QStringLiteral("Commercial Permit #");
-    permit.fieldId = Vezedad::zrfPermitNumber;
-    permit.toolTip =
-        QStringLiteral("A code issued by RUR beginning with \"R\" and followed by 5 numeric digits. No dashes please.");
-    permit.maxLength = 6;
-    permit.widthTwips = 1800;
-    HeaderBoxSpec name;
-    name.box = QStringLiteral("txtBusinessName");
-    name.label = QStringLiteral("lblBusinessName");
-    name.caption = QStringLiteral("Business Name (as listed on Commercial Permit)");
-    name.fieldId = Vezedad::zrfBusinessName;
-    name.checked = false; // the identity checks a name itself
-    name.fromFile = false;
-    name.inFile = false;
-    name.widthTwips = 4200;
-    form.headerBoxes = {permit, name};
+    form.headerBoxes = {FormParts::permitNumberBox(6),
+                        FormParts::businessNameBox(QStringLiteral("Business Name (as listed on Commercial Permit)"))};
 
     NoActivitySpec& sales = form.activity;
     sales.kind = NoActivitySpec::CheckBox;
@@ -62,14 +46,10 @@ ReportFormSpec Form27::FormSpec() {
         GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text(19)},
         GridColumn{QStringLiteral("Product Name"), 40, CellType::text(65)},
         GridColumn{QStringLiteral("Quantity"), 12, CellType::number(0, 99999999.99, 4)},
-        GridColumn{QStringLiteral("Units"), 8,
-                   CellType::listFromTabs(QStringLiteral("FL\tGL\tGM\tKG\tL\tLB\tMG\tML\tOZ\tQT"))},
+        GridColumn{QStringLiteral("Units"), 8, FormParts::unitsList()},
         GridColumn{QStringLiteral("Date Sold"), 12, CellType::date()},
-        GridColumn{QStringLiteral("County"), 8, CellType::digits(2)},
-        GridColumn{QStringLiteral("Address"), 30, CellType::text(50)},
-        GridColumn{QStringLiteral("Municipality"), 20, CellType::text(30)},
-        GridColumn{QStringLiteral("Zip Code"), 10, CellType::digits(5)},
     };
+    form.columns += FormParts::placeColumns();
     form.upperHeaders = {
         UpperHeader{1, 5, QStringLiteral("ALL Columns are REQUIRED (including \"Location of Intended Application\")")},
         UpperHeader{6, 9, QStringLiteral("Location of Intended Application")}};
@@ -80,11 +60,7 @@ ReportFormSpec Form27::FormSpec() {
     form.countyColumn = 6;
     form.leadingFields = 2;
     form.fileNameIdBox = QStringLiteral("txtPermitNumber");
-    form.help = {
-        {QStringLiteral("mnuHelpGuide"), QStringLiteral("&User Guide"), Vezedad::docUserGuideA},
-        {QStringLiteral("mnuHelpSubmit"), QStringLiteral("How to &Submit Files To RUR"), Vezedad::docUploadReport},
-        {QStringLiteral("mnuHelpCountyPopup"), QStringLiteral("County Code &Popup Options Help"),
-         Vezedad::docCountyPop}};
+    form.help = FormParts::helpPages(QStringLiteral("How to &Submit Files To RUR"), true);
     return form;
 }
 
