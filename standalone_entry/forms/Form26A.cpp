@@ -139,13 +139,10 @@ bool Form26A::LoadData(const QString& path) {
                 grid.setText(colLast, row, applicator->LastName());
                 grid.setText(colNoApps, row, applicator->AppsDone() ? QStringLiteral("0") : QStringLiteral("1"));
             }
-            // The header's number comes from the first row alone.
+            // The header's number comes from the first row alone. One the
+            // identity refuses still opens the list, shown as it stands.
             const QString busReg = lines.front()->BusinessRegNumber();
-            if (!busReg.isEmpty()) {
-                QLineEdit* box = HeaderBox(Vezedad::zrfBusinessRegNum);
-                box->setText(busReg);
-                Clone().setBusRegNumber(box->text());
-            }
+            if (!busReg.isEmpty()) SetHeaderFromFile(Vezedad::zrfBusinessRegNum, busReg);
         } else {
             grid.setRowCount(grid.lastDataRow() + 1);
         }

@@ -2,11 +2,13 @@
 // What the report-form tests share: a report year folder with a filer, the
 // form's controls by name, and the answers to the windows a form opens.
 #include "standalone_entry/applicators/YearFolder.h"
+#include "standalone_entry/grid/TextRecorder.h"
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
 #include "forms/ReportForm.h"
 #include "grid/CZelFarpoint.h"
+#include "grid/GridPrinter.h"
 #include "grid/ReportGrid.h"
 
 #include "Vezedad/foundation/Cp1252.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 
@@ -84,6 +87,25 @@ inline UiScript::Action progressRuns(QString* description = nullptr, QString* st
         QTRY_VERIFY(!d.isVisible());
         if (description) *description = d.findChild<QLabel*>(QStringLiteral("lblOperation"))->text();
         if (status) *status = d.findChild<QLabel*>(QStringLiteral("lblStatus"))->text();
+    };
+}
+
+// The print preview of form, answered by printing what it would print as
+// text: the number of grid rows printed and the first page, then closed.
+inline UiScript::Action printPreview(Dazozuvi::ReportForm& form, int& printedRows, QString& firstPage) {
+    return [&form, &printedRows, &firstPage](QDialog& d) {
+        QCOMPARE(d.objectName(), QStringLiteral("frmPrintPreview"));
+        Dazozuvi::GridPrinter printer(form.Grid());
+        printedRows = printer.cells().rowCount();
+        TextRecorder device;
+        QPainter painter(&device);
+        printer.print(painter, QRectF(0, 0, 3508, 2480), [&device] {
+            device.newPage();
+            return true;
+        });
+        painter.end();
+        firstPage = device.page(0);
+        d.reject();
     };
 }
 

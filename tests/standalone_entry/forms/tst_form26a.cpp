@@ -163,6 +163,10 @@ private slots:
                                              << QStringLiteral("23456") << QStringList{"B2345678|23456|BO|RAY|1"};
         QTest::newRow("no indicator column") << QByteArray("T3456789|23456|ANN|LEE|\r\n") << QStringLiteral("23456")
                                              << QStringList{"T3456789|23456|ANN|LEE|0"};
+        // Shown as it stands; the list still opens.
+        QTest::newRow("a number the identity refuses")
+            << QByteArray("0|T3456789|12X|ANN|LEE|\r\n") << QStringLiteral("12X")
+            << QStringList{"T3456789|12X|ANN|LEE|0"};
         QTest::newRow("first row without a number")
             << QByteArray("0|T3456789||ANN|LEE|\r\n0|B2345678|23456|BO|RAY|\r\n") << QString()
             << QStringList{"T3456789||ANN|LEE|0", "B2345678|23456|BO|RAY|0"};
@@ -179,10 +183,29 @@ private slots:
             QCOMPARE(FormTest::rows(form), rows);
             QCOMPARE(form.Grid().rowCount(), rows.size() + 1);
             QCOMPARE(text(form, "txtBusRegNum"), busReg);
+            // The identity copy takes only a number the identity accepts.
+            QCOMPARE(form.IdentityClone()->BusRegNumber(), busReg == QStringLiteral("12X") ? QString() : busReg);
             QVERIFY(!form.IsDirty());
             QVERIFY(!HeaderBox(form)->isEnabled());
         }));
         QCOMPARE(ui.modalNames(), QStringList{"Form26A"});
+    }
+
+    // However long, a list is read at once; more than 500 rows are then
+    // checked under the progress window, still without a verdict.
+    void longListCheckedUnderProgress() {
+        Year year;
+        QByteArray file;
+        for (int i = 0; i < 501; ++i) file += "0|T" + QByteArray::number(1000000 + i) + "|12345|ANN|LEE|\r\n";
+        const QString path = year.write(QStringLiteral("A1234500.txt"), file);
+        UiScript ui;
+        ui.expectModal(progressRuns());
+        QVERIFY(!openForm(ui, path, [&](Form26A& form) {
+            QCOMPARE(form.Grid().lastDataRow(), 501);
+            QVERIFY(!form.IsDirty());
+        }));
+        QCOMPARE(ui.modalNames(), (QStringList{"frmProgress", "Form26A"}));
+        QVERIFY(ui.boxes().isEmpty());
     }
 
     // Saved again, a list with repeated ids keeps every line.
