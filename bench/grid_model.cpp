@@ -11,8 +11,11 @@
 //           then pasted over the last rows so that the grid grows (Paste);
 //   scroll  the grid painted at 200 places from top to bottom.
 // Prints seconds, milliseconds per painted screen and peak memory beside the
-// file's size.
+// file's size, and hands the spans to bench/pairs as marks (Marks.h). The
+// grid alone, inside one process: a part of what a form's open costs, whose
+// whole is measured on the real program (bench/run-all).
 #include "BenchSupport.h"
+#include "Marks.h"
 #include "grid/GridClipboard.h"
 #include "grid/ReportGrid.h"
 
@@ -177,6 +180,13 @@ int main(int argc, char* argv[]) {
     // Scrolling: paint the visible rows at 200 places.
     const Bench::ScrollTiming scroll = Bench::measureScroll(grid);
 
+    Bench::markTook("load", loadSeconds);
+    Bench::markTook("check_by_cell", checkSeconds);
+    Bench::markTook("check_by_row", checkRowSeconds);
+    Bench::markTook("paste_insert", insertSeconds);
+    Bench::markTook("paste_over_end", overwriteSeconds);
+    Bench::markTook("paint_screen", scroll.averageMs / 1000);
+    Bench::markTook("paint_screen_worst", scroll.worstMs / 1000);
     std::printf("file %.1f MB, %lld records; grid %d rows after the pastes\n", fileMb, records, rowsAfterPaste);
     std::printf("load %.2f s (of which reading and decoding the file %.2f s, %lld characters)\n", loadSeconds,
                 readSeconds, characters);

@@ -1,4 +1,4 @@
-// make_report FORMTYPE RECORDS SEED [--year YYYY] [--all-warning]
+// make_report FORMTYPE RECORDS SEED [--year YYYY] [--all-warning] [--identity]
 // Writes a realistic report file of the form type to standard output: values
 // that pass every rule, about 1 % of fields broken on purpose across the
 // rules, and a few records of the wrong length. The same seed gives the same
@@ -6,6 +6,9 @@
 // --all-warning writes only right records whose one finding is a warning: a
 // private applicator's "P" number in the certification column (Forms 26 and
 // 26A), the case in which every record of a file is kept.
+// --identity writes, instead of the report, the identity line ("identity.txt")
+// of the filer whose numbers the report of that seed holds, so that a program
+// opening the report finds it the filer's own.
 #include "Vezedad/validation/Validator.h"
 
 #include <QDate>
@@ -106,16 +109,17 @@ std::string value(Random& rng, int field, int year, bool broken) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: make_report FORMTYPE RECORDS SEED [--year YYYY] [--all-warning]\n");
+        std::fprintf(stderr, "usage: make_report FORMTYPE RECORDS SEED [--year YYYY] [--all-warning] [--identity]\n");
         return 1;
     }
     const int formType = std::atoi(argv[1]);
     const long long records = std::atoll(argv[2]);
     int year = QDate::currentDate().year();
-    bool allWarning = false;
+    bool allWarning = false, identity = false;
     for (int i = 4; i < argc; ++i) {
         if (std::strcmp(argv[i], "--year") == 0 && i + 1 < argc) year = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--all-warning") == 0) allWarning = true;
+        if (std::strcmp(argv[i], "--identity") == 0) identity = true;
     }
     // The columns as the validator reads them; the identity line is no report.
     const QList<qint32> fields =
@@ -132,6 +136,14 @@ int main(int argc, char** argv) {
     // The same identifying numbers run through a whole file, as in a real one.
     const std::string cert = (allWarning ? "P" : "C") + digits(rng, 7, true), business = digits(rng, 5),
                       permit = "R" + digits(rng, 5, true);
+    if (identity) {
+        // Business name, business number, certification id, permit, phone,
+        // contact, four form marks, the unique id, applicator, e-mail.
+        const std::string line = "Bench Lawn Care|" + business + "|" + cert + "|" + permit + "|555-0100|Jo Doe|||||" +
+                                 business + permit + cert + "|Al Roe|jo@example.com|ENDOFIDENTITY|\r\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
 
     std::string out;
     out.reserve(1 << 20);

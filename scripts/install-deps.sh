@@ -9,7 +9,7 @@ packages=(
   libzip-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth # the window tests' second run on a real X server
-  mawk bc # bench/mawk_baseline.sh only
+  mawk # bench/run-all and bench/mawk_baseline.sh only
 )
 
 missing=()
