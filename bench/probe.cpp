@@ -76,8 +76,8 @@ private:
         QWidget* center = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->objectName() == QStringLiteral("frmController")) center = w;
-        auto* choice = center ? center->findChild<QAbstractButton*>(QStringLiteral("radFormType(%1)").arg(m_formType))
-                              : nullptr;
+        auto* choice =
+            center ? center->findChild<QAbstractButton*>(QStringLiteral("radFormType(%1)").arg(m_formType)) : nullptr;
         auto* open = center ? center->findChild<QAbstractButton*>(QStringLiteral("cmdOpen")) : nullptr;
         if (!choice || !open) failed(QStringLiteral("the Control Center has no form choice or Open button"));
         choice->click();
@@ -96,7 +96,7 @@ private:
             std::fprintf(stderr, "probe: a box: %s\n", qPrintable(QString(call.prompt).replace(u'\r', u' ')));
             const qint32 kind = call.buttons & 7;
             return kind == Vezedad::Ui::vbYesNo || kind == Vezedad::Ui::vbYesNoCancel ? qint32(Vezedad::Ui::vbYes)
-                                                                                       : qint32(Vezedad::Ui::vbOK);
+                                                                                      : qint32(Vezedad::Ui::vbOK);
         });
         Vezedad::Ui::setModalHandler([this](QDialog& dialog) {
             if (dialog.objectName() == QStringLiteral("frmProgress")) {
