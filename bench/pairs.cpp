@@ -24,9 +24,11 @@
 //   --log FILE     where the children's standard error goes (appended)
 //   --out FILE     where command A's standard output of its last run goes
 //
-// Besides the readable lines, the summary is repeated as lines for scripts:
-//   RESULT name=NAME side=A what=wall|peak_mb|MARK median=X min=X max=X
-//   RESULT name=NAME side=ratio what=wall median=X min=X max=X
+// The processor time (user and system) of each child is given beside its
+// time: on a machine that others share it shows what waiting for the core
+// added. Besides the readable lines, the summary is repeated for scripts:
+//   RESULT name=NAME side=A what=wall|cpu|peak_mb|MARK median=X min=X max=X
+//   RESULT name=NAME side=ratio what=wall|cpu median=X min=X max=X
 // Exits 2 when a child fails (its status is printed) or cannot start.
 #include <fcntl.h>
 #include <sched.h>
@@ -64,6 +66,7 @@ struct Command {
 
 struct Run {
     double wall = 0;   // seconds from the start to the exit
+    double cpu = 0;    // processor seconds, user and system, of the child
     double peakMb = 0; // the child's peak resident memory
     std::map<std::string, double> marks;
 };
@@ -158,12 +161,12 @@ Run runOnce(const Command& command, const Options& options, bool keepOutput) {
         if (errno != EINTR) fail(std::string("wait4: ") + std::strerror(errno));
     run.wall = double(nowNs() - start) / 1e9;
     run.peakMb = double(usage.ru_maxrss) / 1024.0;
+    run.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     readMarks(marks[0], start, run);
     close(marks[0]);
-    if (WIFSIGNALED(status))
-        fail(command.text() + " ended by signal " + std::to_string(WTERMSIG(status)));
-    if (WEXITSTATUS(status) != 0)
-        fail(command.text() + " exited with " + std::to_string(WEXITSTATUS(status)));
+    if (WIFSIGNALED(status)) fail(command.text() + " ended by signal " + std::to_string(WTERMSIG(status)));
+    if (WEXITSTATUS(status) != 0) fail(command.text() + " exited with " + std::to_string(WEXITSTATUS(status)));
     return run;
 }
 
@@ -189,22 +192,25 @@ void printResult(const Options& options, const char* side, const std::string& wh
 
 // Each side's figures: the whole run, the peak memory and every mark.
 void printSide(const Options& options, const char* side, const std::vector<Run>& runs) {
-    std::vector<double> walls, peaks;
+    std::vector<double> walls, cpus, peaks;
     std::map<std::string, std::vector<double>> marks;
     for (const Run& r : runs) {
         walls.push_back(r.wall);
+        cpus.push_back(r.cpu);
         peaks.push_back(r.peakMb);
         for (const auto& [name, value] : r.marks) marks[name].push_back(value);
     }
-    const Summary wall = summarise(walls), peak = summarise(peaks);
-    std::printf("%s: median %.3f s (%.3f-%.3f), peak memory median %.1f MB (%.1f-%.1f)\n", side, wall.median,
-                wall.min, wall.max, peak.median, peak.min, peak.max);
+    const Summary wall = summarise(walls), cpu = summarise(cpus), peak = summarise(peaks);
+    std::printf("%s: median %.3f s (%.3f-%.3f), processor %.3f s (%.3f-%.3f), peak memory median %.1f MB "
+                "(%.1f-%.1f)\n",
+                side, wall.median, wall.min, wall.max, cpu.median, cpu.min, cpu.max, peak.median, peak.min, peak.max);
     for (const auto& [name, values] : marks) {
         const Summary m = summarise(values);
         std::printf("%s: %s median %.3f s (%.3f-%.3f)\n", side, name.c_str(), m.median, m.min, m.max);
         printResult(options, side, name, m);
     }
     printResult(options, side, "wall", wall);
+    printResult(options, side, "cpu", cpu);
     printResult(options, side, "peak_mb", peak);
 }
 
@@ -285,16 +291,20 @@ int main(int argc, char** argv) {
     runOnce(commandA, options, false);
     if (paired) runOnce(commandB, options, false);
     std::vector<Run> runsA, runsB;
-    std::vector<double> ratios;
+    std::vector<double> ratios, cpuRatios;
     for (int r = 0; r < options.runs; ++r) {
         runsA.push_back(runOnce(commandA, options, r + 1 == options.runs));
         if (paired) {
             runsB.push_back(runOnce(commandB, options, false));
             ratios.push_back(runsA.back().wall / runsB.back().wall);
-            std::printf("pair %d: A %.3f s %.1f MB, B %.3f s %.1f MB, A/B %.2f\n", r + 1, runsA.back().wall,
-                        runsA.back().peakMb, runsB.back().wall, runsB.back().peakMb, ratios.back());
+            cpuRatios.push_back(runsA.back().cpu / runsB.back().cpu);
+            std::printf("pair %d: A %.3f s (processor %.3f s) %.1f MB, B %.3f s (processor %.3f s) %.1f MB, A/B %.2f "
+                        "(processor %.2f)\n",
+                        r + 1, runsA.back().wall, runsA.back().cpu, runsA.back().peakMb, runsB.back().wall,
+                        runsB.back().cpu, runsB.back().peakMb, ratios.back(), cpuRatios.back());
         } else {
-            std::printf("run %d: %.3f s %.1f MB\n", r + 1, runsA.back().wall, runsA.back().peakMb);
+            std::printf("run %d: %.3f s (processor %.3f s) %.1f MB\n", r + 1, runsA.back().wall, runsA.back().cpu,
+                        runsA.back().peakMb);
         }
         std::fflush(stdout);
     }
@@ -304,7 +314,10 @@ int main(int argc, char** argv) {
         const Summary ratio = summarise(ratios);
         std::printf("A/B: median %.2f (%.2f-%.2f) over %d pairs; load %s\n", ratio.median, ratio.min, ratio.max,
                     options.runs, loadAverage().c_str());
+        const Summary cpuRatio = summarise(cpuRatios);
+        std::printf("A/B of processor time: median %.2f (%.2f-%.2f)\n", cpuRatio.median, cpuRatio.min, cpuRatio.max);
         printResult(options, "ratio", "wall", ratio);
+        printResult(options, "ratio", "cpu", cpuRatio);
     }
     return 0;
 }
