@@ -69,6 +69,29 @@ bool encode(QStringView text, QByteArray& out, qsizetype* badIndex) {
     return true;
 }
 
+bool append(QStringView text, QByteArray& out, qsizetype* badIndex) {
+    const qsizetype at = out.size(), n = text.size();
+    out.resize(at + n);
+    const char16_t* src = reinterpret_cast<const char16_t*>(text.data());
+    char* dst = out.data() + at;
+    char16_t all = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        all |= src[i];
+        dst[i] = char(src[i]);
+    }
+    if (all < 0x80) return true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const int b = encodeChar(src[i]);
+        if (b < 0) {
+            if (badIndex) *badIndex = i;
+            out.resize(at);
+            return false;
+        }
+        dst[i] = char(b);
+    }
+    return true;
+}
+
 bool canEncode(QStringView text, qsizetype* badIndex) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (encodeChar(text[i].unicode()) < 0) {
@@ -100,6 +123,13 @@ QString unencodableMessage(QStringView text, qsizetype badIndex) {
     return QStringLiteral("The character '%1' (U+%2) cannot be saved: these files hold only Western European "
                           "(Windows-1252) characters. Please replace it.")
         .arg(shown, QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
+void appendOrRaise(QStringView text, QByteArray& out, const QString& source) {
+    qsizetype bad = 0;
+    if (!append(text, out, &bad))
+        throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errInvalidPropertyValue),
+                        unencodableMessage(text, bad), source);
 }
 
 QByteArray encodeOrRaise(QStringView text, const QString& source) {

@@ -71,6 +71,7 @@ enum RuntimeError : qint32 {
     rtInternalError = 51,
     rtFileNotFound = 53,
     rtFileAlreadyExists = 58,
+    rtDiskFull = 61,
     rtInputPastEndOfFile = 62,
     rtPermissionDenied = 70,
     rtPathFileAccessError = 75,
@@ -87,6 +88,7 @@ enum SystemError : qint32 {
     sysInvalidHandle = 6,
     sysLockViolation = 33,
     sysInvalidParameter = 87,
+    sysDiskFull = 112,
     sysNoAssociation = 1155,
 };
 

@@ -57,6 +57,7 @@ QString runtimeErrorText(RuntimeError number) {
     case rtInternalError: return QStringLiteral("Internal error");
     case rtFileNotFound: return QStringLiteral("File not found");
     case rtFileAlreadyExists: return QStringLiteral("File already exists");
+    case rtDiskFull: return QStringLiteral("Disk full");
     case rtInputPastEndOfFile: return QStringLiteral("Input past end of file");
     case rtPermissionDenied: return QStringLiteral("Permission denied");
     case rtPathFileAccessError: return QStringLiteral("Path/File access error");

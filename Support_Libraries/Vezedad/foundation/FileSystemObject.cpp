@@ -1,11 +1,11 @@
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -36,23 +36,6 @@ std::filesystem::path nativePath(const QString& path) {
 // A path that exists but is no regular file, after links: what it is.
 QString notAFile(const QFileInfo& info) {
     return info.isDir() ? QStringLiteral(" is a folder, not a file") : QStringLiteral(" is not a regular file");
-}
-
-// Why a file could not be written or replaced, told from what is there now.
-// Callers compare the numbers, so each step keeps the one it always raised
-// (70 when the file cannot be opened, 75 when writing it fails); only the
-// text says what happened.
-[[noreturn]] void raiseWriteFailure(RuntimeError number, const QString& path, const QString& why) {
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath();
-    auto fail = [&](RuntimeError what, const QString& detail) {
-        throw ErrorInfo(number, runtimeErrorText(what) + QStringLiteral(": ") + detail, kSource);
-    };
-    if (!QFileInfo(folder).isDir()) fail(rtPathNotFound, folder);
-    if (info.exists() && !info.isFile()) fail(rtPathFileAccessError, path + notAFile(info));
-    if (!QFileInfo(folder).isWritable() || (info.exists() && !info.isWritable())) fail(rtPermissionDenied, path);
-    fail(number, path + QStringLiteral(" (") + why + QStringLiteral(")"));
-    Q_UNREACHABLE();
 }
 
 QByteArray readWhole(const FileSystemObject& fso, const QString& path) {
@@ -106,14 +89,9 @@ void TextStream::Close() {
     if (m_closed) return;
     m_closed = true;
     if (!m_writing) return;
-    // Only a regular file is replaced: a FIFO or device of that name would
-    // hold the writer, a folder cannot be written.
-    const QFileInfo target(m_path);
-    if (target.exists() && !target.isFile()) raise(rtPathFileAccessError, m_path + notAFile(target));
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) raiseWriteFailure(rtPermissionDenied, m_path, file.errorString());
-    if (file.write(m_data) != m_data.size() || !file.commit())
-        raiseWriteFailure(rtPathFileAccessError, m_path, file.errorString());
+    FileWriter file(m_path, kSource);
+    file.writeBytes(m_data);
+    file.commit();
 }
 
 bool FileSystemObject::FileExists(const QString& path) const {

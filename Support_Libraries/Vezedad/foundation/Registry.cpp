@@ -1,6 +1,7 @@
 #include "Vezedad/foundation/Registry.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/foundation/Utilities.h"
 
 #include <QDir>
@@ -11,7 +12,7 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QMutex>
-#include <QSaveFile>
+#include <QStorageInfo>
 #include <QtEndian>
 #include <cmath>
 
@@ -109,8 +110,16 @@ template <class Change> qint32 modifyHive(HKEY hive, Change&& change) {
     const QString path = hiveFile(hive);
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(3000))
-        return lock.error() == QLockFile::PermissionError ? ERROR_ACCESS_DENIED : ERROR_LOCK_VIOLATION;
+    if (!lock.tryLock(3000)) {
+        switch (lock.error()) {
+        case QLockFile::PermissionError: return ERROR_ACCESS_DENIED;
+        // The lock's own few bytes could not be written: on a full disk
+        // that is the disk's fault, not another process's.
+        case QLockFile::UnknownError:
+            return QStorageInfo(hiveFolder(hive)).bytesAvailable() <= 0 ? ERROR_DISK_FULL : ERROR_LOCK_VIOLATION;
+        default: return ERROR_LOCK_VIOLATION;
+        }
+    }
     QJsonObject root;
     const HiveState state = readHive(hive, root);
     if (state == HiveState::Unreadable) return ERROR_ACCESS_DENIED;
@@ -122,10 +131,15 @@ template <class Change> qint32 modifyHive(HKEY hive, Change&& change) {
     // storing the value already stored) leaves the file alone: every saved
     // setting creates its key first, and would otherwise write the hive twice.
     if (state == HiveState::Sound && root == before) return ERROR_SUCCESS;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return ERROR_ACCESS_DENIED;
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    if (!file.commit()) return ERROR_ACCESS_DENIED;
+    // The hive is replaced only once it is written whole: a full disk
+    // leaves the settings as they were.
+    try {
+        FileWriter file(path);
+        file.writeBytes(QJsonDocument(root).toJson(QJsonDocument::Indented));
+        file.commit();
+    } catch (const ErrorInfo& error) {
+        return FileWriter::isDiskFull(error.Number()) ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
+    }
     return ERROR_SUCCESS;
 }
 

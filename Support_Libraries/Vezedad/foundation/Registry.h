@@ -23,6 +23,7 @@ constexpr qint32 ERROR_ACCESS_DENIED = sysAccessDenied;
 constexpr qint32 ERROR_INVALID_HANDLE = sysInvalidHandle;
 constexpr qint32 ERROR_LOCK_VIOLATION = sysLockViolation;
 constexpr qint32 ERROR_INVALID_PARAMETER = sysInvalidParameter;
+constexpr qint32 ERROR_DISK_FULL = sysDiskFull;
 
 constexpr quint32 REG_NONE = 0;
 constexpr quint32 REG_SZ = 1;

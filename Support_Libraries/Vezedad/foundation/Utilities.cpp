@@ -75,6 +75,7 @@ QString Utilities::WinAPIError(qint32 code) {
          QStringLiteral("The process cannot access the file because another process has locked a portion of "
                         "the file.\r\n")},
         {sysInvalidParameter, QStringLiteral("The parameter is incorrect.\r\n")},
+        {sysDiskFull, QStringLiteral("There is not enough space on the disk.\r\n")},
         {234, QStringLiteral("More data is available.\r\n")},
         {259, QStringLiteral("No more data is available.\r\n")},
         {sysNoAssociation,

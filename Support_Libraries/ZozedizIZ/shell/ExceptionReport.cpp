@@ -2,13 +2,13 @@
 
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QThread>
 #include <QThreadPool>
 #include <condition_variable>
@@ -24,66 +24,13 @@ namespace ZozedizIZ::ExceptionReport {
 namespace {
 
 // Appends text in Windows-1252, raising the foundation's error naming a
-// character the code page cannot hold. Nearly all text is plain ASCII,
-// narrowed in one pass the compiler vectorises.
+// character the code page cannot hold.
 void appendEncoded(QByteArray& out, const QString& text, const QString& source) {
-    const qsizetype at = out.size(), n = text.size();
-    out.resize(at + n);
-    const char16_t* src = reinterpret_cast<const char16_t*>(text.constData());
-    char* dst = out.data() + at;
-    char16_t all = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        all |= src[i];
-        dst[i] = char(src[i]);
-    }
-    if (all < 0x80) return;
-    out.resize(at);
-    out += Vezedad::Cp1252::encodeOrRaise(text, source);
+    Vezedad::Cp1252::appendOrRaise(text, out, source);
 }
 
 // The report file, written as it grows and put in place by commit.
-class Writer {
-public:
-    Writer(const QString& path, const QString& source) : m_file(path), m_source(source) {
-        const QFileInfo target(path);
-        if (target.exists() && !target.isFile())
-            Vezedad::raiseRuntimeError(Vezedad::rtPathFileAccessError, m_source, path);
-        if (!m_file.open(QIODevice::WriteOnly))
-            Vezedad::raiseRuntimeError(Vezedad::rtPermissionDenied, m_source,
-                                       path + QStringLiteral(" (") + m_file.errorString() + QStringLiteral(")"));
-    }
-    void write(const QString& text) { appendEncoded(m_buffer, text, m_source); }
-    void writeLine(const QString& text = QString()) {
-        write(text);
-        m_buffer += "\r\n";
-        if (m_buffer.size() >= kFlushAt) flush();
-    }
-    // A large piece goes straight to the file, without a copy.
-    void writeBytes(const QByteArray& bytes) {
-        flush();
-        if (m_file.write(bytes) != bytes.size()) failed();
-    }
-    void commit() {
-        flush();
-        if (!m_file.commit()) failed();
-    }
-
-private:
-    static constexpr qsizetype kFlushAt = 1 << 18;
-    void flush() {
-        if (m_file.write(m_buffer) != m_buffer.size()) failed();
-        m_buffer.clear();
-    }
-    [[noreturn]] void failed() {
-        Vezedad::raiseRuntimeError(Vezedad::rtPathFileAccessError, m_source,
-                                   m_file.fileName() + QStringLiteral(" (") + m_file.errorString() +
-                                       QStringLiteral(")"));
-    }
-
-    QSaveFile m_file;
-    QString m_source;
-    QByteArray m_buffer;
-};
+using Writer = Vezedad::FileWriter;
 
 // The texts of a run of records, each followed by an empty line, or the
 // error that stopped them.

@@ -1,0 +1,223 @@
+// Every file the system saves, saved onto a disk that is full: the save
+// fails with an error that says so, and the old file keeps its bytes.
+#include "standalone_entry/forms/FormTest.h"
+#include "support/SmallDisk.h"
+
+#include "forms/Form25.h"
+
+#include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/Registry.h"
+#include "Vezedad/validation/Validator.h"
+#include "ZozedizIZ/editors/EpaDataList.h"
+#include "ZozedizIZ/shell/ExceptionReport.h"
+#include "ZozedizIZ/shell/Globals.h"
+
+#include <QApplication>
+#include <QDir>
+
+using namespace FormTest;
+namespace SmallDisk = TestSupport::SmallDisk;
+
+namespace {
+
+enum class Subject { ReportForm, Identity, ProductList, Settings, ExceptionReport };
+
+// A Form 25 sales record; a file of n of them is n * 39 bytes.
+QByteArray salesRecords(int n) {
+    QByteArray bytes;
+    for (int i = 0; i < n; ++i)
+        bytes += "0|R12345|100-200|ROUNDUP|1.5|OZ|" + QByteArray::number(i % 90 + 10) + "|X||\r\n";
+    return bytes;
+}
+
+// The files of a folder, by name.
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+class tst_full_disk : public QObject {
+    Q_OBJECT
+
+    QString disk() const { return SmallDisk::folder(); }
+
+    // The year folder of a report root on the small disk, with the filer.
+    void reportRootOnTheDisk() {
+        TestSupport::clearSettings();
+        Vezedad::Globals::Configuration().setReportRoot(disk() + QStringLiteral("/reports"));
+        QDir().mkpath(disk() + QStringLiteral("/reports"));
+        Vezedad::ZelReport& report = Vezedad::Globals::ZelReport();
+        report.ConfirmReportFolder();
+        report.Identity()->setSalesPermitNumber(kPermit);
+        report.Identity()->setBusinessName(kBusiness);
+    }
+
+private Q_SLOTS:
+    void init() {
+        if (!SmallDisk::unavailable().isEmpty()) QSKIP(qPrintable(SmallDisk::unavailable()));
+        SmallDisk::clear();
+    }
+    void cleanup() {
+        SmallDisk::unfill();
+        ZozedizIZ::Globals::Release();
+        TestSupport::clearSettings();
+        SmallDisk::clear();
+    }
+
+    void savesOnAFullDisk_data() {
+        QTest::addColumn<Subject>("subject");
+        QTest::addColumn<qint64>("room");
+        // "full": not a byte free; "part": room for the first pieces of the
+        // file, so that the disk fills while it is being written.
+        QTest::newRow("report form, full") << Subject::ReportForm << qint64(0);
+        QTest::newRow("report form, part") << Subject::ReportForm << qint64(8192);
+        QTest::newRow("identity, full") << Subject::Identity << qint64(0);
+        QTest::newRow("product list, full") << Subject::ProductList << qint64(0);
+        QTest::newRow("product list, part") << Subject::ProductList << qint64(8192);
+        QTest::newRow("settings, full") << Subject::Settings << qint64(0);
+        QTest::newRow("settings, part") << Subject::Settings << qint64(8192);
+        QTest::newRow("exception report, full") << Subject::ExceptionReport << qint64(0);
+        QTest::newRow("exception report, part") << Subject::ExceptionReport << qint64(8192);
+    }
+    void savesOnAFullDisk() {
+        QFETCH(Subject, subject);
+        QFETCH(qint64, room);
+        QString path;      // the file the save would replace
+        QString seen;      // what the user or the caller was told
+        QStringList files; // the files beside it before the save
+        auto fill = [&] {
+            files = filesIn(QFileInfo(path).absolutePath());
+            SmallDisk::fill(room);
+        };
+        switch (subject) {
+        case Subject::ReportForm: {
+            reportRootOnTheDisk();
+            path = YearFolder::file(QStringLiteral("MR1234500.txt"));
+            TestSupport::writeFile(path, salesRecords(400));
+            const QByteArray old = TestSupport::readFile(path);
+            UiScript ui;
+            ui.expectBox(); // the verdict on the loaded file
+            showForm<Dazozuvi::Form25>(ui, path, [&](Dazozuvi::Form25& form) {
+                form.Grid().setText(5, 1, QStringLiteral("77"));
+                form.GridController()->setIsDirty(true);
+                fill();
+                ui.expectBox(Vezedad::Ui::vbNo); // validate first?
+                ui.expectBox();                  // the failure
+                trigger(form, QStringLiteral("mnuFileSave"));
+                QVERIFY(form.IsDirty());
+                QCOMPARE(form.FilePath(), path);
+                seen = ui.boxes().last().prompt;
+            });
+            QCOMPARE(TestSupport::readFile(path), old);
+            QVERIFY2(seen.contains(QStringLiteral("\nIn Dazozuvi::Form25.WriteToFile\n")), qPrintable(seen));
+            break;
+        }
+        case Subject::Identity: {
+            reportRootOnTheDisk();
+            path = YearFolder::file(QStringLiteral("identity.txt"));
+            const Vezedad::IdentityPtr filer = Vezedad::Globals::ZelReport().Identity();
+            filer->Save();
+            fill();
+            filer->setBusinessName(QStringLiteral("ANOTHER NAME"));
+            const QByteArray old = TestSupport::readFile(path);
+            const Vezedad::ErrorInfo error = TestSupport::raisedBy([&] { filer->Save(); });
+            QCOMPARE(error.Number(), qint32(Vezedad::rtDiskFull));
+            seen = error.Description();
+            QCOMPARE(TestSupport::readFile(path), old);
+            break;
+        }
+        case Subject::ProductList: {
+            Vezedad::Globals::Configuration().setResourcePath(disk() + QStringLiteral("/resources"));
+            ZozedizIZ::EpaDataList& list = ZozedizIZ::Globals::EpaList();
+            path = list.FilePath();
+            QByteArray bytes;
+            for (int i = 1; i <= 800; ++i)
+                bytes += QByteArray::number(i) + "-1|PRODUCT NUMBER " + QByteArray::number(i) + "\r\n";
+            TestSupport::writeFile(path, bytes);
+            list.Read();
+            QCOMPARE(list.Count(), 800);
+            list.Add(QStringLiteral("999-9"), QStringLiteral("ONE MORE"));
+            fill();
+            const Vezedad::ErrorInfo error = TestSupport::raisedBy([&] { list.Save(); });
+            QCOMPARE(error.Number(), qint32(Vezedad::rtDiskFull));
+            QVERIFY(list.IsDirty());
+            seen = error.Description();
+            QCOMPARE(TestSupport::readFile(path), bytes);
+            break;
+        }
+        case Subject::Settings: {
+            // The user's settings on the small disk; the machine's cannot be
+            // written at all.
+            const QByteArray before = qgetenv("XDG_CONFIG_HOME");
+            struct Restore {
+                QByteArray value;
+                ~Restore() { qputenv("XDG_CONFIG_HOME", value); }
+            } restore{before};
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(disk() + QStringLiteral("/config")));
+            TestSupport::blockMachineSettings();
+            Vezedad::Configuration& settings = Vezedad::Globals::Configuration();
+            settings.SetDynamicSetting(QStringLiteral("Notes"), QString(20000, QLatin1Char('n')));
+            settings.SaveAllSettings();
+            path = Vezedad::RegAPI::hiveFile(Vezedad::RegAPI::HKEY_CURRENT_USER);
+            const QByteArray old = TestSupport::readFile(path);
+            QVERIFY(old.contains("Notes"));
+            fill();
+            settings.setBackColor(0x123456);
+            settings.SaveAllSettings();
+            // Not lost: still changed, so a later save tries again.
+            QCOMPARE(settings.BackColor(), qint32(0x123456));
+            QCOMPARE(TestSupport::readFile(path), old);
+            const Vezedad::ErrorInfo error = TestSupport::raisedBy([] {
+                Vezedad::modRegistry::SetValueEx(Vezedad::RegAPI::HKEY_CURRENT_USER, QStringLiteral("SOFTWARE\\ZIDIVO"),
+                                                 QStringLiteral("BackColor"), Vezedad::RegAPI::REG_DWORD,
+                                                 qint32(0x123456), true);
+            });
+            QCOMPARE(error.Number(), qint32(Vezedad::sysDiskFull));
+            seen = error.Description();
+            QCOMPARE(TestSupport::readFile(path), old);
+            SmallDisk::unfill();
+            settings.SaveAllSettings();
+            QVERIFY(TestSupport::readFile(path).contains(QByteArray::number(0x123456)));
+            break;
+        }
+        case Subject::ExceptionReport: {
+            const QString folder = disk() + QStringLiteral("/reports");
+            QDir().mkpath(folder);
+            const QString validated = folder + QStringLiteral("/MR1234500.txt");
+            QByteArray bad;
+            for (int i = 0; i < 300; ++i) bad += "0|R12345|BAD NUMBER|ROUNDUP|1.5|OZ|3|X||\r\n";
+            TestSupport::writeFile(validated, bad);
+            const Vezedad::FileValidationResultPtr result =
+                Vezedad::Globals::Validator().ValidateFile(validated, Vezedad::zfotForm25, 0);
+            path = folder + QStringLiteral("/exception_MR1234500.txt");
+            ZozedizIZ::ExceptionReport::Write(path, validated, *result, QStringLiteral("here"));
+            const QByteArray old = TestSupport::readFile(path);
+            QVERIFY(old.size() > 16384);
+            fill();
+            const Vezedad::ErrorInfo error = TestSupport::raisedBy(
+                [&] { ZozedizIZ::ExceptionReport::Write(path, validated, *result, QStringLiteral("here")); });
+            QCOMPARE(error.Number(), qint32(Vezedad::rtDiskFull));
+            seen = error.Description();
+            QCOMPARE(TestSupport::readFile(path), old);
+            break;
+        }
+        }
+        QVERIFY2(seen.contains(QStringLiteral("Disk full")) || seen.contains(QStringLiteral("not enough space")),
+                 qPrintable(seen));
+        // Nothing half written is left beside the file.
+        QCOMPARE(filesIn(QFileInfo(path).absolutePath()), files);
+    }
+};
+
+int main(int argc, char** argv) {
+    const int rerun = SmallDisk::rerunOnIt(argc, argv);
+    if (rerun >= 0) return rerun;
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    tst_full_disk test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_full_disk.moc"
