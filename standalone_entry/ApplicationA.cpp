@@ -14,6 +14,7 @@
 #include "Vezedad/foundation/Utilities.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Ui.h"
+#include "Vezedad/validation/Validator.h"
 #include "ZozedizIZ/shell/Controller.h"
 #include "ZozedizIZ/shell/FileOperations.h"
 #include "ZozedizIZ/shell/Globals.h"
@@ -24,6 +25,17 @@ namespace {
 
 const QString kLocation = QStringLiteral("Dazozuvi::ApplicationA.");
 const QString kCrLf = QStringLiteral("\r\n");
+
+// A certification id as the report grids write it (the validator's stored
+// form: upper case, no blanks or dashes), so that an applicator's Form 26
+// carries the id, and proposes the file name, that their Form 26A line will
+// hold once it is saved, whatever letter case the list has now. An id the
+// validator refuses stays as it is, for the identity to refuse.
+QString storedCertificationId(const QString& id) {
+    const Vezedad::ValidationResultPtr result =
+        Vezedad::Globals::Validator().ValidateField(Vezedad::zrfCertificationId, id, 0);
+    return result->IsValid() ? result->Value() : id;
+}
 
 } // namespace
 
@@ -126,9 +138,9 @@ Vezedad::IdentityPtr ApplicationA::PerApplicatorIdentity(bool& appsDone) {
         Vezedad::IdentityPtr clone = Vezedad::Globals::ZelReport().Identity()->Clone();
         appsDone = true;
         if (chosen) {
-            clone->setApplicatorName(chosen->FirstName() + QLatin1Char(' ') + chosen->LastName());
+            clone->setApplicatorName(chosen->FullName());
             clone->setBusRegNumber(chosen->BusinessRegNumber());
-            clone->setCertificationId(chosen->CertificationID());
+            clone->setCertificationId(storedCertificationId(chosen->CertificationID()));
             appsDone = chosen->AppsDone();
         }
         return clone;

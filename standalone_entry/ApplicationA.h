@@ -42,10 +42,12 @@ public:
     // new list, or the path of an existing Form 26A file to open instead.
     std::optional<QString> ConfirmNewForm26A();
     // The identity a per-applicator Form 26 opens with: a clone of the filer's
-    // identity carrying the chosen applicator's name and ids, with appsDone
-    // that applicator's activity (True when none is chosen). Null when the
-    // user cancelled the choice. Errors pass on with
-    // "Dazozuvi::ApplicationA.PerApplicatorIdentity".
+    // identity carrying the chosen applicator's name and ids (the
+    // certification id in the grids' stored form), with appsDone that
+    // applicator's activity (True when none is chosen). Null when the user
+    // cancelled the choice. A chosen applicator's value that the identity
+    // refuses raises: nothing opens rather than a form headed with someone
+    // else's. Errors pass on with "Dazozuvi::ApplicationA.PerApplicatorIdentity".
     Vezedad::IdentityPtr PerApplicatorIdentity(bool& appsDone);
     // Opens an existing report file in a new form of its type; an empty name
     // (a cancelled picker) opens nothing. Errors pass on with

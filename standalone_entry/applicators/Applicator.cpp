@@ -34,6 +34,14 @@ void Applicator::setFirstName(const QString& strValue) { setChecked(m_firstName,
 
 void Applicator::setLastName(const QString& strValue) { setChecked(m_lastName, Vezedad::zrfLastName, strValue); }
 
+QString Applicator::FullName() const {
+    const QString first = m_firstName.trimmed();
+    const QString last = m_lastName.trimmed();
+    if (first.isEmpty()) return last;
+    if (last.isEmpty()) return first;
+    return first + QLatin1Char(' ') + last;
+}
+
 void Applicator::LoadFromIdentity() {
     const Vezedad::IdentityPtr identity = Vezedad::Globals::ZelReport().Identity();
     m_certificationId = identity->CertificationId();

@@ -20,6 +20,9 @@ public:
     void setFirstName(const QString& strValue);
     const QString& LastName() const { return m_lastName; }
     void setLastName(const QString& strValue);
+    // First and last name as one shows them: each without blanks at its ends,
+    // one blank between them when both are given, none at either end.
+    QString FullName() const;
 
     // The filer itself, from the shared filer identity.
     void LoadFromIdentity();

@@ -164,6 +164,11 @@ void frmSelAppl::FillList() {
         lstAppl->clear();
         if (m_registry) {
             for (const ApplicatorPtr& applicator : m_registry->Items()) {
+                // A Form 26 is filed under its applicator's certification id:
+                // someone listed without one (or an empty line of a list) has
+                // no report of their own to open, and choosing them would
+                // open the filer's.
+                if (applicator->CertificationID().trimmed().isEmpty()) continue;
                 if (!applicator->AppsDone() && !m_showAll) continue;
                 auto* row = new ApplicatorRow(
                     lstAppl, QStringList{applicator->CertificationID(), applicator->BusinessRegNumber(),

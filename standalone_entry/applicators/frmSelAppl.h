@@ -17,9 +17,10 @@ class ApplicatorList;
 
 // "Select Applicator": chooses the applicator for whom a Form 26 opens. The
 // list shows the registry's applicators who made applications, or all of
-// them; a header click sorts by that column (again: the other way round), and
-// one click on an applicator chooses it. OK and the close box accept the
-// selected row, Cancel chooses nothing.
+// them, leaving out anyone without a certification id; a header click sorts
+// by that column (again: the other way round), and one click on an applicator
+// chooses it. OK and the close box accept the selected row, Cancel chooses
+// nothing.
 //
 //     frmSelAppl dialog;
 //     Vezedad::Ui::ExecModal(dialog);

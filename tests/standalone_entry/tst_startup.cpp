@@ -299,41 +299,95 @@ private slots:
         QCOMPARE(Vezedad::Globals::ZelReport().Identity()->CertificationId(), kComplete.certId);
     }
 
-    // The per-applicator road from the Control Center: with a Form 26A list
-    // in the year folder and the box ticked, the applicator chosen in the
-    // dialog gets a new Form 26 with that name and those ids, its
-    // no-applications box set from the list. An id that the identity refuses
-    // opens nothing and says why.
+    // The per-applicator road from the Control Center, over the entries a
+    // Form 26A list may hold: with the box ticked, the applicator clicked in
+    // the dialog gets a new Form 26 headed with that name (joined without a
+    // blank at either end) and those ids (the certification id as the grids
+    // write it), its no-applications box set from the list; its records and
+    // its proposed file name carry the same id. Someone without a
+    // certification id is not offered, so that nothing they enter goes into
+    // the filer's report. An id that the identity refuses opens nothing and
+    // says why.
     void perApplicatorRoad_data() {
-        QTest::addColumn<QString>("certId");
+        QTest::addColumn<QByteArray>("entry");   // a line of the list between Ann's and Bo's
+        QTest::addColumn<QString>("choice");     // the certification id clicked; empty: not offered
         QTest::addColumn<QStringList>("header"); // the three boxes; empty when nothing opens
         QTest::addColumn<bool>("noApps");
+        QTest::addColumn<QString>("fileName"); // the proposed name of the report
+        const QByteArray cy = "0|X99|34567|Cy|Zed|";
         QTest::newRow("made applications")
-            << QStringLiteral("T3456789") << QStringList{"T3456789", "Ann Lee", "12345"} << false;
-        QTest::newRow("made none") << QStringLiteral("B2345678") << QStringList{"B2345678", "Bo Ray", "23456"} << true;
-        QTest::newRow("id the identity refuses") << QStringLiteral("X99") << QStringList{} << false;
+            << cy << QStringLiteral("T3456789") << QStringList{"T3456789", "Ann Lee", "12345"} << false
+            << QStringLiteral("PT345678900.txt");
+        QTest::newRow("made none") << cy << QStringLiteral("B2345678") << QStringList{"B2345678", "Bo Ray", "23456"}
+                                   << true << QStringLiteral("PB234567800.txt");
+        QTest::newRow("id the identity refuses") << cy << QStringLiteral("X99") << QStringList{} << false << QString();
+        const QStringList five{"C5555555", "Di Fox", "45678"};
+        const QString fiveFile = QStringLiteral("PC555555500.txt");
+        QTest::newRow("id in small letters")
+            << QByteArray("0|c5555555|45678|Di|Fox|") << QStringLiteral("c5555555") << five << false << fiveFile;
+        QTest::newRow("id with a blank and a dash")
+            << QByteArray("0|c555 5555-|45678|Di|Fox|") << QStringLiteral("c555 5555-") << five << false << fiveFile;
+        QTest::newRow("no first name") << QByteArray("0|C5555555|45678||Lastonly|") << five[0]
+                                       << QStringList{five[0], "Lastonly", five[2]} << false << fiveFile;
+        QTest::newRow("no last name") << QByteArray("3|C5555555|45678|Firstonly||") << five[0]
+                                      << QStringList{five[0], "Firstonly", five[2]} << true << fiveFile;
+        QTest::newRow("no name") << QByteArray("0|C5555555|45678|||") << five[0] << QStringList{five[0], "", five[2]}
+                                 << false << fiveFile;
+        QTest::newRow("names with blanks at their ends")
+            << QByteArray("0|C5555555|45678| Di  | Fox |") << five[0] << five << false << fiveFile;
+        QTest::newRow("no certification id")
+            << QByteArray("0||45678|Nobody|Here|") << QString() << QStringList{} << false << QString();
+        QTest::newRow("a blank for the certification id")
+            << QByteArray("0| |45678|Nobody|Here|") << QString() << QStringList{} << false << QString();
+        QTest::newRow("empty line") << QByteArray() << QString() << QStringList{} << false << QString();
     }
     void perApplicatorRoad() {
-        QFETCH(QString, certId);
+        QFETCH(QByteArray, entry);
+        QFETCH(QString, choice);
         QFETCH(QStringList, header);
         QFETCH(bool, noApps);
+        QFETCH(QString, fileName);
         Program program;
         TestSupport::setIdentity(kComplete);
         program.write(QStringLiteral("A00.txt"),
-                      "0|T3456789|12345|Ann|Lee|\r\n3|B2345678|23456|Bo|Ray|\r\n0|X99|34567|Cy|Zed|\r\n");
+                      "0|T3456789|12345|Ann|Lee|\r\n" + entry + "\r\n3|B2345678|23456|Bo|Ray|\r\n");
         UiScript ui;
-        ui.expectModal(chooseApplicator(certId));
-        if (header.isEmpty()) {
-            ui.expectBox();
+        if (choice.isEmpty()) {
+            // Everyone else is there, among all applicators; nothing is
+            // chosen.
+            ui.expectModal([](QDialog& d) {
+                auto* all = child<QRadioButton>(d, "optShow1");
+                QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(8, all->height() / 2));
+                auto* list = child<QTreeWidget>(d, "lstAppl");
+                QStringList ids;
+                for (int i = 0; i < list->topLevelItemCount(); ++i) ids << list->topLevelItem(i)->text(0);
+                QCOMPARE(ids, (QStringList{"T3456789", "B2345678", kComplete.certId}));
+                QTest::mouseClick(child<QPushButton>(d, "cmdCancel"), Qt::LeftButton);
+            });
         } else {
+            ui.expectModal(chooseApplicator(choice));
+        }
+        if (!choice.isEmpty() && header.isEmpty()) {
+            ui.expectBox();
+        } else if (!header.isEmpty()) {
             ui.expectModal([&](QDialog& d) {
                 QCOMPARE(d.objectName(), QStringLiteral("Form26"));
                 auto& form = dynamic_cast<Dazozuvi::ReportForm&>(d);
                 QCOMPARE((QStringList{text(d, "txtCertId"), text(d, "txtName"), text(d, "txtBusRegNum")}), header);
+                QCOMPARE(form.IdentityClone()->ApplicatorName(), header[1]);
                 QVERIFY(!child<QLineEdit>(d, "txtCertId")->isEnabled());
                 QCOMPARE(child<QCheckBox>(d, "chkNoApps")->isChecked(), noApps);
                 QCOMPARE(child<QWidget>(d, "fraDataEntry")->isHidden(), noApps);
                 QCOMPARE(form.IsDirty(), noApps);
+                // Saved under the name proposed for it.
+                if (!noApps)
+                    setRows(form, {QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/2023||01|1 MAIN ST|ALBANY|12207")});
+                const QString path = program.file(fileName);
+                save(ui, form, path, !noApps);
+                QCOMPARE(QFileInfo(ui.dialogs().value(0).file.fileName).fileName(), fileName);
+                QVERIFY(TestSupport::readFile(path).startsWith(
+                    (noApps ? QStringLiteral("3|") : QStringLiteral("0|")).toLatin1() + header[0].toLatin1() + '|' +
+                    header[2].toLatin1() + '|'));
                 discard(ui, form);
             });
         }
@@ -342,7 +396,7 @@ private slots:
         QVERIFY(perApplicator->isChecked());
         program.click(Vezedad::zfotForm26, "cmdNew");
         QCOMPARE(ui.modalNames().value(1), header.isEmpty() ? QString() : QStringLiteral("Form26"));
-        if (header.isEmpty()) {
+        if (!choice.isEmpty() && header.isEmpty()) {
             const QStringList lines = ui.boxes().value(0).prompt.split(QLatin1Char('\n'));
             QCOMPARE(lines.value(1), QStringLiteral("In Dazozuvi::ApplicationA.mobjController_OpenNew"));
             QVERIFY2(lines.value(2).startsWith(QStringLiteral("-->Dazozuvi::ApplicationA.PerApplicatorIdentity")),
