@@ -102,17 +102,22 @@ ReportFormSpec Form26::FormSpec() {
 Form26::Form26(QWidget* parent) : ReportForm(FormSpec(), parent) {}
 
 void Form26::ReadFirstRecord(const QStringList& fields) {
+    // The header, on screen and in print (the clone), names only the person
+    // whose id the report holds: the filer's id and name, which the clone
+    // starts with, never stand over another applicator's report.
+    Vezedad::Identity& clone = Clone();
     const QString certId = Field(fields, 1);
-    if (certId.compare(HeaderBox(Vezedad::zrfCertificationId)->text(), Qt::CaseInsensitive) != 0) {
+    if (certId.compare(HeaderBox(Vezedad::zrfCertificationId)->text(), Qt::CaseInsensitive) != 0)
         SetHeaderFromFile(Vezedad::zrfCertificationId, certId);
-        // The file holds no name: the registry knows it by the id. An id it
-        // does not know leaves the box empty and the clone's name as it was.
-        if (const ApplicatorPtr applicator = modGlobals::Applicators().Item(certId))
-            SetHeaderFromFile(Vezedad::zrfApplName,
-                              applicator->FirstName() + QLatin1Char(' ') + applicator->LastName());
-        else
-            HeaderBox(Vezedad::zrfApplName)->clear();
-    }
+    // An id the identity refuses, or none: the clone holds none either.
+    if (clone.CertificationId() != certId) clone.setCertificationId(QString());
+    // The file holds no name: the registry knows it by the id. An id it does
+    // not know, or none, names nobody.
+    const ApplicatorPtr applicator =
+        certId.trimmed().isEmpty() ? ApplicatorPtr() : modGlobals::Applicators().Item(certId);
+    const QString name = applicator ? applicator->FullName() : QString();
+    SetHeaderFromFile(Vezedad::zrfApplName, name);
+    if (clone.ApplicatorName() != name) clone.setApplicatorName(QString());
     const QString busRegNum = Field(fields, 2);
     if (!busRegNum.isEmpty()) SetHeaderFromFile(Vezedad::zrfBusinessRegNum, busRegNum);
 }

@@ -20,12 +20,14 @@ using namespace FormTest;
 namespace {
 
 const QString kValidation = QStringLiteral("ZOV zAzeru Data Validation");
-// The filer, and two applicators of the year's Form 26A list, Bo without
-// applications.
+// The filer, and the applicators of the year's Form 26A list: Bo without
+// applications, Lastonly without a first name, Cy with an id the identity
+// refuses.
 const QString kCertId = QStringLiteral("C1234567");
 const QString kName = QStringLiteral("Al Roe");
 const QString kBusReg = QStringLiteral("12345");
-const QByteArray kList = "0|T3456789|34567|Ann|Lee|\r\n3|B2345678|23456|Bo|Ray|\r\n";
+const QByteArray kList = "0|T3456789|34567|Ann|Lee|\r\n3|B2345678|23456|Bo|Ray|\r\n0|T1111111|11111||Lastonly|\r\n"
+                         "0|X99|34567|Cy|Zed|\r\n";
 
 const QString kApp1 = QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/2023||01|1 MAIN ST|ALBANY|12207|2 OZ PER GAL|SPRAY|"
                                      "WEEDS|LAWN");
@@ -118,7 +120,6 @@ private slots:
         const QString ann = QStringLiteral("T3456789|34567|");
         const QStringList annHeader{"T3456789", "Ann Lee", "34567"};
         const QStringList annClone{"T3456789", "Ann Lee"};
-        const QStringList filer{kCertId, kName};
         auto line = [](const QString& text) { return text.toLatin1() + "\r\n"; };
         QTest::newRow("applications, blank middle row")
             << line(QStringLiteral("0|") + ann + kApp1 + u'|') + line(QStringLiteral("0|") + ann + QString(14, u'|')) +
@@ -136,15 +137,24 @@ private slots:
                    line(QStringLiteral("3|") + ann + QString(10, u'|')) +
                    line(QStringLiteral("0|") + ann + kApp2 + u'|')
             << annHeader << annClone << QStringList{kApp1, kBlank, kBlank, kBlank, kBlank, kApp2};
+        QTest::newRow("applicator without a first name")
+            << line(QStringLiteral("0|T1111111|11111|") + kApp1 + u'|') << QStringList{"T1111111", "Lastonly", "11111"}
+            << QStringList{"T1111111", "Lastonly"} << QStringList{kApp1};
+        // Neither the filer's name nor the filer's id stands over another's
+        // report, in print either: an id the identity refuses is shown as it
+        // stands, and the clone holds none.
         QTest::newRow("certification id the registry does not know")
             << line(QStringLiteral("0|C7654321|34567|") + kApp1 + u'|') << QStringList{"C7654321", "", "34567"}
-            << QStringList{"C7654321", kName} << QStringList{kApp1};
-        // Shown as it stands; the clone keeps the filer's id.
+            << QStringList{"C7654321", ""} << QStringList{kApp1};
+        const QStringList nobody{"", ""};
         QTest::newRow("certification id the identity refuses")
-            << line(QStringLiteral("0|BAD|34567|") + kApp1 + u'|') << QStringList{"BAD", "", "34567"} << filer
+            << line(QStringLiteral("0|BAD|34567|") + kApp1 + u'|') << QStringList{"BAD", "", "34567"} << nobody
             << QStringList{kApp1};
+        QTest::newRow("certification id the identity refuses, of someone listed")
+            << line(QStringLiteral("0|x99|34567|") + kApp1 + u'|') << QStringList{"x99", "Cy Zed", "34567"}
+            << QStringList{"", "Cy Zed"} << QStringList{kApp1};
         QTest::newRow("empty certification id") << line(QStringLiteral("0||23456|") + kApp1 + u'|')
-                                                << QStringList{"", "", "23456"} << filer << QStringList{kApp1};
+                                                << QStringList{"", "", "23456"} << nobody << QStringList{kApp1};
         QTest::newRow("the filer's id in small letters")
             << QByteArray("3|c1234567|12345|||||||||||\r\n") << QStringList{"c1234567", kName, kBusReg}
             << QStringList{"c1234567", kName} << QStringList{};
