@@ -7,8 +7,10 @@
 #include "Vezedad/foundation/Utilities.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <filesystem>
 #include <optional>
@@ -171,10 +173,16 @@ QString ZelReport::ProposeNewName(qint32 lngFormType, qint32 lngFileType, const 
     const QString extension = lngFileType == zfitText    ? QStringLiteral(".txt")
                               : lngFileType == zfitExcel ? QStringLiteral(".xlsm")
                                                          : QString();
+    // The upload and the filing service tell names apart without regard to
+    // letter case: a name is free only when nothing in the folder has it in
+    // any case.
+    QSet<QString> taken;
+    for (const QString& name :
+         QDir(folderPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        taken.insert(name.toCaseFolded());
     for (qint64 n = 0;; ++n) {
-        const QString candidate =
-            fso.BuildPath(folderPath, prefix + strId + QString::number(n).rightJustified(2, u'0') + extension);
-        if (!fso.FileExists(candidate)) return candidate;
+        const QString name = prefix + strId + QString::number(n).rightJustified(2, u'0') + extension;
+        if (!taken.contains(name.toCaseFolded())) return fso.BuildPath(folderPath, name);
     }
 }
 

@@ -46,6 +46,9 @@ public:
     bool ValidateReportYear(qint32 intYear) const { return m_minYear <= intYear && intYear <= m_maxYear; }
     static QString Prefix(qint32 formType);
     void ConfirmReportFolder();
+    // The form's prefix, strId, the lowest number (at least two digits) and
+    // the file type's extension that no entry of the folder holds in any
+    // letter case; a folder that does not exist becomes the report path.
     QString ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId, QString& folderPath);
     QString ProposeNewName(qint32 lngFormType, qint32 lngFileType, const QString& strId);
     // The filer's one working identity; every read returns the same object.

@@ -280,6 +280,16 @@ void tst_report::proposeNewName() {
     QCOMPARE(report.ProposeNewName(zfotForm25, zfitText, QStringLiteral("R12345")),
              year + QStringLiteral("/MR12345100.txt"));
 
+    // A name that differs from a file or folder of the year only in letter
+    // case is taken: the upload would refuse the two side by side.
+    for (const char* taken : {"pc765432100.txt", "PC765432101.TXT"}) {
+        QFile f(year + u'/' + QLatin1String(taken));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir(year).mkdir(QStringLiteral("Pc765432102.txt")));
+    QCOMPARE(report.ProposeNewName(zfotForm26, zfitText, QStringLiteral("C7654321")),
+             year + QStringLiteral("/PC765432103.txt"));
+
     QTemporaryDir other;
     folder = other.path();
     QCOMPARE(report.ProposeNewName(zfotForm27, zfitText, QStringLiteral("R1"), folder),
