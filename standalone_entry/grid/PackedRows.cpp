@@ -86,7 +86,9 @@ struct PackedRows::Piece {
 PackedRows::PackedRows(int columns) : m_palette{CellColour::White} { setColumnCount(columns); }
 
 PackedRows::~PackedRows() {
-    for (Record record : m_rows) std::free(record);
+    // The store takes its blocks back whole; only long records are the heap's.
+    for (Record record : m_rows)
+        if (record && RecordStore::onHeap(recordBytes(record))) m_store.give(record, recordBytes(record));
 }
 
 int PackedRows::cellCount(const unsigned char* record) { return Layout(record).cells; }
@@ -96,7 +98,7 @@ std::size_t PackedRows::recordBytes(const unsigned char* record) {
     return std::size_t(layout.text - record) + std::size_t(layout.totalLength()) * (layout.utf16 ? 2 : 1);
 }
 
-PackedRows::Record PackedRows::build(const Piece* pieces, int count) const {
+PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
     while (count > 0 && pieces[count - 1].size == 0) --count;
     if (count <= 0) return nullptr;
     bool wide = false;
@@ -110,8 +112,7 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) const {
         // looks for wider characters, and build the general way only when
         // one turns up.
         const std::size_t head = kHead + std::size_t(count);
-        auto* record = static_cast<unsigned char*>(std::malloc(head + std::size_t(total)));
-        if (!record) throw std::bad_alloc();
+        unsigned char* record = m_store.take(head + std::size_t(total));
         record[0] = 0;
         record[1] = 0;
         const quint16 n = quint16(count);
@@ -133,7 +134,7 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) const {
             out += p.size;
         }
         if (seen <= 0xFF) return record;
-        std::free(record);
+        m_store.give(record, head + std::size_t(total));
     }
     bool utf16 = false;
     for (int i = 0; i < count && !utf16; ++i)
@@ -141,8 +142,7 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) const {
     std::size_t head = kHead + std::size_t(count) * (wide ? 4 : 1);
     if (utf16 && (head & 1)) ++head;
     const std::size_t bytes = head + std::size_t(total) * (utf16 ? 2 : 1);
-    auto* record = static_cast<unsigned char*>(std::malloc(bytes));
-    if (!record) throw std::bad_alloc();
+    unsigned char* record = m_store.take(bytes);
     record[0] = (wide ? kWide : 0) | (utf16 ? kUtf16 : 0);
     record[1] = 0;
     const quint16 n = quint16(count);
@@ -189,7 +189,7 @@ void PackedRows::noteRecord(Record record, int sign) {
 void PackedRows::releaseRecord(Record record) {
     if (!record) return;
     noteRecord(record, -1);
-    std::free(record);
+    m_store.give(record, recordBytes(record));
 }
 
 void PackedRows::replaceRecord(int row, Record record) {
@@ -225,12 +225,12 @@ void PackedRows::setColumnCount(int columns) {
             // The histogram is rebuilt below for the new width.
             Record cut = build(pieces.data(), columns);
             m_recordBytes -= recordBytes(record);
-            std::free(record);
+            m_store.give(record, recordBytes(record));
             m_rows[std::size_t(r)] = cut;
             if (cut) m_recordBytes += recordBytes(cut);
         }
     }
-    std::vector<quint8> colours(std::size_t(rowCount()) * std::size_t(columns), 0);
+    Table<quint8> colours(std::size_t(rowCount()) * std::size_t(columns), 0);
     const int kept = std::min(columns, m_columns);
     for (int r = 0; r < rowCount() && kept > 0; ++r)
         std::memcpy(colours.data() + std::size_t(r) * std::size_t(columns),
@@ -398,12 +398,12 @@ void PackedRows::copyRows(int from, int count, int to) {
             const Record source = m_rows[std::size_t(from + i)];
             if (!source) continue;
             const std::size_t bytes = recordBytes(source);
-            copies[std::size_t(i)] = static_cast<Record>(std::malloc(bytes));
-            if (!copies[std::size_t(i)]) throw std::bad_alloc();
+            copies[std::size_t(i)] = m_store.take(bytes);
             std::memcpy(copies[std::size_t(i)], source, bytes);
         }
     } catch (...) {
-        for (Record copy : copies) std::free(copy);
+        for (Record copy : copies)
+            if (copy) m_store.give(copy, recordBytes(copy));
         throw;
     }
     for (int i = 0; i < count; ++i) replaceRecord(to + i, copies[std::size_t(i)]);

@@ -1,4 +1,8 @@
 #pragma once
+#include "grid/RecordStore.h"
+
+#include "Vezedad/foundation/LargeMemory.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -12,7 +16,8 @@ namespace Dazozuvi {
 // is one packed byte record (its cells' lengths, then their characters, one
 // byte each unless the row holds a character beyond Latin-1); a row without
 // text costs one null pointer. Each cell's colour is one byte that indexes a
-// small palette. Texts are kept exactly as given.
+// small palette. Texts are kept exactly as given. The records live in a
+// RecordStore, the row and colour tables in large-memory vectors.
 class PackedRows {
 public:
     explicit PackedRows(int columns = 0);
@@ -69,7 +74,7 @@ private:
     using Record = unsigned char*;
     struct Piece;
 
-    Record build(const Piece* pieces, int count) const;
+    Record build(const Piece* pieces, int count);
     template <class Text> void setPieces(int row, int firstCol, const Text* cells, qsizetype count);
     void replaceRecord(int row, Record record);
     void releaseRecord(Record record);
@@ -78,8 +83,11 @@ private:
     static int cellCount(const unsigned char* record);
     static std::size_t recordBytes(const unsigned char* record);
 
-    std::vector<Record> m_rows;
-    std::vector<quint8> m_colours; // row-major, m_columns per row
+    template <class T> using Table = std::vector<T, Vezedad::LargeMemory::Allocator<T>>;
+
+    RecordStore m_store; // declared first: it goes after the tables that point into it
+    Table<Record> m_rows;
+    Table<quint8> m_colours; // row-major, m_columns per row
     std::vector<quint32> m_palette;
     std::vector<qint64> m_rowsEndingAt; // per column: rows whose last text is in it
     int m_columns = 0;

@@ -1,9 +1,13 @@
 #include "grid/GridClipboard.h"
 #include "grid/GridModel.h"
+#include "grid/RecordStore.h"
 
 #include <QAbstractItemModelTester>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <cstring>
 
 using namespace Dazozuvi;
 
@@ -299,6 +303,74 @@ private slots:
         QVERIFY(keepsLoneCr.next(cells));
         QCOMPARE(cells[0].toString(), QStringLiteral("a\rb"));
         QCOMPARE(cells[1].toString(), QStringLiteral("c"));
+    }
+
+    // The rows of a large grid live in big blocks of memory and are reused
+    // as rows are rewritten: every text stays exactly as written, short or
+    // long, Latin-1 or wider, through rewrites, copies, inserts and removals.
+    void manyRowsKeepTheirTextsThroughRewrites() {
+        GridModel model;
+        model.setColumnCount(3);
+        const int rows = 60000; // several megabytes: past the first blocks
+        model.setRows(rows);
+        QStringList shadow(rows * 3);
+        QRandomGenerator random(7);
+        const auto text = [&](int r) {
+            switch (random.bounded(8)) {
+            case 0: return QString();
+            case 1: return QString(1100 + int(random.bounded(300)), QChar(u'a' + r % 26)); // the heap's
+            case 2: return QStringLiteral("\u03a9-%1").arg(r);                             // wider than Latin-1
+            default: return QStringLiteral("R%1-").arg(r) + QString(int(random.bounded(40)), u'x');
+            }
+        };
+        for (int round = 0; round < 4; ++round) {
+            for (int i = 0; i < rows; ++i) {
+                const int r = round == 0 ? i : int(random.bounded(rows));
+                const int c = int(random.bounded(3));
+                shadow[r * 3 + c] = text(r);
+                model.setText(r, c, shadow[r * 3 + c]);
+            }
+        }
+        model.copyRows(10, 100, 30000);
+        for (int i = 0; i < 100 * 3; ++i) shadow[30000 * 3 + i] = shadow[10 * 3 + i];
+        model.removeRowsAt(5, 3);
+        shadow.remove(5 * 3, 9);
+        model.insertRowsAt(0, 2);
+        shadow.insert(0, 6, QString());
+        QCOMPARE(model.rows(), int(shadow.size() / 3));
+        for (int r = 0; r < model.rows(); ++r)
+            for (int c = 0; c < 3; ++c)
+                if (model.text(r, c) != shadow[r * 3 + c])
+                    QFAIL(qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
+    }
+
+    // Records given back are taken again by records of their size: a grid
+    // whose rows are rewritten over and over does not grow.
+    void rewrittenRecordsReuseTheirMemory() {
+        RecordStore store;
+        QRandomGenerator random(11);
+        std::vector<std::pair<unsigned char*, std::size_t>> records(100000);
+        const auto size = [&] { return std::size_t(8 + random.bounded(120)); };
+        for (auto& [record, bytes] : records) {
+            bytes = size();
+            record = store.take(bytes);
+            std::memset(record, int(bytes), bytes);
+        }
+        const std::size_t filled = store.reservedBytes();
+        for (int round = 0; round < 10; ++round) {
+            for (auto& [record, bytes] : records) {
+                QVERIFY(record[0] == static_cast<unsigned char>(bytes) && record[bytes - 1] == record[0]);
+                store.give(record, bytes);
+                bytes = size();
+                record = store.take(bytes);
+                std::memset(record, int(bytes), bytes);
+            }
+        }
+        QVERIFY2(store.reservedBytes() <= filled * 3 / 2,
+                 qPrintable(QStringLiteral("%1 bytes after the fill, %2 after the rewrites")
+                                .arg(filled)
+                                .arg(store.reservedBytes())));
+        for (auto& [record, bytes] : records) store.give(record, bytes);
     }
 };
 
