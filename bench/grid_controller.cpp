@@ -106,13 +106,12 @@ struct Form26 {
         window.show();
         QApplication::processEvents();
         controller = modGlobals::New_CZelFarpoint(Vezedad::zfotForm26, *grid);
-        QObject::connect(controller.get(), &CZelFarpoint::Validating, controller.get(),
-                         [](qint32, qint32 col, QStringView, bool& check, qint32& field, bool& result) {
-                             if (col < 1 || col > 14) return;
-                             field = kFields[col - 1];
-                             check = col <= 10;
-                             if (!check) result = true;
-                         });
+        controller->setValidatingAnswer([](qint32, qint32 col, QStringView, bool& check, qint32& field, bool& result) {
+            if (col < 1 || col > 14) return;
+            field = kFields[col - 1];
+            check = col <= 10;
+            if (!check) result = true;
+        });
     }
 
     // Loads the file as the form reads it: the three header fields go.

@@ -506,14 +506,14 @@ void ReportForm::Load() {
     Vezedad::trapArrow(Location(QStringLiteral("Form_Load")), [this] {
         SetBackColor();
         mobjZelFarpoint = modGlobals::New_CZelFarpoint(m_spec.formType, *fpZelForm);
-        connect(mobjZelFarpoint.get(), &CZelFarpoint::Validating, this,
-                [this](qint32 row, qint32 col, QStringView value, bool& check, qint32& field, bool& result) {
-                    // A column the form cannot answer for is left as it came.
-                    try {
-                        AnswerValidating(row, col, value, check, field, result);
-                    } catch (...) {
-                    }
-                });
+        mobjZelFarpoint->setValidatingAnswer(
+            [this](qint32 row, qint32 col, QStringView value, bool& check, qint32& field, bool& result) {
+                // A column the form cannot answer for is left as it came.
+                try {
+                    AnswerValidating(row, col, value, check, field, result);
+                } catch (...) {
+                }
+            });
         if (m_spec.countyColumn > 0) {
             mobjCountySelect = std::make_unique<ZozedizIZ::CountySelector>();
             connect(mobjCountySelect.get(), &ZozedizIZ::CountySelector::BehaviorChanged, this, [this] {

@@ -22,9 +22,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QMetaMethod>
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Dazozuvi {
 
@@ -133,12 +135,20 @@ void CZelFarpoint::setIsDirty(bool blnIsDirty) {
 
 // ---- checking ------------------------------------------------------------
 
+// Whether Validating has a listener: asked once per row, so that a signal
+// nobody hears is not raised fourteen times a row.
+bool CZelFarpoint::heard() const {
+    static const QMetaMethod validating = QMetaMethod::fromSignal(&CZelFarpoint::Validating);
+    return isSignalConnected(validating);
+}
+
 CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView value, bool withMessage,
-                                          Vezedad::Validator& validator) {
+                                          Vezedad::Validator& validator, bool heard) {
     bool blnCheck = false;
     qint32 lngFieldId = 0;
     bool blnResult = false;
-    emit Validating(row, col, value, blnCheck, lngFieldId, blnResult);
+    if (m_answer) m_answer(row, col, value, blnCheck, lngFieldId, blnResult);
+    if (heard) emit Validating(row, col, value, blnCheck, lngFieldId, blnResult);
     Verdict verdict;
     if (lngFieldId < 0) {
         verdict.checked = false;
@@ -203,7 +213,7 @@ bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
     // The cell is addressed, not made the active cell: the cursor stays.
     const QString text = g.text(lngCol, lngRow);
     const QStringView value = checkedValue(text, m_value);
-    const Verdict verdict = check(lngRow, lngCol, value, blnShowMsg, Vezedad::Globals::Validator());
+    const Verdict verdict = check(lngRow, lngCol, value, blnShowMsg, Vezedad::Globals::Validator(), heard());
     if (verdict.checked && lngRow >= 1 && lngCol >= 1 && lngRow <= g.rowCount() && lngCol <= g.columnCount()) {
         g.gridModel().setColour(lngRow - 1, lngCol - 1, colourOf(verdict));
         writeBack(g.gridModel(), lngRow, lngCol, verdict, value, text);
@@ -226,6 +236,12 @@ int CZelFarpoint::ValidateRow(qint32 row) {
     const char16_t* rowText = reinterpret_cast<const char16_t*>(m_rowBuffer.constData());
     char16_t* rowUpper = reinterpret_cast<char16_t*>(m_rowUpper.data());
     const bool ascii = length == 0 || TextScan::upperAscii(rowText, rowUpper, length) < 0x80;
+    // A loaded row is upper case already: its values are then views into the
+    // cells themselves, which a value that stays as it is need not be
+    // compared with.
+    const char16_t* values =
+        ascii && std::memcmp(rowUpper, rowText, std::size_t(length) * sizeof(char16_t)) == 0 ? rowText : rowUpper;
+    const bool listened = heard();
     QVarLengthArray<quint32, 32> colours(columns);
     int errors = 0;
     for (int c = 0; c < columns; ++c) {
@@ -234,10 +250,10 @@ int CZelFarpoint::ValidateRow(qint32 row) {
         if (!ascii) {
             value = checkedValue(cellText, m_value);
         } else if (!cellText.isEmpty()) {
-            const char16_t* p = rowUpper + (reinterpret_cast<const char16_t*>(cellText.utf16()) - rowText);
+            const char16_t* p = values + (reinterpret_cast<const char16_t*>(cellText.utf16()) - rowText);
             value = Vezedad::trimBlanks(QStringView(p, cellText.size()));
         }
-        const Verdict verdict = check(row, c + 1, value, false, validator);
+        const Verdict verdict = check(row, c + 1, value, false, validator, listened);
         colours[c] = colourOf(verdict);
         writeBack(model, row, c + 1, verdict, value, cellText);
         if (verdict.checked && !verdict.valid) ++errors;

@@ -8,6 +8,7 @@
 #include <QStringView>
 #include <QVarLengthArray>
 
+#include <functional>
 #include <memory>
 
 namespace Vezedad {
@@ -38,10 +39,14 @@ std::unique_ptr<CZelFarpoint> New_CZelFarpoint(qint32 formType, ReportGrid& grid
 // Made only by modGlobals::New_CZelFarpoint(formType, grid); the grid must
 // outlive the controller. Rows and columns count from 1.
 //
-// The form answers Validating for every cell that is checked (connect it
-// directly): which field the column holds (negative: the column is never
-// checked or coloured), whether the validator checks the value, and otherwise
-// its own verdict.
+// The form answers Validating for every cell that is checked: which field the
+// column holds (negative: the column is never checked or coloured), whether
+// the validator checks the value, and otherwise its own verdict. The form
+// that owns the controller gives its answer through setValidatingAnswer,
+// which is called directly: a whole-grid check asks it for every cell,
+// fourteen million times on a large report, where delivering a signal costs
+// more than the answer. The signal is raised after it for anyone else who
+// listens (connect it directly).
 //
 // A cell being edited is committed, with the form's check of it, before any
 // member here reads the grid. Commands of the form that read the grid
@@ -137,6 +142,10 @@ public:
     // leaves it.
     void CommitEdit();
 
+    using ValidatingAnswer = std::function<void(qint32 lngRow, qint32 lngCol, QStringView strValue, bool& blnCheck,
+                                                qint32& lngFieldId, bool& blnResult)>;
+    void setValidatingAnswer(ValidatingAnswer answer) { m_answer = std::move(answer); }
+
 signals:
     // Raised for every cell that is checked, with the value as checked
     // (upper-cased, trimmed; valid only during the call). The answers enter
@@ -151,7 +160,10 @@ private:
 
     void Init(qint32 formType, ReportGrid& grid);
     ReportGrid& grid() const;
-    Verdict check(qint32 row, qint32 col, QStringView value, bool withMessage, Vezedad::Validator& validator);
+    // heard: someone besides the owner listens to Validating (see heard()).
+    Verdict check(qint32 row, qint32 col, QStringView value, bool withMessage, Vezedad::Validator& validator,
+                  bool heard);
+    bool heard() const;
     static quint32 colourOf(const Verdict& verdict);
     void writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
                    QStringView cellText);
@@ -175,6 +187,7 @@ private:
     QVarLengthArray<QStringView, 32> m_rowCells;
     QString m_value;
     QString m_normalised;
+    ValidatingAnswer m_answer;
 };
 
 } // namespace Dazozuvi
