@@ -109,6 +109,22 @@ private Q_SLOTS:
         QVERIFY(!list().Item(9));
     }
 
+    // A read file's products stand in the order adding them would give,
+    // also where keys agree in their first eight characters or are long.
+    void aReadFileIsInOrdinalOrder() {
+        const QStringList keys{"12345-1234-12", "12345-1234-1",    "12345-1234", "12345-123", "1234567890",
+                               "12345678901",   "123456789012345", "SLN-NY-12",  "SLN-NY-1",  "9-9",
+                               "100-1",         "100-10",          "100-1-1",    "1-EUP-22",  "1-EUP-2"};
+        QByteArray file;
+        for (qsizetype i = keys.size() - 1; i >= 0; i -= 2) file += keys[i].toLatin1() + "|p\r\n";
+        for (qsizetype i = keys.size() - 2; i >= 0; i -= 2) file += keys[i].toLatin1() + "|q\r\n";
+        TestSupport::writeFile(listPath(), file);
+        QCOMPARE(list().Read(), int(keys.size()));
+        QStringList sorted = keys;
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(numbers(list()), sorted);
+    }
+
     void numbersAreNormalisedAndKeysIgnoreCase() {
         EpaDataItem item;
         item.setEpaRegNumber(QStringLiteral("12345/67"));
