@@ -5,6 +5,7 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/Validator.h"
 
@@ -174,21 +175,28 @@ void ApplicatorList::readLines(const QString& strFileName,
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (!fso.FileExists(strFileName)) return;
 
-    std::unique_ptr<Vezedad::TextStream> stream;
+    std::unique_ptr<Vezedad::ReportFile::LineReader> reader;
     // A file that cannot be opened has no line to skip: Ignore ends the
     // reading as Abort does.
-    if (attempt([&] { stream = fso.OpenTextFile(strFileName, Vezedad::ForReading); }) != StepResult::Done) return;
+    if (attempt([&] { reader = std::make_unique<Vezedad::ReportFile::LineReader>(strFileName); }) != StepResult::Done)
+        return;
 
     bool layoutDecided = false;
     bool indicator = false;
     QString separator = Vezedad::Globals::DefaultDelimiter();
     bool stop = false;
-    while (!stop && !stream->AtEndOfStream()) {
+    bool atEnd = false;
+    Vezedad::ReportFile::LineReader::Line raw;
+    while (!stop && !atEnd) {
         QString line;
         bool haveLine = false;
         const StepResult result = attempt([&] {
             if (!haveLine) {
-                line = stream->ReadLine();
+                if (!reader->next(raw)) {
+                    atEnd = true;
+                    return;
+                }
+                Vezedad::ReportFile::decode(raw.bytes, line);
                 line.remove(QLatin1Char('"'));
                 haveLine = true;
             }
@@ -218,11 +226,6 @@ void ApplicatorList::readLines(const QString& strFileName,
             take(applicator, line.isEmpty());
         });
         if (result == StepResult::Aborted) break;
-    }
-    try {
-        stream->Close();
-    } catch (...) {
-        // Nothing of the file depends on its closing.
     }
 }
 

@@ -351,13 +351,16 @@ bool CZelFarpoint::HasData() const {
 // ---- loading -------------------------------------------------------------
 
 void CZelFarpoint::LoadLine(QString& strLine, const QString& strSep, qint32 lngRow) {
-    ReportGrid& g = grid();
     if (strLine.contains(u'"')) strLine.remove(u'"');
     if (strLine.startsWith(u' ') || strLine.endsWith(u' ')) strLine = Vezedad::trimBlanks(strLine).toString();
+    LoadFields(strLine, strSep, lngRow);
+}
+
+void CZelFarpoint::LoadFields(QStringView fields, const QString& strSep, qint32 lngRow) {
+    ReportGrid& g = grid();
     const QString separator = strSep.isEmpty() ? QStringLiteral("|") : strSep;
     // A line's fields as the foundation's ParseString counts them: a
     // separator at the end closes the last field and starts none.
-    QStringView fields(strLine);
     if (fields.endsWith(separator)) fields.chop(separator.size());
     if (!m_loading) {
         // A file's records go in one after another: the view hears of them

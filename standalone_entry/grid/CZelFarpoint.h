@@ -106,6 +106,9 @@ public:
     // lngRow + 5 rows when it has not more than lngRow. Nothing is checked and
     // the dirty flag stays. A run of calls reaches the view as one change.
     void LoadLine(QString& strLine, const QString& strSep, qint32 lngRow);
+    // The same for fields already without double quotes, taken as they
+    // stand, without a copy.
+    void LoadFields(QStringView fields, const QString& strSep, qint32 lngRow);
     // The clipboard's rows inserted above the active row, or pasted over the
     // grid from the active cell on; the pasted rows are checked without
     // messages, the grid keeps 5 empty rows below its data and the dirty flag

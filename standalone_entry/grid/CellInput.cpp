@@ -1,18 +1,17 @@
 #include "grid/CellInput.h"
 
-#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/reportfile/ReportFile.h"
 
 #include <cmath>
 
 namespace Dazozuvi {
 
 QString refusedCharacterMessage(QStringView text, qsizetype index) {
-    const QChar c = text[index];
-    if (c == u'|') return QStringLiteral("A cell cannot hold '|': it separates the fields of a report file.");
-    if (c == u'\t' || c == u'\r' || c == u'\n')
+    if (text[index] == u'\t')
         return QStringLiteral("A cell holds one line of text: tabs and line breaks cannot be typed in it.");
-    if (!Vezedad::Cp1252::canEncode(text.mid(index, 1))) return Vezedad::Cp1252::unencodableMessage(text, index);
-    return {};
+    const qsizetype length = text[index].isHighSurrogate() && index + 1 < text.size() ? 2 : 1;
+    const QString why = Vezedad::ReportFile::refusal(text.sliced(index, length), QStringLiteral("What was typed"));
+    return why.isEmpty() ? why : why + QLatin1Char('.');
 }
 
 CellInputFilter::CellInputFilter(const CellType& type, std::function<void(const QString&)> onRefused, QObject* parent)

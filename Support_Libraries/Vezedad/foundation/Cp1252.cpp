@@ -24,13 +24,10 @@ int encodeChar(char16_t c) {
 
 char16_t decodeByte(unsigned char byte) { return (byte >= 0x80 && byte < 0xA0) ? kHigh[byte - 0x80] : byte; }
 
-QString decode(QByteArrayView bytes) {
-    QString out(bytes.size(), Qt::Uninitialized);
-    auto* dst = reinterpret_cast<char16_t*>(out.data());
-    const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
-    // Every byte widened as it stands (sixteen at a time where the processor
-    // can), then the few whose character lies outside Latin-1 mended.
-    const qsizetype n = bytes.size();
+namespace {
+// Every byte widened as it stands (sixteen at a time where the processor
+// can), then the few whose character lies outside Latin-1 mended.
+void widen(const unsigned char* src, char16_t* dst, qsizetype n) {
     qsizetype i = 0;
     unsigned char high = 0;
 #ifdef __SSE2__
@@ -51,7 +48,18 @@ QString decode(QByteArrayView bytes) {
     if (high & 0x80)
         for (i = 0; i < n; ++i)
             if ((src[i] & 0xE0) == 0x80) dst[i] = kHigh[src[i] - 0x80];
+}
+} // namespace
+
+QString decode(QByteArrayView bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    widen(reinterpret_cast<const unsigned char*>(bytes.data()), reinterpret_cast<char16_t*>(out.data()), bytes.size());
     return out;
+}
+
+void decodeInto(QByteArrayView bytes, QString& text) {
+    text.resize(bytes.size());
+    widen(reinterpret_cast<const unsigned char*>(bytes.data()), reinterpret_cast<char16_t*>(text.data()), bytes.size());
 }
 
 bool encode(QStringView text, QByteArray& out, qsizetype* badIndex) {

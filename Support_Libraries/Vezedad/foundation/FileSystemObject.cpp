@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileWriter.h"
+#include "Vezedad/reportfile/ReportFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,18 +55,12 @@ bool TextStream::AtEndOfStream() const { return m_writing || m_pos >= m_data.siz
 
 QString TextStream::ReadLine() {
     if (m_writing) raiseRuntimeError(rtPathFileAccessError, kSource, QStringLiteral("Bad file mode: ") + m_path);
-    const qsizetype size = m_data.size();
-    if (m_pos >= size) raiseRuntimeError(rtInputPastEndOfFile, kSource);
-    const char* d = m_data.constData();
-    qsizetype end = m_pos;
-    while (end < size && d[end] != '\r' && d[end] != '\n') ++end;
-    QString line = Cp1252::decode(QByteArrayView(d + m_pos, end - m_pos));
-    if (end < size) {
-        if (d[end] == '\r' && end + 1 < size && d[end + 1] == '\n') ++end;
-        ++end;
-    }
-    m_pos = end;
-    return line;
+    if (m_pos >= m_data.size()) raiseRuntimeError(rtInputPastEndOfFile, kSource);
+    ReportFile::LineSplitter lines(QByteArrayView(m_data).sliced(m_pos));
+    QByteArrayView line;
+    lines.next(line);
+    m_pos += lines.position();
+    return Cp1252::decode(line);
 }
 
 QString TextStream::ReadAll() {
@@ -222,7 +217,7 @@ std::optional<QString> FileSystemObject::ReadFirstLine(const QString& path, qsiz
         const qint64 got = file.read(block, qint64(sizeof block));
         if (got < 0)
             raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
-        const char* end = std::find_if(block, block + got, [](char c) { return c == '\r' || c == '\n'; });
+        const char* end = block + ReportFile::lineEnd(block, 0, qsizetype(got));
         line.append(block, end - block);
         if (line.size() > maxLength)
             raise(rtPathFileAccessError,

@@ -5,6 +5,7 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Utilities.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
 
@@ -34,23 +35,16 @@ const QString kEndMark = QStringLiteral("ENDOFIDENTITY");
 // submission's XML cannot carry (control characters) or that could not be
 // written in the file's code page is refused before any rule runs.
 void refuseUnsafeText(const QString& value, const QString& fieldName, const QString& source) {
-    QString problem;
+    QString problem = ReportFile::refusal(value, fieldName);
     const auto control =
         std::find_if(value.cbegin(), value.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
-    if (value.contains(QLatin1Char('|')))
-        problem = fieldName + QStringLiteral(" may not contain the character \"|\".");
+    if (!problem.isEmpty())
+        problem += QLatin1Char('.');
     else if (value.contains(QLatin1Char('"')))
         problem = fieldName + QStringLiteral(" may not contain a double quote (\").");
-    else if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
-        problem = fieldName + QStringLiteral(" must be on one line.");
     else if (control != value.cend())
         problem = fieldName + QStringLiteral(" may not contain the control character U+%1.")
                                   .arg(QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0'));
-    else {
-        qsizetype bad = -1;
-        if (!Cp1252::canEncode(value, &bad))
-            problem = fieldName + QStringLiteral(": ") + Cp1252::unencodableMessage(value, bad);
-    }
     if (!problem.isEmpty())
         throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetValidation, kvesSerious, valcInvalidValue), problem,
                         source);

@@ -3,6 +3,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/validation/ReportLines.h"
 #include "Vezedad/validation/ValidationTables.h"
 
@@ -119,9 +120,9 @@ QByteArray ReportSource::line(qint64 offset, qint32 length) {
         constexpr qint64 kBlock = 64 * 1024;
         const qint64 size = qMax<qint64>(kBlock, length);
         m_block.resize(qsizetype(size));
-        if (!file.seek(offset)) ReportLines::raiseReadError(file);
+        if (!file.seek(offset)) ReportFile::raiseReadError(file);
         const qint64 read = file.read(m_block.data(), size);
-        if (read < length) ReportLines::raiseReadError(file);
+        if (read < length) ReportFile::raiseReadError(file);
         m_block.resize(qsizetype(read));
         m_blockStart = offset;
     }

@@ -4,6 +4,7 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Text.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/validation/FieldRules.h"
 #include "Vezedad/validation/ReportLines.h"
 #include "Vezedad/validation/ResultStorage.h"
@@ -244,7 +245,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
             text = QStringView(line + b, e - b);
         } else {
             if (FieldRules::check(c.field, value, year).ok()) continue;
-            ReportLines::decode(QByteArrayView(line + b, e - b), decoded);
+            ReportFile::decode(QByteArrayView(line + b, e - b), decoded);
             text = decoded;
         }
         Finding f = fieldFinding(c.field, text, year);
@@ -471,7 +472,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
         *fileResult,
         std::make_shared<detail::ReportSource>(QFileInfo(strFilePath).absoluteFilePath(), lngFormType, file.size(),
                                                file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch()));
-    ReportLines::LineReader reader(file);
+    ReportFile::LineReader reader(file);
 
     // A listener that does nothing should cost nothing: without one the
     // event is not raised at all.
@@ -484,7 +485,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
     QByteArray scratch;
     Pieces pieces;
     Findings findings;
-    ReportLines::LineReader::Line line;
+    ReportFile::LineReader::Line line;
     while (reader.next(line)) {
         const qint32 recordLength = qint32(qMin<qint64>(line.bytes.size() + 2, std::numeric_limits<qint32>::max()));
         const QByteArrayView cleaned = ReportLines::cleanLine(line.bytes, scratch);

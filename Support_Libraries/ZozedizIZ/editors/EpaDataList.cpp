@@ -4,6 +4,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationTypes.h"
 #include "Vezedad/validation/Validator.h"
@@ -224,87 +225,83 @@ qint32 EpaDataList::Read() {
     m_skippedLines = 0;
     m_readError.clear();
     m_readErrorNumber = 0;
-    std::unique_ptr<Vezedad::TextStream> stream;
     try {
-        Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
-        if (fso.FileExists(m_filePath)) stream = fso.OpenTextFile(m_filePath, Vezedad::ForReading);
+        if (Vezedad::Globals::FSO().FileExists(m_filePath)) readFile();
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
         m_readError = error.Description();
         m_readErrorNumber = error.Number();
     }
-    if (stream) {
-        // Room for the products of a typical line length, so that neither the
-        // table nor the sequence grows step by step.
-        try {
-            const qint64 expected = Vezedad::Globals::FSO().GetFileSize(m_filePath) / 24;
-            m_items.reserve(size_t(qMin<qint64>(expected, 10'000'000)));
-            m_byKey.reserve(qsizetype(m_items.capacity()));
-        } catch (...) {
-        }
-        Vezedad::Validator& validator = Vezedad::Globals::Validator();
-        while (!stream->AtEndOfStream()) {
-            try {
-                QString line = stream->ReadLine();
-                line.remove(QLatin1Char('"'));
-                if (line.trimmed().isEmpty()) continue;
-                const qsizetype bar = line.indexOf(QLatin1Char('|'));
-                const QString number = bar < 0 ? line : line.left(bar);
-                QString name;
-                if (bar >= 0) {
-                    const qsizetype next = line.indexOf(QLatin1Char('|'), bar + 1);
-                    name = next < 0 ? line.mid(bar + 1) : line.mid(bar + 1, next - bar - 1);
-                }
-                // The verdict without a result object: the number as the
-                // validator stores it comes back only when it differs.
-                qint32 severity = 0;
-                QString normalised;
-                if (validator.CheckField(Vezedad::zrfEPANumber, number, severity, &normalised) != Vezedad::valcOK) {
-                    ++m_skippedLines;
-                    continue;
-                }
-                const QString key = normalised.isNull() ? number : normalised;
-                const QString folded = foldedKey(key);
-                const auto found = m_byKey.find(folded);
-                if (found != m_byKey.end()) {
-                    if (namesDifferIgnoringCase(found->item->ProductName(), name)) found->item->setProductName(name);
-                    continue;
-                }
-                auto item = std::make_shared<EpaDataItem>();
-                item->m_epaRegNumber = key;
-                item->m_productName = name;
-                m_items.push_back(Entry{key, item});
-                m_byKey.insert(folded, Entry{key, std::move(item)});
-            } catch (...) {
-                ++m_skippedLines;
-            }
-        }
-        // One sort for the whole file: the keys are distinct, so the order is
-        // the same as adding the lines one by one.
-        sortByKey(m_items);
-    }
+    // One sort for the whole file: the keys are distinct, so the order is the
+    // same as adding the lines one by one.
+    sortByKey(m_items);
     m_noticeTold = m_skippedLines == 0 && m_readError.isEmpty();
     m_dirty = false;
     return Count();
 }
 
+void EpaDataList::readFile() {
+    namespace ReportFile = Vezedad::ReportFile;
+    ReportFile::LineReader reader(m_filePath);
+    // Room for the products of a typical line length, so that neither the
+    // table nor the sequence grows step by step.
+    const qint64 expected = Vezedad::Globals::FSO().GetFileSize(m_filePath) / 24;
+    m_items.reserve(size_t(qMin<qint64>(expected, 10'000'000)));
+    m_byKey.reserve(qsizetype(m_items.capacity()));
+    Vezedad::Validator& validator = Vezedad::Globals::Validator();
+    const QString bar = QStringLiteral("|");
+    ReportFile::LineReader::Line raw;
+    QString line;
+    while (reader.next(raw)) {
+        try {
+            ReportFile::decode(raw.bytes, line);
+            line.remove(QLatin1Char('"'));
+            if (line.trimmed().isEmpty()) continue;
+            const QString number = ReportFile::field(line, bar, 0).toString();
+            const QString name = ReportFile::field(line, bar, 1).toString();
+            // The verdict without a result object: the number as the validator
+            // stores it comes back only when it differs.
+            qint32 severity = 0;
+            QString normalised;
+            if (validator.CheckField(Vezedad::zrfEPANumber, number, severity, &normalised) != Vezedad::valcOK) {
+                ++m_skippedLines;
+                continue;
+            }
+            const QString key = normalised.isNull() ? number : normalised;
+            const QString folded = foldedKey(key);
+            const auto found = m_byKey.find(folded);
+            if (found != m_byKey.end()) {
+                if (namesDifferIgnoringCase(found->item->ProductName(), name)) found->item->setProductName(name);
+                continue;
+            }
+            auto item = std::make_shared<EpaDataItem>();
+            item->m_epaRegNumber = key;
+            item->m_productName = name;
+            m_items.push_back(Entry{key, item});
+            m_byKey.insert(folded, Entry{key, std::move(item)});
+        } catch (...) {
+            ++m_skippedLines;
+        }
+    }
+}
+
 bool EpaDataList::Save() {
     try {
         checkWritable();
-        std::unique_ptr<Vezedad::TextStream> stream = Vezedad::Globals::FSO().CreateTextFile(m_filePath, true);
+        Vezedad::ReportFile::RecordWriter file(m_filePath, QStringLiteral("FileSystemObject"),
+                                               Vezedad::ReportFile::RecordWriter::Bars::BetweenFields);
         for (const Entry& e : m_items) {
             const QString& name = e.item->ProductName();
-            if (name.contains(QLatin1Char('|')) || name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
-                throw Vezedad::ErrorInfo(Vezedad::errInvalidPropertyValue,
-                                         QStringLiteral("The name of product ") + e.item->EpaRegNumber() +
-                                             QStringLiteral(" holds a \"|\" or a line break, which the list file "
-                                                            "cannot hold"),
-                                         kProject);
-            stream->WriteLine(e.item->EpaRegNumber() + QLatin1Char('|') + name);
+            const QString why =
+                Vezedad::ReportFile::refusal(name, QStringLiteral("The name of product ") + e.item->EpaRegNumber());
+            if (!why.isEmpty()) throw Vezedad::ErrorInfo(Vezedad::errInvalidPropertyValue, why, kProject);
+            file.field(e.item->EpaRegNumber());
+            file.field(name);
+            file.endRecord();
         }
-        // Until Close the old file stays as it was; a failure anywhere above
-        // leaves it untouched.
-        stream->Close();
+        // Until commit the old file stays as it was; a failure anywhere
+        // above leaves it untouched.
+        file.commit();
     } catch (...) {
         Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
         error.setDescription(error.Description() + QStringLiteral(" while saving the EPA Product List."));

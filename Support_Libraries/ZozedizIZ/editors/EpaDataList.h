@@ -132,6 +132,7 @@ private:
     void insertSorted(const EpaDataItemPtr& item);
     void removeAt(qsizetype index);
     void checkWritable() const;
+    void readFile();
 
     std::vector<Entry> m_items;    // in ascending ordinal order of key
     QHash<QString, Entry> m_byKey; // case-folded key -> entry

@@ -1,7 +1,7 @@
 #include "ZozedizIZ/editors/frmEpaItemEditor.h"
 
-#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationTypes.h"
 #include "Vezedad/validation/Validator.h"
@@ -26,11 +26,8 @@ constexpr int kNameMaxLength = 66;
 
 // Why the list file could not hold a name, or empty when it can.
 QString nameRefusal(const QString& name) {
-    if (name.contains(QLatin1Char('|')) || name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
-        return QStringLiteral("A product name cannot hold \"|\" or a line break.");
-    qsizetype bad = 0;
-    if (!Vezedad::Cp1252::canEncode(name, &bad)) return Vezedad::Cp1252::unencodableMessage(name, bad);
-    return QString();
+    const QString why = Vezedad::ReportFile::refusal(name, QStringLiteral("The product name"));
+    return why.isEmpty() ? why : why + QLatin1Char('.');
 }
 
 // A limit on typing that never cuts a longer value that is already stored.

@@ -489,11 +489,11 @@ private Q_SLOTS:
         QTest::newRow("digits only") << "12345"
                                      << "";
         QTest::newRow("a bar") << "Half|Half"
-                               << "A product name cannot hold \"|\" or a line break.";
+                               << "The product name holds \"|\", which separates the fields of the file.";
         QTest::newRow("outside the code page")
             << "Ohm \u03a9"
-            << "The character '\u03a9' (U+03A9) cannot be saved: these files hold only Western European "
-               "(Windows-1252) characters. Please replace it.";
+            << "The product name holds the character \"\u03a9\" (U+03A9), which the file cannot hold (only "
+               "Western European characters can be saved).";
     }
 
     // The refusal shows in the label only, with no second box, and the name

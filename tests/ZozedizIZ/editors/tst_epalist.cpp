@@ -291,11 +291,9 @@ private Q_SLOTS:
         QTest::newRow("the path is a folder") << "folder" << 75 << "Path/File access error: "
                                               << "FileSystemObject";
         QTest::newRow("a character outside the code page")
-            << "character"
-            << Vezedad::CustomErrors::AssembleErrorCode(Vezedad::kvetUsage, Vezedad::kvesSerious,
-                                                        Vezedad::errInvalidPropertyValue)
-            << "The character '\u03a9' (U+03A9) cannot be saved"
-            << "FileSystemObject";
+            << "character" << qint32(Vezedad::errInvalidPropertyValue)
+            << "The name of product 100-2 holds the character \"\u03a9\" (U+03A9), which the file cannot hold"
+            << "ZozedizIZ";
         QTest::newRow("a line break in a name")
             << "line break" << qint32(Vezedad::errInvalidPropertyValue) << "The name of product 100-2 holds"
             << "ZozedizIZ";

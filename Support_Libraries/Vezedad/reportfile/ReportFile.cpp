@@ -1,0 +1,308 @@
+#include "Vezedad/reportfile/ReportFile.h"
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/FileWriter.h"
+#include "Vezedad/foundation/Globals.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace Vezedad::ReportFile {
+
+namespace {
+const QString kSource = QStringLiteral("FileSystemObject");
+} // namespace
+
+// ---- lines ----------------------------------------------------------------
+
+qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
+    // memchr scans far faster than a byte loop, and most lines end in CR LF,
+    // so the CR search before the LF stays short.
+    const void* lf = std::memchr(data + pos, '\n', size_t(len - pos));
+    const qsizetype lfAt = lf ? static_cast<const char*>(lf) - data : len;
+    const void* cr = std::memchr(data + pos, '\r', size_t(lfAt - pos));
+    return cr ? static_cast<const char*>(cr) - data : lfAt;
+}
+
+bool LineSplitter::next(QByteArrayView& line) {
+    const qsizetype size = m_data.size();
+    if (m_pos >= size) return false;
+    const char* d = m_data.data();
+    qsizetype end = lineEnd(d, m_pos, size);
+    line = QByteArrayView(d + m_pos, end - m_pos);
+    if (end < size) {
+        if (d[end] == '\r' && end + 1 < size && d[end + 1] == '\n') ++end;
+        ++end;
+    }
+    m_pos = end;
+    return true;
+}
+
+void raiseReadError(const QFile& file) {
+    raiseRuntimeError(rtPathFileAccessError, kSource,
+                      file.fileName() + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
+}
+
+LineReader::LineReader(QFile& file) : m_file(file), m_block(kBlock, Qt::Uninitialized) {}
+
+LineReader::LineReader(const QString& path)
+    : m_own(std::make_unique<QFile>()), m_file(*m_own), m_block(kBlock, Qt::Uninitialized) {
+    Globals::FSO().OpenForReading(*m_own, path, QIODevice::Unbuffered);
+}
+
+LineReader::~LineReader() = default;
+
+bool LineReader::next(Line& line) {
+    if (m_stopped) return false;
+    m_carry.clear();
+    bool started = false;
+    for (;;) {
+        if (m_pos == m_len) {
+            if (started && m_onBlock && !m_onBlock(position())) {
+                m_stopped = true;
+                return false;
+            }
+            if (!refill()) {
+                if (!started) return false;
+                line.bytes = QByteArrayView(m_carry);
+                line.number = ++m_number;
+                return true;
+            }
+        }
+        if (m_pendingCr) {
+            m_pendingCr = false;
+            if (m_block[m_pos] == '\n' && ++m_pos == m_len) continue;
+        }
+        if (!started) line.offset = m_blockStart + m_pos;
+        started = true;
+        const char* data = m_block.constData();
+        qsizetype end = lineEnd(data, m_pos, m_len);
+        if (end < m_len) {
+            if (m_carry.isEmpty()) {
+                line.bytes = QByteArrayView(data + m_pos, end - m_pos);
+            } else {
+                m_carry.append(data + m_pos, end - m_pos);
+                line.bytes = QByteArrayView(m_carry);
+            }
+            if (data[end] == '\r') {
+                if (end + 1 < m_len) {
+                    if (data[end + 1] == '\n') ++end;
+                } else {
+                    m_pendingCr = true;
+                }
+            }
+            m_pos = end + 1;
+            line.number = ++m_number;
+            return true;
+        }
+        m_carry.append(data + m_pos, end - m_pos);
+        m_pos = end;
+    }
+}
+
+bool LineReader::refill() {
+    m_blockStart += m_len;
+    const qint64 read = m_file.read(m_block.data(), kBlock);
+    if (read < 0) raiseReadError(m_file);
+    m_pos = 0;
+    m_len = qsizetype(read);
+    if (m_digest) m_digest->add(QByteArrayView(m_block.constData(), m_len));
+    return m_len > 0;
+}
+
+// ---- digest and stamp -------------------------------------------------------
+
+void Digest::mix(quint64 word) {
+    // A multiply and a rotation per eight bytes: fast enough to run beside
+    // every read and write of a report file.
+    m_state ^= word * 0x87C37B91114253D5ull;
+    m_state = (m_state << 31 | m_state >> 33) * 0x4CF5AD432745937Full;
+}
+
+void Digest::add(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    qsizetype n = bytes.size();
+    m_length += quint64(n);
+    while (m_pendingSize > 0 && m_pendingSize < 8 && n > 0) {
+        m_pending[m_pendingSize++] = *p++;
+        --n;
+    }
+    if (m_pendingSize == 8) {
+        quint64 word;
+        std::memcpy(&word, m_pending, 8);
+        mix(word);
+        m_pendingSize = 0;
+    }
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        mix(word);
+    }
+    for (; n > 0; --n) m_pending[m_pendingSize++] = *p++;
+}
+
+quint64 Digest::value() const {
+    Digest last = *this;
+    quint64 word = 0;
+    std::memcpy(&word, m_pending, size_t(m_pendingSize));
+    last.mix(word ^ (m_length << 3));
+    quint64 h = last.m_state;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return h;
+}
+
+FileStamp FileStamp::withDigest(const QString& path, quint64 digest) {
+    const QFileInfo info(path);
+    FileStamp stamp;
+    if (!info.isFile()) return stamp;
+    stamp.size = info.size();
+    stamp.modified = info.lastModified().toMSecsSinceEpoch();
+    stamp.digest = digest;
+    return stamp;
+}
+
+FileStamp FileStamp::of(const QString& path) {
+    try {
+        QFile file;
+        Globals::FSO().OpenForReading(file, path, QIODevice::Unbuffered);
+        QByteArray block(LineReader::kBlock, Qt::Uninitialized);
+        Digest digest;
+        for (;;) {
+            const qint64 read = file.read(block.data(), block.size());
+            if (read < 0) return FileStamp();
+            if (read == 0) break;
+            digest.add(QByteArrayView(block.constData(), read));
+        }
+        return withDigest(path, digest.value());
+    } catch (const ErrorInfo&) {
+        return FileStamp();
+    }
+}
+
+// ---- text and fields --------------------------------------------------------
+
+void decode(QByteArrayView bytes, QString& text) { Cp1252::decodeInto(bytes, text); }
+
+void splitFields(QStringView line, QStringView separator, FieldViews& fields) {
+    fields.clear();
+    if (separator.isEmpty()) separator = u"|";
+    if (line.endsWith(separator)) line.chop(separator.size());
+    if (line.isEmpty()) return;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype at = line.indexOf(separator, start);
+        if (at < 0) {
+            fields.append(line.sliced(start));
+            return;
+        }
+        fields.append(line.sliced(start, at - start));
+        start = at + separator.size();
+    }
+}
+
+QStringView field(QStringView line, QStringView separator, int i) {
+    if (separator.isEmpty()) separator = u"|";
+    qsizetype start = 0;
+    for (int k = 0; k < i; ++k) {
+        const qsizetype at = line.indexOf(separator, start);
+        if (at < 0) return {};
+        start = at + separator.size();
+    }
+    if (start > line.size()) return {};
+    const qsizetype end = line.indexOf(separator, start);
+    return end < 0 ? line.sliced(start) : line.sliced(start, end - start);
+}
+
+bool isBlank(QByteArrayView line) {
+    for (char c : line)
+        if (c != ' ') return false;
+    return true;
+}
+
+bool isBlank(QStringView line) {
+    for (QChar c : line)
+        if (c != u' ') return false;
+    return true;
+}
+
+// ---- text these files cannot hold -------------------------------------------
+
+qsizetype refusedAt(QStringView text) {
+    qsizetype bad = -1;
+    const bool encodable = Cp1252::canEncode(text, &bad);
+    const qsizetype limit = encodable ? text.size() : bad;
+    for (qsizetype i = 0; i < limit; ++i) {
+        const QChar c = text[i];
+        if (c == u'|' || c == u'\r' || c == u'\n') return i;
+    }
+    return encodable ? -1 : bad;
+}
+
+QString refusal(QStringView text, const QString& subject) {
+    const qsizetype at = refusedAt(text);
+    if (at < 0) return QString();
+    const QChar c = text[at];
+    if (c == u'|') return subject + QStringLiteral(" holds \"|\", which separates the fields of the file");
+    if (c == u'\r' || c == u'\n') return subject + QStringLiteral(" holds a line break, which would end its record");
+    const bool pair = c.isHighSurrogate() && at + 1 < text.size();
+    const uint code = pair ? QChar::surrogateToUcs4(c, text[at + 1]) : c.unicode();
+    return subject +
+           QStringLiteral(" holds the character \"%1\" (U+%2), which the file cannot hold (only Western European "
+                          "characters can be saved)")
+               .arg(pair ? text.sliced(at, 2).toString() : QString(c),
+                    QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
+// ---- writing ----------------------------------------------------------------
+
+RecordWriter::RecordWriter(const QString& path, const QString& source, Bars bars)
+    : m_path(path), m_source(source), m_bars(bars), m_file(std::make_unique<FileWriter>(path, source)) {}
+
+RecordWriter::~RecordWriter() = default;
+
+void RecordWriter::field(QStringView text) {
+    if (m_bars == Bars::BetweenFields && m_fields > 0) m_record += '|';
+    ++m_fields;
+    const qsizetype at = m_record.size();
+    // Plain text, nearly every field, is checked for the three bytes that
+    // would break a record as it is encoded.
+    if (Cp1252::append(text, m_record)) {
+        const char* p = m_record.constData() + at;
+        const size_t n = size_t(m_record.size() - at);
+        if (!std::memchr(p, '|', n) && !std::memchr(p, '\r', n) && !std::memchr(p, '\n', n)) {
+            if (m_bars == Bars::AfterEveryField) m_record += '|';
+            return;
+        }
+    }
+    m_refusedRecord = m_records + 1;
+    m_refusedField = m_fields;
+    cancel();
+    throw ErrorInfo(errInvalidPropertyValue,
+                    refusal(text, QStringLiteral("Record %1, field %2").arg(m_refusedRecord).arg(m_refusedField)),
+                    m_source);
+}
+
+void RecordWriter::emptyFields(int count) {
+    for (int i = 0; i < count; ++i) field(QStringView());
+}
+
+void RecordWriter::endRecord() {
+    m_record += "\r\n";
+    m_digest.add(m_record);
+    m_file->writeBytes(m_record);
+    m_record.resize(0);
+    m_fields = 0;
+    ++m_records;
+}
+
+FileStamp RecordWriter::commit() {
+    m_file->commit();
+    return FileStamp::withDigest(m_path, m_digest.value());
+}
+
+void RecordWriter::cancel() { m_file->cancel(); }
+
+} // namespace Vezedad::ReportFile

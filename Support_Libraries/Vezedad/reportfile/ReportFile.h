@@ -1,0 +1,210 @@
+#pragma once
+// Report files, and the identity and product list files that follow their
+// conventions: single-byte Windows-1252 text, one record per line, every
+// field followed by a separator ("|" when the system writes it). This is the
+// one place that reads their lines, decodes and encodes their text, splits
+// their fields, refuses text that they cannot hold and writes their records;
+// the validator, the report forms, the applicator registry and the product
+// list all go through it.
+#include "Vezedad/foundation/VezedadExport.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QString>
+#include <QStringView>
+#include <QVarLengthArray>
+
+#include <functional>
+#include <memory>
+
+namespace Vezedad {
+class FileWriter;
+}
+
+namespace Vezedad::ReportFile {
+
+// ---- lines ----------------------------------------------------------------
+//
+// The one line-end rule: CR LF, LF and a lone CR each end a line, and the
+// last line needs no end. A line is handed out whole, whatever its length.
+
+// Where the line that starts at pos ends: its first CR or LF, or len.
+VEZEDAD_EXPORT qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len);
+
+// The lines of bytes held in memory.
+class VEZEDAD_EXPORT LineSplitter {
+public:
+    explicit LineSplitter(QByteArrayView data = {}) : m_data(data) {}
+    // The next line without its end; false after the last.
+    bool next(QByteArrayView& line);
+    bool atEnd() const { return m_pos >= m_data.size(); }
+    // Bytes of data taken so far, line ends included.
+    qsizetype position() const { return m_pos; }
+
+private:
+    QByteArrayView m_data;
+    qsizetype m_pos = 0;
+};
+
+// Sums up bytes, whatever pieces they come in, into a 64-bit value that
+// tells one file's bytes from another's.
+class VEZEDAD_EXPORT Digest {
+public:
+    void add(QByteArrayView bytes);
+    quint64 value() const;
+
+private:
+    void mix(quint64 word);
+    quint64 m_state = 0x9E3779B97F4A7C15ull;
+    quint64 m_length = 0;
+    unsigned char m_pending[8] = {};
+    int m_pendingSize = 0;
+};
+
+// The lines of a file, read in large blocks: a large file costs one block of
+// memory, not a string per line; only a line longer than a block is
+// gathered in memory of its own.
+class VEZEDAD_EXPORT LineReader {
+public:
+    static constexpr qsizetype kBlock = 256 * 1024;
+
+    // Reads an open file from where it stands.
+    explicit LineReader(QFile& file);
+    // Opens path for reading: a regular file only, with the file-system
+    // object's errors (53 missing, 75 no regular file, 70 refused).
+    explicit LineReader(const QString& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    struct Line {
+        QByteArrayView bytes; // without its end; valid until the next call
+        qint64 offset = 0;    // of its first byte in the file
+        qint64 number = 0;    // its line number in the file, from 1, empty lines counted
+    };
+    // The next line; false at the end of the file, or when the gathering of
+    // a long line was stopped (see whileGathering). A failed read raises 75.
+    bool next(Line& line);
+
+    // Bytes read from the file so far.
+    qint64 position() const { return m_blockStart + m_len; }
+    // Called with position() after each block that a line longer than a
+    // block takes in, so that one very long line can be followed and
+    // stopped; false stops the reading.
+    void whileGathering(std::function<bool(qint64)> onBlock) { m_onBlock = std::move(onBlock); }
+    bool stopped() const { return m_stopped; }
+    // Every block read is added to digest, which must outlive the reader.
+    void addTo(Digest* digest) { m_digest = digest; }
+
+private:
+    bool refill();
+
+    std::unique_ptr<QFile> m_own;
+    QFile& m_file;
+    QByteArray m_block;
+    QByteArray m_carry;
+    qint64 m_blockStart = 0;
+    qsizetype m_pos = 0;
+    qsizetype m_len = 0;
+    qint64 m_number = 0;
+    bool m_pendingCr = false;
+    bool m_stopped = false;
+    std::function<bool(qint64)> m_onBlock;
+    Digest* m_digest = nullptr;
+};
+
+// The error of a failed read of an open file (75, naming the file).
+[[noreturn]] VEZEDAD_EXPORT void raiseReadError(const QFile& file);
+
+// A file as it stands on disk: its size, time and a digest of its bytes.
+// Two stamps differ when the file was changed in between.
+struct VEZEDAD_EXPORT FileStamp {
+    qint64 size = -1; // -1: no file
+    qint64 modified = 0;
+    quint64 digest = 0;
+
+    bool isNull() const { return size < 0; }
+    bool operator==(const FileStamp&) const = default;
+    // Reads the file whole; a file that is not there (or cannot be read)
+    // gives the null stamp.
+    static FileStamp of(const QString& path);
+    // Size and time of path, with a digest already made of its bytes.
+    static FileStamp withDigest(const QString& path, quint64 digest);
+};
+
+// ---- text and fields --------------------------------------------------------
+
+// Decodes a line into text, reusing the text's memory (see Cp1252).
+VEZEDAD_EXPORT void decode(QByteArrayView bytes, QString& text);
+
+using FieldViews = QVarLengthArray<QStringView, 32>;
+
+// The fields of a line at separator: a separator ends a field, and one at
+// the end of the line starts none, so "0|R1|" holds two fields and "" none.
+VEZEDAD_EXPORT void splitFields(QStringView line, QStringView separator, FieldViews& fields);
+// Field i of a line (from 0), empty when the line has fewer.
+VEZEDAD_EXPORT QStringView field(QStringView line, QStringView separator, int i);
+
+// Whether a line holds nothing but blanks (an empty line included): such a
+// line is no record.
+VEZEDAD_EXPORT bool isBlank(QByteArrayView line);
+VEZEDAD_EXPORT bool isBlank(QStringView line);
+
+// ---- text these files cannot hold -------------------------------------------
+
+// Where text holds the first character that a field of these files cannot
+// hold ("|", which separates fields; CR or LF, which end records; anything
+// outside Windows-1252), or -1 when it can be written.
+VEZEDAD_EXPORT qsizetype refusedAt(QStringView text);
+// Why: subject + " holds ..." naming that character and why the file cannot
+// hold it, without a full stop; empty when text can be written.
+VEZEDAD_EXPORT QString refusal(QStringView text, const QString& subject);
+
+// ---- writing ----------------------------------------------------------------
+
+// Writes records, each field followed by "|" and each record by CR LF, in
+// Windows-1252, in batches straight to a file that replaces the old one on
+// commit (FileWriter: a failure anywhere leaves the old file as it was).
+// A field holding text the file cannot hold raises 380 with refusal's
+// message and leaves the old file; refusedRecord and refusedField then say
+// where it was.
+class VEZEDAD_EXPORT RecordWriter {
+public:
+    // Report files end every field with "|"; the product list only
+    // separates them.
+    enum class Bars { AfterEveryField, BetweenFields };
+    RecordWriter(const QString& path, const QString& source, Bars bars = Bars::AfterEveryField);
+    ~RecordWriter();
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
+
+    void field(QStringView text);
+    void emptyFields(int count);
+    void endRecord();
+
+    // Puts the file in place; its stamp afterwards.
+    FileStamp commit();
+    void cancel();
+
+    // Records ended so far.
+    qint64 records() const { return m_records; }
+    // The record (from 1) and its field (from 1) that held refused text; 0
+    // when none did.
+    qint64 refusedRecord() const { return m_refusedRecord; }
+    int refusedField() const { return m_refusedField; }
+
+private:
+    QString m_path;
+    QString m_source;
+    Bars m_bars;
+    std::unique_ptr<FileWriter> m_file;
+    Digest m_digest;
+    QByteArray m_record;
+    qint64 m_records = 0;
+    int m_fields = 0;
+    qint64 m_refusedRecord = 0;
+    int m_refusedField = 0;
+};
+
+} // namespace Vezedad::ReportFile
