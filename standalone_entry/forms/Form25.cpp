@@ -1,6 +1,7 @@
 #include "forms/Form25.h"
 
 #include "forms/FormParts.h"
+#include "forms/ReportFileIO.h"
 
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/ui/Ui.h"
@@ -45,6 +46,7 @@ ReportFormSpec Form25::FormSpec() {
     sales.editRefusal = QStringLiteral("The 'No Sales Made' indicator is checked.") + kCrLf +
                         QStringLiteral("You may not add sales until you deselect it.");
     sales.noActivitySubtitle = QStringLiteral("NO sales were made this year");
+    sales.recordName = QStringLiteral("No Sales");
     sales.subtitleFromOption = true;
     sales.startsWithoutActivity = true;
 
@@ -73,6 +75,7 @@ Form25::Form25(QWidget* parent) : ReportForm(FormSpec(), parent) {}
 void Form25::ReadFirstRecord(const QStringList& fields) {
     SetHeaderFromFile(Vezedad::zrfPermitNumber, Field(fields, 1));
     m_typeFromSalesRecord = false;
+    m_resaleRecords = m_endUseRecords = 0;
     if (Field(fields, 0) == QStringLiteral("3")) {
         SetLoadedActivity(NoSales);
         m_typeFromSalesRecord = true;
@@ -82,29 +85,41 @@ void Form25::ReadFirstRecord(const QStringList& fields) {
 }
 
 void Form25::RecordLoaded(QStringView line, const QString& delimiter) {
+    const bool resale = !Vezedad::ReportFile::field(line, delimiter, kResaleField).isEmpty();
+    ++(resale ? m_resaleRecords : m_endUseRecords);
     if (!m_typeFromSalesRecord) return;
     m_typeFromSalesRecord = false;
-    qsizetype pos = 0;
-    for (int i = 0; i < kResaleField && pos >= 0; ++i) {
-        pos = line.indexOf(delimiter, pos);
-        if (pos >= 0) pos += delimiter.size();
-    }
-    QStringView mark;
-    if (pos >= 0) {
-        const qsizetype end = line.indexOf(delimiter, pos);
-        mark = line.mid(pos, end < 0 ? -1 : end - pos);
-    }
-    SetLoadedActivity(mark.isEmpty() ? EndUse : Resale);
+    SetLoadedActivity(resale ? Resale : EndUse);
 }
 
-void Form25::WriteRecords(QString& content) {
+QString Form25::LoadNotes() {
+    // The report holds one kind of sales: a file that mixes them is not
+    // re-marked without a word.
+    if (m_resaleRecords == 0 || m_endUseRecords == 0) return QString();
+    const QString kept = LoadedActivity() == Resale ? QStringLiteral("resale") : QStringLiteral("end use");
+    return QStringLiteral("The file mixes resale and end-use records: %1 for resale, %2 for end use. A Form 25 "
+                          "report is either for resale or for end use, so this one is kept as a report for %3, the "
+                          "kind of its first sales record; saving it will mark every record as %3.")
+        .arg(m_resaleRecords)
+        .arg(m_endUseRecords)
+        .arg(kept);
+}
+
+void Form25::WriteRecords(Vezedad::ReportFile::RecordWriter& file) {
     const QString permit = HeaderBox(Vezedad::zrfPermitNumber)->text();
     if (SalesType() == NoSales) {
-        content += QStringLiteral("3|") + permit + QStringLiteral("|||||||X|") + kCrLf;
+        // "3|" + permit + "|||||||X|": five empty data fields, no resale
+        // mark, the end-use field marked.
+        file.field(u"3");
+        file.field(permit);
+        file.emptyFields(6);
+        file.field(u"X");
+        file.endRecord();
         return;
     }
-    const QString marks = SalesType() == Resale ? QStringLiteral("X||") : QStringLiteral("|X|");
-    AppendDataRecords(content, QStringLiteral("0|") + permit + QLatin1Char('|'), marks, 5);
+    const QStringList marks = SalesType() == Resale ? QStringList{QStringLiteral("X"), QString()}
+                                                    : QStringList{QString(), QStringLiteral("X")};
+    WriteDataRecords(file, {QStringLiteral("0"), permit}, marks, 5);
 }
 
 } // namespace Dazozuvi

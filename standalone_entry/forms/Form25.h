@@ -23,14 +23,17 @@ public:
     int SalesType() const { return Activity(); }
 
 protected:
-    void WriteRecords(QString& content) override;
+    void WriteRecords(Vezedad::ReportFile::RecordWriter& file) override;
     void ReadFirstRecord(const QStringList& fields) override;
     void RecordLoaded(QStringView line, const QString& delimiter) override;
+    QString LoadNotes() override;
 
 private:
     // Record 1 said "no sales": the first sales record the grid takes decides
     // the type instead, so that a save keeps the rows.
     bool m_typeFromSalesRecord = false;
+    qint64 m_resaleRecords = 0;
+    qint64 m_endUseRecords = 0;
 };
 
 } // namespace Dazozuvi

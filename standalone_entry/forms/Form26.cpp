@@ -1,6 +1,7 @@
 #include "forms/Form26.h"
 
 #include "forms/FormParts.h"
+#include "forms/ReportFileIO.h"
 
 #include "applicators/Applicator.h"
 #include "applicators/ApplicatorList.h"
@@ -18,8 +19,8 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 // The fields of the no-applications record after the two ids: ten empty
-// ones, each followed by "|" as the last id is.
-constexpr int kNoApplicationsBars = 11;
+// ones.
+constexpr int kNoApplicationsFields = 10;
 
 HeaderBoxSpec box(const QString& name, const QString& label, const QString& caption, qint32 fieldId, int widthTwips) {
     HeaderBoxSpec s;
@@ -66,6 +67,7 @@ ReportFormSpec Form26::FormSpec() {
     apps.editRefusal = QStringLiteral("The 'No Applications Made' box is checked.") + kCrLf +
                        QStringLiteral("You may not add applications until you uncheck it.");
     apps.noActivitySubtitle = QStringLiteral("NO Commercial applications were made this year");
+    apps.recordName = QStringLiteral("No Applications");
 
     const CellType notes = CellType::text(32000);
     form.columns = {
@@ -122,14 +124,14 @@ void Form26::ReadFirstRecord(const QStringList& fields) {
     if (!busRegNum.isEmpty()) SetHeaderFromFile(Vezedad::zrfBusinessRegNum, busRegNum);
 }
 
-void Form26::WriteRecords(QString& content) {
-    const QString ids = HeaderBox(Vezedad::zrfCertificationId)->text() + QLatin1Char('|') +
-                        HeaderBox(Vezedad::zrfBusinessRegNum)->text();
+void Form26::WriteRecords(Vezedad::ReportFile::RecordWriter& file) {
+    const QString certId = HeaderBox(Vezedad::zrfCertificationId)->text();
+    const QString busRegNum = HeaderBox(Vezedad::zrfBusinessRegNum)->text();
     if (!HasActivity()) {
-        content += QStringLiteral("3|") + ids + QString(kNoApplicationsBars, QLatin1Char('|')) + kCrLf;
+        writeRecord(file, {QStringLiteral("3"), certId, busRegNum}, kNoApplicationsFields);
         return;
     }
-    AppendDataRecords(content, QStringLiteral("0|") + ids + QLatin1Char('|'), QString(), int(Params().columns.size()));
+    WriteDataRecords(file, {QStringLiteral("0"), certId, busRegNum}, {}, int(Params().columns.size()));
 }
 
 } // namespace Dazozuvi

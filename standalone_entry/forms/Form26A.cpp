@@ -1,6 +1,7 @@
 #include "forms/Form26A.h"
 
 #include "forms/FormParts.h"
+#include "forms/ReportFileIO.h"
 
 #include "applicators/Applicator.h"
 #include "applicators/ApplicatorList.h"
@@ -151,6 +152,7 @@ bool Form26A::LoadData(const QString& path) {
         // the list count as changed: it opens clean.
         ValidateForm();
         GridController()->setIsDirty(false);
+        RememberFile(path, Vezedad::ReportFile::FileStamp::of(path));
         return true;
     } catch (...) {
         Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), Location(QStringLiteral("LoadData")), this);
@@ -190,21 +192,33 @@ QString Form26A::ProposedNameId() const {
     return QString();
 }
 
-void Form26A::WriteRecords(QString& content) {
+void Form26A::WriteRecords(Vezedad::ReportFile::RecordWriter& file) {
     ReportGrid& grid = Grid();
     const int rows = grid.lastDataRow();
+    m_recordRows.clear();
     QString record;
+    QStringList fields;
     for (int r = 1; r <= rows; ++r) {
         const QString mark = grid.text(colNoApps, r);
-        record = mark.isEmpty() || mark == QLatin1String("0") ? QStringLiteral("0|") : QStringLiteral("3|");
-        for (int c = colCertId; c <= colLast; ++c) {
-            record += Vezedad::trimBlanks(grid.text(c, r));
-            record += QLatin1Char('|');
-        }
+        fields = {mark.isEmpty() || mark == QLatin1String("0") ? QStringLiteral("0") : QStringLiteral("3")};
+        for (int c = colCertId; c <= colLast; ++c) fields << Vezedad::trimBlanks(grid.text(c, r)).toString();
+        record = fields.join(QLatin1Char('|')) + QLatin1Char('|');
         if (isEmptyRecord(record)) continue;
-        content += record;
-        content += kCrLf;
+        m_recordRows.append(r);
+        writeRecord(file, fields);
     }
+}
+
+QString Form26A::RefusedPlace(qint64 record, int field) const {
+    // The record being written when its value was refused is the next row
+    // taken; its field 1 is the column "No Applications", then the others
+    // in their order.
+    const int row = record <= m_recordRows.size() ? m_recordRows.value(int(record) - 1)
+                    : m_recordRows.isEmpty()      ? 1
+                                                  : m_recordRows.last() + 1;
+    const int column = field == 1 ? colNoApps : field - 1;
+    return QStringLiteral("Row ") + QString::number(row) + QStringLiteral(", column ") + QString::number(column) +
+           QStringLiteral(" (") + Params().columns.value(column - 1).header + QLatin1Char(')');
 }
 
 void Form26A::AfterWrite(bool) {

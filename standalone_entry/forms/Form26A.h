@@ -22,7 +22,8 @@ public:
     static ReportFormSpec FormSpec();
 
 protected:
-    void WriteRecords(QString& content) override;
+    void WriteRecords(Vezedad::ReportFile::RecordWriter& file) override;
+    QString RefusedPlace(qint64 record, int field) const override;
     void StartNewReport() override;
     QString ProposedNameId() const override;
     bool GetFile(const QString& path) override;
@@ -33,6 +34,8 @@ protected:
 
 private:
     bool LoadData(const QString& path);
+
+    QList<int> m_recordRows; // the row of each record written
 };
 
 } // namespace Dazozuvi

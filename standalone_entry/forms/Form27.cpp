@@ -1,6 +1,7 @@
 #include "forms/Form27.h"
 
 #include "forms/FormParts.h"
+#include "forms/ReportFileIO.h"
 
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/validation/ValidationTypes.h"
@@ -13,10 +14,9 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// The no-sales record after the permit number: nine empty fields, each
-// followed by "|" as the permit number is, so that it has a sales record's
-// shape.
-constexpr int kNoSalesBars = 10;
+// The no-sales record after the permit number: nine empty fields, so that
+// it has a sales record's shape.
+constexpr int kNoSalesFields = 9;
 
 } // namespace
 
@@ -41,6 +41,7 @@ ReportFormSpec Form27::FormSpec() {
     sales.editRefusal = QStringLiteral("The 'No Sales Made' indicator is checked.") + kCrLf +
                         QStringLiteral("You may not add sales until you deselect it.");
     sales.noActivitySubtitle = QStringLiteral("NO Sales Were Made this Year");
+    sales.recordName = QStringLiteral("No Sales");
 
     form.columns = {
         GridColumn{QStringLiteral("EPA Reg Number"), 20, CellType::text(19)},
@@ -71,14 +72,13 @@ void Form27::ReadFirstRecord(const QStringList& fields) {
     SetHeaderFromFile(Vezedad::zrfPermitNumber, Field(fields, 1));
 }
 
-void Form27::WriteRecords(QString& content) {
+void Form27::WriteRecords(Vezedad::ReportFile::RecordWriter& file) {
     const QString permit = HeaderBox(Vezedad::zrfPermitNumber)->text();
     if (!HasActivity()) {
-        content += QStringLiteral("3|") + permit + QString(kNoSalesBars, QLatin1Char('|')) + kCrLf;
+        writeRecord(file, {QStringLiteral("3"), permit}, kNoSalesFields);
         return;
     }
-    AppendDataRecords(content, QStringLiteral("0|") + permit + QLatin1Char('|'), QString(),
-                      int(Params().columns.size()));
+    WriteDataRecords(file, {QStringLiteral("0"), permit}, {}, int(Params().columns.size()));
 }
 
 } // namespace Dazozuvi

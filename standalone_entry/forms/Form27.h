@@ -21,7 +21,7 @@ public:
     static ReportFormSpec FormSpec();
 
 protected:
-    void WriteRecords(QString& content) override;
+    void WriteRecords(Vezedad::ReportFile::RecordWriter& file) override;
     void ReadFirstRecord(const QStringList& fields) override;
 };
 

@@ -1,7 +1,7 @@
 #include "forms/ReportForm.h"
 
 #include "Startup.h"
-#include "forms/LineReader.h"
+#include "forms/ReportFileIO.h"
 #include "grid/CZelFarpoint.h"
 #include "grid/GridModel.h"
 #include "grid/ReportGrid.h"
@@ -32,6 +32,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -65,25 +66,6 @@ void setBoxColour(QLineEdit& box, quint32 bgr) {
 quint32 colourOfCheck(const Vezedad::ValidationResult& result) {
     if (result.IsValid()) return CellColour::White;
     return result.Severity() == Vezedad::kvesWarning ? CellColour::PaleYellow : CellColour::PalePink;
-}
-
-// Why a text cannot be written into a report file, or "" when it can.
-QString refusal(QStringView text) {
-    for (const QChar c : text) {
-        if (c == u'|') return QStringLiteral("holds \"|\", which separates the fields of a report file");
-        if (c == u'\r' || c == u'\n') return QStringLiteral("holds a line break");
-    }
-    qsizetype bad = 0;
-    if (!Vezedad::Cp1252::canEncode(text, &bad)) {
-        const QChar c = text[bad];
-        const bool pair = c.isHighSurrogate() && bad + 1 < text.size();
-        const uint code = pair ? QChar::surrogateToUcs4(c, text[bad + 1]) : c.unicode();
-        return QStringLiteral("holds the character \"%1\" (U+%2), which a report file cannot hold (only Western "
-                              "European characters can be saved)")
-            .arg(pair ? text.mid(bad, 2).toString() : QString(c),
-                 QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-    }
-    return QString();
 }
 
 // Keeps the header's height to its canvas, and to the scroll bar under it
@@ -732,45 +714,53 @@ bool ReportForm::GetFile(const QString& path) {
 void ReportForm::mProgress_Execute() { m_loadResult = LoadData(); }
 
 bool ReportForm::LoadData() {
-    bool result = true;
+    bool result = false;
     // The progress window closes on every way out of the load.
     auto finished = [this] {
         if (mProgress) mProgress->Finished();
     };
     try {
-        LineReader stream(m_loadingPath);
-        QString line;
-        QString delimiter;
-        int n = 0;
-        qint64 bytes = 0;
-        while (stream.ReadLine(line)) {
-            if (line.isEmpty()) continue;
-            ++n;
-            bytes += line.size() + 2;
-            if (n == 1) {
-                delimiter = LoadFirstLine(line);
-                if (delimiter.isEmpty()) {
-                    result = false;
-                    break;
-                }
-            }
-            LoadLine(line, delimiter, n);
-            if (mProgress && n % ProgressLines == 0 &&
-                !mProgress->Update(QStringLiteral("Loaded ") + QString::number(n) + QStringLiteral(" rows."),
-                                   float(bytes))) {
-                result = false;
-                break;
-            }
-        }
+        ReportLoader::Form form;
+        form.leadingFields = m_spec.leadingFields;
+        form.firstLine = [this](const QString& line) { return LoadFirstLine(line); };
+        form.recordLoaded = [this](QStringView line, const QString& delimiter) { RecordLoaded(line, delimiter); };
+        if (mProgress)
+            form.progress = [this](qint64 records, qint64 bytes) {
+                return mProgress->Update(
+                    QStringLiteral("Loaded ") + QString::number(records) + QStringLiteral(" rows."), float(bytes));
+            };
+        const LoadOutcome outcome = ReportLoader::load(m_loadingPath, *mobjZelFarpoint, form);
         finished();
-        if (result) finishLoad();
+        if (outcome.complete) {
+            finishLoad();
+            RememberFile(m_loadingPath, outcome.stamp);
+            TellAboutLoad(outcome.leftOutNotice(m_spec.activity.recordName));
+            result = true;
+        }
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
         finished();
         Vezedad::Ui::ShowError(error, Location(QStringLiteral("LoadData")), this);
-        result = false;
     }
     return result;
+}
+
+void ReportForm::TellAboutLoad(const QString& leftOut) {
+    QStringList notes;
+    if (!leftOut.isEmpty()) notes << leftOut;
+    const QString own = LoadNotes();
+    if (!own.isEmpty()) notes << own;
+    if (notes.isEmpty()) return;
+    Vezedad::Ui::MsgBox(QStringLiteral("File '") + Vezedad::Globals::FSO().GetFileName(m_loadingPath) +
+                            QStringLiteral("':") + kCrLf + notes.join(kCrLf + kCrLf),
+                        Vezedad::Ui::vbOKOnly | Vezedad::Ui::vbExclamation, QStringLiteral("Opening Data File"), this);
+}
+
+QString ReportForm::LoadNotes() { return QString(); }
+
+void ReportForm::RememberFile(const QString& path, const Vezedad::ReportFile::FileStamp& stamp) {
+    m_stampPath = path;
+    m_stamp = stamp;
 }
 
 void ReportForm::finishLoad() {
@@ -809,29 +799,6 @@ void ReportForm::ReadFirstRecord(const QStringList&) {}
 
 void ReportForm::RecordLoaded(QStringView, const QString&) {}
 
-void ReportForm::LoadLine(const QString& line, const QString& delimiter, int lineNumber) {
-    // Only a data record ("0" in field 0) with a field after the leading
-    // header fields goes into the grid, from column 1 on.
-    const qsizetype d = delimiter.size();
-    if (line.size() < 1 + d || line[0] != u'0' || QStringView(line).mid(1, d) != delimiter) return;
-    qsizetype pos = 1 + d;
-    for (int i = 1; i < m_spec.leadingFields; ++i) {
-        const qsizetype next = line.indexOf(delimiter, pos);
-        if (next < 0) return;
-        pos = next + d;
-    }
-    try {
-        // One text for every record's fields, its memory kept between lines.
-        m_record.resize(0);
-        m_record.append(QStringView(line).mid(pos));
-        mobjZelFarpoint->LoadLine(m_record, delimiter, lineNumber);
-        RecordLoaded(line, delimiter);
-    } catch (...) {
-        Vezedad::passOn(Vezedad::ErrorInfo::fromCurrentException(), Vezedad::TrailForm::Arrow,
-                        Location(QStringLiteral("LoadLine")));
-    }
-}
-
 // ---- saving ---------------------------------------------------------------
 
 qint32 ReportForm::AskToSave(bool exiting) {
@@ -859,40 +826,48 @@ QString ReportForm::ProposedNameId() const {
     return QString();
 }
 
-bool ReportForm::RefusedCharacters() {
-    QString where;
-    QString why;
-    for (int i = 0; i < m_headerBoxes.size() && why.isEmpty(); ++i) {
-        if (!m_spec.headerBoxes[i].inFile) continue;
-        why = refusal(m_headerBoxes[i]->text());
-        if (!why.isEmpty()) {
-            QString caption = m_spec.headerBoxes[i].caption;
-            caption.remove(QLatin1Char('&'));
-            where = QStringLiteral("The header box \"") + caption + QLatin1Char('"');
-        }
-    }
-    const bool rowsWritten = HasActivity() || m_spec.activity.kind == NoActivitySpec::None;
-    if (why.isEmpty() && rowsWritten) {
-        const int rows = fpZelForm->lastDataRow();
-        QString buffer;
-        QVarLengthArray<QStringView, 32> cells;
-        for (int r = 1; r <= rows && why.isEmpty(); ++r) {
-            fpZelForm->rowCells(r, buffer, cells);
-            for (int c = 0; c < cells.size(); ++c) {
-                why = refusal(cells[c]);
-                if (why.isEmpty()) continue;
-                where = QStringLiteral("Row ") + QString::number(r) + QStringLiteral(", column ") +
-                        QString::number(c + 1) + QStringLiteral(" (") + m_spec.columns.value(c).header +
-                        QLatin1Char(')');
-                break;
-            }
-        }
-    }
-    if (why.isEmpty()) return false;
-    Vezedad::Ui::MsgBox(QStringLiteral("Nothing was saved. ") + where + QLatin1Char(' ') + why + QLatin1Char('.') +
-                            kCrLf + QStringLiteral("Please change it and save again."),
+bool ReportForm::RefusedCharacters(const QString& where, const QString& why) {
+    Vezedad::Ui::MsgBox(QStringLiteral("Nothing was saved. ") + where + why + QLatin1Char('.') + kCrLf +
+                            QStringLiteral("Please change it and save again."),
                         Vezedad::Ui::vbOKOnly | Vezedad::Ui::vbExclamation, ZozedizIZ::Globals::StdErrHeader(), this);
     return true;
+}
+
+bool ReportForm::RefusedHeader() {
+    for (int i = 0; i < m_headerBoxes.size(); ++i) {
+        if (!m_spec.headerBoxes[i].inFile) continue;
+        QString caption = m_spec.headerBoxes[i].caption;
+        caption.remove(QLatin1Char('&'));
+        const QString subject = QStringLiteral("The header box \"") + caption + QLatin1Char('"');
+        const QString why = Vezedad::ReportFile::refusal(m_headerBoxes[i]->text(), subject);
+        if (!why.isEmpty()) return RefusedCharacters(subject, why.mid(subject.size()));
+    }
+    return false;
+}
+
+QString ReportForm::RefusedPlace(qint64 record, int field) const {
+    const int column = field - m_spec.leadingFields;
+    if (column >= 1 && column <= m_spec.columns.size())
+        return QStringLiteral("Row ") + QString::number(record) + QStringLiteral(", column ") +
+               QString::number(column) + QStringLiteral(" (") + m_spec.columns.value(column - 1).header +
+               QLatin1Char(')');
+    return QStringLiteral("Record ") + QString::number(record) + QStringLiteral(", field ") + QString::number(field);
+}
+
+bool ReportForm::ReplaceConfirmed(const QString& path) {
+    // Only the file this form read or wrote last can have been changed
+    // behind its back: another copy of the program, an editor.
+    if (m_stamp.isNull() || QFileInfo(path).absoluteFilePath() != QFileInfo(m_stampPath).absoluteFilePath())
+        return true;
+    if (!QFileInfo::exists(path) || Vezedad::ReportFile::FileStamp::of(path) == m_stamp) return true;
+    return Vezedad::Ui::MsgBox(QStringLiteral("The file '") + Vezedad::Globals::FSO().GetFileName(path) +
+                                   QStringLiteral("' has changed since this report was opened or last saved, "
+                                                  "perhaps in another copy of this program.") +
+                                   kCrLf +
+                                   QStringLiteral("Replace it with this report? What was saved there will be "
+                                                  "lost."),
+                               Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2,
+                               ZozedizIZ::Globals::StdErrHeader(), this) == Vezedad::Ui::vbYes;
 }
 
 bool ReportForm::WriteToFile(const QString& path) {
@@ -905,24 +880,35 @@ bool ReportForm::WriteToFile(const QString& path) {
         return false;
     };
     if (rowsWritten && fpZelForm->lastDataRow() == 0 && !m_spec.emptyGridMessage.isEmpty()) return nothingToSave();
-    if (RefusedCharacters()) return false;
+    if (RefusedHeader()) return false;
+    if (!ReplaceConfirmed(path)) return false;
     bool written = false;
+    std::unique_ptr<Vezedad::ReportFile::RecordWriter> file;
     try {
-        // The whole text first, then one replacement of the file: a failure
-        // leaves the file on disk as it was.
-        QString content;
-        WriteRecords(content);
+        // The records go to the file as they are made; it takes the old
+        // file's place only once it is whole, so a failure, a refused value
+        // or a full disk leaves the file on disk as it was.
+        file = std::make_unique<Vezedad::ReportFile::RecordWriter>(path, QStringLiteral("FileSystemObject"));
+        WriteRecords(*file);
         // Rows that a form leaves out can leave nothing at all: an empty
         // file would only replace a report with nothing.
-        if (content.isEmpty() && !m_spec.emptyGridMessage.isEmpty()) return nothingToSave();
-        std::unique_ptr<Vezedad::TextStream> stream =
-            Vezedad::Globals::FSO().OpenTextFile(path, Vezedad::ForWriting, true);
-        stream->Write(content);
-        stream->Close();
+        if (file->records() == 0 && !m_spec.emptyGridMessage.isEmpty()) {
+            file->cancel();
+            return nothingToSave();
+        }
+        const Vezedad::ReportFile::FileStamp stamp = file->commit();
+        RememberFile(path, stamp);
         written = true;
     } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), Location(QStringLiteral("WriteToFile")),
-                               this);
+        const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
+        if (file && file->refusedRecord() > 0) {
+            const QString subject =
+                QStringLiteral("Record %1, field %2").arg(file->refusedRecord()).arg(file->refusedField());
+            RefusedCharacters(RefusedPlace(file->refusedRecord(), file->refusedField()),
+                              error.Description().mid(subject.size()));
+        } else {
+            Vezedad::Ui::ShowError(error, Location(QStringLiteral("WriteToFile")), this);
+        }
     }
     if (written) {
         m_path = path;
@@ -935,21 +921,9 @@ bool ReportForm::WriteToFile(const QString& path) {
 
 void ReportForm::AfterWrite(bool) {}
 
-void ReportForm::AppendDataRecords(QString& content, const QString& prefix, const QString& suffix,
-                                   int lastColumn) const {
-    const int rows = fpZelForm->lastDataRow();
-    QString buffer;
-    QVarLengthArray<QStringView, 32> cells;
-    for (int r = 1; r <= rows; ++r) {
-        fpZelForm->rowCells(r, buffer, cells);
-        content += prefix;
-        for (int c = 0; c < lastColumn; ++c) {
-            if (c < cells.size()) content += Vezedad::trimBlanks(cells[c]);
-            content += kPipe;
-        }
-        content += suffix;
-        content += kCrLf;
-    }
+void ReportForm::WriteDataRecords(Vezedad::ReportFile::RecordWriter& file, const QStringList& leading,
+                                  const QStringList& trailing, int lastColumn) const {
+    writeDataRecords(file, *fpZelForm, leading, lastColumn, trailing);
 }
 
 void ReportForm::ShowFileName() {

@@ -2,6 +2,7 @@
 #include "grid/GridTypes.h"
 
 #include "Vezedad/foundation/Identity.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "ZozedizIZ/shell/HookSize.h"
 #include "ZozedizIZ/shell/IZelForm.h"
 
@@ -57,18 +58,27 @@ bool ValidateTextBox(QLineEdit& txt, qint32 fieldId);
 //   1. passes its parameters, a ReportFormSpec, to the ReportForm constructor
 //      (caption, form type, header boxes, no-activity switch, grid columns and
 //      column map, county column, menus, help pages, record reader values);
-//   2. writes its records: WriteRecords (the only hook every form must give);
+//   2. writes its records into the report file's RecordWriter:
+//      WriteRecords (the only hook every form must give; WriteDataRecords
+//      writes a record per grid row);
 //   3. reads the header and the activity from a file's first record:
 //      ReadFirstRecord;
 //   and overrides the other hooks below only where it differs.
+//
+// The file itself is the report-file layer's: Vezedad/reportfile/ReportFile.h
+// reads lines, decodes, splits, refuses what a file cannot hold and writes
+// records; forms/ReportFileIO.h reads a file into the grid (ReportLoader:
+// which lines become rows, which are left out and told) and writes rows.
+// tst_reportform ties each form's column map to the validator's layout.
 //
 // The template does everything else: the layout (a header canvas that scrolls
 // sideways, the warning label, the data-entry frame with the grid and the
 // file-name label), the menus and their commands, the key table, the context
 // menu, the column tool tips, the product pick list, the cell checks through
 // the grid controller, loading (the first-line check, the progress window over
-// DirectLoadBytes, Stop, the activity after a load), saving (Save, Save As,
-// the proposed name, the refused-character check, the atomic write), closing
+// DirectLoadBytes, Stop, the activity after a load, one notice of what was
+// not loaded), saving (Save, Save As, the proposed name, refused characters,
+// the question before a file changed since it was read is replaced), closing
 // with the questions before it, printing, the header boxes' checks, the
 // county-code column and the error boxes ("Dazozuvi::" + params.name + "." +
 // the handler).
@@ -131,6 +141,7 @@ struct NoActivitySpec {
     QString lossWarning;                // shown in it when switched off with data in the grid
     QString editRefusal;                // the box text when an edit is tried without activity
     QString noActivitySubtitle;         // print subtitle without activity
+    QString recordName;                 // what the user calls the no-activity record ("No Sales")
     bool subtitleFromOption = false;    // with activity the subtitle is the option's caption (else "")
     bool startsWithoutActivity = false; // window load turns the switch on (the report counts as changed)
 };
@@ -232,10 +243,14 @@ protected:
 
     // ---- what a form gives ----
 
-    // The whole file's text, lines ended by CR LF: the no-activity record
-    // without activity, else one record per grid row from 1 to the last data
-    // row (AppendDataRecords). Called only when there is something to write.
-    virtual void WriteRecords(QString& content) = 0;
+    // The file's records: the no-activity record without activity, else one
+    // record per grid row from 1 to the last data row (WriteDataRecords).
+    // Called only when there is something to write.
+    virtual void WriteRecords(Vezedad::ReportFile::RecordWriter& file) = 0;
+    // Where a refused value of the records stood, for the message: record
+    // and field count from 1. The template's: "Row r, column c (header)"
+    // for a grid column, each data record being its row.
+    virtual QString RefusedPlace(qint64 record, int field) const;
     // Record 1's fields (missing ones read as ""): the header boxes that come
     // from the file (SetHeaderFromFile) and the activity a loaded report has
     // when it holds data rows (SetLoadedActivity; 1 unless set).
@@ -243,6 +258,9 @@ protected:
     // Every record the grid took, the first included, as it stands in the
     // file.
     virtual void RecordLoaded(QStringView line, const QString& delimiter);
+    // What else the user must hear of a load just made ("" for nothing); it
+    // is told with the lines left out, in one box before the verdict.
+    virtual QString LoadNotes();
     // A new report: the grid gets SpareRows rows.
     virtual void StartNewReport();
     // The id that names a new file: the text of params.fileNameIdBox.
@@ -277,9 +295,13 @@ protected:
     // Field i of a record, "" when the record is shorter.
     static QString Field(const QStringList& fields, int i);
     // One record per grid row 1 .. last data row (blank rows between
-    // included): prefix, then each cell of columns 1 .. lastColumn trimmed
-    // and followed by "|", then suffix, then CR LF.
-    void AppendDataRecords(QString& content, const QString& prefix, const QString& suffix, int lastColumn) const;
+    // included): the leading fields, each cell of columns 1 .. lastColumn
+    // trimmed, then the trailing fields.
+    void WriteDataRecords(Vezedad::ReportFile::RecordWriter& file, const QStringList& leading,
+                          const QStringList& trailing, int lastColumn) const;
+    // The file as this form read or last wrote it: before it is replaced,
+    // a file changed since then is replaced only when the user says so.
+    void RememberFile(const QString& path, const Vezedad::ReportFile::FileStamp& stamp);
 
 private:
     // Construction.
@@ -305,16 +327,18 @@ private:
 
     // Loading.
     QString LoadFirstLine(const QString& line);
-    void LoadLine(const QString& line, const QString& delimiter, int lineNumber);
     void mProgress_Execute();
     void finishLoad();
+    void TellAboutLoad(const QString& leftOut);
 
     // Saving.
     qint32 AskToSave(bool exiting);
     bool SaveFile(const QString& path);
     bool SaveFileAs();
     bool WriteToFile(const QString& path);
-    bool RefusedCharacters();
+    bool RefusedHeader();
+    bool RefusedCharacters(const QString& where, const QString& why);
+    bool ReplaceConfirmed(const QString& path);
     void ShowFileName();
 
     // Grid and menu commands.
@@ -346,7 +370,8 @@ private:
     Vezedad::IdentityPtr m_identity;
     QString m_path;
     QString m_loadingPath;
-    QString m_record; // the grid's part of the record being loaded
+    QString m_stampPath;
+    Vezedad::ReportFile::FileStamp m_stamp;
     qint64 m_loadingSize = 0;
     std::unique_ptr<ZozedizIZ::ProgressForm> mProgress;
     bool m_loadResult = false;

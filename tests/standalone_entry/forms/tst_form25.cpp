@@ -93,37 +93,42 @@ private slots:
     }
 
     // Record 1 decides the permit and the sales type; every data record goes
-    // into the row of its place among the non-empty lines.
+    // into the next row, and the user hears of what was not loaded.
     void reads_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("salesType");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("told");
         QTest::newRow("resale, blank middle row")
-            << kResale << 1 << QStringList{kRow1, "||||", kRow3} << QStringLiteral("There were 5 errors.");
+            << kResale << 1 << QStringList{kRow1, "||||", kRow3} << QStringLiteral("There were 5 errors.") << "";
         QTest::newRow("end use") << QByteArray("0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24||X|\r\n") << 2
-                                 << QStringList{kRow1} << kNoErrors;
-        QTest::newRow("no sales") << QByteArray("3|R12345|||||||X|\r\n") << 0 << QStringList{} << kNoErrors;
+                                 << QStringList{kRow1} << kNoErrors << "";
+        QTest::newRow("no sales") << QByteArray("3|R12345|||||||X|\r\n") << 0 << QStringList{} << kNoErrors << "";
         // Record 1 says no sales but sales follow: the first sales record
-        // gives the type, so a save keeps them.
+        // gives the type, so a save keeps them; the no-sales record takes no
+        // row, and the user is told that a save leaves it out.
         QTest::newRow("no sales, then sales")
             << QByteArray("3|R12345|||||||X|\r\n0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n") << 1
-            << QStringList{"||||", kRow1} << QStringLiteral("There were 5 errors.");
-        QTest::newRow("bare line ends, empty lines, blanks, letter case, other permits")
-            << QByteArray("0|R12345| 2345-2345-2345 |name from label| 2 |gl|24|X||\n\n\r\n"
+            << QStringList{kRow1} << kNoErrors << "1 line of the file was not loaded (line 1)";
+        QTest::newRow("bare line ends, empty lines, blanks, letter case, other permits, mixed kinds")
+            << QByteArray("0|R12345| 2345-2345-2345 |name from label| 2 |gl|24|X||\n\n   \r\n"
                           "0|R99999|100-200|ROUNDUP|1.5|OZ|3||X|\n")
-            << 1 << QStringList{kRow1, kRow3} << kNoErrors;
+            << 1 << QStringList{kRow1, kRow3} << kNoErrors
+            << "The file mixes resale and end-use records: 1 for resale, 1 for end use.";
         QTest::newRow("commas") << QByteArray("0,R12345,2345-2345-2345,NAME FROM LABEL,2,GL,24,,X,\r\n") << 2
-                                << QStringList{kRow1} << kNoErrors;
+                                << QStringList{kRow1} << kNoErrors << "";
     }
     void reads() {
         QFETCH(QByteArray, file);
         QFETCH(int, salesType);
         QFETCH(QStringList, rows);
         QFETCH(QString, verdict);
+        QFETCH(QString, told);
         Folder folder;
         const QString path = folder.write(QStringLiteral("MR1234500.txt"), file);
         UiScript ui;
+        if (!told.isEmpty()) ui.expectBox();
         ui.expectBox();
         const bool cancel = openForm(ui, path, [&](Form25& form) {
             QCOMPARE(form.SalesType(), salesType);
@@ -139,8 +144,13 @@ private slots:
             QVERIFY(!form.IsDirty());
         });
         QVERIFY(!cancel);
-        QCOMPARE(ui.boxes().value(0).prompt, verdict);
-        QCOMPARE(ui.boxes().value(0).title, kValidation);
+        if (!told.isEmpty()) {
+            const QString notice = ui.boxes().value(0).prompt;
+            QVERIFY2(notice.contains(told), qPrintable(notice));
+            QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Opening Data File"));
+        }
+        QCOMPARE(ui.boxes().value(told.isEmpty() ? 0 : 1).prompt, verdict);
+        QCOMPARE(ui.boxes().value(told.isEmpty() ? 0 : 1).title, kValidation);
     }
 
     // What the grid and the sales type write: one record per row up to the
@@ -316,10 +326,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("field separator in a cell")
             << kPermit << QStringLiteral("ROUND|UP")
-            << QStringLiteral(
-                   "Row 2, column 2 (Product Name) holds \"|\", which separates the fields of a report file.");
-        QTest::newRow("line break in a cell") << kPermit << QStringLiteral("ROUND\nUP")
-                                              << QStringLiteral("Row 2, column 2 (Product Name) holds a line break.");
+            << QStringLiteral("Row 2, column 2 (Product Name) holds \"|\", which separates the fields of the file.");
+        QTest::newRow("line break in a cell")
+            << kPermit << QStringLiteral("ROUND\nUP")
+            << QStringLiteral("Row 2, column 2 (Product Name) holds a line break, which would end its record.");
         QTest::newRow("character outside the code page")
             << kPermit << QStringLiteral("ROUNDUP \u2713")
             << QStringLiteral("Row 2, column 2 (Product Name) holds the character \"\u2713\" (U+2713)");

@@ -84,38 +84,43 @@ private slots:
     }
 
     // Record 1 gives the permit; the box follows from the sales rows alone,
-    // whatever record 1's indicator; every sales record fills the row of its
-    // place among the non-empty lines, any other line leaves its row empty.
+    // whatever record 1's indicator; every sales record fills the next row,
+    // and any other line takes none: the user is told of it.
     void reads_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("permit");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("no sales") << lines({kNoSales}) << kPermit << QStringList{};
+        QTest::addColumn<QString>("told"); // the notice before the verdict, if any
+        QTest::newRow("no sales") << lines({kNoSales}) << kPermit << QStringList{} << QString();
         QTest::newRow("no-sales record, then sales")
-            << lines({kNoSales, sale(kSale1), sale(kSale2)}) << kPermit << QStringList{kBlank, kSale1, kSale2};
-        QTest::newRow("blank middle row")
-            << lines({sale(kSale1), sale(kBlank), sale(kSale2)}) << kPermit << QStringList{kSale1, kBlank, kSale2};
+            << lines({kNoSales, sale(kSale1), sale(kSale2)}) << kPermit << QStringList{kSale1, kSale2}
+            << QStringLiteral("1 line of the file was not loaded (line 1)");
+        QTest::newRow("blank middle row") << lines({sale(kSale1), sale(kBlank), sale(kSale2)}) << kPermit
+                                          << QStringList{kSale1, kBlank, kSale2} << QString();
         QTest::newRow("empty lines skipped")
             << QByteArray("\r\n" + lines({sale(kSale1)}) + "\r\n\r\n" + lines({sale(kSale2)})) << kPermit
-            << QStringList{kSale1, kSale2};
+            << QStringList{kSale1, kSale2} << QString();
         QString commas = sale(kSale1);
         commas.replace(u'|', u',');
-        QTest::newRow("commas") << lines({commas}) << kPermit << QStringList{kSale1};
+        QTest::newRow("commas") << lines({commas}) << kPermit << QStringList{kSale1} << QString();
         QTest::newRow("lines that are not sales records")
             << lines({sale(kSale1), QStringLiteral(" ") + sale(kSale2), QStringLiteral("0") + sale(kSale2),
                       QStringLiteral("0|R12345"), sale(kSale2)})
-            << kPermit << QStringList{kSale1, kBlank, kBlank, kBlank, kSale2};
+            << kPermit << QStringList{kSale1, kSale2}
+            << QStringLiteral("3 lines of the file were not loaded (lines 2, 3 and 4)");
         QTest::newRow("another permit") << lines({QStringLiteral("0|R54321|") + kSale1 + u'|'})
-                                        << QStringLiteral("R54321") << QStringList{kSale1};
+                                        << QStringLiteral("R54321") << QStringList{kSale1} << QString();
     }
     void reads() {
         QFETCH(QByteArray, file);
         QFETCH(QString, permit);
         QFETCH(QStringList, rows);
+        QFETCH(QString, told);
         Folder folder;
         const QString path = folder.write(QStringLiteral("SR1234500.txt"), file);
         UiScript ui;
-        ui.expectBox(); // the verdict
+        if (!told.isEmpty()) ui.expectBox(); // what was not loaded
+        ui.expectBox();                      // the verdict
         QVERIFY(!openForm(ui, path, [&](Form27& form) {
             QCOMPARE(text(form, "txtPermitNumber"), permit);
             QCOMPARE(form.IdentityClone()->SalesPermitNumber(), permit);
@@ -127,7 +132,9 @@ private slots:
             QCOMPARE(child<QWidget>(form, "fraDataEntry")->isHidden(), rows.isEmpty());
             QVERIFY(!form.IsDirty());
         }));
-        QCOMPARE(ui.boxes().value(0).title, kValidation);
+        if (!told.isEmpty())
+            QVERIFY2(ui.boxes().value(0).prompt.contains(told), qPrintable(ui.boxes().value(0).prompt));
+        QCOMPARE(ui.boxes().value(told.isEmpty() ? 0 : 1).title, kValidation);
     }
 
     // One record per row up to the last data row, blank rows included, or

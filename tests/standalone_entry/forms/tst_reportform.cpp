@@ -1,10 +1,14 @@
 #include "FormTest.h"
 
 #include "forms/Form25.h"
+#include "forms/Form26.h"
+#include "forms/Form26A.h"
+#include "forms/Form27.h"
 
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/validation/ValidationTypes.h"
+#include "Vezedad/validation/Validator.h"
 #include "ZozedizIZ/editors/EpaDataList.h"
 #include "ZozedizIZ/shell/Globals.h"
 
@@ -52,7 +56,9 @@ public:
     }
 
 protected:
-    void WriteRecords(QString& content) override { AppendDataRecords(content, QStringLiteral("0|R12345|"), {}, 4); }
+    void WriteRecords(Vezedad::ReportFile::RecordWriter& file) override {
+        WriteDataRecords(file, {QStringLiteral("0"), QStringLiteral("R12345")}, {}, 4);
+    }
 };
 
 // Shows a new form of type F for the filer, hands it to action and closes it.
@@ -78,6 +84,41 @@ class tst_reportform : public QObject {
     Q_OBJECT
 
 private slots:
+    // A form's column map and the validator's record layout describe the
+    // same file: column by column, the field a grid column holds is the
+    // field the validator reads at its place in the record.
+    void columnMapsMatchTheValidator_data() {
+        QTest::addColumn<QList<qint32>>("fields");
+        QTest::addColumn<qint32>("formType");
+        QTest::addColumn<int>("leadingFields");
+        // The record field each grid column is written to, from 0.
+        QTest::addColumn<QList<int>>("recordFields");
+        auto row = [](const char* name, const Dazozuvi::ReportFormSpec& spec, const QList<int>& recordFields) {
+            QTest::newRow(name) << spec.fields << spec.formType << spec.leadingFields << recordFields;
+        };
+        row("Form 25", Dazozuvi::Form25::FormSpec(), {2, 3, 4, 5, 6});
+        row("Form 26", Dazozuvi::Form26::FormSpec(), {3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+        row("Form 27", Dazozuvi::Form27::FormSpec(), {2, 3, 4, 5, 6, 7, 8, 9, 10});
+        // Form 26A writes its indicator from column 5 (Form26A::WriteRecords).
+        row("Form 26A", Dazozuvi::Form26A::FormSpec(), {1, 2, 3, 4, 0});
+    }
+    void columnMapsMatchTheValidator() {
+        QFETCH(QList<qint32>, fields);
+        QFETCH(qint32, formType);
+        QFETCH(int, leadingFields);
+        QFETCH(QList<int>, recordFields);
+        const Vezedad::RecordLayout& layout = Vezedad::Validator::Layout(formType);
+        for (int c = 1; c <= recordFields.size(); ++c) {
+            const int field = recordFields[c - 1];
+            QVERIFY2(field < layout.Width(), qPrintable(QStringLiteral("column %1").arg(c)));
+            QCOMPARE(fields.value(c - 1), layout.Fields[field]);
+            if (formType != Vezedad::zfotForm26A) QCOMPARE(field, leadingFields + c - 1);
+        }
+        // Every other column lies beyond what the validator reads.
+        for (int c = int(recordFields.size()) + 1; c <= fields.size(); ++c)
+            QVERIFY(leadingFields + c - 1 >= layout.Width());
+    }
+
     void init() { QGuiApplication::clipboard()->clear(); }
 
     // The menus as the forms share them; a form may leave items out.

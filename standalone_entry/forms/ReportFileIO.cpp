@@ -1,0 +1,162 @@
+#include "forms/ReportFileIO.h"
+
+#include "grid/CZelFarpoint.h"
+#include "grid/ReportGrid.h"
+
+#include "Vezedad/foundation/Text.h"
+
+#include <QVarLengthArray>
+#include <algorithm>
+#include <cstring>
+
+namespace Dazozuvi {
+
+namespace ReportFile = Vezedad::ReportFile;
+
+namespace {
+
+// Where the fields after the leading ones start in a data record, or -1
+// when the line is no data record: its first field must be "0" exactly, and
+// a field must follow the leading ones.
+qsizetype dataStart(QStringView line, QStringView delimiter, int leadingFields) {
+    const qsizetype d = delimiter.size();
+    if (d == 0 || line.size() < 1 + d || line[0] != u'0' || line.sliced(1, d) != delimiter) return -1;
+    qsizetype pos = 1 + d;
+    for (int i = 1; i < leadingFields; ++i) {
+        const qsizetype next = line.indexOf(delimiter, pos);
+        if (next < 0) return -1;
+        pos = next + d;
+    }
+    return pos < line.size() ? pos : -1;
+}
+
+bool isNoActivityRecord(QStringView line, QStringView delimiter) {
+    return ReportFile::field(line, delimiter, 0) == u"3";
+}
+
+// The line without its double quotes; scratch holds it when it had any.
+QByteArrayView withoutQuotes(QByteArrayView line, QByteArray& scratch) {
+    if (!std::memchr(line.data(), '"', size_t(line.size()))) return line;
+    scratch.resize(line.size());
+    qsizetype n = 0;
+    for (char c : line)
+        if (c != '"') scratch[n++] = c;
+    scratch.resize(n);
+    return QByteArrayView(scratch);
+}
+
+struct Counted {
+    qint64 count = 0;
+    QList<qint64> lines;
+    void add(qint64 line) {
+        ++count;
+        if (lines.size() < ReportLoader::LinesNamed) lines.append(line);
+    }
+};
+
+QString lineList(const QList<qint64>& lines) {
+    QStringList numbers;
+    for (qint64 n : lines) numbers << QString::number(n);
+    if (numbers.size() < 2) return numbers.value(0);
+    const QString last = numbers.takeLast();
+    return numbers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+} // namespace
+
+QString LoadOutcome::leftOutNotice(const QString& noActivityName) const {
+    if (leftOut == 0) return QString();
+    QString text = leftOut == 1
+                       ? QStringLiteral("1 line of the file was not loaded (line %1)").arg(leftOutLines.value(0))
+                       : QStringLiteral("%1 lines of the file were not loaded (line%2 %3%4)")
+                             .arg(leftOut)
+                             .arg(leftOutLines.size() > 1 ? QStringLiteral("s") : QString())
+                             .arg(lineList(leftOutLines))
+                             .arg(leftOut > leftOutLines.size() ? QStringLiteral(" among them") : QString());
+    text += QStringLiteral(": a row holds a data record only, that is a line whose first field is \"0\" followed by "
+                           "the record's fields.");
+    if (noActivityLeftOut > 0)
+        text += QStringLiteral(" ") +
+                (noActivityLeftOut == 1 ? QStringLiteral("One of them is a")
+                                        : QString::number(noActivityLeftOut) + QStringLiteral(" of them are")) +
+                QStringLiteral(" \"") + noActivityName +
+                (noActivityLeftOut == 1 ? QStringLiteral("\" record (\"3\"), which a report with data records cannot "
+                                                         "hold.")
+                                        : QStringLiteral("\" records (\"3\"), which a report with data records cannot "
+                                                         "hold."));
+    text += QStringLiteral("\r\nSaving this report will leave ") +
+            (leftOut == 1 ? QStringLiteral("this line") : QStringLiteral("these lines")) +
+            QStringLiteral(" out of the file.");
+    return text;
+}
+
+LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, const Form& form) {
+    LoadOutcome outcome;
+    ReportFile::LineReader reader(path);
+    ReportFile::Digest digest;
+    reader.addTo(&digest);
+    qint64 records = 0;
+    if (form.progress) reader.whileGathering([&](qint64 bytes) { return form.progress(records, bytes); });
+
+    Counted other, noActivity;
+    QByteArray scratch;
+    QString line; // one text for every line, its memory kept between them
+    QString delimiter;
+    ReportFile::LineReader::Line raw;
+    while (reader.next(raw)) {
+        const QByteArrayView bytes = withoutQuotes(raw.bytes, scratch);
+        if (ReportFile::isBlank(bytes)) continue;
+        ++records;
+        ReportFile::decode(bytes, line);
+        if (records == 1) {
+            delimiter = form.firstLine(line);
+            if (delimiter.isEmpty()) return outcome;
+        }
+        const qsizetype start = dataStart(line, delimiter, form.leadingFields);
+        if (start >= 0) {
+            ++outcome.rows;
+            controller.LoadFields(QStringView(line).sliced(start), delimiter, outcome.rows);
+            if (form.recordLoaded) form.recordLoaded(line, delimiter);
+        } else if (isNoActivityRecord(line, delimiter)) {
+            noActivity.add(raw.number);
+        } else {
+            other.add(raw.number);
+        }
+        if (form.progress && records % ProgressRecords == 0 && !form.progress(records, reader.position()))
+            return outcome;
+    }
+    if (reader.stopped()) return outcome;
+    outcome.complete = true;
+    // A no-activity record is what a file without data records holds.
+    if (outcome.rows == 0) noActivity = Counted();
+    outcome.leftOut = other.count + noActivity.count;
+    outcome.noActivityLeftOut = noActivity.count;
+    outcome.leftOutLines = other.lines + noActivity.lines;
+    std::sort(outcome.leftOutLines.begin(), outcome.leftOutLines.end());
+    outcome.leftOutLines = outcome.leftOutLines.mid(0, LinesNamed);
+    outcome.stamp = ReportFile::FileStamp::withDigest(path, digest.value());
+    return outcome;
+}
+
+void writeDataRecords(ReportFile::RecordWriter& file, const ReportGrid& grid, const QStringList& leading,
+                      int lastColumn, const QStringList& trailing) {
+    const int rows = grid.lastDataRow();
+    QString buffer;
+    QVarLengthArray<QStringView, 32> cells;
+    for (int r = 1; r <= rows; ++r) {
+        grid.rowCells(r, buffer, cells);
+        for (const QString& f : leading) file.field(f);
+        for (int c = 0; c < lastColumn; ++c)
+            file.field(c < cells.size() ? Vezedad::trimBlanks(cells[c]) : QStringView());
+        for (const QString& f : trailing) file.field(f);
+        file.endRecord();
+    }
+}
+
+void writeRecord(ReportFile::RecordWriter& file, const QStringList& fields, int emptyFieldsAfter) {
+    for (const QString& f : fields) file.field(f);
+    file.emptyFields(emptyFieldsAfter);
+    file.endRecord();
+}
+
+} // namespace Dazozuvi
