@@ -193,6 +193,41 @@ private slots:
 
     // A file saved, opened again and saved unchanged keeps every byte; a
     // switch of the sales type rewrites every record's marks.
+    // Another copy of the program saved the report after this form read it:
+    // replacing that file needs the user's word (No the default); No keeps
+    // the form open and changed. A file this form wrote itself is replaced
+    // without a question.
+    void changedOnDiskMeanwhile_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No keeps the other save") << int(Vezedad::Ui::vbNo);
+        QTest::newRow("Yes replaces it") << int(Vezedad::Ui::vbYes);
+    }
+    void changedOnDiskMeanwhile() {
+        QFETCH(int, answer);
+        Folder folder;
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), kResale);
+        const QByteArray other = "0|R12345|100-200|ROUNDUP|1.5|OZ|4|X||\r\n";
+        UiScript ui;
+        ui.expectBox(); // the verdict
+        openForm(ui, path, [&](Form25& form) {
+            // Saved once: the form knows the file as it wrote it.
+            clickOption(form, 2);
+            save(ui, form, QString());
+            QCOMPARE(ui.boxes().size(), 2);
+            clickOption(form, 1);
+            TestSupport::writeFile(path, other);
+            ui.expectBox(Vezedad::Ui::vbNo); // validate first?
+            ui.expectBox(answer);
+            trigger(form, QStringLiteral("mnuFileSave"));
+            const Vezedad::Ui::MessageBoxCall question = ui.boxes().last();
+            QVERIFY2(question.prompt.contains(QStringLiteral("has changed since this report was opened or last saved")),
+                     qPrintable(question.prompt));
+            QVERIFY(question.buttons & Vezedad::Ui::vbDefaultButton2);
+            QCOMPARE(form.IsDirty(), answer == Vezedad::Ui::vbNo);
+        });
+        QCOMPARE(TestSupport::readFile(path) == other, answer == Vezedad::Ui::vbNo);
+    }
+
     void savesAgain() {
         Folder folder;
         const QString path = folder.write(QStringLiteral("MR1234500.txt"), fixture(QStringLiteral("form25.txt")));
