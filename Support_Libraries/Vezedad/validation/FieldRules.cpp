@@ -193,6 +193,8 @@ using Cp1252::upperChar;
 
 template <class Ch> Verdict name(Chars<Ch> v) {
     if (v.n == 0) return fail(valcEmpty);
+    // Most names begin with a letter, which no number does.
+    if (isLetter(v[0])) return pass();
     return isNumeric(v) ? fail(valcInvalidValue) : pass();
 }
 
@@ -208,6 +210,14 @@ template <class Ch> Verdict businessId(Chars<Ch> v, QString* written) {
 }
 
 template <class Ch> Verdict certId(Chars<Ch> v, QString* written) {
+    // The form the files hold, decided at once where nothing is written back.
+    if (!written && v.n == 8) {
+        const char16_t first = asciiUpper(v[0]);
+        if (first == u'A' || first == u'B' || first == u'C' || first == u'T') {
+            const Chars<Ch> number = v.mid(1, 7);
+            if (number.digits() && !number.zeros()) return pass();
+        }
+    }
     // Blanks and dashes dropped, upper case: one letter and seven digits.
     qsizetype kept = 0;
     char16_t first = 0;
@@ -624,7 +634,36 @@ template <class Ch> bool epaForm(Chars<Ch> v) {
     return digits(1, 6) && done();
 }
 
+// The usual EPA number in one pass: two or three groups of digits joined by
+// single dashes, or one group of digits. True when the value has that shape,
+// with the verdict in valid; false when the general reading must decide.
+template <class Ch> bool plainEpa(Chars<Ch> v, bool& valid) {
+    qsizetype lengths[3] = {0, 0, 0};
+    int groups = 0;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < v.n; ++i) {
+        const char16_t c = v[i];
+        if (isDigit(c)) {
+            ++run;
+        } else if (c == u'-' && run > 0 && groups < 2) {
+            lengths[groups++] = run;
+            run = 0;
+        } else {
+            return false;
+        }
+    }
+    if (run == 0) return false;
+    lengths[groups++] = run;
+    if (groups == 1)
+        valid = (lengths[0] >= 10 && lengths[0] <= 11) || (lengths[0] >= 15 && lengths[0] <= 17);
+    else
+        valid = lengths[0] <= 6 && lengths[1] <= 5 && (groups == 2 || lengths[2] <= 6);
+    return true;
+}
+
 template <class Ch> Verdict epa(Chars<Ch> v, QString* written) {
+    bool valid = false;
+    if (plainEpa(v, valid)) return valid ? pass() : fail(valcInvalidValue);
     // Every run of "-", blank and "/" becomes one "-"; most values have only
     // single dashes and are taken as they stand.
     bool normal = true;

@@ -56,6 +56,11 @@ void tst_field_rules::rules_data() {
     row("cert y diaeresis", 4, QStringLiteral("\u00FF1234567"), 4, 2, QStringLiteral("\u01781234567"));
     row("cert s caron", 4, QStringLiteral("\u0161-1234567"), 4, 2, QStringLiteral("\u01601234567"));
     row("cert trailing newline", 4, QStringLiteral("C1234567\n"), 4, 2, QStringLiteral("C1234567\n"));
+    row("cert lower letter", 4, QStringLiteral("t7654321"), 0, 0, QStringLiteral("T7654321"));
+    row("cert a", 4, QStringLiteral("A0000001"), 0, 0, QStringLiteral("A0000001"));
+    row("cert lower zeros", 4, QStringLiteral("b0000000"), 4, 2, QStringLiteral("B0000000"));
+    row("cert eight digits", 4, QStringLiteral("C12345678"), 4, 2, QStringLiteral("C12345678"));
+    row("cert letter among digits", 4, QStringLiteral("C123456x"), 4, 2, QStringLiteral("C123456X"));
     // Permit
     row("permit lower", 5, QStringLiteral("r12345"), 0, 0, QStringLiteral("R12345"));
     row("permit zeros", 5, QStringLiteral("R00000"), 4, 2, QStringLiteral("R00000"));
@@ -170,6 +175,17 @@ void tst_field_rules::rules_data() {
     row("epa short", 14, QStringLiteral("12"), 4, 2, QStringLiteral("12"));
     row("epa empty", 14, QString(), 2, 2, QString());
     row("epa second group long", 14, QStringLiteral("1-123456"), 4, 2, QStringLiteral("1-123456"));
+    row("epa longest groups", 14, QStringLiteral("123456-12345-123456"), 0, 0, QStringLiteral("123456-12345-123456"));
+    row("epa first group long", 14, QStringLiteral("1234567-1"), 4, 2, QStringLiteral("1234567-1"));
+    row("epa third group long", 14, QStringLiteral("1-1-1234567"), 4, 2, QStringLiteral("1-1-1234567"));
+    row("epa four groups", 14, QStringLiteral("1-2-3-4"), 4, 2, QStringLiteral("1-2-3-4"));
+    row("epa leading dash", 14, QStringLiteral("-12-3"), 4, 2, QStringLiteral("-12-3"));
+    row("epa trailing dash", 14, QStringLiteral("12-3-"), 4, 2, QStringLiteral("12-3-"));
+    row("epa double dash", 14, QStringLiteral("12--3"), 0, 0, QStringLiteral("12-3"));
+    row("epa eleven digits", 14, QStringLiteral("12345678901"), 0, 0, QStringLiteral("12345678901"));
+    row("epa sixteen digits", 14, QStringLiteral("1234567890123456"), 0, 0, QStringLiteral("1234567890123456"));
+    row("epa eighteen digits", 14, QStringLiteral("123456789012345678"), 4, 2, QStringLiteral("123456789012345678"));
+    row("epa nine digits", 14, QStringLiteral("123456789"), 4, 2, QStringLiteral("123456789"));
     // Names, phone
     row("contact numeric", 15, QStringLiteral("42"), 4, 2, QStringLiteral("42"));
     row("phone any", 16, QStringLiteral("x"), 0, 0, QStringLiteral("x"));
@@ -179,6 +195,9 @@ void tst_field_rules::rules_data() {
     row("municipality empty", 20, QString(), 2, 2, QString());
     row("product numeric", 21, QStringLiteral("12.5"), 4, 2, QStringLiteral("12.5"));
     row("product long", 21, QString(200, u'x'), 0, 0, QString(200, u'x'));
+    row("product letter then number", 21, QStringLiteral("e5"), 0, 0, QStringLiteral("e5"));
+    row("product point first", 21, QStringLiteral(".5"), 4, 2, QStringLiteral(".5"));
+    row("product sign first", 21, QStringLiteral("+7"), 4, 2, QStringLiteral("+7"));
     // E-mail
     row("email ok", 17, QStringLiteral("Jane.Doe+x@Example.co.uk"), 0, 0, QStringLiteral("Jane.Doe+x@Example.co.uk"));
     row("email no tld", 17, QStringLiteral("jane@localhost"), 4, 2, QStringLiteral("jane@localhost"));
