@@ -230,12 +230,27 @@ void PackedRows::setColumnCount(int columns) {
             if (cut) m_recordBytes += recordBytes(cut);
         }
     }
-    Table<quint8> colours(std::size_t(rowCount()) * std::size_t(columns), 0);
-    const int kept = std::min(columns, m_columns);
-    for (int r = 0; r < rowCount() && kept > 0; ++r)
-        std::memcpy(colours.data() + std::size_t(r) * std::size_t(columns),
-                    m_colours.data() + std::size_t(r) * std::size_t(m_columns), std::size_t(kept));
-    m_colours.swap(colours);
+    // New cells are white; a row of one colour stays one unless it gains
+    // white cells beside another colour.
+    Table<quint32> rowColours(m_rowColours.size(), 0);
+    Table<quint8> cellColours;
+    QVarLengthArray<quint8, 32> cells(std::max(columns, 1));
+    QVarLengthArray<quint8, 32> old(std::max(m_columns, 1));
+    for (int r = 0; r < rowCount(); ++r) {
+        cellIndices(r, old.data());
+        for (int c = 0; c < columns; ++c) cells[c] = c < m_columns ? old[c] : quint8(0);
+        bool uniform = true;
+        for (int c = 1; c < columns && uniform; ++c) uniform = cells[c] == cells[0];
+        if (uniform) {
+            rowColours[std::size_t(r)] = columns > 0 ? cells[0] : 0;
+        } else {
+            rowColours[std::size_t(r)] = Slots + quint32(cellColours.size() / std::size_t(columns));
+            cellColours.insert(cellColours.end(), cells.begin(), cells.begin() + columns);
+        }
+    }
+    m_rowColours.swap(rowColours);
+    m_cellColours.swap(cellColours);
+    m_freeSlots.clear();
     m_columns = columns;
     m_rowsEndingAt.assign(std::size_t(columns), 0);
     for (Record record : m_rows)
@@ -340,16 +355,64 @@ quint8 PackedRows::paletteIndex(quint32 bgr) {
     return quint8(m_palette.size() - 1);
 }
 
-quint32 PackedRows::colour(int row, int col) const {
-    return m_palette[m_colours[std::size_t(row) * std::size_t(m_columns) + std::size_t(col)]];
+quint8 PackedRows::cellIndex(int row, int col) const {
+    const quint32 code = m_rowColours[std::size_t(row)];
+    return code < Slots ? quint8(code) : slotCells(code)[col];
 }
 
+void PackedRows::cellIndices(int row, quint8* out) const {
+    const quint32 code = m_rowColours[std::size_t(row)];
+    if (code < Slots)
+        std::memset(out, int(code), std::size_t(m_columns));
+    else
+        std::memcpy(out, slotCells(code), std::size_t(m_columns));
+}
+
+quint32 PackedRows::newSlot() {
+    if (!m_freeSlots.empty()) {
+        const quint32 code = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        return code;
+    }
+    const quint32 code = Slots + quint32(m_cellColours.size() / std::size_t(m_columns));
+    m_cellColours.resize(m_cellColours.size() + std::size_t(m_columns));
+    return code;
+}
+
+void PackedRows::freeSlot(quint32 code) {
+    if (code >= Slots) m_freeSlots.push_back(code);
+}
+
+void PackedRows::storeRowColours(int row, const quint8* cells) {
+    quint32& code = m_rowColours[std::size_t(row)];
+    bool uniform = true;
+    for (int c = 1; c < m_columns && uniform; ++c) uniform = cells[c] == cells[0];
+    if (uniform) {
+        freeSlot(code);
+        code = m_columns > 0 ? cells[0] : 0;
+        return;
+    }
+    if (code < Slots) {
+        const quint32 slot = newSlot(); // may move the slots
+        m_rowColours[std::size_t(row)] = slot;
+    }
+    std::memcpy(slotCells(m_rowColours[std::size_t(row)]), cells, std::size_t(m_columns));
+}
+
+quint32 PackedRows::colour(int row, int col) const { return m_palette[cellIndex(row, col)]; }
+
 void PackedRows::setColour(int row, int col, quint32 bgr) {
-    m_colours[std::size_t(row) * std::size_t(m_columns) + std::size_t(col)] = paletteIndex(bgr);
+    const quint8 index = paletteIndex(bgr);
+    if (cellIndex(row, col) == index) return;
+    QVarLengthArray<quint8, 32> cells(m_columns);
+    cellIndices(row, cells.data());
+    cells[col] = index;
+    storeRowColours(row, cells.data());
 }
 
 std::pair<int, int> PackedRows::setRowColours(int row, const quint32* bgr, int count) {
-    quint8* cells = m_colours.data() + std::size_t(row) * std::size_t(m_columns);
+    QVarLengthArray<quint8, 32> cells(std::max(m_columns, 1));
+    cellIndices(row, cells.data());
     int first = -1;
     int last = -1;
     quint32 known = KeepColour;
@@ -365,23 +428,25 @@ std::pair<int, int> PackedRows::setRowColours(int row, const quint32* bgr, int c
         if (first < 0) first = c;
         last = c;
     }
+    if (first >= 0) storeRowColours(row, cells.data());
     return {first, last};
 }
 
 void PackedRows::insertRows(int row, int count) {
     if (count <= 0) return;
     m_rows.insert(m_rows.begin() + row, std::size_t(count), nullptr);
-    m_colours.insert(m_colours.begin() + std::ptrdiff_t(row) * m_columns, std::size_t(count) * std::size_t(m_columns),
-                     quint8(0));
+    m_rowColours.insert(m_rowColours.begin() + row, std::size_t(count), 0);
     if (m_lastRow >= row) m_lastRow += count;
 }
 
 void PackedRows::removeRows(int row, int count) {
     if (count <= 0) return;
-    for (int r = row; r < row + count; ++r) releaseRecord(m_rows[std::size_t(r)]);
+    for (int r = row; r < row + count; ++r) {
+        releaseRecord(m_rows[std::size_t(r)]);
+        freeSlot(m_rowColours[std::size_t(r)]);
+    }
     m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
-    m_colours.erase(m_colours.begin() + std::ptrdiff_t(row) * m_columns,
-                    m_colours.begin() + std::ptrdiff_t(row + count) * m_columns);
+    m_rowColours.erase(m_rowColours.begin() + row, m_rowColours.begin() + row + count);
     if (m_lastRow >= row + count) {
         m_lastRow -= count;
     } else if (m_lastRow >= row) {
@@ -407,9 +472,28 @@ void PackedRows::copyRows(int from, int count, int to) {
         throw;
     }
     for (int i = 0; i < count; ++i) replaceRecord(to + i, copies[std::size_t(i)]);
-    std::memmove(m_colours.data() + std::size_t(to) * std::size_t(m_columns),
-                 m_colours.data() + std::size_t(from) * std::size_t(m_columns),
-                 std::size_t(count) * std::size_t(m_columns));
+    // The colours of the source rows as they were, before any target row
+    // (which may be one of them) takes its new ones.
+    std::vector<quint32> codes(static_cast<std::size_t>(count));
+    std::vector<quint8> cells;
+    for (int i = 0; i < count; ++i) {
+        const quint32 code = m_rowColours[std::size_t(from + i)];
+        codes[std::size_t(i)] = code;
+        if (code >= Slots) {
+            codes[std::size_t(i)] = Slots + quint32(cells.size() / std::size_t(m_columns));
+            const quint8* source = slotCells(code);
+            cells.insert(cells.end(), source, source + m_columns);
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        const quint32 code = codes[std::size_t(i)];
+        if (code < Slots) {
+            freeSlot(m_rowColours[std::size_t(to + i)]);
+            m_rowColours[std::size_t(to + i)] = code;
+        } else {
+            storeRowColours(to + i, cells.data() + std::size_t(code - Slots) * std::size_t(m_columns));
+        }
+    }
 }
 
 void PackedRows::clearBlock(int row1, int col1, int row2, int col2) {
@@ -447,7 +531,8 @@ int PackedRows::lastDataColumn() const {
 }
 
 std::size_t PackedRows::memoryBytes() const {
-    return m_recordBytes + m_rows.capacity() * sizeof(Record) + m_colours.capacity();
+    return m_recordBytes + m_rows.capacity() * sizeof(Record) + m_rowColours.capacity() * sizeof(quint32) +
+           m_cellColours.capacity();
 }
 
 } // namespace Dazozuvi

@@ -15,9 +15,11 @@ namespace Dazozuvi {
 // The cells of a grid in little memory, counted from 0. A row that holds text
 // is one packed byte record (its cells' lengths, then their characters, one
 // byte each unless the row holds a character beyond Latin-1); a row without
-// text costs one null pointer. Each cell's colour is one byte that indexes a
-// small palette. Texts are kept exactly as given. The records live in a
-// RecordStore, the row and colour tables in large-memory vectors.
+// text costs one null pointer. Colours index a small palette: a row whose
+// cells all have one colour (a checked row without findings is white
+// throughout) keeps that index alone; a row of several colours has one byte
+// per cell in a slot of its own. Texts are kept exactly as given. The
+// records live in a RecordStore, the tables in large-memory vectors.
 class PackedRows {
 public:
     explicit PackedRows(int columns = 0);
@@ -80,6 +82,20 @@ private:
     void releaseRecord(Record record);
     void noteRecord(Record record, int sign);
     quint8 paletteIndex(quint32 bgr);
+    // Row colours: below Slots a palette index for the whole row, from Slots
+    // on the row's own cells at slot (code - Slots) of m_cellColours.
+    static constexpr quint32 Slots = 256;
+    quint8 cellIndex(int row, int col) const;
+    void cellIndices(int row, quint8* out) const;
+    void storeRowColours(int row, const quint8* cells);
+    quint32 newSlot();
+    void freeSlot(quint32 code);
+    quint8* slotCells(quint32 code) {
+        return m_cellColours.data() + std::size_t(code - Slots) * std::size_t(m_columns);
+    }
+    const quint8* slotCells(quint32 code) const {
+        return m_cellColours.data() + std::size_t(code - Slots) * std::size_t(m_columns);
+    }
     static int cellCount(const unsigned char* record);
     static std::size_t recordBytes(const unsigned char* record);
 
@@ -87,7 +103,9 @@ private:
 
     RecordStore m_store; // declared first: it goes after the tables that point into it
     Table<Record> m_rows;
-    Table<quint8> m_colours; // row-major, m_columns per row
+    Table<quint32> m_rowColours; // per row: a palette index or a slot
+    Table<quint8> m_cellColours; // slots of m_columns indices
+    std::vector<quint32> m_freeSlots;
     std::vector<quint32> m_palette;
     std::vector<qint64> m_rowsEndingAt; // per column: rows whose last text is in it
     int m_columns = 0;

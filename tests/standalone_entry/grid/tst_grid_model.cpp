@@ -1,5 +1,6 @@
 #include "grid/GridClipboard.h"
 #include "grid/GridModel.h"
+#include "grid/PackedRows.h"
 #include "grid/RecordStore.h"
 
 #include <QAbstractItemModelTester>
@@ -371,6 +372,104 @@ private slots:
                                 .arg(filled)
                                 .arg(store.reservedBytes())));
         for (auto& [record, bytes] : records) store.give(record, bytes);
+    }
+
+    // A row of one colour keeps one index, a row of several a slot of its
+    // own: every row operation moves, copies and frees them as a table of
+    // one colour per cell would.
+    void coloursFollowEveryRowOperation() {
+        PackedRows store(4);
+        std::vector<std::vector<quint32>> expected;
+        const auto resizeExpected = [&](int rows) {
+            expected.resize(std::size_t(rows),
+                            std::vector<quint32>(std::size_t(store.columnCount()), CellColour::White));
+        };
+        store.setRowCount(50);
+        resizeExpected(50);
+        QRandomGenerator random(3);
+        const quint32 palette[] = {CellColour::White, Pink, Yellow, 0x123456};
+        const auto colour = [&] { return palette[random.bounded(4)]; };
+        for (int step = 0; step < 4000; ++step) {
+            const int rows = store.rowCount(), columns = store.columnCount();
+            const int row = rows > 0 ? int(random.bounded(rows)) : 0;
+            QString what;
+            switch (random.bounded(9)) {
+            case 0:
+            case 1:
+                if (rows == 0 || columns == 0) break;
+                {
+                    const int col = int(random.bounded(columns));
+                    const quint32 bgr = colour();
+                    store.setColour(row, col, bgr);
+                    expected[std::size_t(row)][std::size_t(col)] = bgr;
+                    what = QStringLiteral("setColour");
+                }
+                break;
+            case 2:
+            case 3: {
+                if (rows == 0) break;
+                // Often one colour for the whole row, sometimes a cell kept.
+                const bool uniform = random.bounded(2) == 0;
+                const quint32 one = colour();
+                std::vector<quint32> bgr;
+                for (int c = 0; c < columns; ++c) {
+                    const quint32 cell = random.bounded(5) == 0 ? PackedRows::KeepColour : uniform ? one : colour();
+                    bgr.push_back(cell);
+                    if (cell != PackedRows::KeepColour) expected[std::size_t(row)][std::size_t(c)] = cell;
+                }
+                store.setRowColours(row, bgr.data(), columns);
+                what = QStringLiteral("setRowColours");
+                break;
+            }
+            case 4: {
+                const int at = int(random.bounded(rows + 1)), count = 1 + int(random.bounded(5));
+                store.insertRows(at, count);
+                expected.insert(expected.begin() + at, std::size_t(count),
+                                std::vector<quint32>(std::size_t(columns), CellColour::White));
+                what = QStringLiteral("insertRows");
+                break;
+            }
+            case 5: {
+                if (rows == 0) break;
+                const int count = 1 + int(random.bounded(std::min(5, rows - row)));
+                store.removeRows(row, count);
+                expected.erase(expected.begin() + row, expected.begin() + row + count);
+                what = QStringLiteral("removeRows");
+                break;
+            }
+            case 6: {
+                if (rows < 2) break;
+                const int count = 1 + int(random.bounded(rows / 2));
+                const int from = int(random.bounded(rows - count + 1)), to = int(random.bounded(rows - count + 1));
+                store.copyRows(from, count, to);
+                const auto copied =
+                    std::vector<std::vector<quint32>>(expected.begin() + from, expected.begin() + from + count);
+                std::copy(copied.begin(), copied.end(), expected.begin() + to);
+                what = QStringLiteral("copyRows");
+                break;
+            }
+            case 7: {
+                const int wanted = 1 + int(random.bounded(6));
+                store.setColumnCount(wanted);
+                for (auto& cells : expected) cells.resize(std::size_t(wanted), CellColour::White);
+                what = QStringLiteral("setColumnCount");
+                break;
+            }
+            default: {
+                const int wanted = int(random.bounded(80));
+                store.setRowCount(wanted);
+                resizeExpected(wanted);
+                what = QStringLiteral("setRowCount");
+                break;
+            }
+            }
+            QCOMPARE(store.rowCount(), int(expected.size()));
+            for (int r = 0; r < store.rowCount(); ++r)
+                for (int c = 0; c < store.columnCount(); ++c)
+                    if (store.colour(r, c) != expected[std::size_t(r)][std::size_t(c)])
+                        QFAIL(qPrintable(
+                            QStringLiteral("step %1 (%2): row %3 column %4").arg(step).arg(what).arg(r).arg(c)));
+        }
     }
 };
 
