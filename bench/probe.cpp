@@ -9,7 +9,8 @@
 //                    they do for a user; the load's boxes (the verdict) are
 //                    answered OK, or Yes; the report's window is shown, and
 //                    once its grid has been painted the program ends.
-// Marks ("at NAME", see Marks.h): shown, opened (the Open click), loaded
+// Marks ("at NAME", see Marks.h): application (the program's libraries
+// loaded and its application object made), shown, opened (the Open click), loaded
 // (the load's progress window closed), window (the report's window about to
 // show: the rows loaded and checked, the boxes answered), painted (its grid
 // painted). The program ends there with _exit(0), as a measuring run has
@@ -126,6 +127,8 @@ private:
 void install() {
     const QString what = qEnvironmentVariable("BENCH_PROBE");
     if (what.isEmpty()) return;
+    // The libraries are loaded and linked, the application object is made.
+    Bench::markAt("application");
     // Not handed on to anything the program starts.
     ::unsetenv("LD_PRELOAD");
     Probe* probe = nullptr;
