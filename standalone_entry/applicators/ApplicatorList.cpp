@@ -162,12 +162,10 @@ void ApplicatorList::ReadFile(const QString& strFileName) {
     readLines(strFileName, [this](const ApplicatorPtr& applicator, bool) { Add(applicator); });
 }
 
-std::vector<ApplicatorPtr> ApplicatorList::ReadLines(const QString& strFileName) {
-    std::vector<ApplicatorPtr> lines;
-    readLines(strFileName, [&lines](const ApplicatorPtr& applicator, bool empty) {
-        if (!empty) lines.push_back(applicator);
+void ApplicatorList::ReadLines(const QString& strFileName, const std::function<void(const Applicator&)>& each) {
+    readLines(strFileName, [&each](const ApplicatorPtr& applicator, bool empty) {
+        if (!empty) each(*applicator);
     });
-    return lines;
 }
 
 void ApplicatorList::readLines(const QString& strFileName,

@@ -60,9 +60,11 @@ public:
     // with the choice to abort, retry or skip: it never raises.
     void ReadFile(const QString& strFileName);
     // The same reading, with the same questions and error boxes, for a form
-    // that shows the file as it is: one applicator per non-empty line, in the
-    // file's order, repeated ids included. The list itself is not touched.
-    static std::vector<ApplicatorPtr> ReadLines(const QString& strFileName);
+    // that shows the file as it is: each gets one applicator per non-empty
+    // line, in the file's order, repeated ids included, as it is read (a list
+    // of a million lines is never held whole). The list itself is not
+    // touched.
+    static void ReadLines(const QString& strFileName, const std::function<void(const Applicator&)>& each);
 
 private:
     // Reads the file line by line; take gets each line's applicator and
