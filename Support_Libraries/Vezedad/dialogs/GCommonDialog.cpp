@@ -338,8 +338,12 @@ bool GCommonDialog::VBGetSaveFileName(SaveFileArgs& args) {
 }
 
 QString GCommonDialog::VBGetFileTitle(const QString& sFIle) {
+    // A colon ends a drive only at the start ("C:x.txt"); elsewhere it is
+    // part of a name, as a Linux file name may hold one.
+    const char16_t letter = sFIle.isEmpty() ? 0 : (sFIle.at(0).unicode() | 0x20);
+    const bool drive = sFIle.size() >= 2 && sFIle.at(1) == QLatin1Char(':') && letter >= u'a' && letter <= u'z';
     const qsizetype cut =
-        qMax(qMax(sFIle.lastIndexOf(QLatin1Char('\\')), sFIle.lastIndexOf(QLatin1Char('/'))), sFIle.indexOf(':'));
+        qMax(qMax(sFIle.lastIndexOf(QLatin1Char('\\')), sFIle.lastIndexOf(QLatin1Char('/'))), drive ? 1 : -1);
     const QString title = sFIle.mid(cut + 1);
     static const QString kNotInNames = QStringLiteral("*?\"<>|");
     if (title.isEmpty() || title.size() >= kPathBuffer) return QString();

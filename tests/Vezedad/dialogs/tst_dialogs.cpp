@@ -339,6 +339,9 @@ private slots:
         QTest::newRow("windows path") << QStringLiteral("C:\\Data\\x.txt") << QStringLiteral("x.txt");
         QTest::newRow("unix path") << QStringLiteral("/home/u/r.txt") << QStringLiteral("r.txt");
         QTest::newRow("drive relative") << QStringLiteral("C:x.txt") << QStringLiteral("x.txt");
+        QTest::newRow("colon in a name") << QStringLiteral("reports/b:c.txt") << QStringLiteral("b:c.txt");
+        QTest::newRow("colon in a folder") << QStringLiteral("/r/b:c/x.txt") << QStringLiteral("x.txt");
+        QTest::newRow("colon in a bare name") << QStringLiteral("ab:c.txt") << QStringLiteral("ab:c.txt");
         QTest::newRow("folder") << QStringLiteral("C:\\Data\\") << QString();
         QTest::newRow("wildcard") << QStringLiteral("P*.txt") << QString();
         QTest::newRow("empty") << QString() << QString();
