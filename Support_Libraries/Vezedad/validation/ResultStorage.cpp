@@ -110,23 +110,49 @@ QString text(const TextSlot& slot) {
 ReportSource::ReportSource(QString path, qint32 formType, qint64 size, qint64 modified)
     : m_path(std::move(path)), m_formType(formType), m_size(size), m_modified(modified) {}
 
-QByteArray ReportSource::line(qint64 offset, qint32 length) {
+quint32 ReportSource::hash(QByteArrayView bytes) {
+    // Eight bytes at a time, each mixed in by a multiply: a change anywhere
+    // in a line changes the result, at a small share of checking the line.
+    constexpr quint64 kMul = 0x9E3779B97F4A7C15ull;
+    const char* p = bytes.data();
+    qsizetype n = bytes.size();
+    quint64 h = quint64(n) * kMul;
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        h = (h ^ word) * kMul;
+        h ^= h >> 29;
+    }
+    quint64 tail = 0;
+    std::memcpy(&tail, p, size_t(n));
+    h = (h ^ tail) * kMul;
+    h ^= h >> 32;
+    return quint32(h);
+}
+
+void ReportSource::changed() const {
+    raiseRuntimeError(rtPathFileAccessError, QStringLiteral("FileSystemObject"),
+                      m_path + QStringLiteral(" (the file changed after it was validated; validate it again)"));
+}
+
+QByteArrayView ReportSource::line(qint64 offset, qint32 length, quint32 hash) {
     if (m_blockStart < 0 || offset < m_blockStart || offset + length > m_blockStart + m_block.size()) {
         QFile file;
         Globals::FSO().OpenForReading(file, m_path);
         if (file.size() != m_size || file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() != m_modified)
-            raiseRuntimeError(rtPathFileAccessError, QStringLiteral("FileSystemObject"),
-                              m_path + QStringLiteral(" (the file changed after it was validated; validate it again)"));
-        constexpr qint64 kBlock = 64 * 1024;
-        const qint64 size = qMax<qint64>(kBlock, length);
+            changed();
+        const qint64 size = qMax<qint64>(ReportFile::LineReader::kBlock, length);
         m_block.resize(qsizetype(size));
         if (!file.seek(offset)) ReportFile::raiseReadError(file);
         const qint64 read = file.read(m_block.data(), size);
-        if (read < length) ReportFile::raiseReadError(file);
+        if (read < 0) ReportFile::raiseReadError(file);
         m_block.resize(qsizetype(read));
         m_blockStart = offset;
+        if (read < length) changed();
     }
-    return m_block.mid(qsizetype(offset - m_blockStart), length);
+    const QByteArrayView bytes(m_block.constData() + (offset - m_blockStart), length);
+    if (ReportSource::hash(bytes) != hash) changed();
+    return bytes;
 }
 
 // ---------------------------------------------------------------------------
@@ -163,23 +189,18 @@ RecordValidationResultPtr FileRecords::at(qsizetype i) const {
     return rebuild(entry.key, entry.slot & ~kCompact);
 }
 
+QByteArrayView FileRecords::cleanedLine(quint32 compactIndex, QByteArray& scratch) const {
+    const CompactRecord& compact = m_compact[compactIndex];
+    return ReportLines::cleanLine(m_source->line(compact.offset, compact.length, compact.hash), scratch);
+}
+
 RecordValidationResultPtr FileRecords::rebuild(qint32 key, quint32 compactIndex) const {
     const auto live = m_live.find(compactIndex);
     if (live != m_live.end())
         if (RecordValidationResultPtr held = live->second.lock()) return held;
 
-    const CompactRecord& compact = m_compact[compactIndex];
     QByteArray scratch;
-    const QByteArray raw = m_source->line(compact.offset, compact.length);
-    const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(key, QString());
-    ResultAccess::setRecordBytes(*record, ReportLines::cleanLine(raw, scratch));
-    const QString value = Cp1252::decode(QByteArrayView(compact.value, compact.valueSize));
-    const ValidationResultPtr finding =
-        modGlobals::New_ValidationResult(compact.field, key, value, compact.code, kvesWarning);
-    if (compact.field == zrfColumnCount)
-        ResultAccess::setMessage(*finding,
-                                 ValidationTables::columnCountMessage(key, value.toInt(), m_source->formType()));
-    record->Add(finding);
+    const RecordValidationResultPtr record = recheckRecord(cleanedLine(compactIndex, scratch), key, *m_source);
 
     if (m_live.size() >= m_livePruneAt) {
         std::erase_if(m_live, [](const auto& entry) { return entry.second.expired(); });
@@ -187,6 +208,29 @@ RecordValidationResultPtr FileRecords::rebuild(qint32 key, quint32 compactIndex)
     }
     m_live[compactIndex] = record;
     return record;
+}
+
+void FileRecords::appendText(qsizetype i, QByteArray& out) const {
+    const Entry& entry = m_entries[size_t(i)];
+    if (entry.slot & kCompact) {
+        QByteArray scratch;
+        appendRecheckedText(cleanedLine(entry.slot & ~kCompact, scratch), entry.key, *m_source, out);
+        return;
+    }
+    if (const RecordValidationResultPtr& record = m_whole[entry.slot])
+        out += Cp1252::encodeOrRaise(record->ToString(), QStringLiteral("Vezedad:RecordValidationResult.ToString"));
+}
+
+std::vector<quint32> FileRecords::keyOrder() const {
+    std::vector<quint32> order(m_entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = quint32(i);
+    // A file run's keys rise but for the whole-file record at the end: only
+    // the few out of order are sorted and merged in.
+    const auto byKey = [this](quint32 a, quint32 b) { return m_entries[a].key < m_entries[b].key; };
+    const auto rest = order.begin() + m_ascending;
+    std::sort(rest, order.end(), byKey);
+    std::inplace_merge(order.begin(), rest, order.end(), byKey);
+    return order;
 }
 
 void FileRecords::appendEntry(qint32 key, quint32 slot) {
@@ -246,25 +290,18 @@ void ResultAccess::setSource(FileValidationResult& f, std::shared_ptr<ReportSour
     f.m_records->setSource(std::move(source));
 }
 
-bool ResultAccess::keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, qint64 length,
-                               qint32 fieldId, qint32 code, const QString& value) {
-    const auto fits = [](qint32 v) { return v >= 0 && v <= 255; };
-    QByteArray bytes;
-    if (!f.m_records->hasSource() || !fits(fieldId) || !fits(code) || code == valcOK || length < 0 ||
-        length > std::numeric_limits<qint32>::max() || value.isNull() || value.size() > CompactRecord::kValueRoom ||
-        !Cp1252::encode(value, bytes))
-        return false;
+bool ResultAccess::keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line) {
+    if (!f.m_records->hasSource() || line.size() > std::numeric_limits<qint32>::max()) return false;
     if (f.m_records->indexOf(recordNumber) >= 0) f.Remove(recordNumber);
     CompactRecord record;
     record.offset = offset;
-    record.length = qint32(length);
-    record.field = quint8(fieldId);
-    record.code = quint8(code);
-    record.valueSize = quint8(bytes.size());
-    std::memcpy(record.value, bytes.constData(), size_t(bytes.size()));
+    record.length = qint32(line.size());
+    record.hash = ReportSource::hash(line);
     f.m_records->appendCompact(recordNumber, std::move(record));
     f.updateSeverityCounts(-1, kvesWarning);
     return true;
 }
+
+ReportSource* ResultAccess::source(const FileValidationResult& f) { return f.m_records->source(); }
 
 } // namespace Vezedad::detail

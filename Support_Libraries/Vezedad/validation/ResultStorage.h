@@ -1,6 +1,7 @@
 #pragma once
 // How the result classes keep their data, and the library's own access to
 // them: none of this is part of the exported interface.
+#include "Vezedad/validation/FieldRules.h"
 #include "Vezedad/validation/ValidationResult.h"
 
 #include <QByteArray>
@@ -28,19 +29,32 @@ void setBytes(TextSlot& slot, QByteArrayView bytes);
 QString text(const TextSlot& slot);
 } // namespace PackedText
 
-// The file a run's compact records read their lines back from, with its size
-// and time of change when it was validated, so that a changed file is told
-// apart instead of giving wrong lines.
+// The file a run's compact records read their lines back from, and what the
+// run knew when it checked them: the form, the separator and the report
+// year. A line is read back only when it still holds the bytes the run
+// checked (its hash says so), so a file changed in any way since, even at
+// the same size and time, is told apart instead of giving wrong lines.
 class ReportSource {
 public:
     ReportSource(QString path, qint32 formType, qint64 size, qint64 modified);
     qint32 formType() const { return m_formType; }
-    // The raw line of length bytes at offset.
-    QByteArray line(qint64 offset, qint32 length);
+    char delimiter() const { return m_delimiter; }
+    void setDelimiter(char delimiter) { m_delimiter = delimiter; }
+    // The run's report year, read once as the run needed it and then kept.
+    FieldRules::YearSource& year() { return m_year; }
+    // The raw line of length bytes at offset, valid until the next call;
+    // raises 75 when the file no longer holds the line of that hash.
+    QByteArrayView line(qint64 offset, qint32 length, quint32 hash);
+
+    static quint32 hash(QByteArrayView bytes);
 
 private:
+    [[noreturn]] void changed() const;
+
     QString m_path;
     qint32 m_formType;
+    char m_delimiter = '|';
+    FieldRules::YearSource m_year;
     qint64 m_size;
     qint64 m_modified;
     // Lines are mostly asked for in file order: one block read serves many.
@@ -48,19 +62,21 @@ private:
     qint64 m_blockStart = -1;
 };
 
-// A record of a file run whose one finding is a warning: where its line
-// stands in the file, and the finding's field, code and value (a short text
-// of the report code page, such as a private applicator's number). Its record
-// number is its key, its severity a warning.
+// A record of a file run whose findings are all warnings: where its line
+// stands in the file and the hash of its bytes. Its findings are those of
+// checking that line again; its record number is its key.
 struct CompactRecord {
-    static constexpr qsizetype kValueRoom = 8;
     qint64 offset = 0;
     qint32 length = 0;
-    quint8 field = 0;
-    quint8 code = 0;
-    quint8 valueSize = 0;
-    char value[kValueRoom] = {};
+    quint32 hash = 0;
 };
+
+// Defined beside the validator's record checks: a compact record's line,
+// cleaned as the run cleaned it, checked again as its record number, made
+// into the record whole, or into the text its ToString gives, in the report
+// code page, appended to out.
+RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source);
+void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source, QByteArray& out);
 
 // The records of a file result keyed by number in the order added. A file
 // run adds them by rising number (the whole-file record last), so the keys
@@ -75,12 +91,18 @@ public:
     ErrorSeverity severityAt(qsizetype i) const;
     bool isCompact(qsizetype i) const { return m_entries[size_t(i)].slot & kCompact; }
     RecordValidationResultPtr at(qsizetype i) const;
+    // The record's ToString in the report code page, appended to out; a
+    // compact record is checked again without being made whole.
+    void appendText(qsizetype i, QByteArray& out) const;
+    // Every index, in the order of rising keys.
+    std::vector<quint32> keyOrder() const;
     void append(qint32 key, const RecordValidationResultPtr& record);
     void appendCompact(qint32 key, CompactRecord&& record);
     void removeAt(qsizetype i);
     void clear();
     void setSource(std::shared_ptr<ReportSource> source) { m_source = std::move(source); }
     bool hasSource() const { return m_source != nullptr; }
+    ReportSource* source() const { return m_source.get(); }
 
 private:
     static constexpr qsizetype kShortTail = 16;
@@ -91,6 +113,7 @@ private:
     };
     void appendEntry(qint32 key, quint32 slot);
     RecordValidationResultPtr rebuild(qint32 key, quint32 compactIndex) const;
+    QByteArrayView cleanedLine(quint32 compactIndex, QByteArray& scratch) const;
 
     std::deque<Entry> m_entries;
     std::vector<RecordValidationResultPtr> m_whole;
@@ -115,11 +138,12 @@ struct ResultAccess {
     static void setRecordBytes(RecordValidationResult& r, QByteArrayView bytes);
     static void setRecordCount(FileValidationResult& f, qint32 count) { f.m_recordCount = count; }
     static void setSource(FileValidationResult& f, std::shared_ptr<ReportSource> source);
-    // Keeps a record of the file's run compactly: its line at offset, of
-    // length bytes, and its one warning; false when that cannot be done (the
-    // record is then to be added whole).
-    static bool keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, qint64 length, qint32 fieldId,
-                            qint32 code, const QString& value);
+    // Keeps a record of the file's run, whose findings are all warnings,
+    // compactly: its raw line at offset, of these bytes; false when that
+    // cannot be done (the record is then to be added whole).
+    static bool keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line);
+    static ReportSource* source(const FileValidationResult& f);
+    static const FileRecords& records(const FileValidationResult& f) { return *f.m_records; }
 };
 
 } // namespace Vezedad::detail

@@ -294,8 +294,7 @@ QVector<RecordValidationResultPtr> FileValidationResult::Items() const {
 QVector<qint32> FileValidationResult::Keys() const {
     QVector<qint32> keys;
     keys.reserve(m_records->size());
-    for (qsizetype i = 0; i < m_records->size(); ++i) keys.append(m_records->keyAt(i));
-    std::sort(keys.begin(), keys.end());
+    for (const quint32 i : m_records->keyOrder()) keys.append(m_records->keyAt(i));
     return keys;
 }
 
@@ -320,6 +319,22 @@ void FileValidationResult::updateSeverityCounts(qint32 oldSeverity, qint32 newSe
     if (oldSeverity >= 0 && oldSeverity <= 4) --m_counts[oldSeverity];
     if (newSeverity >= 0 && newSeverity <= 4) ++m_counts[newSeverity];
 }
+
+// ---------------------------------------------------------------------------
+// RecordListing
+
+RecordListing::RecordListing(const FileValidationResult& result)
+    : m_records(detail::ResultAccess::records(result)), m_order(m_records.keyOrder()) {}
+
+RecordListing::~RecordListing() = default;
+
+qint32 RecordListing::Key(qsizetype i) const { return m_records.keyAt(m_order[size_t(i)]); }
+
+bool RecordListing::IsWhole(qsizetype i) const { return !m_records.isCompact(m_order[size_t(i)]); }
+
+RecordValidationResultPtr RecordListing::Item(qsizetype i) const { return m_records.at(m_order[size_t(i)]); }
+
+void RecordListing::AppendText(qsizetype i, QByteArray& out) const { m_records.appendText(m_order[size_t(i)], out); }
 
 // ---------------------------------------------------------------------------
 // Factories

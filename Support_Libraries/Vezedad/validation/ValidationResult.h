@@ -3,6 +3,7 @@
 #include "Vezedad/foundation/VezedadExport.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -149,6 +150,31 @@ private:
     qint32 m_counts[5] = {0, 0, 0, 0, 0};
     std::optional<qint32> m_terminalRecord;
     qint32 m_recordCount = 0;
+};
+
+// The records of a file result in the order of their keys, for a caller
+// that writes out a great many of them: the text of a record kept compactly
+// is made from its line without making the record whole. The result must
+// outlive the listing and stay unchanged while it is used.
+class VEZEDAD_EXPORT RecordListing {
+public:
+    explicit RecordListing(const FileValidationResult& result);
+    ~RecordListing();
+    RecordListing(const RecordListing&) = delete;
+    RecordListing& operator=(const RecordListing&) = delete;
+
+    qsizetype size() const { return qsizetype(m_order.size()); }
+    qint32 Key(qsizetype i) const;
+    // Whether the record is held whole (rather than read back from the file).
+    bool IsWhole(qsizetype i) const;
+    RecordValidationResultPtr Item(qsizetype i) const;
+    // Appends the record's ToString in Windows-1252. A compact record whose
+    // file no longer holds its line raises 75.
+    void AppendText(qsizetype i, QByteArray& out) const;
+
+private:
+    const detail::FileRecords& m_records;
+    std::vector<quint32> m_order;
 };
 
 namespace modGlobals {

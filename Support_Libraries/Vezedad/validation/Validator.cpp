@@ -1,4 +1,5 @@
 #include "Vezedad/validation/Validator.h"
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
@@ -15,6 +16,7 @@
 #include <QMetaMethod>
 #include <QVarLengthArray>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <limits>
 #include <type_traits>
@@ -37,36 +39,36 @@ const QString kTab = QStringLiteral("\t");
 // A line split the way delimited lines are split everywhere: the pieces
 // between separators, then the rest of the line, then an empty piece when
 // the line did not end with a separator. So there is always one piece more
-// than there are fields, and the last piece is empty. Only the separators'
-// places are kept.
+// than there are fields, and the last piece is empty. Only the places of the
+// first kKept separators are kept, enough for every column of every layout;
+// the others are only counted, so a line of millions of separators costs no
+// more than any other line of its length.
 struct Pieces {
+    static constexpr qsizetype kKept = 32;
+
     qsizetype length = 0;
     qsizetype delimiterSize = 1;
     bool closed = false;
 
     qsizetype size() const { return m_count + (closed ? 1 : 2); }
+    // Piece k, for k below kKept.
     std::pair<qsizetype, qsizetype> operator[](qsizetype k) const {
+        Q_ASSERT(k < kKept);
         if (k > m_count) return {length, length};
         const qsizetype begin = k == 0 ? 0 : m_at[size_t(k - 1)] + delimiterSize;
         return {begin, k < m_count ? m_at[size_t(k)] : length};
     }
 
     void clear() { m_count = 0; }
-    // Room for up to extra more separators; commit says how many were written.
-    qsizetype* room(qsizetype extra) {
-        if (m_count + extra > qsizetype(m_at.size()))
-            m_at.resize(size_t(std::max({qsizetype(2 * m_at.size()), m_count + extra, qsizetype(32)})));
-        return m_at.data() + m_count;
-    }
-    void commit(qsizetype written) { m_count += written; }
     void add(qsizetype at) {
-        *room(1) = at;
+        if (m_count < kKept) m_at[size_t(m_count)] = at;
         ++m_count;
     }
+    bool full() const { return m_count >= kKept; }
+    void count(qsizetype more) { m_count += more; }
 
 private:
-    // Kept from line to line: a run allocates only for its longest line.
-    std::vector<qsizetype> m_at;
+    std::array<qsizetype, size_t(kKept)> m_at{};
     qsizetype m_count = 0;
 };
 
@@ -87,10 +89,8 @@ void splitBytes(QByteArrayView line, char delimiter, Pieces& pieces) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
         if (!mask) continue;
-        qsizetype* const first = pieces.room(16);
-        qsizetype* out = first;
-        for (; mask; mask &= mask - 1) *out++ = i + std::countr_zero(mask);
-        pieces.commit(out - first);
+        for (; mask && !pieces.full(); mask &= mask - 1) pieces.add(i + std::countr_zero(mask));
+        pieces.count(std::popcount(mask));
     }
 #endif
     for (; i < n; ++i)
@@ -311,16 +311,118 @@ ValidationResultPtr checkFileName(const QString& path, qint32 formType) {
     return finding;
 }
 
-// A record whose one finding is a warning can be kept as its place in the
-// file: the findings that can be rebuilt from that are those with the
-// table's message or the column-count text.
-bool compactable(const Findings& findings) {
-    if (findings.size() != 1) return false;
-    const Finding& f = findings.front();
-    return f.severity == kvesWarning && (f.message.isNull() || f.field == zrfColumnCount);
+// The plan of each form with a layout, made once.
+const FormPlan& planOf(qint32 formType) {
+    static const std::array<FormPlan, 4> plans = {FormPlan(zfotForm26), FormPlan(zfotForm26A), FormPlan(zfotForm27),
+                                                  FormPlan(zfotForm25)};
+    for (const FormPlan& plan : plans)
+        if (plan.formType == formType) return plan;
+    static const FormPlan none(zfotNone);
+    return none;
+}
+
+// Appends text in the report code page; text of a file run's record always
+// fits it, and only a character that does not is reported.
+void appendEncoded(QByteArray& out, const QString& text) {
+    const qsizetype at = out.size(), n = text.size();
+    out.resize(at + n);
+    const char16_t* src = reinterpret_cast<const char16_t*>(text.constData());
+    char* dst = out.data() + at;
+    char16_t all = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        all |= src[i];
+        dst[i] = char(src[i]);
+    }
+    if (all < 0x80) return;
+    out.resize(at);
+    out += Cp1252::encodeOrRaise(text, QStringLiteral("Vezedad:RecordValidationResult.ToString"));
+}
+
+// A field's display name in the report code page, made once per field.
+const QByteArray& fieldNameBytes(qint32 fieldId) {
+    static const std::array<QByteArray, 64> names = [] {
+        std::array<QByteArray, 64> all;
+        for (size_t id = 0; id < all.size(); ++id)
+            all[id] = Cp1252::encodeOrRaise(ValidationTables::fieldName(qint32(id)), QString());
+        return all;
+    }();
+    static thread_local QByteArray other;
+    if (fieldId >= 0 && size_t(fieldId) < names.size()) return names[size_t(fieldId)];
+    other = Cp1252::encodeOrRaise(ValidationTables::fieldName(fieldId), QString());
+    return other;
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------
+// Compact records read back
+
+namespace detail {
+
+namespace {
+// The findings of a line a file run kept compactly, checked again as the run
+// checked it: the same bytes, separator, form and report year give the same
+// findings.
+void recheck(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source, Findings& findings) {
+    Pieces pieces;
+    findings.clear();
+    splitBytes(cleaned, source.delimiter(), pieces);
+    walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, planOf(source.formType()), recordNumber,
+               source.year(), findings);
+}
+} // namespace
+
+RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source) {
+    Findings findings;
+    recheck(cleaned, recordNumber, source, findings);
+    const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(recordNumber, QString());
+    ResultAccess::setRecordBytes(*record, cleaned);
+    for (const Finding& f : findings) record->Add(resultOf(f, recordNumber));
+    return record;
+}
+
+void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source, QByteArray& out) {
+    // Reused from record to record: a report of a million records makes
+    // their texts without a fresh allocation for each.
+    static thread_local Findings findings;
+    recheck(cleaned, recordNumber, source, findings);
+    if (severityOf(findings) == kvesOK) return;
+    // RecordValidationResult::ToString, written straight into bytes.
+    if (recordNumber > 0) {
+        out += "Line ";
+        out += QByteArray::number(recordNumber);
+        out += ": ";
+        out += cleaned;
+        out += "\r\n";
+    }
+    struct Group {
+        qint32 low, high;
+        const char* heading;
+    };
+    static constexpr Group kGroups[] = {
+        {kvesCritical, kvesTerminal, "The following problems cause the entire file to be considered invalid.\r\n"},
+        {kvesSerious, kvesSerious, "The following problems cause this record to be considered invalid.\r\n"},
+        {kvesWarning, kvesWarning, "The following problems should be corrected but do not invalidate the record.\r\n"}};
+    for (const Group& group : kGroups) {
+        bool headed = false;
+        for (const Finding& f : findings) {
+            if (f.severity < group.low || f.severity > group.high) continue;
+            if (!headed) out += group.heading;
+            headed = true;
+            out += f.severity == kvesWarning ? "Warning: " : "Error:   ";
+            out += fieldNameBytes(f.field);
+            out += " = '";
+            appendEncoded(out, f.value);
+            out += "': ";
+            appendEncoded(out, f.message.isNull() ? ValidationTables::message(f.field, f.code, f.value) : f.message);
+            out += "\r\n";
+        }
+    }
+}
+
+} // namespace detail
+
+namespace {} // namespace
 
 // ---------------------------------------------------------------------------
 // Validator
@@ -357,17 +459,15 @@ QString Validator::ValidationMessage(qint32 fieldId, qint32 lngCode, const QStri
 
 ColumnStructure Validator::GetColumnStructure(const QString& strLine) const {
     ColumnStructure structure;
-    Pieces pieces;
     for (const QString* delimiter : {&kPipe, &kComma, &kTab}) {
-        splitText(strLine, *delimiter, pieces);
-        const qint32 count = fieldCount(pieces);
+        const bool closed = strLine.endsWith(*delimiter);
+        const qsizetype count = strLine.count(*delimiter) + (closed ? 0 : 1);
         if (count < 4) continue;
-        structure.ColumnCount = qint16(qMin<qint32>(count, std::numeric_limits<qint16>::max()));
+        structure.ColumnCount = qint16(qMin<qsizetype>(count, std::numeric_limits<qint16>::max()));
         structure.Delimiter = *delimiter;
-        for (qsizetype k = 0; k < pieces.size(); ++k) {
-            const auto [b, e] = pieces[k];
-            structure.Contents.append(strLine.mid(b, e - b));
-        }
+        // Every field, then the empty element that always ends the array.
+        structure.Contents = strLine.split(*delimiter);
+        if (!closed) structure.Contents.append(QString());
         return structure;
     }
     structure.Contents.append(strLine);
@@ -466,19 +566,20 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
 
     QFile file;
     fso.OpenForReading(file, strFilePath, QIODevice::Unbuffered);
-    // Records whose only finding is a warning are kept as their place in the
-    // file and read back from it when asked for.
-    detail::ResultAccess::setSource(
-        *fileResult,
+    // Records whose findings are all warnings are kept as their place in the
+    // file and checked again when asked for, with what the run knew: the
+    // source keeps the run's separator and report year.
+    const auto reportSource =
         std::make_shared<detail::ReportSource>(QFileInfo(strFilePath).absoluteFilePath(), lngFormType, file.size(),
-                                               file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch()));
+                                               file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch());
+    detail::ResultAccess::setSource(*fileResult, reportSource);
+    FieldRules::YearSource& year = reportSource->year();
     ReportFile::LineReader reader(file);
 
     // A listener that does nothing should cost nothing: without one the
     // event is not raised at all.
     const bool announce = isSignalConnected(QMetaMethod::fromSignal(&Validator::RecordValidated));
-    FieldRules::YearSource year;
-    const FormPlan plan(lngFormType);
+    const FormPlan& plan = planOf(lngFormType);
     qint32 recordNumber = 0;
     bool cancel = false;
     char delimiter = 0;
@@ -498,6 +599,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
             if (!separator->IsValid()) wholeFile->Add(separator);
             if (separator->Severity() == kvesTerminal) break;
             delimiter = char(separator->Value().front().unicode());
+            reportSource->setDelimiter(delimiter);
         }
 
         findings.clear();
@@ -511,10 +613,8 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
 
         if (!findings.empty()) {
             const ErrorSeverity severity = severityOf(findings);
-            const Finding& first = findings.front();
-            if (!compactable(findings) ||
-                !detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes.size(),
-                                                   first.field, first.code, first.value)) {
+            if (severity != kvesWarning ||
+                !detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes)) {
                 const RecordValidationResultPtr record =
                     modGlobals::New_RecordValidationResult(recordNumber, QString());
                 // The line's own bytes: the same text in half the room.

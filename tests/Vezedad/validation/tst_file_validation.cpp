@@ -1,15 +1,68 @@
 #include "FileRunOracle.h"
 #include "TestSupport.h"
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <cstdlib>
+#include <malloc.h>
+#include <new>
 #include <sys/stat.h>
+#include <sys/time.h>
+
+// Room taken through operator new, counted while a test watches, so that a
+// test can tell what a run keeps per separator or per record without timing
+// or measuring the process.
+namespace {
+std::atomic<bool> g_watching{false};
+std::atomic<long long> g_live{0}, g_peak{0};
+
+void counted(void* p, long long sign) {
+    if (!p || !g_watching.load(std::memory_order_relaxed)) return;
+    const long long live =
+        g_live.fetch_add(sign * (long long)malloc_usable_size(p)) + sign * (long long)malloc_usable_size(p);
+    long long peak = g_peak.load();
+    while (live > peak && !g_peak.compare_exchange_weak(peak, live)) {
+    }
+}
+
+// The most room taken through operator new at once while body ran, beyond
+// what was taken when it started.
+long long peakNewBytes(const std::function<void()>& body) {
+    g_live = 0;
+    g_peak = 0;
+    g_watching = true;
+    body();
+    g_watching = false;
+    return g_peak;
+}
+} // namespace
+
+void* operator new(std::size_t size) {
+    void* p = std::malloc(size ? size : 1);
+    if (!p) throw std::bad_alloc();
+    counted(p, 1);
+    return p;
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    void* p = std::malloc(size ? size : 1);
+    counted(p, 1);
+    return p;
+}
+void operator delete(void* p) noexcept {
+    counted(p, -1);
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
 
 using namespace Vezedad;
 
@@ -31,6 +84,11 @@ private Q_SLOTS:
     void fileAndRecordRunsAgree_data();
     void fileAndRecordRunsAgree();
     void warningRecordsAreReadBackFromTheFile();
+    void changedFilesAreNeverReadBackWrong_data();
+    void changedFilesAreNeverReadBackWrong();
+    void listingGivesEachRecordsText_data();
+    void listingGivesEachRecordsText();
+    void separatorsCostNoRoomOfTheirOwn();
 };
 
 namespace {
@@ -366,7 +424,8 @@ void tst_file_validation::warningRecordsAreReadBackFromTheFile() {
     const QByteArray line26 = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|";
     QByteArray bytes;
     for (int i = 0; i < 40; ++i) bytes += (i % 3 ? line26 : " \"" + line26 + "\" ") + "\r\n";
-    bytes += "0|C1111111|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|a|b|c|d|e|\n";
+    // Two warnings: a private applicator's number and trailing empty fields.
+    bytes += "0|P1111111|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203||||||\n";
     bytes += kWarn26;
     const QString path = write(QStringLiteral("P7.txt"), bytes);
     const FileValidationResultPtr result = Globals::Validator().ValidateFile(path, zfotForm26);
@@ -381,6 +440,7 @@ void tst_file_validation::warningRecordsAreReadBackFromTheFile() {
                  QStringLiteral("\r\nThe following problems should be corrected but do not invalidate the record.\r\n"
                                 "Warning: Certification ID = 'P1234567': Certification ID Number 'P1234567' must be a "
                                 "RUR assigned number that begins with C, T, or B and is followed by 7 digits.\r\n"));
+    QCOMPARE(result->Item(41)->Keys(), (QVector<qint32>{zrfColumnCount, zrfCertificationId}));
     QCOMPARE(result->Item(41)->Item(zrfColumnCount)->Message(),
              QStringLiteral("Record 41 appears to have 18 fields instead of the 13 expected."));
     // Held, it is the caller's own object to change.
@@ -399,9 +459,104 @@ void tst_file_validation::warningRecordsAreReadBackFromTheFile() {
     const FileValidationResultPtr again = Globals::Validator().ValidateFile(path, zfotForm26);
     TestSupport::writeFile(path, bytes + kWarn26);
     QCOMPARE(result->Item(20)->RecordContents(), QString::fromLatin1(line26));
-    const ErrorInfo e = TestSupport::raisedBy([&] { again->Item(20); });
-    QCOMPARE(e.Number(), 75);
-    QVERIFY(e.Description().contains(QStringLiteral("changed after it was validated")));
+    for (const qint32 record : {20, 41}) {
+        const ErrorInfo e = TestSupport::raisedBy([&] { again->Item(record); });
+        QCOMPARE(e.Number(), 75);
+        QVERIFY(e.Description().contains(QStringLiteral("changed after it was validated")));
+    }
+}
+
+// However a file changes after its run, a record kept as its place in it is
+// never read back wrong: a line that no longer holds what was checked is
+// refused with 75, even when the file keeps its size and time of change (as
+// "cp -p" and "touch -r" leave it); a line that still holds it is read.
+void tst_file_validation::changedFilesAreNeverReadBackWrong_data() {
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<bool>("timeRestored");
+    QTest::addColumn<int>("record");
+    QTest::addColumn<bool>("refused");
+    const QByteArray a = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n";
+    const QByteArray b = "0|P7654321|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n";
+    const QByteArray c = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12299|\r\n";
+    QTest::newRow("a line rewritten, same size and time") << a + c + a << true << 2 << true;
+    QTest::newRow("two lines swapped, same size and time") << b + a + a << true << 1 << true;
+    QTest::newRow("another line rewritten, same size and time") << a + c + a << true << 3 << false;
+    QTest::newRow("a line added") << a + b + a + a << false << 3 << true;
+    QTest::newRow("the file emptied") << QByteArray() << false << 1 << true;
+}
+
+void tst_file_validation::changedFilesAreNeverReadBackWrong() {
+    QFETCH(QByteArray, after);
+    QFETCH(bool, timeRestored);
+    QFETCH(int, record);
+    QFETCH(bool, refused);
+    const QByteArray before = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n"
+                              "0|P7654321|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n"
+                              "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n";
+    const QString path = write(QStringLiteral("P8.txt"), before);
+    struct stat validated {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &validated), 0);
+    const FileValidationResultPtr result = Globals::Validator().ValidateFile(path, zfotForm26);
+    QCOMPARE(result->SeverityCount(kvesWarning), 3);
+    const QString expected = QString::fromLatin1(before.split('\r').at(record - 1).trimmed());
+
+    TestSupport::writeFile(path, after);
+    if (timeRestored) {
+        const timeval times[2] = {{validated.st_atim.tv_sec, validated.st_atim.tv_nsec / 1000},
+                                  {validated.st_mtim.tv_sec, validated.st_mtim.tv_nsec / 1000}};
+        QCOMPARE(::utimes(QFile::encodeName(path).constData(), times), 0);
+    }
+    if (refused) {
+        const ErrorInfo e = TestSupport::raisedBy([&] { result->Item(record); });
+        QCOMPARE(e.Number(), 75);
+        QCOMPARE(e.Description(), QStringLiteral("Path/File access error: %1 (the file changed after it was "
+                                                 "validated; validate it again)")
+                                      .arg(path));
+    } else {
+        QCOMPARE(result->Item(record)->RecordContents(), expected);
+    }
+}
+
+// A listing of a file result gives each record's text as its ToString does,
+// in the code page, whether the record is held whole or read back.
+void tst_file_validation::listingGivesEachRecordsText_data() {
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("form");
+    QTest::newRow("Form 26") << QStringLiteral("P_mixed.txt") << int(zfotForm26);
+    QTest::newRow("Form 26A") << QStringLiteral("A_mixed.txt") << int(zfotForm26A);
+    QTest::newRow("Form 27") << QStringLiteral("S_mixed.txt") << int(zfotForm27);
+    QTest::newRow("Form 25") << QStringLiteral("M_mixed.txt") << int(zfotForm25);
+    QTest::newRow("Form 25, comma separated") << QStringLiteral("M_comma.txt") << int(zfotForm25);
+}
+
+void tst_file_validation::listingGivesEachRecordsText() {
+    QFETCH(QString, fixture);
+    QFETCH(int, form);
+    const FileValidationResultPtr result =
+        Globals::Validator().ValidateFile(QStringLiteral(TEST_DATA_DIR "/") + fixture, form, 0);
+    const RecordListing listing(*result);
+    QCOMPARE(listing.size(), qsizetype(result->Count()));
+    int readBack = 0;
+    for (qsizetype i = 0; i < listing.size(); ++i) {
+        QCOMPARE(listing.Key(i), result->Keys().at(i));
+        QByteArray text;
+        listing.AppendText(i, text);
+        QCOMPARE(text, Cp1252::encodeOrRaise(listing.Item(i)->ToString(), QString()));
+        QCOMPARE(listing.Item(i), result->Item(listing.Key(i)));
+        readBack += !listing.IsWhole(i);
+    }
+    QCOMPARE(readBack,
+             result->SeverityCount(kvesWarning) - (result->Exists(-1) && result->Item(-1)->Severity() == kvesWarning));
+}
+
+// A line's separators cost no room of their own: a run over a line of four
+// million of them keeps the line (its record has errors), and little more.
+void tst_file_validation::separatorsCostNoRoomOfTheirOwn() {
+    const QString path = write(QStringLiteral("P9.txt"), "0|C1111111|" + QByteArray(4'000'000, '|') + "\r\n");
+    FileValidationResultPtr result;
+    const long long peak = peakNewBytes([&] { result = Globals::Validator().ValidateFile(path, zfotForm26, 0); });
+    QCOMPARE(result->Item(1)->Item(zrfColumnCount)->Value(), QStringLiteral("4000002"));
+    QVERIFY2(peak < 6'000'000, qPrintable(QString::number(peak)));
 }
 
 QTEST_GUILESS_MAIN(tst_file_validation)
