@@ -192,12 +192,12 @@ private Q_SLOTS:
             const Vezedad::FileValidationResultPtr result =
                 Vezedad::Globals::Validator().ValidateFile(validated, Vezedad::zfotForm25, 0);
             path = folder + QStringLiteral("/exception_MR1234500.txt");
-            ZozedizIZ::ExceptionReport::Write(path, validated, *result, QStringLiteral("here"));
+            ZozedizIZ::ExceptionReport::Write(path, validated, *result);
             const QByteArray old = TestSupport::readFile(path);
             QVERIFY(old.size() > 16384);
             fill();
-            const Vezedad::ErrorInfo error = TestSupport::raisedBy(
-                [&] { ZozedizIZ::ExceptionReport::Write(path, validated, *result, QStringLiteral("here")); });
+            const Vezedad::ErrorInfo error =
+                TestSupport::raisedBy([&] { ZozedizIZ::ExceptionReport::Write(path, validated, *result); });
             QCOMPARE(error.Number(), qint32(Vezedad::rtDiskFull));
             seen = error.Description();
             QCOMPARE(TestSupport::readFile(path), old);

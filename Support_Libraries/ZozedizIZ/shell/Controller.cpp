@@ -1,7 +1,9 @@
 #include "ZozedizIZ/shell/Controller.h"
 
 #include "Vezedad/foundation/Configuration.h"
+#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/Utilities.h"
@@ -13,8 +15,12 @@
 #include "ZozedizIZ/shell/FileOperations.h"
 #include "ZozedizIZ/shell/Globals.h"
 #include "ZozedizIZ/shell/Utilities.h"
+#include "ZozedizIZ/shell/ValidationRuns.h"
 #include "ZozedizIZ/shell/frmChangeYear.h"
 #include "ZozedizIZ/shell/frmController.h"
+#include "ZozedizIZ/shell/frmValidationResponse.h"
+
+#include <optional>
 
 namespace ZozedizIZ {
 
@@ -51,7 +57,7 @@ private:
     Controller& m_owner;
 };
 
-Controller::Controller() : m_report(Vezedad::Globals::ZelReport()) {
+Controller::Controller() : m_report(Vezedad::Globals::ZelReport()), m_runs(std::make_unique<ValidationRuns>()) {
     modGlobals::requireFactory(QStringLiteral("Controller"));
     m_formEvents = std::make_unique<FormEvents>(*this);
 }
@@ -239,6 +245,51 @@ void Controller::UploadReport() {
         const qint32 result =
             uploadRunner() ? uploadRunner()(request, folder) : VezirodEdovud::Uploader().SendReport(&request, folder);
         if (result == VezirodEdovud::uprNoConnection) modGlobals::ShowNoConnection();
+    });
+}
+
+void Controller::ValidateFile(qint32 formType) {
+    Vezedad::trapArrow(kLocation + QStringLiteral("ValidateFile"), [&] {
+        if (!IdentityComplete(uaOpenForm, formType,
+                              QStringLiteral("Some information is needed for the selected form type.\r\n"
+                                             "Please enter it and try again.\r\n"),
+                              Vezedad::Ui::vbExclamation))
+            return;
+        SaveIdentity("mobjForm_DoValidation", "ValidateFile");
+        const QString path = Globals::FileOperations().PickFileOpen(formType, Vezedad::zfitText);
+        if (path.isEmpty()) return;
+        {
+            std::optional<Vezedad::Ui::Hourglass> hourglass;
+            if (mobjForm) hourglass.emplace(mobjForm.get());
+            m_runs->ValidateFile(path, formType);
+        }
+        Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
+        const QString reportPath = m_runs->ReportPath();
+        frmValidationResponse verdict(mobjForm.get());
+        verdict.ShowDialog(fso.GetParentFolderName(path), fso.GetFileName(path),
+                           reportPath.isEmpty() ? QString() : fso.GetFileName(reportPath), m_runs->Severity());
+        if (verdict.Cancelled()) return;
+        if (verdict.LoadReport()) Vezedad::Globals::Documentation().ShowFile(reportPath);
+        if (verdict.LoadFile()) {
+            if (m_option == Vezedad::kvoOptionA) {
+                qint32 eventFormType = formType;
+                QString fileName = path;
+                emit OpenReportFile(eventFormType, fileName);
+            } else {
+                Vezedad::Globals::Documentation().ShowFile(path);
+            }
+        }
+    });
+}
+
+void Controller::ValidateFolder() {
+    Vezedad::trapArrow(kLocation + QStringLiteral("ValidateFolder"), [&] {
+        SaveIdentity("mobjForm_DoValidation", "ValidateFolder");
+        // The hourglass only once the user has answered.
+        const QString folder = GetReportFolder();
+        std::optional<Vezedad::Ui::Hourglass> hourglass;
+        if (mobjForm) hourglass.emplace(mobjForm.get());
+        m_runs->ValidateFolder(folder);
     });
 }
 

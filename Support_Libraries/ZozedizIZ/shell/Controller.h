@@ -1,7 +1,6 @@
 #pragma once
 #include "Vezedad/foundation/ClientVersion.h"
 #include "Vezedad/foundation/Enums.h"
-#include "Vezedad/validation/ValidationResult.h"
 #include "ZozedizIZ/ZozedizIZExport.h"
 
 #include <QObject>
@@ -20,7 +19,7 @@ class SubmitMetadataRequest;
 namespace ZozedizIZ {
 
 class Globals;
-class ProgressForm;
+class ValidationRuns;
 class frmController;
 
 // The non-visual side of the Control Center. It owns the main window and
@@ -100,30 +99,17 @@ private:
     void TryOpen(qint32 formType, bool perApplicator, bool blnNew);
     void UploadReport();
 
-    // The validation runs.
+    // The Validate File and Validate Folder commands: the identity gate and
+    // the user's choice, then the run, then the verdict.
     void ValidateFile(qint32 formType);
     void ValidateFolder();
-    void RunFileValidation();
-    void RunFolderValidation();
-    QString WriteExceptionReport(const QString& strPath, const Vezedad::FileValidationResult& objResult);
-    void mValidator_RecordValidated(qint32 RecordNumber, qint32 RecordLength, qint32 ErrorCount, bool& Cancel);
-    void mProgress_Execute();
-    // The run's validator events, from now until the returned object goes.
-    std::shared_ptr<void> subscribeToValidator();
 
     qint32 m_option = 0;
     Vezedad::ClientVersionPtr m_version;
     std::unique_ptr<FormEvents> m_formEvents;
     std::unique_ptr<frmController> mobjForm;
     Vezedad::ZelReport& m_report;
-    ProgressForm* mProgress = nullptr;
-    qint32 m_pendingRun = 0;
-    QString m_path;
-    qint32 m_formType = 0;
-    qint32 m_severity = Vezedad::kvesOK;
-    QString m_reportPath;
-    qint64 m_bytes = 0;
-    qint64 m_errors = 0;
+    std::unique_ptr<ValidationRuns> m_runs;
 };
 
 } // namespace ZozedizIZ

@@ -14,8 +14,8 @@ namespace ZozedizIZ::ExceptionReport {
 // then every record with findings, the whole-file record first. The file is
 // Windows-1252 with CR LF line ends, written a piece at a time and put in
 // place only when complete, so a failure leaves an older report as it was.
-// Raises with source as the location of a failure.
+// Errors carry the source of what failed; the caller adds its location.
 ZOZEDIZIZ_EXPORT void Write(const QString& reportPath, const QString& validatedPath,
-                            const Vezedad::FileValidationResult& result, const QString& source);
+                            const Vezedad::FileValidationResult& result);
 
 } // namespace ZozedizIZ::ExceptionReport

@@ -1,32 +1,20 @@
-// The Control Center's validation of one report file or of every report file
-// of a folder, with the exception report written beside each file that is
-// not valid.
-#include "Vezedad/foundation/Documentation.h"
+#include "ZozedizIZ/shell/ValidationRuns.h"
+
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
-#include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/ValidationTypes.h"
 #include "Vezedad/validation/Validator.h"
-#include "ZozedizIZ/shell/Controller.h"
 #include "ZozedizIZ/shell/ExceptionReport.h"
-#include "ZozedizIZ/shell/FileOperations.h"
-#include "ZozedizIZ/shell/Globals.h"
 #include "ZozedizIZ/shell/ProgressForm.h"
-#include "ZozedizIZ/shell/Utilities.h"
-#include "ZozedizIZ/shell/frmController.h"
-#include "ZozedizIZ/shell/frmValidationResponse.h"
 
 #include <QFileInfo>
-#include <optional>
 
 namespace ZozedizIZ {
 
 namespace {
-
-const QString kLocation = QStringLiteral("ZozedizIZ::Controller.");
 
 // Files of 10,000 bytes or more are validated under the progress window.
 constexpr qint64 kProgressThreshold = 10000;
@@ -48,80 +36,42 @@ qint32 formTypeOfName(const QString& name) {
 
 } // namespace
 
-void Controller::ValidateFile(qint32 formType) {
-    Vezedad::trapArrow(kLocation + QStringLiteral("ValidateFile"), [&] {
-        if (!IdentityComplete(uaOpenForm, formType,
-                              QStringLiteral("Some information is needed for the selected form type.\r\n"
-                                             "Please enter it and try again.\r\n"),
-                              Vezedad::Ui::vbExclamation))
-            return;
-        SaveIdentity("mobjForm_DoValidation", "ValidateFile");
-        const QString path = Globals::FileOperations().PickFileOpen(formType, Vezedad::zfitText);
-        if (path.isEmpty()) return;
-        Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
-        {
-            std::optional<Vezedad::Ui::Hourglass> hourglass;
-            if (mobjForm) hourglass.emplace(mobjForm.get());
-            const qint64 size = fso.GetFileSize(path);
-            m_pendingRun = 1;
-            m_path = path;
-            m_formType = formType;
-            if (size >= kProgressThreshold) {
-                ProgressForm progress;
-                connect(&progress, &ProgressForm::Execute, this, [this] { mProgress_Execute(); });
-                mProgress = &progress;
-                try {
-                    progress.StartTracking(QStringLiteral("Validating file ") + path, float(size), true);
-                } catch (...) {
-                    mProgress = nullptr;
-                    throw;
-                }
-                mProgress = nullptr;
-            } else {
-                RunFileValidation();
-            }
-        }
-        frmValidationResponse verdict(mobjForm.get());
-        verdict.ShowDialog(fso.GetParentFolderName(path), fso.GetFileName(path),
-                           m_reportPath.isEmpty() ? QString() : fso.GetFileName(m_reportPath), m_severity);
-        if (verdict.Cancelled()) return;
-        if (verdict.LoadReport()) Vezedad::Globals::Documentation().ShowFile(m_reportPath);
-        if (verdict.LoadFile()) {
-            if (m_option == Vezedad::kvoOptionA) {
-                qint32 eventFormType = formType;
-                QString fileName = path;
-                emit OpenReportFile(eventFormType, fileName);
-            } else {
-                Vezedad::Globals::Documentation().ShowFile(path);
-            }
-        }
-    });
+ValidationRuns::ValidationRuns() = default;
+
+ValidationRuns::~ValidationRuns() = default;
+
+void ValidationRuns::ValidateFile(const QString& path, qint32 formType) {
+    const qint64 size = Vezedad::Globals::FSO().GetFileSize(path);
+    m_pendingRun = 1;
+    m_path = path;
+    m_formType = formType;
+    if (size >= kProgressThreshold)
+        underProgress(QStringLiteral("Validating file ") + path, float(size));
+    else
+        RunFileValidation();
 }
 
-void Controller::ValidateFolder() {
-    Vezedad::trapArrow(kLocation + QStringLiteral("ValidateFolder"), [&] {
-        SaveIdentity("mobjForm_DoValidation", "ValidateFolder");
-        // The hourglass only once the user has answered.
-        const QString folder = GetReportFolder();
-        std::optional<Vezedad::Ui::Hourglass> hourglass;
-        if (mobjForm) hourglass.emplace(mobjForm.get());
-        m_path = folder;
-        m_pendingRun = 2;
-        m_formType = 0;
-        ProgressForm progress;
-        connect(&progress, &ProgressForm::Execute, this, [this] { mProgress_Execute(); });
-        mProgress = &progress;
-        try {
-            progress.StartTracking(QStringLiteral("Validating files in folder ") + folder, 100, true);
-        } catch (...) {
-            mProgress = nullptr;
-            throw;
-        }
+void ValidationRuns::ValidateFolder(const QString& folder) {
+    m_path = folder;
+    m_pendingRun = 2;
+    m_formType = 0;
+    underProgress(QStringLiteral("Validating files in folder ") + folder, 100);
+}
+
+void ValidationRuns::underProgress(const QString& description, float maximum) {
+    ProgressForm progress;
+    QObject::connect(&progress, &ProgressForm::Execute, [this] { mProgress_Execute(); });
+    mProgress = &progress;
+    try {
+        progress.StartTracking(description, maximum, true);
+    } catch (...) {
         mProgress = nullptr;
-    });
+        throw;
+    }
+    mProgress = nullptr;
 }
 
-void Controller::mProgress_Execute() {
+void ValidationRuns::mProgress_Execute() {
     if (m_pendingRun == 1)
         RunFileValidation();
     else if (m_pendingRun == 2)
@@ -129,18 +79,16 @@ void Controller::mProgress_Execute() {
     if (mProgress) mProgress->Finished();
 }
 
-std::shared_ptr<void> Controller::subscribeToValidator() {
-    Vezedad::Validator& validator = Vezedad::Globals::Validator();
-    const QMetaObject::Connection connection = connect(
-        &validator, &Vezedad::Validator::RecordValidated, this,
-        [this](qint32& RecordNumber, qint32& RecordLength, qint32& ErrorCount, bool& Cancel) {
-            mValidator_RecordValidated(RecordNumber, RecordLength, ErrorCount, Cancel);
-        },
-        Qt::DirectConnection);
+std::shared_ptr<void> ValidationRuns::subscribeToValidator() {
+    const QMetaObject::Connection connection =
+        QObject::connect(&Vezedad::Globals::Validator(), &Vezedad::Validator::RecordValidated,
+                         [this](qint32& RecordNumber, qint32& RecordLength, qint32& ErrorCount, bool& Cancel) {
+                             mValidator_RecordValidated(RecordNumber, RecordLength, ErrorCount, Cancel);
+                         });
     return std::shared_ptr<void>(nullptr, [connection](void*) { QObject::disconnect(connection); });
 }
 
-void Controller::RunFileValidation() {
+void ValidationRuns::RunFileValidation() {
     const std::shared_ptr<void> subscription = subscribeToValidator();
     const Vezedad::FileValidationResultPtr result =
         Vezedad::Globals::Validator().ValidateFile(m_path, m_formType, kMaxErrors);
@@ -148,14 +96,15 @@ void Controller::RunFileValidation() {
     m_reportPath = WriteExceptionReport(m_path, *result);
 }
 
-void Controller::RunFolderValidation() {
+void ValidationRuns::RunFolderValidation() {
     QFileInfoList files;
     Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (fso.FolderExists(m_path))
         for (const QFileInfo& file : fso.Files(m_path))
             if (formTypeOfName(file.fileName()) != 0) files.append(file);
     const std::shared_ptr<void> subscription = subscribeToValidator();
-    qint16 validated = 0, passed = 0, warnings = 0, failed = 0;
+    // A folder may hold more files than 16 bits count.
+    qint32 validated = 0, passed = 0, warnings = 0, failed = 0;
     const qsizetype n = files.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QFileInfo& file = files.at(i);
@@ -188,7 +137,8 @@ void Controller::RunFolderValidation() {
                         Vezedad::Ui::vbInformation | Vezedad::Ui::vbOKOnly, QStringLiteral("Folder Validation"));
 }
 
-void Controller::mValidator_RecordValidated(qint32 RecordNumber, qint32 RecordLength, qint32 ErrorCount, bool& Cancel) {
+void ValidationRuns::mValidator_RecordValidated(qint32 RecordNumber, qint32 RecordLength, qint32 ErrorCount,
+                                                bool& Cancel) {
     if (!mProgress) return;
     if (RecordNumber == 1) {
         m_bytes = 0;
@@ -201,9 +151,10 @@ void Controller::mValidator_RecordValidated(qint32 RecordNumber, qint32 RecordLe
         QStringLiteral("Validated %1 lines; found %2 errors so far.").arg(RecordNumber).arg(m_errors), float(m_bytes));
 }
 
-QString Controller::WriteExceptionReport(const QString& strPath, const Vezedad::FileValidationResult& objResult) {
-    const QString location = kLocation + QStringLiteral("WriteExceptionReport");
-    return Vezedad::trapArrow(location, [&] {
+QString ValidationRuns::WriteExceptionReport(const QString& strPath, const Vezedad::FileValidationResult& objResult) {
+    // The name its errors carry is the report controller's, whose part of
+    // the work this is.
+    return Vezedad::trapArrow(QStringLiteral("ZozedizIZ::Controller.WriteExceptionReport"), [&] {
         Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
         const QString reportPath =
             fso.BuildPath(fso.GetParentFolderName(strPath),
@@ -212,7 +163,7 @@ QString Controller::WriteExceptionReport(const QString& strPath, const Vezedad::
             if (fso.FileExists(reportPath)) fso.DeleteFile(reportPath);
             return QString();
         }
-        ExceptionReport::Write(reportPath, strPath, objResult, location);
+        ExceptionReport::Write(reportPath, strPath, objResult);
         return reportPath;
     });
 }

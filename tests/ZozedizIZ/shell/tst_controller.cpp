@@ -605,8 +605,7 @@ private slots:
         result->Add(eleven);
         result->Add(wholeFile);
         const QString reportPath = m_files.filePath(QStringLiteral("exception_M11.txt"));
-        ZozedizIZ::ExceptionReport::Write(reportPath, m_files.filePath(QStringLiteral("M11.txt")), *result,
-                                          QStringLiteral("here"));
+        ZozedizIZ::ExceptionReport::Write(reportPath, m_files.filePath(QStringLiteral("M11.txt")), *result);
         QCOMPARE(masked(reportPath, m_files.path()), expected(QStringLiteral("exception_M11.txt")));
     }
 
@@ -721,7 +720,13 @@ private slots:
         QCOMPARE(lines.value(1), QStringLiteral("In ZozedizIZ::Controller.mobjForm_DoValidation"));
         QVERIFY2(lines.value(2).startsWith(QStringLiteral("-->ZozedizIZ::Controller.ValidateFile\r")),
                  qPrintable(ui.boxes().at(0).prompt));
-        QVERIFY(ui.boxes().at(0).prompt.contains(QStringLiteral("-->ZozedizIZ::Controller.WriteExceptionReport")));
+        // Each procedure on the way names itself once, and the failure keeps
+        // the source it had.
+        const QString prompt = ui.boxes().at(0).prompt;
+        QCOMPARE(prompt.count(QStringLiteral("Controller.WriteExceptionReport")), 1);
+        QVERIFY2(
+            prompt.contains(QStringLiteral("-->ZozedizIZ::Controller.WriteExceptionReport\r\n-->FileSystemObject")),
+            qPrintable(prompt));
         QCOMPARE(window().cursor().shape(), Qt::ArrowCursor);
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!(w->objectName() == QStringLiteral("frmProgress") && w->isVisible()));
@@ -770,6 +775,25 @@ private slots:
         QVERIFY(readFile(folder.filePath("exception_P1.txt")).startsWith("File Validation Report for "));
         QVERIFY(!QFile::exists(folder.filePath("exception_readme.txt")));
         QVERIFY(!QFile::exists(folder.filePath("exception_exception_P1.txt")));
+    }
+
+    // A folder may hold more report files than 16 bits count.
+    void folderCountsPassSixteenBits() {
+        QTemporaryDir folder;
+        constexpr int kFiles = 32770;
+        for (int i = 0; i < kFiles; ++i) {
+            QFile empty(folder.filePath(QStringLiteral("P%1.txt").arg(i, 5, 10, QLatin1Char('0'))));
+            QVERIFY(empty.open(QIODevice::WriteOnly));
+        }
+        UiScript ui;
+        ui.expectBox(Vezedad::Ui::vbNo);
+        ui.expectFolder(folder.path());
+        ui.expectModal(progressRuns());
+        ui.expectBox();
+        click("cmdValidateFolder");
+        QCOMPARE(ui.boxes().at(1).prompt.section(QStringLiteral("\r\n"), 0, 1),
+                 QStringLiteral("32770 files in folder %1 have been validated.\r\n32770 passed validation.")
+                     .arg(folder.path()));
     }
 
     // Answering No and cancelling the picker validates nothing, and says so.
