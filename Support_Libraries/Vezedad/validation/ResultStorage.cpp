@@ -102,6 +102,24 @@ QString text(const TextSlot& slot) {
     return Cp1252::decode(QByteArrayView(block->text, block->size));
 }
 
+bool appendBytes(const TextSlot& slot, QByteArray& out) {
+    const unsigned char form = slot.bytes[15];
+    if (form == kNull) return true;
+    if (form < 16) {
+        out.append(reinterpret_cast<const char*>(slot.bytes), form);
+        return true;
+    }
+    const PackedBlock* block = heapOf(slot);
+    if (!block->wide) {
+        out.append(block->text, block->size);
+        return true;
+    }
+    QByteArray bytes;
+    if (!Cp1252::encode(QStringView(reinterpret_cast<const QChar*>(block->text), block->size), bytes)) return false;
+    out += bytes;
+    return true;
+}
+
 } // namespace PackedText
 
 // ---------------------------------------------------------------------------
@@ -191,7 +209,7 @@ RecordValidationResultPtr FileRecords::at(qsizetype i) const {
 
 QByteArrayView FileRecords::cleanedLine(quint32 compactIndex, QByteArray& scratch) const {
     const CompactRecord& compact = m_compact[compactIndex];
-    return ReportLines::cleanLine(m_source->line(compact.offset, compact.length, compact.hash), scratch);
+    return ReportLines::cleanLine(m_source->line(compact.offset(), compact.length, compact.hash), scratch);
 }
 
 RecordValidationResultPtr FileRecords::rebuild(qint32 key, quint32 compactIndex) const {
@@ -200,7 +218,8 @@ RecordValidationResultPtr FileRecords::rebuild(qint32 key, quint32 compactIndex)
         if (RecordValidationResultPtr held = live->second.lock()) return held;
 
     QByteArray scratch;
-    const RecordValidationResultPtr record = recheckRecord(cleanedLine(compactIndex, scratch), key, *m_source);
+    const RecordValidationResultPtr record =
+        recheckRecord(cleanedLine(compactIndex, scratch), key, m_compact[compactIndex].failedColumns(), *m_source);
 
     if (m_live.size() >= m_livePruneAt) {
         std::erase_if(m_live, [](const auto& entry) { return entry.second.expired(); });
@@ -214,11 +233,12 @@ void FileRecords::appendText(qsizetype i, QByteArray& out) const {
     const Entry& entry = m_entries[size_t(i)];
     if (entry.slot & kCompact) {
         QByteArray scratch;
-        appendRecheckedText(cleanedLine(entry.slot & ~kCompact, scratch), entry.key, *m_source, out);
+        const quint32 compact = entry.slot & ~kCompact;
+        appendRecheckedText(cleanedLine(compact, scratch), entry.key, m_compact[compact].failedColumns(), *m_source,
+                            out);
         return;
     }
-    if (const RecordValidationResultPtr& record = m_whole[entry.slot])
-        out += Cp1252::encodeOrRaise(record->ToString(), QStringLiteral("Vezedad:RecordValidationResult.ToString"));
+    if (const RecordValidationResultPtr& record = m_whole[entry.slot]) ResultAccess::appendText(*record, out);
 }
 
 std::vector<quint32> FileRecords::keyOrder() const {
@@ -274,6 +294,43 @@ void FileRecords::clear() {
 }
 
 // ---------------------------------------------------------------------------
+// KeyOrder
+
+KeyOrder::KeyOrder(const FileRecords& records) {
+    const qsizetype ascending = records.ascendingCount(), size = records.size();
+    if (size_t(size - ascending) > kFewOutOfOrder) {
+        m_all = records.keyOrder();
+        return;
+    }
+    for (qsizetype i = ascending; i < size; ++i) m_rest.push_back(quint32(i));
+    std::sort(m_rest.begin(), m_rest.end(),
+              [&records](quint32 a, quint32 b) { return records.keyAt(a) < records.keyAt(b); });
+    for (size_t j = 0; j < m_rest.size(); ++j) {
+        // The ascending records before it, then those out of order before it.
+        qsizetype low = 0, high = ascending;
+        const qint32 key = records.keyAt(m_rest[j]);
+        while (low < high) {
+            const qsizetype mid = (low + high) / 2;
+            if (records.keyAt(mid) < key)
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        m_at.push_back(low + qsizetype(j));
+    }
+}
+
+quint32 KeyOrder::operator[](qsizetype i) const {
+    if (!m_all.empty()) return m_all[size_t(i)];
+    qsizetype before = 0;
+    for (size_t j = 0; j < m_rest.size(); ++j) {
+        if (m_at[j] == i) return m_rest[j];
+        before += m_at[j] < i;
+    }
+    return quint32(i - before);
+}
+
+// ---------------------------------------------------------------------------
 // ResultAccess
 
 void ResultAccess::setField(ValidationResult& r, qint32 fieldId) {
@@ -290,11 +347,14 @@ void ResultAccess::setSource(FileValidationResult& f, std::shared_ptr<ReportSour
     f.m_records->setSource(std::move(source));
 }
 
-bool ResultAccess::keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line) {
-    if (!f.m_records->hasSource() || line.size() > std::numeric_limits<qint32>::max()) return false;
+bool ResultAccess::keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line,
+                               quint32 failedColumns) {
+    if (!f.m_records->hasSource() || line.size() > std::numeric_limits<qint32>::max() || offset < 0 ||
+        offset > CompactRecord::kMaxOffset || failedColumns >> CompactRecord::kColumnBits)
+        return false;
     if (f.m_records->indexOf(recordNumber) >= 0) f.Remove(recordNumber);
     CompactRecord record;
-    record.offset = offset;
+    record.offsetAndColumns = quint64(offset) << CompactRecord::kColumnBits | failedColumns;
     record.length = qint32(line.size());
     record.hash = ReportSource::hash(line);
     f.m_records->appendCompact(recordNumber, std::move(record));

@@ -27,7 +27,22 @@ void set(TextSlot& slot, const QString& text);
 // Bytes in the report code page.
 void setBytes(TextSlot& slot, QByteArrayView bytes);
 QString text(const TextSlot& slot);
+// Appends the text in the report code page, as kept where it is kept so;
+// false, with out unchanged, when the text holds a character the code page
+// lacks.
+bool appendBytes(const TextSlot& slot, QByteArray& out);
 } // namespace PackedText
+
+// The parts of a record's text as ToString lists its findings: the findings
+// of each part's severities under its heading, in the report code page.
+struct TextPart {
+    qint32 lowest, highest;
+    const char* heading;
+};
+inline constexpr TextPart kTextParts[] = {
+    {kvesCritical, kvesTerminal, "The following problems cause the entire file to be considered invalid.\r\n"},
+    {kvesSerious, kvesSerious, "The following problems cause this record to be considered invalid.\r\n"},
+    {kvesWarning, kvesWarning, "The following problems should be corrected but do not invalidate the record.\r\n"}};
 
 // The file a run's compact records read their lines back from, and what the
 // run knew when it checked them: the form, the separator and the report
@@ -63,20 +78,29 @@ private:
 };
 
 // A record of a file run whose findings are all warnings: where its line
-// stands in the file and the hash of its bytes. Its findings are those of
-// checking that line again; its record number is its key.
+// stands in the file, the hash of its bytes and the layout columns that
+// failed. Its findings are those of checking that line again; its record
+// number is its key. Sixteen bytes: a file of a million such records keeps
+// them in 16 MB.
 struct CompactRecord {
-    qint64 offset = 0;
+    static constexpr int kColumnBits = 16;
+    static constexpr qint64 kMaxOffset = (qint64(1) << (64 - kColumnBits)) - 1;
+    quint64 offsetAndColumns = 0; // offset << kColumnBits | failed columns
     qint32 length = 0;
     quint32 hash = 0;
+
+    qint64 offset() const { return qint64(offsetAndColumns >> kColumnBits); }
+    quint32 failedColumns() const { return quint32(offsetAndColumns & ((1u << kColumnBits) - 1)); }
 };
 
 // Defined beside the validator's record checks: a compact record's line,
 // cleaned as the run cleaned it, checked again as its record number, made
 // into the record whole, or into the text its ToString gives, in the report
-// code page, appended to out.
-RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source);
-void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source, QByteArray& out);
+// code page, appended to out. Only the columns that failed are checked again.
+RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns,
+                                        ReportSource& source);
+void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns, ReportSource& source,
+                         QByteArray& out);
 
 // The records of a file result keyed by number in the order added. A file
 // run adds them by rising number (the whole-file record last), so the keys
@@ -96,6 +120,8 @@ public:
     void appendText(qsizetype i, QByteArray& out) const;
     // Every index, in the order of rising keys.
     std::vector<quint32> keyOrder() const;
+    // The first ascendingCount() keys rise strictly.
+    qsizetype ascendingCount() const { return m_ascending; }
     void append(qint32 key, const RecordValidationResultPtr& record);
     void appendCompact(qint32 key, CompactRecord&& record);
     void removeAt(qsizetype i);
@@ -126,6 +152,22 @@ private:
     mutable size_t m_livePruneAt = 64;
 };
 
+// The indexes of a file result's records in the order of rising keys. A file
+// run adds its records in that order but for the whole-file record at the
+// end, so only the few out of order are kept, each with its place, rather
+// than a table as long as the records.
+class KeyOrder {
+public:
+    explicit KeyOrder(const FileRecords& records);
+    quint32 operator[](qsizetype i) const;
+
+private:
+    static constexpr size_t kFewOutOfOrder = 16;
+    std::vector<quint32> m_all;  // when more are out of order
+    std::vector<quint32> m_rest; // those out of order, by key
+    std::vector<qsizetype> m_at; // where each of them comes
+};
+
 // What the validator sets on results beyond their public members.
 struct ResultAccess {
     static void setField(ValidationResult& r, qint32 fieldId);
@@ -136,12 +178,17 @@ struct ResultAccess {
     static void useTableMessage(ValidationResult& r);
     static bool hasTableMessage(const ValidationResult& r) { return r.m_message == nullptr; }
     static void setRecordBytes(RecordValidationResult& r, QByteArrayView bytes);
+    // The record's ToString in the report code page, appended to out,
+    // without the record's text ever held as wide characters.
+    static void appendText(const RecordValidationResult& r, QByteArray& out);
     static void setRecordCount(FileValidationResult& f, qint32 count) { f.m_recordCount = count; }
     static void setSource(FileValidationResult& f, std::shared_ptr<ReportSource> source);
     // Keeps a record of the file's run, whose findings are all warnings,
-    // compactly: its raw line at offset, of these bytes; false when that
-    // cannot be done (the record is then to be added whole).
-    static bool keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line);
+    // compactly: its raw line at offset, of these bytes, and the layout
+    // columns that failed; false when that cannot be done (the record is
+    // then to be added whole).
+    static bool keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line,
+                            quint32 failedColumns);
     static ReportSource* source(const FileValidationResult& f);
     static const FileRecords& records(const FileValidationResult& f) { return *f.m_records; }
 };

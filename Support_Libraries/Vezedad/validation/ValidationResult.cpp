@@ -1,4 +1,5 @@
 #include "Vezedad/validation/ValidationResult.h"
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/validation/ResultStorage.h"
 #include "Vezedad/validation/ValidationTables.h"
@@ -236,6 +237,31 @@ QString RecordValidationResult::ToString() const {
     return text;
 }
 
+void detail::ResultAccess::appendText(const RecordValidationResult& r, QByteArray& out) {
+    // RecordValidationResult::ToString, with the record's text copied as the
+    // bytes it is kept in: a line of a hundred megabytes is never widened.
+    if (r.m_severity == kvesOK) return;
+    const QString source = QStringLiteral("Vezedad:RecordValidationResult.ToString");
+    if (r.m_recordNumber > 0) {
+        out += "Line ";
+        out += QByteArray::number(r.m_recordNumber);
+        out += ": ";
+        if (!PackedText::appendBytes(r.m_contents, out)) out += Cp1252::encodeOrRaise(r.RecordContents(), source);
+        out += "\r\n";
+    }
+    for (const TextPart& group : kTextParts) {
+        bool headed = false;
+        for (const auto& entry : r.m_items) {
+            const ValidationResult& item = *entry.second;
+            if (item.Severity() < group.lowest || item.Severity() > group.highest) continue;
+            if (!headed) out += group.heading;
+            headed = true;
+            out += Cp1252::encodeOrRaise(item.ToString(), source);
+            out += "\r\n";
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // FileValidationResult
 
@@ -294,7 +320,8 @@ QVector<RecordValidationResultPtr> FileValidationResult::Items() const {
 QVector<qint32> FileValidationResult::Keys() const {
     QVector<qint32> keys;
     keys.reserve(m_records->size());
-    for (const quint32 i : m_records->keyOrder()) keys.append(m_records->keyAt(i));
+    const detail::KeyOrder order(*m_records);
+    for (qsizetype i = 0; i < m_records->size(); ++i) keys.append(m_records->keyAt(order[i]));
     return keys;
 }
 
@@ -324,17 +351,18 @@ void FileValidationResult::updateSeverityCounts(qint32 oldSeverity, qint32 newSe
 // RecordListing
 
 RecordListing::RecordListing(const FileValidationResult& result)
-    : m_records(detail::ResultAccess::records(result)), m_order(m_records.keyOrder()) {}
+    : m_records(detail::ResultAccess::records(result)), m_order(std::make_unique<detail::KeyOrder>(m_records)),
+      m_size(m_records.size()) {}
 
 RecordListing::~RecordListing() = default;
 
-qint32 RecordListing::Key(qsizetype i) const { return m_records.keyAt(m_order[size_t(i)]); }
+qint32 RecordListing::Key(qsizetype i) const { return m_records.keyAt((*m_order)[i]); }
 
-bool RecordListing::IsWhole(qsizetype i) const { return !m_records.isCompact(m_order[size_t(i)]); }
+bool RecordListing::IsWhole(qsizetype i) const { return !m_records.isCompact((*m_order)[i]); }
 
-RecordValidationResultPtr RecordListing::Item(qsizetype i) const { return m_records.at(m_order[size_t(i)]); }
+RecordValidationResultPtr RecordListing::Item(qsizetype i) const { return m_records.at((*m_order)[i]); }
 
-void RecordListing::AppendText(qsizetype i, QByteArray& out) const { m_records.appendText(m_order[size_t(i)], out); }
+void RecordListing::AppendText(qsizetype i, QByteArray& out) const { m_records.appendText((*m_order)[i], out); }
 
 // ---------------------------------------------------------------------------
 // Factories

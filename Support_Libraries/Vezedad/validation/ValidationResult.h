@@ -27,6 +27,7 @@ struct alignas(void*) TextSlot {
 };
 struct ResultAccess;
 class FileRecords;
+class KeyOrder;
 } // namespace detail
 
 // The outcome of one check of one value. Code and Severity keep each other
@@ -163,7 +164,7 @@ public:
     RecordListing(const RecordListing&) = delete;
     RecordListing& operator=(const RecordListing&) = delete;
 
-    qsizetype size() const { return qsizetype(m_order.size()); }
+    qsizetype size() const { return m_size; }
     qint32 Key(qsizetype i) const;
     // Whether the record is held whole (rather than read back from the file).
     bool IsWhole(qsizetype i) const;
@@ -174,7 +175,8 @@ public:
 
 private:
     const detail::FileRecords& m_records;
-    std::vector<quint32> m_order;
+    std::unique_ptr<detail::KeyOrder> m_order;
+    qsizetype m_size = 0;
 };
 
 namespace modGlobals {

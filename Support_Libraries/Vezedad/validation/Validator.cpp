@@ -126,7 +126,8 @@ struct Finding {
     qint32 code = valcOK;
     qint32 severity = kvesOK;
     QString value;
-    QString message; // null: the message table's
+    QString message;    // null: the message table's
+    qint32 column = -1; // the layout column of a field's finding
 };
 
 using Findings = std::vector<Finding>;
@@ -201,9 +202,11 @@ struct FormPlan {
     }
 };
 
+// A column is checked only when its bit in columnsToCheck is set: a record
+// checked again need not check again the columns that passed.
 template <class Ch>
 void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint32 recordNumber,
-                FieldRules::YearSource& year, Findings& out) {
+                FieldRules::YearSource& year, Findings& out, quint32 columnsToCheck = ~0u) {
     using View = std::conditional_t<std::is_same_v<Ch, char16_t>, QStringView, QByteArrayView>;
 
     const qint32 count = fieldCount(pieces);
@@ -230,7 +233,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
         } else if (c.data && !value.isEmpty()) {
             dataSeen = true;
         }
-        if ((noData && !c.identifying) || !c.checked) continue;
+        if ((noData && !c.identifying) || !c.checked || !(columnsToCheck >> column & 1u)) continue;
 
         QString decoded;
         QStringView text;
@@ -249,6 +252,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
             text = decoded;
         }
         Finding f = fieldFinding(c.field, text, year);
+        f.column = qint32(column);
         if (f.code != valcOK) out.push_back(std::move(f));
     }
 
@@ -352,6 +356,25 @@ const QByteArray& fieldNameBytes(qint32 fieldId) {
     return other;
 }
 
+// The message table's text for a field and code in the report code page, cut
+// where the value goes, made once per pair on each thread that asks.
+const QList<QByteArray>& messagePieces(qint32 fieldId, qint32 code) {
+    static thread_local QHash<quint64, QList<QByteArray>> pieces;
+    const quint64 key = quint64(quint32(fieldId)) << 32 | quint32(code);
+    auto it = pieces.constFind(key);
+    if (it == pieces.constEnd()) {
+        static const QString placeholder = QStringLiteral("{Value}");
+        const QByteArray text = Cp1252::encodeOrRaise(ValidationTables::message(fieldId, code, placeholder), QString());
+        qsizetype from = 0;
+        QList<QByteArray> cut;
+        for (qsizetype at; (at = text.indexOf("{Value}", from)) >= 0; from = at + 7)
+            cut.append(text.mid(from, at - from));
+        cut.append(text.mid(from));
+        it = pieces.insert(key, cut);
+    }
+    return *it;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -362,30 +385,34 @@ namespace detail {
 namespace {
 // The findings of a line a file run kept compactly, checked again as the run
 // checked it: the same bytes, separator, form and report year give the same
-// findings.
-void recheck(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source, Findings& findings) {
+// findings. Only the columns that failed are checked again.
+void recheck(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns, ReportSource& source,
+             Findings& findings) {
     Pieces pieces;
     findings.clear();
     splitBytes(cleaned, source.delimiter(), pieces);
     walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, planOf(source.formType()), recordNumber,
-               source.year(), findings);
+               source.year(), findings, failedColumns);
 }
 } // namespace
 
-RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source) {
+RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns,
+                                        ReportSource& source) {
     Findings findings;
-    recheck(cleaned, recordNumber, source, findings);
+    recheck(cleaned, recordNumber, failedColumns, source, findings);
     const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(recordNumber, QString());
     ResultAccess::setRecordBytes(*record, cleaned);
     for (const Finding& f : findings) record->Add(resultOf(f, recordNumber));
     return record;
 }
 
-void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, ReportSource& source, QByteArray& out) {
+void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns, ReportSource& source,
+                         QByteArray& out) {
     // Reused from record to record: a report of a million records makes
     // their texts without a fresh allocation for each.
     static thread_local Findings findings;
-    recheck(cleaned, recordNumber, source, findings);
+    static thread_local QByteArray value;
+    recheck(cleaned, recordNumber, failedColumns, source, findings);
     if (severityOf(findings) == kvesOK) return;
     // RecordValidationResult::ToString, written straight into bytes.
     if (recordNumber > 0) {
@@ -395,26 +422,28 @@ void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, ReportSour
         out += cleaned;
         out += "\r\n";
     }
-    struct Group {
-        qint32 low, high;
-        const char* heading;
-    };
-    static constexpr Group kGroups[] = {
-        {kvesCritical, kvesTerminal, "The following problems cause the entire file to be considered invalid.\r\n"},
-        {kvesSerious, kvesSerious, "The following problems cause this record to be considered invalid.\r\n"},
-        {kvesWarning, kvesWarning, "The following problems should be corrected but do not invalidate the record.\r\n"}};
-    for (const Group& group : kGroups) {
+    for (const TextPart& group : kTextParts) {
         bool headed = false;
         for (const Finding& f : findings) {
-            if (f.severity < group.low || f.severity > group.high) continue;
+            if (f.severity < group.lowest || f.severity > group.highest) continue;
             if (!headed) out += group.heading;
             headed = true;
             out += f.severity == kvesWarning ? "Warning: " : "Error:   ";
             out += fieldNameBytes(f.field);
             out += " = '";
-            appendEncoded(out, f.value);
+            value.resize(0);
+            appendEncoded(value, f.value);
+            out += value;
             out += "': ";
-            appendEncoded(out, f.message.isNull() ? ValidationTables::message(f.field, f.code, f.value) : f.message);
+            if (f.message.isNull()) {
+                const QList<QByteArray>& pieces = messagePieces(f.field, f.code);
+                for (qsizetype k = 0; k < pieces.size(); ++k) {
+                    if (k) out += value;
+                    out += pieces[k];
+                }
+            } else {
+                appendEncoded(out, f.message);
+            }
             out += "\r\n";
         }
     }
@@ -613,8 +642,11 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
 
         if (!findings.empty()) {
             const ErrorSeverity severity = severityOf(findings);
+            quint32 failedColumns = 0;
+            for (const Finding& f : findings)
+                if (f.column >= 0) failedColumns |= 1u << f.column;
             if (severity != kvesWarning ||
-                !detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes)) {
+                !detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes, failedColumns)) {
                 const RecordValidationResultPtr record =
                     modGlobals::New_RecordValidationResult(recordNumber, QString());
                 // The line's own bytes: the same text in half the room.

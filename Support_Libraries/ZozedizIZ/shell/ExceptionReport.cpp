@@ -27,10 +27,10 @@ void appendEncoded(QByteArray& out, const QString& text, const QString& source) 
 // The report file, written as it grows and put in place by commit.
 using Writer = Vezedad::FileWriter;
 
-// A record as the per-record part shows it: without the user's Stop, which
-// the terminal section names; a record left with nothing is not shown.
+// A record that holds the user's Stop as the per-record part shows it:
+// without it, since the terminal section names it; a record left with
+// nothing is not shown.
 Vezedad::RecordValidationResultPtr shown(const Vezedad::RecordValidationResultPtr& record) {
-    if (!record->Exists(Vezedad::zrfCancel)) return record;
     auto rest = std::make_shared<Vezedad::RecordValidationResult>(*record);
     rest->Remove(Vezedad::zrfCancel);
     return rest->Count() ? rest : nullptr;
@@ -71,8 +71,9 @@ void Write(const QString& reportPath, const QString& validatedPath, const Vezeda
     // the file in large pieces.
     const Vezedad::RecordListing records(result);
     QByteArray texts;
+    texts.reserve(2 * kPiece);
     for (qsizetype i = 0; i < records.size(); ++i) {
-        if (records.IsWhole(i)) {
+        if (records.IsWhole(i) && records.Item(i)->Exists(Vezedad::zrfCancel)) {
             const Vezedad::RecordValidationResultPtr record = shown(records.Item(i));
             if (!record) continue;
             appendEncoded(texts, record->ToString(), source);
@@ -82,7 +83,7 @@ void Write(const QString& reportPath, const QString& validatedPath, const Vezeda
         texts += "\r\n";
         if (texts.size() >= kPiece) {
             report.writeBytes(texts);
-            texts.clear();
+            texts.resize(0); // keeps its room
         }
     }
     report.writeBytes(texts);

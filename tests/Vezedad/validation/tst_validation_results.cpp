@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/validation/Validator.h"
@@ -23,6 +24,8 @@ private Q_SLOTS:
     void packedTextsComeBackUnchanged();
     void messageKeepsItsTextWhenTheFindingChanges();
     void fileLookupOutOfOrder();
+    void listingFollowsTheKeys_data();
+    void listingFollowsTheKeys();
 };
 
 namespace {
@@ -286,6 +289,41 @@ void tst_validation_results::fileLookupOutOfOrder() {
     QCOMPARE(file->Items().constLast()->RecordNumber(), 60);
     QCOMPARE(file->Count(), int(numbers.size()) - 1);
     QCOMPARE(file->SeverityCount(kvesWarning), 1);
+}
+
+// A listing walks the records by rising key, however they were added, and
+// gives each one's text as its ToString does.
+void tst_validation_results::listingFollowsTheKeys_data() {
+    QTest::addColumn<QList<int>>("numbers");
+    QList<int> ascending, many;
+    for (int n = 1; n <= 30; ++n) ascending << n;
+    for (int n = 1; n <= 30; ++n) many << (n * 17) % 31;
+    QTest::newRow("none") << QList<int>();
+    QTest::newRow("in order") << ascending;
+    QTest::newRow("the whole-file record last") << ascending + QList<int>{-1};
+    QTest::newRow("a few out of order") << ascending + QList<int>{-1, 0, 40, 35, 31};
+    QTest::newRow("many out of order") << many + QList<int>{-1};
+}
+
+void tst_validation_results::listingFollowsTheKeys() {
+    QFETCH(QList<int>, numbers);
+    FileValidationResultPtr file = New_FileValidationResult();
+    for (int n : numbers) file->Add(record(n, n % 2 ? kvesSerious : kvesWarning));
+    const RecordListing listing(*file);
+    QCOMPARE(listing.size(), qsizetype(numbers.size()));
+    QVector<qint32> keys;
+    for (qsizetype i = 0; i < listing.size(); ++i) {
+        keys << listing.Key(i);
+        QVERIFY(listing.IsWhole(i));
+        QCOMPARE(listing.Item(i), file->Item(listing.Key(i)));
+        QByteArray text;
+        listing.AppendText(i, text);
+        QCOMPARE(text, Cp1252::encodeOrRaise(listing.Item(i)->ToString(), QString()));
+    }
+    QList<int> sorted = numbers;
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(keys, QVector<qint32>(sorted.begin(), sorted.end()));
+    QCOMPARE(file->Keys(), keys);
 }
 
 QTEST_GUILESS_MAIN(tst_validation_results)
