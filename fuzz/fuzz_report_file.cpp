@@ -4,6 +4,8 @@
 #include "FileRunOracle.h"
 #include "fuzz_common.h"
 
+#include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
 
 #include <QFile>
@@ -42,6 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Without a separator the run stops at the first record, unchecked.
         if (file->RecordCount() != (delimiter.isEmpty() ? qMin<qsizetype>(records.size(), 1) : records.size()))
             std::abort();
+        // A listing gives each record's text as the record's ToString does,
+        // whether the record is held whole or read back from the file.
+        const RecordListing listing(*file);
+        for (qsizetype i = 0; i < listing.size(); ++i) {
+            QByteArray text, expected;
+            listing.AppendText(i, text);
+            if (!Cp1252::encode(listing.Item(i)->ToString(), expected) || text != expected) {
+                std::fprintf(stderr, "form %d record %d: the listing's text differs\n", form, listing.Key(i));
+                std::abort();
+            }
+        }
         if (delimiter.isEmpty()) continue;
         for (qsizetype n = 1; n <= records.size(); ++n) {
             const QString fromFile = FileRunOracle::described(file->Item(qint32(n)));
