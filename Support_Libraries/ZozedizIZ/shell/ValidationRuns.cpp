@@ -160,7 +160,7 @@ QString ValidationRuns::WriteExceptionReport(const QString& strPath, const Vezed
             fso.BuildPath(fso.GetParentFolderName(strPath),
                           QStringLiteral("exception_") + fso.GetBaseName(strPath) + QStringLiteral(".txt"));
         if (objResult.IsValid()) {
-            if (fso.FileExists(reportPath)) fso.DeleteFile(reportPath);
+            ExceptionReport::Delete(reportPath, strPath);
             return QString();
         }
         ExceptionReport::Write(reportPath, strPath, objResult);

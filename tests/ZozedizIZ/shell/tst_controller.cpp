@@ -31,10 +31,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 using TestSupport::raisedBy;
 using TestSupport::readFile;
@@ -48,6 +52,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QByteArray kGood25 = "0|R12345|2345-2345-2345|Name from label|2|GL|24|X||\r\n";
 const QByteArray kBad25 = "0|R12345|2345-2345-2345|Name from label|0|GL|24|X||\r\n";
 const QByteArray kWarn26 = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n";
+const QByteArray kGood26 = "0|C1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n";
 
 Vezedad::ZelReport& report() { return Vezedad::Globals::ZelReport(); }
 QString identityFile() { return QDir(report().ReportPath()).filePath("identity.txt"); }
@@ -777,6 +782,182 @@ private slots:
         QVERIFY(!QFile::exists(folder.filePath("exception_exception_P1.txt")));
     }
 
+    // An exception report replaces only a regular file of its own name. A
+    // link there, or the validated file reached under the report's name, is
+    // refused with a message naming it, and nothing is written or deleted:
+    // the validated file and whatever a link leads to keep their bytes.
+    void reportsReplaceOnlyAFileOfTheirOwn_data() {
+        QTest::addColumn<QString>("atTheReportsName");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("refusal");
+        const QString link = QStringLiteral(" is a link, not a report of its own; nothing was written");
+        const QString itself = QStringLiteral(" is the validated file itself; nothing was written");
+        QTest::newRow("an older report") << "older report" << false << QString();
+        QTest::newRow("a link to the validated file") << "link to the validated file" << false << link;
+        QTest::newRow("a link to another file") << "link to another file" << false << link;
+        QTest::newRow("a link to nothing") << "link to nothing" << false << link;
+        QTest::newRow("the validated file, reached by a link") << "the validated file behind a link" << false << itself;
+        QTest::newRow("a second name of the validated file") << "hard link" << false << itself;
+        QTest::newRow("valid: an older report goes") << "older report" << true << QString();
+        QTest::newRow("valid: a link to the validated file stays") << "link to the validated file" << true << QString();
+        QTest::newRow("valid: the validated file, reached by a link, stays")
+            << "the validated file behind a link" << true << QString();
+        QTest::newRow("valid: a second name of the validated file stays") << "hard link" << true << QString();
+    }
+
+    void reportsReplaceOnlyAFileOfTheirOwn() {
+        QFETCH(QString, atTheReportsName);
+        QFETCH(bool, valid);
+        QFETCH(QString, refusal);
+        QTemporaryDir folder;
+        const QString validated = folder.filePath("P1.txt"), reportPath = folder.filePath("exception_P1.txt"),
+                      other = folder.filePath("other.txt");
+        const QByteArray content = valid ? kGood26 : kWarn26;
+        writeFile(other, "other\r\n");
+        if (atTheReportsName == QLatin1String("the validated file behind a link")) {
+            writeFile(reportPath, content);
+            QVERIFY(QFile::link(reportPath, validated));
+        } else {
+            writeFile(validated, content);
+            if (atTheReportsName == QLatin1String("older report"))
+                writeFile(reportPath, "old report\r\n");
+            else if (atTheReportsName == QLatin1String("link to the validated file"))
+                QVERIFY(QFile::link(validated, reportPath));
+            else if (atTheReportsName == QLatin1String("link to another file"))
+                QVERIFY(QFile::link(other, reportPath));
+            else if (atTheReportsName == QLatin1String("link to nothing"))
+                QVERIFY(QFile::link(folder.filePath("none.txt"), reportPath));
+            else if (atTheReportsName == QLatin1String("hard link"))
+                QCOMPARE(::link(QFile::encodeName(validated).constData(), QFile::encodeName(reportPath).constData()),
+                         0);
+        }
+        const bool wasLink = QFileInfo(reportPath).isSymLink();
+
+        chooseForm(Vezedad::zfotForm26);
+        UiScript ui;
+        ui.expectFile(validated);
+        Verdict v;
+        if (refusal.isEmpty())
+            ui.expectModal(readVerdict(v));
+        else
+            ui.expectBox();
+        click("cmdValidate");
+
+        QCOMPARE(readFile(validated), content);
+        QCOMPARE(readFile(other), QByteArray("other\r\n"));
+        QCOMPARE(QFileInfo(reportPath).isSymLink(), wasLink);
+        QVERIFY(!QFile::exists(folder.filePath("none.txt")));
+        if (!refusal.isEmpty()) {
+            QCOMPARE(ui.boxes().size(), 1);
+            QVERIFY2(ui.boxes().at(0).prompt.contains(reportPath + refusal), qPrintable(ui.boxes().at(0).prompt));
+        } else if (!valid) {
+            QCOMPARE(v.report, QStringLiteral("exception_P1.txt"));
+            QVERIFY(readFile(reportPath).startsWith("File Validation Report for " + validated.toLatin1()));
+        } else {
+            QCOMPARE(v.report, QString());
+            QCOMPARE(QFileInfo::exists(reportPath) || QFileInfo(reportPath).isSymLink(),
+                     atTheReportsName != QLatin1String("older report"));
+        }
+    }
+
+    // A path or name the code page cannot hold never stops a report: its
+    // characters show as "?" where the report names the file, and the rest is
+    // written as always.
+    void namesOutsideTheCodePage_data() {
+        QTest::addColumn<QString>("folderName");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<qint32>("formType");
+        QTest::addColumn<QString>("shownFolder");
+        QTest::addColumn<QString>("shownName");
+        QTest::newRow("a report root of Polish letters")
+            << QStringLiteral("łukasz") << QStringLiteral("P1.txt") << qint32(Vezedad::zfotForm26)
+            << QStringLiteral("?ukasz") << QStringLiteral("P1.txt");
+        QTest::newRow("a file name of Polish letters")
+            << QStringLiteral("reports") << QStringLiteral("P_żółw.txt") << qint32(Vezedad::zfotForm26)
+            << QStringLiteral("reports") << QStringLiteral("P_?ó?w.txt");
+        QTest::newRow("a Greek name checked as another form")
+            << QStringLiteral("reports") << QStringLiteral("P_αβγ.txt") << qint32(Vezedad::zfotForm25)
+            << QStringLiteral("reports") << QStringLiteral("P_???.txt");
+    }
+
+    void namesOutsideTheCodePage() {
+        QFETCH(QString, folderName);
+        QFETCH(QString, fileName);
+        QFETCH(qint32, formType);
+        QFETCH(QString, shownFolder);
+        QFETCH(QString, shownName);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath(folderName));
+        const QString path = root.filePath(folderName + u'/' + fileName);
+        writeFile(path, kWarn26);
+        UiScript ui;
+        const Verdict v = validateFile(ui, path, formType, false).verdict;
+        QCOMPARE(v.report, "exception_" + QFileInfo(fileName).completeBaseName() + ".txt");
+        const QString written = Vezedad::Cp1252::decode(readFile(QFileInfo(path).dir().filePath(v.report)));
+        const QString shownPath = root.path() + u'/' + shownFolder + u'/' + shownName;
+        QVERIFY2(written.startsWith("File Validation Report for " + shownPath + "\r\nDate: "), qPrintable(written));
+        QVERIFY(written.contains(QStringLiteral("\r\nLine 1: 0|P1234567|")));
+        if (formType == Vezedad::zfotForm25)
+            QVERIFY(written.contains("File name '" + shownName + "' should begin with 'M' for Form 25."));
+    }
+
+    // A folder run goes on past a file whose name the code page cannot hold.
+    void folderRunGoesOnPastSuchNames() {
+        QTemporaryDir root;
+        const QString folder = root.filePath(QStringLiteral("łukasz"));
+        QVERIFY(QDir().mkpath(folder));
+        writeFile(folder + QStringLiteral("/A_ż.txt"), "0|C1234567|x|y|z|\r\n");
+        writeFile(folder + QStringLiteral("/P1.txt"), kWarn26);
+        UiScript ui;
+        ui.expectBox(Vezedad::Ui::vbNo);
+        ui.expectFolder(folder);
+        ui.expectModal(progressRuns());
+        ui.expectBox();
+        click("cmdValidateFolder");
+        QCOMPARE(ui.boxes().size(), 2);
+        QVERIFY2(ui.boxes().at(1).prompt.startsWith("2 files in folder " + folder),
+                 qPrintable(ui.boxes().at(1).prompt));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/exception_A_ż.txt")));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/exception_P1.txt")));
+    }
+
+    // The date line takes a form the code page holds, whatever the system's
+    // locale: the locale's own short date and time where it fits, else
+    // yyyy-MM-dd HH:mm. Each locale is the system's in a fresh run of this
+    // program, which writes a report and tells its date line.
+    void dateLineInEveryLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("ownForm");
+        QTest::newRow("US English") << QStringLiteral("en_US") << true;
+        QTest::newRow("German") << QStringLiteral("de_DE") << true;
+        QTest::newRow("Greek") << QStringLiteral("el_GR") << false;
+        QTest::newRow("Korean") << QStringLiteral("ko_KR") << false;
+        QTest::newRow("Arabic") << QStringLiteral("ar_EG") << false;
+    }
+
+    void dateLineInEveryLocale() {
+        QFETCH(QString, locale);
+        QFETCH(bool, ownForm);
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TST_CONTROLLER_REPORT_IN_LOCALE"), QStringLiteral("1"));
+        for (const char* name : {"LC_ALL", "LC_TIME", "LANG"}) env.insert(QLatin1String(name), locale + ".UTF-8");
+        run.setProcessEnvironment(env);
+        const QDateTime before = QDateTime::currentDateTime();
+        run.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(run.waitForFinished(60000));
+        const QDateTime after = QDateTime::currentDateTime();
+        const QList<QByteArray> told = run.readAllStandardOutput().split('\n');
+        QVERIFY2(run.exitCode() == 0 && told.size() >= 2, told.join('\n').constData());
+        QCOMPARE(QString::fromLatin1(told.at(0)), locale);
+        const QString dateLine = Vezedad::Cp1252::decode(told.at(1));
+        QStringList expected;
+        for (const QDateTime& when : {before, after})
+            expected << (ownForm ? QStringLiteral("Date: ") + QLocale(locale).toString(when, QLocale::ShortFormat)
+                                 : QStringLiteral("Date: ") + when.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        QVERIFY2(expected.contains(dateLine), qPrintable(dateLine + " / " + expected.join(" / ")));
+    }
+
     // A folder may hold more report files than 16 bits count.
     void folderCountsPassSixteenBits() {
         QTemporaryDir folder;
@@ -851,5 +1032,39 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_controller)
+// Run by dateLineInEveryLocale with the system's locale set from the
+// environment: writes an exception report and tells the locale's name and the
+// report's date line.
+int reportInTheSystemLocale(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir folder;
+    const QString validated = folder.filePath(QStringLiteral("P1.txt"));
+    const QString reportPath = folder.filePath(QStringLiteral("exception_P1.txt"));
+    using namespace Vezedad;
+    FileValidationResultPtr result = modGlobals::New_FileValidationResult();
+    RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(1, QStringLiteral("0|P1234567|"));
+    record->Add(modGlobals::New_ValidationResult(zrfCertificationId, 1, QStringLiteral("P1234567"), valcInvalidValue,
+                                                 kvesWarning));
+    result->Add(record);
+    try {
+        ZozedizIZ::ExceptionReport::Write(reportPath, validated, *result);
+    } catch (const ErrorInfo& e) {
+        std::printf("%s\n%s\n", qPrintable(QLocale::system().name()), qPrintable(e.Description()));
+        return 1;
+    }
+    const QByteArray dateLine = readFile(reportPath).split('\n').value(1).chopped(1);
+    std::printf("%s\n", qPrintable(QLocale::system().name()));
+    std::fwrite(dateLine.constData(), 1, size_t(dateLine.size()), stdout);
+    std::printf("\n");
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("TST_CONTROLLER_REPORT_IN_LOCALE")) return reportInTheSystemLocale(argc, argv);
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    tst_controller test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_controller.moc"
