@@ -1,22 +1,30 @@
-// controller_run FILE [FORMTYPE] [--year YYYY] [--pairs N] [--core N | --all-cores]
+// controller_run FILE [FORMTYPE] [--year YYYY] [--pairs N] [--core N | --all-cores] [--once]
 // Compares the Control Center's validation of one report file, as a user
-// starts it, with validate_report (from the same folder as this program) on
-// the same file with the same error limit, both timed the same way: each run
-// is a whole fresh process, started by this program and timed from its start
-// to its exit. The file is read once first, so both find it in the file
-// cache; each side runs once to warm up, then N pairs (default 7) run taking
-// turns, A B A B, on one core (this program pins itself and its children
-// inherit the core: --core picks it, default the last; --all-cores does not
-// pin). Prints each pair and its ratio, then the ratio's median and range,
-// each side's peak memory and what each wrote.
+// starts it, with validate_report's work on the same file with the same error
+// limit, both inside this one process and timed the same way: each from the
+// start of its work to its end, by the same clock. The program's own start
+// is no part of either: a user validates in a Control Center already open,
+// and validate_report's start is not the validator's work. The file is read
+// once first, so both find it in the file cache; each side runs once to warm
+// up, then N pairs (default 7) run taking turns, A B A B, on one core (the
+// process pins itself: --core picks it, default $CORE, else the last allowed;
+// --all-cores does not pin). Prints each pair and its ratio, then the
+// ratio's median and range, each side's processor time and what each wrote.
+// Peak memory, which one process cannot tell apart side by side, is
+// measured by validation_memory.
 //
-// Side A is this program again (--child): the real main window and report
-// controller, offscreen, the Validate File click with the file chosen in the
-// open dialog, the real progress window (the file has 10,000 bytes or more),
-// the exception report written beside the file; it ends when the verdict
-// window opens. Side B is validate_report FILE FORMTYPE 1000, its listing
-// written to a file beside the report file, as the exception report is.
-// Settings and report folders live in a private temporary folder.
+// Side A: the real main window and report controller, offscreen, the
+// Validate File click with the file chosen in the open dialog, the real
+// progress window (the file has 10,000 bytes or more), the exception report
+// written beside the file, until the verdict window opens. Side B: what
+// validate_report does between its start and its exit: the validator's run,
+// then every finding written to a listing beside the file (bench/Listing.h,
+// shared with validate_report). Settings and report folders live in a
+// private temporary folder.
+//
+// --once runs side A once and nothing else, not pinned, printing nothing:
+// validation_memory measures the Control Center's peak memory so.
+#include "Listing.h"
 #include "Sandbox.h"
 
 #include "Vezedad/foundation/Enums.h"
@@ -41,119 +49,38 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
+#include <functional>
 #include <sched.h>
-#include <spawn.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-// The Control Center's file run, from the click to the verdict, then the
-// process ends at once, as validate_report's does once it has written.
-int child(int argc, char** argv, const QString& path, int formType, int year) {
-    // Only what went wrong reaches the terminal, not the platform's notes.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
-    QApplication app(argc, argv);
-    int status = 0;
-    try {
-        Vezedad::ZelReport& report = Vezedad::Globals::ZelReport();
-        report.setAllowPersistence(false);
-        report.ChangeReportYear(year);
-        // An identity that may validate every form.
-        report.Identity()->SetPropertyValue(
-            Vezedad::idAll, QStringLiteral("Bench|12345|C1234567|R12345|555-0100|Jo||||||Al Roe|jo@example.com|"
-                                           "ENDOFIDENTITY|"));
-        // The user's answers: the file in the open dialog; the verdict, whose
-        // arrival ends the run. The progress window runs as it does for a user.
-        bool verdict = false;
-        Vezedad::Ui::setDialogHandler([&](Vezedad::Ui::DialogRequest& request) {
-            Vezedad::Ui::DialogAnswer answer = Vezedad::Ui::AcceptAsShown(request);
-            answer.files = QStringList{path};
-            return answer;
-        });
-        Vezedad::Ui::setModalHandler([&](QDialog& dialog) {
-            if (dialog.objectName() == QStringLiteral("frmProgress")) return dialog.exec();
-            verdict = dialog.objectName() == QStringLiteral("frmValidationResponse");
-            return int(QDialog::Rejected);
-        });
-        Vezedad::Ui::setMessageBoxHandler([&](const Vezedad::Ui::MessageBoxCall& call) {
-            std::fprintf(stderr, "%s\n", qPrintable(call.prompt));
-            status = 2;
-            return qint32(Vezedad::Ui::vbOK);
-        });
-        ZozedizIZ::Controller* controller = ZozedizIZ::Globals::Controller(Vezedad::kvoOptionA);
-        controller->Show();
-        ZozedizIZ::frmController* window = controller->Form();
-        window->findChild<QAbstractButton*>(QStringLiteral("radFormType(%1)").arg(formType))->setChecked(true);
-        QTimer::singleShot(0, [&] {
-            window->findChild<QPushButton*>(QStringLiteral("cmdValidate"))->click();
-            QApplication::quit();
-        });
-        app.exec();
-        if (!verdict) status = 2;
-    } catch (const Vezedad::ErrorInfo& e) {
-        std::fprintf(stderr, "%d\t%s\n", e.Number(), qPrintable(e.Description()));
-        status = 2;
-    }
-    std::fflush(stderr);
-    std::_Exit(status);
-}
-
-double now() {
+double clockSeconds(clockid_t clock) {
     timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
+    clock_gettime(clock, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 struct Run {
     double seconds = 0;
-    double cpuSeconds = 0; // user and system
-    double peakMegabytes = 0;
+    double cpuSeconds = 0; // the process's processor time, user and system
 };
 
-// Runs argv as a fresh process, its standard output to out; false when it
-// cannot start or fails.
-bool spawn(const std::vector<std::string>& argv, const std::string& out, Run& run) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    const double start = now();
-    const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        std::fprintf(stderr, "cannot start %s: %s\n", args[0], std::strerror(rc));
-        return false;
-    }
-    int status = 0;
-    rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0)
-        if (errno != EINTR) return false;
-    run.seconds = now() - start;
-    run.peakMegabytes = double(usage.ru_maxrss) / 1024.0;
-    run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed (status %d)\n", args[0], status);
-        return false;
-    }
-    return true;
+// Times work by the wall clock and by the process's processor time.
+Run timed(const std::function<void()>& work) {
+    Run run;
+    const double start = clockSeconds(CLOCK_MONOTONIC), cpuStart = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    work();
+    run.seconds = clockSeconds(CLOCK_MONOTONIC) - start;
+    run.cpuSeconds = clockSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart;
+    return run;
 }
 
 double median(std::vector<double> values) {
@@ -162,7 +89,12 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// Pins this process, and so every child, to one core; -1 when it cannot.
+std::pair<double, double> range(const std::vector<double>& v) {
+    return {*std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end())};
+}
+
+// Pins this process to one core; threads made later inherit it. -1 when it
+// cannot.
 int pin(int core) {
     cpu_set_t allowed;
     CPU_ZERO(&allowed);
@@ -183,7 +115,7 @@ double megabytes(const QString& path) { return double(QFileInfo(path).size()) / 
 int main(int argc, char** argv) {
     QString path;
     int formType = 1, year = 0, positional = 0, pairs = 7, core = -1;
-    bool isChild = false, allCores = false;
+    bool allCores = false, once = false;
     if (const char* env = std::getenv("CORE")) core = std::atoi(env);
     for (int i = 1; i < argc; ++i) {
         const bool valued = i + 1 < argc;
@@ -195,8 +127,9 @@ int main(int argc, char** argv) {
             core = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--all-cores") == 0) {
             allCores = true;
-        } else if (std::strcmp(argv[i], "--child") == 0) {
-            isChild = true;
+        } else if (std::strcmp(argv[i], "--once") == 0) {
+            once = true;
+            allCores = true;
         } else if (positional++ == 0) {
             path = QString::fromLocal8Bit(argv[i]);
         } else {
@@ -204,20 +137,24 @@ int main(int argc, char** argv) {
         }
     }
     if (path.isEmpty()) {
-        std::fprintf(stderr,
-                     "usage: controller_run FILE [FORMTYPE] [--year YYYY] [--pairs N] [--core N | --all-cores]\n");
+        std::fprintf(stderr, "usage: controller_run FILE [FORMTYPE] [--year YYYY] [--pairs N] [--core N | --all-cores] "
+                             "[--once]\n");
         return 1;
     }
     path = QDir::current().absoluteFilePath(path);
     if (!year) year = QDate::currentDate().year();
-    if (isChild) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        QTemporaryDir sandbox;
-        if (!sandbox.isValid()) return 1;
-        Bench::isolate(sandbox.path());
-        return child(argc, argv, path, formType, year);
+    if (!allCores && (core = pin(core)) < 0) {
+        std::fprintf(stderr, "cannot pin to one core\n");
+        return 1;
     }
-
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir sandbox;
+    if (!sandbox.isValid()) return 1;
+    Bench::isolate(sandbox.path());
+    // Only what went wrong reaches the terminal, not the platform's notes.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
     // Both sides find the file in the cache.
     {
         QFile file(path);
@@ -228,66 +165,137 @@ int main(int argc, char** argv) {
         while (!file.read(1 << 20).isEmpty()) {
         }
     }
-    if (!allCores && (core = pin(core)) < 0) {
-        std::fprintf(stderr, "cannot pin to one core\n");
-        return 1;
-    }
+    QApplication app(argc, argv);
 
     const QFileInfo file(path);
-    const std::string self = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath().toStdString();
-    const std::string folder = file.absolutePath().toStdString();
-    const std::string listing = folder + "/validate_report_listing.txt";
-    const std::string report =
-        (file.absolutePath() + QStringLiteral("/exception_") + file.completeBaseName() + QStringLiteral(".txt"))
-            .toStdString();
-    const std::string form = std::to_string(formType), yearText = std::to_string(year);
-    const std::vector<std::string> sideA = {self, "--child", path.toStdString(), form, "--year", yearText};
-    const std::string validateReport = self.substr(0, self.rfind('/')) + "/validate_report";
-    const std::vector<std::string> sideB = {validateReport, path.toStdString(), form, "1000", "--year", yearText};
+    const QString listing = file.absolutePath() + QStringLiteral("/validate_report_listing.txt");
+    const QString reportPath =
+        file.absolutePath() + QStringLiteral("/exception_") + file.completeBaseName() + QStringLiteral(".txt");
+    std::vector<Run> sides[2];
+    bool failed = false;
+    try {
+        Vezedad::ZelReport& report = Vezedad::Globals::ZelReport();
+        report.setAllowPersistence(false);
+        report.ChangeReportYear(year);
+        // An identity that may validate every form.
+        report.Identity()->SetPropertyValue(
+            Vezedad::idAll, QStringLiteral("Bench|12345|C1234567|R12345|555-0100|Jo||||||Al Roe|jo@example.com|"
+                                           "ENDOFIDENTITY|"));
+        // The user's answers: the file in the open dialog; the verdict, whose
+        // arrival ends side A. The progress window runs as it does for a user.
+        double verdictAt = -1;
+        Vezedad::Ui::setDialogHandler([&](Vezedad::Ui::DialogRequest& request) {
+            Vezedad::Ui::DialogAnswer answer = Vezedad::Ui::AcceptAsShown(request);
+            answer.files = QStringList{path};
+            return answer;
+        });
+        Vezedad::Ui::setModalHandler([&](QDialog& dialog) {
+            if (dialog.objectName() == QStringLiteral("frmProgress")) return dialog.exec();
+            if (dialog.objectName() == QStringLiteral("frmValidationResponse"))
+                verdictAt = clockSeconds(CLOCK_MONOTONIC);
+            return int(QDialog::Rejected);
+        });
+        Vezedad::Ui::setMessageBoxHandler([&](const Vezedad::Ui::MessageBoxCall& call) {
+            std::fprintf(stderr, "%s\n", qPrintable(call.prompt));
+            failed = true;
+            return qint32(Vezedad::Ui::vbOK);
+        });
+        ZozedizIZ::Controller* controller = ZozedizIZ::Globals::Controller(Vezedad::kvoOptionA);
+        controller->Show();
+        ZozedizIZ::frmController* window = controller->Form();
+        window->findChild<QAbstractButton*>(QStringLiteral("radFormType(%1)").arg(formType))->setChecked(true);
+        QPushButton* validate = window->findChild<QPushButton*>(QStringLiteral("cmdValidate"));
 
-    double loads[3] = {0, 0, 0};
-    getloadavg(loads, 3);
-    std::printf("controller_run %s (%.1f MB), form %d, %d pairs, %s of %ld, load %.2f\n", qPrintable(path),
-                megabytes(path), formType, pairs,
-                allCores ? "all cores" : ("pinned to core " + std::to_string(core)).c_str(),
-                sysconf(_SC_NPROCESSORS_ONLN), loads[0]);
-    Run a, b;
-    if (!spawn(sideA, "/dev/null", a) || !spawn(sideB, listing, b)) return 2;
-    std::printf("warm-up: Control Center %.3f s, validate_report %.3f s\n", a.seconds, b.seconds);
-    // Processor time (user and system) beside each time: on a machine that
-    // others share, it shows what waiting for the core added.
-    std::printf("pair  Control Center (processor)  validate_report (processor)  ratio (processor)\n");
-    std::vector<double> ratios, cpuRatios, times[2], cpuTimes[2];
-    double peak[2] = {0, 0};
-    for (int i = 1; i <= pairs; ++i) {
-        if (!spawn(sideA, "/dev/null", a) || !spawn(sideB, listing, b)) return 2;
-        ratios.push_back(a.seconds / b.seconds);
-        cpuRatios.push_back(a.cpuSeconds / b.cpuSeconds);
-        for (int side = 0; side < 2; ++side) {
-            const Run& run = side == 0 ? a : b;
-            times[side].push_back(run.seconds);
-            cpuTimes[side].push_back(run.cpuSeconds);
-            peak[side] = std::max(peak[side], run.peakMegabytes);
-        }
-        std::printf("%4d  %7.3f s (%7.3f s)       %7.3f s (%7.3f s)        %5.2f (%5.2f)\n", i, a.seconds, a.cpuSeconds,
-                    b.seconds, b.cpuSeconds, ratios.back(), cpuRatios.back());
-        std::fflush(stdout);
+        // Side A, to the verdict window (the time after it, closing the
+        // verdict, is no part of the user's wait).
+        const auto controlCenter = [&] {
+            verdictAt = -1;
+            const double start = clockSeconds(CLOCK_MONOTONIC);
+            Run run = timed([&] { validate->click(); });
+            if (verdictAt < 0) failed = true;
+            run.seconds = verdictAt - start;
+            return run;
+        };
+        // Side B, as validate_report between its start and its exit.
+        const auto validator = [&] {
+            Vezedad::FileValidationResultPtr result;
+            const Run run = timed([&] {
+                result = Vezedad::Globals::Validator().ValidateFile(path, formType, 1000);
+                std::FILE* out = std::fopen(QFile::encodeName(listing).constData(), "wb");
+                if (!out) {
+                    failed = true;
+                    return;
+                }
+                std::string text;
+                text.reserve(2 << 20);
+                Bench::writeListing(*result, text, out);
+                std::fwrite(text.data(), 1, text.size(), out);
+                if (std::fclose(out) != 0) failed = true;
+            });
+            return run;
+        };
+
+        QTimer::singleShot(0, [&] {
+            if (once) {
+                controlCenter();
+                QApplication::quit();
+                return;
+            }
+            double loads[3] = {0, 0, 0};
+            getloadavg(loads, 3);
+            std::printf("controller_run %s (%.1f MB), form %d, %d pairs, %s of %ld, load %.2f\n", qPrintable(path),
+                        megabytes(path), formType, pairs,
+                        allCores ? "all cores" : ("pinned to core " + std::to_string(core)).c_str(),
+                        sysconf(_SC_NPROCESSORS_ONLN), loads[0]);
+            const Run warmA = controlCenter(), warmB = validator();
+            std::printf("warm-up: Control Center %.3f s, validate_report's work %.3f s\n", warmA.seconds,
+                        warmB.seconds);
+            std::printf("pair  Control Center (processor)  validate_report (processor)  ratio (processor)\n");
+            for (int i = 1; i <= pairs && !failed; ++i) {
+                sides[0].push_back(controlCenter());
+                sides[1].push_back(validator());
+                const Run &a = sides[0].back(), &b = sides[1].back();
+                std::printf("%4d  %7.3f s (%7.3f s)       %7.3f s (%7.3f s)        %5.2f (%5.2f)\n", i, a.seconds,
+                            a.cpuSeconds, b.seconds, b.cpuSeconds, a.seconds / b.seconds, a.cpuSeconds / b.cpuSeconds);
+                std::fflush(stdout);
+            }
+            QApplication::quit();
+        });
+        app.exec();
+    } catch (const Vezedad::ErrorInfo& e) {
+        std::fprintf(stderr, "%d\t%s\n", e.Number(), qPrintable(e.Description()));
+        return 2;
     }
-    const auto range = [](const std::vector<double>& v) {
-        return std::make_pair(*std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
-    };
+    if (once && !failed) {
+        std::fflush(stdout);
+        std::_Exit(0); // as validate_report ends
+    }
+    if (failed || sides[0].empty()) {
+        std::fprintf(stderr, "a run failed\n");
+        return 2;
+    }
+
+    std::vector<double> ratios, cpuRatios, times[2], cpuTimes[2];
+    for (size_t i = 0; i < sides[0].size(); ++i) {
+        ratios.push_back(sides[0][i].seconds / sides[1][i].seconds);
+        cpuRatios.push_back(sides[0][i].cpuSeconds / sides[1][i].cpuSeconds);
+        for (int side = 0; side < 2; ++side) {
+            times[side].push_back(sides[side][i].seconds);
+            cpuTimes[side].push_back(sides[side][i].cpuSeconds);
+        }
+    }
     const char* names[2] = {"Control Center: ", "validate_report:"};
-    const double written[2] = {megabytes(QString::fromStdString(report)), megabytes(QString::fromStdString(listing))};
+    const double written[2] = {megabytes(reportPath), megabytes(listing)};
     const char* what[2] = {"exception report", "listing"};
     for (int side = 0; side < 2; ++side)
-        std::printf("%s median %.3f s (%.3f-%.3f), processor %.3f s (%.3f-%.3f), peak %.1f MB, %s %.1f MB\n",
-                    names[side], median(times[side]), range(times[side]).first, range(times[side]).second,
-                    median(cpuTimes[side]), range(cpuTimes[side]).first, range(cpuTimes[side]).second, peak[side],
-                    what[side], written[side]);
-    std::printf("processor-time ratio %.2f (median of %d pairs; range %.2f-%.2f)\n", median(cpuRatios), pairs,
-                range(cpuRatios).first, range(cpuRatios).second);
-    QFile::remove(QString::fromStdString(listing));
-    std::printf("ratio %.2f (median of %d pairs; range %.2f-%.2f)\n", median(ratios), pairs, range(ratios).first,
-                range(ratios).second);
+        std::printf("%s median %.3f s (%.3f-%.3f), processor %.3f s (%.3f-%.3f), %s %.1f MB\n", names[side],
+                    median(times[side]), range(times[side]).first, range(times[side]).second, median(cpuTimes[side]),
+                    range(cpuTimes[side]).first, range(cpuTimes[side]).second, what[side], written[side]);
+    QFile::remove(listing);
+    std::printf("processor-time ratio %.2f (median of %zu pairs; range %.2f-%.2f)\n", median(cpuRatios),
+                cpuRatios.size(), range(cpuRatios).first, range(cpuRatios).second);
+    std::printf("ratio %.2f (median of %zu pairs; range %.2f-%.2f)\n", median(ratios), ratios.size(),
+                range(ratios).first, range(ratios).second);
+    ZozedizIZ::Globals::Release();
     return 0;
 }

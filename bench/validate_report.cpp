@@ -7,6 +7,7 @@
 // settings and report folders are never touched; with BENCH_PRIVATE_HOME=1
 // the caller says that HOME and the XDG folders already are private (and
 // prepared, as a program that has run before finds them).
+#include "Listing.h"
 #include "Sandbox.h"
 
 #include "Vezedad/foundation/ErrorInfo.h"
@@ -20,47 +21,12 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 using namespace Vezedad;
-
-namespace {
-
-// Appends text as UTF-8, with backslashes, tabs and line ends escaped so that
-// each finding stays on one line. Most texts are plain ASCII: those are
-// copied as they are.
-void appendField(std::string& out, const QString& text) {
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
-    const size_t n = size_t(text.size()), at = out.size();
-    // Narrow and test in one pass without branches (the compiler vectorises
-    // it); the rare text that is not plain is redone below.
-    out.resize(at + n);
-    char* dst = out.data() + at;
-    bool plain = true;
-    for (size_t i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        plain &= c >= 0x20 && c < 0x7F && c != u'\\';
-        dst[i] = char(c);
-    }
-    if (plain) return;
-    out.resize(at);
-    QString s = text;
-    s.replace(u'\\', QStringLiteral("\\\\")).replace(u'\t', QStringLiteral("\\t"));
-    s.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
-    out += s.toUtf8().toStdString();
-}
-
-void appendNumber(std::string& out, long long value) {
-    char buf[24];
-    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
-    out.append(buf, size_t(end - buf));
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QString path;
@@ -114,44 +80,11 @@ int main(int argc, char** argv) {
 
     std::string out;
     out.reserve(2 << 20);
-    int invalid = 0, serious = 0, warnings = 0;
-    // Result order: the whole-file record (-1) first, then the records by
-    // number, which is the order in which the run added them. Records are
-    // taken one at a time, as an exception report is written: a record kept
-    // as its place in the file is read back only while it is printed.
-    QVector<qint32> keys = result->Keys();
-    for (const qint32 key : keys) {
-        const RecordValidationResultPtr record = result->Item(key);
-        if (record->RecordNumber() != Validator::WholeFileKey()) {
-            ++invalid;
-            if (record->Severity() >= kvesSerious)
-                ++serious;
-            else if (record->Severity() == kvesWarning)
-                ++warnings;
-        }
-        for (const ValidationResultPtr& f : record->Items()) {
-            appendNumber(out, f->RecordNumber());
-            out += '\t';
-            appendNumber(out, int(f->Field()));
-            out += '\t';
-            appendNumber(out, int(f->Code()));
-            out += '\t';
-            appendNumber(out, int(f->Severity()));
-            out += '\t';
-            appendField(out, f->Value());
-            out += '\t';
-            appendField(out, f->Message());
-            out += '\n';
-            if (out.size() > (1 << 20)) {
-                std::fwrite(out.data(), 1, out.size(), stdout);
-                out.clear();
-            }
-        }
-    }
+    const Bench::ListingCounts counts = Bench::writeListing(*result, out, stdout);
     char summary[256];
-    std::snprintf(summary, sizeof summary,
-                  "records=%d invalid=%d serious_or_worse=%d warnings=%d severity=%d seconds=%.3f\n",
-                  result->RecordCount(), invalid, serious, warnings, int(result->Severity()), seconds);
+    std::snprintf(
+        summary, sizeof summary, "records=%d invalid=%d serious_or_worse=%d warnings=%d severity=%d seconds=%.3f\n",
+        result->RecordCount(), counts.invalid, counts.serious, counts.warnings, int(result->Severity()), seconds);
     out += summary;
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);

@@ -1,7 +1,7 @@
 // validation_memory [FOLDER] [--year YYYY]
 // Measures the peak memory (resident set) of validating report files that
 // hold a great many findings or one huge line, as validate_report and as the
-// Control Center's file run (controller_run --child) do it, each a fresh
+// Control Center's file run (controller_run --once) do it, each a fresh
 // process. The files are made in FOLDER (default: a temporary folder, removed
 // at the end), Form 26 files, dates in the given year (default: the current):
 //   - P_two.txt: 1,000,000 records, each with two warnings, a private
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     for (Measure& m : measures) {
         const std::string path = m.path.toStdString(), yearText = std::to_string(year);
         m.validator = peakOf({bin + "/validate_report", path, "1", "1000", "--year", yearText}, listing);
-        m.controlCenter = peakOf({bin + "/controller_run", "--child", path, "1", "--year", yearText}, "/dev/null");
+        m.controlCenter = peakOf({bin + "/controller_run", path, "1", "--year", yearText, "--once"}, "/dev/null");
         if (m.validator < 0 || m.controlCenter < 0) return 2;
     }
     QFile::remove(QString::fromStdString(listing));

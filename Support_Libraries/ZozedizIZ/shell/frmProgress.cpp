@@ -236,7 +236,10 @@ bool frmProgress::Update(const QString& StatusMessage, float AmountDone) {
         }
         lblStatus->setText(StatusMessage);
         setBar(AmountDone > m_maximum ? m_maximum : AmountDone);
-        txtTimeLeft->setText(TimeLeft(AmountDone));
+        // The estimate changes about once a second; setting a line edit's
+        // text lays it out again even when it is the same.
+        const QString timeLeft = TimeLeft(AmountDone);
+        if (txtTimeLeft->text() != timeLeft) txtTimeLeft->setText(timeLeft);
     }
     // Every call lets the user's clicks through, however rarely it comes.
     QCoreApplication::processEvents();
