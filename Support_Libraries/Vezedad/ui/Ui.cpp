@@ -4,12 +4,17 @@
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Globals.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QEvent>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPrinter>
@@ -37,6 +42,72 @@ ModalHandler& modalHandler() {
 PrinterHandler& printerHandler() {
     static PrinterHandler handler;
     return handler;
+}
+
+// The window that opens a modal one, and the control in it that has the
+// focus, get both back when the modal window has closed.
+class FocusReturn {
+public:
+    FocusReturn() : m_window(QApplication::activeWindow()), m_focus(QApplication::focusWidget()) {}
+    ~FocusReturn() {
+        if (!m_window || !m_window->isVisible() || QApplication::activeWindow() == m_window) return;
+        // Another modal window that came up meanwhile keeps the keys.
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != m_window) return;
+        if (m_focus && m_focus->window() == m_window && m_focus->isVisible() && m_focus->isEnabled())
+            m_focus->setFocus(Qt::ActiveWindowFocusReason);
+        m_window->activateWindow();
+    }
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
+};
+
+// A combo box named by SetAccessibleName: that name, with the current text
+// as the value. Qt's own answer on Linux reads the current text as the name.
+const char* const kNamedCombo = "zidivoNamedCombo";
+
+class NamedComboBox : public QAccessibleWidget {
+public:
+    explicit NamedComboBox(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        switch (t) {
+        case QAccessible::Name: return combo()->accessibleName();
+        case QAccessible::Value:
+            return combo()->isEditable() && combo()->lineEdit() ? combo()->lineEdit()->text() : combo()->currentText();
+        default: return QAccessibleWidget::text(t);
+        }
+    }
+    // The drop-down list, as Qt's own answer gives it.
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == combo()->view() ? 0 : -1;
+    }
+    QStringList actionNames() const override {
+        return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == showMenuAction() || action == pressAction())
+            combo()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox* combo() const { return static_cast<QComboBox*>(object()); }
+};
+
+QAccessibleInterface* namedComboFactory(const QString& className, QObject* object) {
+    if (className != QLatin1String("QComboBox")) return nullptr;
+    auto* combo = qobject_cast<QComboBox*>(object);
+    if (!combo || !combo->property(kNamedCombo).toBool()) return nullptr;
+    return new NamedComboBox(combo);
 }
 
 QString firstLine(const ErrorInfo& error) {
@@ -87,6 +158,7 @@ qint32 realMessageBox(const MessageBoxCall& call, QWidget* parent) {
 
 qint32 MsgBox(const QString& prompt, qint32 buttons, const QString& title, QWidget* parent) {
     const MessageBoxCall call{prompt, buttons, title};
+    const FocusReturn focusReturn;
     if (messageBoxHandler()) return messageBoxHandler()(call);
     // A program without windows cannot ask; the text goes to its log.
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -116,6 +188,7 @@ void ShowProcedureError(const ErrorInfo& error, const QString& procedure, OwnerK
 }
 
 int ExecModal(QDialog& dialog) {
+    const FocusReturn focusReturn;
     if (modalHandler()) return modalHandler()(dialog);
     return dialog.exec();
 }
@@ -168,6 +241,21 @@ void SetBackColor(QWidget& window) {
     if (qobject_cast<QCheckBox*>(&window) || qobject_cast<QRadioButton*>(&window))
         window.setBackgroundRole(QPalette::Window);
     window.setAutoFillBackground(true);
+}
+
+void SetAccessibleName(QWidget& control, const QString& name) {
+    control.setAccessibleName(name);
+    auto* combo = qobject_cast<QComboBox*>(&control);
+    if (!combo) return;
+    static const bool installed = (QAccessible::installFactory(&namedComboFactory), true);
+    Q_UNUSED(installed);
+    combo->setProperty(kNamedCombo, true);
+    // An answer made before reads the value as the name: it goes.
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(combo);
+    if (face && !dynamic_cast<NamedComboBox*>(face)) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
+        QAccessible::queryAccessibleInterface(combo);
+    }
 }
 
 QFont NamedFont(const QString& family, double pointSize, bool bold) {

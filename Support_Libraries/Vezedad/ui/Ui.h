@@ -68,7 +68,10 @@ VEZEDAD_EXPORT QString ProcedureErrorText(const ErrorInfo& error, const QString&
 VEZEDAD_EXPORT void ShowProcedureError(const ErrorInfo& error, const QString& procedure, OwnerKind kind,
                                        const QString& owner, QWidget* parent = nullptr);
 
-// Runs a window modally and returns its result code.
+// Runs a window modally and returns its result code. When it closes, the
+// window that was active before it is active again, with the focus on the
+// control that had it: nothing else gives the keys back where no window
+// manager activates the next window. Message boxes do the same.
 VEZEDAD_EXPORT int ExecModal(QDialog& dialog);
 
 // Replace the person. A handler stays until it is replaced; an empty one
@@ -90,6 +93,12 @@ VEZEDAD_EXPORT bool PreparePrinter(QPrinter& printer, QWidget* owner = nullptr);
 // The window's background from the "BackColor" setting, or the system's
 // button face when the setting cannot be read or names a system colour.
 VEZEDAD_EXPORT void SetBackColor(QWidget& window);
+
+// What a screen reader calls a control that shows no caption of its own (a
+// list, a grid, a page of text), or one that its label names. A combo box is
+// then announced by this name with its current text as its value (by itself
+// it is announced by its value alone).
+VEZEDAD_EXPORT void SetAccessibleName(QWidget& control, const QString& name);
 
 // A font by family and size in points, falling back to the system's family
 // when the named one is missing.

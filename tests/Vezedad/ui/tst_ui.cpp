@@ -4,16 +4,21 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/ui/Ui.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <memory>
 #include <stdexcept>
@@ -189,6 +194,102 @@ private slots:
         QVERIFY(expected != QColor(128, 128, 128));
         const QImage image = button->grab().toImage();
         QCOMPARE(image.pixelColor(image.width() - 2, image.height() / 2).rgb(), expected.rgb());
+    }
+
+    // A named list is announced by its name, its current text being its
+    // value, also when a screen reader asked it before it was named.
+    void namedComboBoxIsHeardByItsName() {
+        QComboBox year;
+        year.addItems({QStringLiteral("2025"), QStringLiteral("2024")});
+        QAccessibleInterface* before = QAccessible::queryAccessibleInterface(&year);
+        QCOMPARE(before->text(QAccessible::Name), QStringLiteral("2025"));
+        Ui::SetAccessibleName(year, QStringLiteral("Report Year"));
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&year);
+        QCOMPARE(face->role(), QAccessible::ComboBox);
+        QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Report Year"));
+        QCOMPARE(face->text(QAccessible::Value), QStringLiteral("2025"));
+        year.setCurrentIndex(1);
+        QCOMPARE(face->text(QAccessible::Value), QStringLiteral("2024"));
+        QCOMPARE(face->childCount(), 1);
+        QVERIFY(face->actionInterface()->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
+        QLineEdit box;
+        Ui::SetAccessibleName(box, QStringLiteral("Contact Person Name"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Name),
+                 QStringLiteral("Contact Person Name"));
+    }
+
+    // A dialog opened from another dialog: when it closes, the one that
+    // opened it is the active window again and its control has the keys,
+    // whether the inner window ran its own loop or the test's script, and
+    // for a message box too.
+    void closingGivesTheKeysBack_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("modal window, own loop") << 0;
+        QTest::newRow("modal window, scripted") << 1;
+        QTest::newRow("message box") << 2;
+    }
+
+    void closingGivesTheKeysBack() {
+        QFETCH(int, kind);
+        QDialog outer;
+        outer.setObjectName(QStringLiteral("outer"));
+        outer.setWindowTitle(QStringLiteral("Outer"));
+        auto* first = new QLineEdit(&outer);
+        auto* second = new QLineEdit(&outer);
+        first->setAccessibleName(QStringLiteral("First"));
+        second->setAccessibleName(QStringLiteral("Second"));
+        auto* layout = new QVBoxLayout(&outer);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        QWidget* activeAfter = nullptr;
+        QWidget* focusAfter = nullptr;
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog&) {
+            outer.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &outer);
+            second->setFocus();
+            QDialog inner(&outer);
+            inner.setWindowTitle(QStringLiteral("Inner"));
+            auto* ok = new QPushButton(QStringLiteral("OK"), &inner);
+            (new QVBoxLayout(&inner))->addWidget(ok);
+            connect(ok, &QPushButton::clicked, &inner, &QDialog::accept);
+            if (kind == 0) {
+                Ui::setModalHandler({});
+                QTimer::singleShot(0, &inner, [&] {
+                    inner.activateWindow();
+                    QTRY_COMPARE(QApplication::activeWindow(), &inner);
+                    QTest::keyClick(ok, Qt::Key_Space);
+                });
+                Ui::ExecModal(inner);
+            } else if (kind == 1) {
+                TestSupport::UiScript innerScript;
+                innerScript.expectModal([&](QDialog& d) {
+                    d.activateWindow();
+                    QTRY_COMPARE(QApplication::activeWindow(), &d);
+                    QTest::keyClick(ok, Qt::Key_Space);
+                });
+                Ui::ExecModal(inner);
+            } else {
+                Ui::setMessageBoxHandler([&](const Ui::MessageBoxCall&) {
+                    inner.show();
+                    inner.activateWindow();
+                    const bool active = QTest::qWaitFor([&] { return QApplication::activeWindow() == &inner; });
+                    if (!active) QTest::qFail("the inner window never became active", __FILE__, __LINE__);
+                    inner.hide();
+                    return qint32(Ui::vbOK);
+                });
+                Ui::MsgBox(QStringLiteral("Saved."));
+            }
+            QTRY_COMPARE(QApplication::activeWindow(), &outer);
+            activeAfter = QApplication::activeWindow();
+            focusAfter = QApplication::focusWidget();
+            if (focusAfter) QTest::keyClicks(focusAfter, QStringLiteral("typed"));
+            outer.accept();
+        });
+        Ui::ExecModal(outer);
+        QCOMPARE(activeAfter, &outer);
+        QCOMPARE(focusAfter, second);
+        QCOMPARE(second->text(), QStringLiteral("typed"));
     }
 };
 
