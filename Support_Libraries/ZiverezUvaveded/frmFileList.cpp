@@ -97,10 +97,12 @@ frmFileList::frmFileList(QWidget* parent) : QDialog(parent) {
     rtbInstructions->setReadOnly(true);
     rtbInstructions->setOpenLinks(false);
     rtbInstructions->setMinimumHeight(150);
+    Vezedad::Ui::SetAccessibleName(*rtbInstructions, QStringLiteral("Instructions"));
 
     lstFiles = new QListWidget(this);
     lstFiles->setObjectName(QStringLiteral("lstFiles"));
     lstFiles->setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.75));
+    Vezedad::Ui::SetAccessibleName(*lstFiles, QStringLiteral("Report Files to Upload"));
 
     const QFont buttonFont = Vezedad::Ui::NamedFont(QStringLiteral("Times New Roman"), 12.0, true);
     cmdUpload = new QPushButton(QStringLiteral("Step 2. Upload Report to RUR"), this);

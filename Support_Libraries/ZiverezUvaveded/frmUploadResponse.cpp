@@ -55,6 +55,7 @@ frmUploadResponse::frmUploadResponse(QWidget* parent) : QDialog(parent) {
 
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    Vezedad::Ui::SetAccessibleName(*WebBrowser1, QStringLiteral("Upload Response"));
     WebBrowser1->setReadOnly(true);
     // Only the page's own fixed links exist (everything the service sends is
     // escaped); they open in the desktop's browser.

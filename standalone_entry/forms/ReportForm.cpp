@@ -261,6 +261,7 @@ QWidget* ReportForm::buildHeader() {
         lblEpaList->setObjectName(QStringLiteral("lblEpaList"));
         fpEpaList = new ReportGrid(fraCanvas);
         fpEpaList->setObjectName(QStringLiteral("fpEpaList"));
+        Vezedad::Ui::SetAccessibleName(*fpEpaList, QStringLiteral("EPA Reg. Number List"));
         fpEpaList->setColumns({GridColumn{QStringLiteral("EPA Number"), 17, CellType::text()},
                                GridColumn{QStringLiteral("Product Name"), 30, CellType::text()}});
         fpEpaList->setReadOnly(true);
@@ -324,6 +325,8 @@ QWidget* ReportForm::buildDataEntry() {
 
     fpZelForm = new ReportGrid(fraDataEntry);
     fpZelForm->setObjectName(QStringLiteral("fpZelForm"));
+    Vezedad::Ui::SetAccessibleName(*fpZelForm,
+                                   Vezedad::Globals::GetFormName(m_spec.formType, true) + QStringLiteral(" Report"));
     // A column is at least as wide as its name.
     QList<GridColumn> columns = m_spec.columns;
     for (GridColumn& column : columns) column.widthChars = std::max(column.widthChars, column.header.size() + 1.0);

@@ -13,6 +13,24 @@ GridHeader::GridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setDefaultAlignment(Qt::AlignCenter);
 }
 
+QRect GridHeader::upperTextRect(int logicalIndex, const QRect& section, const QRect& upper) const {
+    const int column = logicalIndex + 1;
+    for (const UpperHeader& header : gridModel()->upperHeaders()) {
+        if (column < header.firstColumn || column > header.lastColumn) continue;
+        const int first = header.firstColumn - 1;
+        const int last = std::min(header.lastColumn, count()) - 1;
+        // The span in the viewport's coordinates, cut to the part in view,
+        // then moved into the section's.
+        const int spanLeft = sectionViewportPosition(first);
+        const int spanRight = sectionViewportPosition(last) + sectionSize(last);
+        const int inViewLeft = std::max(spanLeft, 0);
+        const int inViewRight = std::min(spanRight, viewport()->width());
+        const int shift = section.left() - sectionViewportPosition(logicalIndex);
+        return QRect(inViewLeft + shift, upper.top(), std::max(inViewRight - inViewLeft, 0), upper.height());
+    }
+    return upper;
+}
+
 const GridModel* GridHeader::gridModel() const { return qobject_cast<const GridModel*>(model()); }
 
 bool GridHeader::hasUpperRow() const {
@@ -37,13 +55,16 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
     QHeaderView::paintSection(painter, lower, logicalIndex);
 
     // The upper cell is painted over its whole span and clipped to this
-    // section, so a text centred over several columns shows whole.
+    // section. Its text is centred on the part of the span in view, so it
+    // shows whole however far the grid is scrolled and however wide the
+    // window is, as long as that part holds it.
     QStyleOptionHeader option;
     initStyleOption(&option);
     option.rect = upper;
     option.section = logicalIndex;
-    option.textAlignment = Qt::AlignCenter;
     option.position = QStyleOptionHeader::Middle;
+    QRect label = upper;
+    QString text;
     const int column = logicalIndex + 1;
     for (const UpperHeader& header : gridModel()->upperHeaders()) {
         if (column < header.firstColumn || column > header.lastColumn) continue;
@@ -53,12 +74,22 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
         const int right =
             rect.left() + (sectionViewportPosition(last) + sectionSize(last)) - sectionViewportPosition(logicalIndex);
         option.rect = QRect(left, upper.top(), right - left, upper.height());
-        option.text = header.text;
+        label = upperTextRect(logicalIndex, rect, upper);
+        text = header.text;
         break;
     }
     painter->save();
     painter->setClipRect(upper);
-    style()->drawControl(QStyle::CE_Header, &option, painter, this);
+    style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+    if (!text.isEmpty()) {
+        QStyleOptionHeader caption = option;
+        caption.rect = label;
+        caption.text = text;
+        caption.textAlignment = fontMetrics().horizontalAdvance(text) <= label.width() - 8
+                                    ? Qt::AlignCenter
+                                    : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter);
+        style()->drawControl(QStyle::CE_HeaderLabel, &caption, painter, this);
+    }
     painter->restore();
 }
 

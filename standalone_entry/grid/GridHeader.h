@@ -21,6 +21,7 @@ protected:
 
 private:
     const GridModel* gridModel() const;
+    QRect upperTextRect(int logicalIndex, const QRect& section, const QRect& upper) const;
 };
 
 } // namespace Dazozuvi

@@ -70,6 +70,10 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         if (section < 0 || section >= m_columns.size()) return {};
         if (role == Qt::DisplayRole) return m_columns[section].header;
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+        // A screen reader hears the upper header row with each column.
+        if (role == Qt::AccessibleDescriptionRole)
+            for (const UpperHeader& upper : m_upperHeaders)
+                if (section + 1 >= upper.firstColumn && section + 1 <= upper.lastColumn) return upper.text;
         return {};
     }
     if (role == Qt::DisplayRole) return section + 1;

@@ -2,6 +2,9 @@
 
 #include "grid/GridPrinter.h"
 
+#include "Vezedad/ui/Ui.h"
+
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPrintPreviewWidget>
@@ -39,6 +42,10 @@ GridPreview::GridPreview(GridPrinter& gridPrinter, QPrinter& printer, QWidget* p
     m_fitPage = button(this, "cmdFitPage", QStringLiteral("&Whole Page"), QStringLiteral("Show the whole page"));
     m_preview = new QPrintPreviewWidget(&printer, this);
     m_preview->setObjectName(QStringLiteral("previewPages"));
+    // The pages are shown in a view inside the preview: that is where the
+    // focus goes and what a screen reader names.
+    for (QGraphicsView* view : m_preview->findChildren<QGraphicsView*>())
+        Vezedad::Ui::SetAccessibleName(*view, QStringLiteral("Preview Pages"));
 
     auto* bar = new QHBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(m_first), static_cast<QWidget*>(m_previous), static_cast<QWidget*>(m_page),

@@ -112,6 +112,11 @@ void ReportGrid::setColumns(const QList<GridColumn>& columns) {
 
 void ReportGrid::setUpperHeaders(const QList<UpperHeader>& headers) {
     m_model->setUpperHeaders(headers);
+    // The upper header row is painted; a screen reader hears it as the
+    // grid's description.
+    QStringList texts;
+    for (const UpperHeader& header : headers) texts << header.text;
+    setAccessibleDescription(texts.join(QStringLiteral("; ")));
     updateGeometries();
     m_header->viewport()->update();
 }
@@ -791,6 +796,12 @@ void ReportGrid::setRepaintSuspended(bool suspended) {
     horizontalHeader()->viewport()->setUpdatesEnabled(!suspended);
     verticalHeader()->viewport()->setUpdatesEnabled(!suspended);
     if (!suspended) refresh();
+}
+
+void ReportGrid::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    // The upper header's texts follow the part of their span in view.
+    if (dx != 0 && m_header->hasUpperRow()) m_header->viewport()->update();
 }
 
 void ReportGrid::refresh() {

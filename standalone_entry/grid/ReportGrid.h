@@ -179,6 +179,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void commitData(QWidget* editor) override;
+    void scrollContentsBy(int dx, int dy) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:

@@ -25,6 +25,9 @@ frmExitOptions::frmExitOptions(QWidget* parent) : QDialog(parent) {
     txtCaption->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtCaption->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtCaption->setPlainText(QStringLiteral("Data has changed.\nWhat would you like to do?\n"));
+    // The question is what a screen reader says of the window and its text.
+    Vezedad::Ui::SetAccessibleName(*txtCaption, QStringLiteral("Data has changed. What would you like to do?"));
+    setAccessibleDescription(txtCaption->accessibleName());
     txtCaption->setFixedHeight(QFontMetrics(font()).lineSpacing() * 3 + ZozedizIZ::Twips::toPixelsY(120));
 
     static const char* const captions[] = {"Keep Form &Open", "&Save and Close", "&Validate, Save, Close",

@@ -3,6 +3,7 @@
 // before main, so such a test fails on any box or window it did not expect.
 #include "Vezedad/ui/Dialogs.h"
 #include "Vezedad/ui/Ui.h"
+#include "WindowWalk.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -27,6 +28,10 @@ namespace TestSupport {
 //   ... run the code ...
 //   QCOMPARE(ui.boxes().at(0).title, "Uploading Report");
 //   QCOMPARE(ui.dialogs().at(0).title, "Select File to Open");
+//
+// Each modal window of the system that it shows is walked first (see
+// WindowWalk.h): a control without an accessible name or a text that does
+// not fit fails the test. Qt's own dialogs (expectRealDialog) are not.
 //
 // A scripted common dialog calls the request's hooks as a real one would:
 // shown, the folder and file changes, the OK check, closed. When the OK
@@ -73,7 +78,7 @@ public:
     // The next modal window is shown and handed to action, which must close
     // it (press a button, reject, ...). The window has been shown and its
     // pending events processed when action starts.
-    void expectModal(Action action) { m_actions.push_back(std::move(action)); }
+    void expectModal(Action action) { m_actions.push_back(ModalEntry{std::move(action), true}); }
 
     // The next common dialog: an open or save dialog answered with OK on
     // path (filterIndex from 0; -1 keeps the type the dialog started with).
@@ -136,7 +141,7 @@ public:
     // modal window (see expectModal).
     void expectRealDialog(Action action) {
         m_dialogAnswers.push_back(DialogEntry{{}, nullptr, true});
-        m_actions.push_back(std::move(action));
+        m_actions.push_back(ModalEntry{std::move(action), false});
     }
 
     const QList<Vezedad::Ui::MessageBoxCall>& boxes() const { return m_boxes; }
@@ -166,6 +171,10 @@ public:
     }
 
 private:
+    struct ModalEntry {
+        Action action;
+        bool walk = true; // a window of the system, not one of Qt's dialogs
+    };
     struct DialogEntry {
         QList<Kind> kinds; // empty: any kind
         DialogAction answer;
@@ -231,12 +240,15 @@ private:
                          __LINE__);
             return int(QDialog::Rejected);
         }
-        Action action = std::move(m_actions.front());
+        ModalEntry entry = std::move(m_actions.front());
         m_actions.pop_front();
         dialog.setResult(QDialog::Rejected);
         dialog.show();
+        // At its first size, laid out, before its first activation runs.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        if (entry.walk) walkWindow(dialog);
         QApplication::processEvents();
-        action(dialog);
+        entry.action(dialog);
         if (dialog.isVisible()) {
             QTest::qFail(qPrintable(QStringLiteral("The modal window was left open: ") + dialog.objectName()), __FILE__,
                          __LINE__);
@@ -246,7 +258,7 @@ private:
     }
 
     std::deque<qint32> m_answers;
-    std::deque<Action> m_actions;
+    std::deque<ModalEntry> m_actions;
     std::deque<DialogEntry> m_dialogAnswers;
     QList<Vezedad::Ui::MessageBoxCall> m_boxes;
     QStringList m_modalNames;

@@ -80,6 +80,7 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
 
     lstCountyCodes = new QListWidget(this);
     lstCountyCodes->setObjectName(QStringLiteral("lstCountyCodes"));
+    Vezedad::Ui::SetAccessibleName(*lstCountyCodes, QStringLiteral("County Codes"));
     lstCountyCodes->setSelectionMode(QAbstractItemView::SingleSelection);
     lstCountyCodes->setFont(listFont());
     lstCountyCodes->setMinimumHeight(Twips::toPixelsY(2400));

@@ -65,6 +65,7 @@ frmEPAEditor::frmEPAEditor(QWidget* parent) : QDialog(parent) {
     m_model = new EpaListModel(this);
     lstData = new QTreeView(this);
     lstData->setObjectName(QStringLiteral("lstData"));
+    Vezedad::Ui::SetAccessibleName(*lstData, QStringLiteral("Product List"));
     lstData->setModel(m_model);
     lstData->setRootIsDecorated(false);
     lstData->setItemsExpandable(false);

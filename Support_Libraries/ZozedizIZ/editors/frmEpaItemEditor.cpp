@@ -66,7 +66,8 @@ frmEpaItemEditor::frmEpaItemEditor(QWidget* parent) : QDialog(parent) {
     lblNumber->setObjectName(QStringLiteral("lblNumber"));
     lblNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblNumber->setBuddy(txtEpaNumber);
-    lblNumber->setMinimumWidth(Twips::toPixelsX(2295));
+    // Never narrower than its text, whatever font stands in for Arial.
+    Twips::keepDesignSize(lblNumber, 2295, 300);
     lblValMessage = new QLabel(this);
     lblValMessage->setObjectName(QStringLiteral("lblValMessage"));
     lblValMessage->setWordWrap(true);

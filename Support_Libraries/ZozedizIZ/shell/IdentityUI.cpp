@@ -109,6 +109,9 @@ IdentityUI::IdentityUI(QWidget* parent) : QWidget(parent) {
     fraApplicator = makeFrame(this, "fraApplicator", QStringLiteral("Primary Applicator"));
     lblCertId = makeLabel(fraApplicator, "lblCertId", QStringLiteral("Certification ID"), txtCertId, Qt::AlignRight);
     lblApplName = makeLabel(fraApplicator, "lblApplName", QStringLiteral("Name"), txtApplName, Qt::AlignRight);
+    // Two boxes are labelled "Name": a screen reader tells them apart by
+    // their frames.
+    Vezedad::Ui::SetAccessibleName(*txtApplName, QStringLiteral("Primary Applicator Name"));
     txtCertId->setFixedWidth(Twips::toPixelsX(1170));
     txtApplName->setMinimumWidth(Twips::toPixelsX(4275));
     QGridLayout* applicator = frameGrid(fraApplicator);
@@ -122,6 +125,7 @@ IdentityUI::IdentityUI(QWidget* parent) : QWidget(parent) {
     lblContact = makeLabel(fraContact, "lblContact", QStringLiteral("Name"), txtContact, Qt::AlignRight);
     lblPhone = makeLabel(fraContact, "lblPhone", QStringLiteral("Phone Number"), txtPhone, Qt::AlignRight);
     lblEmail = makeLabel(fraContact, "lblEmail", QStringLiteral("Email Address"), txtEmail, Qt::AlignRight);
+    Vezedad::Ui::SetAccessibleName(*txtContact, QStringLiteral("Contact Person Name"));
     QGridLayout* contact = frameGrid(fraContact);
     int row = 0;
     using Row = std::pair<QLabel*, QLineEdit*>;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace ZozedizIZ::Twips {
@@ -66,10 +67,16 @@ private:
     void apply() {
         if (!widget_) return;
         QSize needed = toPixels(twips_);
-        if (QLayout* layout = widget_->layout())
+        // Text that wraps gets the height all its lines need at that width.
+        if (QLayout* layout = widget_->layout()) {
             needed = needed.expandedTo(layout->totalMinimumSize());
-        else
+            if (layout->hasHeightForWidth())
+                needed.setHeight(std::max(needed.height(), layout->totalHeightForWidth(needed.width())));
+        } else {
             needed = needed.expandedTo(widget_->minimumSizeHint());
+            if (widget_->hasHeightForWidth())
+                needed.setHeight(std::max(needed.height(), widget_->heightForWidth(needed.width())));
+        }
         if (widget_->minimumSize() != needed) widget_->setMinimumSize(needed);
     }
 

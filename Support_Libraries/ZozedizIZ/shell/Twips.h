@@ -21,7 +21,8 @@ ZOZEDIZIZ_EXPORT QSize toPixels(const QSize& twips);
 
 // Gives a widget its designed minimum size, or more where its contents (in
 // the fonts at hand) need it, and keeps it so as fonts, style and contents
-// change. Calling it again replaces the design size.
+// change; a label that wraps gets the height of all its lines at that width.
+// Calling it again replaces the design size (and measures again).
 ZOZEDIZIZ_EXPORT void keepDesignSize(QWidget* widget, int widthTwips, int heightTwips);
 
 } // namespace ZozedizIZ::Twips

@@ -26,14 +26,16 @@ frmChangeYear::frmChangeYear(QWidget* parent) : QDialog(parent) {
         QStringLiteral("Note: Changing the Report Year will not change the year in existing reports."), this);
     lblInfo1->setObjectName(QStringLiteral("lblInfo(1)"));
     lblInfo1->setWordWrap(true);
-    for (QLabel* l : {lblInfo0, lblInfo1}) {
-        l->setTextFormat(Qt::PlainText);
-        l->setFixedWidth(Twips::toPixelsX(4020));
-    }
+    for (QLabel* l : {lblInfo0, lblInfo1}) l->setTextFormat(Qt::PlainText);
+    // The designed width, or the sentence's own where a wider font stands in
+    // for Arial; the note wraps below it.
+    Twips::keepDesignSize(lblInfo0, 4020, 360);
+    lblInfo1->setMinimumWidth(Twips::toPixelsX(4020));
     cboYear = new QComboBox(this);
     cboYear->setObjectName(QStringLiteral("cboYear"));
     cboYear->setMinimumWidth(Twips::toPixelsX(1215));
     lblInfo0->setBuddy(cboYear);
+    Vezedad::Ui::SetAccessibleName(*cboYear, lblInfo0->text());
     MakeOkCancelButtons(this, cmdOK, cmdCancel);
 
     auto* layout = new QGridLayout(this);

@@ -279,8 +279,13 @@ QWidget* frmController::buildCanvas() {
     lblInstructions->setTextFormat(Qt::PlainText);
     lblInstructions->setWordWrap(true);
     lblInstructions->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblInstructions->setFixedWidth(Twips::toPixelsX(8295));
-    lblInstructions->setMinimumHeight(Twips::toPixelsY(2145));
+    lblInstructions->setMaximumWidth(Twips::toPixelsX(8295));
+    // The window keeps the instructions' room while they are hidden, so that
+    // showing them moves nothing and brings no scroll bar.
+    QSizePolicy keepRoom = lblInstructions->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    lblInstructions->setSizePolicy(keepRoom);
+    Twips::keepDesignSize(lblInstructions, 8295, 2145);
     lblInstructions->setVisible(false);
 
     auto* left = new QVBoxLayout;
@@ -423,6 +428,8 @@ void frmController::SetBehavior() {
     QString instructions = modGlobals::GetMessage(kvmControllerInfo) + second;
     instructions.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
     lblInstructions->setText(instructions);
+    // Room for every line of the new text.
+    Twips::keepDesignSize(lblInstructions, 8295, 2145);
 }
 
 void frmController::UpdateUIReportPath() {

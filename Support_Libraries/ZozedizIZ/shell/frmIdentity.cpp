@@ -29,6 +29,7 @@ frmIdentity::frmIdentity(QWidget* parent) : QDialog(parent) {
 
     txtMessage = new QPlainTextEdit(this);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    Vezedad::Ui::SetAccessibleName(*txtMessage, QStringLiteral("Information Needed"));
     txtMessage->setReadOnly(true);
     txtMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtMessage->setTabChangesFocus(true);

@@ -21,6 +21,9 @@ frmInfo::frmInfo(QWidget* parent) : QDialog(parent) {
     rtfInfo->setObjectName(QStringLiteral("rtfInfo"));
     rtfInfo->setReadOnly(true);
     rtfInfo->setOpenLinks(false);
+    // The page is heard by the notice's caption.
+    connect(this, &QWidget::windowTitleChanged, rtfInfo,
+            [this](const QString& caption) { Vezedad::Ui::SetAccessibleName(*rtfInfo, caption); });
     cmdExit = new QPushButton(QStringLiteral("OK"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.75));

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,6 +38,56 @@ private:
 };
 
 namespace {
+
+// The text cut in the middle with "..." to fit width: a path keeps its start
+// and its file name, the parts that tell it apart.
+QString elideMiddle(const QString& text, const QFont& font, int width) {
+    // Whole pixels, rounded up: the last glyph is never clipped.
+    const QFontMetricsF metrics(font);
+    const auto fits = [&](const QString& shown) { return std::ceil(metrics.horizontalAdvance(shown)) <= width; };
+    if (fits(text)) return text;
+    const QString dots = QStringLiteral("...");
+    for (qsizetype kept = text.size() - 1; kept > 0; --kept) {
+        const qsizetype right = kept / 2;
+        const QString shown = text.left(kept - right) + dots + text.right(right);
+        if (fits(shown)) return shown;
+    }
+    return dots;
+}
+
+// The operation's description on one line of the window's design width: a
+// description that is longer is cut in the middle and shown whole in the tool
+// tip. The label never asks the window to grow.
+class DescriptionLabel : public QLabel {
+public:
+    explicit DescriptionLabel(QWidget* parent) : QLabel(parent) {
+        setTextFormat(Qt::PlainText);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    void setDescription(const QString& text) {
+        m_description = text;
+        setToolTip(text);
+        fit();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+    void changeEvent(QEvent* event) override {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::FontChange) fit();
+    }
+
+private:
+    void fit() {
+        const QString shown = elideMiddle(m_description, font(), contentsRect().width() - 2 * margin());
+        if (shown != text()) setText(shown);
+    }
+
+    QString m_description;
+};
 
 // Whole-number rounding of the estimate: to the nearest, ties to even.
 qint64 roundEven(double value) { return qint64(std::nearbyint(value)); }
@@ -72,7 +123,7 @@ void frmProgress::setDescription(const QString& value) {
     if (value == m_description) return;
     m_description = value;
     if (m_loaded && m_window) {
-        lblOperation->setText(m_description);
+        static_cast<DescriptionLabel*>(lblOperation)->setDescription(m_description);
         m_window->repaint();
     }
 }
@@ -124,9 +175,8 @@ void frmProgress::Form_Load() {
                            Qt::MSWindowsFixedSizeDialogHint);
     window->setFont(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.75));
 
-    lblOperation = new QLabel(window);
+    lblOperation = new DescriptionLabel(window);
     lblOperation->setObjectName(QStringLiteral("lblOperation"));
-    lblOperation->setTextFormat(Qt::PlainText);
     lblOperation->setAlignment(Qt::AlignCenter);
     lblStatus = new QLabel(window);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
@@ -171,7 +221,7 @@ void frmProgress::Form_Load() {
         Vezedad::Ui::Guard(body, [](const Vezedad::ErrorInfo&) {});
     };
     step([this] { m_loaded = true; });
-    step([this] { lblOperation->setText(m_description); });
+    step([this] { static_cast<DescriptionLabel*>(lblOperation)->setDescription(m_description); });
     step([this] { lblStatus->setText(QString()); });
     step([this] { setBar(0); });
     step([this] { ControlVisibility(); });

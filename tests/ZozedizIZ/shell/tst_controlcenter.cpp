@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QTextBrowser>
 #include <stdexcept>
@@ -480,6 +481,59 @@ private slots:
         c.command(QStringLiteral("cmdInstructions"));
         QVERIFY(!label->isVisible());
         QCOMPARE(button->text(), QStringLiteral("Show Instructions"));
+    }
+
+    // At the window's first size the instructions show whole when asked
+    // for, in room the window keeps for them: no scroll bar comes and the
+    // "Report Forms" frame stays where it was.
+    void instructionsShowWholeInPlace_data() {
+        QTest::addColumn<qint32>("option");
+        QTest::newRow("option A") << qint32(Vezedad::kvoOptionA);
+        QTest::newRow("option B") << qint32(Vezedad::kvoOptionB);
+    }
+    void instructionsShowWholeInPlace() {
+        QFETCH(qint32, option);
+        Center c(option);
+        QVERIFY(c.show());
+        auto* frame = c.child("fraFormSelect");
+        auto* label = c.child<QLabel>("lblInstructions");
+        auto* area = c.child<QScrollArea>("scrCanvas");
+        const QPoint frameAt = frame->mapTo(&c.window, QPoint(0, 0));
+        const QSize windowSize = c.window.size();
+        c.command(QStringLiteral("cmdInstructions"));
+        QApplication::processEvents();
+        QVERIFY(label->isVisible());
+        QCOMPARE(frame->mapTo(&c.window, QPoint(0, 0)), frameAt);
+        QCOMPARE(c.window.size(), windowSize);
+        QVERIFY(!c.child("ScrollVert")->isVisible());
+        QVERIFY(!c.child("ScrollHoriz")->isVisible());
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(label->heightForWidth(label->width())).arg(label->height())));
+        const QRect inView(label->mapTo(area->viewport(), QPoint(0, 0)), label->size());
+        QVERIFY(area->viewport()->rect().contains(inView));
+        TestSupport::walkWindow(c.window);
+        c.command(QStringLiteral("cmdInstructions"));
+        QApplication::processEvents();
+        QCOMPARE(frame->mapTo(&c.window, QPoint(0, 0)), frameAt);
+        TestSupport::walkWindow(c.window);
+    }
+
+    // A keyboard-only user goes round the whole window with Tab and with
+    // Shift+Tab, and back to where the focus started.
+    void keyboardGoesRoundTheWindow() {
+        setIdentity(QStringLiteral("12345"), QStringLiteral("C1234567"), QStringLiteral("R12345"),
+                    QStringLiteral("Al Roe"));
+        Center c;
+        QVERIFY(c.show());
+        c.focusBox("txtBusinessName");
+        for (const bool forward : {true, false}) {
+            const QList<QWidget*> cycle = TestSupport::tabCycle(c.window, forward);
+            const QString path = TestSupport::pathOf(cycle);
+            QVERIFY2(cycle.size() > 2 && cycle.last() == cycle.first(), qPrintable(path));
+            const QStringList unreached = TestSupport::unreachedStops(c.window, cycle);
+            QVERIFY2(unreached.isEmpty(),
+                     qPrintable(unreached.join(QStringLiteral(", ")) + QStringLiteral(": ") + path));
+        }
     }
 
     // Save Identity takes the value still in its box and writes the file; a

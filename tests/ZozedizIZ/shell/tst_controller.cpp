@@ -164,7 +164,7 @@ UiScript::Action progressRuns(QString* description = nullptr, QString* status = 
     return [description, status](QDialog& d) {
         QCOMPARE(d.objectName(), QStringLiteral("frmProgress"));
         QTRY_VERIFY(!d.isVisible());
-        if (description) *description = d.findChild<QLabel*>("lblOperation")->text();
+        if (description) *description = d.findChild<QLabel*>("lblOperation")->toolTip();
         if (status) *status = d.findChild<QLabel*>("lblStatus")->text();
     };
 }
@@ -757,7 +757,7 @@ private slots:
                                                 if (record != 1) return;
                                                 for (QWidget* w : QApplication::topLevelWidgets())
                                                     if (w->objectName() == QStringLiteral("frmProgress"))
-                                                        order << w->findChild<QLabel*>("lblOperation")->text();
+                                                        order << w->findChild<QLabel*>("lblOperation")->toolTip();
                                             });
         UiScript ui;
         ui.expectBox(Vezedad::Ui::vbNo);

@@ -354,14 +354,26 @@ private slots:
         QTRY_VERIFY(host.other->hasFocus());
     }
 
-    // The boxes come in Tab order down the control, each named by its label.
+    // The boxes come in Tab order down the control, each named by its label
+    // for a screen reader; the two labelled "Name" are told apart by their
+    // frames.
     void tabRunsDownTheControl() {
         Host host;
         QVERIFY(host.show());
         const char* order[] = {"txtBusinessName", "txtBusRegNum", "txtPermitNumber", "txtCertId",
                                "txtApplName",     "txtContact",   "txtPhone",        "txtEmail"};
+        const char* heard[] = {"Business Name",
+                               "Business/Agency Registration Number",
+                               "Commercial Sales Permit Number",
+                               "Certification ID",
+                               "Primary Applicator Name",
+                               "Contact Person Name",
+                               "Phone Number",
+                               "Email Address"};
         box(*host.ui, order[0])->setFocus();
-        for (const char* name : order) {
+        for (int i = 0; i < 8; ++i) {
+            const char* name = order[i];
+            QCOMPARE(TestSupport::accessibleName(box(*host.ui, name)), QLatin1String(heard[i]));
             QTRY_COMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
             const QList<QLabel*> labels = host.ui->findChildren<QLabel*>();
             QVERIFY(std::any_of(labels.cbegin(), labels.cend(),

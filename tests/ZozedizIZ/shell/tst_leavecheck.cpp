@@ -201,7 +201,9 @@ private slots:
         w.duringCheckA = [&w] {
             QDialog question(&w.window);
             question.setObjectName(QStringLiteral("frmQuestion"));
+            question.setWindowTitle(QStringLiteral("Question"));
             auto* answer = new QLineEdit(&question);
+            answer->setAccessibleName(QStringLiteral("Answer"));
             answer->setFocus();
             Vezedad::Ui::ExecModal(question);
         };

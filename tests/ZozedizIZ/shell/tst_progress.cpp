@@ -4,6 +4,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/ui/Ui.h"
 #include "ZozedizIZ/shell/ProgressForm.h"
+#include "ZozedizIZ/shell/Twips.h"
 #include "ZozedizIZ/shell/frmProgress.h"
 
 #include <QApplication>
@@ -96,6 +97,57 @@ private slots:
         QFETCH(qint64, elapsed);
         QFETCH(QString, text);
         QCOMPARE(frmProgress::TimeLeftText(maximum, done, elapsed), text);
+    }
+
+    // However long the description, the window keeps its design width (with
+    // a 190-character path it used to grow past the screen, its Stop button
+    // off it): the description is cut in the middle with "..." and shown
+    // whole in the tool tip; a short one shows as it is.
+    void longDescriptionKeepsTheWindowsWidth() {
+        const QString folder = QStringLiteral("/home/filer/Documents/Pesticide Reports/") + QString(130, u'x');
+        const QString path = folder + QStringLiteral("/ZOV2025/P1234567800.txt");
+        const QString longDescription = QStringLiteral("Validating file ") + path;
+        QVERIFY(path.size() >= 190);
+        int shortWidth = 0;
+        for (const QString& description : {QStringLiteral("Validating P2024.txt"), longDescription}) {
+            TestSupport::UiScript ui;
+            ProgressForm form;
+            ui.expectModal([&](QDialog& window) { QTRY_VERIFY(!window.isVisible()); });
+            QObject::connect(&form, &ProgressForm::Execute, [&] {
+                QDialog* window = progressWindow(form);
+                auto* label = child<QLabel>(window, "lblOperation");
+                auto* stop = child<QPushButton>(window, "cmdStop");
+                QCOMPARE(label->toolTip(), description);
+                if (description == longDescription) {
+                    QCOMPARE(window->width(), shortWidth);
+                    QVERIFY(label->text().contains(QStringLiteral("...")));
+                    QVERIFY(label->text().startsWith(QStringLiteral("Validating file /home/")));
+                    QVERIFY(label->text().endsWith(QStringLiteral("P1234567800.txt")));
+                    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+                } else {
+                    shortWidth = window->width();
+                    QCOMPARE(label->text(), description);
+                }
+                QVERIFY(window->rect().contains(stop->geometry()));
+                QVERIFY(window->width() <= ZozedizIZ::Twips::toPixelsX(5100) + 40);
+                form.Finished();
+            });
+            form.StartTracking(description, 100);
+        }
+    }
+
+    // Cut to any length, the description fits its line to the last pixel
+    // (the walk of each window shown checks it).
+    void everyCutDescriptionFits() {
+        for (int length = 40; length <= 140; length += 3) {
+            TestSupport::UiScript ui;
+            ProgressForm form;
+            ui.expectModal([](QDialog& window) { QTRY_VERIFY(!window.isVisible()); });
+            QObject::connect(&form, &ProgressForm::Execute, [&] { form.Finished(); });
+            form.StartTracking(QStringLiteral("Loading data from /home/") + QString(length, u'w') +
+                                   QStringLiteral("/ZOV2025/M1234500.txt"),
+                               100);
+        }
     }
 
     // The whole protocol in the platform's own modal loop: Execute once per

@@ -10,6 +10,7 @@
 #include "ZozedizIZ/shell/frmChangeYear.h"
 #include "ZozedizIZ/shell/frmValidationResponse.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -127,6 +128,11 @@ private slots:
             QCOMPARE(labelText(window, "lblInfo(1)"),
                      QStringLiteral("Note: Changing the Report Year will not change the year in existing reports."));
             auto* years = child<QComboBox>(window, "cboYear");
+            // A screen reader names the list by its label, the year being
+            // its value.
+            QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(years);
+            QCOMPARE(heard->text(QAccessible::Name), labelText(window, "lblInfo(0)"));
+            QCOMPARE(heard->text(QAccessible::Value), QString::number(year));
             QCOMPARE(years->count(), report.ReportYearMax() - report.ReportYearMin() + 1);
             QCOMPARE(years->itemText(0), QString::number(report.ReportYearMax()));
             QCOMPARE(years->itemText(years->count() - 1), QString::number(report.ReportYearMin()));

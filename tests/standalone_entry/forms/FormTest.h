@@ -85,7 +85,7 @@ inline UiScript::Action progressRuns(QString* description = nullptr, QString* st
     return [description, status](QDialog& d) {
         QCOMPARE(d.objectName(), QStringLiteral("frmProgress"));
         QTRY_VERIFY(!d.isVisible());
-        if (description) *description = d.findChild<QLabel*>(QStringLiteral("lblOperation"))->text();
+        if (description) *description = d.findChild<QLabel*>(QStringLiteral("lblOperation"))->toolTip();
         if (status) *status = d.findChild<QLabel*>(QStringLiteral("lblStatus"))->text();
     };
 }

@@ -8,8 +8,10 @@
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/ui/Ui.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
@@ -107,6 +109,53 @@ private slots:
             },
             Vezedad::Globals::ZelReport().Identity(), hasActivity);
         QCOMPARE(ui.modalNames().size(), hasActivity ? 1 : 2);
+    }
+
+    // The banner over the columns is text a screen reader hears (the grid's
+    // description, and each column's with its name), and at the form's
+    // first width, in the stand-in font, it shows whole: its text is centred
+    // on the part of its span in view, not on the whole span, whose right
+    // end lies beyond the window.
+    void bannerIsHeardAndFits() {
+        Year year;
+        UiScript ui;
+        newForm(ui, [&](Form26& form) {
+            const QString required =
+                QStringLiteral("All Columns are REQUIRED except \"End Date\" and \"Record Keeping Columns\"");
+            const QString keeping = QStringLiteral("Record Keeping Columns");
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&grid);
+            QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Form 26 Report"));
+            QVERIFY(face->text(QAccessible::Description).contains(required));
+            QVERIFY(face->text(QAccessible::Description).contains(keeping));
+            const QAbstractItemModel* model = grid.model();
+            QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString(), required);
+            QCOMPARE(model->headerData(9, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString(), required);
+            QCOMPARE(model->headerData(10, Qt::Horizontal, Qt::AccessibleDescriptionRole).toString(), keeping);
+
+            // The painted row: the text's pixels lie inside the header's
+            // view, clear of its right edge, and span about the text's width.
+            QHeaderView* header = grid.horizontalHeader();
+            QTRY_VERIFY(header->isVisible());
+            const int spanRight = header->sectionViewportPosition(9) + header->sectionSize(9);
+            QVERIFY2(spanRight > header->viewport()->width(), "the span fits: nothing to show");
+            const QImage image = header->viewport()->grab().toImage();
+            const int half = image.height() / 2;
+            int first = image.width();
+            int last = -1;
+            for (int y = 2; y < half - 2; ++y)
+                for (int x = 0; x < std::min(spanRight, image.width()); ++x)
+                    if (qGray(image.pixel(x, y)) < 100) {
+                        first = std::min(first, x);
+                        last = std::max(last, x);
+                    }
+            const int textWidth = header->fontMetrics().horizontalAdvance(required);
+            QVERIFY2(last >= 0, "no banner text painted");
+            QVERIFY2(last < image.width() - 3,
+                     qPrintable(QStringLiteral("cut at the right edge: %1 of %2").arg(last).arg(image.width())));
+            QVERIFY2(last - first + 1 >= textWidth * 9 / 10,
+                     qPrintable(QStringLiteral("%1 of %2 pixels shown").arg(last - first + 1).arg(textWidth)));
+        });
     }
 
     // Record 1 gives the header, the name coming from the registry under its

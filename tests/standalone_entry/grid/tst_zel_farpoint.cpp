@@ -299,7 +299,7 @@ private slots:
                          [&](qint32 r, qint32, QStringView, bool&, qint32&, bool&) {
                              QWidget* window = topLevel(QStringLiteral("frmProgress"));
                              if (!window) return;
-                             operation = window->findChild<QLabel*>(QStringLiteral("lblOperation"))->text();
+                             operation = window->findChild<QLabel*>(QStringLiteral("lblOperation"))->toolTip();
                              const QString status = window->findChild<QLabel*>(QStringLiteral("lblStatus"))->text();
                              if (!status.isEmpty() && !seen.contains(status)) seen << status;
                              if (r == stopAtRow) postClick(window->findChild<QPushButton*>(QStringLiteral("cmdStop")));
