@@ -1016,7 +1016,11 @@ void ReportForm::fpZelForm_EditMode(int col, int row, int mode, bool changeMade)
             fpZelForm->setActiveCell(col, row);
         }
     }
-    if (row == fpZelForm->rowCount()) fpZelForm->setRowCount(fpZelForm->rowCount() + 1);
+    // Text written into the last row brings a new empty row. An edit that
+    // only opens and closes adds none: the county column opens its cell as
+    // Tab passes, and a row for every pass would never let Tab leave the
+    // grid.
+    if (mode == 0 && changeMade && row == fpZelForm->rowCount()) fpZelForm->setRowCount(fpZelForm->rowCount() + 1);
 }
 
 void ReportForm::fpZelForm_LeaveCell(int col, int, int newCol, int newRow, bool&) {
@@ -1189,11 +1193,13 @@ void ReportForm::countyColumnEntered(int col, int newRow) {
 }
 
 void ReportForm::countyEditStarted(int col, int row) {
-    if (m_popupSuppressed) {
+    ReportGrid& grid = *fpZelForm;
+    // A code the user starts typing goes into the cell: a pick list opened
+    // by its first key would take the keys that follow.
+    if (m_popupSuppressed || grid.editStartedByTyping()) {
         m_popupSuppressed = false;
         return;
     }
-    ReportGrid& grid = *fpZelForm;
     const QString code = mobjCountySelect->GetCountyCode(grid.text(col, row));
     if (code.isEmpty()) return;
     grid.endEdit(false);

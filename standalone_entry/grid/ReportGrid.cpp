@@ -392,10 +392,13 @@ ReportGrid::Step ReportGrid::navigate(Move move, bool edges) {
 // Moves for Tab, Shift+Tab and arrows; past the grid's ends it raises
 // advance. Returns false when the focus should move on to the next control.
 bool ReportGrid::moveOrAdvance(Move move) {
+    const bool tab = move == Move::Next || move == Move::Previous;
+    // A list (read-only) is one stop of the Tab order, and a grid without
+    // rows or columns has no cell to move to: Tab goes on at once.
+    if (tab && (isReadOnly() || m_model->rowCount() == 0 || m_model->columnCount() == 0)) return !hasFocus();
     const Step step = navigate(move, true);
     if (step != Step::PastStart && step != Step::PastEnd) return true;
     emit advance(step == Step::PastEnd);
-    const bool tab = move == Move::Next || move == Move::Previous;
     return !(tab && hasFocus());
 }
 
@@ -422,7 +425,9 @@ bool ReportGrid::openEditor(const QModelIndex& requested, QKeyEvent* firstKey) {
         m_editor = nullptr;
         return false;
     }
+    m_startedByTyping = firstKey != nullptr;
     emit editMode(col, row, 1, false);
+    m_startedByTyping = false;
     if (firstKey && m_editor) {
         QWidget* target = m_editor->focusProxy() ? m_editor->focusProxy() : m_editor.data();
         QCoreApplication::sendEvent(target, firstKey);

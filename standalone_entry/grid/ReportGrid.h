@@ -111,6 +111,9 @@ public:
     bool startEdit();
     void endEdit(bool commit = true);
     bool isEditing() const { return !m_editor.isNull(); }
+    // While editMode reports the start of an edit: true when a typed
+    // character started it (the character goes into the cell next).
+    bool editStartedByTyping() const { return m_startedByTyping; }
     // The open cell editor (a QLineEdit, or a QComboBox for a list column).
     QWidget* cellEditor() const { return m_editor; }
 
@@ -151,6 +154,9 @@ signals:
     // The user moved past the first cell (forward false) or the last cell
     // (forward true) with Tab, Shift+Tab or an arrow key. When the handler
     // leaves the focus on the grid, Tab and Shift+Tab move it on as usual.
+    // A read-only grid is a list, one stop of the Tab order: Tab and
+    // Shift+Tab leave it at once (the arrow keys move in it), as they leave
+    // a grid without rows.
     void advance(bool forward);
     // A key went down on the grid; keyCode is a Qt::Key, shift holds 1 for
     // Shift, 2 for Ctrl and 4 for Alt. Setting keyCode to 0 swallows the key.
@@ -225,6 +231,7 @@ private:
     QString m_editStartText;
     bool m_closingEditor = false;
     bool m_forwardingKey = false;
+    bool m_startedByTyping = false;
     quint64 m_cursorGeneration = 0;       // counts program moves of the active cell
     QPersistentModelIndex m_anchor;       // where a mouse drag started
     QPersistentModelIndex m_selectionEnd; // the moving corner of Shift+arrow selection

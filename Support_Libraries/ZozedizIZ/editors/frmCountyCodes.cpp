@@ -144,6 +144,15 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
 
     connectGuarded(lstCountyCodes, &QListWidget::itemSelectionChanged, this,
                    kLocation + QStringLiteral("lstCountyCodes_Click"), [this] { lstCountyCodes_Click(); });
+    // Enter on the row that has the focus chooses it, selected or not (the
+    // list opens on its first row without selecting it); the window's
+    // default button then closes it.
+    connectGuarded(lstCountyCodes, &QListWidget::activated, this, kLocation + QStringLiteral("lstCountyCodes_Click"),
+                   [this] {
+                       QListWidgetItem* item = lstCountyCodes->currentItem();
+                       if (item && !item->isSelected())
+                           lstCountyCodes->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+                   });
     connect(optBehavior, &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (on) optBehavior_Click(id);
     });

@@ -384,6 +384,33 @@ private Q_SLOTS:
         list().EditList();
     }
 
+    // All by keyboard: Alt+A opens the product window from the list, Esc
+    // closes it, and the list window has the keys again at once, on the
+    // button that had them, so that Alt+X then closes it.
+    void keysComeBackAfterTheProductWindow() {
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& editor) {
+            activate(editor);
+            auto* add = editor.findChild<QPushButton*>(QStringLiteral("cmdAdd"));
+            add->setFocus();
+            ui.expectModal([&](QDialog& product) {
+                activate(product);
+                QTRY_VERIFY(box(product, "txtEpaNumber")->hasFocus());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                QVERIFY(!product.isVisible());
+            });
+            // A mnemonic presses its button a moment later, as a click shows.
+            QTest::keyClick(&editor, Qt::Key_A, Qt::AltModifier);
+            QTRY_COMPARE(ui.modalNames().size(), 2);
+            QTRY_COMPARE(QApplication::activeWindow(), &editor);
+            QCOMPARE(QApplication::focusWidget(), add);
+            QTest::keyClick(&editor, Qt::Key_X, Qt::AltModifier);
+            QTRY_VERIFY(!editor.isVisible());
+        });
+        list().EditList();
+        QVERIFY(!list().IsDirty());
+    }
+
     // Cancel runs no check: the refused number it leaves behind says nothing.
     void cancelRunsNoCheck() {
         TestSupport::UiScript ui;

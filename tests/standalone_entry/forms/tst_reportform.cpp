@@ -4,6 +4,7 @@
 #include "forms/Form26.h"
 #include "forms/Form26A.h"
 #include "forms/Form27.h"
+#include "forms/Forms.h"
 
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Documentation.h"
@@ -14,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -411,6 +413,102 @@ private slots:
     // The county column: a default code is filled in and checked and the
     // cursor moves past it (back when coming from the right); by hand, the
     // cell opens for typing; a cancelled pick list leaves it open once.
+    // Tab and Shift+Tab go round every control of every form and come back,
+    // whether the product list is empty (as every new user's is) or not and
+    // whether the report has activity: the list is one stop, the grid takes
+    // Tab from cell to cell and hands the focus on at its ends.
+    void keyboardGoesRoundEveryForm_data() {
+        QTest::addColumn<int>("formType");
+        QTest::addColumn<bool>("products");
+        QTest::addColumn<bool>("activity");
+        for (const auto& [type, name] : {std::pair{Vezedad::zfotForm25, "Form 25"},
+                                         {Vezedad::zfotForm26, "Form 26"},
+                                         {Vezedad::zfotForm27, "Form 27"},
+                                         {Vezedad::zfotForm26A, "Form 26A"}})
+            for (const bool products : {false, true})
+                for (const bool activity : {true, false}) {
+                    if (type == Vezedad::zfotForm26A && !activity) continue; // no switch
+                    QTest::addRow("%s, %s, %s", name, products ? "products" : "no products",
+                                  activity ? "activity" : "no activity")
+                        << int(type) << products << activity;
+                }
+    }
+    void keyboardGoesRoundEveryForm() {
+        QFETCH(int, formType);
+        QFETCH(bool, products);
+        QFETCH(bool, activity);
+        Folder folder;
+        // The county column opens no pick list as the Tab passes it.
+        Vezedad::Globals::Configuration().setCountySelectorBehavior(2);
+        ZozedizIZ::EpaDataList& list = ZozedizIZ::Globals::EpaList();
+        list.Clear();
+        if (products) {
+            list.Add(QStringLiteral("2345-2345-2345"), QStringLiteral("NAME FROM LABEL"));
+            list.Add(QStringLiteral("100-200"), QStringLiteral("ROUNDUP"));
+        }
+        std::unique_ptr<ReportForm> form = Dazozuvi::NewReportForm(formType);
+        if (formType != Vezedad::zfotForm26A) form->setHasActivity(activity);
+        UiScript ui;
+        ui.expectModal([&](QDialog&) {
+            form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+            QTRY_VERIFY(QApplication::focusWidget() && form->isAncestorOf(QApplication::focusWidget()));
+            for (const bool forward : {true, false}) {
+                const QList<QWidget*> cycle = TestSupport::tabCycle(*form, forward);
+                const QString path = TestSupport::pathOf(cycle);
+                QVERIFY2(cycle.size() > 2 && cycle.last() == cycle.first(), qPrintable(path));
+                const QStringList unreached = TestSupport::unreachedStops(*form, cycle);
+                QVERIFY2(unreached.isEmpty(),
+                         qPrintable(unreached.join(QStringLiteral(", ")) + QStringLiteral(" never reached: ") + path));
+            }
+            if (form->IsDirty()) ui.expectModal(exitChoice(3));
+            form->close();
+        });
+        bool cancel = false;
+        form->Edit(cancel, nullptr, QString());
+        list.Clear();
+    }
+
+    // The county pick list by keyboard: it opens on its first row without a
+    // selection, and Enter there chooses that row; afterwards the form is the
+    // active window again with the keys in the grid (no click needed), and a
+    // code typed into a county cell goes into the cell without the list
+    // opening on its first key and taking the rest.
+    void countyListByKeyboard() {
+        Folder folder;
+        Vezedad::Globals::Configuration().setCountySelectorBehavior(0);
+        Vezedad::Globals::Configuration().setCountySelectorDefault(QString());
+        UiScript ui;
+        withForm<CountyForm>(ui, [&](CountyForm& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            grid.setFocus();
+            grid.setActiveCell(2, 1);
+            ui.expectModal([](QDialog& d) {
+                QCOMPARE(d.objectName(), QStringLiteral("frmCountyCodes"));
+                auto* list = d.findChild<QListWidget*>(QStringLiteral("lstCountyCodes"));
+                d.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&d));
+                list->setFocus();
+                QCOMPARE(list->currentRow(), 0);
+                QVERIFY(list->selectedItems().isEmpty());
+                QTest::keyClick(list, Qt::Key_Return);
+                QVERIFY(!d.isVisible());
+            });
+            QTest::keyClick(&grid, Qt::Key_Tab);
+            QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), 1);
+            QCOMPARE(grid.text(3, 1), QStringLiteral("01"));
+            QCOMPARE(grid.activeCol(), 4);
+            QTRY_COMPARE(QApplication::activeWindow(), &form);
+            QVERIFY(grid.hasFocus());
+
+            grid.setActiveCell(3, 2);
+            type(grid, QStringLiteral("05"));
+            press(grid, Qt::Key_Tab);
+            QCOMPARE(grid.text(3, 2), QStringLiteral("05"));
+            QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), 1);
+        });
+    }
+
     void countyColumn_data() {
         QTest::addColumn<int>("behavior");
         QTest::addColumn<int>("from");     // the column the cursor comes from
