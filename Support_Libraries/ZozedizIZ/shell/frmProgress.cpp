@@ -67,6 +67,8 @@ public:
     void setDescription(const QString& text) {
         m_description = text;
         setToolTip(text);
+        // A screen reader reads it whole.
+        setAccessibleName(text);
         fit();
     }
 

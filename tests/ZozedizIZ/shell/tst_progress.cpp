@@ -118,6 +118,7 @@ private slots:
                 auto* label = child<QLabel>(window, "lblOperation");
                 auto* stop = child<QPushButton>(window, "cmdStop");
                 QCOMPARE(label->toolTip(), description);
+                QCOMPARE(TestSupport::accessibleName(label), description);
                 if (description == longDescription) {
                     QCOMPARE(window->width(), shortWidth);
                     QVERIFY(label->text().contains(QStringLiteral("...")));

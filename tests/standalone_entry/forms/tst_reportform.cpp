@@ -461,6 +461,24 @@ private slots:
                 QVERIFY2(unreached.isEmpty(),
                          qPrintable(unreached.join(QStringLiteral(", ")) + QStringLiteral(" never reached: ") + path));
             }
+            // However many rows it holds, Ctrl+End then Tab leave the grid
+            // forward, Ctrl+Home then Shift+Tab backward.
+            Dazozuvi::ReportGrid& grid = form->Grid();
+            if (grid.isVisible()) {
+                for (const bool forward : {true, false}) {
+                    grid.setFocus();
+                    QTest::keyClick(&grid, forward ? Qt::Key_End : Qt::Key_Home, Qt::ControlModifier);
+                    QTest::keyClick(&grid, forward ? Qt::Key_Tab : Qt::Key_Backtab,
+                                    forward ? Qt::NoModifier : Qt::ShiftModifier);
+                    QVERIFY(!grid.hasFocus());
+                }
+            }
+            // Alt+L, the key of its label, goes to the product list.
+            if (auto* products = form->findChild<Dazozuvi::ReportGrid*>(QStringLiteral("fpEpaList"));
+                products && products->isEnabled()) {
+                QTest::keyClick(form.get(), Qt::Key_L, Qt::AltModifier);
+                QTRY_VERIFY(products->hasFocus());
+            }
             if (form->IsDirty()) ui.expectModal(exitChoice(3));
             form->close();
         });
