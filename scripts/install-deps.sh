@@ -9,6 +9,7 @@ packages=(
   libzip-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth # the window tests' second run on a real X server
+  fonts-dejavu-core # the wider font the window tests lay windows out in, in place of Arial
   mawk # bench/run-all and bench/mawk_baseline.sh only
 )
 

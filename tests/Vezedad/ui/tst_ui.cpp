@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPrinter>
@@ -194,6 +196,15 @@ private slots:
         QVERIFY(expected != QColor(128, 128, 128));
         const QImage image = button->grab().toImage();
         QCOMPARE(image.pixelColor(image.width() - 2, image.height() / 2).rgb(), expected.rgb());
+    }
+
+    // Windows are tested in the font that stands in for a missing Arial,
+    // wider than Arial itself, so that a text cut by a narrow layout shows.
+    void windowsAreTestedInTheWideStandInFont() {
+        QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(QFontInfo(Ui::NamedFont(QStringLiteral("Arial"), 9.75)).family(),
+                 QFontDatabase::hasFamily(QStringLiteral("Arial")) ? QStringLiteral("Arial")
+                                                                   : QStringLiteral("DejaVu Sans"));
     }
 
     // A named list is announced by its name, its current text being its
