@@ -58,10 +58,22 @@ template <class Entry> void sortByKey(std::vector<Entry>& items) {
         if (a.first != b.first) return a.first < b.first;
         return items[a.second].key < items[b.second].key;
     });
-    std::vector<Entry> sorted;
-    sorted.reserve(items.size());
-    for (const auto& o : order) sorted.push_back(std::move(items[o.second]));
-    items.swap(sorted);
+    // The entries move into place along the cycles of the order, so that no
+    // second table of them is needed.
+    for (quint32 start = 0; start < quint32(order.size()); ++start) {
+        if (order[start].second == start) continue;
+        Entry held = std::move(items[start]);
+        for (quint32 at = start;;) {
+            const quint32 from = order[at].second;
+            order[at].second = at;
+            if (from == start) {
+                items[at] = std::move(held);
+                break;
+            }
+            items[at] = std::move(items[from]);
+            at = from;
+        }
+    }
 }
 
 [[noreturn]] void raiseSubscriptOutOfRange() {
