@@ -54,22 +54,31 @@ void Applicator::LoadFromIdentity() {
 
 void Applicator::LoadLine(const QString& strLine, const QString& strSep, bool blnFiveColumns) {
     Vezedad::trapArrow(QStringLiteral("Dazozuvi::Applicator.LoadLine"), [&] {
-        QStringList fields;
-        QString separator = strSep;
-        const qsizetype n = Vezedad::Utilities::ParseString(fields, strLine, separator);
+        // The fields as Utilities::ParseString cuts them (an empty separator
+        // is "|"; a line that ends in one has no empty field after it), read
+        // in place: a list of a million lines makes no list of its fields.
+        const QString separator = strSep.isEmpty() ? QStringLiteral("|") : strSep;
+        const QStringView line(strLine);
+        const bool closed = line.endsWith(separator);
         if (!blnFiveColumns) m_appsDone = true;
         const qsizetype expected = blnFiveColumns ? 5 : 4;
-        const qsizetype k = qMin(n, expected);
-        for (qsizetype i = 0; i < k; ++i) {
-            const QString& field = fields.at(i);
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < expected; ++i) {
+            const qsizetype at = line.indexOf(separator, from);
+            // Past the last separator only a line that does not end in one
+            // has a field.
+            if (at < 0 && closed) break;
+            const QStringView field = line.mid(from, (at < 0 ? line.size() : at) - from);
             switch (blnFiveColumns ? i : i + 1) {
             case 0: m_appsDone = field == QLatin1String("0"); break;
-            case 1: m_certificationId = field; break;
-            case 2: m_businessRegNumber = field; break;
-            case 3: m_firstName = field; break;
-            case 4: m_lastName = field; break;
+            case 1: m_certificationId = field.toString(); break;
+            case 2: m_businessRegNumber = field.toString(); break;
+            case 3: m_firstName = field.toString(); break;
+            case 4: m_lastName = field.toString(); break;
             default: break;
             }
+            if (at < 0) break;
+            from = at + separator.size();
         }
     });
 }

@@ -3,6 +3,7 @@
 #include "support/UiScript.h"
 
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/Utilities.h"
 #include "applicators/Applicator.h"
 #include "applicators/ApplicatorList.h"
 #include "applicators/Applicators.h"
@@ -57,6 +58,46 @@ private:
 private Q_SLOTS:
     void init() { m_root = std::make_unique<YearFolder::Root>(); }
     void cleanup() { m_root.reset(); }
+
+    // A line's fields are cut as the utilities' ParseString cuts them, with
+    // or without the indicator column.
+    void loadLineCutsFieldsAsParseString_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("separator");
+        for (const char* line :
+             {"0|C1234567|11|Ann|Lee|", "3|C1234567|11|Ann|Lee", "C1234567|11|Ann|Lee|",
+              "0|C1234567|11|Ann|Lee|extra|more", "0|C1", "0|C1|", "", "|", "||||||", " 0 | C1 |  |"})
+            QTest::newRow(line) << QString::fromLatin1(line) << QStringLiteral("|");
+        QTest::newRow("comma") << QStringLiteral("0,C1,22,Bo,Ray,") << QStringLiteral(",");
+        QTest::newRow("no separator given") << QStringLiteral("0|C1|22|Bo|Ray") << QString();
+        QTest::newRow("two-character separator") << QStringLiteral("0::C1::22::Bo::Ray::") << QStringLiteral("::");
+        QTest::newRow("separator inside a field of another") << QStringLiteral("0|C1,x|22") << QStringLiteral("|");
+    }
+
+    void loadLineCutsFieldsAsParseString() {
+        QFETCH(QString, line);
+        QFETCH(QString, separator);
+        for (const bool five : {true, false}) {
+            QStringList fields;
+            QString used = separator;
+            const qsizetype n = Vezedad::Utilities::ParseString(fields, line, used);
+            QStringList expected{QString(), QString(), QString(), QString()};
+            bool appsDone = !five;
+            for (qsizetype i = 0; i < qMin<qsizetype>(n, five ? 5 : 4); ++i) {
+                const qsizetype column = five ? i : i + 1;
+                if (column == 0)
+                    appsDone = fields[i] == QStringLiteral("0");
+                else
+                    expected[column - 1] = fields[i];
+            }
+            Applicator applicator;
+            applicator.LoadLine(line, separator, five);
+            QCOMPARE(applicator.AppsDone(), appsDone);
+            QCOMPARE((QStringList{applicator.CertificationID(), applicator.BusinessRegNumber(), applicator.FirstName(),
+                                  applicator.LastName()}),
+                     expected);
+        }
+    }
 
     // Each line of a file is one entry keyed by its certification id; the
     // first line decides the separator and whether the indicator column is
