@@ -1,0 +1,143 @@
+// Each form's file read and saved again: what comes out, byte for byte, and
+// what the user was told. A canonical file comes back as it was; a file that
+// holds lines the form does not load, or records it changes, comes back
+// without them or changed only after the user heard of it.
+#include "FormTest.h"
+
+#include "forms/Form25.h"
+#include "forms/Form26.h"
+#include "forms/Form26A.h"
+#include "forms/Form27.h"
+
+using namespace FormTest;
+
+namespace {
+
+QByteArray lines(const QList<QByteArray>& records) {
+    QByteArray out;
+    for (const QByteArray& r : records) out += r + "\r\n";
+    return out;
+}
+
+const QByteArray kResale1 = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||";
+const QByteArray kResaleBlank = "0|R12345||||||X||";
+const QByteArray kResale3 = "0|R12345|100-200|ROUNDUP|1.5|OZ|3|X||";
+const QByteArray kEndUse1 = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24||X|";
+const QByteArray kEndUse3 = "0|R12345|100-200|ROUNDUP|1.5|OZ|3||X|";
+const QByteArray kNoSales25 = "3|R12345|||||||X|";
+
+const QByteArray kSale1 = "0|R12345|100-200|ROUNDUP|2|GL|01/15/2024|59|12 MAIN ST|SPRINGFIELD|12345|";
+const QByteArray kSale2 = "0|R12345|2345-2345-2345|NAME FROM LABEL|1.5|OZ|02/01/2024|01|1 ELM RD|TOWN|54321|";
+const QByteArray kNoSales27 = "3|R12345||||||||||";
+
+const QByteArray kApp1 = "0|T3456789|34567|100-200|ROUNDUP|2|GL|01/15/2024|01/16/2024|59|12 MAIN ST|SPRINGFIELD|"
+                         "12345|1 OZ/GAL|SPRAY|WEEDS|LAWN|";
+const QByteArray kApp2 = "0|T3456789|34567|2345-2345-2345|NAME FROM LABEL|1.5|OZ|02/01/2024||01|1 ELM RD|TOWN|"
+                         "54321|||||";
+const QByteArray kNoApps = "3|T3456789|34567|||||||||||";
+
+// Opens in with a form of type F, saves it over itself and hands back the
+// file and what the load told the user before the verdict.
+template <class F> void roundTrip(const QString& name, bool verdict) {
+    QFETCH(QByteArray, in);
+    QFETCH(QByteArray, out);
+    QFETCH(QString, told);
+    Folder folder;
+    const QString path = folder.write(name, in);
+    UiScript ui;
+    if (!told.isEmpty()) ui.expectBox(); // what the load tells
+    if (verdict) ui.expectBox();
+    QVERIFY(!showForm<F>(ui, path, [&](F& form) {
+        // Saving asks whether to check first when the report has rows.
+        save(ui, form, QString(), form.Grid().lastDataRow() > 0 && (form.HasActivity()));
+        QVERIFY(!form.IsDirty());
+    }));
+    QCOMPARE(TestSupport::readFile(path), out);
+    if (told.isEmpty()) {
+        for (const auto& box : ui.boxes())
+            QVERIFY2(box.title != QStringLiteral("Opening Data File"), qPrintable(box.prompt));
+    } else {
+        const QString notice = ui.boxes().value(0).prompt;
+        QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Opening Data File"));
+        QVERIFY2(notice.contains(told), qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("Saving this report will leave")) ||
+                     notice.contains(QStringLiteral("saving it will mark every record")),
+                 qPrintable(notice));
+    }
+}
+
+void columns() {
+    QTest::addColumn<QByteArray>("in");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QString>("told"); // part of the notice before the verdict, "" for none
+}
+
+} // namespace
+
+class tst_roundtrip : public QObject {
+    Q_OBJECT
+
+private slots:
+    void form25_data() {
+        columns();
+        const QByteArray resale = lines({kResale1, kResaleBlank, kResale3});
+        QTest::newRow("resale, blank middle row") << resale << resale << QString();
+        QTest::newRow("end use") << lines({kEndUse1, kEndUse3}) << lines({kEndUse1, kEndUse3}) << QString();
+        QTest::newRow("no sales") << lines({kNoSales25}) << lines({kNoSales25}) << QString();
+        QTest::newRow("lines that are no sales records")
+            << lines({kResale1, " " + kResale3, "0" + kResale3, "0|R12345|", kResale3}) << lines({kResale1, kResale3})
+            << QStringLiteral("3 lines of the file were not loaded (lines 2, 3 and 4)");
+        QTest::newRow("a no-sales record among sales")
+            << lines({kResale1, kNoSales25, kResale3}) << lines({kResale1, kResale3})
+            << QStringLiteral("1 line of the file was not loaded (line 2): ");
+        QTest::newRow("a no-sales record first")
+            << lines({kNoSales25, kEndUse1}) << lines({kEndUse1})
+            << QStringLiteral("One of them is a \"No Sales\" record");
+        QTest::newRow("a line of blanks is no record")
+            << lines({kResale1, "      ", kResale3}) << lines({kResale1, kResale3}) << QString();
+        QTest::newRow("resale and end use mixed")
+            << lines({kResale1, kEndUse3}) << lines({kResale1, kResale3})
+            << QStringLiteral("The file mixes resale and end-use records: 1 for resale, 1 for end use");
+        QTest::newRow("commas, quotes, other line ends")
+            << QByteArray("\"0\",\"R12345\",\"2345-2345-2345\",\"NAME FROM LABEL\",\"2\",\"GL\",\"24\",\"X\",\"\",\n"
+                          "0,R12345,100-200,ROUNDUP,1.5,OZ,3,X,,\r")
+            << lines({kResale1, kResale3}) << QString();
+    }
+    void form25() { roundTrip<Dazozuvi::Form25>(QStringLiteral("MR1234500.txt"), true); }
+
+    void form26_data() {
+        columns();
+        QTest::newRow("applications") << lines({kApp1, kApp2}) << lines({kApp1, kApp2}) << QString();
+        QTest::newRow("no applications") << lines({kNoApps}) << lines({kNoApps}) << QString();
+        QTest::newRow("a no-applications record among applications")
+            << lines({kApp1, kNoApps, kApp2}) << lines({kApp1, kApp2})
+            << QStringLiteral("One of them is a \"No Applications\" record");
+        QTest::newRow("a record of the ids alone")
+            << lines({kApp1, "0|T3456789|34567", kApp2}) << lines({kApp1, kApp2})
+            << QStringLiteral("1 line of the file was not loaded (line 2)");
+    }
+    void form26() { roundTrip<Dazozuvi::Form26>(QStringLiteral("PT345678900.txt"), true); }
+
+    void form27_data() {
+        columns();
+        QTest::newRow("sales") << lines({kSale1, kSale2}) << lines({kSale1, kSale2}) << QString();
+        QTest::newRow("no sales") << lines({kNoSales27}) << lines({kNoSales27}) << QString();
+        QTest::newRow("a no-sales record among sales")
+            << lines({kNoSales27, kSale1, kSale2}) << lines({kSale1, kSale2})
+            << QStringLiteral("1 line of the file was not loaded (line 1)");
+        QTest::newRow("lines that are no sales records, and blanks")
+            << lines({kSale1, "00" + kSale2.mid(1), "   ", "X|R12345|", kSale2}) << lines({kSale1, kSale2})
+            << QStringLiteral("2 lines of the file were not loaded (lines 2 and 4)");
+    }
+    void form27() { roundTrip<Dazozuvi::Form27>(QStringLiteral("SR1234500.txt"), true); }
+
+    void form26a_data() {
+        columns();
+        const QByteArray list = lines({"0|C1234567|12345|JOHN|DOE|", "3|T2345678|12345|ANN|LEE|"});
+        QTest::newRow("applicators") << list << list << QString();
+    }
+    void form26a() { roundTrip<Dazozuvi::Form26A>(QStringLiteral("AB1234500.txt"), false); }
+};
+
+QTEST_MAIN(tst_roundtrip)
+#include "tst_roundtrip.moc"
