@@ -8,6 +8,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace Dazozuvi {
 
@@ -43,6 +44,46 @@ QByteArrayView withoutQuotes(QByteArrayView line, QByteArray& scratch) {
         if (c != '"') scratch[n++] = c;
     scratch.resize(n);
     return QByteArrayView(scratch);
+}
+
+// How long a line may be before the hooks see it cut: record 1's checks
+// look at the separators the validator knows and at the first few fields
+// (the ids), Form 25 at a mark; a field of millions of characters would only
+// be copied by them. So in a longer line each stretch between those
+// separators is cut to this many characters: the fields' count and the
+// separator found stay as they are.
+constexpr qsizetype kLongLine = 64 * 1024;
+
+template <class Text, class View> Text shortened(View line) {
+    if (line.size() <= kLongLine) return Text(line.data(), line.size());
+    Text kept;
+    const qsizetype n = line.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i < n && line[i] != '|' && line[i] != ',' && line[i] != '\t') continue;
+        kept.append(line.sliced(start, qMin(i - start, kLongLine)));
+        if (i < n) kept.append(line[i]);
+        start = i + 1;
+    }
+    return kept;
+}
+
+bool isAscii(QByteArrayView bytes) {
+    unsigned char all = 0;
+    for (const char c : bytes) all |= static_cast<unsigned char>(c);
+    return all < 0x80;
+}
+
+// dataStart on the bytes of an ASCII line.
+qsizetype dataStartBytes(QByteArrayView line, char delimiter, int leadingFields) {
+    if (line.size() < 2 || line[0] != '0' || line[1] != delimiter) return -1;
+    qsizetype pos = 2;
+    for (int i = 1; i < leadingFields; ++i) {
+        const qsizetype next = line.indexOf(delimiter, pos);
+        if (next < 0) return -1;
+        pos = next + 1;
+    }
+    return pos < line.size() ? pos : -1;
 }
 
 struct Counted {
@@ -107,21 +148,38 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
         const QByteArrayView bytes = withoutQuotes(raw.bytes, scratch);
         if (ReportFile::isBlank(bytes)) continue;
         ++records;
-        ReportFile::decode(bytes, line);
+        // A long line of plain ASCII (the usual report text) goes into the
+        // grid from its bytes; the hooks see it shortened. Any other line
+        // is decoded whole.
+        const bool longAscii = bytes.size() > kLongLine && isAscii(bytes);
+        ReportFile::decode(longAscii ? QByteArrayView(shortened<QByteArray>(bytes)) : bytes, line);
         if (records == 1) {
-            delimiter = form.firstLine(line);
+            delimiter = form.firstLine(longAscii ? line : shortened<QString>(QStringView(line)));
             if (delimiter.isEmpty()) return outcome;
         }
-        const qsizetype start = dataStart(line, delimiter, form.leadingFields);
+        const char16_t bar = delimiter.size() == 1 ? delimiter[0].unicode() : 0;
+        const bool fromBytes = longAscii && bar > 0 && bar < 0x80 && char16_t(bar - u'a') >= 26;
+        const qsizetype start = fromBytes ? dataStartBytes(bytes, char(bar), form.leadingFields)
+                                          : dataStart(line, delimiter, form.leadingFields);
         if (start >= 0) {
             ++outcome.rows;
-            controller.LoadFields(QStringView(line).sliced(start), delimiter, outcome.rows);
+            if (fromBytes) {
+                // The line's bytes become the caller's, to be upper-cased in
+                // place rather than copied once more.
+                QByteArray own =
+                    bytes.data() == scratch.constData() ? std::exchange(scratch, QByteArray()) : reader.takeLine(raw);
+                controller.LoadFieldsAscii(own.data() + start, own.size() - start, char(bar), outcome.rows);
+            } else
+                controller.LoadFields(QStringView(line).sliced(start), delimiter, outcome.rows);
             if (form.recordLoaded) form.recordLoaded(line, delimiter);
         } else if (isNoActivityRecord(line, delimiter)) {
             noActivity.add(raw.number);
         } else {
             other.add(raw.number);
         }
+        reader.release();
+        if (scratch.capacity() > ReportFile::LineReader::kBlock) scratch = QByteArray();
+        if (line.capacity() > kLongLine * 16) line = QString();
         if (form.progress && records % ProgressRecords == 0 && !form.progress(records, reader.position()))
             return outcome;
     }

@@ -223,6 +223,12 @@ bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
 
 // Checks every column of a row without messages and returns the number of
 // invalid cells. The row is read once, its cells addressed directly.
+namespace {
+void releaseLarge(QString& scratch) {
+    if (scratch.capacity() > (1 << 20)) scratch = QString();
+}
+} // namespace
+
 int CZelFarpoint::ValidateRow(qint32 row) {
     GridModel& model = grid().gridModel();
     Vezedad::Validator& validator = Vezedad::Globals::Validator();
@@ -232,15 +238,19 @@ int CZelFarpoint::ValidateRow(qint32 row) {
     // upper-cased in one pass and each value is a view into that.
     qsizetype length = 0;
     for (const QStringView cell : m_rowCells) length += cell.size();
-    if (m_rowUpper.size() < length) m_rowUpper.resize(length);
     const char16_t* rowText = reinterpret_cast<const char16_t*>(m_rowBuffer.constData());
-    char16_t* rowUpper = reinterpret_cast<char16_t*>(m_rowUpper.data());
-    const bool ascii = length == 0 || TextScan::upperAscii(rowText, rowUpper, length) < 0x80;
     // A loaded row is upper case already: its values are then views into the
     // cells themselves, which a value that stays as it is need not be
-    // compared with.
-    const char16_t* values =
-        ascii && std::memcmp(rowUpper, rowText, std::size_t(length) * sizeof(char16_t)) == 0 ? rowText : rowUpper;
+    // compared with, and no upper-case copy of the row is made.
+    const bool upperAlready = TextScan::isUpperAscii(rowText, length);
+    bool ascii = true;
+    const char16_t* values = rowText;
+    if (!upperAlready) {
+        if (m_rowUpper.size() < length) m_rowUpper.resize(length);
+        char16_t* rowUpper = reinterpret_cast<char16_t*>(m_rowUpper.data());
+        ascii = length == 0 || TextScan::upperAscii(rowText, rowUpper, length) < 0x80;
+        values = rowUpper;
+    }
     const bool listened = heard();
     QVarLengthArray<quint32, 32> colours(columns);
     int errors = 0;
@@ -288,6 +298,9 @@ int CZelFarpoint::ValidateAllRows() {
         }
     }
     if (mProgress) mProgress->Finished();
+    // A row of millions of characters leaves no copies of itself behind.
+    releaseLarge(m_rowBuffer);
+    releaseLarge(m_rowUpper);
     return errors;
 }
 
@@ -362,6 +375,18 @@ void CZelFarpoint::LoadFields(QStringView fields, const QString& strSep, qint32 
     // A line's fields as the foundation's ParseString counts them: a
     // separator at the end closes the last field and starts none.
     if (fields.endsWith(separator)) fields.chop(separator.size());
+    beginLoadRow(lngRow);
+    g.setRowFields(lngRow, 1, fields, separator);
+}
+
+void CZelFarpoint::LoadFieldsAscii(char* fields, qsizetype size, char separator, qint32 lngRow) {
+    if (size > 0 && fields[size - 1] == separator) --size;
+    beginLoadRow(lngRow);
+    grid().setRowFieldsAscii(lngRow, 1, fields, size, separator);
+}
+
+void CZelFarpoint::beginLoadRow(qint32 lngRow) {
+    ReportGrid& g = grid();
     if (!m_loading) {
         // A file's records go in one after another: the view hears of them
         // as one change when control returns to the event loop, or before
@@ -371,7 +396,6 @@ void CZelFarpoint::LoadFields(QStringView fields, const QString& strSep, qint32 
         QTimer::singleShot(0, this, [this] { endLoad(); });
     }
     if (g.rowCount() <= lngRow) g.setRowCount(lngRow + 5);
-    g.setRowFields(lngRow, 1, fields, separator);
 }
 
 // ---- product pick list ---------------------------------------------------

@@ -109,6 +109,9 @@ public:
     // The same for fields already without double quotes, taken as they
     // stand, without a copy.
     void LoadFields(QStringView fields, const QString& strSep, qint32 lngRow);
+    // The same for fields of ASCII bytes and a separator that is no letter;
+    // the bytes are upper-cased where they stand.
+    void LoadFieldsAscii(char* fields, qsizetype size, char separator, qint32 lngRow);
     // The clipboard's rows inserted above the active row, or pasted over the
     // grid from the active cell on; the pasted rows are checked without
     // messages, the grid keeps 5 empty rows below its data and the dirty flag
@@ -177,6 +180,7 @@ private:
     int ClipboardRowCount() const;
     void paste(bool insert);
     void endLoad();
+    void beginLoadRow(qint32 lngRow);
 
     qint32 m_formType = 0;
     qint32 m_errorCount = 0;

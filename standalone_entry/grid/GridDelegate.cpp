@@ -116,7 +116,9 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
         highlight.setAlpha(90);
         painter->fillRect(rect, highlight);
     }
-    const QString text = model.text(index.row(), index.column());
+    // No more of a cell than its width can show: a cell of millions of
+    // characters would otherwise be copied and laid out whole at every paint.
+    const QString text = model.text(index.row(), index.column(), 4 * qsizetype(rect.width()) + 64);
     const CellType& type = model.column(index.column()).type;
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();

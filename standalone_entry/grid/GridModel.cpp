@@ -180,6 +180,40 @@ void GridModel::setCells(int row, int firstCol, const QLatin1StringView* cells, 
     changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
 }
 
+int GridModel::setUpperAsciiFields(int row, int firstCol, const uchar* bytes, qsizetype size, uchar bar) {
+    // The line is upper-cased: its separators are found, and its fields go
+    // into the store as they are.
+    const int wanted = m_store.columnCount() - firstCol;
+    int fields = 0;
+    QVarLengthArray<QLatin1StringView, 32> cells;
+    qsizetype start = 0;
+    const auto field = [&](qsizetype end) {
+        ++fields;
+        if (cells.size() >= wanted) return;
+        qsizetype a = start;
+        qsizetype b = end;
+        while (a < b && bytes[a] == ' ') ++a;
+        while (b > a && bytes[b - 1] == ' ') --b;
+        cells.append(QLatin1StringView(reinterpret_cast<const char*>(bytes) + a, b - a));
+    };
+    TextScan::findEach(bytes, size, bar, [&](qsizetype stop) {
+        field(stop);
+        start = stop + 1;
+    });
+    field(size);
+    setCells(row, firstCol, cells.constData(), cells.size());
+    releaseLargeScratch();
+    return fields;
+}
+
+int GridModel::setRowFieldsAscii(int row, int firstCol, char* line, qsizetype size, char separator) {
+    // A line of plain ASCII bytes never needs to become text first, nor a
+    // copy of itself: it is upper-cased where it stands.
+    auto* bytes = reinterpret_cast<uchar*>(line);
+    for (qsizetype i = 0; i < size; ++i) bytes[i] = uchar(bytes[i] - (uchar(uchar(bytes[i] - 'a') < 26) << 5));
+    return setUpperAsciiFields(row, firstCol, bytes, size, uchar(separator));
+}
+
 int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
     const qsizetype size = line.size();
     const char16_t* text = reinterpret_cast<const char16_t*>(line.utf16());
@@ -194,26 +228,8 @@ int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView
         // another, and its fields go into the store as they are.
         m_byteScratch.resize(size);
         auto* bytes = reinterpret_cast<uchar*>(m_byteScratch.data());
-        if (TextScan::upperAscii(text, bytes, size) < 0x80) {
-            QVarLengthArray<QLatin1StringView, 32> cells;
-            qsizetype start = 0;
-            const auto field = [&](qsizetype end) {
-                ++fields;
-                if (cells.size() >= wanted) return;
-                qsizetype a = start;
-                qsizetype b = end;
-                while (a < b && bytes[a] == ' ') ++a;
-                while (b > a && bytes[b - 1] == ' ') --b;
-                cells.append(QLatin1StringView(reinterpret_cast<const char*>(bytes) + a, b - a));
-            };
-            TextScan::findEach(bytes, size, uchar(bar), [&](qsizetype stop) {
-                field(stop);
-                start = stop + 1;
-            });
-            field(size);
-            setCells(row, firstCol, cells.constData(), cells.size());
-            return fields;
-        }
+        if (TextScan::upperAscii(text, bytes, size) < 0x80)
+            return setUpperAsciiFields(row, firstCol, bytes, size, uchar(bar));
     }
     // Any other line is upper-cased into one scratch text: the code page's
     // upper case keeps lengths, so the fields are views into it.
@@ -237,7 +253,16 @@ int GridModel::setRowFields(int row, int firstCol, QStringView line, QStringView
         start = stop + separator.size();
     }
     setCells(row, firstCol, cells.constData(), cells.size());
+    releaseLargeScratch();
     return fields;
+}
+
+void GridModel::releaseLargeScratch() {
+    // Kept between rows for speed, but not the copy of a line of millions
+    // of characters.
+    constexpr qsizetype kKeep = 1 << 20;
+    if (m_byteScratch.capacity() > kKeep) m_byteScratch = QByteArray();
+    if (m_fieldScratch.capacity() > kKeep) m_fieldScratch = QString();
 }
 
 void GridModel::setColour(int row, int col, quint32 bgr) {

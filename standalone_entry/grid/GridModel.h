@@ -52,7 +52,7 @@ public:
     void insertRowsAt(int row, int count);
     void removeRowsAt(int row, int count);
 
-    QString text(int row, int col) const { return m_store.text(row, col); }
+    QString text(int row, int col, qsizetype maxLength = -1) const { return m_store.text(row, col, maxLength); }
     bool hasText(int row, int col) const { return m_store.hasText(row, col); }
     // Every cell of a row as views into buffer, for passes over many rows
     // (checks, writing files); see PackedRows::rowCells.
@@ -69,6 +69,9 @@ public:
     // loaded from a report file; fields beyond the last column are dropped.
     // Returns the number of fields in the line. No string is made per field.
     int setRowFields(int row, int firstCol, QStringView line, QStringView separator);
+    // The same for a line of ASCII bytes (below 0x80) and a separator that is
+    // no letter; the line is upper-cased in place.
+    int setRowFieldsAscii(int row, int firstCol, char* line, qsizetype size, char separator);
     quint32 colour(int row, int col) const { return m_store.colour(row, col); }
     void setColour(int row, int col, quint32 bgr);
     // The colours of a row's first count cells in one step; a cell given
@@ -118,6 +121,8 @@ private:
     QRect m_dirty; // columns as x, rows as y
     bool m_bulkStructureChanged = false;
     mutable QHash<quint32, QBrush> m_brushes;
+    void releaseLargeScratch();
+    int setUpperAsciiFields(int row, int firstCol, const uchar* bytes, qsizetype size, uchar bar);
     QString m_fieldScratch;
     QByteArray m_byteScratch;
 };

@@ -266,13 +266,14 @@ void PackedRows::setRowCount(int rows) {
         removeRows(rows, rowCount() - rows);
 }
 
-QString PackedRows::text(int row, int col) const {
+QString PackedRows::text(int row, int col, qsizetype maxLength) const {
     const unsigned char* record = m_rows[std::size_t(row)];
     if (!record) return {};
     const Layout layout(record);
     if (col >= layout.cells) return {};
     qsizetype size = 0;
     const unsigned char* data = layout.cell(col, size);
+    if (maxLength >= 0 && size > maxLength) size = maxLength;
     if (layout.utf16) return QString(reinterpret_cast<const QChar*>(data), size);
     return QString::fromLatin1(reinterpret_cast<const char*>(data), size);
 }

@@ -33,7 +33,8 @@ public:
     void setRowCount(int rows);
     void setColumnCount(int columns);
 
-    QString text(int row, int col) const;
+    // At most maxLength characters of it when maxLength is not negative.
+    QString text(int row, int col, qsizetype maxLength = -1) const;
     bool hasText(int row, int col) const;
     bool rowHasText(int row) const { return m_rows[std::size_t(row)] != nullptr; }
     // Every cell of a row at once, as views into buffer (valid until buffer

@@ -71,6 +71,9 @@ public:
     int setRowFields(int row, int firstCol, QStringView line, QStringView separator) {
         return m_model->setRowFields(row - 1, firstCol - 1, line, separator);
     }
+    int setRowFieldsAscii(int row, int firstCol, char* line, qsizetype size, char separator) {
+        return m_model->setRowFieldsAscii(row - 1, firstCol - 1, line, size, separator);
+    }
     // Every cell of a row (cells[0] is column 1) as views into buffer, for
     // passes over many rows; the views stay valid until buffer changes.
     void rowCells(int row, QString& buffer, QVarLengthArray<QStringView, 32>& cells) const {

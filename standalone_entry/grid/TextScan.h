@@ -48,6 +48,18 @@ template <class Out> inline char16_t upperAscii(const char16_t* text, Out* out, 
     return seen;
 }
 
+// Whether text is ASCII without a small letter: its upper case is itself.
+inline bool isUpperAscii(const char16_t* text, qsizetype n) {
+    // One pass that only reads: a row that is upper case already (every
+    // loaded row) needs no second copy of itself to be compared with.
+    char16_t bad = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i];
+        bad |= char16_t(c >= 0x80) | char16_t(char16_t(c - u'a') < 26);
+    }
+    return bad == 0;
+}
+
 // Calls found(i) for every i, in order, where bytes[i] is c.
 template <class Found> inline void findEach(const uchar* bytes, qsizetype n, uchar c, Found&& found) {
     qsizetype i = 0;

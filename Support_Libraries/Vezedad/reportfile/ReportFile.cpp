@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 #include <cstring>
+#include <limits>
+#include <utility>
 
 namespace Vezedad::ReportFile {
 
@@ -96,9 +98,26 @@ bool LineReader::next(Line& line) {
             line.number = ++m_number;
             return true;
         }
+        if (!m_carry.isEmpty() && m_carry.capacity() - m_carry.size() < end - m_pos) {
+            // A line longer than a block: room for the rest of the file at
+            // most, taken only as it is written, so the line is gathered
+            // without being moved again and again as it grows.
+            const qint64 rest = m_file.size() - line.offset;
+            if (rest > m_carry.size() + (end - m_pos))
+                m_carry.reserve(qsizetype(qMin<qint64>(rest, std::numeric_limits<qsizetype>::max() / 2)));
+        }
         m_carry.append(data + m_pos, end - m_pos);
         m_pos = end;
     }
+}
+
+void LineReader::release() {
+    if (m_carry.capacity() > kBlock) m_carry = QByteArray();
+}
+
+QByteArray LineReader::takeLine(const Line& line) {
+    if (!m_carry.isEmpty() && line.bytes.data() == m_carry.constData()) return std::exchange(m_carry, QByteArray());
+    return line.bytes.toByteArray();
 }
 
 bool LineReader::refill() {

@@ -87,6 +87,13 @@ public:
     // a long line was stopped (see whileGathering). A failed read raises 75.
     bool next(Line& line);
 
+    // The caller is done with the line handed out last: a long line's memory
+    // is given back at once rather than at the next line.
+    void release();
+    // The line handed out last as bytes of the caller's own: a long line's
+    // memory is handed over, a short one copied.
+    QByteArray takeLine(const Line& line);
+
     // Bytes read from the file so far.
     qint64 position() const { return m_blockStart + m_len; }
     // Called with position() after each block that a line longer than a

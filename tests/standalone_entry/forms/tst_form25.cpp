@@ -286,16 +286,23 @@ private slots:
     void largeOpenCancelled_data() {
         QTest::addColumn<QByteArray>("firstLine");
         QTest::addColumn<bool>("stop");
-        QTest::newRow("Stop") << QByteArray() << true;
-        QTest::newRow("first line refused") << QByteArray("0|R12345|2345-2345-2345\r\n") << false;
+        QTest::addColumn<bool>("oneLongLine");
+        QTest::newRow("Stop") << QByteArray() << true << false;
+        // Stop is heard inside a line of millions of characters too.
+        QTest::newRow("Stop in one long line") << QByteArray() << true << true;
+        QTest::newRow("first line refused") << QByteArray("0|R12345|2345-2345-2345\r\n") << false << false;
     }
     void largeOpenCancelled() {
         QFETCH(QByteArray, firstLine);
         QFETCH(bool, stop);
+        QFETCH(bool, oneLongLine);
         Folder folder;
         const QByteArray line = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n";
-        const QString path = folder.write(QStringLiteral("MR1234500.txt"),
-                                          firstLine + line.repeated(int(ReportForm::DirectLoadBytes / 50)));
+        const QByteArray longLine =
+            "0|R12345|2345-2345-2345|" + QByteArray(3 * ReportForm::DirectLoadBytes, 'N') + "|2|GL|24|X||\r\n";
+        const QString path =
+            folder.write(QStringLiteral("MR1234500.txt"),
+                         oneLongLine ? longLine : firstLine + line.repeated(int(ReportForm::DirectLoadBytes / 50)));
         UiScript ui;
         ui.expectModal(progressRuns());
         if (!stop) ui.expectBox(Vezedad::Ui::vbNo);

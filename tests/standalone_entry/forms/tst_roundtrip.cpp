@@ -90,9 +90,8 @@ private slots:
         QTest::newRow("a no-sales record among sales")
             << lines({kResale1, kNoSales25, kResale3}) << lines({kResale1, kResale3})
             << QStringLiteral("1 line of the file was not loaded (line 2): ");
-        QTest::newRow("a no-sales record first")
-            << lines({kNoSales25, kEndUse1}) << lines({kEndUse1})
-            << QStringLiteral("One of them is a \"No Sales\" record");
+        QTest::newRow("a no-sales record first") << lines({kNoSales25, kEndUse1}) << lines({kEndUse1})
+                                                 << QStringLiteral("One of them is a \"No Sales\" record");
         QTest::newRow("a line of blanks is no record")
             << lines({kResale1, "      ", kResale3}) << lines({kResale1, kResale3}) << QString();
         QTest::newRow("resale and end use mixed")
@@ -103,6 +102,20 @@ private slots:
                           "0,R12345,100-200,ROUNDUP,1.5,OZ,3,X,,\r")
             << lines({kResale1, kResale3}) << QString();
     }
+    // Lines longer than 64 Ki characters: plain ASCII goes into the grid
+    // from its bytes, other text decoded; both upper-cased.
+    void longLines_data() {
+        columns();
+        const QByteArray name(100000, 'n'), accented(70000, '\xe9');
+        QTest::newRow("ASCII") << lines({"0|R12345|100-200|" + name + "|1.5|OZ|3|X||", kResale3})
+                               << lines({"0|R12345|100-200|" + name.toUpper() + "|1.5|OZ|3|X||", kResale3})
+                               << QString();
+        QTest::newRow("Western European")
+            << lines({"0|R12345|100-200|" + accented + "|1.5|OZ|3|X||"})
+            << lines({"0|R12345|100-200|" + QByteArray(70000, '\xc9') + "|1.5|OZ|3|X||"}) << QString();
+    }
+    void longLines() { roundTrip<Dazozuvi::Form25>(QStringLiteral("MR1234500.txt"), true); }
+
     void form25() { roundTrip<Dazozuvi::Form25>(QStringLiteral("MR1234500.txt"), true); }
 
     void form26_data() {
@@ -112,9 +125,8 @@ private slots:
         QTest::newRow("a no-applications record among applications")
             << lines({kApp1, kNoApps, kApp2}) << lines({kApp1, kApp2})
             << QStringLiteral("One of them is a \"No Applications\" record");
-        QTest::newRow("a record of the ids alone")
-            << lines({kApp1, "0|T3456789|34567", kApp2}) << lines({kApp1, kApp2})
-            << QStringLiteral("1 line of the file was not loaded (line 2)");
+        QTest::newRow("a record of the ids alone") << lines({kApp1, "0|T3456789|34567", kApp2}) << lines({kApp1, kApp2})
+                                                   << QStringLiteral("1 line of the file was not loaded (line 2)");
     }
     void form26() { roundTrip<Dazozuvi::Form26>(QStringLiteral("PT345678900.txt"), true); }
 
@@ -122,9 +134,8 @@ private slots:
         columns();
         QTest::newRow("sales") << lines({kSale1, kSale2}) << lines({kSale1, kSale2}) << QString();
         QTest::newRow("no sales") << lines({kNoSales27}) << lines({kNoSales27}) << QString();
-        QTest::newRow("a no-sales record among sales")
-            << lines({kNoSales27, kSale1, kSale2}) << lines({kSale1, kSale2})
-            << QStringLiteral("1 line of the file was not loaded (line 1)");
+        QTest::newRow("a no-sales record among sales") << lines({kNoSales27, kSale1, kSale2}) << lines({kSale1, kSale2})
+                                                       << QStringLiteral("1 line of the file was not loaded (line 1)");
         QTest::newRow("lines that are no sales records, and blanks")
             << lines({kSale1, "00" + kSale2.mid(1), "   ", "X|R12345|", kSale2}) << lines({kSale1, kSale2})
             << QStringLiteral("2 lines of the file were not loaded (lines 2 and 4)");
