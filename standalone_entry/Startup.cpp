@@ -91,8 +91,6 @@ void End() {
 
 ApplicationA* Application() { return application().get(); }
 
-bool RunningInIDE() { return false; }
-
 } // namespace modGlobals
 
 } // namespace Dazozuvi

@@ -46,9 +46,6 @@ void End();
 // The application object Main made, or null.
 ApplicationA* Application();
 
-// Always false: report forms hook their minimum window size only when false.
-bool RunningInIDE();
-
 } // namespace modGlobals
 
 } // namespace Dazozuvi

@@ -1,6 +1,5 @@
 #include "forms/ReportForm.h"
 
-#include "Startup.h"
 #include "forms/ReportFileIO.h"
 #include "grid/CZelFarpoint.h"
 #include "grid/GridModel.h"
@@ -519,7 +518,7 @@ void ReportForm::Load() {
             setActivity(0);
         }
         if (fpEpaList) mobjZelFarpoint->FillEPAListBox(*fpEpaList);
-        if (!modGlobals::RunningInIDE()) m_hook.Hook(this, m_spec.minWidthTwips, m_spec.minHeightTwips);
+        m_hook.Hook(this, m_spec.minWidthTwips, m_spec.minHeightTwips);
     });
 }
 
@@ -560,7 +559,7 @@ void ReportForm::Edit(bool& Cancel, const Vezedad::IdentityPtr& objIdentity, con
         enableHeader = !objIdentity;
     }
     if (Cancel) {
-        if (!modGlobals::RunningInIDE()) m_hook.Unhook();
+        m_hook.Unhook();
         return;
     }
     m_path = strFile;
@@ -980,7 +979,7 @@ bool ReportForm::Form_QueryUnload() {
 }
 
 void ReportForm::Form_Unload() {
-    if (!modGlobals::RunningInIDE()) m_hook.Unhook();
+    m_hook.Unhook();
     // The county selector saves its options as it ends.
     mobjCountySelect.reset();
     mobjZelFarpoint.reset();

@@ -58,8 +58,6 @@ MoreApplicatorsDialog& MoreApplicators() {
 
 ZozedizIZ::Utilities& Utilities() { return Globals::Utilities(); }
 
-bool RunningInIDE() { return false; }
-
 void ShowNewVersion(const QString& appName, const Vezedad::ClientVersion& thisVersion,
                     const Vezedad::ClientVersion& newVersion) {
     const QString caption = GetMessage(kvmNewVersionCaption);

@@ -115,9 +115,6 @@ ZOZEDIZIZ_EXPORT ZozedizIZ::Utilities& Utilities();
 // The message-table text of id, or "" (never an error).
 ZOZEDIZIZ_EXPORT QString GetMessage(qint32 id);
 
-// Always false: windows hook their minimum size only when it is false.
-ZOZEDIZIZ_EXPORT bool RunningInIDE();
-
 // The notices, each in the information window, modal.
 ZOZEDIZIZ_EXPORT void ShowNewVersion(const QString& appName, const Vezedad::ClientVersion& thisVersion,
                                      const Vezedad::ClientVersion& newVersion);

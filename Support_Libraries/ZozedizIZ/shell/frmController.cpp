@@ -522,7 +522,7 @@ void frmController::cmdInstructions_Click() {
 }
 
 void frmController::HookMinimumSize() {
-    if (m_hooked || modGlobals::RunningInIDE()) return;
+    if (m_hooked) return;
     modHookSize().Hook(this, 6225, 4860);
     m_hooked = true;
 }
@@ -569,7 +569,7 @@ bool frmController::Form_QueryUnload(qint16 unloadMode) {
 }
 
 void frmController::Form_Unload() {
-    if (m_hooked && !modGlobals::RunningInIDE()) {
+    if (m_hooked) {
         modHookSize().Unhook();
         m_hooked = false;
         m_rehook = true;
