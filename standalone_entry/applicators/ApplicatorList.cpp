@@ -159,17 +159,17 @@ void ApplicatorList::ReadAll() {
 }
 
 void ApplicatorList::ReadFile(const QString& strFileName) {
-    readLines(strFileName, [this](const ApplicatorPtr& applicator, bool) { Add(applicator); });
+    readEachLine(strFileName, [this](const ApplicatorPtr& applicator, bool) { Add(applicator); });
 }
 
 void ApplicatorList::ReadLines(const QString& strFileName, const std::function<void(const Applicator&)>& each) {
-    readLines(strFileName, [&each](const ApplicatorPtr& applicator, bool empty) {
+    readEachLine(strFileName, [&each](const ApplicatorPtr& applicator, bool empty) {
         if (!empty) each(*applicator);
     });
 }
 
-void ApplicatorList::readLines(const QString& strFileName,
-                               const std::function<void(const ApplicatorPtr&, bool)>& take) {
+void ApplicatorList::readEachLine(const QString& strFileName,
+                                  const std::function<void(const ApplicatorPtr&, bool)>& take) {
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (!fso.FileExists(strFileName)) return;
 

@@ -69,7 +69,7 @@ public:
 private:
     // Reads the file line by line; take gets each line's applicator and
     // whether the line was empty.
-    static void readLines(const QString& strFileName, const std::function<void(const ApplicatorPtr&, bool)>& take);
+    static void readEachLine(const QString& strFileName, const std::function<void(const ApplicatorPtr&, bool)>& take);
     void mobjReport_PropertyChanged(const QString& strName, const QString& strValue);
     qsizetype indexOf(const QString& key) const;
     void reindex();

@@ -110,7 +110,7 @@ void CZelFarpoint::Init(qint32 formType, ReportGrid& grid) {
     m_grid = &grid;
 }
 
-ReportGrid& CZelFarpoint::grid() const {
+ReportGrid& CZelFarpoint::boundGrid() const {
     if (!m_grid) Vezedad::raiseRuntimeError(Vezedad::rtObjectNotSet, QStringLiteral("Dazozuvi::CZelFarpoint"));
     return *m_grid;
 }
@@ -123,7 +123,7 @@ void CZelFarpoint::endLoad() {
 
 void CZelFarpoint::CommitEdit() {
     endLoad();
-    if (grid().isEditing()) grid().endEdit(true);
+    if (boundGrid().isEditing()) boundGrid().endEdit(true);
 }
 
 void CZelFarpoint::setIsDirty(bool blnIsDirty) {
@@ -209,7 +209,7 @@ void CZelFarpoint::writeBack(GridModel& model, qint32 row, qint32 col, const Ver
 
 bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
     endLoad();
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     // The cell is addressed, not made the active cell: the cursor stays.
     const QString text = g.text(lngCol, lngRow);
     const QStringView value = checkedValue(text, m_value);
@@ -230,7 +230,7 @@ void releaseLarge(QString& scratch) {
 } // namespace
 
 int CZelFarpoint::ValidateRow(qint32 row) {
-    GridModel& model = grid().gridModel();
+    GridModel& model = boundGrid().gridModel();
     Vezedad::Validator& validator = Vezedad::Globals::Validator();
     model.rowCells(row - 1, m_rowBuffer, m_rowCells);
     const int columns = int(m_rowCells.size());
@@ -273,7 +273,7 @@ int CZelFarpoint::ValidateRow(qint32 row) {
 }
 
 int CZelFarpoint::ValidateAllRows() {
-    const int n = grid().lastDataRow();
+    const int n = boundGrid().lastDataRow();
     if (n < 1) return 0;
     int errors = 0;
     // Every 100th row may report, and the first report comes at row 100;
@@ -283,7 +283,7 @@ int CZelFarpoint::ValidateAllRows() {
     QElapsedTimer sinceReport;
     sinceReport.start();
     {
-        GridModel::BulkUpdate bulk(grid().gridModel());
+        GridModel::BulkUpdate bulk(boundGrid().gridModel());
         for (int r = 1; r <= n; ++r) {
             errors += ValidateRow(r);
             if (mProgress && r % ProgressStep == 0 &&
@@ -310,7 +310,7 @@ qint32 CZelFarpoint::ValidateForm(bool blnNoActivity) {
     return Vezedad::trapArrow(QStringLiteral("Dazozuvi::CZelFarpoint.ValidateForm"), [&]() -> qint32 {
         if (blnNoActivity) return 0;
         CommitEdit();
-        const int n = grid().lastDataRow();
+        const int n = boundGrid().lastDataRow();
         if (n == 0) return -1;
         if (n <= DirectCheckRows) return ValidateAllRows();
         mProgress = std::make_unique<ZozedizIZ::ProgressForm>();
@@ -348,7 +348,7 @@ void CZelFarpoint::ValidationFeedback(qint32 errorCount) {
 }
 
 bool CZelFarpoint::HasData() const {
-    const ReportGrid& g = grid();
+    const ReportGrid& g = boundGrid();
     const int rows = g.lastDataRow();
     const int columns = g.lastDataColumn();
     QString buffer;
@@ -370,7 +370,7 @@ void CZelFarpoint::LoadLine(QString& strLine, const QString& strSep, qint32 lngR
 }
 
 void CZelFarpoint::LoadFields(QStringView fields, const QString& strSep, qint32 lngRow) {
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     const QString separator = strSep.isEmpty() ? QStringLiteral("|") : strSep;
     // A line's fields as the foundation's ParseString counts them: a
     // separator at the end closes the last field and starts none.
@@ -382,11 +382,11 @@ void CZelFarpoint::LoadFields(QStringView fields, const QString& strSep, qint32 
 void CZelFarpoint::LoadFieldsAscii(char* fields, qsizetype size, char separator, qint32 lngRow) {
     if (size > 0 && fields[size - 1] == separator) --size;
     beginLoadRow(lngRow);
-    grid().setRowFieldsAscii(lngRow, 1, fields, size, separator);
+    boundGrid().setRowFieldsAscii(lngRow, 1, fields, size, separator);
 }
 
 void CZelFarpoint::beginLoadRow(qint32 lngRow) {
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     if (!m_loading) {
         // A file's records go in one after another: the view hears of them
         // as one change when control returns to the event loop, or before
@@ -419,7 +419,7 @@ int CZelFarpoint::ClipboardRowCount() const { return GridClipboard::rowCount(QGu
 
 void CZelFarpoint::paste(bool insert) {
     CommitEdit();
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     const int n = ClipboardRowCount();
     if (n == 0) return;
     if (g.activeRow() < 1) g.setActiveCell(1, 1);
@@ -446,7 +446,7 @@ void CZelFarpoint::PasteOverwrite() { paste(false); }
 
 void CZelFarpoint::ClearRange() {
     CommitEdit();
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     const GridBlock block = g.firstSelectedBlock();
     GridModel::BulkUpdate bulk(g.gridModel());
     if (!block.isEmpty()) g.clearBlock(block);
@@ -456,7 +456,7 @@ void CZelFarpoint::ClearRange() {
 
 void CZelFarpoint::InsertRows() {
     CommitEdit();
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     const GridBlock block = g.firstSelectedBlock();
     const int n = block.rowCount();
     if (n > 0) {
@@ -524,7 +524,7 @@ qint32 CZelFarpoint::PresaveForm(bool blnUnloading, bool blnShouldHaveData) {
 
 void CZelFarpoint::PrintGrid(const Vezedad::Identity& objIdentity, const QString& strExtraText) {
     CommitEdit();
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     // The printout holds no empty rows; afterwards 5 are there to type on,
     // whatever happened in between.
     g.setRowCount(g.lastDataRow());
@@ -539,7 +539,7 @@ void CZelFarpoint::PrintGrid(const Vezedad::Identity& objIdentity, const QString
 
 void CZelFarpoint::PrintGridSelection(const Vezedad::Identity& objIdentity, const QString& strExtraText) {
     CommitEdit();
-    ReportGrid& g = grid();
+    ReportGrid& g = boundGrid();
     const QString subtitle =
         strExtraText.isEmpty() ? QStringLiteral("PARTIAL REPORT") : strExtraText + QStringLiteral("\tPARTIAL REPORT");
     struct Restore {

@@ -165,7 +165,7 @@ private:
     struct Verdict;
 
     void Init(qint32 formType, ReportGrid& grid);
-    ReportGrid& grid() const;
+    ReportGrid& boundGrid() const;
     // heard: someone besides the owner listens to Validating (see heard()).
     Verdict check(qint32 row, qint32 col, QStringView value, bool withMessage, Vezedad::Validator& validator,
                   bool heard);
