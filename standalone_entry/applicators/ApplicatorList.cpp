@@ -118,10 +118,7 @@ void ApplicatorList::setKey(const QString& strCertId, const QString& strNewCertI
         if (i < 0) return;
         const qsizetype holder = indexOf(strNewCertId);
         if (holder >= 0 && holder != i)
-            throw Vezedad::ErrorInfo(457,
-                                     QStringLiteral("This key is already associated with an element of this "
-                                                    "collection"),
-                                     QStringLiteral("Dazozuvi"));
+            Vezedad::raiseRuntimeError(Vezedad::rtKeyAlreadyAssociated, QStringLiteral("Dazozuvi"));
         auto& entry = m_entries[size_t(i)];
         entry.second->setCertificationID(strNewCertId);
         m_index.remove(folded(entry.first));

@@ -243,8 +243,8 @@ int GridPrinter::print(QPainter& painter, const QRectF& pageArea, const std::fun
 int GridPrinter::print(QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer))
-        throw Vezedad::ErrorInfo(482, QStringLiteral("Printer error: the printer could not be started."),
-                                 QStringLiteral("Dazozuvi::GridPrinter.print"));
+        Vezedad::raiseRuntimeError(Vezedad::rtPrinterError, QStringLiteral("Dazozuvi::GridPrinter.print"),
+                                   QStringLiteral("the printer could not be started."));
     layout(printer, QRectF(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size()));
     int first = 0;
     int last = pageCount() - 1;

@@ -77,6 +77,8 @@ enum RuntimeError : qint32 {
     rtPathFileAccessError = 75,
     rtPathNotFound = 76,
     rtObjectNotSet = 91,
+    rtKeyAlreadyAssociated = 457,
+    rtPrinterError = 482,
 };
 
 // Results of the operating system's own calls that the system reports

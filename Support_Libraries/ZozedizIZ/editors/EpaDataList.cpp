@@ -76,9 +76,7 @@ template <class Entry> void sortByKey(std::vector<Entry>& items) {
     }
 }
 
-[[noreturn]] void raiseSubscriptOutOfRange() {
-    throw Vezedad::ErrorInfo(9, QStringLiteral("Subscript out of range"), kProject);
-}
+[[noreturn]] void raiseSubscriptOutOfRange() { Vezedad::raiseRuntimeError(Vezedad::rtSubscriptOutOfRange, kProject); }
 
 } // namespace
 
