@@ -1,11 +1,13 @@
-# Two entry points: `make run` and `make test`. Both install what the build
-# needs on a Debian 12 machine first.
+# Two entry points: `make run` and `make test`; a bare `make` builds. Each
+# installs what the build needs on a Debian 12 machine first.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test format fuzz asan clean
+.PHONY: all deps configure build run test format asan clean
+
+all: build
 
 deps:
 	@bash scripts/install-deps.sh
