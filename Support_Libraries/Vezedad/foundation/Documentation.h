@@ -30,10 +30,9 @@ enum UserDoc : qint32 {
 // with the program the desktop associates with them. One per caller thread,
 // handed out by Globals::Documentation().
 //
-// This library draws no windows, so it cannot reach the desktop by itself:
-// the actual opening goes through a replaceable opener. A library that links
-// the desktop services installs the real one when it is loaded; tests install
-// one that records the target.
+// The actual opening goes through a replaceable opener: the library's
+// user-interface seam (ui/DesktopOpener.cpp) installs the desktop's when the
+// library is loaded; tests install one that records the target.
 class VEZEDAD_EXPORT Documentation {
 public:
     // Asks the desktop to open target (an address or a local file path).

@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
+#include "Vezedad/foundation/Documentation.h"
+#include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/ui/Ui.h"
 
@@ -32,6 +34,15 @@ class tst_ui : public QObject {
     Q_OBJECT
 
 private slots:
+    // A program linked to this library alone opens the documentation links:
+    // the desktop's opener is in place before anyone sets one.
+    void documentationOpensThroughTheDesktop() {
+        const Vezedad::Documentation::ShellOpener opener = Vezedad::Documentation::shellOpener();
+        QVERIFY(opener);
+        // What is no address is refused without asking the desktop.
+        QCOMPARE(opener(QStringLiteral("http://[no address"), false), qint32(Vezedad::sysNoAssociation));
+    }
+
     // A failing slot body reaches the user in the layout its caller names,
     // whatever was thrown, and never escapes the guard.
     void guardShowsEveryFailureInItsLayout() {

@@ -6,9 +6,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The non-visual library cannot reach the desktop; this library draws windows
-// and links the desktop services, so it gives the documentation links their
-// real opener as soon as it is loaded.
+// The documentation links open through the desktop as soon as this library
+// is loaded, so any program linked to it opens them, whatever else it links.
 namespace {
 
 qint32 openWithDesktop(const QString& target, bool isLocalFile) {
