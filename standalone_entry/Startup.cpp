@@ -73,14 +73,17 @@ bool Main() {
         qWarning().noquote() << QStringLiteral("Dazozuvi: the update check failed; starting anyway.")
                              << oneLine(Vezedad::ErrorInfo::fromCurrentException());
     }
-    try {
-        application() = std::make_unique<ApplicationA>();
-    } catch (...) {
-        application().reset();
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Dazozuvi::modGlobals.Main"));
-        return false;
-    }
-    return true;
+    bool made = false;
+    Vezedad::Ui::Guard(
+        [&] {
+            application() = std::make_unique<ApplicationA>();
+            made = true;
+        },
+        [](const Vezedad::ErrorInfo& error) {
+            application().reset();
+            Vezedad::Ui::ShowError(error, QStringLiteral("Dazozuvi::modGlobals.Main"));
+        });
+    return made;
 }
 
 void End() {

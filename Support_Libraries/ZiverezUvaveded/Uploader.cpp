@@ -35,7 +35,7 @@ QString Uploader::ArchivePath(const QString& reportFolder) {
 }
 
 UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const QString& strReportPath) {
-    try {
+    const auto send = [&]() -> UploadResult {
         if (!objRequest) return uprNoMetadata;
         if (!Vezedad::Globals::FSO().FolderExists(strReportPath)) return uprNoReportFolder;
         if (!Globals::Proxy().CheckService()) return uprNoConnection;
@@ -46,12 +46,12 @@ UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const
         if (fileList.Cancelled()) return uprCancelled;
 
         QString archive;
-        try {
+        bool zipped = false;
+        Vezedad::Ui::GuardShowError(kSendReport, [&] {
             archive = CreateZip(strReportPath, fileList.SelectedFiles());
-        } catch (...) {
-            Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
-            return uprZipFailure;
-        }
+            zipped = true;
+        });
+        if (!zipped) return uprZipFailure;
         if (archive.isEmpty()) {
             Vezedad::Ui::MsgBox(QStringLiteral("Unable to create zip file"), Vezedad::Ui::vbOKOnly,
                                 QStringLiteral("Uploading Report"));
@@ -63,10 +63,10 @@ UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const
         Vezedad::Ui::ExecModal(response);
         // A failed upload has been explained on the response page.
         return response.Succeeded() ? uprSuccess : uprError;
-    } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), kSendReport);
-        return uprError;
-    }
+    };
+    UploadResult result = uprError;
+    Vezedad::Ui::GuardShowError(kSendReport, [&] { result = send(); });
+    return result;
 }
 
 QString Uploader::CreateZip(const QString& reportFolder, const Vezedad::StringCollection& files) {

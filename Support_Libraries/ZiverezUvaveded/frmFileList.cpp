@@ -156,18 +156,18 @@ void frmFileList::showEvent(QShowEvent* event) {
 }
 
 void frmFileList::Form_Load() {
-    try {
-        if (m_filePath.isEmpty()) m_filePath = Vezedad::Globals::ZelReport().ReportPath();
-        rtbInstructions->setHtml(instructionsText());
-        m_cancelled = true;
-        m_selectedFiles.Clear();
-        FillFileList();
-        ShowFileTypeMenus();
-        Vezedad::Ui::SetBackColor(*this);
-    } catch (...) {
-        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
-                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmFileList"), this);
-    }
+    Vezedad::Ui::GuardShowProcedureError(
+        QStringLiteral("Form_Load"), Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmFileList"),
+        [this] {
+            if (m_filePath.isEmpty()) m_filePath = Vezedad::Globals::ZelReport().ReportPath();
+            rtbInstructions->setHtml(instructionsText());
+            m_cancelled = true;
+            m_selectedFiles.Clear();
+            FillFileList();
+            ShowFileTypeMenus();
+            Vezedad::Ui::SetBackColor(*this);
+        },
+        this);
 }
 
 void frmFileList::FillFileList() {
@@ -251,32 +251,33 @@ bool frmFileList::IsSelectedWorkbookOpen() const {
 }
 
 void frmFileList::cmdUpload_Click() {
-    try {
-        // Checked before the names go into the chosen-files collection, which
-        // would keep only one of them without a word.
-        const QStringList clash = namesDifferingInCase(CheckedNames());
-        if (!clash.isEmpty()) {
-            Vezedad::Ui::MsgBox(
-                QStringLiteral("The files ") + quotedList(clash) +
-                    QStringLiteral(" have names that differ only in letter case. The filing service does not "
-                                   "tell such names apart, so one would replace the other. Please uncheck "
-                                   "all but one of them, and then try uploading again."),
-                Vezedad::Ui::vbOKOnly, QStringLiteral("File Names Differ Only in Case"), this);
-            return;
-        }
-        MakeFileList();
-        if ((m_fileTypes & Vezedad::zfitExcel) && IsSelectedWorkbookOpen()) {
-            Vezedad::Ui::MsgBox(QStringLiteral("Please close (saving if needed) any open Option B Excel workbooks,") +
-                                    QStringLiteral(" and then try uploading again."),
-                                Vezedad::Ui::vbOKOnly, QStringLiteral("Excel Workbook Open"), this);
-            return;
-        }
-        m_cancelled = false;
-        accept();
-    } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                               QStringLiteral("VezirodEdovud::frmFileList.cmdUpload_Click"), this);
-    }
+    Vezedad::Ui::GuardShowError(
+        QStringLiteral("VezirodEdovud::frmFileList.cmdUpload_Click"),
+        [this] {
+            // Checked before the names go into the chosen-files collection, which
+            // would keep only one of them without a word.
+            const QStringList clash = namesDifferingInCase(CheckedNames());
+            if (!clash.isEmpty()) {
+                Vezedad::Ui::MsgBox(
+                    QStringLiteral("The files ") + quotedList(clash) +
+                        QStringLiteral(" have names that differ only in letter case. The filing service does not "
+                                       "tell such names apart, so one would replace the other. Please uncheck "
+                                       "all but one of them, and then try uploading again."),
+                    Vezedad::Ui::vbOKOnly, QStringLiteral("File Names Differ Only in Case"), this);
+                return;
+            }
+            MakeFileList();
+            if ((m_fileTypes & Vezedad::zfitExcel) && IsSelectedWorkbookOpen()) {
+                Vezedad::Ui::MsgBox(
+                    QStringLiteral("Please close (saving if needed) any open Option B Excel workbooks,") +
+                        QStringLiteral(" and then try uploading again."),
+                    Vezedad::Ui::vbOKOnly, QStringLiteral("Excel Workbook Open"), this);
+                return;
+            }
+            m_cancelled = false;
+            accept();
+        },
+        this);
 }
 
 void frmFileList::cmdCancel_Click() {
@@ -291,15 +292,14 @@ void frmFileList::cmdTroubleshoot_Click() {
 }
 
 void frmFileList::mnuHelp_Click() {
-    try {
-        Vezedad::Globals::Documentation().ShowDoc(Vezedad::docUploadReport, m_optionType);
-    } catch (...) {
-        const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        Vezedad::Ui::MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") +
-                                error.Description() +
-                                QStringLiteral("\nProcedure mnuHelp_Click of Form frmFileList\n") + error.Source(),
-                            Vezedad::Ui::vbOKOnly, QString(), this);
-    }
+    Vezedad::Ui::Guard([this] { Vezedad::Globals::Documentation().ShowDoc(Vezedad::docUploadReport, m_optionType); },
+                       [this](const Vezedad::ErrorInfo& error) {
+                           Vezedad::Ui::MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) +
+                                                   QStringLiteral(": ") + error.Description() +
+                                                   QStringLiteral("\nProcedure mnuHelp_Click of Form frmFileList\n") +
+                                                   error.Source(),
+                                               Vezedad::Ui::vbOKOnly, QString(), this);
+                       });
 }
 
 } // namespace VezirodEdovud

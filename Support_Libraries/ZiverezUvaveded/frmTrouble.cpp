@@ -63,23 +63,20 @@ QString frmTrouble::ComposeMessage(qint16 reportYear, const QString& reportPath)
 }
 
 void frmTrouble::Form_Load() {
-    try {
-        lblMessage->setText(
-            ComposeMessage(Vezedad::Globals::ZelReport().ReportYear(), Vezedad::Globals::ZelReport().ReportPath()));
-        Vezedad::Ui::SetBackColor(*this);
-    } catch (...) {
-        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Load"),
-                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmTrouble"), this);
-    }
+    Vezedad::Ui::GuardShowProcedureError(
+        QStringLiteral("Form_Load"), Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmTrouble"),
+        [this] {
+            lblMessage->setText(
+                ComposeMessage(Vezedad::Globals::ZelReport().ReportYear(), Vezedad::Globals::ZelReport().ReportPath()));
+            Vezedad::Ui::SetBackColor(*this);
+        },
+        this);
 }
 
 void frmTrouble::cmdHelp_Click() {
-    try {
-        Vezedad::Globals::Documentation().ShowDoc(Vezedad::docSubmitInstructions, m_optionType);
-    } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                               QStringLiteral("VezirodEdovud::frmTrouble.cmdHelp_Click"), this);
-    }
+    Vezedad::Ui::GuardShowError(
+        QStringLiteral("VezirodEdovud::frmTrouble.cmdHelp_Click"),
+        [this] { Vezedad::Globals::Documentation().ShowDoc(Vezedad::docSubmitInstructions, m_optionType); }, this);
 }
 
 } // namespace VezirodEdovud

@@ -91,26 +91,23 @@ void frmUploadResponse::Initialize(const SubmitMetadataRequest* request, const Q
 }
 
 void frmUploadResponse::Form_Load() {
-    try {
-        Vezedad::Ui::SetBackColor(*this);
-        WebBrowser1->setHtml(QStringLiteral("<h3>Your files are being uploaded. Please be patient.</h3>"));
-    } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                               QStringLiteral("VezirodEdovud::frmUploadResponse.Form_Load"), this);
-    }
+    Vezedad::Ui::GuardShowError(
+        QStringLiteral("VezirodEdovud::frmUploadResponse.Form_Load"),
+        [this] {
+            Vezedad::Ui::SetBackColor(*this);
+            WebBrowser1->setHtml(QStringLiteral("<h3>Your files are being uploaded. Please be patient.</h3>"));
+        },
+        this);
 }
 
 void frmUploadResponse::Form_Activate() {
-    try {
-        UploadToService();
-    } catch (...) {
-        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("Form_Activate"),
-                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
-    }
+    Vezedad::Ui::GuardShowProcedureError(
+        QStringLiteral("Form_Activate"), Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"),
+        [this] { UploadToService(); }, this);
 }
 
 void frmUploadResponse::UploadToService() {
-    try {
+    const auto upload = [this] {
         repaint();
         if (!m_request) {
             if (!m_emptyRequest) m_emptyRequest = std::make_unique<SubmitMetadataRequest>();
@@ -126,12 +123,13 @@ void frmUploadResponse::UploadToService() {
         }
         DisplayResponse(*reply);
         m_succeeded = true;
-    } catch (...) {
-        const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
+    };
+    // A failed upload is explained on the page itself.
+    Vezedad::Ui::Guard(upload, [this](const Vezedad::ErrorInfo& error) {
         const QString trail =
             QStringLiteral("In VezirodEdovud::frmUploadResponse.UploadToService\r\n-->") + error.Source();
         WebBrowser1->setHtml(FailurePage(error, trail));
-    }
+    });
 }
 
 QString frmUploadResponse::FailurePage(const Vezedad::ErrorInfo& error, const QString& trail) {
@@ -194,17 +192,17 @@ void frmUploadResponse::DisplayResponse(const UploadFileResponse& reply) {
 }
 
 void frmUploadResponse::cmdPrint_Click() {
-    try {
-        QPrinter printer;
-        if (!Vezedad::Ui::PreparePrinter(printer, this)) return;
-        if (!printer.isValid())
-            throw Vezedad::ErrorInfo(Vezedad::errInvalidProcedureCall, QStringLiteral("No printer is available."),
-                                     QStringLiteral("VezirodEdovud::frmUploadResponse"));
-        WebBrowser1->document()->print(&printer);
-    } catch (...) {
-        Vezedad::Ui::ShowProcedureError(Vezedad::ErrorInfo::fromCurrentException(), QStringLiteral("cmdPrint_Click"),
-                                        Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"), this);
-    }
+    Vezedad::Ui::GuardShowProcedureError(
+        QStringLiteral("cmdPrint_Click"), Vezedad::Ui::OwnerKind::Form, QStringLiteral("frmUploadResponse"),
+        [this] {
+            QPrinter printer;
+            if (!Vezedad::Ui::PreparePrinter(printer, this)) return;
+            if (!printer.isValid())
+                throw Vezedad::ErrorInfo(Vezedad::errInvalidProcedureCall, QStringLiteral("No printer is available."),
+                                         QStringLiteral("VezirodEdovud::frmUploadResponse"));
+            WebBrowser1->document()->print(&printer);
+        },
+        this);
 }
 
 void frmUploadResponse::cmdDone_Click() { accept(); }

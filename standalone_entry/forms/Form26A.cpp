@@ -126,38 +126,40 @@ bool Form26A::GetFile(const QString& path) {
 }
 
 bool Form26A::LoadData(const QString& path) {
-    try {
-        ReportGrid& grid = Grid();
-        QString firstBusReg;
-        int row = 0;
-        {
-            // Every row reaches the view at once; each row is written whole.
-            GridModel::BulkUpdate bulk(grid.gridModel());
-            ApplicatorList::ReadLines(path, [&](const Applicator& applicator) {
-                if (++row == 1) firstBusReg = applicator.BusinessRegNumber();
-                if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
-                const QStringView cells[] = {applicator.CertificationID(), applicator.BusinessRegNumber(),
-                                             applicator.FirstName(), applicator.LastName(),
-                                             applicator.AppsDone() ? u"0" : u"1"};
-                static_assert(colCertId == 1 && colBusReg == 2 && colFirst == 3 && colLast == 4 && colNoApps == 5);
-                grid.gridModel().setCells(row - 1, colCertId - 1, cells, 5);
-            });
-            grid.setRowCount(row + 1);
-        }
-        // The header's number comes from the first row alone. One the
-        // identity refuses still opens the list, shown as it stands.
-        if (!firstBusReg.isEmpty()) SetHeaderFromFile(Vezedad::zrfBusinessRegNum, firstBusReg);
-        // Every cell checked and coloured, without a word. Cells the check
-        // writes in their stored form (an id in small letters) do not make
-        // the list count as changed: it opens clean.
-        ValidateForm();
-        GridController()->setIsDirty(false);
-        RememberFile(path, Vezedad::ReportFile::FileStamp::of(path));
-        return true;
-    } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(), Location(QStringLiteral("LoadData")), this);
-        return false;
-    }
+    bool loaded = false;
+    Vezedad::Ui::GuardShowError(
+        Location(QStringLiteral("LoadData")),
+        [&] {
+            ReportGrid& grid = Grid();
+            QString firstBusReg;
+            int row = 0;
+            {
+                // Every row reaches the view at once; each row is written whole.
+                GridModel::BulkUpdate bulk(grid.gridModel());
+                ApplicatorList::ReadLines(path, [&](const Applicator& applicator) {
+                    if (++row == 1) firstBusReg = applicator.BusinessRegNumber();
+                    if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
+                    const QStringView cells[] = {applicator.CertificationID(), applicator.BusinessRegNumber(),
+                                                 applicator.FirstName(), applicator.LastName(),
+                                                 applicator.AppsDone() ? u"0" : u"1"};
+                    static_assert(colCertId == 1 && colBusReg == 2 && colFirst == 3 && colLast == 4 && colNoApps == 5);
+                    grid.gridModel().setCells(row - 1, colCertId - 1, cells, 5);
+                });
+                grid.setRowCount(row + 1);
+            }
+            // The header's number comes from the first row alone. One the
+            // identity refuses still opens the list, shown as it stands.
+            if (!firstBusReg.isEmpty()) SetHeaderFromFile(Vezedad::zrfBusinessRegNum, firstBusReg);
+            // Every cell checked and coloured, without a word. Cells the check
+            // writes in their stored form (an id in small letters) do not make
+            // the list count as changed: it opens clean.
+            ValidateForm();
+            GridController()->setIsDirty(false);
+            RememberFile(path, Vezedad::ReportFile::FileStamp::of(path));
+            loaded = true;
+        },
+        this);
+    return loaded;
 }
 
 void Form26A::AnswerValidating(qint32, qint32 lngCol, QStringView strValue, bool& blnCheck, qint32& lngFieldId,

@@ -721,29 +721,30 @@ bool ReportForm::LoadData() {
     auto finished = [this] {
         if (mProgress) mProgress->Finished();
     };
-    try {
-        ReportLoader::Form form;
-        form.leadingFields = m_spec.leadingFields;
-        form.firstLine = [this](const QString& line) { return LoadFirstLine(line); };
-        form.recordLoaded = [this](QStringView line, const QString& delimiter) { RecordLoaded(line, delimiter); };
-        if (mProgress)
-            form.progress = [this](qint64 records, qint64 bytes) {
-                return mProgress->Update(
-                    QStringLiteral("Loaded ") + QString::number(records) + QStringLiteral(" rows."), float(bytes));
-            };
-        const LoadOutcome outcome = ReportLoader::load(m_loadingPath, *mobjZelFarpoint, form);
-        finished();
-        if (outcome.complete) {
-            finishLoad();
-            RememberFile(m_loadingPath, outcome.stamp);
-            TellAboutLoad(outcome.leftOutNotice(m_spec.activity.recordName));
-            result = true;
-        }
-    } catch (...) {
-        const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        finished();
-        Vezedad::Ui::ShowError(error, Location(QStringLiteral("LoadData")), this);
-    }
+    Vezedad::Ui::Guard(
+        [&] {
+            ReportLoader::Form form;
+            form.leadingFields = m_spec.leadingFields;
+            form.firstLine = [this](const QString& line) { return LoadFirstLine(line); };
+            form.recordLoaded = [this](QStringView line, const QString& delimiter) { RecordLoaded(line, delimiter); };
+            if (mProgress)
+                form.progress = [this](qint64 records, qint64 bytes) {
+                    return mProgress->Update(
+                        QStringLiteral("Loaded ") + QString::number(records) + QStringLiteral(" rows."), float(bytes));
+                };
+            const LoadOutcome outcome = ReportLoader::load(m_loadingPath, *mobjZelFarpoint, form);
+            finished();
+            if (outcome.complete) {
+                finishLoad();
+                RememberFile(m_loadingPath, outcome.stamp);
+                TellAboutLoad(outcome.leftOutNotice(m_spec.activity.recordName));
+                result = true;
+            }
+        },
+        [&](const Vezedad::ErrorInfo& error) {
+            finished();
+            Vezedad::Ui::ShowError(error, Location(QStringLiteral("LoadData")), this);
+        });
     return result;
 }
 

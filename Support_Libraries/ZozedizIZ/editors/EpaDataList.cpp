@@ -86,14 +86,11 @@ void EpaDataItem::setEpaRegNumber(const QString& value) {
 }
 
 EpaDataList::EpaDataList() {
-    try {
+    Vezedad::Ui::GuardShowError(QStringLiteral("ZozedizIZ::EpaDataList.Class_Initialize"), [this] {
         Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
         m_filePath = fso.BuildPath(Vezedad::Globals::Configuration().ResourcePath(), kFileName);
         if (fso.FileExists(m_filePath)) Read();
-    } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                               QStringLiteral("ZozedizIZ::EpaDataList.Class_Initialize"));
-    }
+    });
 }
 
 EpaDataList::~EpaDataList() = default;

@@ -103,14 +103,8 @@ bool Controller::IdentityComplete(qint32 action, qint32 formType, const QString&
 }
 
 void Controller::SaveIdentity(const char* handler, const char* procedure) {
-    try {
-        m_report.Identity()->Save();
-    } catch (...) {
-        const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        Vezedad::Ui::ShowError(error.withSource(Vezedad::trailSource(
-                                   Vezedad::TrailForm::Arrow, kLocation + QLatin1String(procedure), error.Source())),
-                               kLocation + QLatin1String(handler), mobjForm.get());
-    }
+    handle(handler,
+           [&] { Vezedad::trapArrow(kLocation + QLatin1String(procedure), [this] { m_report.Identity()->Save(); }); });
 }
 
 void Controller::mobjForm_ChangeReportRoot() {
@@ -161,19 +155,18 @@ void Controller::mobjForm_QueryUnload(qint16& Cancel) {
         Cancel = answer == Vezedad::Ui::vbCancel ? 1 : 0;
         return;
     }
-    try {
-        m_report.Identity()->Save();
-    } catch (...) {
-        // Leaving now would lose the identity's changes: the user decides.
-        const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        const qint32 answer = Vezedad::Ui::MsgBox(
-            QStringLiteral("The identity information could not be saved.\r\n") +
-                Vezedad::Ui::ErrorText(error, kLocation + QStringLiteral("mobjForm_QueryUnload")) +
-                QStringLiteral("\r\nClick 'OK' to exit anyway (without saving identity information) or 'Cancel' to "
-                               "stay."),
-            Vezedad::Ui::vbOKCancel | Vezedad::Ui::vbDefaultButton2, Globals::StdErrHeader(), mobjForm.get());
-        if (answer == Vezedad::Ui::vbCancel) Cancel = 1;
-    }
+    // Leaving now would lose the identity's changes: the user decides.
+    Vezedad::Ui::Guard(
+        [this] { m_report.Identity()->Save(); },
+        [&](const Vezedad::ErrorInfo& error) {
+            const qint32 answer = Vezedad::Ui::MsgBox(
+                QStringLiteral("The identity information could not be saved.\r\n") +
+                    Vezedad::Ui::ErrorText(error, kLocation + QStringLiteral("mobjForm_QueryUnload")) +
+                    QStringLiteral("\r\nClick 'OK' to exit anyway (without saving identity information) or 'Cancel' to "
+                                   "stay."),
+                Vezedad::Ui::vbOKCancel | Vezedad::Ui::vbDefaultButton2, Globals::StdErrHeader(), mobjForm.get());
+            if (answer == Vezedad::Ui::vbCancel) Cancel = 1;
+        });
 }
 
 void Controller::mobjForm_Unloading() {

@@ -243,14 +243,13 @@ void IdentityUI::mobjIdentity_PropertyChanged(qint32 eProperty) {
 
 bool IdentityUI::leaveBox(QLineEdit* box, qint32 fieldId) {
     if (!mobjIdentity) return true;
-    try {
-        mobjIdentity->SetPropertyValue(fieldId, box->text());
-        return true;
-    } catch (...) {
-        Vezedad::Ui::MsgBox(Vezedad::ErrorInfo::fromCurrentException().Description(), Vezedad::Ui::vbOKOnly, QString(),
-                            window());
-        return false;
-    }
+    bool kept = true;
+    Vezedad::Ui::Guard([&] { mobjIdentity->SetPropertyValue(fieldId, box->text()); },
+                       [&](const Vezedad::ErrorInfo& error) {
+                           kept = false;
+                           Vezedad::Ui::MsgBox(error.Description(), Vezedad::Ui::vbOKOnly, QString(), window());
+                       });
+    return kept;
 }
 
 void IdentityUI::Validate() { LeaveCheck::ValidateControls(this); }

@@ -98,12 +98,9 @@ void frmChangeYear::cmdCancel_Click() {
 }
 
 void frmChangeYear::UpdateReport() {
-    try {
-        Vezedad::Globals::ZelReport().ChangeReportYear(m_year);
-    } catch (...) {
-        Vezedad::Ui::ShowError(Vezedad::ErrorInfo::fromCurrentException(),
-                               QStringLiteral("ZozedizIZ::frmChangeYear.UpdateReport"), this);
-    }
+    Vezedad::Ui::GuardShowError(
+        QStringLiteral("ZozedizIZ::frmChangeYear.UpdateReport"),
+        [this] { Vezedad::Globals::ZelReport().ChangeReportYear(m_year); }, this);
 }
 
 } // namespace ZozedizIZ
