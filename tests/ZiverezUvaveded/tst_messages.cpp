@@ -69,13 +69,9 @@ private Q_SLOTS:
     void requestWithoutIdentityFails() {
         SubmitMetadataRequest request;
         request.setIdentity(nullptr);
-        try {
-            request.Serialize();
-            QFAIL("no error raised");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), 91);
-            QCOMPARE(e.Source(), QStringLiteral("VezirodEdovud2:SubmitMetadataRequest.Serialize\r\n"));
-        }
+        const ErrorInfo e = TestSupport::raisedBy([&] { request.Serialize(); });
+        QCOMPARE(e.Number(), 91);
+        QCOMPARE(e.Source(), QStringLiteral("VezirodEdovud2:SubmitMetadataRequest.Serialize\r\n"));
     }
 
     void clientAndOption_data() {
@@ -147,13 +143,11 @@ private Q_SLOTS:
 
     void unreadableComplianceIsATypeMismatch() {
         UploadFileResponse reply;
-        try {
+        const ErrorInfo e = TestSupport::raisedBy([&] {
             reply.Deserialize(
                 parsed(QStringLiteral("<UploadFileResponse><Compliant>yes</Compliant></UploadFileResponse>")));
-            QFAIL("no error raised");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), 13);
-        }
+        });
+        QCOMPARE(e.Number(), 13);
     }
 
     void fileCollection() {

@@ -127,14 +127,10 @@ class tst_Proxy : public QObject {
 
     void expectError(const std::function<void()>& body, qint32 number, const QString& description,
                      const QString& source) {
-        try {
-            body();
-            QFAIL("no error raised");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(QString::number(e.Number(), 16), QString::number(number, 16));
-            if (!description.isNull()) QCOMPARE(e.Description(), description);
-            if (!source.isNull()) QCOMPARE(e.Source(), source);
-        }
+        const ErrorInfo e = raisedBy(body);
+        QCOMPARE(QString::number(e.Number(), 16), QString::number(number, 16));
+        if (!description.isNull()) QCOMPARE(e.Description(), description);
+        if (!source.isNull()) QCOMPARE(e.Source(), source);
     }
 
 private Q_SLOTS:
@@ -202,14 +198,10 @@ private Q_SLOTS:
         // Nothing listens on the discard port.
         remakeProxy(QStringLiteral("127.0.0.1:9"));
         QVERIFY(!proxy().Ping());
-        try {
-            proxy().CurrentVersion(QStringLiteral("OptionA"));
-            QFAIL("no error raised");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), Proxy::TransportFailure);
-            QVERIFY(!e.Description().isEmpty());
-            QCOMPARE(e.Source(), QStringLiteral("VezirodEdovud2:Proxy.CurrentVersion-->"));
-        }
+        const ErrorInfo e = raisedBy([&] { proxy().CurrentVersion(QStringLiteral("OptionA")); });
+        QCOMPARE(e.Number(), Proxy::TransportFailure);
+        QVERIFY(!e.Description().isEmpty());
+        QCOMPARE(e.Source(), QStringLiteral("VezirodEdovud2:Proxy.CurrentVersion-->"));
         remakeProxy(m_service->host());
     }
 
@@ -236,13 +228,9 @@ private Q_SLOTS:
         m_service->setFault(Route::Version, Fault::NoAnswer);
         QElapsedTimer clock;
         clock.start();
-        try {
-            proxy().CurrentVersion(QStringLiteral("OptionA"));
-            QFAIL("no error raised");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), Proxy::TransportFailure);
-            QVERIFY2(e.Description().contains(QLatin1String("did not answer")), qPrintable(e.Description()));
-        }
+        const ErrorInfo e = raisedBy([&] { proxy().CurrentVersion(QStringLiteral("OptionA")); });
+        QCOMPARE(e.Number(), Proxy::TransportFailure);
+        QVERIFY2(e.Description().contains(QLatin1String("did not answer")), qPrintable(e.Description()));
         QVERIFY(clock.elapsed() < 5000);
     }
 
@@ -514,14 +502,10 @@ private Q_SLOTS:
     void unreadableArchiveIsNotSent() {
         const auto request = makeRequest();
         const QString missing = m_dir.filePath(QStringLiteral("gone.zip"));
-        try {
-            proxy().UploadReport(*request, missing);
-            QFAIL("no error raised");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(e.Number(), 1006);
-            QVERIFY2(e.Description().startsWith(QLatin1String("The archive could not be read for sending: ")),
-                     qPrintable(e.Description()));
-        }
+        const ErrorInfo e = raisedBy([&] { proxy().UploadReport(*request, missing); });
+        QCOMPARE(e.Number(), 1006);
+        QVERIFY2(e.Description().startsWith(QLatin1String("The archive could not be read for sending: ")),
+                 qPrintable(e.Description()));
         QCOMPARE(m_service->requests().size(), 0);
     }
 

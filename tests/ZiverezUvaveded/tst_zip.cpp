@@ -70,12 +70,8 @@ private Q_SLOTS:
         QCOMPARE(zip.FileSpecCount(), 2);
         QCOMPARE(zip.FileSpec(2).toString(), QStringLiteral("b"));
         for (qint32 bad : {0, 3}) {
-            try {
-                zip.FileSpec(bad);
-                QFAIL("an index outside the list was accepted");
-            } catch (const Vezedad::ErrorInfo& e) {
-                QCOMPARE(e.Number(), 9);
-            }
+            const Vezedad::ErrorInfo e = TestSupport::raisedBy([&] { zip.FileSpec(bad); });
+            QCOMPARE(e.Number(), 9);
         }
         zip.ClearFileSpecs();
         QCOMPARE(zip.FileSpecCount(), 0);
@@ -251,12 +247,8 @@ private Q_SLOTS:
         zip.setZipFile(archivePath());
         for (int i = 0; i < cZip::MaxFileSpecs; ++i) zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
         zip.AddFileSpec(reportFile(QStringLiteral("P2023.txt")));
-        try {
-            zip.Zip();
-            QFAIL("1023 files were accepted");
-        } catch (const Vezedad::ErrorInfo& e) {
-            QCOMPARE(e.Number(), 9);
-        }
+        const Vezedad::ErrorInfo e = TestSupport::raisedBy([&] { zip.Zip(); });
+        QCOMPARE(e.Number(), 9);
         QVERIFY(!QFile::exists(archivePath()));
     }
 

@@ -74,14 +74,11 @@ void tst_foundation::unchangedHiveIsNotRewritten() {
 }
 
 void tst_foundation::wrappersRaiseTheResult() {
-    try {
-        modRegistry::QueryValueEx(HKEY_CURRENT_USER, kKey, QStringLiteral("X"), true);
-        QFAIL("no error");
-    } catch (const ErrorInfo& e) {
-        QCOMPARE(e.Number(), ERROR_FILE_NOT_FOUND);
-        QCOMPARE(e.Source(), QStringLiteral("RegAPI::OpenKey"));
-        QCOMPARE(e.Description(), QStringLiteral("The system cannot find the file specified.\r\n"));
-    }
+    const ErrorInfo e =
+        TestSupport::raisedBy([&] { modRegistry::QueryValueEx(HKEY_CURRENT_USER, kKey, QStringLiteral("X"), true); });
+    QCOMPARE(e.Number(), ERROR_FILE_NOT_FOUND);
+    QCOMPARE(e.Source(), QStringLiteral("RegAPI::OpenKey"));
+    QCOMPARE(e.Description(), QStringLiteral("The system cannot find the file specified.\r\n"));
 }
 
 void tst_foundation::defaultsWriteNothing() {
@@ -207,15 +204,13 @@ void tst_foundation::badStoredValues() {
     QFETCH(QVariant, value);
     QFETCH(int, number);
     store(HKEY_CURRENT_USER, name, value);
-    try {
+    const ErrorInfo e = TestSupport::raisedBy([&] {
         if (name == QLatin1String("BackColor"))
             Globals::Configuration().BackColor();
         else
             Globals::Configuration().ShowPrompt();
-        QFAIL("no error");
-    } catch (const ErrorInfo& e) {
-        QCOMPARE(e.Number(), number);
-    }
+    });
+    QCOMPARE(e.Number(), number);
 }
 
 void tst_foundation::damagedReportYearReadsAsNone_data() {

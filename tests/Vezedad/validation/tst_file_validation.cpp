@@ -163,14 +163,10 @@ void tst_file_validation::refusedBeforeReading() {
     Announcements a;
     const auto connection = listen(a);
     for (const auto& c : cases) {
-        try {
-            v.ValidateFile(c.path, c.form);
-            QFAIL("no error");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(quint32(e.Number()), c.number);
-            QCOMPARE(e.Description(), c.description);
-            QCOMPARE(e.Source(), QStringLiteral("Vezedad:Validator.ValidateFile"));
-        }
+        const ErrorInfo e = TestSupport::raisedBy([&] { v.ValidateFile(c.path, c.form); });
+        QCOMPARE(quint32(e.Number()), c.number);
+        QCOMPARE(e.Description(), c.description);
+        QCOMPARE(e.Source(), QStringLiteral("Vezedad:Validator.ValidateFile"));
     }
     QObject::disconnect(connection);
     QVERIFY(a.events.isEmpty());

@@ -75,15 +75,11 @@ void tst_validation_results::directCreationIsRefused() {
         {[] { FileValidationResult r; }, "FileValidationResult"},
     };
     for (const auto& c : cases) {
-        try {
-            c.make();
-            QFAIL("created without the factory");
-        } catch (const ErrorInfo& e) {
-            QCOMPARE(quint32(e.Number()), 0x80044BEAu);
-            QCOMPARE(e.Source(), QStringLiteral("Vezedad::") + QLatin1String(c.name));
-            QCOMPARE(e.Description(),
-                     QLatin1String(c.name) + QStringLiteral(" class must be instantiated through its factory method."));
-        }
+        const ErrorInfo e = TestSupport::raisedBy([&] { c.make(); });
+        QCOMPARE(quint32(e.Number()), 0x80044BEAu);
+        QCOMPARE(e.Source(), QStringLiteral("Vezedad::") + QLatin1String(c.name));
+        QCOMPARE(e.Description(),
+                 QLatin1String(c.name) + QStringLiteral(" class must be instantiated through its factory method."));
     }
     // The flag does not linger after a refused creation.
     QVERIFY(New_FileValidationResult());
