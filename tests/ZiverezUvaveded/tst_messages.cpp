@@ -30,7 +30,7 @@ QString describe(const FileDescriptions& files) {
 
 } // namespace
 
-class tst_Messages : public QObject {
+class tst_messages : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -184,5 +184,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Messages)
+QTEST_GUILESS_MAIN(tst_messages)
 #include "tst_messages.moc"

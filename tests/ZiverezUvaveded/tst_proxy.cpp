@@ -98,7 +98,7 @@ void addTransportFaultRows() {
 
 } // namespace
 
-class tst_Proxy : public QObject {
+class tst_proxy : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FilingService> m_service;
@@ -536,5 +536,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Proxy)
+QTEST_GUILESS_MAIN(tst_proxy)
 #include "tst_proxy.moc"

@@ -53,7 +53,7 @@ QPushButton* button(const QWidget& window, const char* name) {
 
 } // namespace
 
-class tst_UploadWindows : public QObject {
+class tst_upload_windows : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -307,5 +307,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_MAIN(tst_UploadWindows)
+QTEST_MAIN(tst_upload_windows)
 #include "tst_upload_windows.moc"

@@ -58,7 +58,7 @@ QString pageText(const QWidget& window) {
 
 } // namespace
 
-class tst_Uploader : public QObject {
+class tst_uploader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -351,5 +351,5 @@ private:
     std::unique_ptr<SubmitMetadataRequest> m_request;
 };
 
-QTEST_MAIN(tst_Uploader)
+QTEST_MAIN(tst_uploader)
 #include "tst_uploader.moc"

@@ -41,7 +41,7 @@ QMap<QString, QByteArray> readArchive(const QString& path, QString* comment = nu
 
 } // namespace
 
-class tst_Zip : public QObject {
+class tst_zip : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -272,5 +272,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_GUILESS_MAIN(tst_Zip)
+QTEST_GUILESS_MAIN(tst_zip)
 #include "tst_zip.moc"
