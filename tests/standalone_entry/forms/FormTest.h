@@ -18,6 +18,7 @@
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Ui.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -62,6 +63,11 @@ inline void trigger(QWidget& window, const QString& name) {
     QVERIFY2(action, qPrintable(name));
     QVERIFY2(action->isEnabled(), qPrintable(name + QStringLiteral(" is disabled")));
     action->trigger();
+}
+
+// A click on a check box or option button, where its indicator is.
+inline void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 inline QString text(QWidget& window, const QString& name) {

@@ -1,15 +1,12 @@
 #include "FormTest.h"
 
 #include "forms/Form25.h"
-#include "grid/frmPrintPreview.h"
 
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/ui/Ui.h"
 
-#include <QDir>
 #include <QFile>
 #include <QGroupBox>
-#include <QMenu>
 #include <QRadioButton>
 
 using Dazozuvi::Form25;
@@ -41,10 +38,7 @@ QRadioButton* option(QWidget& form, int index) {
     return child<QRadioButton>(form, QStringLiteral("optSalesType(%1)").arg(index));
 }
 
-void clickOption(QWidget& form, int index) {
-    QRadioButton* button = option(form, index);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
+void clickOption(QWidget& form, int index) { click(option(form, index)); }
 
 quint32 boxColour(QWidget& form, const QString& name) {
     return Dazozuvi::bgrFromColour(child<QLineEdit>(form, name)->palette().color(QPalette::Base));
@@ -312,54 +306,6 @@ private slots:
         QCOMPARE(ui.boxes().size(), stop ? 0 : 1);
     }
 
-    // Closing a changed report: each exit choice, and saves that fail keep the
-    // window open with its changes.
-    void closing_data() {
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<QString>("answer"); // the save dialog: a file name, "cancel" or "folder"
-        QTest::addColumn<bool>("closes");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("keep it open") << 0 << QString() << false << false;
-        QTest::newRow("save and close") << 1 << QStringLiteral("MR1234500.txt") << true << true;
-        QTest::newRow("validate, save, close") << 2 << QStringLiteral("MR1234500.txt") << true << true;
-        QTest::newRow("close without saving") << 3 << QString() << true << false;
-        QTest::newRow("save dialog cancelled") << 1 << QStringLiteral("cancel") << false << false;
-        QTest::newRow("file cannot be written") << 1 << QStringLiteral("folder") << false << false;
-    }
-    void closing() {
-        QFETCH(int, choice);
-        QFETCH(QString, answer);
-        QFETCH(bool, closes);
-        QFETCH(bool, written);
-        Folder folder;
-        const QString path = folder.file(QStringLiteral("MR1234500.txt"));
-        const QString blocked = folder.file(QStringLiteral("MR1234501.txt"));
-        QDir().mkpath(blocked); // a folder where the file should go
-        UiScript ui;
-        newForm(ui, [&](Form25& form) {
-            clickOption(form, 1);
-            setRows(form, {kRow1});
-            ui.expectModal(exitChoice(choice));
-            if (answer == QStringLiteral("cancel")) {
-                ui.expectDialogCancel();
-            } else if (answer == QStringLiteral("folder")) {
-                ui.expectFile(blocked);
-                ui.expectBox(); // the write error
-            } else if (!answer.isEmpty()) {
-                ui.expectFile(path);
-            }
-            trigger(form, QStringLiteral("mnuExit"));
-            QCOMPARE(!form.isVisible(), closes);
-            if (!closes) QVERIFY(form.IsDirty());
-        });
-        QCOMPARE(QFile::exists(path), written);
-        if (written) QCOMPARE(TestSupport::readFile(path), crlf({QStringLiteral("0|R12345|") + kRow1 + "|X||"}));
-        if (answer == QStringLiteral("folder")) {
-            const QString error = ui.boxes().value(0).prompt;
-            QVERIFY2(error.contains(QStringLiteral("\nIn Dazozuvi::Form25.WriteToFile\n")), qPrintable(error));
-        }
-    }
-
     // A value that would break a record or cannot be written in the code
     // page stops the save, naming where it is.
     void refusedCharacters_data() {
@@ -475,75 +421,6 @@ private slots:
             QVERIFY(question.prompt.startsWith(QStringLiteral("File 'M1.txt':\r\nRecord 1 ")));
             QVERIFY(question.prompt.endsWith(QStringLiteral("\r\nTry to load it anyway?")));
         }
-    }
-
-    // The sales type hides and shows the data entry; without sales the grid
-    // keeps its rows, warns of their loss and refuses edits.
-    void salesTypeSwitch() {
-        Folder folder;
-        UiScript ui;
-        newForm(ui, [&](Form25& form) {
-            auto* dataEntry = child<QWidget>(form, "fraDataEntry");
-            auto* warning = child<QLabel>(form, "lblNoSalesWarning");
-            clickOption(form, 1);
-            QVERIFY(dataEntry->isVisible());
-            setRows(form, {kRow1});
-            clickOption(form, 0);
-            QVERIFY(dataEntry->isHidden());
-            QVERIFY(warning->isVisible());
-            QCOMPARE(warning->text(), QStringLiteral("You selected 'No Sales' but there were data entries.\r\n"
-                                                     "Any data that was previously entered will be lost when you "
-                                                     "save this form."));
-            QVERIFY(!child<QAction>(form, "mnuValidate")->isEnabled());
-            QVERIFY(!child<QMenu>(form, "mnuGrid")->menuAction()->isEnabled());
-            QVERIFY(!child<QWidget>(form, "fpEpaList")->isEnabled());
-            ui.expectBox();
-            form.Grid().setActiveCell(1, 1);
-            QVERIFY(!form.Grid().startEdit());
-            QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Warning"));
-            QCOMPARE(ui.boxes().value(0).prompt,
-                     QStringLiteral("The 'No Sales Made' indicator is checked.\r\nYou may not add sales until you "
-                                    "deselect it."));
-            clickOption(form, 2);
-            QVERIFY(warning->isHidden());
-            QCOMPARE(FormTest::rows(form), QStringList{kRow1});
-        });
-    }
-
-    // Print: the selected type's caption as subtitle; without sales the
-    // subtitle says so and no row is printed. Print Selection needs sales and
-    // data.
-    void printing_data() {
-        QTest::addColumn<int>("salesType");
-        QTest::addColumn<QString>("subtitle");
-        QTest::addColumn<int>("printedRows");
-        QTest::newRow("resale") << 1 << QStringLiteral("Report for Sales to Commercial Permit Holders for Resale") << 3;
-        QTest::newRow("no sales") << 0 << QStringLiteral("NO sales were made this year") << 0;
-    }
-    void printing() {
-        QFETCH(int, salesType);
-        QFETCH(QString, subtitle);
-        QFETCH(int, printedRows);
-        Folder folder;
-        const QString path = folder.write(QStringLiteral("MR1234500.txt"), kResale);
-        UiScript ui;
-        ui.expectBox();
-        openForm(ui, path, [&](Form25& form) {
-            if (salesType != 1) clickOption(form, salesType);
-            auto* file = child<QMenu>(form, "mnuFile");
-            Q_EMIT file->aboutToShow();
-            QCOMPARE(child<QAction>(form, "mnuFilePrintSelection")->isEnabled(), salesType != 0);
-            int printed = -1;
-            QString page;
-            ui.expectModal(printPreview(form, printed, page));
-            trigger(form, QStringLiteral("mnuFilePrint"));
-            QCOMPARE(printed, printedRows);
-            QVERIFY(page.contains(subtitle));
-            QCOMPARE(page.contains(QStringLiteral("ROUNDUP")), printedRows > 0);
-            // The grid is whole again, with its rows to type on.
-            QCOMPARE(form.Grid().printRange(), Dazozuvi::PrintRange::Grid);
-            QCOMPARE(FormTest::rows(form).size(), 3);
-        });
     }
 
     // The file label shows the base name up to 40 characters.

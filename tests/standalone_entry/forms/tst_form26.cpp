@@ -4,7 +4,6 @@
 #include "forms/Form26.h"
 
 #include "Vezedad/foundation/Configuration.h"
-#include "Vezedad/foundation/Documentation.h"
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/ui/Ui.h"
 
@@ -13,7 +12,6 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QListWidget>
-#include <QMenu>
 #include <QRadioButton>
 
 using Dazozuvi::Form26;
@@ -64,8 +62,6 @@ void newForm(UiScript& ui, const std::function<void(Form26&)>& action) {
 }
 
 QCheckBox* noApps(QWidget& form) { return child<QCheckBox>(form, "chkNoApps"); }
-
-void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2)); }
 
 QString record(const QString& ids, const QString& cells) { return QStringLiteral("0|") + ids + u'|' + cells + u'|'; }
 
@@ -313,56 +309,6 @@ private slots:
         QVERIFY(!QFile::exists(year.file(QStringLiteral("PC123456700.txt"))));
     }
 
-    // No applications: the data entry goes, the grid keeps its rows with a
-    // warning of their loss, edits are refused, and the printout has the
-    // subtitle and no rows.
-    void noApplicationsSwitch() {
-        Year year;
-        UiScript ui;
-        newForm(ui, [&](Form26& form) {
-            setRows(form, {kApp1});
-            auto* dataEntry = child<QWidget>(form, "fraDataEntry");
-            auto* warning = child<QLabel>(form, "lblNoAppWarning");
-            click(noApps(form));
-            QVERIFY(!form.HasActivity());
-            QVERIFY(dataEntry->isHidden());
-            QVERIFY(warning->isVisible());
-            QCOMPARE(warning->text(),
-                     QStringLiteral("You selected 'No Applications' but there were data entries in the grid.\r\n"
-                                    "Any data that was previously entered will be lost when you save this form."));
-            QVERIFY(!child<QAction>(form, "mnuValidate")->isEnabled());
-            QVERIFY(!child<QMenu>(form, "mnuGrid")->menuAction()->isEnabled());
-            QVERIFY(!child<QWidget>(form, "fpEpaList")->isEnabled());
-            QVERIFY(form.IsDirty());
-            QCOMPARE(form.ValidateForm(), 0);
-
-            ui.expectBox();
-            form.Grid().setActiveCell(1, 1);
-            QVERIFY(!form.Grid().startEdit());
-            QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Warning"));
-            QCOMPARE(ui.boxes().value(0).prompt, QStringLiteral("The 'No Applications Made' box is checked.\r\n"
-                                                                "You may not add applications until you uncheck it."));
-
-            Q_EMIT child<QMenu>(form, "mnuFile")->aboutToShow();
-            QVERIFY(!child<QAction>(form, "mnuFilePrintSelection")->isEnabled());
-            int printed = -1;
-            QString page;
-            ui.expectModal(printPreview(form, printed, page));
-            trigger(form, QStringLiteral("mnuFilePrint"));
-            QCOMPARE(printed, 0);
-            QVERIFY(page.contains(QStringLiteral("NO Commercial applications were made this year")));
-            QVERIFY(!page.contains(QStringLiteral("ROUNDUP")));
-
-            click(noApps(form));
-            QVERIFY(form.HasActivity());
-            QVERIFY(warning->isHidden());
-            QVERIFY(dataEntry->isVisible());
-            QCOMPARE(FormTest::rows(form), QStringList{kApp1});
-            Q_EMIT child<QMenu>(form, "mnuFile")->aboutToShow();
-            QVERIFY(child<QAction>(form, "mnuFilePrintSelection")->isEnabled());
-        });
-    }
-
     // A value that would break a record stops the save, in every column the
     // file holds; the name, which the file does not hold, does not.
     void refusedCharacters_data() {
@@ -506,10 +452,9 @@ private slots:
     }
 
     // The status button opens the selector's options and shows the new
-    // behaviour; the Help menu has the county page beside the other two.
-    void countyOptionsAndHelp() {
+    // behaviour.
+    void countyOptions() {
         Year year;
-        OpenedPages opened;
         UiScript ui;
         newForm(ui, [&](Form26& form) {
             auto* button = child<QPushButton>(form, "cmdCountyPopup");
@@ -521,17 +466,7 @@ private slots:
             });
             QTest::mouseClick(button, Qt::LeftButton);
             QCOMPARE(button->text(), QStringLiteral("County Code - Manual Entry Mode. Click to change."));
-            trigger(form, QStringLiteral("mnuHelpGuide"));
-            trigger(form, QStringLiteral("mnuHelpSubmit"));
-            trigger(form, QStringLiteral("mnuHelpCountyPopup"));
-            QCOMPARE(child<QAction>(form, "mnuHelpSubmit")->text(), QStringLiteral("How to &Submit Files To RUR"));
-            QCOMPARE(child<QAction>(form, "mnuHelpCountyPopup")->text(),
-                     QStringLiteral("County Code &Popup Options Help"));
         });
-        const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
-        QCOMPARE(opened.pages(),
-                 (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1),
-                              docs.GetUri(Vezedad::docCountyPop, 1)}));
         // The selector keeps the choice in the settings once the form ends.
         QCOMPARE(Vezedad::Globals::Configuration().CountySelectorBehavior(), 2);
     }

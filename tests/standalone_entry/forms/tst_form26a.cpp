@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMenu>
 
 using Dazozuvi::Form26A;
 using namespace FormTest;
@@ -84,7 +83,6 @@ private slots:
             QCOMPARE(form.Grid().rowCount(), 2);
             QVERIFY(form.IsDirty());
             QVERIFY(!form.findChild<QWidget*>(QStringLiteral("fpEpaList")));
-            QVERIFY(!form.findChild<QAction*>(QStringLiteral("mnuGridDuplicate")));
             QTRY_VERIFY(form.Grid().hasFocus());
         });
         QCOMPARE(ui.modalNames(), (QStringList{"Form26A", "frmExitOptions"}));

@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QMenu>
 
 using Dazozuvi::Form27;
 using Dazozuvi::ReportForm;
@@ -34,8 +33,6 @@ void newForm(UiScript& ui, const std::function<void(Form27&)>& action) {
 }
 
 QCheckBox* noSales(QWidget& form) { return child<QCheckBox>(form, "chkNoSales"); }
-
-void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2)); }
 
 QString sale(const QString& cells) { return QStringLiteral("0|R12345|") + cells + u'|'; }
 
@@ -274,50 +271,6 @@ private slots:
         }
     }
 
-    // No sales: the data entry goes, the grid keeps its rows with a warning
-    // of their loss, edits are refused, and the printout has the subtitle and
-    // no rows.
-    void noSalesSwitch() {
-        Folder folder;
-        UiScript ui;
-        newForm(ui, [&](Form27& form) {
-            setRows(form, {kSale1});
-            auto* dataEntry = child<QWidget>(form, "fraDataEntry");
-            auto* warning = child<QLabel>(form, "lblNoSalesWarning");
-            click(noSales(form));
-            QVERIFY(!form.HasActivity());
-            QVERIFY(dataEntry->isHidden());
-            QVERIFY(warning->isVisible());
-            QCOMPARE(warning->text(),
-                     QStringLiteral("You selected 'No Sales' but there were data entries in the grid.\r\n"
-                                    "Any data that was previously entered will be lost when you save this form."));
-            QVERIFY(!child<QAction>(form, "mnuValidate")->isEnabled());
-            QVERIFY(!child<QWidget>(form, "fpEpaList")->isEnabled());
-            QCOMPARE(form.ValidateForm(), 0);
-
-            ui.expectBox();
-            form.Grid().setActiveCell(1, 1);
-            QVERIFY(!form.Grid().startEdit());
-            QCOMPARE(ui.boxes().value(0).prompt, QStringLiteral("The 'No Sales Made' indicator is checked.\r\n"
-                                                                "You may not add sales until you deselect it."));
-
-            Q_EMIT child<QMenu>(form, "mnuFile")->aboutToShow();
-            QVERIFY(!child<QAction>(form, "mnuFilePrintSelection")->isEnabled());
-            int printed = -1;
-            QString page;
-            ui.expectModal(printPreview(form, printed, page));
-            trigger(form, QStringLiteral("mnuFilePrint"));
-            QCOMPARE(printed, 0);
-            QVERIFY(page.contains(QStringLiteral("NO Sales Were Made this Year")));
-            QVERIFY(!page.contains(QStringLiteral("ROUNDUP")));
-
-            click(noSales(form));
-            QVERIFY(warning->isHidden());
-            QVERIFY(dataEntry->isVisible());
-            QCOMPARE(FormTest::rows(form), QStringList{kSale1});
-        });
-    }
-
     // The county code is column 6 here: the default code is filled in and
     // the cursor moves on to the address, or back to the date when it came
     // from the address.
@@ -333,7 +286,6 @@ private slots:
         Folder folder;
         Vezedad::Globals::Configuration().setCountySelectorBehavior(1);
         Vezedad::Globals::Configuration().setCountySelectorDefault(QStringLiteral("01"));
-        OpenedPages opened;
         UiScript ui;
         newForm(ui, [&](Form27& form) {
             QCOMPARE(child<QPushButton>(form, "cmdCountyPopup")->text(),
@@ -345,9 +297,7 @@ private slots:
             QCOMPARE(grid.text(6, 1), QStringLiteral("01"));
             QCOMPARE(grid.activeCol(), col);
             QVERIFY(form.IsDirty());
-            trigger(form, QStringLiteral("mnuHelpCountyPopup"));
         });
-        QCOMPARE(opened.pages(), QStringList{Vezedad::Globals::Documentation().GetUri(Vezedad::docCountyPop, 1)});
     }
 };
 

@@ -15,6 +15,8 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -67,6 +69,80 @@ protected:
 template <class F> void withForm(UiScript& ui, const std::function<void(F&)>& action) {
     showForm<F>(ui, QString(), action, Vezedad::Globals::ZelReport().Identity());
 }
+
+// The four report forms as the tests of what they share see them: a new
+// report for the filer, shown, and what a user puts into it.
+struct FormCase {
+    QString name; // the form's object name, "Form25"
+    std::function<void(UiScript&, const std::function<void(ReportForm&)>&)> open;
+    // Sets the no-activity switch as a user does: off, or on (Form 25: the
+    // option of that index); empty for the list, which has no switch.
+    std::function<void(ReportForm&, int)> activity;
+    QString first, last; // two rows of data
+    QString lastShows;   // what a printout of the last row shows
+    QString record;      // the record the first row makes
+    QString fileName;    // a name of its report file
+};
+
+template <class F> auto opener() {
+    return [](UiScript& ui, const std::function<void(ReportForm&)>& action) {
+        withForm<F>(ui, [&action](F& form) { action(form); });
+    };
+}
+
+// A switch that is a check box: ticked is no activity.
+auto checkBox(const char* name) {
+    return [name](ReportForm& form, int on) {
+        auto* box = child<QCheckBox>(form, QLatin1String(name));
+        if (box->isChecked() == (on != 0)) click(box);
+    };
+}
+
+// The form of that name; its dates lie in the report year, so that a check
+// finds nothing to say of them.
+FormCase formCase(const QString& name) {
+    const QString year = QString::number(Vezedad::Globals::ZelReport().ReportYear());
+    const QString app1 =
+        QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/%1||01|1 MAIN ST|ALBANY|12207|2 OZ PER GAL|SPRAY|WEEDS|LAWN")
+            .arg(year);
+    const QString app2 =
+        QStringLiteral("2345-2345-2345|NAME FROM LABEL|10|LB|07/01/%1|07/02/%1|58|2 PARK AVE|BRONX|10451||||TURF")
+            .arg(year);
+    const QString sale1 = QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/%1|01|1 MAIN ST|ALBANY|12207").arg(year);
+    const QString sale2 =
+        QStringLiteral("2345-2345-2345|NAME FROM LABEL|10|LB|07/01/%1|58|2 PARK AVE|BRONX|10451").arg(year);
+    const QList<FormCase> cases{
+        {QStringLiteral("Form25"), opener<Form25>(),
+         [](ReportForm& form, int option) {
+             click(child<QRadioButton>(form, QStringLiteral("optSalesType(%1)").arg(option)));
+         },
+         kRow1, kRow2, QStringLiteral("ROUNDUP"), QStringLiteral("0|R12345|") + kRow1 + QStringLiteral("|X||"),
+         QStringLiteral("MR1234500.txt")},
+        {QStringLiteral("Form26"), opener<Dazozuvi::Form26>(), checkBox("chkNoApps"), app2, app1,
+         QStringLiteral("ROUNDUP"), QStringLiteral("0|C1234567|12345|") + app2 + u'|',
+         QStringLiteral("PC123456700.txt")},
+        {QStringLiteral("Form27"), opener<Dazozuvi::Form27>(), checkBox("chkNoSales"), sale2, sale1,
+         QStringLiteral("ROUNDUP"), QStringLiteral("0|R12345|") + sale2 + u'|', QStringLiteral("SR1234500.txt")},
+        {QStringLiteral("Form26A"),
+         opener<Dazozuvi::Form26A>(),
+         {},
+         QStringLiteral("T3456789|12345|ANN|LEE|"),
+         QStringLiteral("B2345678|12345|BO|RAY|1"),
+         QStringLiteral("RAY"),
+         QStringLiteral("0|T3456789|12345|ANN|LEE|"),
+         QStringLiteral("A1234500.txt")},
+    };
+    for (const FormCase& c : cases)
+        if (c.name == name) return c;
+    qFatal("no form %s", qPrintable(name));
+}
+
+// A report folder whose filer may open every form: a seller with a permit
+// and an applicator with a registration number.
+class Filer : public Folder {
+public:
+    Filer() { YearFolder::setFiler(QStringLiteral("C1234567"), QStringLiteral("Al Roe"), QStringLiteral("12345")); }
+};
 
 // A Form 25 with resale selected and these rows, the cursor on (col, row).
 void withSales(UiScript& ui, const QStringList& lines, const std::function<void(Form25&)>& action, int col = 2,
@@ -123,47 +199,249 @@ private slots:
 
     void init() { QGuiApplication::clipboard()->clear(); }
 
-    // The menus as the forms share them; a form may leave items out.
+    // The menus as the forms share them, each form's help pages opening
+    // their documentation; a form may leave items out.
+    void menus_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QList<qint32>>("pages");
+        const QStringList file{"mnuFile=&File",
+                               "mnuFileSave=&Save",
+                               "mnuFileSaveas=Save &As...",
+                               "mnuFilePrint=&Print",
+                               "mnuFilePrintSelection=Print Selection",
+                               "mnuExit=&Close"};
+        const QStringList edit{"mnuGrid=&Edit",
+                               "mnuGridCut=Cu&t",
+                               "mnuGridCopy=&Copy",
+                               "mnuGridPasteOverwrite=&Paste",
+                               "mnuGridPasteInsert=&Insert",
+                               "mnuGridInsert=Insert &Rows",
+                               "mnuGridDelete=&Delete Rows"};
+        const QStringList products{"mnuGridDuplicate=Duplicate Rows", "mnuProducts=&Product List",
+                                   "mnuProductsEdit=&Edit List", "mnuProductsPick=Pick from &List"};
+        const QStringList help{"mnuValidate=&Validate", "mnuHelp=&Help", "mnuHelpGuide=&User Guide"};
+        const QList<qint32> pages{Vezedad::docUserGuideA, Vezedad::docUploadReport};
+        const QList<qint32> withCounty = pages + QList<qint32>{Vezedad::docCountyPop};
+        const QStringList county{"mnuHelpSubmit=How to &Submit Files To RUR",
+                                 "mnuHelpCountyPopup=County Code &Popup Options Help"};
+        QTest::newRow("Form 25") << "Form25"
+                                 << file + edit + products + help +
+                                        QStringList{"mnuHelpSubmit=How to &Submit Files to RUR"}
+                                 << pages;
+        QTest::newRow("Form 26") << "Form26" << file + edit + products + help + county << withCounty;
+        QTest::newRow("Form 27") << "Form27" << file + edit + products + help + county << withCounty;
+        QTest::newRow("Form 26A") << "Form26A"
+                                  << file + edit + help + QStringList{"mnuHelpSubmit=How to &Submit Files to RUR"}
+                                  << pages;
+    }
     void menus() {
-        Folder folder;
+        QFETCH(QString, name);
+        QFETCH(QStringList, items);
+        QFETCH(QList<qint32>, pages);
+        Filer folder;
+        OpenedPages opened;
         UiScript ui;
-        withForm<Form25>(ui, [](Form25& form) {
-            QStringList items;
+        formCase(name).open(ui, [&](ReportForm& form) {
+            QStringList shown;
             for (QAction* top : form.findChild<QMenuBar*>()->actions()) {
-                items << top->objectName() + QLatin1Char('=') + top->text();
+                shown << top->objectName() + QLatin1Char('=') + top->text();
                 if (top->menu())
                     for (QAction* item : top->menu()->actions())
-                        items << item->objectName() + QLatin1Char('=') + item->text();
+                        shown << item->objectName() + QLatin1Char('=') + item->text();
             }
-            QCOMPARE(items, (QStringList{"mnuFile=&File",
-                                         "mnuFileSave=&Save",
-                                         "mnuFileSaveas=Save &As...",
-                                         "mnuFilePrint=&Print",
-                                         "mnuFilePrintSelection=Print Selection",
-                                         "mnuExit=&Close",
-                                         "mnuGrid=&Edit",
-                                         "mnuGridCut=Cu&t",
-                                         "mnuGridCopy=&Copy",
-                                         "mnuGridPasteOverwrite=&Paste",
-                                         "mnuGridPasteInsert=&Insert",
-                                         "mnuGridInsert=Insert &Rows",
-                                         "mnuGridDelete=&Delete Rows",
-                                         "mnuGridDuplicate=Duplicate Rows",
-                                         "mnuProducts=&Product List",
-                                         "mnuProductsEdit=&Edit List",
-                                         "mnuProductsPick=Pick from &List",
-                                         "mnuValidate=&Validate",
-                                         "mnuHelp=&Help",
-                                         "mnuHelpGuide=&User Guide",
-                                         "mnuHelpSubmit=How to &Submit Files to RUR"}));
+            QCOMPARE(shown, items);
+            for (QAction* item : child<QMenu>(form, "mnuHelp")->actions()) trigger(form, item->objectName());
         });
+        QStringList expected;
+        for (qint32 page : pages) expected << Vezedad::Globals::Documentation().GetUri(page, 1);
+        QCOMPARE(opened.pages(), expected);
+    }
+
+    // A form without a product list or Duplicate Rows leaves them out
+    // everywhere; a check box form starts with activity and unchanged.
+    void formsLeaveItemsOut() {
+        Folder folder;
+        UiScript ui;
         withForm<CountyForm>(ui, [](CountyForm& form) {
             QVERIFY(!form.findChild<QAction*>(QStringLiteral("mnuGridDuplicate")));
             QVERIFY(!form.findChild<QMenu*>(QStringLiteral("mnuProducts")));
             QVERIFY(!form.findChild<QWidget*>(QStringLiteral("fpEpaList")));
-            // The check box form starts with activity and unchanged.
             QVERIFY(form.HasActivity());
             QVERIFY(!form.IsDirty());
+        });
+    }
+
+    // Closing a changed report: each exit choice, and saves that fail keep the
+    // window open with its changes.
+    void closing_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("answer"); // the save dialog: a file name, "cancel" or "folder"
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("written");
+        for (const char* name : {"Form25", "Form26", "Form27", "Form26A"}) {
+            const auto row = [name](const char* what) -> QTestData& {
+                return QTest::addRow("%s: %s", name, what) << QString::fromLatin1(name);
+            };
+            row("keep it open") << 0 << QString() << false << false;
+            row("save and close") << 1 << QStringLiteral("file") << true << true;
+            row("validate, save, close") << 2 << QStringLiteral("file") << true << true;
+            row("close without saving") << 3 << QString() << true << false;
+            row("save dialog cancelled") << 1 << QStringLiteral("cancel") << false << false;
+            row("file cannot be written") << 1 << QStringLiteral("folder") << false << false;
+        }
+    }
+    void closing() {
+        QFETCH(QString, name);
+        QFETCH(int, choice);
+        QFETCH(QString, answer);
+        QFETCH(bool, closes);
+        QFETCH(bool, written);
+        Filer folder;
+        const FormCase c = formCase(name);
+        const QString path = folder.file(c.fileName);
+        const QString blocked = folder.file(QStringLiteral("blocked.txt"));
+        QDir().mkpath(blocked); // a folder where the file should go
+        UiScript ui;
+        c.open(ui, [&](ReportForm& form) {
+            if (c.activity) c.activity(form, 1);
+            setRows(form, {c.first});
+            // Rows set by the program are no edit of the user's.
+            form.GridController()->setIsDirty(true);
+            ui.expectModal(exitChoice(choice));
+            if (answer == QStringLiteral("cancel")) {
+                ui.expectDialogCancel();
+            } else if (answer == QStringLiteral("folder")) {
+                ui.expectFile(blocked);
+                ui.expectBox(); // the write error
+            } else if (!answer.isEmpty()) {
+                ui.expectFile(path);
+            }
+            trigger(form, QStringLiteral("mnuExit"));
+            QCOMPARE(!form.isVisible(), closes);
+            if (!closes) QVERIFY(form.IsDirty());
+        });
+        QCOMPARE(QFile::exists(path), written);
+        if (written) QCOMPARE(TestSupport::readFile(path), crlf({c.record}));
+        if (answer == QStringLiteral("folder")) {
+            const QString error = ui.boxes().value(0).prompt;
+            QVERIFY2(error.contains(QStringLiteral("\nIn Dazozuvi::") + name + QStringLiteral(".WriteToFile\n")),
+                     qPrintable(error));
+        }
+    }
+
+    // Without activity the data entry goes, the grid keeps its rows with a
+    // warning of their loss, the commands on data and edits are refused;
+    // with activity again everything is back.
+    void noActivitySwitch_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("warningLabel");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("Form 25") << "Form25"
+                                 << "lblNoSalesWarning"
+                                 << "You selected 'No Sales' but there were data entries.\r\n"
+                                    "Any data that was previously entered will be lost when you save this form."
+                                 << "The 'No Sales Made' indicator is checked.\r\n"
+                                    "You may not add sales until you deselect it.";
+        QTest::newRow("Form 26") << "Form26"
+                                 << "lblNoAppWarning"
+                                 << "You selected 'No Applications' but there were data entries in the grid.\r\n"
+                                    "Any data that was previously entered will be lost when you save this form."
+                                 << "The 'No Applications Made' box is checked.\r\n"
+                                    "You may not add applications until you uncheck it.";
+        QTest::newRow("Form 27") << "Form27"
+                                 << "lblNoSalesWarning"
+                                 << "You selected 'No Sales' but there were data entries in the grid.\r\n"
+                                    "Any data that was previously entered will be lost when you save this form."
+                                 << "The 'No Sales Made' indicator is checked.\r\n"
+                                    "You may not add sales until you deselect it.";
+    }
+    void noActivitySwitch() {
+        QFETCH(QString, name);
+        QFETCH(QString, warningLabel);
+        QFETCH(QString, warning);
+        QFETCH(QString, refusal);
+        Filer folder;
+        const FormCase c = formCase(name);
+        UiScript ui;
+        c.open(ui, [&](ReportForm& form) {
+            auto* dataEntry = child<QWidget>(form, "fraDataEntry");
+            auto* label = child<QLabel>(form, warningLabel);
+            c.activity(form, 1);
+            QVERIFY(dataEntry->isVisible());
+            setRows(form, {c.first});
+            c.activity(form, 0);
+            QVERIFY(!form.HasActivity());
+            QVERIFY(dataEntry->isHidden());
+            QVERIFY(label->isVisible());
+            QCOMPARE(label->text(), warning);
+            QVERIFY(!child<QAction>(form, "mnuValidate")->isEnabled());
+            QVERIFY(!child<QMenu>(form, "mnuGrid")->menuAction()->isEnabled());
+            QVERIFY(!child<QWidget>(form, "fpEpaList")->isEnabled());
+            QVERIFY(form.IsDirty());
+            QCOMPARE(form.ValidateForm(), 0);
+
+            ui.expectBox();
+            form.Grid().setActiveCell(1, 1);
+            QVERIFY(!form.Grid().startEdit());
+            QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Warning"));
+            QCOMPARE(ui.boxes().value(0).prompt, refusal);
+
+            c.activity(form, 2);
+            QVERIFY(form.HasActivity());
+            QVERIFY(label->isHidden());
+            QVERIFY(dataEntry->isVisible());
+            QCOMPARE(FormTest::rows(form), QStringList{c.first});
+        });
+    }
+
+    // Print: with activity the rows up to the last with data, under the
+    // activity's subtitle where the form has one; without, the subtitle says
+    // so and no row is printed. Print Selection needs activity and data,
+    // except on the list. Afterwards the grid is whole again.
+    void printing_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("activity");
+        QTest::addColumn<QString>("subtitle"); // "": none checked
+        QTest::addColumn<int>("printedRows");
+        QTest::addColumn<bool>("selection");
+        QTest::newRow("Form 25, resale") << "Form25" << 1 << "Report for Sales to Commercial Permit Holders for Resale"
+                                         << 3 << true;
+        QTest::newRow("Form 25, no sales") << "Form25" << 0 << "NO sales were made this year" << 0 << false;
+        QTest::newRow("Form 26, applications") << "Form26" << 1 << "" << 3 << true;
+        QTest::newRow("Form 26, no applications")
+            << "Form26" << 0 << "NO Commercial applications were made this year" << 0 << false;
+        QTest::newRow("Form 27, sales") << "Form27" << 1 << "" << 3 << true;
+        QTest::newRow("Form 27, no sales") << "Form27" << 0 << "NO Sales Were Made this Year" << 0 << false;
+        QTest::newRow("Form 26A") << "Form26A" << 1 << "" << 3 << true;
+    }
+    void printing() {
+        QFETCH(QString, name);
+        QFETCH(int, activity);
+        QFETCH(QString, subtitle);
+        QFETCH(int, printedRows);
+        QFETCH(bool, selection);
+        Filer folder;
+        const FormCase c = formCase(name);
+        UiScript ui;
+        c.open(ui, [&](ReportForm& form) {
+            if (c.activity) c.activity(form, 1);
+            setRows(form, {c.first, QString(), c.last});
+            if (c.activity) c.activity(form, activity);
+            Q_EMIT child<QMenu>(form, "mnuFile")->aboutToShow();
+            QCOMPARE(child<QAction>(form, "mnuFilePrintSelection")->isEnabled(), selection);
+            int printed = -1;
+            QString page;
+            ui.expectModal(printPreview(form, printed, page));
+            trigger(form, QStringLiteral("mnuFilePrint"));
+            QCOMPARE(printed, printedRows);
+            if (!subtitle.isEmpty()) QVERIFY2(page.contains(subtitle), qPrintable(page));
+            QCOMPARE(page.contains(c.lastShows), printedRows > 0);
+            // The grid is whole again, with its rows to type on.
+            QCOMPARE(form.Grid().printRange(), Dazozuvi::PrintRange::Grid);
+            QCOMPARE(FormTest::rows(form).size(), 3);
         });
     }
 
@@ -341,11 +619,9 @@ private slots:
         });
     }
 
-    // Column tips, the row numbers, the way back out of the grid, the help
-    // pages.
+    // Column tips, the row numbers, the way back out of the grid.
     void gridDecorations() {
         Folder folder;
-        OpenedPages opened;
         UiScript ui;
         withSales(ui, {kRow1}, [&](Form25& form) {
             Dazozuvi::ReportGrid& grid = form.Grid();
@@ -368,13 +644,7 @@ private slots:
             grid.setActiveCell(1, 1);
             QTest::keyClick(&grid, Qt::Key_Backtab, Qt::ShiftModifier);
             QTRY_VERIFY(numbers->hasFocus());
-
-            trigger(form, QStringLiteral("mnuHelpGuide"));
-            trigger(form, QStringLiteral("mnuHelpSubmit"));
         });
-        const Vezedad::Documentation& docs = Vezedad::Globals::Documentation();
-        QCOMPARE(opened.pages(),
-                 (QStringList{docs.GetUri(Vezedad::docUserGuideA, 1), docs.GetUri(Vezedad::docUploadReport, 1)}));
     }
 
     // The header canvas scrolls sideways when the window is narrower.
