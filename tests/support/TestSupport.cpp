@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "Isolation.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -22,38 +23,21 @@ std::string& rootPath() {
     return path;
 }
 
-void setDir(const char* variable, const std::string& path) {
-    std::filesystem::create_directories(path);
-    ::setenv(variable, path.c_str(), 1);
-}
-
 // Runs before main, so nothing the test does can see the real folders.
-struct Isolation {
-    Isolation() {
+struct PrivateRoot {
+    PrivateRoot() {
         std::string templ = (std::filesystem::temp_directory_path() / "zidivo-test-XXXXXX").string();
         if (!::mkdtemp(templ.data())) std::abort();
         rootPath() = templ;
-        setDir("HOME", templ + "/home");
-        setDir("XDG_CONFIG_HOME", templ + "/home/.config");
-        setDir("XDG_DATA_HOME", templ + "/home/.local/share");
-        setDir("XDG_CACHE_HOME", templ + "/home/.cache");
-        setDir("XDG_STATE_HOME", templ + "/home/.local/state");
-        setDir("XDG_CONFIG_DIRS", templ + "/etc/xdg");
-        setDir("XDG_DATA_DIRS", templ + "/usr/share");
-        setDir("XDG_RUNTIME_DIR", templ + "/run");
-        std::filesystem::permissions(templ + "/run", std::filesystem::perms::owner_all);
-        setDir("TMPDIR", templ + "/tmp");
-        // Anything that tries the network by name goes nowhere.
-        ::setenv("http_proxy", "", 1);
-        ::setenv("no_proxy", "*", 1);
+        Isolation::isolate(templ);
     }
-    ~Isolation() {
+    ~PrivateRoot() {
         std::error_code ec;
         std::filesystem::remove_all(rootPath(), ec);
     }
 };
 
-Isolation gIsolation;
+PrivateRoot gPrivateRoot;
 
 } // namespace
 
