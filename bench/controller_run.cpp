@@ -24,8 +24,8 @@
 //
 // --once runs side A once and nothing else, not pinned, printing nothing:
 // validation_memory measures the Control Center's peak memory so.
+#include "Isolation.h"
 #include "Listing.h"
-#include "Sandbox.h"
 
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir sandbox;
     if (!sandbox.isValid()) return 1;
-    Bench::isolate(sandbox.path());
+    Isolation::isolate(sandbox.path());
     // Only what went wrong reaches the terminal, not the platform's notes.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
         if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));

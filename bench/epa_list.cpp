@@ -15,13 +15,13 @@
 //               painted, and the save of the whole list;
 //   --lookups   key lookups at several list sizes.
 // The spans go to bench/pairs as marks (Marks.h): read, fill, save, total.
+#include "Isolation.h"
 #include "Marks.h"
 
 #include "ZozedizIZ/editors/EpaDataList.h"
 #include "ZozedizIZ/shell/Globals.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -40,15 +40,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The settings and the resource folder go to root, never to the user's own.
-void useFolder(const QString& root) {
-    for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_DIRS"}) {
-        const QString path = root + QLatin1Char('/') + QLatin1String(variable);
-        QDir().mkpath(path);
-        ::setenv(variable, QFile::encodeName(path).constData(), 1);
-    }
-}
 
 // count distinct registration numbers ("ddddd-ddd") in random order, each
 // with a product name, as the list file holds them.
@@ -209,7 +200,8 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir root;
     if (!root.isValid()) return 2;
-    useFolder(root.path());
+    // The settings and the resource folder go below root, never to the user's own.
+    Isolation::isolate(root.path());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ZozedizIZ::EpaDataList& list = ZozedizIZ::Globals::EpaList();

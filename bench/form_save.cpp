@@ -11,8 +11,8 @@
 //   save_peak_mb   its peak while saving (the peak is reset after the open).
 // Goals: the save at most 2x the load, and its peak at most 32 MB above the
 // open's.
+#include "Isolation.h"
 #include "Marks.h"
-#include "Sandbox.h"
 
 #include "forms/Form25.h"
 #include "forms/Form26.h"
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     const QString source = QString::fromLocal8Bit(argv[1]);
     const int type = argc > 2 ? std::atoi(argv[2]) : 8;
     QTemporaryDir root;
-    Bench::isolate(root.path());
+    Isolation::isolate(root.path());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 

@@ -18,8 +18,8 @@
 // report year (--year, default the current one) must be the year of the
 // file's dates. Settings live in a private temporary folder for the run.
 #include "BenchSupport.h"
+#include "Isolation.h"
 #include "Marks.h"
-#include "Sandbox.h"
 #include "grid/CZelFarpoint.h"
 #include "grid/GridClipboard.h"
 #include "grid/ReportGrid.h"
@@ -152,7 +152,7 @@ int main(int argc, char* argv[]) {
     path = QDir::current().absoluteFilePath(path);
     QTemporaryDir sandbox;
     if (!sandbox.isValid()) return 1;
-    Bench::isolate(sandbox.path());
+    Isolation::isolate(sandbox.path());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const double fileMb = double(QFile(path).size()) / (1024.0 * 1024.0);

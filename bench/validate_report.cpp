@@ -7,8 +7,8 @@
 // settings and report folders are never touched; with BENCH_PRIVATE_HOME=1
 // the caller says that HOME and the XDG folders already are private (and
 // prepared, as a program that has run before finds them).
+#include "Isolation.h"
 #include "Listing.h"
-#include "Sandbox.h"
 
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot create a temporary folder\n");
             return 1;
         }
-        Bench::isolate(sandbox.path());
+        Isolation::isolate(sandbox.path());
     }
     QCoreApplication app(argc, argv);
 

@@ -6,12 +6,11 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/ZelReport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 inline void fuzzSetUp() {
     static QTemporaryDir sandbox;
-    Isolation::isolate(QFile::encodeName(sandbox.path()).constData());
+    Isolation::isolate(sandbox.path());
     Vezedad::Globals::ZelReport().setAllowPersistence(false);
     Vezedad::Globals::ZelReport().ChangeReportYear(2024);
 }

@@ -3,7 +3,11 @@
 // folders and TMPDIR point below a private folder, laid out as on a real
 // system, so that a run never reads or writes the user's settings, documents
 // or /etc; anything that would reach the network through a proxy goes
-// nowhere. Standard library only: the tests isolate before main runs.
+// nowhere. The tests isolate before main runs, with the standard library's
+// path; the benchmarks and fuzz targets pass a folder of Qt's.
+#include <QFile>
+#include <QString>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -40,5 +44,7 @@ inline void isolate(const std::filesystem::path& root) {
     ::setenv("http_proxy", "", 1);
     ::setenv("no_proxy", "*", 1);
 }
+
+inline void isolate(const QString& root) { isolate(std::filesystem::path(QFile::encodeName(root).toStdString())); }
 
 } // namespace Isolation
