@@ -52,35 +52,49 @@ void Applicator::LoadFromIdentity() {
     m_appsDone = true;
 }
 
-void Applicator::LoadLine(const QString& strLine, const QString& strSep, bool blnFiveColumns) {
-    Vezedad::trapArrow(QStringLiteral("Dazozuvi::Applicator.LoadLine"), [&] {
-        // The fields as Utilities::ParseString cuts them (an empty separator
-        // is "|"; a line that ends in one has no empty field after it), read
-        // in place: a list of a million lines makes no list of its fields.
-        const QString separator = strSep.isEmpty() ? QStringLiteral("|") : strSep;
-        const QStringView line(strLine);
-        const bool closed = line.endsWith(separator);
-        if (!blnFiveColumns) m_appsDone = true;
-        const qsizetype expected = blnFiveColumns ? 5 : 4;
-        qsizetype from = 0;
-        for (qsizetype i = 0; i < expected; ++i) {
-            const qsizetype at = line.indexOf(separator, from);
-            // Past the last separator only a line that does not end in one
-            // has a field.
-            if (at < 0 && closed) break;
-            const QStringView field = line.mid(from, (at < 0 ? line.size() : at) - from);
-            switch (blnFiveColumns ? i : i + 1) {
-            case 0: m_appsDone = field == QLatin1String("0"); break;
-            case 1: m_certificationId = field.toString(); break;
-            case 2: m_businessRegNumber = field.toString(); break;
-            case 3: m_firstName = field.toString(); break;
-            case 4: m_lastName = field.toString(); break;
-            default: break;
-            }
-            if (at < 0) break;
-            from = at + separator.size();
+ApplicatorFields Applicator::CutLine(QStringView line, QStringView separator, bool fiveColumns) {
+    // The fields as Utilities::ParseString cuts them (an empty separator is
+    // "|"; a line that ends in one has no empty field after it).
+    if (separator.isEmpty()) separator = u"|";
+    ApplicatorFields fields;
+    const bool closed = line.endsWith(separator);
+    const qsizetype expected = fiveColumns ? 5 : 4;
+    // Fields are short: a one-character separator is looked for in place.
+    const char16_t bar = separator.size() == 1 ? separator.front().unicode() : 0;
+    const char16_t* const text = reinterpret_cast<const char16_t*>(line.utf16());
+    const auto next = [&](qsizetype from) -> qsizetype {
+        if (!bar) return line.indexOf(separator, from);
+        for (qsizetype i = from; i < line.size(); ++i)
+            if (text[i] == bar) return i;
+        return -1;
+    };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < expected; ++i) {
+        const qsizetype at = next(from);
+        // Past the last separator only a line that does not end in one has a
+        // field.
+        if (at < 0 && closed) break;
+        const QStringView field = line.mid(from, (at < 0 ? line.size() : at) - from);
+        if (fiveColumns && i == 0) {
+            fields.appsDone = field == QLatin1String("0");
+        } else {
+            fields.texts[size_t(fields.given++)] = field;
         }
-    });
+        if (at < 0) break;
+        from = at + separator.size();
+    }
+    return fields;
+}
+
+void Applicator::LoadFields(const ApplicatorFields& fields) {
+    m_appsDone = fields.appsDone;
+    QString* const properties[] = {&m_certificationId, &m_businessRegNumber, &m_firstName, &m_lastName};
+    for (int i = 0; i < fields.given; ++i) *properties[i] = fields.texts[size_t(i)].toString();
+}
+
+void Applicator::LoadLine(const QString& strLine, const QString& strSep, bool blnFiveColumns) {
+    Vezedad::trapArrow(QStringLiteral("Dazozuvi::Applicator.LoadLine"),
+                       [&] { LoadFields(CutLine(strLine, strSep, blnFiveColumns)); });
 }
 
 } // namespace Dazozuvi

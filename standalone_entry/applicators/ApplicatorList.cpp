@@ -156,17 +156,21 @@ void ApplicatorList::ReadAll() {
 }
 
 void ApplicatorList::ReadFile(const QString& strFileName) {
-    readEachLine(strFileName, [this](const ApplicatorPtr& applicator, bool) { Add(applicator); });
+    readEachLine(strFileName, [this](const QString&, const ApplicatorFields& fields) {
+        auto applicator = std::make_shared<Applicator>();
+        applicator->LoadFields(fields);
+        Add(applicator);
+    });
 }
 
-void ApplicatorList::ReadLines(const QString& strFileName, const std::function<void(const Applicator&)>& each) {
-    readEachLine(strFileName, [&each](const ApplicatorPtr& applicator, bool empty) {
-        if (!empty) each(*applicator);
+void ApplicatorList::ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&)>& each) {
+    readEachLine(strFileName, [&each](const QString& line, const ApplicatorFields& fields) {
+        if (!line.isEmpty()) each(fields);
     });
 }
 
 void ApplicatorList::readEachLine(const QString& strFileName,
-                                  const std::function<void(const ApplicatorPtr&, bool)>& take) {
+                                  const std::function<void(const QString&, const ApplicatorFields&)>& take) {
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (!fso.FileExists(strFileName)) return;
 
@@ -182,8 +186,11 @@ void ApplicatorList::readEachLine(const QString& strFileName,
     bool stop = false;
     bool atEnd = false;
     Vezedad::ReportFile::LineReader::Line raw;
+    QString line; // one text for every line, its memory kept between them
     while (!stop && !atEnd) {
-        QString line;
+        // Kept between lines, but not the memory of a line of millions of
+        // characters.
+        if (line.capacity() > (1 << 20)) line = QString();
         bool haveLine = false;
         const StepResult result = attempt([&] {
             if (!haveLine) {
@@ -192,7 +199,7 @@ void ApplicatorList::readEachLine(const QString& strFileName,
                     return;
                 }
                 Vezedad::ReportFile::decode(raw.bytes, line);
-                line.remove(QLatin1Char('"'));
+                if (line.contains(QLatin1Char('"'))) line.remove(QLatin1Char('"'));
                 haveLine = true;
             }
             // The first line that holds anything decides the layout of the
@@ -216,9 +223,7 @@ void ApplicatorList::readEachLine(const QString& strFileName,
                 if (!structure.Delimiter.isEmpty()) separator = structure.Delimiter;
                 layoutDecided = true;
             }
-            auto applicator = std::make_shared<Applicator>();
-            applicator->LoadLine(line, separator, indicator);
-            take(applicator, line.isEmpty());
+            take(line, Applicator::CutLine(line, separator, indicator));
         });
         if (result == StepResult::Aborted) break;
     }

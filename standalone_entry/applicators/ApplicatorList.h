@@ -60,16 +60,17 @@ public:
     // with the choice to abort, retry or skip: it never raises.
     void ReadFile(const QString& strFileName);
     // The same reading, with the same questions and error boxes, for a form
-    // that shows the file as it is: each gets one applicator per non-empty
+    // that shows the file as it is: each gets the fields of every non-empty
     // line, in the file's order, repeated ids included, as it is read (a list
-    // of a million lines is never held whole). The list itself is not
-    // touched.
-    static void ReadLines(const QString& strFileName, const std::function<void(const Applicator&)>& each);
+    // of a million lines is never held whole, nor made into applicators).
+    // The list itself is not touched.
+    static void ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&)>& each);
 
 private:
-    // Reads the file line by line; take gets each line's applicator and
-    // whether the line was empty.
-    static void readEachLine(const QString& strFileName, const std::function<void(const ApplicatorPtr&, bool)>& take);
+    // Reads the file line by line; take gets each line (double quotes
+    // removed) and its fields.
+    static void readEachLine(const QString& strFileName,
+                             const std::function<void(const QString&, const ApplicatorFields&)>& take);
     void mobjReport_PropertyChanged(const QString& strName, const QString& strValue);
     qsizetype indexOf(const QString& key) const;
     void reindex();

@@ -8,7 +8,9 @@
 #include "applicators/Applicators.h"
 #include "grid/CZelFarpoint.h"
 #include "grid/ReportGrid.h"
+#include "grid/TextScan.h"
 
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/Enums.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
@@ -53,6 +55,44 @@ QString fileNameSafe(const QString& id) {
     for (QChar c : id)
         if (c.unicode() >= 0x20 && !QStringView(u"\\/:*?\"<>|").contains(c)) safe += c;
     return safe.trimmed();
+}
+
+// A line's fields written into a grid row (counted from 0) in upper case,
+// as the other forms load their records: the check, which writes a valid
+// value back in upper case, then finds nothing to write. bytes and text are
+// scratch kept between rows.
+void putRow(GridModel& model, int row, const ApplicatorFields& fields, QByteArray& bytes, QString& text) {
+    static_assert(colCertId == 1 && colBusReg == 2 && colFirst == 3 && colLast == 4 && colNoApps == 5);
+    // A field the line does not hold is empty.
+    const QStringView mark = fields.appsDone ? u"0" : u"1";
+    qsizetype total = mark.size();
+    for (const QStringView field : fields.texts) total += field.size();
+    bytes.resize(total);
+    qsizetype at = 0;
+    char16_t all = 0;
+    QLatin1StringView narrow[5];
+    for (int c = 0; c < 5; ++c) {
+        const QStringView field = c < 4 ? fields.texts[size_t(c)] : mark;
+        all |= TextScan::upperAscii(reinterpret_cast<const char16_t*>(field.utf16()),
+                                    reinterpret_cast<uchar*>(bytes.data()) + at, field.size());
+        narrow[c] = QLatin1StringView(bytes.constData() + at, field.size());
+        at += field.size();
+    }
+    if (all < 0x80) {
+        model.setCells(row, colCertId - 1, narrow, 5);
+        return;
+    }
+    text.resize(total);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    QStringView wide[5];
+    at = 0;
+    for (int c = 0; c < 5; ++c) {
+        const QStringView field = c < 4 ? fields.texts[size_t(c)] : mark;
+        for (qsizetype i = 0; i < field.size(); ++i) out[at + i] = Vezedad::Cp1252::upperChar(field[i].unicode());
+        wide[c] = QStringView(out + at, field.size());
+        at += field.size();
+    }
+    model.setCells(row, colCertId - 1, wide, 5);
 }
 
 } // namespace
@@ -136,14 +176,12 @@ bool Form26A::LoadData(const QString& path) {
             {
                 // Every row reaches the view at once; each row is written whole.
                 GridModel::BulkUpdate bulk(grid.gridModel());
-                ApplicatorList::ReadLines(path, [&](const Applicator& applicator) {
-                    if (++row == 1) firstBusReg = applicator.BusinessRegNumber();
+                QByteArray bytes;
+                QString text;
+                ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields) {
+                    if (++row == 1) firstBusReg = fields.texts[1].toString();
                     if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
-                    const QStringView cells[] = {applicator.CertificationID(), applicator.BusinessRegNumber(),
-                                                 applicator.FirstName(), applicator.LastName(),
-                                                 applicator.AppsDone() ? u"0" : u"1"};
-                    static_assert(colCertId == 1 && colBusReg == 2 && colFirst == 3 && colLast == 4 && colNoApps == 5);
-                    grid.gridModel().setCells(row - 1, colCertId - 1, cells, 5);
+                    putRow(grid.gridModel(), row - 1, fields, bytes, text);
                 });
                 grid.setRowCount(row + 1);
             }

@@ -193,18 +193,24 @@ quint32 CZelFarpoint::colourOf(const Verdict& verdict) {
     return verdict.severity == Vezedad::kvesWarning ? ColourWarning : ColourInvalid;
 }
 
-// Writes a valid value back in its stored form when that differs from the
-// cell's text: the value itself unless the rule wrote another.
-void CZelFarpoint::writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
-                             QStringView cellText) {
-    if (!verdict.checked || !verdict.valid || verdict.keepsValue) return;
-    const QStringView stored = verdict.rewritten ? QStringView(m_normalised) : value;
+// Whether a valid value is to be written back in its stored form, that is
+// when that differs from the cell's text: the value itself unless the rule
+// wrote another; stored receives it.
+bool CZelFarpoint::storesOther(const Verdict& verdict, QStringView value, QStringView cellText,
+                               QStringView& stored) const {
+    if (!verdict.checked || !verdict.valid || verdict.keepsValue) return false;
+    stored = verdict.rewritten ? QStringView(m_normalised) : value;
     // Most values are the cell's text itself, not a copy of it.
     const bool same = stored.data() == cellText.data() && stored.size() == cellText.size();
-    if (!same && stored != cellText) {
-        model.setText(row - 1, col - 1, stored);
-        m_dirty = true;
-    }
+    return !same && stored != cellText;
+}
+
+void CZelFarpoint::writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
+                             QStringView cellText) {
+    QStringView stored;
+    if (!storesOther(verdict, value, cellText, stored)) return;
+    model.setText(row - 1, col - 1, stored);
+    m_dirty = true;
 }
 
 bool CZelFarpoint::ValidateCell(qint32 lngRow, qint32 lngCol, bool blnShowMsg) {
@@ -253,6 +259,15 @@ int CZelFarpoint::ValidateRow(qint32 row) {
     }
     const bool listened = heard();
     QVarLengthArray<quint32, 32> colours(columns);
+    // The values written back go into the row in one step at its end: a row
+    // whose names are upper-cased is built once, not once a cell. Each is
+    // kept in m_rowWritten at its offset (-1: the cell stays).
+    struct Written {
+        qsizetype at = -1, size = 0;
+    };
+    QVarLengthArray<Written, 32> written(columns);
+    m_rowWritten.resize(0);
+    bool anyWritten = false;
     int errors = 0;
     for (int c = 0; c < columns; ++c) {
         const QStringView cellText = m_rowCells[c];
@@ -265,8 +280,22 @@ int CZelFarpoint::ValidateRow(qint32 row) {
         }
         const Verdict verdict = check(row, c + 1, value, false, validator, listened);
         colours[c] = colourOf(verdict);
-        writeBack(model, row, c + 1, verdict, value, cellText);
+        QStringView stored;
+        written[c] = Written();
+        if (storesOther(verdict, value, cellText, stored)) {
+            written[c] = {m_rowWritten.size(), stored.size()};
+            m_rowWritten.append(stored);
+            anyWritten = true;
+        }
         if (verdict.checked && !verdict.valid) ++errors;
+    }
+    if (anyWritten) {
+        QVarLengthArray<QStringView, 32> cells(columns);
+        for (int c = 0; c < columns; ++c)
+            cells[c] =
+                written[c].at < 0 ? m_rowCells[c] : QStringView(m_rowWritten).sliced(written[c].at, written[c].size);
+        model.setCells(row - 1, 0, cells.constData(), columns);
+        m_dirty = true;
     }
     model.setRowColours(row - 1, colours.constData(), columns);
     return errors;
@@ -301,6 +330,7 @@ int CZelFarpoint::ValidateAllRows() {
     // A row of millions of characters leaves no copies of itself behind.
     releaseLarge(m_rowBuffer);
     releaseLarge(m_rowUpper);
+    releaseLarge(m_rowWritten);
     return errors;
 }
 

@@ -171,6 +171,7 @@ private:
                   bool heard);
     bool heard() const;
     static quint32 colourOf(const Verdict& verdict);
+    bool storesOther(const Verdict& verdict, QStringView value, QStringView cellText, QStringView& stored) const;
     void writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
                    QStringView cellText);
     int ValidateRow(qint32 row);
@@ -191,6 +192,7 @@ private:
     // Scratch of the row checks, kept between rows.
     QString m_rowBuffer;
     QString m_rowUpper;
+    QString m_rowWritten;
     QVarLengthArray<QStringView, 32> m_rowCells;
     QString m_value;
     QString m_normalised;

@@ -52,8 +52,21 @@ template <class Out> inline char16_t upperAscii(const char16_t* text, Out* out, 
 inline bool isUpperAscii(const char16_t* text, qsizetype n) {
     // One pass that only reads: a row that is upper case already (every
     // loaded row) needs no second copy of itself to be compared with.
+    qsizetype i = 0;
     char16_t bad = 0;
-    for (qsizetype i = 0; i < n; ++i) {
+#ifdef __SSE2__
+    const __m128i beforeA = _mm_set1_epi16(short(u'a' - 1));
+    const __m128i afterZ = _mm_set1_epi16(short(u'z' + 1));
+    const __m128i highBits = _mm_set1_epi16(short(0xFF80));
+    __m128i seen = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i lower = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+        seen = _mm_or_si128(seen, _mm_or_si128(lower, _mm_and_si128(v, highBits)));
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(seen, _mm_setzero_si128())) != 0xFFFF) return false;
+#endif
+    for (; i < n; ++i) {
         const char16_t c = text[i];
         bad |= char16_t(c >= 0x80) | char16_t(char16_t(c - u'a') < 26);
     }

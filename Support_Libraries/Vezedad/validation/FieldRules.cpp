@@ -799,8 +799,11 @@ Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* writ
 bool mayRewrite(qint32 fieldId, QStringView text) {
     const Chars<char16_t> v{reinterpret_cast<const char16_t*>(text.data()), text.size()};
     const auto changesCase = [](Chars<char16_t> s) {
-        for (qsizetype i = 0; i < s.n; ++i)
-            if (upperChar(s[i]) != s[i]) return true;
+        // Most values are ASCII: a small letter is all that changes there.
+        for (qsizetype i = 0; i < s.n; ++i) {
+            const char16_t c = s[i];
+            if (c < 0x80 ? char16_t(c - u'a') < 26 : upperChar(c) != c) return true;
+        }
         return false;
     };
     switch (ruleOf(fieldId)) {

@@ -165,6 +165,11 @@ private slots:
         QTest::newRow("a number the identity refuses")
             << QByteArray("0|T3456789|12X|ANN|LEE|\r\n") << QStringLiteral("12X")
             << QStringList{"T3456789|12X|ANN|LEE|0"};
+        // Upper case as the other forms load their records, whatever the
+        // check then finds: an id it refuses too, and a name beyond ASCII.
+        QTest::newRow("small letters") << QByteArray("0|t3456789|12345|zo\xEB|lee|\r\n0|x12|12345|ann|lee|\r\n")
+                                       << QStringLiteral("12345")
+                                       << QStringList{"T3456789|12345|ZO\u00CB|LEE|0", "X12|12345|ANN|LEE|0"};
         QTest::newRow("first row without a number")
             << QByteArray("0|T3456789||ANN|LEE|\r\n0|B2345678|23456|BO|RAY|\r\n") << QString()
             << QStringList{"T3456789||ANN|LEE|0", "B2345678|23456|BO|RAY|0"};
