@@ -196,7 +196,7 @@ qsizetype FileRecords::indexOf(qint32 key) const {
 
 ErrorSeverity FileRecords::severityAt(qsizetype i) const {
     const quint32 slot = m_entries[size_t(i)].slot;
-    if (slot & kCompact) return kvesWarning;
+    if (slot & kCompact) return ErrorSeverity((slot >> kSeverityShift) & 3u);
     const RecordValidationResultPtr& record = m_whole[slot];
     return record ? record->Severity() : kvesOK;
 }
@@ -204,7 +204,7 @@ ErrorSeverity FileRecords::severityAt(qsizetype i) const {
 RecordValidationResultPtr FileRecords::at(qsizetype i) const {
     const Entry& entry = m_entries[size_t(i)];
     if (!(entry.slot & kCompact)) return m_whole[entry.slot];
-    return rebuild(entry.key, entry.slot & ~kCompact);
+    return rebuild(entry.key, entry.slot & kIndex);
 }
 
 QByteArrayView FileRecords::cleanedLine(quint32 compactIndex, QByteArray& scratch) const {
@@ -233,7 +233,7 @@ void FileRecords::appendText(qsizetype i, QByteArray& out) const {
     const Entry& entry = m_entries[size_t(i)];
     if (entry.slot & kCompact) {
         QByteArray scratch;
-        const quint32 compact = entry.slot & ~kCompact;
+        const quint32 compact = entry.slot & kIndex;
         appendRecheckedText(cleanedLine(compact, scratch), entry.key, m_compact[compact].failedColumns(), *m_source,
                             out);
         return;
@@ -267,15 +267,16 @@ void FileRecords::append(qint32 key, const RecordValidationResultPtr& record) {
     appendEntry(key, quint32(m_whole.size() - 1));
 }
 
-void FileRecords::appendCompact(qint32 key, CompactRecord&& record) {
+void FileRecords::appendCompact(qint32 key, CompactRecord&& record, ErrorSeverity severity) {
+    Q_ASSERT(severity >= kvesWarning && severity <= kvesCritical && compactRoom());
     m_compact.push_back(std::move(record));
-    appendEntry(key, quint32(m_compact.size() - 1) | kCompact);
+    appendEntry(key, quint32(m_compact.size() - 1) | kCompact | quint32(severity) << kSeverityShift);
 }
 
 void FileRecords::removeAt(qsizetype i) {
     const quint32 slot = m_entries[size_t(i)].slot;
     if (slot & kCompact) {
-        m_live.erase(slot & ~kCompact);
+        m_live.erase(slot & kIndex);
     } else {
         m_whole[slot].reset();
     }
@@ -348,17 +349,18 @@ void ResultAccess::setSource(FileValidationResult& f, std::shared_ptr<ReportSour
 }
 
 bool ResultAccess::keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line,
-                               quint32 failedColumns) {
+                               quint32 failedColumns, ErrorSeverity severity) {
     if (!f.m_records->hasSource() || line.size() > std::numeric_limits<qint32>::max() || offset < 0 ||
-        offset > CompactRecord::kMaxOffset || failedColumns >> CompactRecord::kColumnBits)
+        offset > CompactRecord::kMaxOffset || failedColumns >> CompactRecord::kColumnBits || severity < kvesWarning ||
+        severity > kvesCritical || !f.m_records->compactRoom())
         return false;
     if (f.m_records->indexOf(recordNumber) >= 0) f.Remove(recordNumber);
     CompactRecord record;
     record.offsetAndColumns = quint64(offset) << CompactRecord::kColumnBits | failedColumns;
     record.length = qint32(line.size());
     record.hash = ReportSource::hash(line);
-    f.m_records->appendCompact(recordNumber, std::move(record));
-    f.updateSeverityCounts(-1, kvesWarning);
+    f.m_records->appendCompact(recordNumber, std::move(record), severity);
+    f.updateSeverityCounts(-1, severity);
     return true;
 }
 

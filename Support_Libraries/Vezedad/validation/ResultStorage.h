@@ -77,11 +77,11 @@ private:
     qint64 m_blockStart = -1;
 };
 
-// A record of a file run whose findings are all warnings: where its line
-// stands in the file, the hash of its bytes and the layout columns that
-// failed. Its findings are those of checking that line again; its record
-// number is its key. Sixteen bytes: a file of a million such records keeps
-// them in 16 MB.
+// A record of a file run kept in little room: where its line stands in the
+// file, the hash of its bytes and the layout columns that failed. Its
+// findings are those of checking that line again; its record number is its
+// key, its severity is kept with the key. Sixteen bytes: a file of a million
+// such records keeps them in 16 MB.
 struct CompactRecord {
     static constexpr int kColumnBits = 16;
     static constexpr qint64 kMaxOffset = (qint64(1) << (64 - kColumnBits)) - 1;
@@ -114,6 +114,8 @@ public:
     qint32 keyAt(qsizetype i) const { return m_entries[size_t(i)].key; }
     ErrorSeverity severityAt(qsizetype i) const;
     bool isCompact(qsizetype i) const { return m_entries[size_t(i)].slot & kCompact; }
+    // Whether another compact record can be kept.
+    bool compactRoom() const { return m_compact.size() <= kIndex; }
     RecordValidationResultPtr at(qsizetype i) const;
     // The record's ToString in the report code page, appended to out; a
     // compact record is checked again without being made whole.
@@ -123,7 +125,8 @@ public:
     // The first ascendingCount() keys rise strictly.
     qsizetype ascendingCount() const { return m_ascending; }
     void append(qint32 key, const RecordValidationResultPtr& record);
-    void appendCompact(qint32 key, CompactRecord&& record);
+    // severity: a warning, a serious or a critical error.
+    void appendCompact(qint32 key, CompactRecord&& record, ErrorSeverity severity);
     void removeAt(qsizetype i);
     void clear();
     void setSource(std::shared_ptr<ReportSource> source) { m_source = std::move(source); }
@@ -132,7 +135,12 @@ public:
 
 private:
     static constexpr qsizetype kShortTail = 16;
+    // A slot is the index of a whole record, or kCompact, the compact
+    // record's severity (warning, serious or critical) in the two bits below
+    // it, and its index.
     static constexpr quint32 kCompact = 0x80000000u;
+    static constexpr int kSeverityShift = 29;
+    static constexpr quint32 kIndex = (1u << kSeverityShift) - 1;
     struct Entry {
         qint32 key;
         quint32 slot;
@@ -183,12 +191,12 @@ struct ResultAccess {
     static void appendText(const RecordValidationResult& r, QByteArray& out);
     static void setRecordCount(FileValidationResult& f, qint32 count) { f.m_recordCount = count; }
     static void setSource(FileValidationResult& f, std::shared_ptr<ReportSource> source);
-    // Keeps a record of the file's run, whose findings are all warnings,
-    // compactly: its raw line at offset, of these bytes, and the layout
-    // columns that failed; false when that cannot be done (the record is
-    // then to be added whole).
+    // Keeps a record of the file's run compactly: its raw line at offset, of
+    // these bytes, the layout columns that failed and its severity (a
+    // warning, a serious or a critical error); false when that cannot be
+    // done (the record is then to be added whole).
     static bool keepCompact(FileValidationResult& f, qint32 recordNumber, qint64 offset, QByteArrayView line,
-                            quint32 failedColumns);
+                            quint32 failedColumns, ErrorSeverity severity);
     static ReportSource* source(const FileValidationResult& f);
     static const FileRecords& records(const FileValidationResult& f) { return *f.m_records; }
 };

@@ -149,15 +149,17 @@ Finding fieldFinding(qint32 fieldId, QStringView raw, FieldRules::YearSource& ye
     return f;
 }
 
-Finding columnCountFinding(qint32 count, qint32 recordNumber, qint32 formType) {
+// Without values (see walkRecord) the finding has its field, code and
+// severity alone.
+Finding columnCountFinding(qint32 count, qint32 recordNumber, qint32 formType, bool values = true) {
     const ColumnCountRange range = ValidationTables::layout(formType).Counts;
     Finding f;
     f.field = zrfColumnCount;
-    f.value = QString::number(count);
+    if (values) f.value = QString::number(count);
     if (count < range.Min || count > range.Max) {
         f.code = valcInvalidValue;
         f.severity = formType == zfotForm26 && count > range.Max ? kvesWarning : kvesSerious;
-        f.message = ValidationTables::columnCountMessage(recordNumber, count, formType);
+        if (values) f.message = ValidationTables::columnCountMessage(recordNumber, count, formType);
     }
     return f;
 }
@@ -166,6 +168,12 @@ ValidationResultPtr resultOf(const Finding& f, qint32 recordNumber) {
     ValidationResultPtr result = modGlobals::New_ValidationResult(f.field, recordNumber, f.value, f.code, f.severity);
     if (!f.message.isNull()) detail::ResultAccess::setMessage(*result, f.message);
     return result;
+}
+
+bool isAscii(QByteArrayView bytes) {
+    unsigned char all = 0;
+    for (const char c : bytes) all |= static_cast<unsigned char>(c);
+    return all < 0x80;
 }
 
 template <class Ch> bool holdsCrLf(const Ch* p, qsizetype n) {
@@ -203,15 +211,19 @@ struct FormPlan {
 };
 
 // A column is checked only when its bit in columnsToCheck is set: a record
-// checked again need not check again the columns that passed.
+// checked again need not check again the columns that passed. Without
+// values, a finding of a line's bytes has its field, code, severity and
+// column, but not its value or message: a file run that keeps the record as
+// its place in the file needs no more, and only a record made whole is
+// walked again with them.
 template <class Ch>
 void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint32 recordNumber,
-                FieldRules::YearSource& year, Findings& out, quint32 columnsToCheck = ~0u) {
+                FieldRules::YearSource& year, Findings& out, quint32 columnsToCheck = ~0u, bool values = true) {
     using View = std::conditional_t<std::is_same_v<Ch, char16_t>, QStringView, QByteArrayView>;
 
     const qint32 count = fieldCount(pieces);
     if (count < plan.counts.Min || count > plan.counts.Max)
-        out.push_back(columnCountFinding(count, recordNumber, plan.formType));
+        out.push_back(columnCountFinding(count, recordNumber, plan.formType, values));
 
     // A Form 26A record of four fields that begins with a certification id
     // has left out its indicator: it is read as "0" before the fields.
@@ -247,7 +259,19 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
             }
             text = QStringView(line + b, e - b);
         } else {
-            if (FieldRules::check(c.field, value, year).ok()) continue;
+            const FieldRules::Verdict verdict = FieldRules::check(c.field, value, year);
+            if (verdict.ok()) continue;
+            // ASCII bytes are the text they decode to: their verdict is the
+            // text's.
+            if (!values && isAscii(value)) {
+                Finding f;
+                f.field = c.field;
+                f.code = verdict.code;
+                f.severity = verdict.severity;
+                f.column = qint32(column);
+                out.push_back(std::move(f));
+                continue;
+            }
             ReportFile::decode(QByteArrayView(line + b, e - b), decoded);
             text = decoded;
         }
@@ -260,7 +284,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
     if (noData == dataSeen) {
         Finding f;
         f.field = zrfDataFields;
-        f.value = QString::number(recordNumber);
+        if (values) f.value = QString::number(recordNumber);
         f.code = noData ? valcNotEmpty : valcEmpty;
         f.severity = kvesCritical;
         out.push_back(std::move(f));
@@ -633,7 +657,8 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
 
         findings.clear();
         splitBytes(cleaned, delimiter, pieces);
-        walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings);
+        walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings, ~0u,
+                   false);
         if (announce) {
             // The handler gets copies of the figures: only Cancel is its to set.
             qint32 number = recordNumber, length = recordLength, errors = qint32(findings.size());
@@ -645,13 +670,18 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
             quint32 failedColumns = 0;
             for (const Finding& f : findings)
                 if (f.column >= 0) failedColumns |= 1u << f.column;
-            if (severity != kvesWarning ||
-                !detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes, failedColumns)) {
+            // A record is made into objects only when asked for: a run of a
+            // hundred thousand invalid records keeps 24 bytes each, where
+            // their objects took some four hundred.
+            if (!detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes, failedColumns,
+                                                   severity)) {
                 const RecordValidationResultPtr record =
                     modGlobals::New_RecordValidationResult(recordNumber, QString());
                 // The line's own bytes: the same text in half the room.
                 detail::ResultAccess::setRecordBytes(*record, cleaned);
-                for (const Finding& f : findings) record->Add(resultOf(f, recordNumber));
+                Findings whole;
+                walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, whole);
+                for (const Finding& f : whole) record->Add(resultOf(f, recordNumber));
                 fileResult->Add(record);
             }
             ValidationResultPtr stop;

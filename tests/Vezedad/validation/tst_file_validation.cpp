@@ -84,6 +84,7 @@ private Q_SLOTS:
     void fileAndRecordRunsAgree_data();
     void fileAndRecordRunsAgree();
     void warningRecordsAreReadBackFromTheFile();
+    void errorRecordsAreReadBackFromTheFile();
     void changedFilesAreNeverReadBackWrong_data();
     void changedFilesAreNeverReadBackWrong();
     void listingGivesEachRecordsText_data();
@@ -462,6 +463,46 @@ void tst_file_validation::warningRecordsAreReadBackFromTheFile() {
     }
 }
 
+// Records with errors are kept as their place in the file too: twenty
+// thousand of them take some thirty bytes each, not their result objects,
+// and come back whole, with their severities counted as before.
+void tst_file_validation::errorRecordsAreReadBackFromTheFile() {
+    QByteArray bytes = kGood25;
+    // A serious error (a container size of 0) and a critical one (no data in a
+    // sales record).
+    const QByteArray critical = "0|R12345|||||||\r\n";
+    for (int i = 0; i < 20'000; ++i) bytes += i % 4 ? kBad25 : critical;
+    const QString path = write(QStringLiteral("M9.txt"), bytes);
+    FileValidationResultPtr result;
+    const long long peak = peakNewBytes([&] { result = Globals::Validator().ValidateFile(path, zfotForm25, 0); });
+    QVERIFY2(peak < 1'500'000, qPrintable(QString::number(peak)));
+    QCOMPARE(result->Count(), 20'000);
+    QCOMPARE(result->SeverityCount(kvesSerious), 15'000);
+    QCOMPARE(result->SeverityCount(kvesCritical), 5'000);
+    QCOMPARE(result->ErrorCount(), 20'000);
+    QCOMPARE(int(result->Severity()), int(kvesCritical));
+
+    const RecordValidationResultPtr serious = result->Item(3);
+    QCOMPARE(serious->RecordContents(), QString::fromLatin1(kBad25.trimmed()));
+    QCOMPARE(int(serious->Severity()), int(kvesSerious));
+    QCOMPARE(serious->Keys(), QVector<qint32>{zrfContainerSizeQuantity});
+    QCOMPARE(int(result->Item(2)->Severity()), int(kvesCritical));
+    QCOMPARE(result->Item(6)->Item(zrfDataFields)->Value(), QStringLiteral("6"));
+    QCOMPARE(result->Item(6)->Item(zrfDataFields)->Message(),
+             QStringLiteral("A record reporting application or sale should have reportable data."));
+    // Removing one keeps the counts right.
+    result->Remove(2);
+    QCOMPARE(result->SeverityCount(kvesCritical), 4'999);
+    QCOMPARE(result->ErrorCount(), 19'999);
+
+    // Read from the file after it changed, it is refused, never read wrong.
+    TestSupport::writeFile(path, bytes + kBad25);
+    const ErrorInfo e = TestSupport::raisedBy([&] { result->Item(20'000); });
+    QCOMPARE(e.Number(), 75);
+    // One held is the caller's own.
+    QCOMPARE(serious->Count(), 1);
+}
+
 // However a file changes after its run, a record kept as its place in it is
 // never read back wrong: a line that no longer holds what was checked is
 // refused with 75, even when the file keeps its size and time of change (as
@@ -532,7 +573,7 @@ void tst_file_validation::listingGivesEachRecordsText() {
         Globals::Validator().ValidateFile(QStringLiteral(TEST_DATA_DIR "/") + fixture, form, 0);
     const RecordListing listing(*result);
     QCOMPARE(listing.size(), qsizetype(result->Count()));
-    int readBack = 0;
+    int readBack = 0, records = 0;
     for (qsizetype i = 0; i < listing.size(); ++i) {
         QCOMPARE(listing.Key(i), result->Keys().at(i));
         QByteArray text;
@@ -540,9 +581,12 @@ void tst_file_validation::listingGivesEachRecordsText() {
         QCOMPARE(text, Cp1252::encodeOrRaise(listing.Item(i)->ToString(), QString()));
         QCOMPARE(listing.Item(i), result->Item(listing.Key(i)));
         readBack += !listing.IsWhole(i);
+        records += listing.Key(i) != -1 && listing.Item(i)->Severity() != kvesTerminal;
     }
-    QCOMPARE(readBack,
-             result->SeverityCount(kvesWarning) - (result->Exists(-1) && result->Item(-1)->Severity() == kvesWarning));
+    // Every record of the run is read back, with errors or warnings, but
+    // the whole-file record and one that ended the run.
+    QVERIFY(result->ErrorCount() > 0);
+    QCOMPARE(readBack, records);
 }
 
 // A line's separators cost no room of their own: a run over a line of four
