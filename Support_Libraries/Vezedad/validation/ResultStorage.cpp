@@ -86,6 +86,18 @@ void setBytes(TextSlot& slot, QByteArrayView bytes) {
 
 void set(TextSlot& slot, const QString& text) {
     if (text.isNull()) return release(slot);
+    // Most values are short ASCII: their bytes go straight into the slot.
+    if (text.size() < 16) {
+        const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+        char16_t all = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) all |= p[i];
+        if (all < 0x80) {
+            release(slot);
+            for (qsizetype i = 0; i < text.size(); ++i) slot.bytes[i] = static_cast<unsigned char>(p[i]);
+            slot.bytes[15] = static_cast<unsigned char>(text.size());
+            return;
+        }
+    }
     // Every character the code page holds comes back from its byte as it was.
     QByteArray bytes;
     if (Cp1252::encode(text, bytes)) return setBytes(slot, bytes);
@@ -179,10 +191,14 @@ QByteArrayView ReportSource::line(qint64 offset, qint32 length, quint32 hash) {
 qsizetype FileRecords::indexOf(qint32 key) const {
     // A run asks for each new number, beyond every key so far.
     if (m_ascending == size() && (m_entries.empty() || key > m_entries.back().key)) return -1;
+    // A listing asks for the keys in their order: the one after the last
+    // found is tried first.
+    const size_t next = size_t(m_lastFound + 1);
+    if (next < size_t(m_ascending) && m_entries[next].key == key) return m_lastFound = qsizetype(next);
     const auto begin = m_entries.begin(), ascendingEnd = begin + m_ascending;
     const auto it =
         std::lower_bound(begin, ascendingEnd, key, [](const Entry& entry, qint32 k) { return entry.key < k; });
-    if (it != ascendingEnd && it->key == key) return it - begin;
+    if (it != ascendingEnd && it->key == key) return m_lastFound = it - begin;
     const qsizetype tail = size() - m_ascending;
     if (tail <= kShortTail) {
         for (qsizetype i = m_ascending; i < size(); ++i)
@@ -283,6 +299,7 @@ void FileRecords::removeAt(qsizetype i) {
     m_entries.erase(m_entries.begin() + i);
     if (i < m_ascending) --m_ascending;
     m_index.clear();
+    m_lastFound = -1;
 }
 
 void FileRecords::clear() {
@@ -292,6 +309,7 @@ void FileRecords::clear() {
     m_live.clear();
     m_ascending = 0;
     m_index.clear();
+    m_lastFound = -1;
 }
 
 // ---------------------------------------------------------------------------

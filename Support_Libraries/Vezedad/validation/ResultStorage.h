@@ -156,6 +156,7 @@ private:
     // The first m_ascending keys rise strictly.
     qsizetype m_ascending = 0;
     mutable QHash<qint32, qsizetype> m_index;
+    mutable qsizetype m_lastFound = -1; // among the first m_ascending
     mutable std::unordered_map<quint32, std::weak_ptr<RecordValidationResult>> m_live;
     mutable size_t m_livePruneAt = 64;
 };

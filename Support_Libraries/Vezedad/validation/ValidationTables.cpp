@@ -255,17 +255,25 @@ QString fieldName(qint32 fieldId) {
 
 QString message(qint32 fieldId, qint32 code, const QString& value) {
     if (code == valcOK) return QString();
+    // Each field's and code's text, cut where the value goes, made once: a
+    // listing of a hundred thousand findings asks for one each.
+    static const QHash<qint32, QStringList> pieces = [] {
+        static const QString placeholder = QStringLiteral("{Value}");
+        QHash<qint32, QStringList> table;
+        const auto& texts = messageTexts();
+        for (auto it = messageNumbers().constBegin(); it != messageNumbers().constEnd(); ++it) {
+            const auto text = texts.constFind(it.value());
+            if (it.value() != 0 && text != texts.constEnd()) table.insert(it.key(), text->split(placeholder));
+        }
+        return table;
+    }();
     const auto key = messageKey(fieldId, code);
-    const qint16 number = key ? messageNumbers().value(*key, 0) : qint16(0);
-    const auto& texts = messageTexts();
-    const auto it = texts.constFind(number);
-    if (number == 0 || it == texts.constEnd())
+    const auto it = key ? pieces.constFind(*key) : pieces.constEnd();
+    if (it == pieces.constEnd())
         return QStringLiteral("Unknown validation error for ") + fieldName(fieldId) + QStringLiteral(", ") +
                QString::number(code) + QStringLiteral(", ") + value;
-    static const QString placeholder = QStringLiteral("{Value}");
-    if (!it->contains(placeholder)) return *it;
-    QString text = *it;
-    return text.replace(placeholder, value);
+    if (it->size() == 1) return it->front();
+    return it->join(value);
 }
 
 QString columnCountMessage(qint32 recordNumber, qint32 count, qint32 formType) {

@@ -140,10 +140,23 @@ QString prepared(QStringView raw) {
     return value;
 }
 
+template <class Ch> bool holdsCrLf(const Ch* p, qsizetype n) {
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        if (p[i] == Ch('\r') && p[i + 1] == Ch('\n')) return true;
+    return false;
+}
+
 Finding fieldFinding(qint32 fieldId, QStringView raw, FieldRules::YearSource& year) {
     Finding f;
     f.field = fieldId;
-    const FieldRules::Verdict verdict = FieldRules::check(fieldId, prepared(raw), year, &f.value);
+    // The value prepared, without a copy unless it holds a CR LF pair.
+    QStringView value = trimBlanks(raw);
+    QString held;
+    if (holdsCrLf(value.utf16(), value.size())) {
+        held = prepared(raw);
+        value = held;
+    }
+    const FieldRules::Verdict verdict = FieldRules::check(fieldId, value, year, &f.value);
     f.code = verdict.code;
     f.severity = verdict.severity;
     return f;
@@ -174,12 +187,6 @@ bool isAscii(QByteArrayView bytes) {
     unsigned char all = 0;
     for (const char c : bytes) all |= static_cast<unsigned char>(c);
     return all < 0x80;
-}
-
-template <class Ch> bool holdsCrLf(const Ch* p, qsizetype n) {
-    for (qsizetype i = 0; i + 1 < n; ++i)
-        if (p[i] == Ch('\r') && p[i + 1] == Ch('\n')) return true;
-    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -234,6 +241,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
     }
 
     bool dataSeen = false, noData = false;
+    QString decoded; // a failed field of a line, as text
     const qsizetype columns = qMin(plan.columns.size(), pieces.size() + shift);
     const FormPlan::Column* plannedColumn = plan.columns.data();
     for (qsizetype column = shift; column < columns; ++column) {
@@ -247,7 +255,6 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
         }
         if ((noData && !c.identifying) || !c.checked || !(columnsToCheck >> column & 1u)) continue;
 
-        QString decoded;
         QStringView text;
         if constexpr (std::is_same_v<Ch, char16_t>) {
             // A record handed in as text may hold CR LF pairs, which the
@@ -422,7 +429,7 @@ void recheck(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns,
 
 RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns,
                                         ReportSource& source) {
-    Findings findings;
+    static thread_local Findings findings;
     recheck(cleaned, recordNumber, failedColumns, source, findings);
     const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(recordNumber, QString());
     ResultAccess::setRecordBytes(*record, cleaned);
