@@ -8,6 +8,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace Dazozuvi {
@@ -54,24 +55,51 @@ QByteArrayView withoutQuotes(QByteArrayView line, QByteArray& scratch) {
 // separator found stay as they are.
 constexpr qsizetype kLongLine = 64 * 1024;
 
+// Where the next of those separators stands in a line of bytes from on, or
+// the line's end: each is looked for by memchr, and again only once passed,
+// so a line of millions of characters is searched in one pass each.
+class SeparatorScan {
+public:
+    explicit SeparatorScan(QByteArrayView line) : m_line(line) {}
+    qsizetype next(qsizetype from) {
+        qsizetype nearest = m_line.size();
+        for (int k = 0; k < 3; ++k) {
+            if (m_next[k] < from) {
+                const void* at = std::memchr(m_line.data() + from, kSeparators[k], size_t(m_line.size() - from));
+                m_next[k] = at ? static_cast<const char*>(at) - m_line.data() : m_line.size();
+            }
+            nearest = qMin(nearest, m_next[k]);
+        }
+        return nearest;
+    }
+
+private:
+    static constexpr char kSeparators[3] = {'|', ',', '\t'};
+    QByteArrayView m_line;
+    qsizetype m_next[3] = {-1, -1, -1};
+};
+
 template <class Text, class View> Text shortened(View line) {
     if (line.size() <= kLongLine) return Text(line.data(), line.size());
     Text kept;
     const qsizetype n = line.size();
     qsizetype start = 0;
-    for (qsizetype i = 0; i <= n; ++i) {
-        if (i < n && line[i] != '|' && line[i] != ',' && line[i] != '\t') continue;
+    const auto cut = [&](qsizetype i) {
         kept.append(line.sliced(start, qMin(i - start, kLongLine)));
         if (i < n) kept.append(line[i]);
         start = i + 1;
+    };
+    if constexpr (std::is_same_v<View, QByteArrayView>) {
+        SeparatorScan scan(line);
+        for (qsizetype i = scan.next(0);; i = scan.next(i + 1)) {
+            cut(i);
+            if (i >= n) break;
+        }
+    } else {
+        for (qsizetype i = 0; i <= n; ++i)
+            if (i == n || line[i] == u'|' || line[i] == u',' || line[i] == u'\t') cut(i);
     }
     return kept;
-}
-
-bool isAscii(QByteArrayView bytes) {
-    unsigned char all = 0;
-    for (const char c : bytes) all |= static_cast<unsigned char>(c);
-    return all < 0x80;
 }
 
 // dataStart on the bytes of an ASCII line.
@@ -151,7 +179,7 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
         // A long line of plain ASCII (the usual report text) goes into the
         // grid from its bytes; the hooks see it shortened. Any other line
         // is decoded whole.
-        const bool longAscii = bytes.size() > kLongLine && isAscii(bytes);
+        const bool longAscii = bytes.size() > kLongLine && Vezedad::isAscii(bytes);
         ReportFile::decode(longAscii ? QByteArrayView(shortened<QByteArray>(bytes)) : bytes, line);
         if (records == 1) {
             delimiter = form.firstLine(longAscii ? line : shortened<QString>(QStringView(line)));

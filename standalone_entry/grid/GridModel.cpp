@@ -210,7 +210,7 @@ int GridModel::setRowFieldsAscii(int row, int firstCol, char* line, qsizetype si
     // A line of plain ASCII bytes never needs to become text first, nor a
     // copy of itself: it is upper-cased where it stands.
     auto* bytes = reinterpret_cast<uchar*>(line);
-    for (qsizetype i = 0; i < size; ++i) bytes[i] = uchar(bytes[i] - (uchar(uchar(bytes[i] - 'a') < 26) << 5));
+    TextScan::upperAsciiBytes(bytes, size);
     return setUpperAsciiFields(row, firstCol, bytes, size, uchar(separator));
 }
 

@@ -63,6 +63,10 @@ void RecordStore::newBlock(std::size_t atLeast) {
 
 unsigned char* RecordStore::take(std::size_t bytes) {
     if (onHeap(bytes)) {
+        // A line of megabytes comes in by a few huge pages, not by a page
+        // fault every four kilobytes.
+        if (!kAllOnHeap && bytes >= Vezedad::LargeMemory::kThreshold)
+            return static_cast<unsigned char*>(Vezedad::LargeMemory::take(bytes));
         auto* record = static_cast<unsigned char*>(std::malloc(bytes));
         if (!record) throw std::bad_alloc();
         return record;
@@ -83,7 +87,10 @@ unsigned char* RecordStore::take(std::size_t bytes) {
 void RecordStore::give(unsigned char* record, std::size_t bytes) {
     if (!record) return;
     if (onHeap(bytes)) {
-        std::free(record);
+        if (!kAllOnHeap && bytes >= Vezedad::LargeMemory::kThreshold)
+            Vezedad::LargeMemory::release(record, Vezedad::LargeMemory::runBytes(bytes));
+        else
+            std::free(record);
         return;
     }
     unsigned char*& head = m_free[rounded(bytes) / Step];

@@ -12,8 +12,9 @@ namespace Dazozuvi {
 // come in by a few dozen page faults, not by a few hundred thousand heap
 // allocations and their page faults. A record that goes is kept, by its size
 // in steps of two bytes, for the next record of that size; a record longer
-// than Largest comes from the ordinary heap. Every block goes back to the
-// system with the store.
+// than Largest comes from the ordinary heap, one of megabytes (a line of
+// millions of characters) is a run of pages of its own. Every block goes
+// back to the system with the store.
 //
 // Records are packed two-byte aligned (their texts are bytes, or UTF-16 at an
 // even offset): an eight-byte step would cost a million-row report some three

@@ -1,6 +1,7 @@
 #pragma once
 #include <QtGlobal>
 
+#include <cstring>
 #include <type_traits>
 
 #ifdef __SSE2__
@@ -46,6 +47,23 @@ template <class Out> inline char16_t upperAscii(const char16_t* text, Out* out, 
         out[i] = Out(c - (char16_t(char16_t(c - u'a') < 26) << 5));
     }
     return seen;
+}
+
+// Upper-cases ASCII bytes (every one below 0x80) where they stand, eight at a
+// time: a byte plus 0x80 - c has its top bit set from c on, and no byte
+// carries into the next.
+inline void upperAsciiBytes(uchar* bytes, qsizetype n) {
+    constexpr quint64 ones = 0x0101010101010101ull, tops = ones * 0x80;
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        const quint64 fromA = (word + ones * (0x80 - 'a')) & tops;
+        const quint64 pastZ = (word + ones * (0x80 - 'z' - 1)) & tops;
+        word ^= (fromA & ~pastZ) >> 2;
+        std::memcpy(bytes + i, &word, sizeof word);
+    }
+    for (; i < n; ++i) bytes[i] = uchar(bytes[i] - (uchar(uchar(bytes[i] - 'a') < 26) << 5));
 }
 
 // Whether text is ASCII without a small letter: its upper case is itself.

@@ -11,7 +11,7 @@ namespace Vezedad::LargeMemory {
 // Whole multiples of kThreshold (the size of a huge page), aligned to it, so
 // that every page of the run can be a huge one.
 void* take(std::size_t& bytes) {
-    bytes = (bytes + kThreshold - 1) / kThreshold * kThreshold;
+    bytes = runBytes(bytes);
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     // Mapped with room to spare, then trimmed to an aligned run.
     const std::size_t mapped = bytes + kThreshold;
@@ -41,6 +41,18 @@ void release(void* memory, std::size_t bytes) {
 #else
     (void)bytes;
     std::free(memory);
+#endif
+}
+
+void advise(void* memory, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    const auto start = reinterpret_cast<std::uintptr_t>(memory);
+    const std::uintptr_t first = (start + kThreshold - 1) / kThreshold * kThreshold;
+    const std::uintptr_t last = (start + bytes) / kThreshold * kThreshold;
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)memory;
+    (void)bytes;
 #endif
 }
 

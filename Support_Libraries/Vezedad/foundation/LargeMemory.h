@@ -17,10 +17,16 @@ namespace Vezedad::LargeMemory {
 // from the ordinary heap.
 constexpr std::size_t kThreshold = std::size_t(2) << 20;
 
-// At least bytes of zeroed memory; bytes becomes the size actually given,
-// which release needs. Raises std::bad_alloc.
+// At least bytes of zeroed memory; bytes becomes the size actually given
+// (runBytes(bytes)), which release needs. Raises std::bad_alloc.
 VEZEDAD_EXPORT void* take(std::size_t& bytes);
 VEZEDAD_EXPORT void release(void* memory, std::size_t bytes);
+inline std::size_t runBytes(std::size_t bytes) { return (bytes + kThreshold - 1) / kThreshold * kThreshold; }
+// Asks the system to back the whole huge pages inside memory that nothing
+// has touched yet with huge pages: for a buffer that another allocator
+// gives (a text of tens of megabytes) and that is about to be written.
+// Only advice; nothing where the system has no such pages.
+VEZEDAD_EXPORT void advise(void* memory, std::size_t bytes);
 
 // An allocator for vectors that may grow large: from kThreshold on, their
 // buffers are runs of pages of their own.
@@ -39,14 +45,11 @@ template <class T> struct Allocator {
     void deallocate(T* memory, std::size_t n) {
         const std::size_t bytes = n * sizeof(T);
         if (bytes >= kThreshold)
-            release(memory, roundedUp(bytes));
+            release(memory, runBytes(bytes));
         else
             std::free(memory);
     }
     template <class U> bool operator==(const Allocator<U>&) const { return true; }
-
-private:
-    static std::size_t roundedUp(std::size_t bytes) { return (bytes + kThreshold - 1) / kThreshold * kThreshold; }
 };
 
 } // namespace Vezedad::LargeMemory

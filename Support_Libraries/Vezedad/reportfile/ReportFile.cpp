@@ -4,6 +4,7 @@
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/LargeMemory.h"
 
 #include <QFileInfo>
 #include <cstring>
@@ -103,8 +104,12 @@ bool LineReader::next(Line& line) {
             // most, taken only as it is written, so the line is gathered
             // without being moved again and again as it grows.
             const qint64 rest = m_file.size() - line.offset;
-            if (rest > m_carry.size() + (end - m_pos))
+            if (rest > m_carry.size() + (end - m_pos)) {
                 m_carry.reserve(qsizetype(qMin<qint64>(rest, std::numeric_limits<qsizetype>::max() / 2)));
+                // Brought in by huge pages as it is written, not by a page
+                // fault every four kilobytes.
+                LargeMemory::advise(m_carry.data() + m_carry.size(), size_t(m_carry.capacity() - m_carry.size()));
+            }
         }
         m_carry.append(data + m_pos, end - m_pos);
         m_pos = end;

@@ -183,12 +183,6 @@ ValidationResultPtr resultOf(const Finding& f, qint32 recordNumber) {
     return result;
 }
 
-bool isAscii(QByteArrayView bytes) {
-    unsigned char all = 0;
-    for (const char c : bytes) all |= static_cast<unsigned char>(c);
-    return all < 0x80;
-}
-
 // ---------------------------------------------------------------------------
 // The record walker: the checks of one record, on its decoded text or on a
 // file line's own bytes. It adds the record's findings in the order they
@@ -544,8 +538,12 @@ qint32 Validator::CheckField(qint32 fieldId, QStringView strValue, qint32& sever
     QStringView value = strValue;
     if (!value.isEmpty() && (value.front() == u' ' || value.back() == u' ')) value = trimBlanks(value);
     QString held;
+    // Most values are short; a long one is searched by the library.
     bool carriageReturn = false;
-    for (const QChar c : value) carriageReturn |= c == u'\r';
+    if (value.size() > 64)
+        carriageReturn = value.contains(u'\r');
+    else
+        for (const QChar c : value) carriageReturn |= c == u'\r';
     if (carriageReturn && value.contains(QLatin1String("\r\n"))) {
         held = prepared(strValue);
         value = held;

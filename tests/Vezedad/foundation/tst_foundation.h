@@ -94,6 +94,7 @@ private slots:
     void wholeNumbers();
     void blanksAreTrimmed_data();
     void blanksAreTrimmed();
+    void asciiIsTold();
     void versionsFromText_data();
     void versionsFromText();
     void versionOverflow();

@@ -198,6 +198,22 @@ void tst_foundation::blanksAreTrimmed() {
     QCOMPARE(trimBlanks(QByteArrayView(bytes)).toByteArray(), trimmed.toLatin1());
 }
 
+// A byte of 0x80 or more is seen wherever it stands in the eight-byte words
+// the test reads.
+void tst_foundation::asciiIsTold() {
+    QVERIFY(isAscii(QByteArrayView()));
+    QByteArray bytes(21, 'a');
+    QVERIFY(isAscii(bytes));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        for (const char high : {'\x80', '\xE9', '\xFF'}) {
+            QByteArray one = bytes;
+            one[i] = high;
+            QVERIFY2(!isAscii(one), qPrintable(QString::number(i)));
+            QVERIFY(isAscii(QByteArrayView(one).first(i)));
+        }
+    }
+}
+
 void tst_foundation::versionsFromText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("version");

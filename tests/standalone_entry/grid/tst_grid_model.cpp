@@ -180,6 +180,16 @@ private slots:
                            QStringLiteral("\u03c9 \u0178"), ""};
         QTest::newRow("separator of two") << "a::b"
                                           << "::" << 0 << 2 << QStringList{"A", "B", "", ""};
+        // Every printable ASCII character, at every place of an eight-byte
+        // word as the line is taken eight bytes at a time.
+        QString printable;
+        for (char16_t c = u'!'; c <= u'~'; ++c)
+            if (c != u'|') printable += QChar(c);
+        QString upper = printable;
+        for (QChar& c : upper)
+            if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - 32);
+        QTest::newRow("every ASCII character")
+            << printable + "|" + printable.mid(3) << "|" << 0 << 2 << QStringList{upper, upper.mid(3), "", ""};
     }
 
     void fieldsOfALine() {
@@ -197,6 +207,22 @@ private slots:
         for (int c = 0; c < 4; ++c) got << model.text(0, c);
         if (firstCol + fields < 4) cells[3] = QStringLiteral("kept");
         QCOMPARE(got, cells);
+
+        // A line of ASCII bytes with a one-byte separator goes in from its
+        // bytes, upper-cased where they stand, alike.
+        bool ascii = true;
+        for (const QChar c : line) ascii = ascii && c.unicode() < 0x80;
+        if (ascii && separator.size() == 1) {
+            GridModel bytesModel;
+            bytesModel.setColumnCount(4);
+            bytesModel.setRows(1);
+            bytesModel.setText(0, 3, QStringLiteral("kept"));
+            QByteArray bytes = line.toLatin1();
+            QCOMPARE(
+                bytesModel.setRowFieldsAscii(0, firstCol, bytes.data(), bytes.size(), char(separator[0].unicode())),
+                fields);
+            for (int c = 0; c < 4; ++c) QCOMPARE(bytesModel.text(0, c), got[c]);
+        }
 
         // The same cells, read a row at a time.
         QString buffer;
