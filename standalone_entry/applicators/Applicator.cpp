@@ -52,38 +52,56 @@ void Applicator::LoadFromIdentity() {
     m_appsDone = true;
 }
 
-ApplicatorFields Applicator::CutLine(QStringView line, QStringView separator, bool fiveColumns) {
-    // The fields as Utilities::ParseString cuts them (an empty separator is
-    // "|"; a line that ends in one has no empty field after it).
-    if (separator.isEmpty()) separator = u"|";
+namespace {
+
+// The fields as Utilities::ParseString cuts them: a line that ends in the
+// separator has no empty field after it. next(from) finds the separator.
+template <class View, class Next>
+ApplicatorFields cut(View line, qsizetype separatorSize, bool closed, bool fiveColumns, Next&& next) {
     ApplicatorFields fields;
-    const bool closed = line.endsWith(separator);
     const qsizetype expected = fiveColumns ? 5 : 4;
-    // Fields are short: a one-character separator is looked for in place.
-    const char16_t bar = separator.size() == 1 ? separator.front().unicode() : 0;
-    const char16_t* const text = reinterpret_cast<const char16_t*>(line.utf16());
-    const auto next = [&](qsizetype from) -> qsizetype {
-        if (!bar) return line.indexOf(separator, from);
-        for (qsizetype i = from; i < line.size(); ++i)
-            if (text[i] == bar) return i;
-        return -1;
-    };
     qsizetype from = 0;
     for (qsizetype i = 0; i < expected; ++i) {
         const qsizetype at = next(from);
         // Past the last separator only a line that does not end in one has a
         // field.
         if (at < 0 && closed) break;
-        const QStringView field = line.mid(from, (at < 0 ? line.size() : at) - from);
+        const View field = line.mid(from, (at < 0 ? line.size() : at) - from);
         if (fiveColumns && i == 0) {
-            fields.appsDone = field == QLatin1String("0");
+            fields.appsDone = field.size() == 1 && field.front() == u'0';
         } else {
             fields.texts[size_t(fields.given++)] = field;
         }
         if (at < 0) break;
-        from = at + separator.size();
+        from = at + separatorSize;
     }
     return fields;
+}
+
+} // namespace
+
+ApplicatorFields Applicator::CutLine(QStringView line, QStringView separator, bool fiveColumns) {
+    // An empty separator is "|".
+    if (separator.isEmpty()) separator = u"|";
+    // Fields are short: a one-character separator is looked for in place.
+    const char16_t bar = separator.size() == 1 ? separator.front().unicode() : 0;
+    const char16_t* const text = reinterpret_cast<const char16_t*>(line.utf16());
+    return cut(line, separator.size(), line.endsWith(separator), fiveColumns, [&](qsizetype from) -> qsizetype {
+        if (!bar) return line.indexOf(separator, from);
+        for (qsizetype i = from; i < line.size(); ++i)
+            if (text[i] == bar) return i;
+        return -1;
+    });
+}
+
+ApplicatorFields Applicator::CutLine(QLatin1StringView line, char separator, bool fiveColumns) {
+    const char* const text = line.data();
+    const bool closed = !line.isEmpty() && text[line.size() - 1] == separator;
+    return cut(line, 1, closed, fiveColumns, [&](qsizetype from) -> qsizetype {
+        for (qsizetype i = from; i < line.size(); ++i)
+            if (text[i] == separator) return i;
+        return -1;
+    });
 }
 
 void Applicator::LoadFields(const ApplicatorFields& fields) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <QAnyStringView>
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -9,9 +11,10 @@ namespace Dazozuvi {
 // One line of a Form 26A file cut into an applicator's fields, as views into
 // the line: the certification id, business registration number, first and
 // last name, of which the line holds the first `given`, and whether the
-// applicator made applications.
+// applicator made applications. A line of ASCII bytes is cut where it stands,
+// its fields Latin-1 views; any other line's fields are views into its text.
 struct ApplicatorFields {
-    std::array<QStringView, 4> texts;
+    std::array<QAnyStringView, 4> texts;
     int given = 0;
     bool appsDone = true;
 };
@@ -48,6 +51,8 @@ public:
     // The cutting of LoadLine, without an applicator: a list of a million
     // lines is read without an object, or a string, per field.
     static ApplicatorFields CutLine(QStringView line, QStringView separator, bool fiveColumns);
+    // The same for a line of ASCII bytes and a one-byte separator.
+    static ApplicatorFields CutLine(QLatin1StringView line, char separator, bool fiveColumns);
     // What LoadLine sets from the fields it cut.
     void LoadFields(const ApplicatorFields& fields);
 

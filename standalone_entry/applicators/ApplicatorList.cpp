@@ -4,10 +4,13 @@
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Identity.h"
+#include "Vezedad/foundation/Text.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/Validator.h"
+
+#include <cstring>
 
 namespace Dazozuvi {
 
@@ -156,7 +159,7 @@ void ApplicatorList::ReadAll() {
 }
 
 void ApplicatorList::ReadFile(const QString& strFileName) {
-    readEachLine(strFileName, [this](const QString&, const ApplicatorFields& fields) {
+    readEachLine(strFileName, [this](bool, const ApplicatorFields& fields) {
         auto applicator = std::make_shared<Applicator>();
         applicator->LoadFields(fields);
         Add(applicator);
@@ -164,13 +167,13 @@ void ApplicatorList::ReadFile(const QString& strFileName) {
 }
 
 void ApplicatorList::ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&)>& each) {
-    readEachLine(strFileName, [&each](const QString& line, const ApplicatorFields& fields) {
-        if (!line.isEmpty()) each(fields);
+    readEachLine(strFileName, [&each](bool empty, const ApplicatorFields& fields) {
+        if (!empty) each(fields);
     });
 }
 
 void ApplicatorList::readEachLine(const QString& strFileName,
-                                  const std::function<void(const QString&, const ApplicatorFields&)>& take) {
+                                  const std::function<void(bool, const ApplicatorFields&)>& take) {
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (!fso.FileExists(strFileName)) return;
 
@@ -181,6 +184,7 @@ void ApplicatorList::readEachLine(const QString& strFileName,
         return;
 
     bool layoutDecided = false;
+    char bar = 0; // the separator once decided, when it is one byte
     bool indicator = false;
     QString separator = Vezedad::Globals::DefaultDelimiter();
     bool stop = false;
@@ -191,16 +195,26 @@ void ApplicatorList::readEachLine(const QString& strFileName,
         // Kept between lines, but not the memory of a line of millions of
         // characters.
         if (line.capacity() > (1 << 20)) line = QString();
-        bool haveLine = false;
+        bool haveLine = false, asBytes = false;
         const StepResult result = attempt([&] {
             if (!haveLine) {
                 if (!reader->next(raw)) {
                     atEnd = true;
                     return;
                 }
-                Vezedad::ReportFile::decode(raw.bytes, line);
-                if (line.contains(QLatin1Char('"'))) line.remove(QLatin1Char('"'));
                 haveLine = true;
+                // Once the layout is known, a line of ASCII bytes without
+                // double quotes is cut where it stands, never decoded.
+                asBytes = bar && !raw.bytes.isEmpty() &&
+                          !std::memchr(raw.bytes.data(), '"', size_t(raw.bytes.size())) && Vezedad::isAscii(raw.bytes);
+                if (!asBytes) {
+                    Vezedad::ReportFile::decode(raw.bytes, line);
+                    if (line.contains(QLatin1Char('"'))) line.remove(QLatin1Char('"'));
+                }
+            }
+            if (asBytes) {
+                take(false, Applicator::CutLine(QLatin1StringView(raw.bytes.data(), raw.bytes.size()), bar, indicator));
+                return;
             }
             // The first line that holds anything decides the layout of the
             // whole file: an empty line has no separator and no indicator to
@@ -222,8 +236,11 @@ void ApplicatorList::readEachLine(const QString& strFileName,
                 }
                 if (!structure.Delimiter.isEmpty()) separator = structure.Delimiter;
                 layoutDecided = true;
+                // Every separator the structure finds is one ASCII byte.
+                if (separator.size() == 1 && separator.front().unicode() < 0x80)
+                    bar = char(separator.front().unicode());
             }
-            take(line, Applicator::CutLine(line, separator, indicator));
+            take(line.isEmpty(), Applicator::CutLine(line, separator, indicator));
         });
         if (result == StepResult::Aborted) break;
     }

@@ -67,10 +67,10 @@ public:
     static void ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&)>& each);
 
 private:
-    // Reads the file line by line; take gets each line (double quotes
-    // removed) and its fields.
+    // Reads the file line by line; take gets whether each line (double
+    // quotes removed) is empty, and its fields.
     static void readEachLine(const QString& strFileName,
-                             const std::function<void(const QString&, const ApplicatorFields&)>& take);
+                             const std::function<void(bool empty, const ApplicatorFields&)>& take);
     void mobjReport_PropertyChanged(const QString& strName, const QString& strValue);
     qsizetype indexOf(const QString& key) const;
     void reindex();

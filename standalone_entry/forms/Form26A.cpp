@@ -24,6 +24,10 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+
 namespace Dazozuvi {
 
 namespace {
@@ -64,33 +68,42 @@ QString fileNameSafe(const QString& id) {
 void putRow(GridModel& model, int row, const ApplicatorFields& fields, QByteArray& bytes, QString& text) {
     static_assert(colCertId == 1 && colBusReg == 2 && colFirst == 3 && colLast == 4 && colNoApps == 5);
     // A field the line does not hold is empty.
-    const QStringView mark = fields.appsDone ? u"0" : u"1";
-    qsizetype total = mark.size();
-    for (const QStringView field : fields.texts) total += field.size();
+    QAnyStringView cells[5];
+    std::copy(fields.texts.begin(), fields.texts.end(), cells);
+    cells[4] = fields.appsDone ? QLatin1StringView("0") : QLatin1StringView("1");
+    qsizetype total = 0;
+    for (const QAnyStringView cell : cells) total += cell.size();
     bytes.resize(total);
+    auto* out = reinterpret_cast<uchar*>(bytes.data());
     qsizetype at = 0;
     char16_t all = 0;
     QLatin1StringView narrow[5];
     for (int c = 0; c < 5; ++c) {
-        const QStringView field = c < 4 ? fields.texts[size_t(c)] : mark;
-        all |= TextScan::upperAscii(reinterpret_cast<const char16_t*>(field.utf16()),
-                                    reinterpret_cast<uchar*>(bytes.data()) + at, field.size());
-        narrow[c] = QLatin1StringView(bytes.constData() + at, field.size());
-        at += field.size();
+        cells[c].visit([&](auto view) {
+            if constexpr (std::is_same_v<decltype(view), QStringView>) {
+                all |= TextScan::upperAscii(reinterpret_cast<const char16_t*>(view.utf16()), out + at, view.size());
+            } else {
+                // Latin-1 views hold the ASCII bytes of a line.
+                std::memcpy(out + at, view.data(), size_t(view.size()));
+                TextScan::upperAsciiBytes(out + at, view.size());
+            }
+        });
+        narrow[c] = QLatin1StringView(bytes.constData() + at, cells[c].size());
+        at += cells[c].size();
     }
     if (all < 0x80) {
         model.setCells(row, colCertId - 1, narrow, 5);
         return;
     }
     text.resize(total);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    char16_t* wideOut = reinterpret_cast<char16_t*>(text.data());
     QStringView wide[5];
     at = 0;
     for (int c = 0; c < 5; ++c) {
-        const QStringView field = c < 4 ? fields.texts[size_t(c)] : mark;
-        for (qsizetype i = 0; i < field.size(); ++i) out[at + i] = Vezedad::Cp1252::upperChar(field[i].unicode());
-        wide[c] = QStringView(out + at, field.size());
-        at += field.size();
+        const QString cell = cells[c].toString();
+        for (qsizetype i = 0; i < cell.size(); ++i) wideOut[at + i] = Vezedad::Cp1252::upperChar(cell[i].unicode());
+        wide[c] = QStringView(wideOut + at, cell.size());
+        at += cell.size();
     }
     model.setCells(row, colCertId - 1, wide, 5);
 }

@@ -169,38 +169,50 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
 
     Counted other, noActivity;
     QByteArray scratch;
-    QString line; // one text for every line, its memory kept between them
+    QByteArray fields; // a short ASCII record's fields, upper-cased in place
+    QString line;      // one text for every line, its memory kept between them
     QString delimiter;
+    char16_t bar = 0; // the delimiter, when it is one byte that is no letter
     ReportFile::LineReader::Line raw;
     while (reader.next(raw)) {
         const QByteArrayView bytes = withoutQuotes(raw.bytes, scratch);
         if (ReportFile::isBlank(bytes)) continue;
         ++records;
-        // A long line of plain ASCII (the usual report text) goes into the
-        // grid from its bytes; the hooks see it shortened. Any other line
-        // is decoded whole.
+        // A line of plain ASCII (the usual report text) goes into the grid
+        // from its bytes. A long one is decoded for the hooks shortened; a
+        // short one after the first, that no hook reads, is never decoded.
+        // Any other line is decoded whole.
         const bool longAscii = bytes.size() > kLongLine && Vezedad::isAscii(bytes);
-        ReportFile::decode(longAscii ? QByteArrayView(shortened<QByteArray>(bytes)) : bytes, line);
+        const bool bytesOnly = records > 1 && bar && !longAscii && !form.recordLoaded && Vezedad::isAscii(bytes);
+        if (!bytesOnly) ReportFile::decode(longAscii ? QByteArrayView(shortened<QByteArray>(bytes)) : bytes, line);
         if (records == 1) {
             delimiter = form.firstLine(longAscii ? line : shortened<QString>(QStringView(line)));
             if (delimiter.isEmpty()) return outcome;
+            const char16_t d = delimiter.size() == 1 ? delimiter[0].unicode() : 0;
+            bar = d > 0 && d < 0x80 && char16_t(d - u'a') >= 26 ? d : 0;
         }
-        const char16_t bar = delimiter.size() == 1 ? delimiter[0].unicode() : 0;
-        const bool fromBytes = longAscii && bar > 0 && bar < 0x80 && char16_t(bar - u'a') >= 26;
+        const bool fromBytes = (longAscii && bar) || bytesOnly;
         const qsizetype start = fromBytes ? dataStartBytes(bytes, char(bar), form.leadingFields)
                                           : dataStart(line, delimiter, form.leadingFields);
         if (start >= 0) {
             ++outcome.rows;
-            if (fromBytes) {
+            if (bytesOnly) {
+                const QByteArrayView rest = bytes.sliced(start);
+                fields.resize(rest.size());
+                std::memcpy(fields.data(), rest.data(), size_t(rest.size()));
+                controller.LoadFieldsAscii(fields.data(), fields.size(), char(bar), outcome.rows);
+            } else if (fromBytes) {
                 // The line's bytes become the caller's, to be upper-cased in
                 // place rather than copied once more.
                 QByteArray own =
                     bytes.data() == scratch.constData() ? std::exchange(scratch, QByteArray()) : reader.takeLine(raw);
                 controller.LoadFieldsAscii(own.data() + start, own.size() - start, char(bar), outcome.rows);
-            } else
+            } else {
                 controller.LoadFields(QStringView(line).sliced(start), delimiter, outcome.rows);
+            }
             if (form.recordLoaded) form.recordLoaded(line, delimiter);
-        } else if (isNoActivityRecord(line, delimiter)) {
+        } else if (bytesOnly ? bytes.front() == '3' && (bytes.size() == 1 || bytes[1] == char(bar))
+                             : isNoActivityRecord(line, delimiter)) {
             noActivity.add(raw.number);
         } else {
             other.add(raw.number);

@@ -41,7 +41,8 @@ struct LoadOutcome {
 // delimiter ("" stops the load). A line whose first field (double quotes
 // dropped) is "0" and that holds a field after the leading ones is a data
 // record: its fields from there on fill the next grid row, and it goes to
-// recordLoaded as it stands in the file. Any other line takes no row, and
+// recordLoaded as it stands in the file (without that hook, a record of
+// ASCII text goes into the grid from its bytes). Any other line takes no row, and
 // is counted; a no-activity record ("3") is counted only when the file
 // holds data records. progress hears of every 1000th record and of every
 // block of a long line; false from it stops the load.

@@ -30,6 +30,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -497,7 +498,8 @@ void ReportForm::Load() {
                     AnswerValidating(row, col, value, check, field, result);
                 } catch (...) {
                 }
-            });
+            },
+            AnswersByColumn());
         if (m_spec.countyColumn > 0) {
             mobjCountySelect = std::make_unique<ZozedizIZ::CountySelector>();
             connect(mobjCountySelect.get(), &ZozedizIZ::CountySelector::BehaviorChanged, this, [this] {
@@ -726,13 +728,33 @@ bool ReportForm::LoadData() {
             ReportLoader::Form form;
             form.leadingFields = m_spec.leadingFields;
             form.firstLine = [this](const QString& line) { return LoadFirstLine(line); };
-            form.recordLoaded = [this](QStringView line, const QString& delimiter) { RecordLoaded(line, delimiter); };
+            if (HearsLoadedRecords())
+                form.recordLoaded = [this](QStringView line, const QString& delimiter) {
+                    RecordLoaded(line, delimiter);
+                };
+            // The window hears of the load at most every ReportIntervalMs, as
+            // it hears of a check (it shows no more often, and a status line
+            // set a thousand times costs more than the rows); the last
+            // figures reach it before it closes.
+            QElapsedTimer sinceReport;
+            qint64 pendingRecords = -1, pendingBytes = 0;
+            const auto report = [this](qint64 records, qint64 bytes) {
+                return mProgress->Update(
+                    QStringLiteral("Loaded ") + QString::number(records) + QStringLiteral(" rows."), float(bytes));
+            };
             if (mProgress)
-                form.progress = [this](qint64 records, qint64 bytes) {
-                    return mProgress->Update(
-                        QStringLiteral("Loaded ") + QString::number(records) + QStringLiteral(" rows."), float(bytes));
+                form.progress = [&](qint64 records, qint64 bytes) {
+                    if (sinceReport.isValid() && sinceReport.elapsed() < CZelFarpoint::ReportIntervalMs) {
+                        pendingRecords = records;
+                        pendingBytes = bytes;
+                        return true;
+                    }
+                    sinceReport.start();
+                    pendingRecords = -1;
+                    return report(records, bytes);
                 };
             const LoadOutcome outcome = ReportLoader::load(m_loadingPath, *mobjZelFarpoint, form);
+            if (mProgress && pendingRecords >= 0 && outcome.complete) report(pendingRecords, pendingBytes);
             finished();
             if (outcome.complete) {
                 finishLoad();

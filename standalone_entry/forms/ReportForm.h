@@ -256,8 +256,10 @@ protected:
     // when it holds data rows (SetLoadedActivity; 1 unless set).
     virtual void ReadFirstRecord(const QStringList& fields);
     // Every record the grid took, the first included, as it stands in the
-    // file.
+    // file; only when HearsLoadedRecords (a form that overrides it says
+    // true), so that the other forms' records need not be decoded as text.
     virtual void RecordLoaded(QStringView line, const QString& delimiter);
+    virtual bool HearsLoadedRecords() const { return false; }
     // What else the user must hear of a load just made ("" for nothing); it
     // is told with the lines left out, in one box before the verdict.
     virtual QString LoadNotes();
@@ -274,6 +276,10 @@ protected:
     // outside the map keeps the field it came with.
     virtual void AnswerValidating(qint32 lngRow, qint32 lngCol, QStringView strValue, bool& blnCheck,
                                   qint32& lngFieldId, bool& blnResult);
+    // Whether that answer depends on the column, and on whether the value is
+    // empty, alone: a check of many rows then asks twice a column. A form
+    // whose answer looks at the value's text or the row says false.
+    virtual bool AnswersByColumn() const { return true; }
     // After a cell left with a change was accepted (and the form marked
     // changed).
     virtual void AfterValidEdit(int col, int row);

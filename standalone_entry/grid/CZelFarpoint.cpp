@@ -142,13 +142,23 @@ bool CZelFarpoint::heard() const {
     return isSignalConnected(validating);
 }
 
+CZelFarpoint::Answer CZelFarpoint::ask(qint32 row, qint32 col, QStringView value, bool heard) {
+    Answer answer;
+    if (m_answer) m_answer(row, col, value, answer.check, answer.fieldId, answer.result);
+    if (heard) emit Validating(row, col, value, answer.check, answer.fieldId, answer.result);
+    return answer;
+}
+
 CZelFarpoint::Verdict CZelFarpoint::check(qint32 row, qint32 col, QStringView value, bool withMessage,
                                           Vezedad::Validator& validator, bool heard) {
-    bool blnCheck = false;
-    qint32 lngFieldId = 0;
-    bool blnResult = false;
-    if (m_answer) m_answer(row, col, value, blnCheck, lngFieldId, blnResult);
-    if (heard) emit Validating(row, col, value, blnCheck, lngFieldId, blnResult);
+    return judge(ask(row, col, value, heard), value, withMessage, row, validator);
+}
+
+CZelFarpoint::Verdict CZelFarpoint::judge(const Answer& answer, QStringView value, bool withMessage, qint32 row,
+                                          Vezedad::Validator& validator) {
+    const bool blnCheck = answer.check;
+    const qint32 lngFieldId = answer.fieldId;
+    const bool blnResult = answer.result;
     Verdict verdict;
     if (lngFieldId < 0) {
         verdict.checked = false;
@@ -235,9 +245,10 @@ void releaseLarge(QString& scratch) {
 }
 } // namespace
 
-int CZelFarpoint::ValidateRow(qint32 row) {
+int CZelFarpoint::ValidateRow(qint32 row) { return ValidateRow(row, Vezedad::Globals::Validator(), heard()); }
+
+int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool listened) {
     GridModel& model = boundGrid().gridModel();
-    Vezedad::Validator& validator = Vezedad::Globals::Validator();
     model.rowCells(row - 1, m_rowBuffer, m_rowCells);
     const int columns = int(m_rowCells.size());
     // The cells lie one after the other in the row's buffer: an ASCII row is
@@ -257,7 +268,16 @@ int CZelFarpoint::ValidateRow(qint32 row) {
         ascii = length == 0 || TextScan::upperAscii(rowText, rowUpper, length) < 0x80;
         values = rowUpper;
     }
-    const bool listened = heard();
+    // An answer that depends on the column (and on an empty value) alone is
+    // asked once for each.
+    const bool byColumn = m_answerByColumn && !listened;
+    if (byColumn && m_columnAnswers.size() != 2 * columns) {
+        m_columnAnswers.resize(2 * columns);
+        for (int c = 0; c < columns; ++c) {
+            m_columnAnswers[2 * c] = ask(row, c + 1, QStringView(), false);
+            m_columnAnswers[2 * c + 1] = ask(row, c + 1, u"0", false);
+        }
+    }
     QVarLengthArray<quint32, 32> colours(columns);
     // The values written back go into the row in one step at its end: a row
     // whose names are upper-cased is built once, not once a cell. Each is
@@ -278,7 +298,9 @@ int CZelFarpoint::ValidateRow(qint32 row) {
             const char16_t* p = values + (reinterpret_cast<const char16_t*>(cellText.utf16()) - rowText);
             value = Vezedad::trimBlanks(QStringView(p, cellText.size()));
         }
-        const Verdict verdict = check(row, c + 1, value, false, validator, listened);
+        const Verdict verdict =
+            judge(byColumn ? m_columnAnswers[2 * c + !value.isEmpty()] : ask(row, c + 1, value, listened), value, false,
+                  row, validator);
         colours[c] = colourOf(verdict);
         QStringView stored;
         written[c] = Written();
@@ -311,10 +333,14 @@ int CZelFarpoint::ValidateAllRows() {
     // than the check, and nobody could read it.
     QElapsedTimer sinceReport;
     sinceReport.start();
+    Vezedad::Validator& validator = Vezedad::Globals::Validator();
+    // Whether anyone else listens changes only while the window lets events
+    // through: it is asked again after each report.
+    bool listened = heard();
     {
         GridModel::BulkUpdate bulk(boundGrid().gridModel());
         for (int r = 1; r <= n; ++r) {
-            errors += ValidateRow(r);
+            errors += ValidateRow(r, validator, listened);
             if (mProgress && r % ProgressStep == 0 &&
                 (r == ProgressStep || sinceReport.elapsed() >= ReportIntervalMs)) {
                 sinceReport.restart();
@@ -323,6 +349,7 @@ int CZelFarpoint::ValidateAllRows() {
                                         QStringLiteral(" error") + (errors == 1 ? QString() : QStringLiteral("s")) +
                                         QStringLiteral(" so far.");
                 if (!mProgress->Update(message, float(r))) break;
+                listened = heard();
             }
         }
     }
@@ -465,7 +492,9 @@ void CZelFarpoint::paste(bool insert) {
     }
     // The grid grows to hold every pasted row, wherever the active cell is.
     const int pasted = g.clipboardPaste();
-    for (int r = a; r < a + pasted; ++r) ValidateRow(r);
+    Vezedad::Validator& validator = Vezedad::Globals::Validator();
+    const bool listened = heard();
+    for (int r = a; r < a + pasted; ++r) ValidateRow(r, validator, listened);
     g.setRowCount(g.lastDataRow() + 5);
     m_dirty = true;
 }

@@ -150,7 +150,15 @@ public:
 
     using ValidatingAnswer = std::function<void(qint32 lngRow, qint32 lngCol, QStringView strValue, bool& blnCheck,
                                                 qint32& lngFieldId, bool& blnResult)>;
-    void setValidatingAnswer(ValidatingAnswer answer) { m_answer = std::move(answer); }
+    // byColumn: the answer depends on the column and on whether the value is
+    // empty, on nothing else (not the row, not the value's text); checks of
+    // many rows then ask it twice a column (unless someone else listens to
+    // Validating, who may answer otherwise).
+    void setValidatingAnswer(ValidatingAnswer answer, bool byColumn = false) {
+        m_answer = std::move(answer);
+        m_answerByColumn = byColumn;
+        m_columnAnswers.clear();
+    }
 
 signals:
     // Raised for every cell that is checked, with the value as checked
@@ -163,18 +171,28 @@ private:
     friend std::unique_ptr<CZelFarpoint> modGlobals::New_CZelFarpoint(qint32 formType, ReportGrid& grid);
 
     struct Verdict;
+    // The answers to Validating for one cell.
+    struct Answer {
+        bool check = false;
+        qint32 fieldId = 0;
+        bool result = false;
+    };
 
     void Init(qint32 formType, ReportGrid& grid);
     ReportGrid& boundGrid() const;
     // heard: someone besides the owner listens to Validating (see heard()).
     Verdict check(qint32 row, qint32 col, QStringView value, bool withMessage, Vezedad::Validator& validator,
                   bool heard);
+    Answer ask(qint32 row, qint32 col, QStringView value, bool heard);
+    Verdict judge(const Answer& answer, QStringView value, bool withMessage, qint32 row, Vezedad::Validator& validator);
     bool heard() const;
     static quint32 colourOf(const Verdict& verdict);
     bool storesOther(const Verdict& verdict, QStringView value, QStringView cellText, QStringView& stored) const;
     void writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
                    QStringView cellText);
     int ValidateRow(qint32 row);
+    // listened: heard(), asked once for many rows.
+    int ValidateRow(qint32 row, Vezedad::Validator& validator, bool listened);
     int ValidateAllRows();
     void mProgress_Execute();
     qint32 ShowExitOptions(bool blnShouldHaveData);
@@ -197,6 +215,10 @@ private:
     QString m_value;
     QString m_normalised;
     ValidatingAnswer m_answer;
+    bool m_answerByColumn = false;
+    // Asked once, when m_answerByColumn: for column c, the answer to an
+    // empty value at 2c, to any other at 2c + 1.
+    QVarLengthArray<Answer, 64> m_columnAnswers;
 };
 
 } // namespace Dazozuvi

@@ -418,6 +418,15 @@ void PackedRows::setColour(int row, int col, quint32 bgr) {
 }
 
 std::pair<int, int> PackedRows::setRowColours(int row, const quint32* bgr, int count) {
+    // Most checked rows keep the one colour they had (a valid row stays
+    // white): nothing to find in the palette or to store.
+    const quint32 code = m_rowColours[std::size_t(row)];
+    if (code < Slots) {
+        const quint32 current = m_palette[code];
+        bool same = true;
+        for (int c = 0; c < count && c < m_columns; ++c) same &= bgr[c] == KeepColour || (bgr[c] & 0xFFFFFF) == current;
+        if (same) return {-1, -1};
+    }
     QVarLengthArray<quint8, 32> cells(std::max(m_columns, 1));
     cellIndices(row, cells.data());
     int first = -1;

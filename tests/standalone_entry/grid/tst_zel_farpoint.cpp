@@ -274,6 +274,49 @@ private slots:
         QCOMPARE(form.grid->text(1, 1), QStringLiteral("ROUNDUP"));
     }
 
+    // A form whose answer depends on the column (and an empty value) alone
+    // is asked twice a column by a check of many rows, with the same
+    // outcome; someone else listening to Validating is asked for every cell.
+    void answerByColumnIsAskedOnceAColumn() {
+        const auto run = [](bool byColumn, bool listened, int& asked, int& heard) {
+            Form form({21, 22, 25}, 3);
+            QObject::disconnect(form.ctl.get(), &CZelFarpoint::Validating, nullptr, nullptr);
+            asked = heard = 0;
+            form.ctl->setValidatingAnswer(
+                [&asked](qint32, qint32 col, QStringView value, bool& check, qint32& field, bool& result) {
+                    ++asked;
+                    field = QList<qint32>{21, 22, 25}.value(col - 1, -1);
+                    // An empty unit is the form's to judge: accepted.
+                    check = !(col == 3 && value.isEmpty());
+                    if (!check) result = true;
+                },
+                byColumn);
+            if (listened)
+                QObject::connect(form.ctl.get(), &CZelFarpoint::Validating, form.ctl.get(),
+                                 [&heard](qint32, qint32, QStringView, bool&, qint32&, bool&) { ++heard; });
+            form.fill(200, [](int r, int c) {
+                if (c == 1) return r % 9 ? QStringLiteral("roundup") : QStringLiteral("42");
+                if (c == 3) return r % 5 ? QStringLiteral("lb") : QString();
+                return QStringLiteral("2.5");
+            });
+            const qint32 errors = form.ctl->ValidateForm(false);
+            QStringList cells;
+            for (int r = 1; r <= 200; ++r)
+                for (int c = 1; c <= 3; ++c)
+                    cells << form.grid->text(c, r) + QString::number(form.grid->cellColour(c, r), 16);
+            return std::make_pair(errors, cells);
+        };
+        int asked = 0, heard = 0;
+        const auto everyCell = run(false, false, asked, heard);
+        QCOMPARE(asked, 600);
+        QCOMPARE(everyCell.first, 22);
+        QCOMPARE(run(true, false, asked, heard), everyCell);
+        QCOMPARE(asked, 6);
+        QCOMPARE(run(true, true, asked, heard), everyCell);
+        QCOMPARE(asked, 600);
+        QCOMPARE(heard, 600);
+    }
+
     void validateFormUnderProgress_data() {
         QTest::addColumn<int>("stopAtRow"); // 0: never
         QTest::addColumn<int>("errors");
