@@ -166,22 +166,31 @@ void ApplicatorList::ReadFile(const QString& strFileName) {
     });
 }
 
-void ApplicatorList::ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&)>& each) {
-    readEachLine(strFileName, [&each](bool empty, const ApplicatorFields& fields) {
-        if (!empty) each(fields);
-    });
+Vezedad::ReportFile::FileStamp ApplicatorList::ReadLines(const QString& strFileName,
+                                                         const std::function<void(const ApplicatorFields&)>& each) {
+    Vezedad::ReportFile::Digest digest;
+    const bool whole = readEachLine(
+        strFileName,
+        [&each](bool empty, const ApplicatorFields& fields) {
+            if (!empty) each(fields);
+        },
+        &digest);
+    return whole ? Vezedad::ReportFile::FileStamp::withDigest(strFileName, digest.value())
+                 : Vezedad::ReportFile::FileStamp();
 }
 
-void ApplicatorList::readEachLine(const QString& strFileName,
-                                  const std::function<void(bool, const ApplicatorFields&)>& take) {
+bool ApplicatorList::readEachLine(const QString& strFileName,
+                                  const std::function<void(bool, const ApplicatorFields&)>& take,
+                                  Vezedad::ReportFile::Digest* digest) {
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
-    if (!fso.FileExists(strFileName)) return;
+    if (!fso.FileExists(strFileName)) return false;
 
     std::unique_ptr<Vezedad::ReportFile::LineReader> reader;
     // A file that cannot be opened has no line to skip: Ignore ends the
     // reading as Abort does.
     if (attempt([&] { reader = std::make_unique<Vezedad::ReportFile::LineReader>(strFileName); }) != StepResult::Done)
-        return;
+        return false;
+    if (digest) reader->addTo(digest);
 
     bool layoutDecided = false;
     char bar = 0; // the separator once decided, when it is one byte
@@ -244,6 +253,7 @@ void ApplicatorList::readEachLine(const QString& strFileName,
         });
         if (result == StepResult::Aborted) break;
     }
+    return atEnd;
 }
 
 void ApplicatorList::mobjReport_PropertyChanged(const QString& strName, const QString& strValue) {

@@ -1,6 +1,8 @@
 #pragma once
 #include "applicators/Applicator.h"
 
+#include "Vezedad/reportfile/ReportFile.h"
+
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -63,14 +65,18 @@ public:
     // that shows the file as it is: each gets the fields of every non-empty
     // line, in the file's order, repeated ids included, as it is read (a list
     // of a million lines is never held whole, nor made into applicators).
-    // The list itself is not touched.
-    static void ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&)>& each);
+    // The list itself is not touched. Gives the file's stamp as it was read
+    // when it was read to its end, else a null stamp.
+    static Vezedad::ReportFile::FileStamp ReadLines(const QString& strFileName,
+                                                    const std::function<void(const ApplicatorFields&)>& each);
 
 private:
     // Reads the file line by line; take gets whether each line (double
-    // quotes removed) is empty, and its fields.
-    static void readEachLine(const QString& strFileName,
-                             const std::function<void(bool empty, const ApplicatorFields&)>& take);
+    // quotes removed) is empty, and its fields. Every byte read goes into
+    // digest (may be null); true when the file was read to its end.
+    static bool readEachLine(const QString& strFileName,
+                             const std::function<void(bool empty, const ApplicatorFields&)>& take,
+                             Vezedad::ReportFile::Digest* digest = nullptr);
     void mobjReport_PropertyChanged(const QString& strName, const QString& strValue);
     qsizetype indexOf(const QString& key) const;
     void reindex();

@@ -9,6 +9,8 @@
 
 #include <QLineEdit>
 
+#include <type_traits>
+
 namespace Dazozuvi {
 
 namespace {
@@ -84,8 +86,24 @@ void Form25::ReadFirstRecord(const QStringList& fields) {
     }
 }
 
-void Form25::RecordLoaded(QStringView line, const QString& delimiter) {
-    const bool resale = !Vezedad::ReportFile::field(line, delimiter, kResaleField).isEmpty();
+void Form25::RecordLoaded(QAnyStringView line, const QString& delimiter) {
+    const bool resale = line.visit([&](auto view) {
+        if constexpr (std::is_same_v<decltype(view), QStringView>) {
+            return !Vezedad::ReportFile::field(view, delimiter, kResaleField).isEmpty();
+        } else {
+            // The bytes of an ASCII record, whose delimiter is one byte.
+            const char bar = char(delimiter.front().unicode());
+            const char* bytes = reinterpret_cast<const char*>(view.data());
+            const qsizetype n = view.size();
+            qsizetype at = 0;
+            for (int k = 0; k < kResaleField; ++k) {
+                while (at < n && bytes[at] != bar) ++at;
+                if (at == n) return false;
+                ++at;
+            }
+            return at < n && bytes[at] != bar;
+        }
+    });
     ++(resale ? m_resaleRecords : m_endUseRecords);
     if (!m_typeFromSalesRecord) return;
     m_typeFromSalesRecord = false;

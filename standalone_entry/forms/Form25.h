@@ -25,7 +25,7 @@ public:
 protected:
     void WriteRecords(Vezedad::ReportFile::RecordWriter& file) override;
     void ReadFirstRecord(const QStringList& fields) override;
-    void RecordLoaded(QStringView line, const QString& delimiter) override;
+    void RecordLoaded(QAnyStringView line, const QString& delimiter) override;
     bool HearsLoadedRecords() const override { return true; }
     QString LoadNotes() override;
 

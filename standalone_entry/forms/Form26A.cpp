@@ -186,12 +186,13 @@ bool Form26A::LoadData(const QString& path) {
             ReportGrid& grid = Grid();
             QString firstBusReg;
             int row = 0;
+            Vezedad::ReportFile::FileStamp stamp;
             {
                 // Every row reaches the view at once; each row is written whole.
                 GridModel::BulkUpdate bulk(grid.gridModel());
                 QByteArray bytes;
                 QString text;
-                ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields) {
+                stamp = ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields) {
                     if (++row == 1) firstBusReg = fields.texts[1].toString();
                     if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
                     putRow(grid.gridModel(), row - 1, fields, bytes, text);
@@ -206,7 +207,8 @@ bool Form26A::LoadData(const QString& path) {
             // the list count as changed: it opens clean.
             ValidateForm();
             GridController()->setIsDirty(false);
-            RememberFile(path, Vezedad::ReportFile::FileStamp::of(path));
+            // The file as it was read; one read only in part is read again.
+            RememberFile(path, stamp.isNull() ? Vezedad::ReportFile::FileStamp::of(path) : stamp);
             loaded = true;
         },
         this);

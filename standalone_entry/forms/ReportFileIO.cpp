@@ -180,10 +180,10 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
         ++records;
         // A line of plain ASCII (the usual report text) goes into the grid
         // from its bytes. A long one is decoded for the hooks shortened; a
-        // short one after the first, that no hook reads, is never decoded.
-        // Any other line is decoded whole.
+        // short one after the first is never decoded. Any other line is
+        // decoded whole.
         const bool longAscii = bytes.size() > kLongLine && Vezedad::isAscii(bytes);
-        const bool bytesOnly = records > 1 && bar && !longAscii && !form.recordLoaded && Vezedad::isAscii(bytes);
+        const bool bytesOnly = records > 1 && bar && !longAscii && Vezedad::isAscii(bytes);
         if (!bytesOnly) ReportFile::decode(longAscii ? QByteArrayView(shortened<QByteArray>(bytes)) : bytes, line);
         if (records == 1) {
             delimiter = form.firstLine(longAscii ? line : shortened<QString>(QStringView(line)));
@@ -210,7 +210,10 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
             } else {
                 controller.LoadFields(QStringView(line).sliced(start), delimiter, outcome.rows);
             }
-            if (form.recordLoaded) form.recordLoaded(line, delimiter);
+            if (form.recordLoaded)
+                form.recordLoaded(bytesOnly ? QAnyStringView(QLatin1StringView(bytes.data(), bytes.size()))
+                                            : QAnyStringView(line),
+                                  delimiter);
         } else if (bytesOnly ? bytes.front() == '3' && (bytes.size() == 1 || bytes[1] == char(bar))
                              : isNoActivityRecord(line, delimiter)) {
             noActivity.add(raw.number);

@@ -4,6 +4,7 @@
 // window; what the user must hear of comes back to the form.
 #include "Vezedad/reportfile/ReportFile.h"
 
+#include <QAnyStringView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -41,8 +42,8 @@ struct LoadOutcome {
 // delimiter ("" stops the load). A line whose first field (double quotes
 // dropped) is "0" and that holds a field after the leading ones is a data
 // record: its fields from there on fill the next grid row, and it goes to
-// recordLoaded as it stands in the file (without that hook, a record of
-// ASCII text goes into the grid from its bytes). Any other line takes no row, and
+// recordLoaded as it stands in the file (a record of ASCII text as its
+// Latin-1 bytes, never decoded). Any other line takes no row, and
 // is counted; a no-activity record ("3") is counted only when the file
 // holds data records. progress hears of every 1000th record and of every
 // block of a long line; false from it stops the load.
@@ -51,7 +52,7 @@ public:
     struct Form {
         int leadingFields = 0;
         std::function<QString(const QString& line)> firstLine;
-        std::function<void(QStringView line, const QString& delimiter)> recordLoaded;
+        std::function<void(QAnyStringView line, const QString& delimiter)> recordLoaded;
         std::function<bool(qint64 records, qint64 bytes)> progress;
     };
     static constexpr int ProgressRecords = 1000;

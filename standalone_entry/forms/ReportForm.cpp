@@ -729,7 +729,7 @@ bool ReportForm::LoadData() {
             form.leadingFields = m_spec.leadingFields;
             form.firstLine = [this](const QString& line) { return LoadFirstLine(line); };
             if (HearsLoadedRecords())
-                form.recordLoaded = [this](QStringView line, const QString& delimiter) {
+                form.recordLoaded = [this](QAnyStringView line, const QString& delimiter) {
                     RecordLoaded(line, delimiter);
                 };
             // The window hears of the load at most every ReportIntervalMs, as
@@ -822,7 +822,7 @@ QString ReportForm::LoadFirstLine(const QString& line) {
 
 void ReportForm::ReadFirstRecord(const QStringList&) {}
 
-void ReportForm::RecordLoaded(QStringView, const QString&) {}
+void ReportForm::RecordLoaded(QAnyStringView, const QString&) {}
 
 // ---- saving ---------------------------------------------------------------
 

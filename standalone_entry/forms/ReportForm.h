@@ -256,9 +256,9 @@ protected:
     // when it holds data rows (SetLoadedActivity; 1 unless set).
     virtual void ReadFirstRecord(const QStringList& fields);
     // Every record the grid took, the first included, as it stands in the
-    // file; only when HearsLoadedRecords (a form that overrides it says
-    // true), so that the other forms' records need not be decoded as text.
-    virtual void RecordLoaded(QStringView line, const QString& delimiter);
+    // file (a record of ASCII text as its Latin-1 bytes); only when
+    // HearsLoadedRecords (a form that overrides it says true).
+    virtual void RecordLoaded(QAnyStringView line, const QString& delimiter);
     virtual bool HearsLoadedRecords() const { return false; }
     // What else the user must hear of a load just made ("" for nothing); it
     // is told with the lines left out, in one box before the verdict.

@@ -94,6 +94,20 @@ struct CZelFarpoint::Verdict {
     qint32 severity = 0;     // of an invalid value
 };
 
+// A column's value in the row checked last, and its verdict: the filer's
+// ids or permit number stand in every row of a report, and are checked once.
+struct CZelFarpoint::ColumnMemo {
+    static constexpr qsizetype Longest = 24;
+    char16_t value[Longest];
+    qsizetype size = -1; // none
+    Verdict verdict;
+    QString normalised; // when the verdict rewrote the value
+
+    bool holds(QStringView v) const {
+        return size == v.size() && std::equal(value, value + size, reinterpret_cast<const char16_t*>(v.utf16()));
+    }
+};
+
 CZelFarpoint::CZelFarpoint() {
     if (!modGlobals::InFactory())
         throw Vezedad::ErrorInfo(Vezedad::errFactoryMethodNotUsed,
@@ -247,7 +261,7 @@ void releaseLarge(QString& scratch) {
 
 int CZelFarpoint::ValidateRow(qint32 row) { return ValidateRow(row, Vezedad::Globals::Validator(), heard()); }
 
-int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool listened) {
+int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool listened, bool pass) {
     GridModel& model = boundGrid().gridModel();
     model.rowCells(row - 1, m_rowBuffer, m_rowCells);
     const int columns = int(m_rowCells.size());
@@ -278,6 +292,10 @@ int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool li
             m_columnAnswers[2 * c + 1] = ask(row, c + 1, u"0", false);
         }
     }
+    // In a pass, a value the same as the row before's in its column has its
+    // verdict (the answer is the column's, the report year the pass's).
+    const bool memo = pass && byColumn;
+    if (memo && m_memo.size() != size_t(columns)) m_memo.assign(size_t(columns), ColumnMemo());
     QVarLengthArray<quint32, 32> colours(columns);
     // The values written back go into the row in one step at its end: a row
     // whose names are upper-cased is built once, not once a cell. Each is
@@ -298,9 +316,22 @@ int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool li
             const char16_t* p = values + (reinterpret_cast<const char16_t*>(cellText.utf16()) - rowText);
             value = Vezedad::trimBlanks(QStringView(p, cellText.size()));
         }
-        const Verdict verdict =
-            judge(byColumn ? m_columnAnswers[2 * c + !value.isEmpty()] : ask(row, c + 1, value, listened), value, false,
-                  row, validator);
+        Verdict verdict;
+        ColumnMemo* last = memo ? &m_memo[size_t(c)] : nullptr;
+        if (last && last->holds(value)) {
+            verdict = last->verdict;
+            if (verdict.rewritten) m_normalised = last->normalised;
+        } else {
+            verdict = judge(byColumn ? m_columnAnswers[2 * c + !value.isEmpty()] : ask(row, c + 1, value, listened),
+                            value, false, row, validator);
+            if (last) {
+                last->size = value.size() <= ColumnMemo::Longest ? value.size() : -1;
+                if (last->size >= 0)
+                    std::copy_n(reinterpret_cast<const char16_t*>(value.utf16()), last->size, last->value);
+                last->verdict = verdict;
+                if (verdict.rewritten) last->normalised = m_normalised;
+            }
+        }
         colours[c] = colourOf(verdict);
         QStringView stored;
         written[c] = Written();
@@ -337,10 +368,11 @@ int CZelFarpoint::ValidateAllRows() {
     // Whether anyone else listens changes only while the window lets events
     // through: it is asked again after each report.
     bool listened = heard();
+    m_memo.clear();
     {
         GridModel::BulkUpdate bulk(boundGrid().gridModel());
         for (int r = 1; r <= n; ++r) {
-            errors += ValidateRow(r, validator, listened);
+            errors += ValidateRow(r, validator, listened, true);
             if (mProgress && r % ProgressStep == 0 &&
                 (r == ProgressStep || sinceReport.elapsed() >= ReportIntervalMs)) {
                 sinceReport.restart();
@@ -350,6 +382,9 @@ int CZelFarpoint::ValidateAllRows() {
                                         QStringLiteral(" so far.");
                 if (!mProgress->Update(message, float(r))) break;
                 listened = heard();
+                // Whatever ran meanwhile may have changed what a verdict
+                // rests on.
+                m_memo.clear();
             }
         }
     }
@@ -358,6 +393,7 @@ int CZelFarpoint::ValidateAllRows() {
     releaseLarge(m_rowBuffer);
     releaseLarge(m_rowUpper);
     releaseLarge(m_rowWritten);
+    m_memo.clear();
     return errors;
 }
 

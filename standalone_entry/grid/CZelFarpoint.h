@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace Vezedad {
 class Identity;
@@ -171,6 +172,7 @@ private:
     friend std::unique_ptr<CZelFarpoint> modGlobals::New_CZelFarpoint(qint32 formType, ReportGrid& grid);
 
     struct Verdict;
+    struct ColumnMemo;
     // The answers to Validating for one cell.
     struct Answer {
         bool check = false;
@@ -191,8 +193,10 @@ private:
     void writeBack(GridModel& model, qint32 row, qint32 col, const Verdict& verdict, QStringView value,
                    QStringView cellText);
     int ValidateRow(qint32 row);
-    // listened: heard(), asked once for many rows.
-    int ValidateRow(qint32 row, Vezedad::Validator& validator, bool listened);
+    // listened: heard(), asked once for many rows. pass: one of many rows
+    // checked one after the other (ValidateAllRows), which may take a
+    // column's verdict from the row before when the value is the same.
+    int ValidateRow(qint32 row, Vezedad::Validator& validator, bool listened, bool pass = false);
     int ValidateAllRows();
     void mProgress_Execute();
     qint32 ShowExitOptions(bool blnShouldHaveData);
@@ -219,6 +223,7 @@ private:
     // Asked once, when m_answerByColumn: for column c, the answer to an
     // empty value at 2c, to any other at 2c + 1.
     QVarLengthArray<Answer, 64> m_columnAnswers;
+    std::vector<ColumnMemo> m_memo; // per column, during a pass of many rows
 };
 
 } // namespace Dazozuvi

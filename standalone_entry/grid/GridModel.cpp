@@ -310,7 +310,15 @@ void GridModel::clearBlock(int row1, int col1, int row2, int col2) {
 void GridModel::changed(int row1, int col1, int row2, int col2) {
     if (row1 > row2 || col1 > col2) return;
     if (m_bulkDepth > 0) {
-        m_dirty |= QRect(QPoint(col1, row1), QPoint(col2, row2));
+        // A load writes a million rows: their union is kept in four numbers.
+        if (m_dirty.isNull()) {
+            m_dirty = QRect(QPoint(col1, row1), QPoint(col2, row2));
+        } else {
+            if (col1 < m_dirty.left()) m_dirty.setLeft(col1);
+            if (row1 < m_dirty.top()) m_dirty.setTop(row1);
+            if (col2 > m_dirty.right()) m_dirty.setRight(col2);
+            if (row2 > m_dirty.bottom()) m_dirty.setBottom(row2);
+        }
         return;
     }
     row2 = std::min(row2, m_shownRows - 1);

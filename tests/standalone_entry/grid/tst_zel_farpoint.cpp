@@ -275,8 +275,9 @@ private slots:
     }
 
     // A form whose answer depends on the column (and an empty value) alone
-    // is asked twice a column by a check of many rows, with the same
-    // outcome; someone else listening to Validating is asked for every cell.
+    // is asked twice a column by a check of many rows, and a value the same
+    // as the row before's takes its verdict, with the same outcome; someone
+    // else listening to Validating is asked for every cell.
     void answerByColumnIsAskedOnceAColumn() {
         const auto run = [](bool byColumn, bool listened, int& asked, int& heard) {
             Form form({21, 22, 25}, 3);
@@ -297,7 +298,9 @@ private slots:
             form.fill(200, [](int r, int c) {
                 if (c == 1) return r % 9 ? QStringLiteral("roundup") : QStringLiteral("42");
                 if (c == 3) return r % 5 ? QStringLiteral("lb") : QString();
-                return QStringLiteral("2.5");
+                // Runs of the same value, one the check writes in another
+                // form.
+                return (r / 3) % 2 ? QStringLiteral("1,000") : QStringLiteral("2.5");
             });
             const qint32 errors = form.ctl->ValidateForm(false);
             QStringList cells;
@@ -310,6 +313,7 @@ private slots:
         const auto everyCell = run(false, false, asked, heard);
         QCOMPARE(asked, 600);
         QCOMPARE(everyCell.first, 22);
+        QVERIFY(everyCell.second.contains(QStringLiteral("1000ffffff")));
         QCOMPARE(run(true, false, asked, heard), everyCell);
         QCOMPARE(asked, 6);
         QCOMPARE(run(true, true, asked, heard), everyCell);
