@@ -85,10 +85,18 @@ void splitBytes(QByteArrayView line, char delimiter, Pieces& pieces) {
     // Sixteen bytes at a time: fields are short, so a call per separator
     // would cost more than the search itself.
     const __m128i wanted = _mm_set1_epi8(delimiter);
+    // Thirty-two bytes a step: a line of a hundred takes three.
+    for (; i + 32 <= n; i += 32) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16));
+        quint32 mask = quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(low, wanted))) |
+                       quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(high, wanted))) << 16;
+        for (; mask && !pieces.full(); mask &= mask - 1) pieces.add(i + std::countr_zero(mask));
+        pieces.count(std::popcount(mask));
+    }
     for (; i + 16 <= n; i += 16) {
         const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
-        if (!mask) continue;
         for (; mask && !pieces.full(); mask &= mask - 1) pieces.add(i + std::countr_zero(mask));
         pieces.count(std::popcount(mask));
     }
