@@ -83,6 +83,7 @@ private Q_SLOTS:
     void listenerMayCallBackIn();
     void fileAndRecordRunsAgree_data();
     void fileAndRecordRunsAgree();
+    void separatorsAreFoundAtEveryPlace();
     void warningRecordsAreReadBackFromTheFile();
     void errorRecordsAreReadBackFromTheFile();
     void changedFilesAreNeverReadBackWrong_data();
@@ -412,6 +413,25 @@ void tst_file_validation::fileAndRecordRunsAgree() {
     }
     // The fixtures hold right and wrong records alike.
     QVERIFY(invalid > 0 && invalid < records.size());
+}
+
+// A line's separators are found however many there are and wherever they
+// stand in the blocks of bytes the file run takes at once: its findings are
+// the record run's.
+void tst_file_validation::separatorsAreFoundAtEveryPlace() {
+    QByteArray bytes;
+    for (int extra = 0; extra <= 70; ++extra)
+        for (int shift : {0, 5, 13, 31})
+            bytes += QByteArray(shift, 'A') + kGood25.trimmed() + QByteArray(extra, '|') + "X\r\n";
+    const QString path = write(QStringLiteral("M10.txt"), bytes);
+    Validator& v = Globals::Validator();
+    const FileValidationResultPtr file = v.ValidateFile(path, zfotForm25, 0);
+    const QStringList records = FileRunOracle::recordsOf(bytes);
+    QCOMPARE(file->RecordCount(), records.size());
+    for (qsizetype n = 1; n <= records.size(); ++n)
+        QCOMPARE(
+            FileRunOracle::described(file->Item(qint32(n))),
+            FileRunOracle::described(v.ValidateRecord(records[n - 1], QStringLiteral("|"), qint32(n), zfotForm25)));
 }
 
 // A record whose one finding is a warning is kept as its place in the file.
