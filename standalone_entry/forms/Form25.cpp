@@ -92,16 +92,8 @@ void Form25::RecordLoaded(QAnyStringView line, const QString& delimiter) {
             return !Vezedad::ReportFile::field(view, delimiter, kResaleField).isEmpty();
         } else {
             // The bytes of an ASCII record, whose delimiter is one byte.
-            const char bar = char(delimiter.front().unicode());
-            const char* bytes = reinterpret_cast<const char*>(view.data());
-            const qsizetype n = view.size();
-            qsizetype at = 0;
-            for (int k = 0; k < kResaleField; ++k) {
-                while (at < n && bytes[at] != bar) ++at;
-                if (at == n) return false;
-                ++at;
-            }
-            return at < n && bytes[at] != bar;
+            const QByteArrayView bytes(reinterpret_cast<const char*>(view.data()), view.size());
+            return !Vezedad::ReportFile::field(bytes, char(delimiter.front().unicode()), kResaleField).isEmpty();
         }
     });
     ++(resale ? m_resaleRecords : m_endUseRecords);

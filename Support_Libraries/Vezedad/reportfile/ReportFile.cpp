@@ -7,9 +7,13 @@
 #include "Vezedad/foundation/LargeMemory.h"
 
 #include <QFileInfo>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Vezedad::ReportFile {
 
@@ -238,6 +242,31 @@ QStringView field(QStringView line, QStringView separator, int i) {
     if (start > line.size()) return {};
     const qsizetype end = line.indexOf(separator, start);
     return end < 0 ? line.sliced(start) : line.sliced(start, end - start);
+}
+
+QByteArrayView field(QByteArrayView line, char separator, int i) {
+    const char* p = line.data();
+    const qsizetype n = line.size();
+    // Where field i starts: past the i-th separator.
+    qsizetype start = 0, at = 0;
+    int passed = 0;
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi8(separator);
+    for (; passed < i && at + 16 <= n; at += 16) {
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)), wanted)));
+        for (; mask && passed < i; mask &= mask - 1, ++passed) start = at + std::countr_zero(mask) + 1;
+        if (passed == i) break;
+    }
+#endif
+    for (; passed < i && at < n; ++at)
+        if (p[at] == separator) {
+            ++passed;
+            start = at + 1;
+        }
+    if (passed < i) return {};
+    const void* end = std::memchr(p + start, separator, size_t(n - start));
+    return QByteArrayView(p + start, (end ? static_cast<const char*>(end) - p : n) - start);
 }
 
 bool isBlank(QByteArrayView line) {

@@ -116,9 +116,10 @@ private:
 
 // The invalid records of one file, keyed by record number; the whole-file
 // record is kept under -1. Made only by modGlobals::New_FileValidationResult.
-// A record of a file run whose only finding is a warning is kept in little
-// room and read back from the file when asked for: the file must then still
-// be as it was validated.
+// A record of a file run (one whose finding ended the run aside) is kept in
+// little room and read back from the file when asked for: the file must then
+// still be as it was validated. While a caller holds such a record it is the
+// same object; once let go, the next request makes it afresh.
 class VEZEDAD_EXPORT FileValidationResult {
 public:
     FileValidationResult();

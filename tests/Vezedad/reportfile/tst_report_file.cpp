@@ -82,6 +82,21 @@ private slots:
         QVERIFY(shorter.value() != other.value());
     }
 
+    // Field i of a line of bytes is the field of its text, wherever the
+    // separators stand in the sixteen bytes taken at once.
+    void fieldOfBytes() {
+        QList<QByteArray> lines{"", "|", "a", "a|", "|b", "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||"};
+        QByteArray many;
+        for (int k = 0; k < 40; ++k) many += QByteArray(k % 5, 'x') + '|';
+        lines << many << many.mid(7) << QByteArray(37, '|');
+        for (const QByteArray& line : lines) {
+            const QString text = QString::fromLatin1(line);
+            for (int i = 0; i <= line.count('|') + 1; ++i)
+                QCOMPARE(ReportFile::field(QByteArrayView(line), '|', i).toByteArray(),
+                         ReportFile::field(QStringView(text), u"|", i).toLatin1());
+        }
+    }
+
     // One check and one message for what a field cannot hold.
     void refusals_data() {
         QTest::addColumn<QString>("text");
