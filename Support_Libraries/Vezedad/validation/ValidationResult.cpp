@@ -130,8 +130,8 @@ RecordValidationResult::~RecordValidationResult() { detail::PackedText::release(
 QString RecordValidationResult::RecordContents() const { return detail::PackedText::text(m_contents); }
 
 qsizetype RecordValidationResult::indexOf(qint32 fieldId) const {
-    for (size_t i = 0; i < m_items.size(); ++i)
-        if (m_items[i].first == fieldId) return qsizetype(i);
+    for (qsizetype i = 0; i < m_items.size(); ++i)
+        if (m_items[i].first == fieldId) return i;
     return -1;
 }
 
@@ -163,14 +163,14 @@ void RecordValidationResult::Add(const ValidationResultPtr& objItem) {
 
 ValidationResultPtr RecordValidationResult::Item(qint32 fieldId) const {
     const qsizetype i = indexOf(fieldId);
-    return i < 0 ? nullptr : m_items[size_t(i)].second;
+    return i < 0 ? nullptr : m_items[i].second;
 }
 
 void RecordValidationResult::setItem(qint32 fieldId, const ValidationResultPtr& objItem) {
     const qsizetype i = indexOf(fieldId);
     if (objItem) {
         if (i >= 0) {
-            m_items[size_t(i)].second = objItem;
+            m_items[i].second = objItem;
             recalculate();
         } else {
             m_items.emplace_back(fieldId, objItem);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVarLengthArray>
 #include <QVector>
 #include <memory>
 #include <optional>
@@ -98,13 +99,14 @@ public:
 
 private:
     friend struct detail::ResultAccess;
-    // A record holds a handful of findings at most: a plain vector searched
-    // from the front is faster and smaller than a hash for that.
+    // A record holds a handful of findings at most: a plain array searched
+    // from the front is faster and smaller than a hash for that, and the
+    // first two need no memory of their own.
     qsizetype indexOf(qint32 fieldId) const;
     void accumulateSeverity(const ValidationResult& item);
     void recalculate();
 
-    std::vector<std::pair<qint32, ValidationResultPtr>> m_items;
+    QVarLengthArray<std::pair<qint32, ValidationResultPtr>, 2> m_items;
     ErrorSeverity m_severity = kvesOK;
     qint32 m_recordNumber = 0;
     // Meaningful only with m_hasTerminal: field 0 is a real field id, so it
