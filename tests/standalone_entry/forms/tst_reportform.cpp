@@ -171,8 +171,8 @@ private slots:
         QTest::addColumn<int>("leadingFields");
         // The record field each grid column is written to, from 0.
         QTest::addColumn<QList<int>>("recordFields");
-        auto row = [](const char* name, const Dazozuvi::ReportFormSpec& spec, const QList<int>& recordFields) {
-            QTest::newRow(name) << spec.fields << spec.formType << spec.leadingFields << recordFields;
+        auto row = [](const char* name, const Dazozuvi::ReportFormSpec& form, const QList<int>& recordFields) {
+            QTest::newRow(name) << form.fields << form.formType << form.leadingFields << recordFields;
         };
         row("Form 25", Dazozuvi::Form25::FormSpec(), {2, 3, 4, 5, 6});
         row("Form 26", Dazozuvi::Form26::FormSpec(), {3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
