@@ -138,6 +138,17 @@ const QByteArray kGood25 = "0|R12345|2345-2345-2345|Name from label|2|GL|24|X||\
 const QByteArray kBad25 = "0|R12345|2345-2345-2345|Name from label|0|GL|24|X||\r\n";
 const QByteArray kWarn26 = "0|P1234567|54565|2345-2345|Name|2.5|OZ|09/09/2024||01|1 Main St|Albany|12203|\r\n";
 
+// The mixed fixture of each form, and Form 25 once more with commas for separators.
+void mixedFixtures() {
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("form");
+    QTest::newRow("Form 26") << QStringLiteral("P_mixed.txt") << int(zfotForm26);
+    QTest::newRow("Form 26A") << QStringLiteral("A_mixed.txt") << int(zfotForm26A);
+    QTest::newRow("Form 27") << QStringLiteral("S_mixed.txt") << int(zfotForm27);
+    QTest::newRow("Form 25") << QStringLiteral("M_mixed.txt") << int(zfotForm25);
+    QTest::newRow("Form 25, comma separated") << QStringLiteral("M_comma.txt") << int(zfotForm25);
+}
+
 } // namespace
 
 void tst_file_validation::initTestCase() {
@@ -385,15 +396,7 @@ void tst_file_validation::longLinesAreReadWhole() {
 
 // A file run decides most lines on their bytes; a record run checks decoded
 // text. Line by line they must find the same, down to values and messages.
-void tst_file_validation::fileAndRecordRunsAgree_data() {
-    QTest::addColumn<QString>("fixture");
-    QTest::addColumn<int>("form");
-    QTest::newRow("Form 26") << QStringLiteral("P_mixed.txt") << int(zfotForm26);
-    QTest::newRow("Form 26A") << QStringLiteral("A_mixed.txt") << int(zfotForm26A);
-    QTest::newRow("Form 27") << QStringLiteral("S_mixed.txt") << int(zfotForm27);
-    QTest::newRow("Form 25") << QStringLiteral("M_mixed.txt") << int(zfotForm25);
-    QTest::newRow("Form 25, comma separated") << QStringLiteral("M_comma.txt") << int(zfotForm25);
-}
+void tst_file_validation::fileAndRecordRunsAgree_data() { mixedFixtures(); }
 
 void tst_file_validation::fileAndRecordRunsAgree() {
     QFETCH(QString, fixture);
@@ -576,15 +579,7 @@ void tst_file_validation::changedFilesAreNeverReadBackWrong() {
 
 // A listing of a file result gives each record's text as its ToString does,
 // in the code page, whether the record is held whole or read back.
-void tst_file_validation::listingGivesEachRecordsText_data() {
-    QTest::addColumn<QString>("fixture");
-    QTest::addColumn<int>("form");
-    QTest::newRow("Form 26") << QStringLiteral("P_mixed.txt") << int(zfotForm26);
-    QTest::newRow("Form 26A") << QStringLiteral("A_mixed.txt") << int(zfotForm26A);
-    QTest::newRow("Form 27") << QStringLiteral("S_mixed.txt") << int(zfotForm27);
-    QTest::newRow("Form 25") << QStringLiteral("M_mixed.txt") << int(zfotForm25);
-    QTest::newRow("Form 25, comma separated") << QStringLiteral("M_comma.txt") << int(zfotForm25);
-}
+void tst_file_validation::listingGivesEachRecordsText_data() { mixedFixtures(); }
 
 void tst_file_validation::listingGivesEachRecordsText() {
     QFETCH(QString, fixture);
