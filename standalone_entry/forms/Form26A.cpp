@@ -22,10 +22,13 @@
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <type_traits>
 
 namespace Dazozuvi {
@@ -71,6 +74,17 @@ void putRow(GridModel& model, int row, const ApplicatorFields& fields, QByteArra
     QAnyStringView cells[5];
     std::copy(fields.texts.begin(), fields.texts.end(), cells);
     cells[4] = fields.appsDone ? QLatin1StringView("0") : QLatin1StringView("1");
+    // A line of ASCII bytes, cut where it stands: its fields go into the
+    // row's record as they are and are upper-cased there.
+    if (std::none_of(std::begin(cells), std::end(cells), [](QAnyStringView cell) {
+            return cell.visit([](auto view) { return std::is_same_v<decltype(view), QStringView>; });
+        })) {
+        QLatin1StringView ascii[5];
+        for (int c = 0; c < 5; ++c)
+            ascii[c] = QLatin1StringView(static_cast<const char*>(cells[c].data()), cells[c].size());
+        model.setUpperAsciiCells(row, colCertId - 1, ascii, 5);
+        return;
+    }
     qsizetype total = 0;
     for (const QAnyStringView cell : cells) total += cell.size();
     bytes.resize(total);
@@ -190,6 +204,11 @@ bool Form26A::LoadData(const QString& path) {
             {
                 // Every row reaches the view at once; each row is written whole.
                 GridModel::BulkUpdate bulk(grid.gridModel());
+                // A line holds some sixteen bytes at the least: room for
+                // that many rows is set aside once, instead of the row
+                // tables being copied each time they double.
+                grid.gridModel().reserveRows(
+                    int(std::min<qint64>(QFileInfo(path).size() / 16 + 2, std::numeric_limits<int>::max())));
                 QByteArray bytes;
                 QString text;
                 stamp = ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields) {

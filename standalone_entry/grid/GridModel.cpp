@@ -180,6 +180,12 @@ void GridModel::setCells(int row, int firstCol, const QLatin1StringView* cells, 
     changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
 }
 
+void GridModel::setUpperAsciiCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count) {
+    if (row < 0 || row >= rows() || firstCol < 0 || firstCol >= m_store.columnCount() || count <= 0) return;
+    m_store.setUpperAsciiCells(row, firstCol, cells, count);
+    changed(row, firstCol, row, std::min<int>(firstCol + int(count), m_store.columnCount()) - 1);
+}
+
 int GridModel::setUpperAsciiFields(int row, int firstCol, const uchar* bytes, qsizetype size, uchar bar) {
     // The line is upper-cased: its separators are found, and its fields go
     // into the store as they are.

@@ -64,6 +64,11 @@ public:
     // Writes cells firstCol .. firstCol + count - 1 of a row in one step.
     void setCells(int row, int firstCol, const QStringView* cells, qsizetype count);
     void setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count);
+    // The same for texts of ASCII bytes, which go in upper-cased.
+    void setUpperAsciiCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count);
+    // Room for this many rows without moving the row tables (see
+    // PackedRows::reserveRows); the row count stays.
+    void reserveRows(int rows) { m_store.reserveRows(rows); }
     // Writes the fields of a delimited line into a row from firstCol on, each
     // with the blanks at its ends removed and upper-cased, as records are
     // loaded from a report file; fields beyond the last column are dropped.

@@ -266,6 +266,15 @@ void PackedRows::setRowCount(int rows) {
         removeRows(rows, rowCount() - rows);
 }
 
+void PackedRows::reserveRows(int rows) {
+    try {
+        m_rows.reserve(std::size_t(std::max(rows, 0)));
+        m_rowColours.reserve(std::size_t(std::max(rows, 0)));
+    } catch (const std::bad_alloc&) {
+        // The tables then grow as rows come.
+    }
+}
+
 QString PackedRows::text(int row, int col, qsizetype maxLength) const {
     const unsigned char* record = m_rows[std::size_t(row)];
     if (!record) return {};
@@ -351,6 +360,51 @@ void PackedRows::setCells(int row, int firstCol, const QStringView* cells, qsize
 
 void PackedRows::setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count) {
     setPieces(row, firstCol, cells, count);
+}
+
+void PackedRows::setUpperAsciiCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count) {
+    if (firstCol < 0 || firstCol >= m_columns) return;
+    count = std::min<qsizetype>(count, m_columns - firstCol);
+    if (count <= 0) return;
+    qsizetype stored = count; // trailing empty cells are not stored
+    while (stored > 0 && cells[stored - 1].isEmpty()) --stored;
+    qsizetype total = 0;
+    bool shortCells = true;
+    for (qsizetype i = 0; i < stored; ++i) {
+        total += cells[i].size();
+        shortCells = shortCells && cells[i].size() <= 255;
+    }
+    if (m_rows[std::size_t(row)] || firstCol != 0 || !shortCells || stored == 0) {
+        // A row that holds text already, or a rare shape, is written the
+        // general way from an upper-cased copy.
+        QByteArray upper;
+        upper.reserve(total);
+        QVarLengthArray<QLatin1StringView, 32> copies(count);
+        for (qsizetype i = 0; i < count; ++i) {
+            const qsizetype at = upper.size();
+            upper.append(cells[i].data(), cells[i].size());
+            TextScan::upperAsciiBytes(reinterpret_cast<uchar*>(upper.data()) + at, cells[i].size());
+            copies[i] = QLatin1StringView(upper.constData() + at, cells[i].size());
+        }
+        setPieces(row, firstCol, copies.constData(), count);
+        return;
+    }
+    // Every loaded row: its record is written straight from the texts,
+    // upper-cased where it lands, without a copy of the row on the way.
+    const std::size_t head = kHead + std::size_t(stored);
+    unsigned char* record = m_store.take(head + std::size_t(total));
+    record[0] = 0;
+    record[1] = 0;
+    const quint16 n = quint16(stored);
+    std::memcpy(record + 2, &n, sizeof n);
+    unsigned char* out = record + head;
+    for (qsizetype i = 0; i < stored; ++i) {
+        record[kHead + std::size_t(i)] = static_cast<unsigned char>(cells[i].size());
+        if (!cells[i].isEmpty()) std::memcpy(out, cells[i].data(), std::size_t(cells[i].size()));
+        out += cells[i].size();
+    }
+    TextScan::upperAsciiBytes(record + head, total);
+    replaceRecord(row, record);
 }
 
 quint8 PackedRows::paletteIndex(quint32 bgr) {

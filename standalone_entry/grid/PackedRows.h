@@ -31,6 +31,10 @@ public:
     int columnCount() const { return m_columns; }
     // Rows and columns beyond a smaller count are dropped with their data.
     void setRowCount(int rows);
+    // Room for this many rows, so that the row tables are not moved as a
+    // load adds them: memory that no row reaches stays the system's. Only
+    // advice: room the system refuses is not taken.
+    void reserveRows(int rows);
     void setColumnCount(int columns);
 
     // At most maxLength characters of it when maxLength is not negative.
@@ -47,6 +51,9 @@ public:
     void setCells(int row, int firstCol, const QStringView* cells, qsizetype count);
     // The same for Latin-1 texts.
     void setCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count);
+    // The same for texts of ASCII bytes (each below 0x80), stored with their
+    // letters upper-cased; the texts themselves are left as they are.
+    void setUpperAsciiCells(int row, int firstCol, const QLatin1StringView* cells, qsizetype count);
 
     // 0x00BBGGRR; white until set.
     quint32 colour(int row, int col) const;

@@ -235,6 +235,74 @@ private slots:
         for (const QStringView v : views) QVERIFY(v.isEmpty());
     }
 
+    // Cells of ASCII bytes stored upper-cased (a Form 26A list's rows) make
+    // the row the general way makes from their upper case: texts, the last
+    // data row and column, the memory counted.
+    void upperAsciiCellsAsTheGeneralWay_data() {
+        QTest::addColumn<QString>("before"); // row 0 before, cells joined by "|"
+        QTest::addColumn<int>("firstCol");
+        QTest::addColumn<QString>("cells");
+        QString printable;
+        for (char16_t c = u' '; c <= u'~'; ++c)
+            if (c != u'|') printable += QChar(c);
+        QTest::newRow("empty row") << "" << 0 << "c2184025|85476|carlos|doe|0";
+        QTest::newRow("every ASCII character") << "" << 0 << printable + "|" + printable.mid(5) + "|x";
+        QTest::newRow("trailing empty cells") << "" << 0 << "a|b|||";
+        QTest::newRow("only empty cells") << "" << 0 << "||||";
+        QTest::newRow("empty cells between") << "" << 0 << "|b||d|";
+        QTest::newRow("longer than 255") << "" << 0 << QString(300, u'q') + "|z";
+        QTest::newRow("from a later column") << "" << 2 << "x|y";
+        QTest::newRow("row with text") << QStringLiteral("old|r\u00e9st|||kept") << 0 << "n|m";
+        QTest::newRow("row with text, emptied") << "old|text" << 0 << "|";
+    }
+
+    void upperAsciiCellsAsTheGeneralWay() {
+        QFETCH(QString, before);
+        QFETCH(int, firstCol);
+        QFETCH(QString, cells);
+        GridModel fast, general;
+        for (GridModel* model : {&fast, &general}) {
+            model->setColumnCount(5);
+            model->setRows(3);
+            model->setText(2, 0, QStringLiteral("below"));
+            const QStringList old = before.split(QLatin1Char('|'));
+            for (int c = 0; c < old.size() && !before.isEmpty(); ++c) model->setText(0, c, old[c]);
+        }
+        const QByteArray bytes = cells.toLatin1();
+        const QList<QByteArray> parts = bytes.split('|');
+        QList<QLatin1StringView> views;
+        for (const QByteArray& part : parts) views << QLatin1StringView(part);
+        fast.setUpperAsciiCells(0, firstCol, views.constData(), views.size());
+        QStringList upper;
+        for (const QByteArray& part : parts) upper << QString::fromLatin1(part).toUpper();
+        QList<QStringView> upperViews(upper.begin(), upper.end());
+        general.setCells(0, firstCol, upperViews.constData(), upperViews.size());
+        QCOMPARE(dump(fast), dump(general));
+        QCOMPARE(fast.lastDataRow(), general.lastDataRow());
+        QCOMPARE(fast.lastDataColumn(), general.lastDataColumn());
+        QCOMPARE(fast.store().memoryBytes(), general.store().memoryBytes());
+        // The cells given are left as they were.
+        QCOMPARE(QByteArray(parts.join('|')), bytes);
+    }
+
+    // Room set aside for rows changes no row, and rows added into it or
+    // beyond it keep their texts.
+    void reservedRowsChangeNothing() {
+        GridModel model;
+        fill(model);
+        const QStringList was = dump(model);
+        model.reserveRows(1000);
+        QCOMPARE(dump(model), was);
+        model.reserveRows(-1);
+        model.reserveRows(2);
+        QCOMPARE(dump(model), was);
+        model.setRows(2000);
+        model.setText(1999, 1, QStringLiteral("last"));
+        QCOMPARE(dump(model).mid(0, 5), was);
+        QCOMPARE(model.text(1999, 1), QStringLiteral("last"));
+        QCOMPARE(model.lastDataRow(), 1999);
+    }
+
     void bulkUpdateSendsOneSignal() {
         GridModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
