@@ -94,17 +94,76 @@ struct CZelFarpoint::Verdict {
     qint32 severity = 0;     // of an invalid value
 };
 
-// A column's value in the row checked last, and its verdict: the filer's
-// ids or permit number stand in every row of a report, and are checked once.
+// The values of a column checked lately in a pass, and their verdicts: the
+// filer's ids or permit number stand in every row of a report, and names,
+// products and places come back again and again. The value of the row
+// above is tried first, then a small table by the value's hash; a column
+// whose values seldom come back (ids, quantities) soon stops looking there.
 struct CZelFarpoint::ColumnMemo {
     static constexpr qsizetype Longest = 24;
-    char16_t value[Longest];
-    qsizetype size = -1; // none
-    Verdict verdict;
-    QString normalised; // when the verdict rewrote the value
+    static constexpr int Slots = 64;
+    // Lookups in the table before it is judged, and the share of them that
+    // must have found their value for it to be kept.
+    static constexpr quint32 Trial = 1024;
+    static constexpr quint32 TrialFound = Trial / 4;
 
-    bool holds(QStringView v) const {
-        return size == v.size() && std::equal(value, value + size, reinterpret_cast<const char16_t*>(v.utf16()));
+    struct Known {
+        char16_t value[Longest];
+        qsizetype size = -1; // none
+        Verdict verdict;
+        QString normalised; // when the verdict rewrote the value
+
+        bool holds(QStringView v) const {
+            return size == v.size() && std::equal(value, value + size, reinterpret_cast<const char16_t*>(v.utf16()));
+        }
+    };
+    Known known[Slots];
+    int last = 0;      // the slot of the row above's value
+    int slot = 0;      // where the value looked for last goes
+    quint32 asked = 0; // lookups in the table during its trial
+    quint32 found = 0; // of which found their value
+    bool useTable = true;
+
+    static int slotOf(QStringView v) {
+        // The first and last four characters and the length: enough to part
+        // the values of a column, and no loop over each character.
+        const auto* p = reinterpret_cast<const char16_t*>(v.utf16());
+        const qsizetype n = v.size();
+        quint64 head = 0, tail = 0;
+        if (n >= 4) {
+            std::memcpy(&head, p, sizeof head);
+            std::memcpy(&tail, p + n - 4, sizeof tail);
+        } else {
+            for (qsizetype i = 0; i < n; ++i) head = head << 16 | p[i];
+        }
+        const quint64 h = head * 0x9E3779B97F4A7C15ull ^ (tail + quint64(n)) * 0xC2B2AE3D27D4EB4Full;
+        return int(h >> 58); // 64 slots
+    }
+
+    // The verdict known for v, or null; then keep() files v's verdict.
+    const Known* find(QStringView v) {
+        if (known[last].holds(v)) return &known[last];
+        slot = 0;
+        if (!useTable || v.size() > Longest) return nullptr;
+        slot = slotOf(v);
+        const bool hit = known[slot].holds(v);
+        if (asked < Trial) {
+            ++asked;
+            found += hit;
+            if (asked == Trial && found < TrialFound) useTable = false;
+        }
+        if (!hit) return nullptr;
+        last = slot;
+        return &known[slot];
+    }
+
+    void keep(QStringView v, const Verdict& verdict, const QString& normalised) {
+        Known& k = known[slot];
+        k.size = v.size() <= Longest ? v.size() : -1;
+        if (k.size >= 0) std::copy_n(reinterpret_cast<const char16_t*>(v.utf16()), k.size, k.value);
+        k.verdict = verdict;
+        if (verdict.rewritten) k.normalised = normalised;
+        last = slot;
     }
 };
 
@@ -292,8 +351,8 @@ int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool li
             m_columnAnswers[2 * c + 1] = ask(row, c + 1, u"0", false);
         }
     }
-    // In a pass, a value the same as the row before's in its column has its
-    // verdict (the answer is the column's, the report year the pass's).
+    // In a pass, a value checked lately in its column has the verdict it had
+    // then (the answer is the column's, the report year the pass's).
     const bool memo = pass && byColumn;
     if (memo && m_memo.size() != size_t(columns)) m_memo.assign(size_t(columns), ColumnMemo());
     QVarLengthArray<quint32, 32> colours(columns);
@@ -304,7 +363,7 @@ int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool li
         qsizetype at = -1, size = 0;
     };
     QVarLengthArray<Written, 32> written(columns);
-    m_rowWritten.resize(0);
+    if (!m_rowWritten.isEmpty()) m_rowWritten.resize(0);
     bool anyWritten = false;
     int errors = 0;
     for (int c = 0; c < columns; ++c) {
@@ -317,20 +376,14 @@ int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool li
             value = Vezedad::trimBlanks(QStringView(p, cellText.size()));
         }
         Verdict verdict;
-        ColumnMemo* last = memo ? &m_memo[size_t(c)] : nullptr;
-        if (last && last->holds(value)) {
-            verdict = last->verdict;
-            if (verdict.rewritten) m_normalised = last->normalised;
+        ColumnMemo* known = memo ? &m_memo[size_t(c)] : nullptr;
+        if (const ColumnMemo::Known* seen = known ? known->find(value) : nullptr) {
+            verdict = seen->verdict;
+            if (verdict.rewritten) m_normalised = seen->normalised;
         } else {
             verdict = judge(byColumn ? m_columnAnswers[2 * c + !value.isEmpty()] : ask(row, c + 1, value, listened),
                             value, false, row, validator);
-            if (last) {
-                last->size = value.size() <= ColumnMemo::Longest ? value.size() : -1;
-                if (last->size >= 0)
-                    std::copy_n(reinterpret_cast<const char16_t*>(value.utf16()), last->size, last->value);
-                last->verdict = verdict;
-                if (verdict.rewritten) last->normalised = m_normalised;
-            }
+            if (known) known->keep(value, verdict, m_normalised);
         }
         colours[c] = colourOf(verdict);
         QStringView stored;

@@ -321,6 +321,47 @@ private slots:
         QCOMPARE(heard, 600);
     }
 
+    // In a check of many rows a value met again, also rows apart, takes the
+    // verdict it had; with values that recur (names), that never recur (a
+    // column soon no longer looked up) and that the check rewrites, the
+    // outcome is that of asking about every cell.
+    void valuesMetAgainKeepTheirVerdicts() {
+        const auto run = [](bool byColumn) {
+            Form form({21, 22, 25}, 3);
+            QObject::disconnect(form.ctl.get(), &CZelFarpoint::Validating, nullptr, nullptr);
+            form.ctl->setValidatingAnswer(
+                [](qint32, qint32 col, QStringView, bool& check, qint32& field, bool&) {
+                    field = QList<qint32>{21, 22, 25}.value(col - 1, -1);
+                    check = true;
+                },
+                byColumn);
+            const QStringList units{"lb", "lbs", "GL", "Liter", "", "bad unit", "oz"};
+            form.fill(3000, [&units](int r, int c) {
+                // 150 names, every third one numeric (refused), met again in
+                // an order that is not the rows'.
+                const int name = (r * 37) % 150;
+                if (c == 1) return name % 3 ? QStringLiteral("name %1").arg(name) : QString::number(name);
+                if (c == 2)
+                    return r % 7 ? QStringLiteral("%1,%2").arg(r / 1000 + 1).arg(r % 1000, 3, 10, QLatin1Char('0'))
+                                 : QStringLiteral("%1x").arg(r);
+                return units[(r * 3) % units.size()];
+            });
+            UiScript ui;
+            ui.expectModal([](QDialog&) {});
+            const qint32 errors = form.ctl->ValidateForm(false);
+            QStringList cells;
+            for (int r = 1; r <= 3000; ++r)
+                for (int c = 1; c <= 3; ++c)
+                    cells << form.grid->text(c, r) + QString::number(form.grid->cellColour(c, r), 16);
+            return std::make_pair(errors, cells);
+        };
+        const auto everyCell = run(false);
+        QVERIFY(everyCell.first > 1000);
+        QVERIFY(everyCell.second.contains(QStringLiteral("2000ffffff"))); // "2,000" as stored
+        QVERIFY(everyCell.second.contains(QStringLiteral("NAME 1ffffff")));
+        QCOMPARE(run(true), everyCell);
+    }
+
     void validateFormUnderProgress_data() {
         QTest::addColumn<int>("stopAtRow"); // 0: never
         QTest::addColumn<int>("errors");
