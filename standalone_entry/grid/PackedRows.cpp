@@ -98,6 +98,15 @@ std::size_t PackedRows::recordBytes(const unsigned char* record) {
     return std::size_t(layout.text - record) + std::size_t(layout.totalLength()) * (layout.utf16 ? 2 : 1);
 }
 
+PackedRows::Record PackedRows::takeNarrow(int cells, qsizetype characters) {
+    unsigned char* record = m_store.take(kHead + std::size_t(cells) + std::size_t(characters));
+    record[0] = 0;
+    record[1] = 0;
+    const quint16 n = quint16(cells);
+    std::memcpy(record + 2, &n, sizeof n);
+    return record;
+}
+
 PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
     while (count > 0 && pieces[count - 1].size == 0) --count;
     if (count <= 0) return nullptr;
@@ -112,11 +121,7 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
         // looks for wider characters, and build the general way only when
         // one turns up.
         const std::size_t head = kHead + std::size_t(count);
-        unsigned char* record = m_store.take(head + std::size_t(total));
-        record[0] = 0;
-        record[1] = 0;
-        const quint16 n = quint16(count);
-        std::memcpy(record + 2, &n, sizeof n);
+        unsigned char* record = takeNarrow(count, total);
         unsigned char* out = record + head;
         char16_t seen = 0;
         for (int i = 0; i < count; ++i) {
@@ -392,11 +397,7 @@ void PackedRows::setUpperAsciiCells(int row, int firstCol, const QLatin1StringVi
     // Every loaded row: its record is written straight from the texts,
     // upper-cased where it lands, without a copy of the row on the way.
     const std::size_t head = kHead + std::size_t(stored);
-    unsigned char* record = m_store.take(head + std::size_t(total));
-    record[0] = 0;
-    record[1] = 0;
-    const quint16 n = quint16(stored);
-    std::memcpy(record + 2, &n, sizeof n);
+    unsigned char* record = takeNarrow(int(stored), total);
     unsigned char* out = record + head;
     for (qsizetype i = 0; i < stored; ++i) {
         record[kHead + std::size_t(i)] = static_cast<unsigned char>(cells[i].size());

@@ -85,6 +85,9 @@ private:
     struct Piece;
 
     Record build(const Piece* pieces, int count);
+    // A record of cells one-byte lengths and characters Latin-1 bytes, its
+    // head written; the lengths and the text are the caller's to write.
+    Record takeNarrow(int cells, qsizetype characters);
     template <class Text> void setPieces(int row, int firstCol, const Text* cells, qsizetype count);
     void replaceRecord(int row, Record record);
     void releaseRecord(Record record);
