@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -42,9 +43,14 @@ namespace {
 // The text cut in the middle with "..." to fit width: a path keeps its start
 // and its file name, the parts that tell it apart.
 QString elideMiddle(const QString& text, const QFont& font, int width) {
-    // Whole pixels, rounded up: the last glyph is never clipped.
+    // Whole pixels, rounded up: the last glyph is never clipped. The width
+    // is the one the label lays the line out in, which can pass the sum of
+    // the characters' advances by a fraction of a pixel.
     const QFontMetricsF metrics(font);
-    const auto fits = [&](const QString& shown) { return std::ceil(metrics.horizontalAdvance(shown)) <= width; };
+    const auto fits = [&](const QString& shown) {
+        const qreal laidOut = metrics.size(Qt::TextSingleLine | Qt::TextExpandTabs, shown).width();
+        return std::ceil(std::max(laidOut, metrics.horizontalAdvance(shown))) <= width;
+    };
     if (fits(text)) return text;
     const QString dots = QStringLiteral("...");
     for (qsizetype kept = text.size() - 1; kept > 0; --kept) {

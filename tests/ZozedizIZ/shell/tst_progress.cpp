@@ -149,6 +149,22 @@ private slots:
                                    QStringLiteral("/ZOV2025/M1234500.txt"),
                                100);
         }
+        // A folder's name of many kinds of letters: laid out, a line can need a
+        // fraction of a pixel more than its characters' advances add up to.
+        for (const char* tail : {"qNGJbr", "XrZBgL", "XdxR-r", "MV4.ir"}) {
+            for (const QChar c : {u'N', u'J', u'h', u'/'}) {
+                for (int length = 0; length < 40; length += 3) {
+                    TestSupport::UiScript ui;
+                    ProgressForm form;
+                    ui.expectModal([](QDialog& window) { QTRY_VERIFY(!window.isVisible()); });
+                    QObject::connect(&form, &ProgressForm::Execute, [&] { form.Finished(); });
+                    form.StartTracking(QStringLiteral("Validating files in folder /work/build/Testing/") +
+                                           QString(length, c) + QStringLiteral("/tmp/tst_controller-") +
+                                           QLatin1String(tail),
+                                       100);
+                }
+            }
+        }
     }
 
     // The whole protocol in the platform's own modal loop: Execute once per
