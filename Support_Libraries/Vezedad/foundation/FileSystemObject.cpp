@@ -56,10 +56,10 @@ bool TextStream::AtEndOfStream() const { return m_writing || m_pos >= m_data.siz
 QString TextStream::ReadLine() {
     if (m_writing) raiseRuntimeError(rtPathFileAccessError, kSource, QStringLiteral("Bad file mode: ") + m_path);
     if (m_pos >= m_data.size()) raiseRuntimeError(rtInputPastEndOfFile, kSource);
-    ReportFile::LineSplitter lines(QByteArrayView(m_data).sliced(m_pos));
+    ReportFile::LineSplitter lines(m_data, m_pos);
     QByteArrayView line;
     lines.next(line);
-    m_pos += lines.position();
+    m_pos = lines.position();
     return Cp1252::decode(line);
 }
 
@@ -188,6 +188,7 @@ std::unique_ptr<TextStream> FileSystemObject::OpenTextFile(const QString& path, 
     stream->m_path = path;
     if (mode == ForReading) {
         stream->m_data = readWhole(*this, path);
+        stream->m_pos = ReportFile::byteOrderMark(stream->m_data);
         return stream;
     }
     stream->m_writing = true;
@@ -206,19 +207,23 @@ std::unique_ptr<TextStream> FileSystemObject::CreateTextFile(const QString& path
     return OpenTextFile(path, ForWriting, true);
 }
 
-QString FileSystemObject::ReadAllText(const QString& path) const { return Cp1252::decode(readWhole(*this, path)); }
+QString FileSystemObject::ReadAllText(const QString& path) const {
+    const QByteArray bytes = readWhole(*this, path);
+    return Cp1252::decode(QByteArrayView(bytes).sliced(ReportFile::byteOrderMark(bytes)));
+}
 
 std::optional<QString> FileSystemObject::ReadFirstLine(const QString& path, qsizetype maxLength) const {
     QFile file;
     OpenForReading(file, path);
     QByteArray line;
     char block[4096];
-    for (;;) {
+    for (bool first = true;; first = false) {
         const qint64 got = file.read(block, qint64(sizeof block));
         if (got < 0)
             raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
-        const char* end = block + ReportFile::lineEnd(block, 0, qsizetype(got));
-        line.append(block, end - block);
+        const qsizetype start = first ? ReportFile::byteOrderMark(QByteArrayView(block, got)) : 0;
+        const char* end = block + ReportFile::lineEnd(block, start, qsizetype(got));
+        line.append(block + start, end - (block + start));
         if (line.size() > maxLength)
             raise(rtPathFileAccessError,
                   path + QStringLiteral(" (its first line is longer than %1 characters)").arg(maxLength));

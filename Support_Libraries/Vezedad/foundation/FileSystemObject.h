@@ -15,7 +15,8 @@ namespace Vezedad {
 enum IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
 
 // A single-byte text stream. Reading accepts CR LF, LF and a lone CR as line
-// ends; writing ends every line with CR LF. A stream opened for writing
+// ends and drops a byte-order mark before line 1 (see ReportFile's lines);
+// writing ends every line with CR LF. A stream opened for writing
 // replaces its file atomically when it is closed: a writer that fails half way
 // leaves the old file as it was.
 class VEZEDAD_EXPORT TextStream {

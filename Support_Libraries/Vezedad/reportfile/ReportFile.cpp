@@ -32,6 +32,8 @@ qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
     return cr ? static_cast<const char*>(cr) - data : lfAt;
 }
 
+qsizetype byteOrderMark(QByteArrayView data) { return data.startsWith("\xEF\xBB\xBF") ? 3 : 0; }
+
 bool LineSplitter::next(QByteArrayView& line) {
     const qsizetype size = m_data.size();
     if (m_pos >= size) return false;
@@ -51,10 +53,10 @@ void raiseReadError(const QFile& file) {
                       file.fileName() + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
 }
 
-LineReader::LineReader(QFile& file) : m_file(file), m_block(kBlock, Qt::Uninitialized) {}
+LineReader::LineReader(QFile& file) : m_file(file), m_block(kBlock, Qt::Uninitialized), m_atStart(file.pos() == 0) {}
 
 LineReader::LineReader(const QString& path)
-    : m_own(std::make_unique<QFile>()), m_file(*m_own), m_block(kBlock, Qt::Uninitialized) {
+    : m_own(std::make_unique<QFile>()), m_file(*m_own), m_block(kBlock, Qt::Uninitialized), m_atStart(true) {
     Globals::FSO().OpenForReading(*m_own, path, QIODevice::Unbuffered);
 }
 
@@ -136,6 +138,12 @@ bool LineReader::refill() {
     m_pos = 0;
     m_len = qsizetype(read);
     if (m_digest) m_digest->add(QByteArrayView(m_block.constData(), m_len));
+    // A block holds far more than the mark, so the first one holds it whole.
+    if (m_atStart) {
+        m_atStart = false;
+        m_pos = byteOrderMark(QByteArrayView(m_block.constData(), m_len));
+        if (m_pos == m_len) return refill();
+    }
     return m_len > 0;
 }
 

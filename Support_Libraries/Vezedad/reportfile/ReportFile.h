@@ -28,14 +28,23 @@ namespace Vezedad::ReportFile {
 //
 // The one line-end rule: CR LF, LF and a lone CR each end a line, and the
 // last line needs no end. A line is handed out whole, whatever its length.
+//
+// Editors that save "UTF-8" put a byte-order mark (EF BB BF) before line 1.
+// It is never data: every reader drops one such mark at the start of a file
+// and reads the rest as Windows-1252, as ever.
+
+// The length of the mark that data starts with: 3, or 0 when it has none.
+VEZEDAD_EXPORT qsizetype byteOrderMark(QByteArrayView data);
 
 // Where the line that starts at pos ends: its first CR or LF, or len.
 VEZEDAD_EXPORT qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len);
 
-// The lines of bytes held in memory.
+// The lines of a file's bytes held in memory, from byte from on; from the
+// start, a byte-order mark before line 1 is dropped.
 class VEZEDAD_EXPORT LineSplitter {
 public:
-    explicit LineSplitter(QByteArrayView data = {}) : m_data(data) {}
+    explicit LineSplitter(QByteArrayView data = {}, qsizetype from = 0)
+        : m_data(data), m_pos(from == 0 ? byteOrderMark(data) : from) {}
     // The next line without its end; false after the last.
     bool next(QByteArrayView& line);
     bool atEnd() const { return m_pos >= m_data.size(); }
@@ -69,7 +78,8 @@ class VEZEDAD_EXPORT LineReader {
 public:
     static constexpr qsizetype kBlock = 256 * 1024;
 
-    // Reads an open file from where it stands.
+    // Reads an open file from where it stands (from its start: past a
+    // byte-order mark).
     explicit LineReader(QFile& file);
     // Opens path for reading: a regular file only, with the file-system
     // object's errors (53 missing, 75 no regular file, 70 refused).
@@ -116,6 +126,7 @@ private:
     qsizetype m_len = 0;
     qint64 m_number = 0;
     bool m_pendingCr = false;
+    bool m_atStart = false; // the next block read is the file's first
     bool m_stopped = false;
     std::function<bool(qint64)> m_onBlock;
     Digest* m_digest = nullptr;

@@ -150,6 +150,12 @@ void tst_foundation::firstLineIsReadOnItsOwn_data() {
     QTest::newRow("at the bound") << QByteArray(10000, 'x') + "\r\n" + QByteArray(20000, 'y') << QString(10000, u'x')
                                   << false << false;
     QTest::newRow("past the bound") << QByteArray(10001, 'x') + "\r\n" << QString() << false << true;
+    // A byte-order mark is no part of the line, nor of its length.
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF\xEF\xBB|x\r\n") << QStringLiteral("\u00EF\u00BB|x")
+                                     << false << false;
+    QTest::newRow("byte-order mark alone") << QByteArray("\xEF\xBB\xBF") << QString() << true << false;
+    QTest::newRow("byte-order mark, at the bound")
+        << QByteArray("\xEF\xBB\xBF") + QByteArray(10000, 'x') << QString(10000, u'x') << false << false;
 }
 
 void tst_foundation::firstLineIsReadOnItsOwn() {

@@ -243,6 +243,16 @@ private Q_SLOTS:
         QCOMPARE(identity->GetPropertyValue(idAll), before);
     }
 
+    // A byte-order mark that an editor put before the line is no part of
+    // the business name.
+    void markBeforeTheLineIsNoData() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("identity.txt")), "\xEF\xBB\xBF" + kExampleLine.toLatin1() + "\r\n");
+        IdentityPtr identity = working()->Clone();
+        QVERIFY(identity->Read(dir.path()));
+        QCOMPARE(identity->GetPropertyValue(idAll), kExampleLine);
+    }
+
     void cloneNeverWrites() {
         QTemporaryDir dir;
         working()->Clone()->Save(dir.path());

@@ -221,6 +221,16 @@ void tst_file_validation::runs_data() {
         << "P1.txt" << 1 << kWarn26 << 1 << QStringLiteral("1:4:4:1") << QString();
     QTest::newRow("binary") << "M1.txt" << 8 << QByteArray("\x00\x01\xff|\x80\x81|\x00|\x9f\x00\r\n", 13) << 1
                             << QStringLiteral("1:52:4:2 1:2:4:3 1:5:4:2 1:14:4:2 1:6:2:2") << QString();
+    // A byte-order mark before line 1 is no part of the first record; a
+    // record with warnings is read back from its place after it.
+    QTest::newRow("byte-order mark") << "M1.txt" << 8 << "\xEF\xBB\xBF" + kGood25 + kBad25 << 2
+                                     << QStringLiteral("2:6:6:2") << QString();
+    QTest::newRow("byte-order mark, Form 26A") << "A1.txt" << 2
+                                               << QByteArray("\xEF\xBB\xBF"
+                                                             "0|C1234567|12345|JANE|DOE|\r\n")
+                                               << 1 << QString() << QString();
+    QTest::newRow("byte-order mark, warnings")
+        << "P1.txt" << 1 << "\xEF\xBB\xBF" + kWarn26 << 1 << QStringLiteral("1:4:4:1") << QString();
     QTest::newRow("no line end, long") << "M1.txt" << 8 << QByteArray(300000, 'x') << 1 << QStringLiteral("-1:51:2:4")
                                        << QStringLiteral(
                                               "Could not identify field separator; file cannot be processed.");

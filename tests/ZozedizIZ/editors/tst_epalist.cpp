@@ -274,6 +274,17 @@ private Q_SLOTS:
         QVERIFY(list().TakeReadNotice().isEmpty());
     }
 
+    // A byte-order mark before line 1 is no part of the first number: no
+    // product is left out, and the save writes the list without it.
+    void markBeforeLineOneIsNoData() {
+        TestSupport::writeFile(listPath(), "\xEF\xBB\xBF"
+                                           "222-2|Beta\r\n111-1|Alpha\r\n");
+        QCOMPARE(list().Read(), 2);
+        QCOMPARE(list().SkippedLines(), 0);
+        QVERIFY(list().Save());
+        QCOMPARE(TestSupport::readFile(listPath()), QByteArray("111-1|Alpha\r\n222-2|Beta\r\n"));
+    }
+
     void savingAnEmptyListEmptiesTheFile() {
         TestSupport::writeFile(listPath(), "111-1|Alpha\r\n");
         list().Read();

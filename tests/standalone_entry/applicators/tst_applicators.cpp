@@ -111,6 +111,10 @@ private Q_SLOTS:
         QTest::newRow("four fields, no indicator column")
             << QByteArray("C1234567|11|Ann|Lee\r\nB2345678|22|Bo|Ray")
             << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "B2345678=Y|B2345678|22|Bo|Ray"};
+        QTest::newRow("byte-order mark before line 1")
+            << QByteArray("\xEF\xBB\xBF"
+                          "0|C1234567|11|Ann|Lee\r\n3|B2345678|22|Bo|Ray\r\n")
+            << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "B2345678=N|B2345678|22|Bo|Ray"};
         QTest::newRow("indicator 3 and 0")
             << QByteArray("3|C1234567|11|Ann|Lee\r\n0|B2345678|22|Bo|Ray\r\n")
             << QStringList{"C1234567=N|C1234567|11|Ann|Lee", "B2345678=Y|B2345678|22|Bo|Ray"};

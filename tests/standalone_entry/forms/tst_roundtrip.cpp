@@ -19,6 +19,9 @@ QByteArray lines(const QList<QByteArray>& records) {
     return out;
 }
 
+// What editors that save "UTF-8" put before line 1.
+const QByteArray kMark = "\xEF\xBB\xBF";
+
 const QByteArray kResale1 = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||";
 const QByteArray kResaleBlank = "0|R12345||||||X||";
 const QByteArray kResale3 = "0|R12345|100-200|ROUNDUP|1.5|OZ|3|X||";
@@ -82,6 +85,7 @@ private slots:
         columns();
         const QByteArray resale = lines({kResale1, kResaleBlank, kResale3});
         QTest::newRow("resale, blank middle row") << resale << resale << QString();
+        QTest::newRow("byte-order mark before line 1") << kMark + resale << resale << QString();
         QTest::newRow("end use") << lines({kEndUse1, kEndUse3}) << lines({kEndUse1, kEndUse3}) << QString();
         QTest::newRow("no sales") << lines({kNoSales25}) << lines({kNoSales25}) << QString();
         QTest::newRow("lines that are no sales records")
@@ -121,6 +125,8 @@ private slots:
     void form26_data() {
         columns();
         QTest::newRow("applications") << lines({kApp1, kApp2}) << lines({kApp1, kApp2}) << QString();
+        QTest::newRow("byte-order mark before line 1")
+            << kMark + lines({kApp1, kApp2}) << lines({kApp1, kApp2}) << QString();
         QTest::newRow("no applications") << lines({kNoApps}) << lines({kNoApps}) << QString();
         QTest::newRow("a no-applications record among applications")
             << lines({kApp1, kNoApps, kApp2}) << lines({kApp1, kApp2})
@@ -133,6 +139,8 @@ private slots:
     void form27_data() {
         columns();
         QTest::newRow("sales") << lines({kSale1, kSale2}) << lines({kSale1, kSale2}) << QString();
+        QTest::newRow("byte-order mark before line 1")
+            << kMark + lines({kSale1, kSale2}) << lines({kSale1, kSale2}) << QString();
         QTest::newRow("no sales") << lines({kNoSales27}) << lines({kNoSales27}) << QString();
         QTest::newRow("a no-sales record among sales") << lines({kNoSales27, kSale1, kSale2}) << lines({kSale1, kSale2})
                                                        << QStringLiteral("1 line of the file was not loaded (line 1)");
@@ -146,6 +154,7 @@ private slots:
         columns();
         const QByteArray list = lines({"0|C1234567|12345|JOHN|DOE|", "3|T2345678|12345|ANN|LEE|"});
         QTest::newRow("applicators") << list << list << QString();
+        QTest::newRow("byte-order mark before line 1") << kMark + list << list << QString();
     }
     void form26a() { roundTrip<Dazozuvi::Form26A>(QStringLiteral("AB1234500.txt"), false); }
 };
