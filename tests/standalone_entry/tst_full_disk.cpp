@@ -7,6 +7,7 @@
 
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Enums.h"
+#include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/foundation/Registry.h"
 #include "Vezedad/validation/Validator.h"
 #include "ZozedizIZ/editors/EpaDataList.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <cerrno>
 
 using namespace FormTest;
 namespace SmallDisk = TestSupport::SmallDisk;
@@ -29,6 +31,14 @@ QByteArray salesRecords(int n) {
     for (int i = 0; i < n; ++i)
         bytes += "0|R12345|100-200|ROUNDUP|1.5|OZ|" + QByteArray::number(i % 90 + 10) + "|X||\r\n";
     return bytes;
+}
+
+// What the sync of a save says, for the rows where it fails although every
+// write found room (a network share or a quota may tell only then).
+int gSyncError = 0;
+int failingSync(int) {
+    errno = gSyncError;
+    return -1;
 }
 
 // The files of a folder, by name.
@@ -60,6 +70,7 @@ private Q_SLOTS:
         SmallDisk::clear();
     }
     void cleanup() {
+        Vezedad::FileWriter::setSyncCall(nullptr);
         SmallDisk::unfill();
         ZozedizIZ::Globals::Release();
         TestSupport::clearSettings();
@@ -68,28 +79,34 @@ private Q_SLOTS:
 
     void savesOnAFullDisk_data() {
         QTest::addColumn<Subject>("subject");
-        QTest::addColumn<qint64>("room");
+        QTest::addColumn<qint64>("room");   // -1: the disk is not filled
+        QTest::addColumn<int>("syncError"); // what the sync says; 0 for success
         // "full": not a byte free; "part": room for the first pieces of the
         // file, so that the disk fills while it is being written.
-        QTest::newRow("report form, full") << Subject::ReportForm << qint64(0);
-        QTest::newRow("report form, part") << Subject::ReportForm << qint64(8192);
-        QTest::newRow("identity, full") << Subject::Identity << qint64(0);
-        QTest::newRow("product list, full") << Subject::ProductList << qint64(0);
-        QTest::newRow("product list, part") << Subject::ProductList << qint64(8192);
-        QTest::newRow("settings, full") << Subject::Settings << qint64(0);
-        QTest::newRow("settings, part") << Subject::Settings << qint64(8192);
-        QTest::newRow("exception report, full") << Subject::ExceptionReport << qint64(0);
-        QTest::newRow("exception report, part") << Subject::ExceptionReport << qint64(8192);
+        QTest::newRow("report form, full") << Subject::ReportForm << qint64(0) << 0;
+        QTest::newRow("report form, part") << Subject::ReportForm << qint64(8192) << 0;
+        QTest::newRow("report form, quota at the sync") << Subject::ReportForm << qint64(-1) << EDQUOT;
+        QTest::newRow("identity, full") << Subject::Identity << qint64(0) << 0;
+        QTest::newRow("identity, no room at the sync") << Subject::Identity << qint64(-1) << ENOSPC;
+        QTest::newRow("product list, full") << Subject::ProductList << qint64(0) << 0;
+        QTest::newRow("product list, part") << Subject::ProductList << qint64(8192) << 0;
+        QTest::newRow("settings, full") << Subject::Settings << qint64(0) << 0;
+        QTest::newRow("settings, part") << Subject::Settings << qint64(8192) << 0;
+        QTest::newRow("exception report, full") << Subject::ExceptionReport << qint64(0) << 0;
+        QTest::newRow("exception report, part") << Subject::ExceptionReport << qint64(8192) << 0;
     }
     void savesOnAFullDisk() {
         QFETCH(Subject, subject);
         QFETCH(qint64, room);
+        QFETCH(int, syncError);
         QString path;      // the file the save would replace
         QString seen;      // what the user or the caller was told
         QStringList files; // the files beside it before the save
         auto fill = [&] {
             files = filesIn(QFileInfo(path).absolutePath());
-            SmallDisk::fill(room);
+            if (room >= 0) SmallDisk::fill(room);
+            gSyncError = syncError;
+            if (syncError != 0) Vezedad::FileWriter::setSyncCall(failingSync);
         };
         switch (subject) {
         case Subject::ReportForm: {
@@ -208,6 +225,44 @@ private Q_SLOTS:
                  qPrintable(seen));
         // Nothing half written is left beside the file.
         QCOMPARE(filesIn(QFileInfo(path).absolutePath()), files);
+    }
+
+    // A folder that takes no new file while the report in it may be
+    // changed (as on some shares): the save cannot write its new copy
+    // beside the file, and the user hears that it is the folder, and why.
+    void saveIntoAFolderThatCannotBeWritten() {
+        reportRootOnTheDisk();
+        const QString path = YearFolder::file(QStringLiteral("MR1234500.txt"));
+        const QString folder = QFileInfo(path).absolutePath();
+        TestSupport::writeFile(path, salesRecords(3));
+        const QByteArray old = TestSupport::readFile(path);
+        QString why;
+        if (!SmallDisk::freeze(folder, path, &why)) QSKIP(qPrintable(why));
+        struct Thaw {
+            QString folder, path;
+            ~Thaw() { SmallDisk::thaw(folder, path); }
+        } thaw{folder, path};
+        QVERIFY(QFileInfo(path).isWritable());
+        QString seen;
+        UiScript ui;
+        ui.expectBox(); // the verdict on the loaded file
+        showForm<Dazozuvi::Form25>(ui, path, [&](Dazozuvi::Form25& form) {
+            form.Grid().setText(2, 1, QStringLiteral("77"));
+            form.GridController()->setIsDirty(true);
+            ui.expectBox(Vezedad::Ui::vbNo); // validate first?
+            ui.expectBox();                  // the failure
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QVERIFY(form.IsDirty());
+            seen = ui.boxes().last().prompt;
+        });
+        QCOMPARE(TestSupport::readFile(path), old);
+        QVERIFY2(seen.startsWith(QStringLiteral("Error 70: Permission denied: ") + path +
+                                 QStringLiteral(" cannot be saved, because its folder ") + folder +
+                                 QStringLiteral(" cannot be written to (")),
+                 qPrintable(seen));
+        QVERIFY2(seen.contains(QStringLiteral("A save writes the new copy beside the file, in that folder, and then "
+                                              "puts it in the file's place; nothing was saved")),
+                 qPrintable(seen));
     }
 };
 

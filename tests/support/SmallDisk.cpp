@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/mount.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -129,5 +131,25 @@ void fill(qint64 room) {
 }
 
 void unfill() { QFile::remove(folder() + QStringLiteral("/.filler")); }
+
+bool freeze(const QString& dir, const QString& writableFile, QString* why) {
+    const QByteArray d = QFile::encodeName(dir), f = QFile::encodeName(writableFile);
+    // A bind mount takes its flags from the mount it is made from, so the
+    // file is made writable again after it is bound.
+    const bool done = ::mount(d.constData(), d.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+                      ::mount(nullptr, d.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0 &&
+                      ::mount(f.constData(), f.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+                      ::mount(nullptr, f.constData(), nullptr, MS_REMOUNT | MS_BIND, nullptr) == 0;
+    if (!done) {
+        if (why) *why = QStringLiteral("no read-only mount: ") + QString::fromLocal8Bit(std::strerror(errno));
+        thaw(dir, writableFile);
+    }
+    return done;
+}
+
+void thaw(const QString& dir, const QString& writableFile) {
+    ::umount2(QFile::encodeName(writableFile).constData(), MNT_DETACH);
+    ::umount2(QFile::encodeName(dir).constData(), MNT_DETACH);
+}
 
 } // namespace TestSupport::SmallDisk

@@ -3,8 +3,10 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 
 #include <QFileInfo>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace Vezedad {
 
@@ -46,12 +48,31 @@ bool noRoom(QFileDevice::FileError error, const QString& why) {
     const QString folder = info.absolutePath();
     if (!QFileInfo(folder).isDir()) fail(rtPathNotFound, folder);
     if (info.exists() && !info.isFile()) fail(rtPathFileAccessError, path + notAFile(info));
-    if (!QFileInfo(folder).isWritable() || (info.exists() && !info.isWritable())) fail(rtPermissionDenied, path);
+    if (info.exists() && !info.isWritable()) fail(rtPermissionDenied, path);
+    if (!QFileInfo(folder).isWritable()) {
+        if (!info.exists()) fail(rtPermissionDenied, path);
+        // The file itself may be writable, so the user needs to hear that
+        // the folder is what refuses, and why a save needs it.
+        fail(rtPermissionDenied, path + QStringLiteral(" cannot be saved, because its folder ") + folder +
+                                     QStringLiteral(" cannot be written to (") + why +
+                                     QStringLiteral("). A save writes the new copy beside the file, in that folder, "
+                                                    "and then puts it in the file's place") +
+                                     kUnchanged + QLatin1Char('.'));
+    }
     fail(number, path + QStringLiteral(" (") + why + QLatin1Char(')') + kUnchanged + QLatin1Char('.'));
     Q_UNREACHABLE();
 }
 
+int dataSync(int fd) { return ::fdatasync(fd); }
+std::atomic<FileWriter::SyncCall> gSync{dataSync};
+
+// A file system that cannot sync (it says so) has nothing more to put on the
+// disk than what its writes put there.
+bool cannotSync(int error) { return error == EINVAL || error == ENOTSUP || error == ENOSYS; }
+
 } // namespace
+
+FileWriter::SyncCall FileWriter::setSyncCall(SyncCall call) { return gSync.exchange(call ? call : dataSync); }
 
 FileWriter::FileWriter(const QString& path, const QString& source) : m_path(path), m_source(source), m_file(path) {
     // Only a regular file is replaced: a FIFO or device of that name would
@@ -122,9 +143,35 @@ void FileWriter::writeAll(const char* data, qint64 size) {
 
 void FileWriter::commit() {
     flush();
+    settle();
     m_done = true;
     // A write that failed unseen makes commit refuse.
     if (!m_file.commit()) failed();
+}
+
+void FileWriter::settle() {
+    // QSaveFile's commit ignores a failing sync and closes the file only
+    // after the rename, unchecked: an error that a network share or a full
+    // quota tells only there would come after the old file was gone. So the
+    // data is synced here, before the rename, and checked.
+    const int fd = m_file.handle();
+    if (fd < 0) return;
+    int error = 0;
+    int rc;
+    do rc = gSync.load()(fd);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0 && !cannotSync(errno)) error = errno;
+    if (error == 0) {
+        // Closing a second handle of the file runs the file system's flush,
+        // as the last close will, and hears what it says.
+        const int copy = ::dup(fd);
+        if (copy < 0 || (::close(copy) != 0 && errno != EINTR)) error = errno;
+    }
+    if (error == 0) return;
+    m_done = true;
+    m_file.cancelWriting();
+    raiseFailure(rtPathFileAccessError, m_path, QString::fromLocal8Bit(std::strerror(error)), QFileDevice::WriteError,
+                 m_source);
 }
 
 void FileWriter::cancel() {

@@ -17,11 +17,17 @@ namespace Vezedad {
 // stays byte for byte as it was. A writer destroyed before commit discards
 // what it wrote.
 //
+// Before the new file takes the old one's place its data is synced to the
+// disk and the sync and the close are checked: on a network share or a full
+// quota a failure often shows only there.
+//
 // Errors: 70 when the file cannot be opened (75 for a folder, FIFO or device
-// of that name, 76 for a missing folder), 61 "Disk full" when the disk or
-// the user's quota has no room left, 75 for any other failed write or
-// replacement; each names the path and says that the old file is unchanged.
-// Text that Windows-1252 cannot hold raises the code page's message.
+// of that name, 76 for a missing folder; a folder that cannot be written is
+// named, since the new copy is written beside the file), 61 "Disk full" when
+// the disk or the user's quota has no room left, 75 for any other failed
+// write, sync, close or replacement; each names the path and says that the
+// old file is unchanged. Text that Windows-1252 cannot hold raises the code
+// page's message.
 class VEZEDAD_EXPORT FileWriter {
 public:
     explicit FileWriter(const QString& path, const QString& source = QStringLiteral("FileSystemObject"));
@@ -46,9 +52,16 @@ public:
     // Whether an error is the writer's full-disk error.
     static bool isDiskFull(qint32 number);
 
+    // The call that puts a file's data on the disk (fdatasync: 0, or -1 with
+    // errno). A test puts in one that fails as a network share can; the one
+    // it replaces comes back, and a null call puts fdatasync back.
+    using SyncCall = int (*)(int fd);
+    static SyncCall setSyncCall(SyncCall call);
+
 private:
     void flush();
     void writeAll(const char* data, qint64 size);
+    void settle();
     [[noreturn]] void failed();
 
     QString m_path;

@@ -65,6 +65,8 @@ private slots:
     void anyLineEndIsAccepted();
     void writingEndsLinesWithCrLfAndKeepsBytes();
     void failedWriterLeavesOldFile();
+    void failedSyncKeepsTheOldFile_data();
+    void failedSyncKeepsTheOldFile();
     void appendingKeepsWhatWasThere();
     void firstLineIsReadOnItsOwn_data();
     void firstLineIsReadOnItsOwn();

@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Utilities.h"
 #include "tst_foundation.h"
@@ -12,6 +13,8 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <unistd.h>
@@ -84,6 +87,56 @@ void tst_foundation::failedWriterLeavesOldFile() {
         // dropped without Close: the writer gave up
     }
     QCOMPARE(readFile(path), QByteArray("old contents\r\n"));
+}
+
+namespace {
+int gSyncError = 0;
+} // namespace
+
+// A sync that fails (as a network share or a full quota may, though every
+// write went through) keeps the old file and says why; a file system that
+// cannot sync at all saves as ever.
+void tst_foundation::failedSyncKeepsTheOldFile_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("number"); // 0: saved
+    QTest::newRow("input/output error") << EIO << int(rtPathFileAccessError);
+    QTest::newRow("no room") << ENOSPC << int(rtDiskFull);
+    QTest::newRow("quota") << EDQUOT << int(rtDiskFull);
+    QTest::newRow("no sync on this file system") << EINVAL << 0;
+}
+
+void tst_foundation::failedSyncKeepsTheOldFile() {
+    QFETCH(int, error);
+    QFETCH(int, number);
+    const QString folder = tempPath(QStringLiteral("sync"));
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/kept.txt");
+    writeFile(path, "old contents\r\n");
+    gSyncError = error;
+    struct Restore {
+        FileWriter::SyncCall call;
+        ~Restore() { FileWriter::setSyncCall(call); }
+    } restore{FileWriter::setSyncCall([](int) {
+        errno = gSyncError;
+        return -1;
+    })};
+    const ErrorInfo e = TestSupport::raisedBy([&] {
+        FileWriter file(path);
+        file.writeLine(u"new contents");
+        file.commit();
+    });
+    QCOMPARE(e.Number(), number);
+    if (number == 0) {
+        QCOMPARE(readFile(path), QByteArray("new contents\r\n"));
+        return;
+    }
+    QCOMPARE(readFile(path), QByteArray("old contents\r\n"));
+    QVERIFY2(e.Description().contains(path + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error))),
+             qPrintable(e.Description()));
+    QVERIFY2(e.Description().endsWith(QStringLiteral("the file on disk is as it was before.")),
+             qPrintable(e.Description()));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.txt")});
 }
 
 void tst_foundation::appendingKeepsWhatWasThere() {
@@ -249,6 +302,12 @@ void tst_foundation::failuresSayWhatHappened_data() {
                                          << QStringLiteral("Path/File access error: %1/folder is a folder, not a file");
     QTest::newRow("write into a refused folder") << QStringLiteral("write") << QStringLiteral("locked/x.txt") << 70
                                                  << QStringLiteral("Permission denied: %1/locked/x.txt");
+    QTest::newRow("write over a file in a refused folder")
+        << QStringLiteral("write") << QStringLiteral("locked/kept.txt") << 70
+        << QStringLiteral("Permission denied: %1/locked/kept.txt cannot be saved, because its folder %1/locked cannot "
+                          "be written to (Permission denied). A save writes the new copy beside the file, in that "
+                          "folder, and then puts it in the file's place; nothing was saved, and the file on disk is as "
+                          "it was before.");
     QTest::newRow("folder over a file") << QStringLiteral("folder") << QStringLiteral("file.txt") << 58
                                         << QStringLiteral("File already exists: %1/file.txt");
     QTest::newRow("folder in a missing folder") << QStringLiteral("folder") << QStringLiteral("missing/sub") << 76
@@ -269,6 +328,7 @@ void tst_foundation::failuresSayWhatHappened() {
     QDir(dir).removeRecursively();
     QVERIFY(QDir().mkpath(dir + QStringLiteral("/folder")));
     QVERIFY(QDir().mkpath(dir + QStringLiteral("/locked")));
+    writeFile(dir + QStringLiteral("/locked/kept.txt"), "x");
     QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     writeFile(dir + QStringLiteral("/file.txt"), "x");
     const QString path = dir + QLatin1Char('/') + target;
