@@ -6,11 +6,15 @@
 #include "Vezedad/foundation/Utilities.h"
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/reportfile/ReportFile.h"
+#include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QDomDocument>
 #include <QDomElement>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -216,17 +220,29 @@ bool Identity::resolvePath(QString& strPath, QString& strFile) const {
     return true;
 }
 
+namespace {
+QString absolutePath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+} // namespace
+
 bool Identity::Read(QString& strPath, QString& strFile) {
+    QString path;
     try {
         if (!resolvePath(strPath, strFile)) return false;
         FileSystemObject& fso = Globals::FSO();
-        const QString path = fso.BuildPath(strPath, strFile);
+        path = absolutePath(fso.BuildPath(strPath, strFile));
+        m_unread.removeIf([&](const Unread& u) { return u.path == path; });
         if (!fso.FileExists(path)) return false;
         const std::optional<QString> line = fso.ReadFirstLine(path, MaxLineLength);
         if (!line) return false;
         ParseLine(*line);
         return true;
     } catch (...) {
+        // What the file holds is not known, so a save must not simply
+        // replace it (the identity in memory may be empty).
+        const QFileInfo info(path);
+        if (!path.isEmpty() && info.isFile())
+            m_unread.append(Unread{path, ErrorInfo::fromCurrentException().Description(), info.size(),
+                                   info.lastModified().toMSecsSinceEpoch()});
         return false;
     }
 }
@@ -245,10 +261,41 @@ void Identity::Save(QString& strPath, QString& strFile) {
             throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errPathNotFound),
                             QStringLiteral("The identity has no report folder to be saved in."), kSource);
         FileSystemObject& fso = Globals::FSO();
-        std::unique_ptr<TextStream> stream = fso.CreateTextFile(fso.BuildPath(strPath, strFile), true);
+        const QString path = fso.BuildPath(strPath, strFile);
+        if (!mayReplace(path)) return;
+        std::unique_ptr<TextStream> stream = fso.CreateTextFile(path, true);
         stream->WriteLine(line);
         stream->Close();
     });
+}
+
+bool Identity::mayReplace(const QString& path) {
+    if (m_unread.isEmpty()) return true;
+    const QString absolute = absolutePath(path);
+    const auto it = std::find_if(m_unread.begin(), m_unread.end(), [&](const Unread& u) { return u.path == absolute; });
+    if (it == m_unread.end()) return true;
+    const QFileInfo info(absolute);
+    // Gone since: nothing is there to lose.
+    if (!info.exists()) {
+        m_unread.erase(it);
+        return true;
+    }
+    // Changed since: what it holds now is not known either, and the user has
+    // not said anything about it yet.
+    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    if (info.size() != it->size || modified != it->modified) *it = Unread{absolute, it->why, info.size(), modified};
+    if (it->kept) return false;
+    const qint32 answer = Ui::MsgBox(
+        QStringLiteral("The identity file could not be read:\r\n") + it->why +
+            QStringLiteral("\r\n\r\nReplace it with the identity entered now? What the file holds will be "
+                           "lost.\r\nChoose No to keep the file as it is; the identity is then not saved in it."),
+        Ui::vbYesNo | Ui::vbExclamation | Ui::vbDefaultButton2, QStringLiteral("Identity Information"));
+    if (answer == Ui::vbYes) {
+        m_unread.erase(it);
+        return true;
+    }
+    it->kept = true;
+    return false;
 }
 
 void Identity::Save(const QString& strPath, const QString& strFile) {

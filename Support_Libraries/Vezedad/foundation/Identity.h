@@ -1,6 +1,7 @@
 #pragma once
 #include "Vezedad/foundation/VezedadExport.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -84,6 +85,11 @@ public:
     bool Read(const QString& strPath = QString(), const QString& strFile = QString());
     // Replaces the file atomically: a failed write leaves the old file as it
     // was and raises the failure. A clone writes nothing.
+    //
+    // A file that exists but could not be read (by this identity's last Read
+    // of it) is replaced only when the user says so: the first save into it
+    // asks, once. After a No the file stays as it is and is not saved into
+    // until it is read again.
     void Save(QString& strPath, QString& strFile);
     void Save(const QString& strPath = QString(), const QString& strFile = QString());
 
@@ -110,6 +116,19 @@ private:
     void NotifyChange(qint32 property, const QString& value);
     // False when no folder is given and there is no report model to ask.
     bool resolvePath(QString& strPath, QString& strFile) const;
+    // Whether path may be written: not a file found unreadable, unless the
+    // user agrees to replace it.
+    bool mayReplace(const QString& path);
+
+    // A file that exists but could not be read, as it stood then.
+    struct Unread {
+        QString path; // absolute
+        QString why;
+        qint64 size = 0;
+        qint64 modified = 0;
+        bool kept = false; // the user chose to keep it
+    };
+    QList<Unread> m_unread;
 
     QString m_applicatorName;
     QString m_businessName;

@@ -1,10 +1,12 @@
 #include "support/TestSupport.h"
+#include "support/UiScript.h"
 
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/foundation/ZelReport.h"
+#include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/Validator.h"
 
 #include <QDir>
@@ -251,6 +253,46 @@ private Q_SLOTS:
         IdentityPtr identity = working()->Clone();
         QVERIFY(identity->Read(dir.path()));
         QCOMPARE(identity->GetPropertyValue(idAll), kExampleLine);
+    }
+
+    // A year folder whose identity file cannot be read (here its first line
+    // is longer than the reader takes) leaves the identity as it was; the
+    // file is replaced only when the user says so, asked once.
+    void unreadableFileIsReplacedOnlyWhenTheUserSaysSo_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << int(Ui::vbNo);
+        QTest::newRow("Yes") << int(Ui::vbYes);
+    }
+    void unreadableFileIsReplacedOnlyWhenTheUserSaysSo() {
+        QFETCH(int, answer);
+        ZelReport& report = Globals::ZelReport();
+        IdentityPtr identity = working();
+        fillExample(*identity);
+        const QString folder = QFileInfo(report.ReportPath()).dir().filePath(QStringLiteral("ZOV2021"));
+        const QString path = QDir(folder).filePath(QStringLiteral("identity.txt"));
+        QDir().mkpath(folder);
+        const QByteArray unreadable = "Kept|" + QByteArray(Identity::MaxLineLength, 'x') + "\r\n";
+        writeFile(path, unreadable);
+        const QByteArray example = (kExampleLine + QStringLiteral("\r\n")).toLatin1();
+        {
+            TestSupport::UiScript ui;
+            ui.expectBox(answer);
+            report.ChangeReportYear(2021); // its folder cannot take the identity without a word
+            QCOMPARE(report.ReportYear(), qint16(2021));
+            QCOMPARE(identity->GetPropertyValue(idAll), kExampleLine);
+            QCOMPARE(readFile(path), answer == Ui::vbYes ? example : unreadable);
+            QCOMPARE(ui.boxes().size(), 1);
+            QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Identity Information"));
+            const QString prompt = ui.boxes().at(0).prompt;
+            QVERIFY2(prompt.contains(path + QStringLiteral(" (its first line is longer than 65536 characters)")),
+                     qPrintable(prompt));
+            QCOMPARE(ui.boxes().at(0).buttons, Ui::vbYesNo | Ui::vbExclamation | Ui::vbDefaultButton2);
+            // Told once: later saves into it ask nothing more.
+            identity->Save();
+            report.ChangeReportYear(2024);
+        }
+        QCOMPARE(readFile(path), answer == Ui::vbYes ? example : unreadable);
+        QDir(folder).removeRecursively();
     }
 
     void cloneNeverWrites() {
