@@ -3,7 +3,9 @@
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/foundation/Utilities.h"
+#include "Vezedad/ui/Ui.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,7 @@
 #include <QLockFile>
 #include <QMutex>
 #include <QStorageInfo>
+#include <QThread>
 #include <QtEndian>
 #include <cmath>
 
@@ -63,7 +66,8 @@ QString normalKey(const QString& subKey) {
 
 enum class HiveState { Sound, Unreadable, Damaged };
 
-HiveState readHive(HKEY hive, QJsonObject& out) {
+// bytes, when given, receives what the file holds.
+HiveState readHive(HKEY hive, QJsonObject& out, QByteArray* bytesRead = nullptr) {
     out = QJsonObject();
     const QString path = hiveFile(hive);
     if (!QFileInfo::exists(path)) return HiveState::Sound;
@@ -76,6 +80,7 @@ HiveState readHive(HKEY hive, QJsonObject& out) {
         return HiveState::Unreadable;
     }
     const QByteArray bytes = file.readAll();
+    if (bytesRead) *bytesRead = bytes;
     if (bytes.trimmed().isEmpty()) return HiveState::Sound;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes);
     if (!doc.isObject()) return HiveState::Damaged;
@@ -87,11 +92,45 @@ HiveState readHive(HKEY hive, QJsonObject& out) {
 bool loadHive(HKEY hive, QJsonObject& out) { return readHive(hive, out) != HiveState::Unreadable; }
 
 // Before a damaged hive is replaced by a sound one, its bytes are kept beside
-// it, so that settings a person may still recover are not destroyed.
-bool keepDamagedHive(const QString& path) {
-    const QString copy = path + QStringLiteral(".damaged");
-    QFile::remove(copy);
-    return QFile::copy(path, copy);
+// it, so that settings a person may still recover are not destroyed: under
+// "registry.json.damaged", or "registry.json.damaged-2" and on when an
+// earlier damage is kept there, which a later one must not destroy. A copy
+// of the same bytes already there (a save that failed after making it) is
+// used again. Returns ERROR_SUCCESS with the copy's name.
+qint32 keepDamagedHive(const QString& path, const QByteArray& bytes, QString& copy) {
+    for (int n = 1;; ++n) {
+        copy = path + QStringLiteral(".damaged") + (n == 1 ? QString() : QStringLiteral("-%1").arg(n));
+        const QFileInfo info(copy);
+        if (!info.exists() && !info.isSymLink()) break;
+        if (!info.isFile() || info.size() != bytes.size()) continue;
+        QFile earlier(copy);
+        if (earlier.open(QIODevice::ReadOnly) && earlier.readAll() == bytes) return ERROR_SUCCESS;
+    }
+    try {
+        FileWriter file(copy);
+        file.writeBytes(bytes);
+        file.commit();
+    } catch (const ErrorInfo& error) {
+        return FileWriter::isDiskFull(error.Number()) ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
+    }
+    return ERROR_SUCCESS;
+}
+
+// The user hears of a damaged hive when it is replaced, which happens once
+// for each damage since the hive is sound afterwards; on the thread of the
+// windows, once the hive's lock is let go: a box held open under the lock
+// would hold every other writer of the settings.
+void tellOfDamagedHive(const QString& path, const QString& copy) {
+    const QString text = QStringLiteral("The settings file ") + path +
+                         QStringLiteral(" was damaged and could not be read, so its settings were not used. A new "
+                                        "settings file takes its place now; the damaged file is kept as ") +
+                         copy + QLatin1Char('.');
+    const auto tell = [text] { Ui::MsgBox(text, Ui::vbExclamation | Ui::vbOKOnly, QStringLiteral("Settings")); };
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        tell();
+    else
+        QMetaObject::invokeMethod(app, tell, Qt::QueuedConnection);
 }
 
 bool folderWritable(HKEY hive) {
@@ -104,9 +143,9 @@ bool folderWritable(HKEY hive) {
     return !fileInfo.exists() || fileInfo.isWritable();
 }
 
-// Reads, changes and replaces the hive file under its lock.
-template <class Change> qint32 modifyHive(HKEY hive, Change&& change) {
-    if (!folderWritable(hive)) return ERROR_ACCESS_DENIED;
+// Reads, changes and replaces the hive file under its lock; keptAs receives
+// the name of the copy of a damaged hive that was replaced.
+template <class Change> qint32 modifyHiveLocked(HKEY hive, Change&& change, QString& keptAs) {
     const QString path = hiveFile(hive);
     QLockFile lock(path + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
@@ -121,9 +160,14 @@ template <class Change> qint32 modifyHive(HKEY hive, Change&& change) {
         }
     }
     QJsonObject root;
-    const HiveState state = readHive(hive, root);
+    QByteArray bytes;
+    const HiveState state = readHive(hive, root, &bytes);
     if (state == HiveState::Unreadable) return ERROR_ACCESS_DENIED;
-    if (state == HiveState::Damaged && !keepDamagedHive(path)) return ERROR_ACCESS_DENIED;
+    QString copy;
+    if (state == HiveState::Damaged) {
+        const qint32 kept = keepDamagedHive(path, bytes, copy);
+        if (kept != ERROR_SUCCESS) return kept;
+    }
     const QJsonObject before = root;
     const qint32 rc = change(root);
     if (rc != ERROR_SUCCESS) return rc;
@@ -140,7 +184,16 @@ template <class Change> qint32 modifyHive(HKEY hive, Change&& change) {
     } catch (const ErrorInfo& error) {
         return FileWriter::isDiskFull(error.Number()) ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
     }
+    keptAs = copy;
     return ERROR_SUCCESS;
+}
+
+template <class Change> qint32 modifyHive(HKEY hive, Change&& change) {
+    if (!folderWritable(hive)) return ERROR_ACCESS_DENIED;
+    QString keptAs;
+    const qint32 rc = modifyHiveLocked(hive, std::forward<Change>(change), keptAs);
+    if (!keptAs.isEmpty()) tellOfDamagedHive(hiveFile(hive), keptAs);
+    return rc;
 }
 
 bool lookup(HKEY key, OpenKeyInfo& info) {

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "UiScript.h"
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/Globals.h"
@@ -248,20 +249,33 @@ void tst_foundation::machineRefusalFallsBackToUser() {
     QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("OptionAVersion")), QVariant(QStringLiteral("1.2.3")));
 }
 
+// A damaged hive reads as empty. The write that replaces it keeps what was
+// there beside it and tells the user once where; a later damage is kept
+// too, without destroying the first copy.
 void tst_foundation::damagedHiveFileReadsAsEmpty() {
     QDir().mkpath(TestSupport::userConfigDir());
-    QFile f(hiveFile(HKEY_CURRENT_USER));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("{ not json");
-    f.close();
-    QCOMPARE(Globals::Configuration().BackColor(), 16777120);
-    store(HKEY_CURRENT_USER, QStringLiteral("BackColor"), 3);
-    QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("BackColor")), QVariant(3));
-    QVERIFY(hiveBytes(HKEY_CURRENT_USER).startsWith("{"));
-    // What was there is kept beside the new hive, not destroyed.
-    QFile kept(hiveFile(HKEY_CURRENT_USER) + QStringLiteral(".damaged"));
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), QByteArray("{ not json"));
+    const QString hive = hiveFile(HKEY_CURRENT_USER);
+    TestSupport::UiScript ui;
+    for (const QByteArray& damage : {QByteArray("{ not json"), QByteArray("[ \"other\", damage")}) {
+        TestSupport::writeFile(hive, damage);
+        Globals::Configuration().Clear();
+        QCOMPARE(Globals::Configuration().BackColor(), 16777120);
+        ui.expectBox();
+        store(HKEY_CURRENT_USER, QStringLiteral("BackColor"), 3);
+        store(HKEY_CURRENT_USER, QStringLiteral("BackColor"), 4); // a sound hive: nothing more to tell
+        QCOMPARE(stored(HKEY_CURRENT_USER, QStringLiteral("BackColor")), QVariant(4));
+        QVERIFY(hiveBytes(HKEY_CURRENT_USER).startsWith("{"));
+    }
+    const QString first = hive + QStringLiteral(".damaged"), second = hive + QStringLiteral(".damaged-2");
+    QCOMPARE(TestSupport::readFile(first), QByteArray("{ not json"));
+    QCOMPARE(TestSupport::readFile(second), QByteArray("[ \"other\", damage"));
+    QCOMPARE(ui.boxes().size(), 2);
+    QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("The settings file ") + hive +
+                                          QStringLiteral(" was damaged and could not be read, so its settings were "
+                                                         "not used. A new settings file takes its place now; the "
+                                                         "damaged file is kept as ") +
+                                          first + QLatin1Char('.'));
+    QVERIFY2(ui.boxes().at(1).prompt.endsWith(second + QLatin1Char('.')), qPrintable(ui.boxes().at(1).prompt));
 }
 
 // Values of the wrong JSON shape, as a hand-edited hive may hold them.
