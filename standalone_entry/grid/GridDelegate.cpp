@@ -15,11 +15,6 @@ namespace Dazozuvi {
 
 namespace {
 
-QLineEdit* lineEditOf(QWidget* editor) {
-    if (auto* combo = qobject_cast<QComboBox*>(editor)) return combo->lineEdit();
-    return qobject_cast<QLineEdit*>(editor);
-}
-
 bool insideEditor(const QWidget* widget, const QWidget* editor) {
     for (; widget; widget = widget->parentWidget())
         if (widget == editor) return true;
@@ -62,7 +57,7 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
 }
 
 void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
-    QLineEdit* line = lineEditOf(editor);
+    QLineEdit* line = lineEdit(editor);
     if (!line) return;
     const QString text = index.data(Qt::EditRole).toString();
     const CellType& type = m_grid.gridModel().column(index.column()).type;
@@ -91,8 +86,13 @@ void GridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewI
     editor->setGeometry(option.rect);
 }
 
+QLineEdit* GridDelegate::lineEdit(QWidget* editor) {
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) return combo->lineEdit();
+    return qobject_cast<QLineEdit*>(editor);
+}
+
 QString GridDelegate::editorText(const QWidget* editor) {
-    const QLineEdit* line = lineEditOf(const_cast<QWidget*>(editor));
+    const QLineEdit* line = lineEdit(const_cast<QWidget*>(editor));
     return line ? line->text() : QString();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <QStyledItemDelegate>
 
+class QLineEdit;
+
 namespace Dazozuvi {
 
 class ReportGrid;
@@ -26,6 +28,8 @@ public:
 
     // The text an editor holds now.
     static QString editorText(const QWidget* editor);
+    // Where an editor's text is typed: the editor, or a list's line edit.
+    static QLineEdit* lineEdit(QWidget* editor);
     static bool isTicked(const QString& text) { return !text.isEmpty() && text != QLatin1String("0"); }
 
 protected:

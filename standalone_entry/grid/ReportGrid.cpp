@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QToolTip>
@@ -404,11 +405,11 @@ bool ReportGrid::moveOrAdvance(Move move) {
 
 // ---- editing -------------------------------------------------------------
 
-bool ReportGrid::startEdit() { return openEditor(currentIndex(), nullptr); }
+bool ReportGrid::startEdit() { return openEditor(currentIndex(), EditStart::Program); }
 
 void ReportGrid::endEdit(bool commit) { finishEdit(commit); }
 
-bool ReportGrid::openEditor(const QModelIndex& requested, QKeyEvent* firstKey) {
+bool ReportGrid::openEditor(const QModelIndex& requested, EditStart start, QKeyEvent* firstKey) {
     if (isEditing()) return requested == m_editIndex;
     const QPersistentModelIndex index(requested);
     if (!index.isValid() || isReadOnly()) return false;
@@ -425,10 +426,21 @@ bool ReportGrid::openEditor(const QModelIndex& requested, QKeyEvent* firstKey) {
         m_editor = nullptr;
         return false;
     }
-    m_startedByTyping = firstKey != nullptr;
+    m_startedByTyping = start == EditStart::Typing;
     emit editMode(col, row, 1, false);
     m_startedByTyping = false;
-    if (firstKey && m_editor) {
+    if (!m_editor) return false;
+    // Every kind of cell alike, the drop-down lists included: a list's line
+    // edit is not where Qt's own item views select the text.
+    if (QLineEdit* line = GridDelegate::lineEdit(m_editor)) {
+        if (start == EditStart::InPlace) {
+            line->deselect();
+            line->end(false);
+        } else {
+            line->selectAll();
+        }
+    }
+    if (firstKey) {
         QWidget* target = m_editor->focusProxy() ? m_editor->focusProxy() : m_editor.data();
         QCoreApplication::sendEvent(target, firstKey);
     }
@@ -588,7 +600,14 @@ void ReportGrid::keyPressEvent(QKeyEvent* event) {
     }
     case Qt::Key_Return:
     case Qt::Key_Enter: navigate(Move::Down, false); return;
-    case Qt::Key_F2: startEdit(); return;
+    case Qt::Key_F2: openEditor(current, EditStart::InPlace); return;
+    case Qt::Key_Menu: keyboardContextMenu(); return;
+    case Qt::Key_F10:
+        if (modifiers == Qt::ShiftModifier) {
+            keyboardContextMenu();
+            return;
+        }
+        break;
     case Qt::Key_A:
         if (modifiers == Qt::ControlModifier) {
             selectAll();
@@ -604,7 +623,7 @@ void ReportGrid::keyPressEvent(QKeyEvent* event) {
     default: break;
     }
     if (!typed.isEmpty() && !chord && (typed[0].isPrint() || typed[0] == u'\b') && current.isValid()) {
-        openEditor(current, event);
+        openEditor(current, EditStart::Typing, event);
         return;
     }
     event->ignore();
@@ -695,15 +714,25 @@ void ReportGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid() || (index != currentIndex() && !userMoveTo(index))) return;
     if (m_model->column(index.column()).type.kind == CellType::Check) return;
-    openEditor(index, nullptr);
+    openEditor(index, EditStart::InPlace);
 }
 
 void ReportGrid::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
     // A mouse right click was reported when the button went down.
-    if (event->reason() != QContextMenuEvent::Keyboard) return;
+    if (event->reason() == QContextMenuEvent::Keyboard) keyboardContextMenu();
+}
+
+void ReportGrid::keyboardContextMenu() {
+    // The window system may send the context-menu key both as a key and as
+    // a context-menu event: the menu the first opened is still up.
+    if (QApplication::activePopupWidget()) return;
     const QModelIndex current = currentIndex();
-    const QPoint at = current.isValid() ? visualRect(current).center() : QPoint(0, 0);
+    QPoint at(0, 0);
+    if (current.isValid()) {
+        scrollTo(current);
+        at = visualRect(current).center();
+    }
     emit rightClick(1, activeCol(), activeRow(), viewport()->mapToGlobal(at));
 }
 

@@ -110,7 +110,8 @@ public:
     void selectAll() override;
     void clearSelectedBlocks();
 
-    // Edit mode of the active cell.
+    // Edit mode of the active cell. The editor opens with the cell's text
+    // selected, so that what is typed next replaces it.
     bool startEdit();
     void endEdit(bool commit = true);
     bool isEditing() const { return !m_editor.isNull(); }
@@ -167,6 +168,8 @@ signals:
     // A character was typed (13 for Enter); setting it to 0 swallows it.
     void keyPress(int& keyAscii);
     // clickType 1 for a single right click; globalPos is where the mouse is.
+    // The context-menu key and Shift+F10 raise it too, for the active cell,
+    // with globalPos at its centre.
     void rightClick(int clickType, int col, int row, const QPoint& globalPos);
     // The mouse rests on a cell or header: set showTip and tipText to show a
     // tip; multiLine 1 wraps it, tipWidth (pixels) limits its width.
@@ -196,6 +199,10 @@ private:
     enum class Move { Left, Right, Up, Down, Next, Previous };
     enum class Step { Moved, Kept, PastStart, PastEnd };
     enum class BlockKind { Cells, Rows, Columns, All };
+    // How an edit starts: a typed key replaces the cell's text, F2 and a
+    // double click keep it with the cursor at its end, and the program's
+    // startEdit selects it.
+    enum class EditStart { Program, InPlace, Typing };
     struct Block {
         BlockKind kind = BlockKind::Cells;
         QPersistentModelIndex first;
@@ -213,7 +220,8 @@ private:
     void setBlocks(const QList<Block>& blocks);
     void syncSelectionModel();
     GridBlock mapped(const Block& block) const;
-    bool openEditor(const QModelIndex& index, QKeyEvent* firstKey);
+    bool openEditor(const QModelIndex& index, EditStart start, QKeyEvent* firstKey = nullptr);
+    void keyboardContextMenu();
     void finishEdit(bool commit);
     void toggleCheck(const QModelIndex& index);
     void editorKey(QKeyEvent* event);

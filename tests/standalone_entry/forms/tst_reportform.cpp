@@ -546,6 +546,88 @@ private slots:
         });
     }
 
+    // A units cell is typed over as every cell is: a value the check
+    // refused and a valid one alike are replaced by what is typed.
+    void typingReplacesAUnitsCell_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"Form25", "Form26", "Form27"}) QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void typingReplacesAUnitsCell() {
+        QFETCH(QString, name);
+        Filer folder;
+        const FormCase c = formCase(name);
+        UiScript ui;
+        c.open(ui, [&](ReportForm& form) {
+            c.activity(form, 1);
+            QCOMPARE(form.Grid().column(4).type.kind, Dazozuvi::CellType::List);
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            grid.setFocus();
+            grid.setActiveCell(4, 1);
+            type(grid, QStringLiteral("GAL"));
+            ui.expectBox();
+            press(grid, Qt::Key_Tab);
+            QCOMPARE(ui.boxes().size(), 1);
+            QCOMPARE(grid.activeCol(), 4);
+            type(grid, QStringLiteral("GL"));
+            press(grid, Qt::Key_Tab);
+            QCOMPARE(grid.text(4, 1), QStringLiteral("GL"));
+            QCOMPARE(grid.activeCol(), 5);
+            grid.setActiveCell(4, 1);
+            type(grid, QStringLiteral("OZ"));
+            press(grid, Qt::Key_Tab);
+            QCOMPARE(grid.text(4, 1), QStringLiteral("OZ"));
+            QCOMPARE(ui.boxes().size(), 1);
+        });
+    }
+
+    // The Edit menu opens from the keyboard on the active cell, where the
+    // arrow keys and Enter choose from it.
+    void contextMenuByKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Menu") << int(Qt::Key_Menu) << 0;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    }
+    void contextMenuByKeyboard() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        Folder folder;
+        UiScript ui;
+        withSales(
+            ui, {kRow1, kRow2},
+            [&](Form25& form) {
+                Dazozuvi::ReportGrid& grid = form.Grid();
+                auto* menu = child<QMenu>(form, "mnuGrid");
+                const QRect cell(grid.viewport()->mapToGlobal(grid.visualRect(grid.gridModel().index(1, 1)).topLeft()),
+                                 grid.visualRect(grid.gridModel().index(1, 1)).size());
+                QTest::keyClick(&grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+                QTRY_VERIFY(menu->isVisible());
+                // A corner of it at the cell's centre (it opens upwards or
+                // leftwards where the screen ends).
+                QVERIFY2(menu->geometry().adjusted(-2, -2, 2, 2).contains(cell.center()),
+                         qPrintable(QStringLiteral("menu at %1,%2 for the cell at %3,%4")
+                                        .arg(menu->x())
+                                        .arg(menu->y())
+                                        .arg(cell.x())
+                                        .arg(cell.y())));
+                // Its first item, Cut.
+                QTest::keyClick(menu, Qt::Key_Down);
+                QTest::keyClick(menu, Qt::Key_Return);
+                QTRY_VERIFY(!menu->isVisible());
+                QCOMPARE(QGuiApplication::clipboard()->text().trimmed(), QStringLiteral("ROUNDUP"));
+                QCOMPARE(grid.text(2, 2), QString());
+                QCOMPARE(grid.activeCol(), 2);
+                QCOMPARE(grid.activeRow(), 2);
+                // Esc closes it, and the keys are the grid's again.
+                QTest::keyClick(&grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+                QTRY_VERIFY(menu->isVisible());
+                QTest::keyClick(menu, Qt::Key_Escape);
+                QTRY_VERIFY(!menu->isVisible());
+                QTRY_VERIFY(grid.hasFocus());
+            },
+            2, 2);
+    }
+
     // The row commands of the Edit menu.
     void rowCommands() {
         Folder folder;

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <utility>
+
 using namespace Dazozuvi;
 
 namespace Dazozuvi {
@@ -16,6 +18,8 @@ char* toString(const GridBlock& b) {
     return QTest::toString(QStringLiteral("{%1,%2,%3,%4}").arg(b.col1).arg(b.row1).arg(b.col2).arg(b.row2));
 }
 } // namespace Dazozuvi
+
+Q_DECLARE_METATYPE(Dazozuvi::CellType)
 
 namespace {
 
@@ -455,6 +459,75 @@ private slots:
         QCOMPARE(w.log.contains(QStringLiteral("refused %1,1").arg(col)), refused);
     }
 
+    // A key typed on a cell of any kind replaces what the cell holds, as in
+    // a spreadsheet; F2 and a double click edit it where it stands. A cell
+    // the form refused and kept the cursor on is typed over alike.
+    void typingReplacesACell_data() {
+        QTest::addColumn<CellType>("type");
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("typedOver"); // the keys typed on the cell
+        QTest::addColumn<QString>("inPlace");   // the keys typed after F2
+        QTest::newRow("text") << CellType::text(8) << "GL"
+                              << "OZ"
+                              << "OZ"
+                              << "GLOZ";
+        QTest::newRow("digits") << CellType::digits(4) << "12"
+                                << "34"
+                                << "34"
+                                << "1234";
+        QTest::newRow("date") << CellType::date() << "1/2"
+                              << "34"
+                              << "34"
+                              << "1/234";
+        QTest::newRow("number") << CellType::number(0, 999.99, 2) << "1.5"
+                                << "7"
+                                << "7"
+                                << "1.57";
+        QTest::newRow("list") << CellType::listFromTabs(QStringLiteral("GL\tOZ\tQT")) << "GL"
+                              << "OZ"
+                              << "OZ"
+                              << "GLOZ";
+    }
+    void typingReplacesACell() {
+        QFETCH(CellType, type);
+        QFETCH(QString, held);
+        QFETCH(QString, keys);
+        QFETCH(QString, typedOver);
+        QFETCH(QString, inPlace);
+        Window w;
+        w.grid->setColumn(1, {QStringLiteral("Cell"), 10, type});
+        QVERIFY(w.show());
+        w.grid->setText(1, 1, held);
+        w.grid->setText(1, 2, held);
+        w.grid->setText(1, 3, held);
+        // Row 1 refuses its first change, as a form refuses a bad value:
+        // the cursor goes back and the cell keeps what was typed.
+        bool refuse = true;
+        QObject::connect(w.grid, &ReportGrid::editMode, w.grid, [&](int c, int r, int mode, bool changed) {
+            if (mode == 0 && changed && r == 1 && std::exchange(refuse, false)) w.grid->setActiveCell(c, r);
+        });
+        w.type(keys + keys);
+        Window::key(Qt::Key_Return);
+        QCOMPARE(w.grid->activeRow(), 1);
+        w.type(keys);
+        Window::key(Qt::Key_Return);
+        QCOMPARE(w.grid->text(1, 1), typedOver);
+        QCOMPARE(w.grid->activeRow(), 2);
+        w.type(keys);
+        Window::key(Qt::Key_Return);
+        QCOMPARE(w.grid->text(1, 2), typedOver);
+        Window::key(Qt::Key_F2);
+        w.type(keys);
+        Window::key(Qt::Key_Return);
+        QCOMPARE(w.grid->text(1, 3), inPlace);
+        w.grid->setText(1, 4, held);
+        QTest::mouseDClick(w.grid->viewport(), Qt::LeftButton, {}, w.centre(1, 4));
+        w.type(keys);
+        Window::key(Qt::Key_Return);
+        QCOMPARE(w.grid->text(1, 4), inPlace);
+    }
+
     void pastedBreaksAreRefusedInTheEditor() {
         Window w;
         QVERIFY(w.show());
@@ -561,6 +634,34 @@ private slots:
         QCOMPARE(w.log, (QStringList{"right1 3,4", "right1 2,0"}));
         QCOMPARE(w.grid->activeCol(), 1);
         QCOMPARE(w.grid->activeRow(), 1);
+    }
+
+    // The context-menu key and Shift+F10 ask for the menu of the active
+    // cell, at its place; other F10 chords do not.
+    void contextMenuKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("Menu") << int(Qt::Key_Menu) << 0 << true;
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("F10") << int(Qt::Key_F10) << 0 << false;
+        QTest::newRow("Ctrl+F10") << int(Qt::Key_F10) << int(Qt::ControlModifier) << false;
+    }
+    void contextMenuKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, asks);
+        Window w;
+        QVERIFY(w.show());
+        w.grid->setActiveCell(3, 4);
+        w.log.clear();
+        QPoint at;
+        QObject::connect(w.grid, &ReportGrid::rightClick, w.grid,
+                         [&at](int, int, int, const QPoint& globalPos) { at = globalPos; });
+        Window::key(key, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(w.log, asks ? QStringList{"right1 3,4"} : QStringList{});
+        if (asks) QCOMPARE(w.grid->viewport()->mapFromGlobal(at), w.centre(3, 4));
+        QVERIFY(!w.grid->isEditing());
     }
 
     void textTipsAreAskedOfTheForm() {
