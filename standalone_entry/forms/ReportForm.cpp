@@ -271,6 +271,8 @@ QWidget* ReportForm::buildHeader() {
         cmdEPAEditList = new QPushButton(QStringLiteral("Edit"), fraCanvas);
         cmdEPAEditList->setObjectName(QStringLiteral("cmdEPAEditList"));
         cmdEPAEditList->setToolTip(QStringLiteral("Edit/Add to EPA List"));
+        // "Edit" alone is what a screen reader already calls the Edit menu.
+        Vezedad::Ui::SetAccessibleName(*cmdEPAEditList, QStringLiteral("Edit EPA List"));
         cmdEPAEditList->setAutoDefault(false);
         auto* listTop = new QHBoxLayout;
         listTop->addWidget(lblEpaList);

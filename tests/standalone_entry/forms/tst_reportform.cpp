@@ -13,6 +13,7 @@
 #include "ZozedizIZ/editors/EpaDataList.h"
 #include "ZozedizIZ/shell/Globals.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -626,6 +627,36 @@ private slots:
                 QTRY_VERIFY(grid.hasFocus());
             },
             2, 2);
+    }
+
+    // What a screen reader hears of a form: no two of its controls and menus
+    // share a name, whatever their kind (the Edit menu and the product
+    // list's button "Edit" did).
+    void namesAreDistinct_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"Form25", "Form26", "Form27", "Form26A"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void namesAreDistinct() {
+        QFETCH(QString, name);
+        Filer folder;
+        UiScript ui;
+        formCase(name).open(ui, [&](ReportForm& form) {
+            QHash<QString, QString> heard; // name -> what carries it
+            const auto hear = [&heard](const QString& spoken, const QString& what) {
+                const QString key = spoken.trimmed();
+                if (key.isEmpty()) return;
+                QVERIFY2(!heard.contains(key), qPrintable(QStringLiteral("\"") + key + QStringLiteral("\" names ") +
+                                                          heard.value(key) + QStringLiteral(" and ") + what));
+                heard.insert(key, what);
+            };
+            QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(form.findChild<QMenuBar*>());
+            for (int i = 0; i < bar->childCount(); ++i)
+                hear(bar->child(i)->text(QAccessible::Name), QStringLiteral("a menu"));
+            for (QWidget* control : form.findChildren<QWidget*>())
+                if (control->focusPolicy() & Qt::TabFocus && control->isVisibleTo(&form))
+                    hear(TestSupport::accessibleName(control), control->objectName());
+        });
     }
 
     // The row commands of the Edit menu.
