@@ -154,8 +154,9 @@ ReportFormSpec Form26A::FormSpec() {
         GridColumn{QStringLiteral("Business Reg Num"), 16, CellType::text()},
         GridColumn{QStringLiteral("First Name"), 20, CellType::text()},
         GridColumn{QStringLiteral("Last Name"), 24, CellType::text()},
-        // Not checked: whatever it holds is kept as typed.
-        GridColumn{QStringLiteral("No Applications"), 15, CellType::text()},
+        // A tick box, not a text: a filer typing "N" for "not none" would
+        // mark the applicator as having made no applications. Not checked.
+        GridColumn{QStringLiteral("No Applications"), 15, CellType::check()},
     };
     form.fields = {Vezedad::zrfCertificationId, Vezedad::zrfBusinessRegNum, Vezedad::zrfFirstName, Vezedad::zrfLastName,
                    Vezedad::zrfApIndicator};

@@ -6,8 +6,8 @@ namespace Dazozuvi {
 // Form 26A, the list of the filer's certified commercial applicators and
 // technicians: the business registration number and name in the header, and
 // a row per applicator with the certification id, the registration number,
-// the first and last name and the "No Applications" mark ("1": none made;
-// "0" or empty: made some). Its file has a five-field record per row:
+// the first and last name and the "No Applications" tick box ("1": none
+// made; "0" or empty: made some). Its file has a five-field record per row:
 //   indicator ("0" made applications, "3" none) "|" cert "|" busreg "|"
 //   first "|" last "|"
 // A new list starts with the filer in row 1. The file is read line by line

@@ -30,7 +30,6 @@ public:
     static QString editorText(const QWidget* editor);
     // Where an editor's text is typed: the editor, or a list's line edit.
     static QLineEdit* lineEdit(QWidget* editor);
-    static bool isTicked(const QString& text) { return !text.isEmpty() && text != QLatin1String("0"); }
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;

@@ -48,6 +48,14 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole:
         return int(m_columns[index.column()].type.kind == CellType::Number ? Qt::AlignRight | Qt::AlignVCenter
                                                                            : Qt::AlignLeft | Qt::AlignVCenter);
+    // A screen reader hears a tick box as one, by its column and its state,
+    // not by the "1" or "0" it holds.
+    case Qt::CheckStateRole:
+        if (m_columns[index.column()].type.kind != CellType::Check) return {};
+        return isTicked(m_store.text(index.row(), index.column())) ? Qt::Checked : Qt::Unchecked;
+    case Qt::AccessibleTextRole:
+        if (m_columns[index.column()].type.kind != CellType::Check) return {};
+        return m_columns[index.column()].header;
     default: return {};
     }
 }
@@ -61,7 +69,10 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (!m_readOnly) f |= Qt::ItemIsEditable;
+    if (!m_readOnly) {
+        f |= Qt::ItemIsEditable;
+        if (m_columns[index.column()].type.kind == CellType::Check) f |= Qt::ItemIsUserCheckable;
+    }
     return f;
 }
 

@@ -2,6 +2,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // Plain values shared by the report grid, its model, editors and printer.
 // Rows and columns the forms see are numbered from 1; the model underneath
@@ -41,6 +42,9 @@ struct CellType {
 
     bool operator==(const CellType&) const = default;
 };
+
+// Whether a tick box's text shows it ticked: any text but "" and "0".
+inline bool isTicked(QStringView text) { return !text.isEmpty() && text != u"0"; }
 
 struct GridColumn {
     QString header;

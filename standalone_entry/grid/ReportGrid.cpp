@@ -4,6 +4,7 @@
 #include "grid/GridDelegate.h"
 #include "grid/GridHeader.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QHelpEvent>
@@ -491,11 +492,26 @@ void ReportGrid::toggleCheck(const QModelIndex& index) {
     const QString before = m_model->text(cellIndex.row(), cellIndex.column());
     emit editMode(col, row, 1, false);
     if (!cellIndex.isValid()) return;
-    const QString after = GridDelegate::isTicked(m_model->text(cellIndex.row(), cellIndex.column()))
-                              ? QStringLiteral("0")
-                              : QStringLiteral("1");
+    const QString after =
+        isTicked(m_model->text(cellIndex.row(), cellIndex.column())) ? QStringLiteral("0") : QStringLiteral("1");
     m_model->setText(cellIndex.row(), cellIndex.column(), after);
     emit editMode(col, row, 0, after != before);
+    if (cellIndex.isValid() && isTicked(m_model->text(cellIndex.row(), cellIndex.column())) != isTicked(before))
+        announceCheckState(cellIndex);
+}
+
+void ReportGrid::announceCheckState(const QModelIndex& index) {
+    // Qt tells a screen reader that the cell's data changed, not that a tick
+    // box turned on or off: that is what the user must hear.
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* cells = table ? table->tableInterface() : nullptr;
+    QAccessibleInterface* cell = cells ? cells->cellAt(index.row(), index.column()) : nullptr;
+    if (!cell) return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(cell, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void ReportGrid::editorKey(QKeyEvent* event) {

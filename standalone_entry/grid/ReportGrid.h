@@ -224,6 +224,7 @@ private:
     void keyboardContextMenu();
     void finishEdit(bool commit);
     void toggleCheck(const QModelIndex& index);
+    void announceCheckState(const QModelIndex& index);
     void editorKey(QKeyEvent* event);
     void editorRefused(const QString& message);
     void applyColumnWidths();

@@ -8,6 +8,7 @@
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/ui/Ui.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 
@@ -90,7 +91,7 @@ private slots:
 
     // A valid edit in a row without a registration number copies the
     // header's into it, unchecked; a cleared number is accepted without a
-    // word and filled again, unless the header has none. The mark column is
+    // word and filled again, unless the header has none. The tick box is
     // never checked.
     void registrationNumberCopied() {
         Year year;
@@ -103,15 +104,54 @@ private slots:
             QCOMPARE(grid.rowCount(), 3);
             typeCell(grid, 2, 2, QString());
             QCOMPARE(grid.text(2, 2), kBusReg);
-            // The "No Applications" cell takes any text as typed, unchecked.
-            typeCell(grid, 5, 2, QStringLiteral("x"));
-            QCOMPARE(grid.text(5, 2), QStringLiteral("x"));
+            // Ticking "No Applications" is an edit too, unchecked.
+            grid.setActiveCell(5, 2);
+            press(grid, Qt::Key_Space);
+            QCOMPARE(grid.text(5, 2), QStringLiteral("1"));
+            QCOMPARE(grid.cellColour(5, 2), Dazozuvi::CellColour::White);
             // Without a number in the header the cell stays empty.
             HeaderBox(form)->setText(QString());
             typeCell(grid, 2, 2, QString());
             QCOMPARE(grid.text(2, 2), QString());
             QVERIFY(ui.boxes().isEmpty());
         });
+    }
+
+    // "No Applications" is a tick box: Space and a click toggle it, a typed
+    // letter does nothing (an "N" once marked the applicator as having made
+    // none), and a screen reader hears a checkable cell named by its column,
+    // with its state. Ticked writes "3", not ticked "0".
+    void noApplicationsIsATickBox() {
+        Year year;
+        const QString path = year.file(QStringLiteral("A1234500.txt"));
+        UiScript ui;
+        newForm(ui, [&](Form26A& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            setRows(form, {kFiler, kAnn});
+            grid.setFocus();
+            grid.setActiveCell(5, 1);
+            type(grid, QStringLiteral("N"));
+            QVERIFY(!grid.isEditing());
+            QCOMPARE(grid.text(5, 1), QString());
+            press(grid, Qt::Key_Space);
+            QCOMPARE(grid.text(5, 1), QStringLiteral("1"));
+
+            QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&grid);
+            QAccessibleInterface* cell = table->tableInterface()->cellAt(0, 4);
+            QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("No Applications"));
+            QVERIFY(cell->state().checkable);
+            QVERIFY(cell->state().checked);
+            QVERIFY(!table->tableInterface()->cellAt(1, 4)->state().checked);
+
+            const QRect second = grid.visualRect(grid.gridModel().index(1, 4));
+            QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, second.center());
+            QCOMPARE(grid.text(5, 2), QStringLiteral("1"));
+            QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, second.center());
+            press(grid, Qt::Key_Space);
+            QCOMPARE(grid.text(5, 2), QStringLiteral("1"));
+            save(ui, form, path);
+        });
+        QCOMPARE(TestSupport::readFile(path), crlf({"3|" + kFiler, "3|" + kAnn}));
     }
 
     // The indicator follows the "No Applications" cell ("0" or empty: made
