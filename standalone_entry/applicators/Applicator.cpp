@@ -69,6 +69,8 @@ ApplicatorFields cut(View line, qsizetype separatorSize, bool closed, bool fiveC
         const View field = line.mid(from, (at < 0 ? line.size() : at) - from);
         if (fiveColumns && i == 0) {
             fields.appsDone = field.size() == 1 && field.front() == u'0';
+            fields.hasIndicator = true;
+            fields.indicator = field;
         } else {
             fields.texts[size_t(fields.given++)] = field;
         }

@@ -13,10 +13,15 @@ namespace Dazozuvi {
 // last name, of which the line holds the first `given`, and whether the
 // applicator made applications. A line of ASCII bytes is cut where it stands,
 // its fields Latin-1 views; any other line's fields are views into its text.
+// In a file with the indicator column, indicator is the line's first field as
+// it stands (appsDone follows from it), so that a reader can tell an
+// indicator that is neither "0" nor "3".
 struct ApplicatorFields {
     std::array<QAnyStringView, 4> texts;
     int given = 0;
     bool appsDone = true;
+    bool hasIndicator = false;
+    QAnyStringView indicator;
 };
 
 // One certified applicator or technician of the filer. The text properties

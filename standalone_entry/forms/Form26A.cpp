@@ -212,8 +212,16 @@ bool Form26A::LoadData(const QString& path) {
                     int(std::min<qint64>(QFileInfo(path).size() / 16 + 2, std::numeric_limits<int>::max())));
                 QByteArray bytes;
                 QString text;
+                m_otherMarks = 0;
+                m_otherMarkRows.clear();
                 stamp = ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields) {
                     if (++row == 1) firstBusReg = fields.texts[1].toString();
+                    // Any indicator but "0" reads as no applications, and is
+                    // saved as "3": the user hears of it.
+                    if (fields.hasIndicator && !(fields.indicator.size() == 1 && (fields.indicator.front() == u'0' ||
+                                                                                  fields.indicator.front() == u'3'))) {
+                        if (++m_otherMarks <= ReportLoader::LinesNamed) m_otherMarkRows << row;
+                    }
                     if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
                     putRow(grid.gridModel(), row - 1, fields, bytes, text);
                 });
@@ -229,6 +237,7 @@ bool Form26A::LoadData(const QString& path) {
             GridController()->setIsDirty(false);
             // The file as it was read; one read only in part is read again.
             RememberFile(path, stamp.isNull() ? Vezedad::ReportFile::FileStamp::of(path) : stamp);
+            TellAboutLoad(path, QString());
             loaded = true;
         },
         this);
@@ -294,6 +303,23 @@ QString Form26A::RefusedPlace(qint64 record, int field) const {
     const int column = field == 1 ? colNoApps : field - 1;
     return QStringLiteral("Row ") + QString::number(row) + QStringLiteral(", column ") + QString::number(column) +
            QStringLiteral(" (") + Params().columns.value(column - 1).header + QLatin1Char(')');
+}
+
+QString Form26A::LoadNotes() {
+    if (m_otherMarks == 0) return QString();
+    const bool one = m_otherMarks == 1;
+    const QString rows = lineList(m_otherMarkRows);
+    const QString which =
+        one ? QStringLiteral("Row ") + rows + QStringLiteral(" holds")
+            : QStringLiteral("%1 rows (%2%3) hold")
+                  .arg(QString::number(m_otherMarks), rows,
+                       m_otherMarks > m_otherMarkRows.size() ? QStringLiteral(" among them") : QString());
+    const QString them = one ? QStringLiteral("it") : QStringLiteral("them");
+    return which + QStringLiteral(" a \"No Applications\" indicator other than \"0\" or \"3\" in the file. ") +
+           (one ? QStringLiteral("It is") : QStringLiteral("They are")) +
+           QStringLiteral(
+               " shown ticked, as having made no applications, which is how the list of applicators reads ") +
+           them + QStringLiteral("; saving this list writes \"3\" for ") + them + QLatin1Char('.');
 }
 
 void Form26A::AfterWrite(bool) {

@@ -31,11 +31,16 @@ protected:
                           bool& blnResult) override;
     void AfterValidEdit(int col, int row) override;
     void AfterWrite(bool written) override;
+    QString LoadNotes() override;
 
 private:
     bool LoadData(const QString& path);
 
     QList<int> m_recordRows; // the row of each record written
+    // Rows loaded from lines whose indicator was neither "0" nor "3": how
+    // many, and the first few.
+    int m_otherMarks = 0;
+    QList<qint64> m_otherMarkRows;
 };
 
 } // namespace Dazozuvi

@@ -123,6 +123,8 @@ struct Counted {
     }
 };
 
+} // namespace
+
 QString lineList(const QList<qint64>& lines) {
     QStringList numbers;
     for (qint64 n : lines) numbers << QString::number(n);
@@ -130,8 +132,6 @@ QString lineList(const QList<qint64>& lines) {
     const QString last = numbers.takeLast();
     return numbers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
-
-} // namespace
 
 QString LoadOutcome::leftOutNotice(const QString& noActivityName) const {
     if (leftOut == 0) return QString();

@@ -67,6 +67,9 @@ public:
 void writeDataRecords(Vezedad::ReportFile::RecordWriter& file, const ReportGrid& grid, const QStringList& leading,
                       int lastColumn, const QStringList& trailing = {});
 
+// Line or row numbers as a sentence names them: "3", "3 and 7", "3, 5 and 7".
+QString lineList(const QList<qint64>& lines);
+
 // A whole record of the given fields.
 void writeRecord(Vezedad::ReportFile::RecordWriter& file, const QStringList& fields, int emptyFieldsAfter = 0);
 

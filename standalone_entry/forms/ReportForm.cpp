@@ -761,7 +761,7 @@ bool ReportForm::LoadData() {
             if (outcome.complete) {
                 finishLoad();
                 RememberFile(m_loadingPath, outcome.stamp);
-                TellAboutLoad(outcome.leftOutNotice(m_spec.activity.recordName));
+                TellAboutLoad(m_loadingPath, outcome.leftOutNotice(m_spec.activity.recordName));
                 result = true;
             }
         },
@@ -772,14 +772,14 @@ bool ReportForm::LoadData() {
     return result;
 }
 
-void ReportForm::TellAboutLoad(const QString& leftOut) {
+void ReportForm::TellAboutLoad(const QString& path, const QString& leftOut) {
     QStringList notes;
     if (!leftOut.isEmpty()) notes << leftOut;
     const QString own = LoadNotes();
     if (!own.isEmpty()) notes << own;
     if (notes.isEmpty()) return;
-    Vezedad::Ui::MsgBox(QStringLiteral("File '") + Vezedad::Globals::FSO().GetFileName(m_loadingPath) +
-                            QStringLiteral("':") + kCrLf + notes.join(kCrLf + kCrLf),
+    Vezedad::Ui::MsgBox(QStringLiteral("File '") + Vezedad::Globals::FSO().GetFileName(path) + QStringLiteral("':") +
+                            kCrLf + notes.join(kCrLf + kCrLf),
                         Vezedad::Ui::vbOKOnly | Vezedad::Ui::vbExclamation, QStringLiteral("Opening Data File"), this);
 }
 

@@ -107,7 +107,8 @@ bool ValidateTextBox(QLineEdit& txt, qint32 fieldId);
 //     StartNewReport (the filer in row 1), AnswerValidating (column 2 only
 //     when not empty),
 //     AfterValidEdit (the business registration number into column 2),
-//     ProposedNameId and AfterWrite (RefreshApplicators).
+//     ProposedNameId, AfterWrite (RefreshApplicators) and LoadNotes
+//     (indicators other than "0" and "3", read and saved as "3").
 // ---------------------------------------------------------------------------
 
 // One identity box of the header, with its label above it.
@@ -308,6 +309,9 @@ protected:
     // The file as this form read or last wrote it: before it is replaced,
     // a file changed since then is replaced only when the user says so.
     void RememberFile(const QString& path, const Vezedad::ReportFile::FileStamp& stamp);
+    // Tells the user, in one box, what a load of path left out (leftOut)
+    // and what the form's LoadNotes say; nothing when both are empty.
+    void TellAboutLoad(const QString& path, const QString& leftOut);
 
 private:
     // Construction.
@@ -335,7 +339,6 @@ private:
     QString LoadFirstLine(const QString& line);
     void mProgress_Execute();
     void finishLoad();
-    void TellAboutLoad(const QString& leftOut);
 
     // Saving.
     qint32 AskToSave(bool exiting);

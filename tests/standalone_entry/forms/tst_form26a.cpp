@@ -154,6 +154,54 @@ private slots:
         QCOMPARE(TestSupport::readFile(path), crlf({"3|" + kFiler, "3|" + kAnn}));
     }
 
+    // A file's indicator that is neither "0" nor "3" reads as no
+    // applications, as the registry reads it, and is saved as "3": the user
+    // is told so when the list opens, naming the rows.
+    void otherIndicatorsAreTold_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("told"); // "" for no word
+        QTest::addColumn<QStringList>("marks");
+        QTest::addColumn<QByteArray>("saved");
+        const QByteArray ann = "|T3456789|12345|ANN|LEE|\r\n";
+        const QByteArray bo = "|B2345678|12345|BO|RAY|\r\n";
+        const QByteArray cy = "|X1234567|12345|CY|ZED|\r\n";
+        QTest::newRow("0 and 3 only") << "0" + ann + "3" + bo << QString() << QStringList{"0", "1"}
+                                      << "0" + ann + "3" + bo;
+        QTest::newRow("one other") << "0" + ann + "N" + bo << QStringLiteral("Row 2 holds") << QStringList{"0", "1"}
+                                   << "0" + ann + "3" + bo;
+        QTest::newRow("several, an empty one among them")
+            << "1" + ann + "3" + bo + cy << QStringLiteral("2 rows (1 and 3) hold") << QStringList{"1", "1", "1"}
+            << "3" + ann + "3" + bo + "3" + cy;
+    }
+    void otherIndicatorsAreTold() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, told);
+        QFETCH(QStringList, marks);
+        QFETCH(QByteArray, saved);
+        Year year;
+        const QString path = year.write(QStringLiteral("A1234500.txt"), file);
+        UiScript ui;
+        if (!told.isEmpty()) ui.expectBox();
+        QVERIFY(!openForm(ui, path, [&](Form26A& form) {
+            QStringList shown;
+            for (int r = 1; r <= form.Grid().lastDataRow(); ++r) shown << form.Grid().text(5, r);
+            QCOMPARE(shown, marks);
+            QVERIFY(!form.IsDirty());
+            form.GridController()->setIsDirty(true);
+            save(ui, form, QString());
+        }));
+        if (!told.isEmpty()) {
+            const auto& box = ui.boxes().value(0);
+            QCOMPARE(box.title, QStringLiteral("Opening Data File"));
+            QVERIFY2(box.prompt.startsWith(QStringLiteral("File 'A1234500.txt':\r\n") + told +
+                                           QStringLiteral(" a \"No Applications\" indicator other than \"0\" or "
+                                                          "\"3\" in the file.")),
+                     qPrintable(box.prompt));
+            QVERIFY2(box.prompt.contains(QStringLiteral("writes \"3\"")), qPrintable(box.prompt));
+        }
+        QCOMPARE(TestSupport::readFile(path), saved);
+    }
+
     // The indicator follows the "No Applications" cell ("0" or empty: made
     // applications), the cells are trimmed, and the rows that hold nothing
     // but a mark or the copied registration number are left out.
