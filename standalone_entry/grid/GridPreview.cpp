@@ -36,10 +36,11 @@ GridPreview::GridPreview(GridPrinter& gridPrinter, QPrinter& printer, QWidget* p
     m_last = button(this, "cmdLastPage", QStringLiteral("&Last"), QStringLiteral("Last page"));
     m_page = new QLabel(this);
     m_page->setObjectName(QStringLiteral("lblPage"));
-    m_zoomIn = button(this, "cmdZoomIn", QStringLiteral("Zoom &In"), QStringLiteral("Show the page larger"));
+    // Made in the order they are drawn, which is the order Tab visits them.
     m_zoomOut = button(this, "cmdZoomOut", QStringLiteral("Zoom &Out"), QStringLiteral("Show the page smaller"));
+    m_zoomIn = button(this, "cmdZoomIn", QStringLiteral("Zoom &In"), QStringLiteral("Show the page larger"));
     m_fitWidth = button(this, "cmdFitWidth", QStringLiteral("Fit &Width"), QStringLiteral("Fit the page's width"));
-    m_fitPage = button(this, "cmdFitPage", QStringLiteral("&Whole Page"), QStringLiteral("Show the whole page"));
+    m_fitPage = button(this, "cmdFitPage", QStringLiteral("W&hole Page"), QStringLiteral("Show the whole page"));
     m_preview = new QPrintPreviewWidget(&printer, this);
     m_preview->setObjectName(QStringLiteral("previewPages"));
     // The pages are shown in a view inside the preview: that is where the

@@ -14,7 +14,10 @@
 #include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Ui.h"
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QHash>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPaintEngine>
 #include <QPainter>
@@ -284,6 +287,46 @@ private slots:
         QTest::mouseClick(preview.findChild<QToolButton*>(QStringLiteral("cmdFitWidth")), Qt::LeftButton);
         QCOMPARE(pagesView->zoomMode(), QPrintPreviewWidget::FitToWidth);
     }
+    // The preview by keyboard: each Alt key presses one button, and Tab goes
+    // along the tool bar in the order it is drawn.
+    void previewByKeyboard() {
+        ReportGrid grid;
+        fill(grid, 3);
+        std::unique_ptr<CZelFarpoint> controller = modGlobals::New_CZelFarpoint(8, grid);
+        TestSupport::UiScript ui;
+        ui.expectModal([](QDialog& d) {
+            d.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&d));
+            QHash<QKeySequence, QString> keys;
+            for (QAbstractButton* button : d.findChildren<QAbstractButton*>()) {
+                const QKeySequence key = QKeySequence::mnemonic(button->text());
+                if (key.isEmpty()) continue;
+                QVERIFY2(!keys.contains(key),
+                         qPrintable(key.toString() + QStringLiteral(" is the key of ") + keys.value(key) +
+                                    QStringLiteral(" and ") + button->objectName()));
+                keys.insert(key, button->objectName());
+            }
+            auto* preview = d.findChild<GridPreview*>(QStringLiteral("fpSpreadPreview1"));
+            QPrintPreviewWidget* pages = preview->previewWidget();
+            // The pages open fitted to their width.
+            QTest::keyClick(&d, Qt::Key_H, Qt::AltModifier);
+            QTRY_COMPARE(pages->zoomMode(), QPrintPreviewWidget::FitInView);
+            QTest::keyClick(&d, Qt::Key_W, Qt::AltModifier);
+            QTRY_COMPARE(pages->zoomMode(), QPrintPreviewWidget::FitToWidth);
+
+            QList<QToolButton*> bar;
+            for (QWidget* stop : TestSupport::tabCycle(d, true))
+                if (auto* button = qobject_cast<QToolButton*>(stop); button && !bar.contains(button)) bar << button;
+            QVERIFY(bar.size() >= 4);
+            for (qsizetype i = 1; i < bar.size(); ++i)
+                QVERIFY2(bar[i - 1]->x() < bar[i]->x(),
+                         qPrintable(bar[i - 1]->objectName() + QStringLiteral(" is reached before ") +
+                                    bar[i]->objectName() + QStringLiteral(", drawn to its left")));
+            d.close();
+        });
+        controller->PrintGrid(*filer(), QString());
+    }
+
     // The page header of each form as it reads, with and without a sub-title,
     // and a selection's "PARTIAL REPORT"; the preview shows the data rows
     // only, and the grid gets its empty rows and print range back.
