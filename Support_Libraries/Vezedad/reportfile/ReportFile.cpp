@@ -195,7 +195,6 @@ FileStamp FileStamp::withDigest(const QString& path, quint64 digest) {
     FileStamp stamp;
     if (!info.isFile()) return stamp;
     stamp.size = info.size();
-    stamp.modified = info.lastModified().toMSecsSinceEpoch();
     stamp.digest = digest;
     return stamp;
 }

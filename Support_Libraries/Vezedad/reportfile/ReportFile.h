@@ -135,11 +135,11 @@ private:
 // The error of a failed read of an open file (75, naming the file).
 [[noreturn]] VEZEDAD_EXPORT void raiseReadError(const QFile& file);
 
-// A file as it stands on disk: its size, time and a digest of its bytes.
-// Two stamps differ when the file was changed in between.
+// A file as it stands on disk: its size and a digest of its bytes. Two
+// stamps differ when the file's bytes were changed in between; a new time
+// alone (a touch, a backup or sync tool) is no change.
 struct VEZEDAD_EXPORT FileStamp {
     qint64 size = -1; // -1: no file
-    qint64 modified = 0;
     quint64 digest = 0;
 
     bool isNull() const { return size < 0; }
@@ -147,7 +147,7 @@ struct VEZEDAD_EXPORT FileStamp {
     // Reads the file whole; a file that is not there (or cannot be read)
     // gives the null stamp.
     static FileStamp of(const QString& path);
-    // Size and time of path, with a digest already made of its bytes.
+    // Size of path, with a digest already made of its bytes.
     static FileStamp withDigest(const QString& path, quint64 digest);
 };
 
