@@ -63,6 +63,14 @@ void setBoxColour(QLineEdit& box, quint32 bgr) {
     box.setPalette(palette);
 }
 
+// A box's length limit is for typing: a value put into it, from a file or
+// the validator, is shown whole, and the limit holds again once the user has
+// made the text fit it.
+void showWhole(QLineEdit& box, const QString& text) {
+    if (text.size() > box.maxLength()) box.setMaxLength(int(text.size()));
+    box.setText(text);
+}
+
 quint32 colourOfCheck(const Vezedad::ValidationResult& result) {
     if (result.IsValid()) return CellColour::White;
     return result.Severity() == Vezedad::kvesWarning ? CellColour::PaleYellow : CellColour::PalePink;
@@ -92,7 +100,7 @@ private:
 bool modGlobals::ValidateTextBox(QLineEdit& txt, qint32 fieldId) {
     const Vezedad::ValidationResultPtr result = Vezedad::Globals::Validator().ValidateField(fieldId, txt.text());
     if (result->IsValid()) {
-        txt.setText(result->Value());
+        showWhole(txt, result->Value());
         setBoxColour(txt, CellColour::White);
         return true;
     }
@@ -192,7 +200,12 @@ QWidget* ReportForm::buildHeader() {
         auto* box = new QLineEdit(fraCanvas);
         box->setObjectName(s.box);
         box->setToolTip(s.toolTip);
-        if (s.maxLength > 0) box->setMaxLength(s.maxLength);
+        if (s.maxLength > 0) {
+            box->setMaxLength(s.maxLength);
+            connect(box, &QLineEdit::textEdited, box, [box, limit = s.maxLength](const QString& text) {
+                box->setMaxLength(std::max(limit, int(text.size())));
+            });
+        }
         box->setFixedWidth(Twips::toPixelsX(s.widthTwips));
         label->setBuddy(box);
         auto* pair = new QVBoxLayout;
@@ -559,7 +572,7 @@ void ReportForm::Edit(bool& Cancel, const Vezedad::IdentityPtr& objIdentity, con
         StartNewReport();
         for (int i = 0; i < m_headerBoxes.size(); ++i)
             if (m_spec.headerBoxes[i].fromFile)
-                m_headerBoxes[i]->setText(m_identity->GetPropertyValue(m_spec.headerBoxes[i].fieldId));
+                showWhole(*m_headerBoxes[i], m_identity->GetPropertyValue(m_spec.headerBoxes[i].fieldId));
         enableHeader = !objIdentity;
     }
     if (Cancel) {
@@ -570,7 +583,7 @@ void ReportForm::Edit(bool& Cancel, const Vezedad::IdentityPtr& objIdentity, con
     ShowFileName();
     for (int i = 0; i < m_headerBoxes.size(); ++i) {
         if (!m_spec.headerBoxes[i].fromFile)
-            m_headerBoxes[i]->setText(m_identity->GetPropertyValue(m_spec.headerBoxes[i].fieldId));
+            showWhole(*m_headerBoxes[i], m_identity->GetPropertyValue(m_spec.headerBoxes[i].fieldId));
         m_headerBoxes[i]->setEnabled(enableHeader);
     }
     // The verdict on a loaded file comes before its window.
@@ -683,7 +696,7 @@ bool ReportForm::HeaderKept() { return ZozedizIZ::LeaveCheck::ValidateFocused(th
 
 void ReportForm::SetHeaderFromFile(qint32 fieldId, const QString& value) {
     QLineEdit* box = HeaderBox(fieldId);
-    if (box) box->setText(value);
+    if (box) showWhole(*box, value);
     try {
         Clone().SetPropertyValue(fieldId, value);
     } catch (const Vezedad::ErrorInfo&) {

@@ -123,7 +123,7 @@ struct HeaderBoxSpec {
     bool fromFile = true;
     bool inFile = true; // its text is written into the records (checked before a save)
     QString toolTip;
-    int maxLength = 0; // 0: no limit of its own
+    int maxLength = 0; // the typing limit, 0 for none of its own; a value from a file is shown whole
     int widthTwips = 2400;
 };
 

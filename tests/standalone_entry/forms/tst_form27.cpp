@@ -134,6 +134,23 @@ private slots:
         QCOMPARE(ui.boxes().value(told.isEmpty() ? 0 : 1).title, kValidation);
     }
 
+    // The box lets one type six characters, but a longer permit number from
+    // the file is shown whole and coloured by its check, never cut to
+    // another business's; the identity copy keeps the filer's.
+    void longPermitShownWhole() {
+        Folder folder;
+        const QString path =
+            folder.write(QStringLiteral("SR1234500.txt"), lines({QStringLiteral("0|R123456|") + kSale1 + u'|'}));
+        UiScript ui;
+        ui.expectBox(); // the verdict
+        QVERIFY(!openForm(ui, path, [&](Form27& form) {
+            auto* box = child<QLineEdit>(form, "txtPermitNumber");
+            QCOMPARE(box->text(), QStringLiteral("R123456"));
+            QCOMPARE(Dazozuvi::bgrFromColour(box->palette().color(QPalette::Base)), Dazozuvi::CellColour::PalePink);
+            QCOMPARE(form.IdentityClone()->SalesPermitNumber(), kPermit);
+        }));
+    }
+
     // One record per row up to the last data row, blank rows included, or
     // the no-sales record alone; both have eleven fields, each followed by
     // "|". The proposed name carries the permit number.
