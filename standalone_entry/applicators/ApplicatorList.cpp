@@ -198,6 +198,7 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
     QString separator = Vezedad::Globals::DefaultDelimiter();
     bool stop = false;
     bool atEnd = false;
+    bool skipped = false; // a step the user chose to skip after an error
     Vezedad::ReportFile::LineReader::Line raw;
     QString line; // one text for every line, its memory kept between them
     while (!stop && !atEnd) {
@@ -252,8 +253,9 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
             take(line.isEmpty(), Applicator::CutLine(line, separator, indicator));
         });
         if (result == StepResult::Aborted) break;
+        if (result == StepResult::Skipped) skipped = true;
     }
-    return atEnd;
+    return atEnd && !skipped;
 }
 
 void ApplicatorList::mobjReport_PropertyChanged(const QString& strName, const QString& strValue) {

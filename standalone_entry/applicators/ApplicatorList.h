@@ -66,14 +66,15 @@ public:
     // line, in the file's order, repeated ids included, as it is read (a list
     // of a million lines is never held whole, nor made into applicators).
     // The list itself is not touched. Gives the file's stamp as it was read
-    // when it was read to its end, else a null stamp.
+    // when every line of it was read, else (a first line refused, a read
+    // given up or a step skipped after an error) a null stamp.
     static Vezedad::ReportFile::FileStamp ReadLines(const QString& strFileName,
                                                     const std::function<void(const ApplicatorFields&)>& each);
 
 private:
     // Reads the file line by line; take gets whether each line (double
     // quotes removed) is empty, and its fields. Every byte read goes into
-    // digest (may be null); true when the file was read to its end.
+    // digest (may be null); true when every line was read and taken.
     static bool readEachLine(const QString& strFileName,
                              const std::function<void(bool empty, const ApplicatorFields&)>& take,
                              Vezedad::ReportFile::Digest* digest = nullptr);

@@ -230,13 +230,18 @@ bool Form26A::LoadData(const QString& path) {
             // The header's number comes from the first row alone. One the
             // identity refuses still opens the list, shown as it stands.
             if (!firstBusReg.isEmpty()) SetHeaderFromFile(Vezedad::zrfBusinessRegNum, firstBusReg);
+            // The file as it was read. A list that does not hold all of it
+            // (a first line refused, a read given up) does not replace it
+            // without a word.
+            if (stamp.isNull())
+                RememberFileReadInPart(path);
+            else
+                RememberFile(path, stamp);
             // Every cell checked and coloured, without a word. Cells the check
             // writes in their stored form (an id in small letters) do not make
             // the list count as changed: it opens clean.
             ValidateForm();
             GridController()->setIsDirty(false);
-            // The file as it was read; one read only in part is read again.
-            RememberFile(path, stamp.isNull() ? Vezedad::ReportFile::FileStamp::of(path) : stamp);
             TellAboutLoad(path, QString());
             loaded = true;
         },

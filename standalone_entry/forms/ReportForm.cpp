@@ -801,6 +801,13 @@ QString ReportForm::LoadNotes() { return QString(); }
 void ReportForm::RememberFile(const QString& path, const Vezedad::ReportFile::FileStamp& stamp) {
     m_stampPath = path;
     m_stamp = stamp;
+    m_readInPart = false;
+}
+
+void ReportForm::RememberFileReadInPart(const QString& path) {
+    m_stampPath = path;
+    m_stamp = Vezedad::ReportFile::FileStamp();
+    m_readInPart = true;
 }
 
 void ReportForm::finishLoad() {
@@ -897,17 +904,26 @@ QString ReportForm::RefusedPlace(qint64 record, int field) const {
 bool ReportForm::ReplaceConfirmed(const QString& path) {
     // Only the file this form read or wrote last can have been changed
     // behind its back: another copy of the program, an editor.
-    if (m_stamp.isNull() || QFileInfo(path).absoluteFilePath() != QFileInfo(m_stampPath).absoluteFilePath())
+    if (m_stampPath.isEmpty() || QFileInfo(path).absoluteFilePath() != QFileInfo(m_stampPath).absoluteFilePath() ||
+        !QFileInfo::exists(path))
         return true;
-    if (!QFileInfo::exists(path) || Vezedad::ReportFile::FileStamp::of(path) == m_stamp) return true;
-    return Vezedad::Ui::MsgBox(QStringLiteral("The file '") + Vezedad::Globals::FSO().GetFileName(path) +
-                                   QStringLiteral("' has changed since this report was opened or last saved, "
-                                                  "perhaps in another copy of this program.") +
-                                   kCrLf +
-                                   QStringLiteral("Replace it with this report? What was saved there will be "
-                                                  "lost."),
-                               Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2,
-                               ZozedizIZ::Globals::StdErrHeader(), this) == Vezedad::Ui::vbYes;
+    const QString name = Vezedad::Globals::FSO().GetFileName(path);
+    auto confirmed = [this](const QString& question) {
+        return Vezedad::Ui::MsgBox(question,
+                                   Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2,
+                                   ZozedizIZ::Globals::StdErrHeader(), this) == Vezedad::Ui::vbYes;
+    };
+    // What the form did not read it cannot write back: only a list opens
+    // from a file it did not read to its end.
+    if (m_readInPart)
+        return confirmed(QStringLiteral("The file '") + name +
+                         QStringLiteral("' was not loaded in full; replace it with this list?") + kCrLf +
+                         QStringLiteral("What this list does not show of it will be lost."));
+    if (m_stamp.isNull() || Vezedad::ReportFile::FileStamp::of(path) == m_stamp) return true;
+    return confirmed(QStringLiteral("The file '") + name +
+                     QStringLiteral("' has changed since this report was opened or last saved, perhaps in another "
+                                    "copy of this program.") +
+                     kCrLf + QStringLiteral("Replace it with this report? What was saved there will be lost."));
 }
 
 bool ReportForm::WriteToFile(const QString& path) {

@@ -312,6 +312,9 @@ protected:
     // Tells the user, in one box, what a load of path left out (leftOut)
     // and what the form's LoadNotes say; nothing when both are empty.
     void TellAboutLoad(const QString& path, const QString& leftOut);
+    // The form opened path without reading all of it: it is replaced only
+    // when the user says so, until the form has written it.
+    void RememberFileReadInPart(const QString& path);
 
 private:
     // Construction.
@@ -381,6 +384,7 @@ private:
     QString m_loadingPath;
     QString m_stampPath;
     Vezedad::ReportFile::FileStamp m_stamp;
+    bool m_readInPart = false;
     qint64 m_loadingSize = 0;
     std::unique_ptr<ZozedizIZ::ProgressForm> mProgress;
     bool m_loadResult = false;

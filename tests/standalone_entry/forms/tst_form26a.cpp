@@ -334,6 +334,56 @@ private slots:
         QCOMPARE(TestSupport::readFile(path), file);
     }
 
+    // A list that does not hold all of its file (the first line refused at
+    // the question, or a read given up after an error) replaces that file
+    // only when the user says so, No the default: the lines it did not read
+    // would be lost. Once it has written the file, it asks no more.
+    void partlyLoadedListAsks_data() {
+        QTest::addColumn<bool>("unreadable"); // else the first line is refused
+        QTest::addColumn<int>("answer");
+        QTest::newRow("first line refused, No keeps the file") << false << int(Vezedad::Ui::vbNo);
+        QTest::newRow("first line refused, Yes replaces it") << false << int(Vezedad::Ui::vbYes);
+        QTest::newRow("read given up, No keeps the file") << true << int(Vezedad::Ui::vbNo);
+    }
+    void partlyLoadedListAsks() {
+        QFETCH(bool, unreadable);
+        QFETCH(int, answer);
+        Year year;
+        const QByteArray file = "0|T3456789\r\n0|B2345678|23456|BO|RAY|\r\n0|X1234567|23456|CY|ZED|\r\n";
+        const QString path = year.file(QStringLiteral("A1234500.txt"));
+        if (unreadable)
+            TestSupport::makeFifo(path);
+        else
+            year.write(QStringLiteral("A1234500.txt"), file);
+        UiScript ui;
+        ui.expectBox(unreadable ? Vezedad::Ui::vbAbort : Vezedad::Ui::vbNo);
+        QVERIFY(!openForm(ui, path, [&](Form26A& form) {
+            QCOMPARE(form.Grid().lastDataRow(), 0);
+            typeCell(form.Grid(), 1, 1, QStringLiteral("T3456789"));
+            ui.expectBox(Vezedad::Ui::vbNo); // validate first?
+            ui.expectBox(answer);
+            trigger(form, QStringLiteral("mnuFileSave"));
+            const Vezedad::Ui::MessageBoxCall question = ui.boxes().value(2);
+            QCOMPARE(question.prompt, QStringLiteral("The file 'A1234500.txt' was not loaded in full; replace it "
+                                                     "with this list?\r\nWhat this list does not show of it will "
+                                                     "be lost."));
+            QCOMPARE(question.buttons,
+                     qint32(Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2));
+            QCOMPARE(form.IsDirty(), answer == Vezedad::Ui::vbNo);
+            if (answer == Vezedad::Ui::vbYes) {
+                typeCell(form.Grid(), 3, 1, QStringLiteral("ANN"));
+                save(ui, form, QString());
+                QVERIFY(!form.IsDirty());
+            }
+        }));
+        QCOMPARE(ui.boxes().value(0).title,
+                 unreadable ? QStringLiteral("Error Reading 26A File") : QStringLiteral("Opening Data File"));
+        if (answer == Vezedad::Ui::vbYes)
+            QCOMPARE(TestSupport::readFile(path), QByteArray("0|T3456789||ANN||\r\n"));
+        else if (!unreadable)
+            QCOMPARE(TestSupport::readFile(path), file);
+    }
+
     // Rows whose records all come out empty are not written either: the
     // file on disk stays, and so does the registry.
     void nothingToSave() {
