@@ -74,8 +74,20 @@ ApplicatorFields cut(View line, qsizetype separatorSize, bool closed, bool fiveC
         } else {
             fields.texts[size_t(fields.given++)] = field;
         }
-        if (at < 0) break;
+        if (at < 0) return fields;
         from = at + separatorSize;
+    }
+    // Whatever follows the layout's last field: more fields, dropped unless
+    // they hold nothing but blanks.
+    for (qsizetype i = from; i < line.size();) {
+        if (line[i] == u' ') {
+            ++i;
+        } else if (next(i) == i) {
+            i += separatorSize;
+        } else {
+            fields.beyond = true;
+            break;
+        }
     }
     return fields;
 }

@@ -22,6 +22,8 @@ struct ApplicatorFields {
     bool appsDone = true;
     bool hasIndicator = false;
     QAnyStringView indicator;
+    // The line holds text in fields beyond the layout, which nothing keeps.
+    bool beyond = false;
 };
 
 // One certified applicator or technician of the filer. The text properties

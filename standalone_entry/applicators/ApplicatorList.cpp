@@ -159,20 +159,21 @@ void ApplicatorList::ReadAll() {
 }
 
 void ApplicatorList::ReadFile(const QString& strFileName) {
-    readEachLine(strFileName, [this](bool, const ApplicatorFields& fields) {
+    readEachLine(strFileName, [this](bool, const ApplicatorFields& fields, qint64) {
         auto applicator = std::make_shared<Applicator>();
         applicator->LoadFields(fields);
         Add(applicator);
     });
 }
 
-Vezedad::ReportFile::FileStamp ApplicatorList::ReadLines(const QString& strFileName,
-                                                         const std::function<void(const ApplicatorFields&)>& each) {
+Vezedad::ReportFile::FileStamp
+ApplicatorList::ReadLines(const QString& strFileName,
+                          const std::function<void(const ApplicatorFields&, qint64 line)>& each) {
     Vezedad::ReportFile::Digest digest;
     const bool whole = readEachLine(
         strFileName,
-        [&each](bool empty, const ApplicatorFields& fields) {
-            if (!empty) each(fields);
+        [&each](bool empty, const ApplicatorFields& fields, qint64 line) {
+            if (!empty) each(fields, line);
         },
         &digest);
     return whole ? Vezedad::ReportFile::FileStamp::withDigest(strFileName, digest.value())
@@ -180,7 +181,7 @@ Vezedad::ReportFile::FileStamp ApplicatorList::ReadLines(const QString& strFileN
 }
 
 bool ApplicatorList::readEachLine(const QString& strFileName,
-                                  const std::function<void(bool, const ApplicatorFields&)>& take,
+                                  const std::function<void(bool, const ApplicatorFields&, qint64)>& take,
                                   Vezedad::ReportFile::Digest* digest) {
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (!fso.FileExists(strFileName)) return false;
@@ -223,7 +224,8 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
                 }
             }
             if (asBytes) {
-                take(false, Applicator::CutLine(QLatin1StringView(raw.bytes.data(), raw.bytes.size()), bar, indicator));
+                take(false, Applicator::CutLine(QLatin1StringView(raw.bytes.data(), raw.bytes.size()), bar, indicator),
+                     raw.number);
                 return;
             }
             // The first line that holds anything decides the layout of the
@@ -250,7 +252,7 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
                 if (separator.size() == 1 && separator.front().unicode() < 0x80)
                     bar = char(separator.front().unicode());
             }
-            take(line.isEmpty(), Applicator::CutLine(line, separator, indicator));
+            take(line.isEmpty(), Applicator::CutLine(line, separator, indicator), raw.number);
         });
         if (result == StepResult::Aborted) break;
         if (result == StepResult::Skipped) skipped = true;

@@ -63,20 +63,22 @@ public:
     void ReadFile(const QString& strFileName);
     // The same reading, with the same questions and error boxes, for a form
     // that shows the file as it is: each gets the fields of every non-empty
-    // line, in the file's order, repeated ids included, as it is read (a list
-    // of a million lines is never held whole, nor made into applicators).
-    // The list itself is not touched. Gives the file's stamp as it was read
-    // when every line of it was read, else (a first line refused, a read
-    // given up or a step skipped after an error) a null stamp.
-    static Vezedad::ReportFile::FileStamp ReadLines(const QString& strFileName,
-                                                    const std::function<void(const ApplicatorFields&)>& each);
+    // line and its line number, in the file's order, repeated ids included,
+    // as it is read (a list of a million lines is never held whole, nor made
+    // into applicators). The list itself is not touched. Gives the file's
+    // stamp as it was read when every line of it was read, else (a first
+    // line refused, a read given up or a step skipped after an error) a null
+    // stamp.
+    static Vezedad::ReportFile::FileStamp
+    ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&, qint64 line)>& each);
 
 private:
     // Reads the file line by line; take gets whether each line (double
-    // quotes removed) is empty, and its fields. Every byte read goes into
-    // digest (may be null); true when every line was read and taken.
+    // quotes removed) is empty, its fields and its number. Every byte read
+    // goes into digest (may be null); true when every line was read and
+    // taken.
     static bool readEachLine(const QString& strFileName,
-                             const std::function<void(bool empty, const ApplicatorFields&)>& take,
+                             const std::function<void(bool empty, const ApplicatorFields&, qint64 line)>& take,
                              Vezedad::ReportFile::Digest* digest = nullptr);
     void mobjReport_PropertyChanged(const QString& strName, const QString& strValue);
     qsizetype indexOf(const QString& key) const;

@@ -76,14 +76,12 @@ Form25::Form25(QWidget* parent) : ReportForm(FormSpec(), parent) {}
 
 void Form25::ReadFirstRecord(const QStringList& fields) {
     SetHeaderFromFile(Vezedad::zrfPermitNumber, Field(fields, 1));
-    m_typeFromSalesRecord = false;
     m_resaleRecords = m_endUseRecords = 0;
-    if (Field(fields, 0) == QStringLiteral("3")) {
+    // A file without sales records gives its no-sales record here.
+    if (Field(fields, 0) == QStringLiteral("3"))
         SetLoadedActivity(NoSales);
-        m_typeFromSalesRecord = true;
-    } else {
+    else
         SetLoadedActivity(Field(fields, kResaleField).isEmpty() ? EndUse : Resale);
-    }
 }
 
 void Form25::RecordLoaded(QAnyStringView line, const QString& delimiter) {
@@ -97,9 +95,6 @@ void Form25::RecordLoaded(QAnyStringView line, const QString& delimiter) {
         }
     });
     ++(resale ? m_resaleRecords : m_endUseRecords);
-    if (!m_typeFromSalesRecord) return;
-    m_typeFromSalesRecord = false;
-    SetLoadedActivity(resale ? Resale : EndUse);
 }
 
 QString Form25::LoadNotes() {

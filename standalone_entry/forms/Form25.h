@@ -30,9 +30,6 @@ protected:
     QString LoadNotes() override;
 
 private:
-    // Record 1 said "no sales": the first sales record the grid takes decides
-    // the type instead, so that a save keeps the rows.
-    bool m_typeFromSalesRecord = false;
     qint64 m_resaleRecords = 0;
     qint64 m_endUseRecords = 0;
 };

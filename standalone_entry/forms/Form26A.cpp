@@ -201,6 +201,7 @@ bool Form26A::LoadData(const QString& path) {
             ReportGrid& grid = Grid();
             QString firstBusReg;
             int row = 0;
+            CountedLines beyond;
             Vezedad::ReportFile::FileStamp stamp;
             {
                 // Every row reaches the view at once; each row is written whole.
@@ -214,7 +215,7 @@ bool Form26A::LoadData(const QString& path) {
                 QString text;
                 m_otherMarks = 0;
                 m_otherMarkRows.clear();
-                stamp = ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields) {
+                stamp = ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields, qint64 line) {
                     if (++row == 1) firstBusReg = fields.texts[1].toString();
                     // Any indicator but "0" reads as no applications, and is
                     // saved as "3": the user hears of it.
@@ -224,6 +225,7 @@ bool Form26A::LoadData(const QString& path) {
                     }
                     if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
                     putRow(grid.gridModel(), row - 1, fields, bytes, text);
+                    if (fields.beyond) beyond.add(line);
                 });
                 grid.setRowCount(row + 1);
             }
@@ -242,7 +244,7 @@ bool Form26A::LoadData(const QString& path) {
             // the list count as changed: it opens clean.
             ValidateForm();
             GridController()->setIsDirty(false);
-            TellAboutLoad(path, QString());
+            TellAboutLoad(path, {beyondNotice(beyond, Vezedad::Globals::GetFormName(Params().formType, true))});
             loaded = true;
         },
         this);

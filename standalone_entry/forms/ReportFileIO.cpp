@@ -114,13 +114,77 @@ qsizetype dataStartBytes(QByteArrayView line, char delimiter, int leadingFields)
     return pos < line.size() ? pos : -1;
 }
 
-struct Counted {
-    qint64 count = 0;
-    QList<qint64> lines;
-    void add(qint64 line) {
-        ++count;
-        if (lines.size() < ReportLoader::LinesNamed) lines.append(line);
+// Whether a data record's fields from the data start on (its last
+// separator dropped, as the grid takes them) hold anything but blanks past
+// the first `kept` of them.
+template <class View, class Char> bool textBeyond(View rest, Char separator, int kept) {
+    qsizetype i = 0;
+    for (int passed = 0; passed < kept; ++i) {
+        if (i >= rest.size()) return false;
+        if (rest[i] == separator) ++passed;
     }
+    for (; i < rest.size(); ++i)
+        if (rest[i] != separator && rest[i] != Char(' ')) return true;
+    return false;
+}
+
+QString joined(const QStringList& items) {
+    if (items.size() < 2) return items.value(0);
+    return QStringList(items.mid(0, items.size() - 1)).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           items.last();
+}
+
+// The header's ids against the data records': where a record's differ, each
+// other id that is not empty is counted once for the record.
+class IdCheck {
+public:
+    void start(const QStringList& ids, const QString& delimiter, LoadOutcome& outcome) {
+        m_ids = ids;
+        m_delimiter = delimiter;
+        m_text = ids.join(delimiter);
+        m_bytes = m_text.toLatin1();
+        // Bytes of a record are ASCII: they can equal only ASCII ids.
+        m_ascii = Vezedad::isAscii(m_bytes) && QString::fromLatin1(m_bytes) == m_text;
+        m_on = !ids.isEmpty();
+        outcome.otherIds.resize(ids.size());
+    }
+    bool on() const { return m_on; }
+    // The ids of a record as they stand in its bytes, or in its text.
+    void check(QByteArrayView ids, LoadOutcome& outcome) {
+        if (m_ascii && ids == QByteArrayView(m_bytes)) return;
+        QString text;
+        Vezedad::ReportFile::decode(ids, text);
+        differ(text, outcome);
+    }
+    void check(QStringView ids, LoadOutcome& outcome) {
+        if (ids != m_text) differ(ids, outcome);
+    }
+
+private:
+    void differ(QStringView ids, LoadOutcome& outcome) {
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < m_ids.size(); ++i) {
+            const qsizetype at = ids.indexOf(m_delimiter, from);
+            const QStringView id = Vezedad::trimBlanks(ids.mid(from, (at < 0 ? ids.size() : at) - from));
+            from = at < 0 ? ids.size() : at + m_delimiter.size();
+            if (id.isEmpty() || id.compare(Vezedad::trimBlanks(m_ids[i]), Qt::CaseInsensitive) == 0) continue;
+            LoadOutcome::OtherIds& other = outcome.otherIds[i];
+            ++other.records;
+            const QString shown = id.toString();
+            if (other.ids.contains(shown, Qt::CaseInsensitive)) continue;
+            if (other.ids.size() < ReportLoader::LinesNamed)
+                other.ids << shown;
+            else
+                other.more = true;
+        }
+    }
+
+    QStringList m_ids;
+    QString m_delimiter;
+    QString m_text;
+    QByteArray m_bytes;
+    bool m_ascii = false;
+    bool m_on = false;
 };
 
 } // namespace
@@ -128,20 +192,25 @@ struct Counted {
 QString lineList(const QList<qint64>& lines) {
     QStringList numbers;
     for (qint64 n : lines) numbers << QString::number(n);
-    if (numbers.size() < 2) return numbers.value(0);
-    const QString last = numbers.takeLast();
-    return numbers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    return joined(numbers);
+}
+
+void CountedLines::add(qint64 line) {
+    ++count;
+    if (lines.size() < ReportLoader::LinesNamed) lines.append(line);
+}
+
+QString CountedLines::named() const {
+    return (lines.size() > 1 ? QStringLiteral("lines ") : QStringLiteral("line ")) + lineList(lines) +
+           (count > lines.size() ? QStringLiteral(" among them") : QString());
 }
 
 QString LoadOutcome::leftOutNotice(const QString& noActivityName) const {
     if (leftOut == 0) return QString();
+    const CountedLines counted{leftOut, leftOutLines};
     QString text = leftOut == 1
-                       ? QStringLiteral("1 line of the file was not loaded (line %1)").arg(leftOutLines.value(0))
-                       : QStringLiteral("%1 lines of the file were not loaded (line%2 %3%4)")
-                             .arg(leftOut)
-                             .arg(leftOutLines.size() > 1 ? QStringLiteral("s") : QString())
-                             .arg(lineList(leftOutLines))
-                             .arg(leftOut > leftOutLines.size() ? QStringLiteral(" among them") : QString());
+                       ? QStringLiteral("1 line of the file was not loaded (%1)").arg(counted.named())
+                       : QStringLiteral("%1 lines of the file were not loaded (%2)").arg(leftOut).arg(counted.named());
     text += QStringLiteral(": a row holds a data record only, that is a line whose first field is \"0\" followed by "
                            "the record's fields.");
     if (noActivityLeftOut > 0)
@@ -159,6 +228,29 @@ QString LoadOutcome::leftOutNotice(const QString& noActivityName) const {
     return text;
 }
 
+QString otherIdsNotice(const LoadOutcome::OtherIds& other, const QString& idName, const QString& header) {
+    if (other.records == 0) return QString();
+    const QString ids = QStringLiteral("(") + joined(other.ids) +
+                        (other.more ? QStringLiteral(" among others") : QString()) + QStringLiteral(")");
+    QString text = other.records == 1 ? QStringLiteral("1 record holds")
+                                      : QString::number(other.records) + QStringLiteral(" records hold");
+    if (header.isEmpty())
+        return text + QStringLiteral(" a ") + idName + QStringLiteral(" though the header holds none ") + ids +
+               QStringLiteral(": a report has one ") + idName + QStringLiteral(", so saving it will leave the ") +
+               idName + QStringLiteral(" of every record empty.");
+    return text + QStringLiteral(" another ") + idName + QStringLiteral(" than the header's ") + header +
+           QStringLiteral(" ") + ids + QStringLiteral(": a report has one ") + idName +
+           QStringLiteral(", so saving it will write ") + header + QStringLiteral(" into every record.");
+}
+
+QString beyondNotice(const CountedLines& beyond, const QString& formName) {
+    if (beyond.count == 0) return QString();
+    return (beyond.count == 1 ? QStringLiteral("1 record holds")
+                              : QString::number(beyond.count) + QStringLiteral(" records hold")) +
+           QStringLiteral(" more fields than a ") + formName + QStringLiteral(" record has (") + beyond.named() +
+           QStringLiteral("): saving this report will leave the extra fields out of the file.");
+}
+
 LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, const Form& form) {
     LoadOutcome outcome;
     ReportFile::LineReader reader(path);
@@ -167,7 +259,11 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
     qint64 records = 0;
     if (form.progress) reader.whileGathering([&](qint64 bytes) { return form.progress(records, bytes); });
 
-    Counted other, noActivity;
+    CountedLines other, noActivity;
+    IdCheck ids;
+    // The fields after the leading ones that a record of the form holds.
+    const int kept = form.recordFields > 0 ? form.recordFields - form.leadingFields : -1;
+    QString noActivityRecord; // the first, for a file without data records
     QByteArray scratch;
     QByteArray fields; // a short ASCII record's fields, upper-cased in place
     QString line;      // one text for every line, its memory kept between them
@@ -196,26 +292,53 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
                                           : dataStart(line, delimiter, form.leadingFields);
         if (start >= 0) {
             ++outcome.rows;
+            if (!outcome.headerRead) {
+                outcome.headerRead = true;
+                if (bytesOnly) ReportFile::decode(bytes, line);
+                const QStringList header =
+                    form.header ? form.header(shortened<QString>(QStringView(line)).split(delimiter)) : QStringList();
+                if (form.leadingFields > 1) ids.start(header.mid(0, form.leadingFields - 1), delimiter, outcome);
+            }
+            // The ids stand between the indicator and the data, compared
+            // where they stand.
+            if (ids.on()) {
+                if (fromBytes)
+                    ids.check(bytes.sliced(2, start - 3), outcome);
+                else
+                    ids.check(QStringView(line).sliced(1 + delimiter.size(), start - 1 - 2 * delimiter.size()),
+                              outcome);
+            }
+            int given = 0;
+            bool beyond = false;
             if (bytesOnly) {
                 const QByteArrayView rest = bytes.sliced(start);
                 fields.resize(rest.size());
                 std::memcpy(fields.data(), rest.data(), size_t(rest.size()));
-                controller.LoadFieldsAscii(fields.data(), fields.size(), char(bar), outcome.rows);
+                given = controller.LoadFieldsAscii(fields.data(), fields.size(), char(bar), outcome.rows);
+                beyond = given > kept && kept >= 0 && textBeyond(QByteArrayView(fields), char(bar), kept);
             } else if (fromBytes) {
                 // The line's bytes become the caller's, to be upper-cased in
                 // place rather than copied once more.
                 QByteArray own =
                     bytes.data() == scratch.constData() ? std::exchange(scratch, QByteArray()) : reader.takeLine(raw);
-                controller.LoadFieldsAscii(own.data() + start, own.size() - start, char(bar), outcome.rows);
+                given = controller.LoadFieldsAscii(own.data() + start, own.size() - start, char(bar), outcome.rows);
+                beyond = given > kept && kept >= 0 && textBeyond(QByteArrayView(own).sliced(start), char(bar), kept);
             } else {
-                controller.LoadFields(QStringView(line).sliced(start), delimiter, outcome.rows);
+                const QStringView rest = QStringView(line).sliced(start);
+                given = controller.LoadFields(rest, delimiter, outcome.rows);
+                beyond = given > kept && kept >= 0 && textBeyond(rest, delimiter.front(), kept);
             }
+            if (beyond) outcome.beyond.add(raw.number);
             if (form.recordLoaded)
                 form.recordLoaded(bytesOnly ? QAnyStringView(QLatin1StringView(bytes.data(), bytes.size()))
                                             : QAnyStringView(line),
                                   delimiter);
         } else if (bytesOnly ? bytes.front() == '3' && (bytes.size() == 1 || bytes[1] == char(bar))
                              : isNoActivityRecord(line, delimiter)) {
+            if (noActivity.count == 0) {
+                if (bytesOnly) ReportFile::decode(bytes, line);
+                noActivityRecord = shortened<QString>(QStringView(line));
+            }
             noActivity.add(raw.number);
         } else {
             other.add(raw.number);
@@ -228,8 +351,15 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
     }
     if (reader.stopped()) return outcome;
     outcome.complete = true;
-    // A no-activity record is what a file without data records holds.
-    if (outcome.rows == 0) noActivity = Counted();
+    // A no-activity record is what a file without data records holds: it
+    // gives the header.
+    if (outcome.rows == 0) {
+        if (noActivity.count > 0) {
+            outcome.headerRead = true;
+            if (form.header) form.header(noActivityRecord.split(delimiter));
+        }
+        noActivity = CountedLines();
+    }
     outcome.leftOut = other.count + noActivity.count;
     outcome.noActivityLeftOut = noActivity.count;
     outcome.leftOutLines = other.lines + noActivity.lines;

@@ -17,6 +17,15 @@ namespace Dazozuvi {
 class CZelFarpoint;
 class ReportGrid;
 
+// Lines of a file counted, and the first few of their numbers.
+struct CountedLines {
+    qint64 count = 0;
+    QList<qint64> lines;
+    void add(qint64 line);
+    // "line 4", "lines 2, 3 and 4", "lines 2, 3, 4, 5 and 6 among them".
+    QString named() const;
+};
+
 // What a load found, besides the records it put into the grid.
 struct LoadOutcome {
     // False when the load stopped: the first line was refused, or Stop.
@@ -30,6 +39,19 @@ struct LoadOutcome {
     QList<qint64> leftOutLines;
     // No-activity records among them.
     qint64 noActivityLeftOut = 0;
+    // Whether a record of the file gave the header (see ReportLoader::Form).
+    bool headerRead = false;
+    // For each id the header gives: the data records that hold another one
+    // (not an empty one), and the first few of those other ids.
+    struct OtherIds {
+        qint64 records = 0;
+        QStringList ids;
+        bool more = false;
+    };
+    QList<OtherIds> otherIds;
+    // Data records with text in fields beyond those a record of the form
+    // holds, which no row keeps.
+    CountedLines beyond;
     // The file as it was read (for the check before it is replaced).
     Vezedad::ReportFile::FileStamp stamp;
 
@@ -37,8 +59,15 @@ struct LoadOutcome {
     QString leftOutNotice(const QString& noActivityName) const;
 };
 
+// What the user hears of records holding another id than the header's (the
+// id's name, the header's value of it), "" when none do.
+QString otherIdsNotice(const LoadOutcome::OtherIds& other, const QString& idName, const QString& header);
+// What the user hears of records with text beyond the fields of a record of
+// the form ("Form 25"), "" when none have any.
+QString beyondNotice(const CountedLines& beyond, const QString& formName);
+
 // Reads a report file into the grid through the grid controller. Blank
-// lines are no records. Record 1 goes to firstLine, which returns the
+// lines are no records. Line 1 goes to firstLine, which returns the
 // delimiter ("" stops the load). A line whose first field (double quotes
 // dropped) is "0" and that holds a field after the leading ones is a data
 // record: its fields from there on fill the next grid row, and it goes to
@@ -47,11 +76,24 @@ struct LoadOutcome {
 // is counted; a no-activity record ("3") is counted only when the file
 // holds data records. progress hears of every 1000th record and of every
 // block of a long line; false from it stops the load.
+//
+// A report has one header, which a save writes into every record: it comes
+// from the first data record, or from the first no-activity record of a file
+// without data records; a file of neither gives none. Each data record's ids
+// (its leading fields after the indicator) are compared with the header's,
+// letter case and blanks at their ends aside, and the records with text in
+// fields beyond recordFields are counted.
 class ReportLoader {
 public:
     struct Form {
         int leadingFields = 0;
+        // The fields of a record of the form (0: no record is counted for
+        // fields beyond them).
+        int recordFields = 0;
         std::function<QString(const QString& line)> firstLine;
+        // Gets the header record's fields, split at the delimiter; gives the
+        // ids a save writes into every record (leading fields 1 on).
+        std::function<QStringList(const QStringList& fields)> header;
         std::function<void(QAnyStringView line, const QString& delimiter)> recordLoaded;
         std::function<bool(qint64 records, qint64 bytes)> progress;
     };

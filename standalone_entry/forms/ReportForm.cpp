@@ -570,9 +570,7 @@ void ReportForm::Edit(bool& Cancel, const Vezedad::IdentityPtr& objIdentity, con
         loaded = true;
     } else {
         StartNewReport();
-        for (int i = 0; i < m_headerBoxes.size(); ++i)
-            if (m_spec.headerBoxes[i].fromFile)
-                showWhole(*m_headerBoxes[i], m_identity->GetPropertyValue(m_spec.headerBoxes[i].fieldId));
+        HeaderFromClone();
         enableHeader = !objIdentity;
     }
     if (Cancel) {
@@ -694,6 +692,31 @@ bool ReportForm::headerBoxLeft(int index) {
 
 bool ReportForm::HeaderKept() { return ZozedizIZ::LeaveCheck::ValidateFocused(this); }
 
+void ReportForm::HeaderFromClone() {
+    for (int i = 0; i < m_headerBoxes.size(); ++i)
+        if (m_spec.headerBoxes[i].fromFile)
+            showWhole(*m_headerBoxes[i], Clone().GetPropertyValue(m_spec.headerBoxes[i].fieldId));
+}
+
+QList<int> ReportForm::IdBoxes() const {
+    QList<int> ids;
+    for (int i = 0; i < m_spec.headerBoxes.size(); ++i)
+        if (m_spec.headerBoxes[i].inFile) ids << i;
+    return ids;
+}
+
+QStringList ReportForm::IdsWritten() const {
+    QStringList ids;
+    for (int i : IdBoxes()) ids << m_headerBoxes[i]->text();
+    return ids;
+}
+
+QString ReportForm::BoxCaption(int index) const {
+    QString caption = m_spec.headerBoxes[index].caption;
+    caption.remove(QLatin1Char('&'));
+    return caption;
+}
+
 void ReportForm::SetHeaderFromFile(qint32 fieldId, const QString& value) {
     QLineEdit* box = HeaderBox(fieldId);
     if (box) showWhole(*box, value);
@@ -742,7 +765,14 @@ bool ReportForm::LoadData() {
         [&] {
             ReportLoader::Form form;
             form.leadingFields = m_spec.leadingFields;
+            form.recordFields = Vezedad::Globals::Validator().ExpectedColumnCount(m_spec.formType).Max;
             form.firstLine = [this](const QString& line) { return LoadFirstLine(line); };
+            form.header = [this](const QStringList& fields) {
+                return Vezedad::trapArrow(Location(QStringLiteral("LoadFirstLine")), [&] {
+                    ReadFirstRecord(fields);
+                    return IdsWritten();
+                });
+            };
             if (HearsLoadedRecords())
                 form.recordLoaded = [this](QAnyStringView line, const QString& delimiter) {
                     RecordLoaded(line, delimiter);
@@ -772,9 +802,18 @@ bool ReportForm::LoadData() {
             if (mProgress && pendingRecords >= 0 && outcome.complete) report(pendingRecords, pendingBytes);
             finished();
             if (outcome.complete) {
+                // A file without a record the form loads gives no header: it
+                // is the filer's, as a new report's is.
+                if (!outcome.headerRead) HeaderFromClone();
                 finishLoad();
                 RememberFile(m_loadingPath, outcome.stamp);
-                TellAboutLoad(m_loadingPath, outcome.leftOutNotice(m_spec.activity.recordName));
+                QStringList notes{outcome.leftOutNotice(m_spec.activity.recordName)};
+                const QList<int> ids = IdBoxes();
+                for (int i = 0; i < outcome.otherIds.size() && i < ids.size(); ++i)
+                    notes << otherIdsNotice(outcome.otherIds[i], BoxCaption(ids[i]).trimmed(),
+                                            m_headerBoxes[ids[i]]->text());
+                notes << beyondNotice(outcome.beyond, Vezedad::Globals::GetFormName(m_spec.formType, true));
+                TellAboutLoad(m_loadingPath, notes);
                 result = true;
             }
         },
@@ -785,9 +824,8 @@ bool ReportForm::LoadData() {
     return result;
 }
 
-void ReportForm::TellAboutLoad(const QString& path, const QString& leftOut) {
-    QStringList notes;
-    if (!leftOut.isEmpty()) notes << leftOut;
+void ReportForm::TellAboutLoad(const QString& path, QStringList notes) {
+    notes.removeAll(QString());
     const QString own = LoadNotes();
     if (!own.isEmpty()) notes << own;
     if (notes.isEmpty()) return;
@@ -832,13 +870,10 @@ QString ReportForm::LoadFirstLine(const QString& line) {
                                     QStringLiteral("Opening Data File"), this) != Vezedad::Ui::vbYes)
                 return QString();
         }
-        const QString delimiter = structure.Delimiter.isEmpty() ? kPipe : structure.Delimiter;
-        // Without a detected delimiter the record is read at "|" as the
-        // others are; missing fields read as "".
-        const QStringList fields = structure.Delimiter.isEmpty() ? line.split(delimiter) : structure.Contents;
+        // The header comes from the first record the form loads, which need
+        // not be this line (ReportLoader).
         m_loadedActivity = 1;
-        ReadFirstRecord(fields);
-        return delimiter;
+        return structure.Delimiter.isEmpty() ? kPipe : structure.Delimiter;
     });
 }
 
@@ -883,9 +918,7 @@ bool ReportForm::RefusedCharacters(const QString& where, const QString& why) {
 bool ReportForm::RefusedHeader() {
     for (int i = 0; i < m_headerBoxes.size(); ++i) {
         if (!m_spec.headerBoxes[i].inFile) continue;
-        QString caption = m_spec.headerBoxes[i].caption;
-        caption.remove(QLatin1Char('&'));
-        const QString subject = QStringLiteral("The header box \"") + caption + QLatin1Char('"');
+        const QString subject = QStringLiteral("The header box \"") + BoxCaption(i) + QLatin1Char('"');
         const QString why = Vezedad::ReportFile::refusal(m_headerBoxes[i]->text(), subject);
         if (!why.isEmpty()) return RefusedCharacters(subject, why.mid(subject.size()));
     }

@@ -121,7 +121,10 @@ struct HeaderBoxSpec {
     // Where a loaded report takes the box's text: true from the file's first
     // record (the form's ReadFirstRecord), false from the identity clone.
     bool fromFile = true;
-    bool inFile = true; // its text is written into the records (checked before a save)
+    // Its text is written into every record (checked before a save): the
+    // records' ids after the indicator are these boxes' texts, in their
+    // order here.
+    bool inFile = true;
     QString toolTip;
     int maxLength = 0; // the typing limit, 0 for none of its own; a value from a file is shown whole
     int widthTwips = 2400;
@@ -252,9 +255,12 @@ protected:
     // and field count from 1. The template's: "Row r, column c (header)"
     // for a grid column, each data record being its row.
     virtual QString RefusedPlace(qint64 record, int field) const;
-    // Record 1's fields (missing ones read as ""): the header boxes that come
-    // from the file (SetHeaderFromFile) and the activity a loaded report has
-    // when it holds data rows (SetLoadedActivity; 1 unless set).
+    // The fields of the record the header comes from (missing ones read as
+    // ""): the first data record the form loads, or the no-activity record
+    // of a file without data records (see ReportLoader). It sets the header
+    // boxes that come from the file (SetHeaderFromFile) and the activity a
+    // loaded report has when it holds data rows (SetLoadedActivity; 1 unless
+    // set). A file with neither keeps the clone's values in the header.
     virtual void ReadFirstRecord(const QStringList& fields);
     // Every record the grid took, the first included, as it stands in the
     // file (a record of ASCII text as its Latin-1 bytes); only when
@@ -264,6 +270,10 @@ protected:
     // What else the user must hear of a load just made ("" for nothing); it
     // is told with the lines left out, in one box before the verdict.
     virtual QString LoadNotes();
+    // That box: after the file's name, each of notes that is not empty (what
+    // the load left out, what a save would change), then LoadNotes; nothing
+    // when all are empty.
+    void TellAboutLoad(const QString& path, QStringList notes);
     // A new report: the grid gets SpareRows rows.
     virtual void StartNewReport();
     // The id that names a new file: the text of params.fileNameIdBox.
@@ -309,9 +319,6 @@ protected:
     // The file as this form read or last wrote it: before it is replaced,
     // a file changed since then is replaced only when the user says so.
     void RememberFile(const QString& path, const Vezedad::ReportFile::FileStamp& stamp);
-    // Tells the user, in one box, what a load of path left out (leftOut)
-    // and what the form's LoadNotes say; nothing when both are empty.
-    void TellAboutLoad(const QString& path, const QString& leftOut);
     // The form opened path without reading all of it: it is replaced only
     // when the user says so, until the form has written it.
     void RememberFileReadInPart(const QString& path);
@@ -342,6 +349,12 @@ private:
     QString LoadFirstLine(const QString& line);
     void mProgress_Execute();
     void finishLoad();
+    // The header boxes that come from a file take the clone's values.
+    void HeaderFromClone();
+    // The header boxes whose texts the records hold, in their order.
+    QList<int> IdBoxes() const;
+    QStringList IdsWritten() const;
+    QString BoxCaption(int index) const;
 
     // Saving.
     qint32 AskToSave(bool exiting);

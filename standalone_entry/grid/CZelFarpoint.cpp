@@ -515,20 +515,20 @@ void CZelFarpoint::LoadLine(QString& strLine, const QString& strSep, qint32 lngR
     LoadFields(strLine, strSep, lngRow);
 }
 
-void CZelFarpoint::LoadFields(QStringView fields, const QString& strSep, qint32 lngRow) {
+int CZelFarpoint::LoadFields(QStringView fields, const QString& strSep, qint32 lngRow) {
     ReportGrid& g = boundGrid();
     const QString separator = strSep.isEmpty() ? QStringLiteral("|") : strSep;
     // A line's fields as the foundation's ParseString counts them: a
     // separator at the end closes the last field and starts none.
     if (fields.endsWith(separator)) fields.chop(separator.size());
     beginLoadRow(lngRow);
-    g.setRowFields(lngRow, 1, fields, separator);
+    return g.setRowFields(lngRow, 1, fields, separator);
 }
 
-void CZelFarpoint::LoadFieldsAscii(char* fields, qsizetype size, char separator, qint32 lngRow) {
+int CZelFarpoint::LoadFieldsAscii(char* fields, qsizetype size, char separator, qint32 lngRow) {
     if (size > 0 && fields[size - 1] == separator) --size;
     beginLoadRow(lngRow);
-    boundGrid().setRowFieldsAscii(lngRow, 1, fields, size, separator);
+    return boundGrid().setRowFieldsAscii(lngRow, 1, fields, size, separator);
 }
 
 void CZelFarpoint::beginLoadRow(qint32 lngRow) {

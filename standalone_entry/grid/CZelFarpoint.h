@@ -108,11 +108,12 @@ public:
     // the dirty flag stays. A run of calls reaches the view as one change.
     void LoadLine(QString& strLine, const QString& strSep, qint32 lngRow);
     // The same for fields already without double quotes, taken as they
-    // stand, without a copy.
-    void LoadFields(QStringView fields, const QString& strSep, qint32 lngRow);
+    // stand, without a copy; gives their number, those beyond the last
+    // column included.
+    int LoadFields(QStringView fields, const QString& strSep, qint32 lngRow);
     // The same for fields of ASCII bytes and a separator that is no letter;
     // the bytes are upper-cased where they stand.
-    void LoadFieldsAscii(char* fields, qsizetype size, char separator, qint32 lngRow);
+    int LoadFieldsAscii(char* fields, qsizetype size, char separator, qint32 lngRow);
     // The clipboard's rows inserted above the active row, or pasted over the
     // grid from the active cell on; the pasted rows are checked without
     // messages, the grid keeps 5 empty rows below its data and the dirty flag

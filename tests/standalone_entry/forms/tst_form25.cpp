@@ -291,6 +291,42 @@ private slots:
         QCOMPARE(ui.boxes().value(0).prompt, kNoErrors);
     }
 
+    // Under the progress window a load tells the same: the permit number
+    // comes from the first record loaded, not from a line left out, and
+    // records of another permit number or with more fields are named.
+    void noticeUnderProgress_data() {
+        QTest::addColumn<int>("records"); // sales records between the first and the last line
+        QTest::newRow("direct") << 10;
+        QTest::newRow("under the progress window") << int(ReportForm::DirectLoadBytes / 50);
+    }
+    void noticeUnderProgress() {
+        QFETCH(int, records);
+        Folder folder;
+        const QByteArray line = "0|R12345|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n";
+        const QByteArray bytes = "1|R99999|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||\r\n" + line.repeated(records) +
+                                 "0|R55555|2345-2345-2345|NAME FROM LABEL|2|GL|24|X||EXTRA|\r\n";
+        const bool progress = bytes.size() > ReportForm::DirectLoadBytes;
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), bytes);
+        UiScript ui;
+        if (progress) {
+            ui.expectModal(progressRuns());
+            ui.expectModal(progressRuns()); // the check of more than 500 rows
+        }
+        ui.expectBox(); // the notice
+        ui.expectBox(); // the verdict
+        QVERIFY(!openForm(ui, path, [&](Form25& form) {
+            QCOMPARE(text(form, "txtPermitNumber"), kPermit);
+            QCOMPARE(form.Grid().lastDataRow(), records + 1);
+        }));
+        QCOMPARE(ui.modalNames().count(QStringLiteral("frmProgress")), progress ? 2 : 0);
+        const QString notice = ui.boxes().value(0).prompt;
+        for (const QString& part :
+             {QStringLiteral("1 line of the file was not loaded (line 1)"),
+              QStringLiteral("1 record holds another Commercial Permit # than the header's R12345 (R55555)"),
+              QStringLiteral("1 record holds more fields than a Form 25 record has (line %1)").arg(records + 2)})
+            QVERIFY2(notice.contains(part), qPrintable(notice));
+    }
+
     // Stop in the progress window, or a first line the user will not have,
     // cancels the whole open, and the window closes.
     void largeOpenCancelled_data() {
