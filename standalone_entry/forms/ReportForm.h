@@ -77,8 +77,9 @@ bool ValidateTextBox(QLineEdit& txt, qint32 fieldId);
 // menu, the column tool tips, the product pick list, the cell checks through
 // the grid controller, loading (the first-line check, the progress window over
 // DirectLoadBytes, Stop, the activity after a load, one notice of what was
-// not loaded), saving (Save, Save As, the proposed name, refused characters,
-// the question before a file changed since it was read is replaced), closing
+// not loaded and of what a save would change), saving (Save, Save As, the
+// proposed name, refused characters, the question before a file changed
+// since it was read, or not read in full, is replaced), closing
 // with the questions before it, printing, the header boxes' checks, the
 // county-code column and the error boxes ("Dazozuvi::" + params.name + "." +
 // the handler).
