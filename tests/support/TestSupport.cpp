@@ -4,13 +4,17 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QTest>
 #include <QThread>
+#include <QWidget>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +27,21 @@ std::string& rootPath() {
     return path;
 }
 
+// The offscreen platform's one screen, from a file in the private folder:
+// width x height pixels at dpi dots per inch (96 is scale 1). Other
+// platforms keep their screens.
+void setOffscreenScreen(int width, int height, int dpi) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || std::string_view(platform).substr(0, 9) != "offscreen") return;
+    const std::string path = rootPath() + "/screen.json";
+    std::ofstream file(path, std::ios::trunc);
+    file << "{\"screens\": [{\"name\": \"screen\", \"x\": 0, \"y\": 0, \"width\": " << width
+         << ", \"height\": " << height << ", \"logicalDpi\": " << dpi << ", \"logicalBaseDpi\": 96}]}\n";
+    file.close();
+    if (!file) std::abort();
+    ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).c_str(), 1);
+}
+
 // Runs before main, so nothing the test does can see the real folders.
 struct PrivateRoot {
     PrivateRoot() {
@@ -30,6 +49,9 @@ struct PrivateRoot {
         if (!::mkdtemp(templ.data())) std::abort();
         rootPath() = templ;
         Isolation::isolate(templ);
+        // The screen scripts/with-xvfb.sh gives the X server, so that a
+        // window meets the same screen on both platforms.
+        setOffscreenScreen(1280, 1024, 96);
     }
     ~PrivateRoot() {
         std::error_code ec;
@@ -61,6 +83,24 @@ void blockMachineSettings() {
 void unblockMachineSettings() {
     QFile::remove(root() + QStringLiteral("/blocked"));
     qputenv("XDG_CONFIG_DIRS", (root() + QStringLiteral("/etc/xdg")).toLocal8Bit());
+}
+
+void useSmallScreen() {
+    setOffscreenScreen(1024, 768, 144);
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || std::string_view(platform).substr(0, 9) != "offscreen") ::setenv("QT_SCALE_FACTOR", "2", 1);
+}
+
+QString outsideScreen(const QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (!screen) return QStringLiteral("on no screen");
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    if (area.contains(frame)) return QString();
+    const auto rect = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    return QStringLiteral("its frame %1 leaves the screen's %2").arg(rect(frame), rect(area));
 }
 
 Vezedad::ErrorInfo raisedBy(const std::function<void()>& body) {

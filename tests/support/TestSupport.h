@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+class QWidget;
+
 // Every test process runs with HOME and the XDG folders in a private
 // temporary folder (set up before main by TestSupport.cpp).
 namespace TestSupport {
@@ -23,6 +25,19 @@ void clearSettings();
 // would have to be made below a plain file.
 void blockMachineSettings();
 void unblockMachineSettings();
+
+// The screen. The offscreen platform gets the X server's (1280 x 1024 at
+// scale 1, as scripts/with-xvfb.sh starts it), so that windows meet the same
+// screen on both platforms. useSmallScreen, called before the application
+// object exists (from the test's initMain), makes it a 1024 x 768 screen at
+// 1.5 times scale: 683 x 512 in the windows' pixels. An X server's screen
+// cannot change: the windows are scaled twice instead, which makes 1280 x
+// 1024 as small (640 x 512).
+void useSmallScreen();
+
+// Where window's frame leaves the available area of its screen, or "" when
+// it lies inside.
+QString outsideScreen(const QWidget& window);
 
 // The error a body raises; an empty one (number 0) when it raises none.
 Vezedad::ErrorInfo raisedBy(const std::function<void()>& body);

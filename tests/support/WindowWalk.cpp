@@ -1,4 +1,5 @@
 #include "WindowWalk.h"
+#include "TestSupport.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -261,6 +262,8 @@ QStringList cutTexts(QWidget& window) {
 
 void walkWindow(QWidget& window) {
     const QString title = describe(&window) + QStringLiteral(" \"") + window.windowTitle() + QStringLiteral("\"");
+    const QString outside = outsideScreen(window);
+    if (!outside.isEmpty()) QTest::qFail(qPrintable(title + QStringLiteral(": ") + outside), __FILE__, __LINE__);
     const QStringList unnamed = unnamedControls(window);
     if (!unnamed.isEmpty())
         QTest::qFail(qPrintable(title + QStringLiteral(": a screen reader hears no name for:\n  ") +

@@ -34,8 +34,9 @@ QStringList unnamedControls(QWidget& window);
 // "objectName (Class): \"text\" needs WxH, has WxH".
 QStringList cutTexts(QWidget& window);
 
-// Both checks; each finding fails the running test (the walk goes on, so one
-// run names every finding).
+// Both checks, and that the window lies inside its screen (outsideScreen in
+// TestSupport.h); each finding fails the running test (the walk goes on, so
+// one run names every finding).
 void walkWindow(QWidget& window);
 
 // Every control the focus reaches from the focused one by pressing Tab

@@ -21,10 +21,13 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <QtDebug>
+#include <algorithm>
 
 namespace Vezedad::Ui {
 
@@ -189,6 +192,7 @@ void ShowProcedureError(const ErrorInfo& error, const QString& procedure, OwnerK
 
 int ExecModal(QDialog& dialog) {
     const FocusReturn focusReturn;
+    KeepOnScreen(dialog);
     if (modalHandler()) return modalHandler()(dialog);
     return dialog.exec();
 }
@@ -345,6 +349,81 @@ private:
 
 void OnFirstActivation(QWidget& window, std::function<void()> handler) {
     new FirstActivationFilter(window, std::move(handler));
+}
+
+namespace {
+
+// The screen a window opens on: that of the window that opened it (a dialog
+// without a parent stands over the active window), else the one its place
+// gives.
+QScreen* openingScreen(const QWidget& window) {
+    if (const QWidget* parent = window.parentWidget(); parent && parent->window()->isVisible())
+        return parent->window()->screen();
+    if (const QWindow* handle = window.windowHandle(); handle && handle->transientParent())
+        return handle->transientParent()->screen();
+    return window.screen();
+}
+
+// The frame the window system puts around the window. It is known once the
+// window has been framed; before that, another framed window of the program
+// tells (first the one that opened it), as a program's windows get alike
+// frames.
+QMargins frameOf(const QWidget& window) {
+    if (const QWindow* handle = window.windowHandle(); handle && !handle->frameMargins().isNull())
+        return handle->frameMargins();
+    QList<const QWidget*> others;
+    if (const QWidget* parent = window.parentWidget()) others << parent->window();
+    for (const QWidget* w : QApplication::topLevelWidgets()) others << w;
+    for (const QWidget* other : others) {
+        if (other == &window || !other->isVisible()) continue;
+        if (const QWindow* handle = other->windowHandle(); handle && !handle->frameMargins().isNull())
+            return handle->frameMargins();
+    }
+    return {};
+}
+
+class KeepOnScreenFilter : public QObject {
+public:
+    explicit KeepOnScreenFilter(QWidget& window) : QObject(&window), m_window(window) {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // Before the window's own showing, so that a dialog centres itself
+        // at the size it gets here.
+        if (watched == &m_window && event->type() == QEvent::Show) FitToScreen(m_window);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& m_window;
+};
+
+} // namespace
+
+void KeepOnScreen(QWidget& window) {
+    for (QObject* child : window.children())
+        if (dynamic_cast<KeepOnScreenFilter*>(child)) return;
+    new KeepOnScreenFilter(window);
+}
+
+void FitToScreen(QWidget& window) {
+    const QScreen* screen = openingScreen(window);
+    if (!screen || !window.isWindow()) return;
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = frameOf(window);
+    const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
+    if (window.width() > room.width() || window.height() > room.height())
+        window.resize(window.size().boundedTo(room).expandedTo(window.minimumSize()));
+    // A window not placed yet is placed by the window system, a dialog over
+    // the window that opened it: both keep it on the screen.
+    const QWindow* handle = window.windowHandle();
+    if (!window.testAttribute(Qt::WA_Moved) && !(handle && handle->isVisible())) return;
+    const QRect outer = window.geometry().marginsAdded(frame);
+    QPoint to = outer.topLeft();
+    to.setX(std::max(area.left(), std::min(to.x(), area.right() + 1 - outer.width())));
+    to.setY(std::max(area.top(), std::min(to.y(), area.bottom() + 1 - outer.height())));
+    if (to != outer.topLeft()) window.move(to);
 }
 
 } // namespace Vezedad::Ui

@@ -71,8 +71,18 @@ VEZEDAD_EXPORT void ShowProcedureError(const ErrorInfo& error, const QString& pr
 // Runs a window modally and returns its result code. When it closes, the
 // window that was active before it is active again, with the focus on the
 // control that had it: nothing else gives the keys back where no window
-// manager activates the next window. Message boxes do the same.
+// manager activates the next window. Message boxes do the same. The window
+// opens inside the screen (KeepOnScreen).
 VEZEDAD_EXPORT int ExecModal(QDialog& dialog);
+
+// Keeps a window inside the available area of the screen it opens on (that
+// of the window that opened it, when there is one), frame included: each time
+// it is shown, a window larger than that area is made smaller, never below
+// its minimum size, and one placed beyond its edges is moved in. Where it
+// falls short of its layout, the window's own scroll areas take over.
+VEZEDAD_EXPORT void KeepOnScreen(QWidget& window);
+// The same, once and at once: for a window that sizes itself as it is shown.
+VEZEDAD_EXPORT void FitToScreen(QWidget& window);
 
 // Replace the person. A handler stays until it is replaced; an empty one
 // restores the real boxes and windows.

@@ -34,7 +34,10 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <cmath>
+#include <memory>
 
 namespace ZozedizIZ {
 
@@ -60,6 +63,22 @@ QRadioButton* makeFormChoice(QWidget* parent, qint32 formType, const QString& ca
     button->setMinimumSize(Twips::toPixels(QSize(5415, 285)));
     return button;
 }
+
+// The form-use text asks for the room its text needs at its designed width
+// (at least its designed height), not a text box's stock size, so that the
+// window opens no taller than its layout.
+class FormUseText : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QSize sizeHint() const override {
+        const QSize design = minimumSize();
+        std::unique_ptr<QTextDocument> text(document()->clone());
+        text->setTextWidth(design.width() - 2 * frameWidth());
+        const int needed = int(std::ceil(text->size().height())) + 2 * frameWidth();
+        return design.expandedTo(QSize(0, needed));
+    }
+};
 
 void enableChoice(QWidget* choice, bool enable) {
     choice->setEnabled(enable);
@@ -94,10 +113,10 @@ frmController::frmController(QWidget* parent) : QMainWindow(parent) {
     fitCanvas();
 }
 
+// The window's size is its canvas's layout, in the fonts at hand.
 void frmController::fitCanvas() {
     const QSize canvas = fraCanvas->minimumSize();
-    QSize wanted(canvas.width(), canvas.height() + Twips::toPixelsY(15) + menuBar()->sizeHint().height());
-    wanted = wanted.expandedTo(size());
+    const QSize wanted(canvas.width(), canvas.height() + Twips::toPixelsY(15) + menuBar()->sizeHint().height());
     if (wanted != size()) resize(wanted);
 }
 
@@ -231,7 +250,7 @@ QWidget* frmController::buildCanvas() {
                              QStringLiteral("Validate an existing form file of the selected type"), 2145, 490);
     cmdMacro = makeButton(fraFormSelect, "cmdMacro", QStringLiteral("Help: Enable &Macros"),
                           QStringLiteral("How to set Excel Macro Security"), 2145, 490);
-    rtfFormUse = new QTextBrowser(fraFormSelect);
+    rtfFormUse = new FormUseText(fraFormSelect);
     rtfFormUse->setObjectName(QStringLiteral("rtfFormUse"));
     rtfFormUse->setOpenLinks(false);
     rtfFormUse->setTabChangesFocus(true);
@@ -536,6 +555,8 @@ void frmController::showEvent(QShowEvent* event) {
         Twips::keepDesignSize(fraCanvas, 14655, 8415);
         fitCanvas();
     }
+    // Never larger than the screen it opens on: the canvas scrolls instead.
+    Vezedad::Ui::FitToScreen(*this);
     // Shown again after it was closed: the minimum size holds again.
     if (m_rehook) {
         m_rehook = false;

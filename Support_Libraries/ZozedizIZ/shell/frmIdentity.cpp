@@ -17,6 +17,8 @@
 #include <QGridLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace ZozedizIZ {
@@ -50,14 +52,27 @@ frmIdentity::frmIdentity(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(cmdSave);
     buttons->addWidget(cmdExit);
     buttons->addStretch();
+    // On a screen too low for the whole editor, the editor scrolls (to the
+    // box that has the focus) rather than running off the screen.
+    auto* scrIdentity = new QScrollArea(this);
+    scrIdentity->setObjectName(QStringLiteral("scrIdentity"));
+    scrIdentity->setFrameShape(QFrame::NoFrame);
+    scrIdentity->setFocusPolicy(Qt::NoFocus);
+    scrIdentity->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrIdentity->setWidget(ucIdentityUI);
+    scrIdentity->setMinimumWidth(ucIdentityUI->width() +
+                                 scrIdentity->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scrIdentity));
+    scrIdentity->setMaximumHeight(ucIdentityUI->height());
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, Twips::toPixelsX(45), 0);
     layout->setHorizontalSpacing(Twips::toPixelsX(120));
     layout->setVerticalSpacing(Twips::toPixelsY(60));
     layout->addWidget(txtMessage, 0, 0);
-    layout->addWidget(ucIdentityUI, 1, 0, Qt::AlignTop | Qt::AlignLeft);
+    layout->addWidget(scrIdentity, 1, 0);
     layout->addLayout(buttons, 0, 1, 2, 1);
+    // The editor takes its whole height first; the message the rest.
     layout->setRowStretch(0, 1);
+    layout->setRowStretch(1, 1000);
     resize(Twips::toPixels(QSize(7380, 7800)).expandedTo(layout->minimumSize()));
     // Down the editor's boxes, then the buttons; the message last.
     setTabOrder(ucIdentityUI, cmdSave);

@@ -13,6 +13,7 @@
 #include "Vezedad/ui/Dialogs.h"
 #include "ZozedizIZ/shell/Globals.h"
 #include "ZozedizIZ/shell/HookSize.h"
+#include "ZozedizIZ/shell/Twips.h"
 #include "ZozedizIZ/shell/frmController.h"
 
 #include <QAction>
@@ -580,13 +581,16 @@ private slots:
         QVERIFY(Vezedad::Globals::Configuration().ShowPrompt());
     }
 
-    // The canvas scrolls only when the window is smaller than it.
+    // The window opens at its canvas's layout, no larger (the designed
+    // height: the columns' texts take no more in the stand-in font), and the
+    // canvas scrolls only when the window is smaller than it.
     void scrollBarsOnlyWhenTooSmall() {
         Center c;
         QVERIFY(c.show());
         auto* vertical = c.child("ScrollVert");
         auto* horizontal = c.child("ScrollHoriz");
         QVERIFY(!vertical->isVisible() && !horizontal->isVisible());
+        QCOMPARE(c.child("fraCanvas")->height(), ZozedizIZ::Twips::toPixelsY(8430));
         c.window.resize(c.window.minimumSize());
         QTRY_VERIFY(vertical->isVisible() && horizontal->isVisible());
         QVERIFY(c.window.width() >= c.window.minimumWidth());

@@ -24,6 +24,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -426,6 +428,11 @@ private slots:
             QCOMPARE(ok->text(), QStringLiteral("OK"));
             QCOMPARE(ok->toolTip(), QStringLiteral("Save and Exit"));
             QVERIFY(ok->isDefault());
+            // Where the screen has room, the whole editor shows: it scrolls
+            // only on a low screen.
+            auto* editor = dialog.findChild<QScrollArea*>("scrIdentity");
+            QVERIFY(!editor->verticalScrollBar()->isVisible());
+            QCOMPARE(editor->viewport()->height(), editor->widget()->height());
 
             // OK, the close box and Esc all leave it open.
             QTest::mouseClick(ok, Qt::LeftButton);
