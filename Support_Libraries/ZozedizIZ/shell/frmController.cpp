@@ -266,14 +266,16 @@ QWidget* frmController::buildCanvas() {
     choices->setSpacing(Twips::toPixelsY(135));
     for (QRadioButton* choice : {radForm26, radForm26A, radForm27, radForm25}) choices->addWidget(choice);
     choices->addStretch();
-    auto* formButtons = new QGridLayout;
-    formButtons->setVerticalSpacing(Twips::toPixelsY(80));
-    formButtons->addWidget(cmdNew, 0, 0);
-    formButtons->addWidget(cmdOpen, 1, 0);
-    // The macro help and Validate File share one place; an option shows one.
-    formButtons->addWidget(cmdValidate, 2, 0);
-    formButtons->addWidget(cmdMacro, 2, 0);
-    formButtons->setRowStretch(3, 1);
+    auto* formButtons = new QVBoxLayout;
+    formButtons->setSpacing(Twips::toPixelsY(80));
+    formButtons->addWidget(cmdNew);
+    formButtons->addWidget(cmdOpen);
+    // The macro help and Validate File share one place: an option shows one,
+    // and a hidden one takes no room. (Two buttons in one cell of a grid
+    // lose the gap above them.)
+    formButtons->addWidget(cmdValidate);
+    formButtons->addWidget(cmdMacro);
+    formButtons->addStretch();
     auto* formTop = new QHBoxLayout;
     formTop->addLayout(choices);
     formTop->addStretch();

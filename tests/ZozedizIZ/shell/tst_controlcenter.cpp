@@ -581,6 +581,28 @@ private slots:
         QVERIFY(Vezedad::Globals::Configuration().ShowPrompt());
     }
 
+    // Blank Form, Existing Form and the command under them (Validate File,
+    // or the macro help) stand one under the other with equal gaps.
+    void formCommandsHaveEqualGaps_data() {
+        QTest::addColumn<qint32>("option");
+        QTest::addColumn<QString>("third");
+        QTest::newRow("option A") << qint32(Vezedad::kvoOptionA) << "cmdValidate";
+        QTest::newRow("option B") << qint32(Vezedad::kvoOptionB) << "cmdMacro";
+    }
+    void formCommandsHaveEqualGaps() {
+        QFETCH(qint32, option);
+        QFETCH(QString, third);
+        Center c(option);
+        QVERIFY(c.show());
+        const QRect blank = c.child("cmdNew")->geometry();
+        const QRect existing = c.child("cmdOpen")->geometry();
+        const QRect under = c.child(qPrintable(third))->geometry();
+        const int gap = existing.top() - blank.bottom() - 1;
+        QVERIFY2(gap > 0, qPrintable(QString::number(gap)));
+        QCOMPARE(under.top() - existing.bottom() - 1, gap);
+        QCOMPARE(under.left(), existing.left());
+    }
+
     // The window opens at its canvas's layout, no larger (the designed
     // height: the columns' texts take no more in the stand-in font), and the
     // canvas scrolls only when the window is smaller than it.
