@@ -348,7 +348,29 @@ void frmCountyCodes::optSort_Click(int index) {
         kLocation + QStringLiteral("optSort_Click"), [&] { setSortOrder(index); }, this);
 }
 
-void frmCountyCodes::cmdOK_Click() { accept(); }
+void frmCountyCodes::cmdOK_Click() {
+    // OK takes the row the list shows as current, as Enter in the list does.
+    if (!m_doingSetup && lstCountyCodes->isEnabled() && lstCountyCodes->selectedItems().isEmpty())
+        if (QListWidgetItem* item = lstCountyCodes->currentItem())
+            lstCountyCodes->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    accept();
+}
+
+void frmCountyCodes::FocusList() {
+    if (!lstCountyCodes->isEnabled()) {
+        if (QAbstractButton* option = optBehavior->checkedButton()) option->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The pop-up opens with a county chosen, so that Enter takes what the
+    // list shows: the current one, else the first row.
+    if (!m_doingSetup && lstCountyCodes->selectedItems().isEmpty() && lstCountyCodes->count() > 0)
+        lstCountyCodes->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    const QList<QListWidgetItem*> selected = lstCountyCodes->selectedItems();
+    if (!selected.isEmpty() && lstCountyCodes->currentItem() != selected.first())
+        lstCountyCodes->setCurrentItem(selected.first(), QItemSelectionModel::NoUpdate);
+    if (QListWidgetItem* current = lstCountyCodes->currentItem()) lstCountyCodes->scrollToItem(current);
+    lstCountyCodes->setFocus(Qt::OtherFocusReason);
+}
 
 void frmCountyCodes::reject() {
     // The Cancel button and Escape.
@@ -359,6 +381,10 @@ void frmCountyCodes::reject() {
 void frmCountyCodes::showEvent(QShowEvent* event) {
     if (!m_loaded) Load();
     m_cancelled = false;
+    // Every showing starts in the list, whatever had the focus when the
+    // window last closed: the arrow keys and Enter work on it at once.
+    Vezedad::Ui::GuardShowError(
+        kLocation + QStringLiteral("Form_Activate"), [this] { FocusList(); }, this);
     QDialog::showEvent(event);
 }
 

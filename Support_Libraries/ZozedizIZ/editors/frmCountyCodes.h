@@ -58,6 +58,10 @@ private:
     // default code).
     void ApplyBehavior(bool switched);
     void ApplyDefaultCounty(bool switched);
+    // Puts the focus where the keys work at once: the list, on its chosen
+    // row (the first row in the pop-up when none is), or the behaviour's
+    // option while the list is off.
+    void FocusList();
     void ApplySort();
     void FillList();
     void SelectItem(int code);

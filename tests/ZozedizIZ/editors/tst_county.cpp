@@ -199,16 +199,82 @@ private Q_SLOTS:
         QCOMPARE(selector.GetCountyCode(), QStringLiteral("15"));
     }
 
-    void unknownCodeSelectsNoRow() {
+    // An unknown code leaves no row of an earlier code chosen: the pop-up
+    // opens on its first row, and that is what OK takes.
+    void unknownCodeOpensOnTheFirstRow() {
         CountySelector selector;
         TestSupport::UiScript ui;
         ui.expectModal([&](QDialog& dialog) { click(dialog, "cmdOK"); });
         QCOMPARE(selector.GetCountyCode(QStringLiteral("5")), QStringLiteral("05"));
         ui.expectModal([&](QDialog& dialog) {
-            QCOMPARE(selectedRow(dialog), QString());
+            QCOMPARE(selectedRow(dialog), QStringLiteral("Albany                   01"));
             click(dialog, "cmdOK");
         });
-        QCOMPARE(selector.GetCountyCode(QStringLiteral("75")), QString());
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("75")), QStringLiteral("01"));
+    }
+
+    // Every time the pop-up opens, the keys work on its list at once: the
+    // focus is in it, on the cell's county or else on the first row, chosen,
+    // however the showing before ended. Down then Enter takes the next
+    // county; Enter on OK takes the row the list shows.
+    void popUpOpensReadyForTheKeys_data() {
+        QTest::addColumn<QString>("before");   // how the showing before ended
+        QTest::addColumn<QString>("code");     // the cell's code
+        QTest::addColumn<QStringList>("keys"); // "Tab>name" tabs to that control
+        QTest::addColumn<QString>("chosen");
+        const QStringList downEnter{"Down", "Enter"};
+        QTest::newRow("first showing") << ""
+                                       << "" << downEnter << "02";
+        QTest::newRow("after Cancel by the keys") << "Tab>cmdCancel"
+                                                  << "5" << downEnter << "06";
+        QTest::newRow("after OK by the keys") << "Tab>cmdOK"
+                                              << "5" << downEnter << "06";
+        QTest::newRow("after the close box") << "close"
+                                             << "" << downEnter << "02";
+        QTest::newRow("Enter on OK") << "Tab>cmdCancel"
+                                     << "" << QStringList{"Down", "Tab>cmdOK", "Enter"} << "02";
+        QTest::newRow("Enter on OK, unknown code") << "Tab>cmdOK"
+                                                   << "75" << QStringList{"Tab>cmdOK", "Enter"} << "01";
+    }
+    void popUpOpensReadyForTheKeys() {
+        QFETCH(QString, before);
+        QFETCH(QString, code);
+        QFETCH(QStringList, keys);
+        QFETCH(QString, chosen);
+        CountySelector selector;
+        TestSupport::UiScript ui;
+        const auto press = [](QDialog& dialog, const QString& key) {
+            QVERIFY(dialog.focusWidget());
+            if (key.startsWith(QStringLiteral("Tab>"))) {
+                for (int i = 0; i < 20 && dialog.focusWidget()->objectName() != key.mid(4); ++i)
+                    QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+                QCOMPARE(dialog.focusWidget()->objectName(), key.mid(4));
+            } else {
+                QTest::keyClick(dialog.focusWidget(), key == QStringLiteral("Down") ? Qt::Key_Down : Qt::Key_Return);
+            }
+        };
+        if (!before.isEmpty()) {
+            ui.expectModal([&](QDialog& dialog) {
+                if (before == QStringLiteral("close")) {
+                    dialog.close();
+                    return;
+                }
+                press(dialog, before);
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Space);
+            });
+            selector.GetCountyCode(QStringLiteral("1"));
+        }
+        ui.expectModal([&](QDialog& dialog) {
+            QCOMPARE(dialog.focusWidget(), countyList(dialog));
+            QVERIFY(countyList(dialog)->currentItem());
+            const QString current = countyList(dialog)->currentItem()->text();
+            QCOMPARE(selectedRow(dialog), current);
+            // The cell's county; none, or one not in the list, gives the
+            // first row (the showing before chose "01").
+            QCOMPARE(current.right(2), code == QStringLiteral("5") ? QStringLiteral("05") : QStringLiteral("01"));
+            for (const QString& key : keys) press(dialog, key);
+        });
+        QCOMPARE(selector.GetCountyCode(code), chosen);
     }
 
     void defaultAndManualModesShowNothing_data() {
