@@ -220,6 +220,17 @@ QStringList unnamedControls(QWidget& window) {
         out << describe(&window) + QStringLiteral(": the window has no title");
     QHash<QString, QList<QWidget*>> byName;
     for (QWidget* w : window.findChildren<QWidget*>()) {
+        // Without a name or text of its own, a control or an empty label is
+        // heard by the title of the frame it sits in, which names the frame.
+        if (auto* frame = qobject_cast<QGroupBox*>(w->parentWidget());
+            frame && w->window() == &window && w->accessibleName().isEmpty() &&
+            (isInteractive(w, window) || (qobject_cast<QLabel*>(w) && !w->isHidden()))) {
+            const QString title = QString(frame->title()).remove(QLatin1Char('&')).trimmed();
+            if (!title.isEmpty() && accessibleName(w).trimmed() == title) {
+                out << describe(w) + QStringLiteral(": heard by its frame's title \"") + title + QLatin1Char('"');
+                continue;
+            }
+        }
         if (!isInteractive(w, window)) continue;
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
         const QString name = face ? face->text(QAccessible::Name).trimmed() : QString();

@@ -26,7 +26,8 @@ QString accessibleName(QWidget* control);
 // The interactive controls of window (those that take the focus) that have
 // no accessible name, a list that is announced by its value (a combo box's
 // name is its current text), or a name another control of the same kind in
-// the window has too. Each entry reads "objectName (Class): why".
+// the window has too; and the controls and empty labels heard by the title
+// of the frame around them. Each entry reads "objectName (Class): why".
 QStringList unnamedControls(QWidget& window);
 
 // The visible labels, buttons, check boxes, option buttons and frame titles

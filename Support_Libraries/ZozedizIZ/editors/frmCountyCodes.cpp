@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace ZozedizIZ {
 
@@ -109,6 +110,7 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
     lblDefaultCode->setObjectName(QStringLiteral("lblDefaultCode"));
     lblDefaultName = new QLabel(fraDefaultCounty);
     lblDefaultName->setObjectName(QStringLiteral("lblDefaultName"));
+    ShowDefaultCounty();
     auto* defaultLayout = new QGridLayout(fraDefaultCounty);
     defaultLayout->addWidget(lblCode, 0, 0);
     defaultLayout->addWidget(lblCounty, 0, 1);
@@ -294,8 +296,17 @@ void frmCountyCodes::ApplyDefaultCounty(bool switched) {
     } else {
         SelectItem(m_defaultCode.toInt());
     }
+    ShowDefaultCounty();
+}
+
+void frmCountyCodes::ShowDefaultCounty() {
     lblDefaultCode->setText(m_defaultCode);
     lblDefaultName->setText(CountyName(m_defaultCode));
+    // Heard with its heading, and as not set while it is empty (an empty
+    // label would be heard by the frame's title instead).
+    for (auto [value, heading] : {std::pair{lblDefaultCode, lblCode}, std::pair{lblDefaultName, lblCounty}})
+        value->setAccessibleName(heading->text() + QStringLiteral(": ") +
+                                 (value->text().isEmpty() ? QStringLiteral("(not set)") : value->text()));
 }
 
 void frmCountyCodes::AllowOK() { cmdOK->setEnabled(m_behavior != 1 || !m_defaultCode.isEmpty()); }

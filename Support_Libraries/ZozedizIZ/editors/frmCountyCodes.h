@@ -58,6 +58,7 @@ private:
     // default code).
     void ApplyBehavior(bool switched);
     void ApplyDefaultCounty(bool switched);
+    void ShowDefaultCounty();
     // Puts the focus where the keys work at once: the list, on its chosen
     // row (the first row in the pop-up when none is), or the behaviour's
     // option while the list is off.

@@ -255,6 +255,8 @@ QWidget* frmController::buildCanvas() {
     rtfFormUse->setOpenLinks(false);
     rtfFormUse->setTabChangesFocus(true);
     rtfFormUse->setMinimumSize(Twips::toPixels(QSize(8055, 1575)));
+    // Else it would be heard by its frame's title, as the frame is.
+    Vezedad::Ui::SetAccessibleName(*rtfFormUse, QStringLiteral("Reports to Include"));
     ckMultiple = new QCheckBox(
         QStringLiteral("Optional: Submit separate Form 26 file for each Applicator. (Complete Form 26A first.)"),
         fraFormSelect);

@@ -342,10 +342,14 @@ private Q_SLOTS:
             click(dialog, "optBehavior1");
             QVERIFY(!dialog.findChild<QGroupBox*>(QStringLiteral("fraDefaultCounty"))->isHidden());
             QVERIFY(!okEnabled(dialog));
+            // Heard as not set, not by the frame's title (the walk checks).
+            TestSupport::walkWindow(dialog);
             clickRow(dialog, QStringLiteral("05"));
             QVERIFY(dialog.isVisible());
             QVERIFY(okEnabled(dialog));
             QCOMPARE(label(dialog, "lblDefaultName"), QStringLiteral("Cayuga"));
+            QCOMPARE(TestSupport::accessibleName(dialog.findChild<QLabel*>(QStringLiteral("lblDefaultCode"))),
+                     QStringLiteral("County Code: 05"));
             click(dialog, "cmdOK");
         });
         selector.Setup();
