@@ -172,7 +172,7 @@ void ApplicationA::mobjController_ShowAbout() {
     handle("mobjController_ShowAbout", [] {
         const ProgramInfo& info = programInfo();
         ZozedizIZ::Globals::ShowAbout(info.title, info.productName, info.description, info.versionText(), info.company,
-                                      info.comments, info.legalNotice);
+                                      info.contact, info.legalNotice);
     });
 }
 

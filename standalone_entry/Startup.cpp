@@ -32,7 +32,7 @@ const ProgramInfo& programInfo() {
         QStringLiteral("ZIDIVO Annual Pesticide Reports - Option A"),
         QStringLiteral("Data entry for the annual pesticide reports: Forms 25, 26, 26A and 27"),
         QStringLiteral("ZIDIVO"),
-        QStringLiteral("Prepares, checks and saves the report files that are uploaded from the Control Center."),
+        QStringLiteral("the help desk at ") + ZozedizIZ::modGlobals::HelpDesk(),
         QStringLiteral("Copyright (C) ZIDIVO. All rights reserved."),
     };
     return info;

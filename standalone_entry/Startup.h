@@ -20,7 +20,8 @@ struct ProgramInfo {
     QString productName;
     QString description;
     QString company;
-    QString comments;
+    // Whom the user contacts about the program: the help desk.
+    QString contact;
     QString legalNotice;
 
     // major.minor.revision, plain decimal numbers.

@@ -209,6 +209,12 @@ private slots:
             QCOMPARE(d.objectName(), QStringLiteral("frmAbout"));
             QCOMPARE(text(d, "lblVersion"), QStringLiteral("Version " DAZOZUVI_TEST_VERSION));
             QCOMPARE(text(d, "lblTitle"), QStringLiteral("Dazozuvi"));
+            // Whom to contact: the help desk the no-connection notice names.
+            const QRegularExpressionMatch desk =
+                QRegularExpression(QStringLiteral("help desk at ([0-9-]+)"))
+                    .match(ZozedizIZ::Globals::GetMessage(ZozedizIZ::kvmNoNetConnection));
+            QVERIFY(desk.hasMatch());
+            QCOMPARE(text(d, "lblContact"), QStringLiteral("Contact the help desk at ") + desk.captured(1));
             d.accept();
         });
         trigger(program.controlCenter(), QStringLiteral("mnuAbout"));

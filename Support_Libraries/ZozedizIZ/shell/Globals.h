@@ -115,6 +115,10 @@ ZOZEDIZIZ_EXPORT ZozedizIZ::Utilities& Utilities();
 // The message-table text of id, or "" (never an error).
 ZOZEDIZIZ_EXPORT QString GetMessage(qint32 id);
 
+// The telephone number of the help desk the notices name, for a front end's
+// About window.
+ZOZEDIZIZ_EXPORT QString HelpDesk();
+
 // The notices, each in the information window, modal.
 ZOZEDIZIZ_EXPORT void ShowNewVersion(const QString& appName, const Vezedad::ClientVersion& thisVersion,
                                      const Vezedad::ClientVersion& newVersion);

@@ -144,12 +144,15 @@ QString text(qint32 id) {
     }
 }
 
-#undef ZOZ_HELP_DESK
 #undef ZOZ_DOWNLOAD_PAGE
 #undef ZOZ_INSTALL_PAGE
 
 } // namespace
 
 QString GetMessage(qint32 id) { return text(id); }
+
+QString HelpDesk() { return QStringLiteral(ZOZ_HELP_DESK); }
+
+#undef ZOZ_HELP_DESK
 
 } // namespace ZozedizIZ::modGlobals
