@@ -106,16 +106,15 @@ bool LineReader::next(Line& line) {
             return true;
         }
         if (!m_carry.isEmpty() && m_carry.capacity() - m_carry.size() < end - m_pos) {
-            // A line longer than a block: room for the rest of the file at
-            // most, taken only as it is written, so the line is gathered
-            // without being moved again and again as it grows.
-            const qint64 rest = m_file.size() - line.offset;
-            if (rest > m_carry.size() + (end - m_pos)) {
-                m_carry.reserve(qsizetype(qMin<qint64>(rest, std::numeric_limits<qsizetype>::max() / 2)));
-                // Brought in by huge pages as it is written, not by a page
-                // fault every four kilobytes.
-                LargeMemory::advise(m_carry.data() + m_carry.size(), size_t(m_carry.capacity() - m_carry.size()));
-            }
+            // A line longer than a block: its room doubles as it grows, so it
+            // is moved a few times at most and takes room in proportion to
+            // itself, never to the rest of the file.
+            constexpr qsizetype kMost = std::numeric_limits<qsizetype>::max() / 2;
+            const qsizetype needed = m_carry.size() + (end - m_pos);
+            m_carry.reserve(qMax(needed, m_carry.capacity() < kMost / 2 ? 2 * m_carry.capacity() : kMost));
+            // Brought in by huge pages as it is written, not by a page
+            // fault every four kilobytes.
+            LargeMemory::advise(m_carry.data() + m_carry.size(), size_t(m_carry.capacity() - m_carry.size()));
         }
         m_carry.append(data + m_pos, end - m_pos);
         m_pos = end;

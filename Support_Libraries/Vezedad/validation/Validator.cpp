@@ -19,6 +19,7 @@
 #include <array>
 #include <bit>
 #include <limits>
+#include <new>
 #include <type_traits>
 #include <vector>
 #ifdef __SSE2__
@@ -625,102 +626,111 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
                             QStringLiteral(") not one of the known values."),
                         source);
 
-    const FileValidationResultPtr fileResult = modGlobals::New_FileValidationResult();
-    const RecordValidationResultPtr wholeFile = modGlobals::New_RecordValidationResult(WholeFileKey(), QString());
-    const ValidationResultPtr name = checkFileName(strFilePath, lngFormType);
-    if (!name->IsValid()) wholeFile->Add(name);
+    // A line that cannot be held ends the run with "Out of memory", which
+    // every caller shows; the run's memory is given back first.
+    const auto run = [&]() -> FileValidationResultPtr {
+        const FileValidationResultPtr fileResult = modGlobals::New_FileValidationResult();
+        const RecordValidationResultPtr wholeFile = modGlobals::New_RecordValidationResult(WholeFileKey(), QString());
+        const ValidationResultPtr name = checkFileName(strFilePath, lngFormType);
+        if (!name->IsValid()) wholeFile->Add(name);
 
-    QFile file;
-    fso.OpenForReading(file, strFilePath, QIODevice::Unbuffered);
-    // Records whose findings are all warnings are kept as their place in the
-    // file and checked again when asked for, with what the run knew: the
-    // source keeps the run's separator and report year.
-    const auto reportSource =
-        std::make_shared<detail::ReportSource>(QFileInfo(strFilePath).absoluteFilePath(), lngFormType, file.size(),
-                                               file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch());
-    detail::ResultAccess::setSource(*fileResult, reportSource);
-    FieldRules::YearSource& year = reportSource->year();
-    ReportFile::LineReader reader(file);
+        QFile file;
+        fso.OpenForReading(file, strFilePath, QIODevice::Unbuffered);
+        // Records whose findings are all warnings are kept as their place in the
+        // file and checked again when asked for, with what the run knew: the
+        // source keeps the run's separator and report year.
+        const auto reportSource = std::make_shared<detail::ReportSource>(
+            QFileInfo(strFilePath).absoluteFilePath(), lngFormType, file.size(),
+            file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch());
+        detail::ResultAccess::setSource(*fileResult, reportSource);
+        FieldRules::YearSource& year = reportSource->year();
+        ReportFile::LineReader reader(file);
 
-    // A listener that does nothing should cost nothing: without one the
-    // event is not raised at all.
-    const bool announce = isSignalConnected(QMetaMethod::fromSignal(&Validator::RecordValidated));
-    const FormPlan& plan = planOf(lngFormType);
-    qint32 recordNumber = 0;
-    bool cancel = false;
-    char delimiter = 0;
-    QByteArray scratch;
-    Pieces pieces;
-    Findings findings;
-    ReportFile::LineReader::Line line;
-    while (reader.next(line)) {
-        const qint32 recordLength = qint32(qMin<qint64>(line.bytes.size() + 2, std::numeric_limits<qint32>::max()));
-        const QByteArrayView cleaned = ReportLines::cleanLine(line.bytes, scratch);
-        if (cleaned.isEmpty()) continue;
-        ++recordNumber;
+        // A listener that does nothing should cost nothing: without one the
+        // event is not raised at all.
+        const bool announce = isSignalConnected(QMetaMethod::fromSignal(&Validator::RecordValidated));
+        const FormPlan& plan = planOf(lngFormType);
+        qint32 recordNumber = 0;
+        bool cancel = false;
+        char delimiter = 0;
+        QByteArray scratch;
+        Pieces pieces;
+        Findings findings;
+        ReportFile::LineReader::Line line;
+        while (reader.next(line)) {
+            const qint32 recordLength = qint32(qMin<qint64>(line.bytes.size() + 2, std::numeric_limits<qint32>::max()));
+            const QByteArrayView cleaned = ReportLines::cleanLine(line.bytes, scratch);
+            if (cleaned.isEmpty()) continue;
+            ++recordNumber;
 
-        if (recordNumber == 1) {
-            // The separator of the whole run; every one it can be is one byte.
-            const ValidationResultPtr separator = checkFieldSeparator(cleaned, pieces);
-            if (!separator->IsValid()) wholeFile->Add(separator);
-            if (separator->Severity() == kvesTerminal) break;
-            delimiter = char(separator->Value().front().unicode());
-            reportSource->setDelimiter(delimiter);
-        }
-
-        findings.clear();
-        splitBytes(cleaned, delimiter, pieces);
-        walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings, ~0u,
-                   false);
-        if (announce) {
-            // The handler gets copies of the figures: only Cancel is its to set.
-            qint32 number = recordNumber, length = recordLength, errors = qint32(findings.size());
-            Q_EMIT RecordValidated(number, length, errors, cancel);
-        }
-
-        if (!findings.empty()) {
-            const ErrorSeverity severity = severityOf(findings);
-            quint32 failedColumns = 0;
-            for (const Finding& f : findings)
-                if (f.column >= 0) failedColumns |= 1u << f.column;
-            // A record is made into objects only when asked for: a run of a
-            // hundred thousand invalid records keeps 24 bytes each, where
-            // their objects took some four hundred.
-            if (!detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes, failedColumns,
-                                                   severity)) {
-                const RecordValidationResultPtr record =
-                    modGlobals::New_RecordValidationResult(recordNumber, QString());
-                // The line's own bytes: the same text in half the room.
-                detail::ResultAccess::setRecordBytes(*record, cleaned);
-                Findings whole;
-                walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, whole);
-                for (const Finding& f : whole) record->Add(resultOf(f, recordNumber));
-                fileResult->Add(record);
+            if (recordNumber == 1) {
+                // The separator of the whole run; every one it can be is one byte.
+                const ValidationResultPtr separator = checkFieldSeparator(cleaned, pieces);
+                if (!separator->IsValid()) wholeFile->Add(separator);
+                if (separator->Severity() == kvesTerminal) break;
+                delimiter = char(separator->Value().front().unicode());
+                reportSource->setDelimiter(delimiter);
             }
-            ValidationResultPtr stop;
-            if (severity == kvesTerminal) {
-                stop = modGlobals::New_ValidationResult(zrfErrorCount, -1, QString::number(recordNumber),
-                                                        valcTerminalError, kvesTerminal);
-            } else if ((severity == kvesSerious || severity == kvesCritical) && lngMaxErrors > 0 &&
-                       fileResult->ErrorCount() >= lngMaxErrors) {
-                stop = modGlobals::New_ValidationResult(zrfErrorCount, -1, QString::number(fileResult->ErrorCount()),
-                                                        valcTooManyErrors, kvesTerminal);
+
+            findings.clear();
+            splitBytes(cleaned, delimiter, pieces);
+            walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings, ~0u,
+                       false);
+            if (announce) {
+                // The handler gets copies of the figures: only Cancel is its to set.
+                qint32 number = recordNumber, length = recordLength, errors = qint32(findings.size());
+                Q_EMIT RecordValidated(number, length, errors, cancel);
             }
-            if (stop) {
-                wholeFile->Add(stop);
+
+            if (!findings.empty()) {
+                const ErrorSeverity severity = severityOf(findings);
+                quint32 failedColumns = 0;
+                for (const Finding& f : findings)
+                    if (f.column >= 0) failedColumns |= 1u << f.column;
+                // A record is made into objects only when asked for: a run of a
+                // hundred thousand invalid records keeps 24 bytes each, where
+                // their objects took some four hundred.
+                if (!detail::ResultAccess::keepCompact(*fileResult, recordNumber, line.offset, line.bytes,
+                                                       failedColumns, severity)) {
+                    const RecordValidationResultPtr record =
+                        modGlobals::New_RecordValidationResult(recordNumber, QString());
+                    // The line's own bytes: the same text in half the room.
+                    detail::ResultAccess::setRecordBytes(*record, cleaned);
+                    Findings whole;
+                    walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, whole);
+                    for (const Finding& f : whole) record->Add(resultOf(f, recordNumber));
+                    fileResult->Add(record);
+                }
+                ValidationResultPtr stop;
+                if (severity == kvesTerminal) {
+                    stop = modGlobals::New_ValidationResult(zrfErrorCount, -1, QString::number(recordNumber),
+                                                            valcTerminalError, kvesTerminal);
+                } else if ((severity == kvesSerious || severity == kvesCritical) && lngMaxErrors > 0 &&
+                           fileResult->ErrorCount() >= lngMaxErrors) {
+                    stop = modGlobals::New_ValidationResult(
+                        zrfErrorCount, -1, QString::number(fileResult->ErrorCount()), valcTooManyErrors, kvesTerminal);
+                }
+                if (stop) {
+                    wholeFile->Add(stop);
+                    break;
+                }
+            }
+            if (cancel) {
+                wholeFile->Add(modGlobals::New_ValidationResult(zrfCancel, recordNumber, QString::number(recordNumber),
+                                                                valcUserCancelled, kvesTerminal));
                 break;
             }
         }
-        if (cancel) {
-            wholeFile->Add(modGlobals::New_ValidationResult(zrfCancel, recordNumber, QString::number(recordNumber),
-                                                            valcUserCancelled, kvesTerminal));
-            break;
-        }
-    }
 
-    detail::ResultAccess::setRecordCount(*fileResult, recordNumber);
-    if (!wholeFile->IsValid()) fileResult->Add(wholeFile);
-    return fileResult;
+        detail::ResultAccess::setRecordCount(*fileResult, recordNumber);
+        if (!wholeFile->IsValid()) fileResult->Add(wholeFile);
+        return fileResult;
+    };
+    try {
+        return run();
+    } catch (const std::bad_alloc&) {
+        raiseRuntimeError(rtOutOfMemory, source);
+    }
 }
 
 } // namespace Vezedad

@@ -1,3 +1,4 @@
+#include "support/MemoryLimit.h"
 #include "support/TestSupport.h"
 
 #include "Vezedad/foundation/ErrorInfo.h"
@@ -73,6 +74,26 @@ private slots:
         QVERIFY(!reader.next(line));
         QVERIFY(reader.stopped());
         QCOMPARE(blocks, 3);
+    }
+
+    // A long line takes room in proportion to itself, not to what follows
+    // it: a line of 2 MB at the head of a file of 8 GB (a hole on the disk)
+    // is read by a process that may take 64 MB more.
+    void longLineTakesRoomOfItsOwnSize() {
+        if (!MemoryLimit::available()) QSKIP("a sanitizer reserves more address space than the limit");
+        const QByteArray first(2 << 20, 'x');
+        const QString path = file(first + "\r\nnext\r\n");
+        {
+            QFile grown(path);
+            QVERIFY(grown.open(QIODevice::ReadWrite) && grown.resize(qint64(8) << 30));
+        }
+        const int outcome = MemoryLimit::runLimited(64 << 20, [&] {
+            ReportFile::LineReader reader(path);
+            ReportFile::LineReader::Line line;
+            if (!reader.next(line) || line.bytes != QByteArrayView(first)) return 1;
+            return reader.next(line) && line.bytes == "next" ? 0 : 2;
+        });
+        QCOMPARE(outcome, 0);
     }
 
     // The digest depends on the bytes alone, not on the pieces they come in.

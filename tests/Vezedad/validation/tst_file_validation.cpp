@@ -1,4 +1,5 @@
 #include "FileRunOracle.h"
+#include "MemoryLimit.h"
 #include "TestSupport.h"
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
@@ -91,6 +92,8 @@ private Q_SLOTS:
     void listingGivesEachRecordsText_data();
     void listingGivesEachRecordsText();
     void separatorsCostNoRoomOfTheirOwn();
+    void memoryInProportionToTheLine_data();
+    void memoryInProportionToTheLine();
 };
 
 namespace {
@@ -622,6 +625,54 @@ void tst_file_validation::separatorsCostNoRoomOfTheirOwn() {
     const long long peak = peakNewBytes([&] { result = Globals::Validator().ValidateFile(path, zfotForm26, 0); });
     QCOMPARE(result->Item(1)->Item(zrfColumnCount)->Value(), QStringLiteral("4000002"));
     QVERIFY2(peak < 6'000'000, qPrintable(QString::number(peak)));
+}
+
+// A run takes room in proportion to its longest line wherever the line
+// stands, so a run that passes with a long line last passes with it first;
+// a line that cannot be held ends the run with "Out of memory" (7), which
+// every caller shows, never an abort. Each run is a child that may take 16 MB
+// more than it holds at the start.
+void tst_file_validation::memoryInProportionToTheLine_data() {
+    QTest::addColumn<int>("before");  // MB of short records before the long line
+    QTest::addColumn<int>("line");    // MB of the long line's product name
+    QTest::addColumn<int>("after");   // MB of short records after it
+    QTest::addColumn<int>("outcome"); // 0: every record read; else the error's number
+    QTest::newRow("2 MB line, then 48 MB") << 0 << 2 << 48 << 0;
+    QTest::newRow("48 MB, then a 2 MB line") << 48 << 2 << 0 << 0;
+    QTest::newRow("one line of 64 MB") << 0 << 64 << 0 << int(rtOutOfMemory);
+}
+
+void tst_file_validation::memoryInProportionToTheLine() {
+    if (!MemoryLimit::available()) QSKIP("a sanitizer reserves more address space than the limit");
+    QFETCH(int, before);
+    QFETCH(int, line);
+    QFETCH(int, after);
+    const QString path = folder().filePath(QStringLiteral("M7.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const QByteArray records = kGood25.repeated((1 << 20) / kGood25.size());
+    qint32 count = 1;
+    const auto shortRecords = [&](int mb) {
+        for (int i = 0; i < mb; ++i, count += qint32(records.count('\n'))) QVERIFY(file.write(records) > 0);
+    };
+    shortRecords(before);
+    QVERIFY(file.write("0|R12345|2345-2345-2345|") > 0);
+    for (int i = 0; i < line; ++i) QVERIFY(file.write(QByteArray(1 << 20, 'p')) > 0);
+    QVERIFY(file.write("|2|GL|24|X||\r\n") > 0);
+    shortRecords(after);
+    file.close();
+    const int outcome = MemoryLimit::runLimited(16 << 20, [&] {
+        try {
+            const FileValidationResultPtr result = Globals::Validator().ValidateFile(path, zfotForm25, 0);
+            return result->RecordCount() == count && result->IsValid() ? 0 : 1;
+        } catch (const ErrorInfo& e) {
+            return e.Number() == rtOutOfMemory && e.Description() == QStringLiteral("Out of memory") &&
+                           e.Source() == QStringLiteral("Vezedad:Validator.ValidateFile")
+                       ? int(rtOutOfMemory)
+                       : 2;
+        }
+    });
+    QTEST(outcome, "outcome");
 }
 
 QTEST_GUILESS_MAIN(tst_file_validation)
