@@ -8,11 +8,17 @@
 
 #include <QFileInfo>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <utility>
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace Vezedad::ReportFile {
@@ -52,6 +58,32 @@ void raiseReadError(const QFile& file) {
     raiseRuntimeError(rtPathFileAccessError, kSource,
                       file.fileName() + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
 }
+
+namespace {
+
+// Brings a long line's room in by huge pages as it is written, not by a page
+// fault every four kilobytes. The advice covers the whole run of pages the
+// heap mapped for the room, never a part of it: the run then stays one
+// piece that the heap can grow where it stands (the system moves its pages)
+// instead of copying the line into a larger one at every doubling.
+void adviseHugePages(QByteArray& room) {
+#if defined(__GLIBC__)
+    // The heap maps a large block as a run of pages of its own, two words
+    // before the block itself; what it tells of the block's size then
+    // reaches to the run's end. Room from anywhere else goes unadvised.
+    char* const block = reinterpret_cast<char*>(room.data_ptr().d_ptr());
+    if (!block) return;
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(block) - 2 * sizeof(size_t);
+    const size_t length = malloc_usable_size(block) + 2 * sizeof(size_t);
+    if (start % page == 0 && length % page == 0 && length >= LargeMemory::kThreshold)
+        ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+#else
+    LargeMemory::advise(room.data() + room.size(), size_t(room.capacity() - room.size()));
+#endif
+}
+
+} // namespace
 
 LineReader::LineReader(QFile& file) : m_file(file), m_block(kBlock, Qt::Uninitialized), m_atStart(file.pos() == 0) {}
 
@@ -112,9 +144,7 @@ bool LineReader::next(Line& line) {
             constexpr qsizetype kMost = std::numeric_limits<qsizetype>::max() / 2;
             const qsizetype needed = m_carry.size() + (end - m_pos);
             m_carry.reserve(qMax(needed, m_carry.capacity() < kMost / 2 ? 2 * m_carry.capacity() : kMost));
-            // Brought in by huge pages as it is written, not by a page
-            // fault every four kilobytes.
-            LargeMemory::advise(m_carry.data() + m_carry.size(), size_t(m_carry.capacity() - m_carry.size()));
+            adviseHugePages(m_carry);
         }
         m_carry.append(data + m_pos, end - m_pos);
         m_pos = end;
