@@ -187,6 +187,81 @@ QString padNumber(qint64 value, int width) {
 
 using Cp1252::upperChar;
 
+// Upper case of a byte of the code page, as upperChar gives it for the
+// byte's character: the upper case always has a byte of its own.
+const std::array<uchar, 256>& upperBytes() {
+    static const std::array<uchar, 256> table = [] {
+        std::array<uchar, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const char16_t up = upperChar(Cp1252::decodeByte(uchar(b)));
+            QByteArray bytes;
+            t[size_t(b)] = Cp1252::encode(QStringView(&up, 1), bytes) ? uchar(bytes[0]) : uchar(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Where a rule writes a value back in its own form: into text, or into
+// bytes of the code page for a line's bytes. A rule that keeps the value as
+// it stands writes nothing, so text keeps the value it was given. A rule
+// writes a new form from the value's code units, one by one, then says it is
+// done, or as ASCII text (numbers, dates).
+struct TextBack {
+    QString* text = nullptr;
+    explicit operator bool() const { return text != nullptr; }
+    void start(qsizetype size) {
+        text->resize(0);
+        text->reserve(size);
+    }
+    void put(char16_t c) { text->append(QChar(c)); }
+    void putUpper(char16_t c) { text->append(QChar(upperChar(c))); }
+    void done() {}
+    void ascii(const QString& form) { *text = form; }
+};
+
+// Bytes are copied only from the first one that differs from the value: a
+// value of megabytes that its rule writes back as it stands (upper case
+// already, nothing to drop) costs no copy.
+struct BytesBack {
+    WrittenBytes* written = nullptr;
+    QByteArrayView value;
+    qsizetype same = 0; // the first bytes written, equal to the value's
+    bool copying = false;
+
+    explicit operator bool() const { return written != nullptr; }
+    void start(qsizetype size) {
+        written->bytes.resize(0);
+        written->bytes.reserve(qMin(size, qsizetype(64)));
+        same = 0;
+        copying = false;
+    }
+    void put(char16_t c) {
+        const char byte = char(c);
+        if (!copying) {
+            if (same < value.size() && value[same] == byte) {
+                ++same;
+                return;
+            }
+            copying = true;
+            written->rewritten = true;
+            written->bytes = value.first(same).toByteArray();
+        }
+        written->bytes.append(byte);
+    }
+    // A line's code units are its bytes.
+    void putUpper(char16_t c) { put(char16_t(upperBytes()[c & 0xFF])); }
+    void done() {
+        if (copying || same == value.size()) return;
+        written->rewritten = true;
+        written->bytes = value.first(same).toByteArray();
+    }
+    void ascii(const QString& form) {
+        written->rewritten = true;
+        written->bytes = form.toLatin1();
+    }
+};
+
 // ---------------------------------------------------------------------------
 // The rules. Each gets the prepared value and, for text only, where to write
 // the value back.
@@ -203,13 +278,18 @@ template <class Ch> Verdict indicator(Chars<Ch> v) {
     return fail(valcInvalidValue, kvesCritical);
 }
 
-template <class Ch> Verdict businessId(Chars<Ch> v, QString* written) {
+template <class Ch, class Back> Verdict businessId(Chars<Ch> v, Back written) {
     if (v.n > 5 || !v.digits()) return fail(valcInvalidValue);
-    if (written && v.n > 0) *written = written->rightJustified(5, u'0');
+    if (written && v.n > 0) {
+        written.start(5);
+        for (qsizetype i = v.n; i < 5; ++i) written.put(u'0');
+        for (qsizetype i = 0; i < v.n; ++i) written.put(v[i]);
+        written.done();
+    }
     return pass();
 }
 
-template <class Ch> Verdict certId(Chars<Ch> v, QString* written) {
+template <class Ch, class Back> Verdict certId(Chars<Ch> v, Back written) {
     // The form the files hold, decided at once where nothing is written back.
     if (!written && v.n == 8) {
         const char16_t first = asciiUpper(v[0]);
@@ -234,11 +314,10 @@ template <class Ch> Verdict certId(Chars<Ch> v, QString* written) {
         }
     }
     if (written) {
-        QString s;
-        s.reserve(kept);
-        for (QChar c : *written)
-            if (c != u' ' && c != u'-') s.append(QChar(upperChar(c.unicode())));
-        *written = s;
+        written.start(kept);
+        for (qsizetype i = 0; i < v.n; ++i)
+            if (v[i] != u' ' && v[i] != u'-') written.putUpper(v[i]);
+        written.done();
     }
     const bool shape = kept == 8 && digits;
     if (shape && (first == u'A' || first == u'B' || first == u'C' || first == u'T') && !zeros) return pass();
@@ -246,20 +325,28 @@ template <class Ch> Verdict certId(Chars<Ch> v, QString* written) {
     return fail(valcInvalidValue, shape && first == u'P' ? kvesWarning : kvesSerious);
 }
 
-template <class Ch> Verdict permitId(Chars<Ch> v, QString* written) {
-    if (written) *written = upperInCodePage(*written);
+template <class Ch, class Back> Verdict permitId(Chars<Ch> v, Back written) {
+    if (written) {
+        written.start(v.n);
+        for (qsizetype i = 0; i < v.n; ++i) written.putUpper(v[i]);
+        written.done();
+    }
     const bool ok = v.n == 6 && asciiUpper(v[0]) == u'R' && v.mid(1, 5).digits() && !v.mid(1, 5).zeros();
     return ok ? pass() : fail(valcInvalidValue);
 }
 
-template <class Ch> Verdict quantity(Chars<Ch> raw, bool mayBeNegative, QString* written) {
+template <class Ch, class Back> Verdict quantity(Chars<Ch> raw, bool mayBeNegative, Back written) {
     QVarLengthArray<Ch, 32> buffer;
     Chars<Ch> v = raw;
     if (raw.contains(u',')) {
         for (qsizetype i = 0; i < raw.n; ++i)
             if (raw[i] != u',') buffer.append(raw.p[i]);
         v = {buffer.data(), buffer.size()};
-        if (written) written->remove(u',');
+        if (written) {
+            written.start(v.n);
+            for (qsizetype i = 0; i < v.n; ++i) written.put(v[i]);
+            written.done();
+        }
     }
     if (v.n == 0) return fail(valcEmpty);
     // The usual form decides without a conversion: up to 15 characters of
@@ -290,9 +377,13 @@ template <class Ch> Verdict quantity(Chars<Ch> raw, bool mayBeNegative, QString*
     return single < 0.0f && !mayBeNegative ? fail(valcNegativeValue) : pass();
 }
 
-template <class Ch> Verdict unit(Chars<Ch> v, QString* written) {
+template <class Ch, class Back> Verdict unit(Chars<Ch> v, Back written) {
     const qsizetype n = qMin<qsizetype>(v.n, 2);
-    if (written) *written = upperInCodePage(QStringView(*written).left(2));
+    if (written) {
+        written.start(n);
+        for (qsizetype i = 0; i < n; ++i) written.putUpper(v[i]);
+        written.done();
+    }
     if (n == 0) return fail(valcEmpty);
     const char16_t a = asciiUpper(v[0]);
     if (n == 1) return a == u'L' ? pass() : fail(valcInvalidValue);
@@ -304,7 +395,7 @@ template <class Ch> Verdict unit(Chars<Ch> v, QString* written) {
     return fail(valcInvalidValue);
 }
 
-template <class Ch> Verdict county(Chars<Ch> v, QString* written) {
+template <class Ch, class Back> Verdict county(Chars<Ch> v, Back written) {
     if (v.n == 0) return fail(valcEmpty);
     qint64 county;
     if (v.n <= 2 && v.digits()) {
@@ -316,7 +407,7 @@ template <class Ch> Verdict county(Chars<Ch> v, QString* written) {
         if (!whole) return fail(valcProcessingError);
         county = *whole;
     }
-    if (written) *written = padNumber(county, 2);
+    if (written) written.ascii(padNumber(county, 2));
     return (county >= 1 && county <= 62) || county == 99 ? pass() : fail(valcInvalidValue);
 }
 
@@ -550,7 +641,7 @@ bool isCalendarDate(int y, int m, int d) {
     return d <= (m == 2 && !leap ? 28 : kDays[m - 1]);
 }
 
-template <class Ch> Verdict date(Chars<Ch> v, bool mayBeEmpty, YearSource& years, QString* written) {
+template <class Ch, class Back> Verdict date(Chars<Ch> v, bool mayBeEmpty, YearSource& years, Back written) {
     if (v.n == 0) return mayBeEmpty ? pass() : fail(valcEmpty);
     qint32 reportYear = 0;
     if (const qint32 error = years.get(reportYear)) return fail(error);
@@ -567,7 +658,7 @@ template <class Ch> Verdict date(Chars<Ch> v, bool mayBeEmpty, YearSource& years
     if (m > 12 && d >= 1 && d <= 12) std::swap(m, d);
     if (!isCalendarDate(y, m, d)) return fail(valcInvalidValue);
     if (y != reportYear) return fail(valcWrongYear);
-    if (written) *written = QString::asprintf("%02d/%02d/%04d", m, d, y);
+    if (written) written.ascii(QString::asprintf("%02d/%02d/%04d", m, d, y));
     return pass();
 }
 
@@ -661,7 +752,7 @@ template <class Ch> bool plainEpa(Chars<Ch> v, bool& valid) {
     return true;
 }
 
-template <class Ch> Verdict epa(Chars<Ch> v, QString* written) {
+template <class Ch, class Back> Verdict epa(Chars<Ch> v, Back written) {
     bool valid = false;
     if (plainEpa(v, valid)) return valid ? pass() : fail(valcInvalidValue);
     // Every run of "-", blank and "/" becomes one "-"; most values have only
@@ -684,7 +775,11 @@ template <class Ch> Verdict epa(Chars<Ch> v, QString* written) {
             normalized.append(u'-');
         inRun = separator;
     }
-    if (written) *written = QString(reinterpret_cast<const QChar*>(normalized.data()), normalized.size());
+    if (written) {
+        written.start(normalized.size());
+        for (const char16_t c : normalized) written.put(c);
+        written.done();
+    }
     return epaForm(Chars<char16_t>{normalized.data(), normalized.size()}) ? pass() : fail(valcInvalidValue);
 }
 
@@ -719,7 +814,7 @@ template <class Ch> Verdict email(Chars<Ch> v) {
     }
 }
 
-template <class Ch> Verdict zip(Chars<Ch> v, QString* written) {
+template <class Ch, class Back> Verdict zip(Chars<Ch> v, Back written) {
     if (v.n == 0) return fail(valcEmpty);
     char padded[8];
     Chars<char> shown{nullptr, 0};
@@ -727,11 +822,11 @@ template <class Ch> Verdict zip(Chars<Ch> v, QString* written) {
         // A short number is padded with zeros to five digits.
         const double value = std::round(numberOf(v));
         if (std::fabs(value) >= 1e15) {
-            if (written) *written = QString::number(value, 'f', 0);
+            if (written) written.ascii(QString::number(value, 'f', 0));
             return fail(valcInvalidValue);
         }
         const QString text = padNumber(qint64(value), 5);
-        if (written) *written = text;
+        if (written) written.ascii(text);
         if (text.size() > qsizetype(sizeof padded)) return fail(valcInvalidValue);
         for (qsizetype i = 0; i < text.size(); ++i) padded[i] = char(text[i].unicode());
         shown = {padded, text.size()};
@@ -744,7 +839,7 @@ template <class Ch> Verdict zip(Chars<Ch> v, QString* written) {
     return (shown.p ? valid(shown) : valid(v)) ? pass() : fail(valcInvalidValue);
 }
 
-template <class Ch> Verdict apply(qint32 fieldId, Chars<Ch> v, YearSource& year, QString* written) {
+template <class Ch, class Back> Verdict apply(qint32 fieldId, Chars<Ch> v, YearSource& year, Back written) {
     switch (ruleOf(fieldId)) {
     case Rule::None: return pass();
     case Rule::Name: return name(v);
@@ -787,13 +882,19 @@ qint32 YearSource::get(qint32& year) {
 bool hasRule(qint32 fieldId) { return ruleOf(fieldId) != Rule::None; }
 
 Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year) {
-    return apply(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()}, year, nullptr);
+    return apply(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()}, year, TextBack());
+}
+
+Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year, WrittenBytes* written) {
+    if (written) *written = WrittenBytes();
+    return apply(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()}, year,
+                 BytesBack{written, value});
 }
 
 Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* written) {
     if (written) *written = value.toString();
     return apply(fieldId, Chars<char16_t>{reinterpret_cast<const char16_t*>(value.data()), value.size()}, year,
-                 written);
+                 TextBack{written});
 }
 
 bool mayRewrite(qint32 fieldId, QStringView text) {

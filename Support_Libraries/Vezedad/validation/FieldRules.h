@@ -9,6 +9,7 @@
 // proportion to the value's length, whatever the value holds.
 #include "Vezedad/validation/ValidationTypes.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -46,6 +47,14 @@ Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year);
 // The same on text; written, when given, receives the value as the rule
 // writes it back (the prepared value itself where the rule changes nothing).
 Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* written = nullptr);
+
+// A value of a line's bytes as a rule writes it back, in the code page:
+// the same form that the value's text is written back in.
+struct WrittenBytes {
+    QByteArray bytes;
+    bool rewritten = false; // false: the value as it stands, not copied
+};
+Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year, WrittenBytes* written);
 
 // False when the rule, passing a prepared value, writes it back exactly as it
 // is, so a caller that only wants the written form when it differs need not

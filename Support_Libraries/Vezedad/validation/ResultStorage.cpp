@@ -114,21 +114,19 @@ QString text(const TextSlot& slot) {
     return Cp1252::decode(QByteArrayView(block->text, block->size));
 }
 
-bool appendBytes(const TextSlot& slot, QByteArray& out) {
+bool bytesOf(const TextSlot& slot, QByteArrayView& bytes) {
     const unsigned char form = slot.bytes[15];
-    if (form == kNull) return true;
+    if (form == kNull) {
+        bytes = QByteArrayView();
+        return true;
+    }
     if (form < 16) {
-        out.append(reinterpret_cast<const char*>(slot.bytes), form);
+        bytes = QByteArrayView(reinterpret_cast<const char*>(slot.bytes), form);
         return true;
     }
     const PackedBlock* block = heapOf(slot);
-    if (!block->wide) {
-        out.append(block->text, block->size);
-        return true;
-    }
-    QByteArray bytes;
-    if (!Cp1252::encode(QStringView(reinterpret_cast<const QChar*>(block->text), block->size), bytes)) return false;
-    out += bytes;
+    if (block->wide) return false;
+    bytes = QByteArrayView(block->text, block->size);
     return true;
 }
 
@@ -172,6 +170,8 @@ QByteArrayView ReportSource::line(qint64 offset, qint32 length, quint32 hash) {
         if (file.size() != m_size || file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() != m_modified)
             changed();
         const qint64 size = qMax<qint64>(ReportFile::LineReader::kBlock, length);
+        // The room of a line of megabytes is not kept for the short ones after it.
+        if (m_block.capacity() > 2 * size) m_block = QByteArray();
         m_block.resize(qsizetype(size));
         if (!file.seek(offset)) ReportFile::raiseReadError(file);
         const qint64 read = file.read(m_block.data(), size);
@@ -245,7 +245,7 @@ RecordValidationResultPtr FileRecords::rebuild(qint32 key, quint32 compactIndex)
     return record;
 }
 
-void FileRecords::appendText(qsizetype i, QByteArray& out) const {
+void FileRecords::appendText(qsizetype i, TextOut& out) const {
     const Entry& entry = m_entries[size_t(i)];
     if (entry.slot & kCompact) {
         QByteArray scratch;

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QString>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -27,10 +28,9 @@ void set(TextSlot& slot, const QString& text);
 // Bytes in the report code page.
 void setBytes(TextSlot& slot, QByteArrayView bytes);
 QString text(const TextSlot& slot);
-// Appends the text in the report code page, as kept where it is kept so;
-// false, with out unchanged, when the text holds a character the code page
-// lacks.
-bool appendBytes(const TextSlot& slot, QByteArray& out);
+// The text's bytes in the report code page where it is kept so (valid while
+// the slot is unchanged); false when it is kept as UTF-16.
+bool bytesOf(const TextSlot& slot, QByteArrayView& bytes);
 } // namespace PackedText
 
 // The parts of a record's text as ToString lists its findings: the findings
@@ -43,6 +43,42 @@ inline constexpr TextPart kTextParts[] = {
     {kvesCritical, kvesTerminal, "The following problems cause the entire file to be considered invalid.\r\n"},
     {kvesSerious, kvesSerious, "The following problems cause this record to be considered invalid.\r\n"},
     {kvesWarning, kvesWarning, "The following problems should be corrected but do not invalidate the record.\r\n"}};
+
+// Where the text of a listing goes: gathered in out; given a write, handed
+// to it in pieces as it grows, and a long run of bytes (a line or a value of
+// megabytes) handed to it straight from where it is kept, so that a
+// record's text takes no room of its own, however long its line.
+class TextOut {
+public:
+    using Write = std::function<void(QByteArrayView)>;
+    explicit TextOut(QByteArray& out, const Write* write = nullptr) : m_out(out), m_write(write) {}
+    TextOut& operator+=(QByteArrayView bytes) {
+        if (m_write && bytes.size() >= kStraight) {
+            flush();
+            (*m_write)(bytes);
+            return *this;
+        }
+        m_out += bytes;
+        if (m_write && m_out.size() >= kPiece) flush();
+        return *this;
+    }
+    // The bytes gathered, for text made where it goes; full() afterwards.
+    QByteArray& bytes() { return m_out; }
+    void full() {
+        if (m_write && m_out.size() >= kPiece) flush();
+    }
+
+private:
+    static constexpr qsizetype kPiece = 256 * 1024;
+    static constexpr qsizetype kStraight = 64 * 1024;
+    void flush() {
+        if (m_out.isEmpty()) return;
+        (*m_write)(m_out);
+        m_out.resize(0); // keeps its room
+    }
+    QByteArray& m_out;
+    const Write* m_write;
+};
 
 // The file a run's compact records read their lines back from, and what the
 // run knew when it checked them: the form, the separator and the report
@@ -100,7 +136,7 @@ struct CompactRecord {
 RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns,
                                         ReportSource& source);
 void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns, ReportSource& source,
-                         QByteArray& out);
+                         TextOut& out);
 
 // The records of a file result keyed by number in the order added. A file
 // run adds them by rising number (the whole-file record last), so the keys
@@ -119,7 +155,7 @@ public:
     RecordValidationResultPtr at(qsizetype i) const;
     // The record's ToString in the report code page, appended to out; a
     // compact record is checked again without being made whole.
-    void appendText(qsizetype i, QByteArray& out) const;
+    void appendText(qsizetype i, TextOut& out) const;
     // Every index, in the order of rising keys.
     std::vector<quint32> keyOrder() const;
     // The first ascendingCount() keys rise strictly.
@@ -189,7 +225,7 @@ struct ResultAccess {
     static void setRecordBytes(RecordValidationResult& r, QByteArrayView bytes);
     // The record's ToString in the report code page, appended to out,
     // without the record's text ever held as wide characters.
-    static void appendText(const RecordValidationResult& r, QByteArray& out);
+    static void appendText(const RecordValidationResult& r, TextOut& out);
     static void setRecordCount(FileValidationResult& f, qint32 count) { f.m_recordCount = count; }
     static void setSource(FileValidationResult& f, std::shared_ptr<ReportSource> source);
     // Keeps a record of the file's run compactly: its raw line at offset, of

@@ -237,7 +237,7 @@ QString RecordValidationResult::ToString() const {
     return text;
 }
 
-void detail::ResultAccess::appendText(const RecordValidationResult& r, QByteArray& out) {
+void detail::ResultAccess::appendText(const RecordValidationResult& r, TextOut& out) {
     // RecordValidationResult::ToString, with the record's text copied as the
     // bytes it is kept in: a line of a hundred megabytes is never widened.
     if (r.m_severity == kvesOK) return;
@@ -246,7 +246,11 @@ void detail::ResultAccess::appendText(const RecordValidationResult& r, QByteArra
         out += "Line ";
         out += QByteArray::number(r.m_recordNumber);
         out += ": ";
-        if (!PackedText::appendBytes(r.m_contents, out)) out += Cp1252::encodeOrRaise(r.RecordContents(), source);
+        QByteArrayView kept;
+        if (PackedText::bytesOf(r.m_contents, kept))
+            out += kept;
+        else
+            out += Cp1252::encodeOrRaise(r.RecordContents(), source);
         out += "\r\n";
     }
     for (const TextPart& group : kTextParts) {
@@ -362,7 +366,15 @@ bool RecordListing::IsWhole(qsizetype i) const { return !m_records.isCompact((*m
 
 RecordValidationResultPtr RecordListing::Item(qsizetype i) const { return m_records.at((*m_order)[i]); }
 
-void RecordListing::AppendText(qsizetype i, QByteArray& out) const { m_records.appendText((*m_order)[i], out); }
+void RecordListing::AppendText(qsizetype i, QByteArray& out) const {
+    detail::TextOut text(out);
+    m_records.appendText((*m_order)[i], text);
+}
+
+void RecordListing::AppendText(qsizetype i, QByteArray& out, const std::function<void(QByteArrayView)>& write) const {
+    detail::TextOut text(out, &write);
+    m_records.appendText((*m_order)[i], text);
+}
 
 // ---------------------------------------------------------------------------
 // Factories

@@ -4,9 +4,11 @@
 #include "Vezedad/validation/ValidationTypes.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVarLengthArray>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -175,6 +177,13 @@ public:
     // Appends the record's ToString in Windows-1252. A compact record whose
     // file no longer holds its line raises 75.
     void AppendText(qsizetype i, QByteArray& out) const;
+    // The same for a caller that writes the text as it comes, so that a
+    // record of a line of a hundred megabytes costs no more room than its
+    // line: whenever out holds 256 KiB or more, and before a long run of
+    // bytes (a long line or value), which goes to write straight from where
+    // it is kept, out is handed to write and emptied. What is left of the
+    // text stays in out.
+    void AppendText(qsizetype i, QByteArray& out, const std::function<void(QByteArrayView)>& write) const;
 
 private:
     const detail::FileRecords& m_records;

@@ -137,6 +137,13 @@ struct Finding {
     QString value;
     QString message;    // null: the message table's
     qint32 column = -1; // the layout column of a field's finding
+    // A field's value as a line's bytes, where the walk gives values as
+    // bytes: the rule's form in the code page, or the field as it stands in
+    // the line (valid while the line is).
+    bool bytes = false;
+    FieldRules::WrittenBytes written;
+    QByteArrayView asItStands;
+    QByteArrayView valueBytes() const { return written.rewritten ? QByteArrayView(written.bytes) : asItStands; }
 };
 
 using Findings = std::vector<Finding>;
@@ -171,8 +178,17 @@ Finding fieldFinding(qint32 fieldId, QStringView raw, FieldRules::YearSource& ye
     return f;
 }
 
-// Without values (see walkRecord) the finding has its field, code and
-// severity alone.
+// What a walk of a record gives each finding beyond its field, code,
+// severity and column.
+enum class Values {
+    None,  // nothing more: a file run keeps the record as its place in the file
+    Text,  // its value and message as text, as a record's result holds them
+    Bytes, // the same, but a field's value as bytes of the line (in its code
+           // page), never widened: a record's text written straight from its
+           // line costs no more than the line, however long its values
+};
+
+// Without values the finding has its field, code and severity alone.
 Finding columnCountFinding(qint32 count, qint32 recordNumber, qint32 formType, bool values = true) {
     const ColumnCountRange range = ValidationTables::layout(formType).Counts;
     Finding f;
@@ -221,19 +237,16 @@ struct FormPlan {
 };
 
 // A column is checked only when its bit in columnsToCheck is set: a record
-// checked again need not check again the columns that passed. Without
-// values, a finding of a line's bytes has its field, code, severity and
-// column, but not its value or message: a file run that keeps the record as
-// its place in the file needs no more, and only a record made whole is
-// walked again with them.
+// checked again need not check again the columns that passed.
 template <class Ch>
 void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint32 recordNumber,
-                FieldRules::YearSource& year, Findings& out, quint32 columnsToCheck = ~0u, bool values = true) {
+                FieldRules::YearSource& year, Findings& out, quint32 columnsToCheck = ~0u,
+                Values values = Values::Text) {
     using View = std::conditional_t<std::is_same_v<Ch, char16_t>, QStringView, QByteArrayView>;
 
     const qint32 count = fieldCount(pieces);
     if (count < plan.counts.Min || count > plan.counts.Max)
-        out.push_back(columnCountFinding(count, recordNumber, plan.formType, values));
+        out.push_back(columnCountFinding(count, recordNumber, plan.formType, values != Values::None));
 
     // A Form 26A record of four fields that begins with a certification id
     // has left out its indicator: it is read as "0" before the fields.
@@ -269,16 +282,22 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
             }
             text = QStringView(line + b, e - b);
         } else {
+            // The rules decide on ASCII characters alone, so a line's bytes
+            // have the verdict of their text, and the rule writes their
+            // value back in the form it writes their text.
             const FieldRules::Verdict verdict = FieldRules::check(c.field, value, year);
             if (verdict.ok()) continue;
-            // ASCII bytes are the text they decode to: their verdict is the
-            // text's.
-            if (!values && isAscii(value)) {
+            if (values != Values::Text) {
                 Finding f;
                 f.field = c.field;
                 f.code = verdict.code;
                 f.severity = verdict.severity;
                 f.column = qint32(column);
+                if (values == Values::Bytes) {
+                    f.bytes = true;
+                    FieldRules::check(c.field, value, year, &f.written);
+                    if (!f.written.rewritten) f.asItStands = QByteArrayView(value);
+                }
                 out.push_back(std::move(f));
                 continue;
             }
@@ -294,7 +313,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
     if (noData == dataSeen) {
         Finding f;
         f.field = zrfDataFields;
-        if (values) f.value = QString::number(recordNumber);
+        if (values != Values::None) f.value = QString::number(recordNumber);
         f.code = noData ? valcNotEmpty : valcEmpty;
         f.severity = kvesCritical;
         out.push_back(std::move(f));
@@ -421,19 +440,19 @@ namespace {
 // checked it: the same bytes, separator, form and report year give the same
 // findings. Only the columns that failed are checked again.
 void recheck(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns, ReportSource& source,
-             Findings& findings) {
+             Findings& findings, Values values) {
     Pieces pieces;
     findings.clear();
     splitBytes(cleaned, source.delimiter(), pieces);
     walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, planOf(source.formType()), recordNumber,
-               source.year(), findings, failedColumns);
+               source.year(), findings, failedColumns, values);
 }
 } // namespace
 
 RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns,
                                         ReportSource& source) {
     static thread_local Findings findings;
-    recheck(cleaned, recordNumber, failedColumns, source, findings);
+    recheck(cleaned, recordNumber, failedColumns, source, findings, Values::Text);
     const RecordValidationResultPtr record = modGlobals::New_RecordValidationResult(recordNumber, QString());
     ResultAccess::setRecordBytes(*record, cleaned);
     for (const Finding& f : findings) record->Add(resultOf(f, recordNumber));
@@ -441,12 +460,12 @@ RecordValidationResultPtr recheckRecord(QByteArrayView cleaned, qint32 recordNum
 }
 
 void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, quint32 failedColumns, ReportSource& source,
-                         QByteArray& out) {
+                         TextOut& out) {
     // Reused from record to record: a report of a million records makes
     // their texts without a fresh allocation for each.
     static thread_local Findings findings;
     static thread_local QByteArray value;
-    recheck(cleaned, recordNumber, failedColumns, source, findings);
+    recheck(cleaned, recordNumber, failedColumns, source, findings, Values::Bytes);
     if (severityOf(findings) == kvesOK) return;
     // RecordValidationResult::ToString, written straight into bytes.
     if (recordNumber > 0) {
@@ -465,22 +484,32 @@ void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, quint32 fa
             out += f.severity == kvesWarning ? "Warning: " : "Error:   ";
             out += fieldNameBytes(f.field);
             out += " = '";
-            value.resize(0);
-            appendEncoded(value, f.value);
-            out += value;
+            QByteArrayView shown;
+            if (f.bytes) {
+                shown = f.valueBytes();
+            } else {
+                value.resize(0);
+                appendEncoded(value, f.value);
+                shown = value;
+            }
+            out += shown;
             out += "': ";
             if (f.message.isNull()) {
                 const QList<QByteArray>& pieces = messagePieces(f.field, f.code);
                 for (qsizetype k = 0; k < pieces.size(); ++k) {
-                    if (k) out += value;
+                    if (k) out += shown;
                     out += pieces[k];
                 }
             } else {
-                appendEncoded(out, f.message);
+                appendEncoded(out.bytes(), f.message);
+                out.full();
             }
             out += "\r\n";
         }
     }
+    // A value written back from a line of megabytes is not kept past its
+    // record.
+    findings.clear();
 }
 
 } // namespace detail
@@ -675,7 +704,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
             findings.clear();
             splitBytes(cleaned, delimiter, pieces);
             walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings, ~0u,
-                       false);
+                       Values::None);
             if (announce) {
                 // The handler gets copies of the figures: only Cancel is its to set.
                 qint32 number = recordNumber, length = recordLength, errors = qint32(findings.size());
