@@ -18,8 +18,8 @@
 // progress window (the file has 10,000 bytes or more), the exception report
 // written beside the file, until the verdict window opens. Side B: what
 // validate_report does between its start and its exit: the validator's run,
-// then every finding written to a listing beside the file (bench/Listing.h,
-// shared with validate_report). Settings and report folders live in a
+// then every record's text written to a listing beside the file as the
+// exception report holds it (bench/Listing.h, shared with validate_report). Settings and report folders live in a
 // private temporary folder.
 //
 // --once runs side A once and nothing else, not pinned, printing nothing:
@@ -226,10 +226,7 @@ int main(int argc, char** argv) {
                     failed = true;
                     return;
                 }
-                std::string text;
-                text.reserve(2 << 20);
-                Bench::writeListing(*result, text, out);
-                std::fwrite(text.data(), 1, text.size(), out);
+                if (!Bench::writeListing(*result, out).written) failed = true;
                 if (std::fclose(out) != 0) failed = true;
             });
             return run;

@@ -1,8 +1,9 @@
 // validate_report FILE FORMTYPE [MAXERRORS] [--year YYYY]
 // Runs the validator on a report file with the report year set (default: the
-// current one) and prints each finding in the result's order as
-//   record, field id, code, severity, value, message   (TAB-separated)
-// then one summary line. Exits 0 when the run completed, 2 when it raised.
+// current one) and prints the text of every record with findings as the
+// exception report holds it (bench/Listing.h), then one summary line. Exits
+// 0 when the run completed, 2 when it raised (its error's number and text on
+// standard error; a run without the memory it needs raises "Out of memory").
 // The run keeps its settings in a private temporary folder, so the user's own
 // settings and report folders are never touched; with BENCH_PRIVATE_HOME=1
 // the caller says that HOME and the XDG folders already are private (and
@@ -24,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 using namespace Vezedad;
 
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
     }
     QCoreApplication app(argc, argv);
 
+    // Kept to the end: taking a large result apart only costs time at exit.
     FileValidationResultPtr result;
-    double seconds = 0;
     try {
         ZelReport& report = Globals::ZelReport();
         report.setAllowPersistence(false);
@@ -72,24 +72,22 @@ int main(int argc, char** argv) {
         QElapsedTimer timer;
         timer.start();
         result = validator.ValidateFile(path, formType, maxErrors);
-        seconds = double(timer.nsecsElapsed()) / 1e9;
-    } catch (const ErrorInfo& e) {
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+
+        const Bench::ListingCounts counts = Bench::writeListing(*result, stdout);
+        std::fprintf(stdout, "records=%d invalid=%d serious_or_worse=%d warnings=%d severity=%d seconds=%.3f\n",
+                     result->RecordCount(), counts.invalid, counts.serious, counts.warnings, int(result->Severity()),
+                     seconds);
+        if (std::fflush(stdout) != 0 || !counts.written) {
+            std::fprintf(stderr, "the listing could not be written\n");
+            return 2;
+        }
+    } catch (...) {
+        const ErrorInfo e = ErrorInfo::fromCurrentException();
         std::fprintf(stderr, "%d\t%s\n", e.Number(), e.Description().toLocal8Bit().constData());
         return 2;
     }
-
-    std::string out;
-    out.reserve(2 << 20);
-    const Bench::ListingCounts counts = Bench::writeListing(*result, out, stdout);
-    char summary[256];
-    std::snprintf(
-        summary, sizeof summary, "records=%d invalid=%d serious_or_worse=%d warnings=%d severity=%d seconds=%.3f\n",
-        result->RecordCount(), counts.invalid, counts.serious, counts.warnings, int(result->Severity()), seconds);
-    out += summary;
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
-    // Taking a large result tree apart object by object only costs time at
-    // exit; the system takes the memory back at once.
+    // The system takes the memory back at once.
     if (sandbox.isValid()) sandbox.remove();
     std::_Exit(0);
 }
