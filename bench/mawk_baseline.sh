@@ -46,7 +46,7 @@ cat >"$work/rules.awk" <<AWK
 # quantity, units, start date, end date, county, address, municipality, zip.
 function finding(col) { print NR "\t" col "\t" \$col; bad = 1 }
 function name(col) { if (\$col !~ /[^ ]/ || \$col ~ /$number/) finding(col) }
-BEGIN { FS = "|" }
+BEGIN { FS = "|"; RS = "\r\n" }
 {
   bad = 0
   count = (NF > 1 && \$NF == "") ? NF - 1 : NF
