@@ -30,8 +30,25 @@ const QString kSource = QStringLiteral("FileSystemObject");
 // ---- lines ----------------------------------------------------------------
 
 qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
-    // memchr scans far faster than a byte loop, and most lines end in CR LF,
-    // so the CR search before the LF stays short.
+#ifdef __SSE2__
+    // Most lines are short: sixteen bytes a step, looking for both ends at
+    // once, find their end sooner than two calls to the library.
+    const __m128i crs = _mm_set1_epi8('\r'), lfs = _mm_set1_epi8('\n');
+    const qsizetype shortEnd = qMin(len, pos + 256);
+    for (; pos + 16 <= shortEnd; pos += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+        const unsigned mask =
+            unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, crs), _mm_cmpeq_epi8(chunk, lfs))));
+        if (mask) return pos + std::countr_zero(mask);
+    }
+    if (len - pos < 16) {
+        for (; pos < len; ++pos)
+            if (data[pos] == '\r' || data[pos] == '\n') return pos;
+        return len;
+    }
+#endif
+    // A long line: memchr scans far faster than a byte loop, and most lines
+    // end in CR LF, so the CR search before the LF stays short.
     const void* lf = std::memchr(data + pos, '\n', size_t(len - pos));
     const qsizetype lfAt = lf ? static_cast<const char*>(lf) - data : len;
     const void* cr = std::memchr(data + pos, '\r', size_t(lfAt - pos));
@@ -96,7 +113,7 @@ LineReader::~LineReader() = default;
 
 bool LineReader::next(Line& line) {
     if (m_stopped) return false;
-    m_carry.clear();
+    if (!m_carry.isEmpty()) m_carry.clear();
     bool started = false;
     for (;;) {
         if (m_pos == m_len) {

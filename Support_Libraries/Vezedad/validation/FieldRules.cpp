@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 namespace Vezedad::FieldRules {
 
@@ -105,12 +106,32 @@ template <class Ch> struct Chars {
     }
 };
 
+// Eight bytes of a value, as one word (the value must hold them).
+inline quint64 wordAt(const uchar* p) {
+    quint64 word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether every byte of a little-endian word that want covers (0xFF) is an
+// ASCII digit, all at once: a digit's low bits, once "0" is taken off,
+// stay below ten, and adding six carries out of them only above nine. A
+// carry out of a byte that is no digit can spoil the next byte's answer,
+// never this byte's own, so "all digits" is never answered wrongly.
+inline bool digitBytes(quint64 word, quint64 want) {
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+    const quint64 x = word ^ 0x3030303030303030ull;
+    return ((x | (x + 0x0606060606060606ull)) & 0xF0F0F0F0F0F0F0F0ull & want) == 0;
+}
+
 // The general number recognition the rules rely on: blanks around, an
 // optional sign, digits with at most one decimal point, an optional exponent.
 template <class Ch> bool isNumeric(Chars<Ch> s) {
     qsizetype i = 0, n = s.n;
-    while (i < n && isBlank(s[i])) ++i;
     while (n > i && isBlank(s[n - 1])) --n;
+    // A number ends in a digit or its point: most texts are told at once.
+    if (n == 0 || !(isDigit(s[n - 1]) || s[n - 1] == u'.')) return false;
+    while (i < n && isBlank(s[i])) ++i;
     if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
     qsizetype digits = 0;
     bool point = false;
@@ -294,8 +315,14 @@ template <class Ch, class Back> Verdict certId(Chars<Ch> v, Back written) {
     if (!written && v.n == 8) {
         const char16_t first = asciiUpper(v[0]);
         if (first == u'A' || first == u'B' || first == u'C' || first == u'T') {
-            const Chars<Ch> number = v.mid(1, 7);
-            if (number.digits() && !number.zeros()) return pass();
+            if constexpr (std::is_same_v<Ch, uchar>) {
+                constexpr quint64 kNumber = 0xFFFFFFFFFFFFFF00ull;
+                const quint64 word = wordAt(v.p);
+                if (digitBytes(word, kNumber) && (word & kNumber) != (0x3030303030303030ull & kNumber)) return pass();
+            } else {
+                const Chars<Ch> number = v.mid(1, 7);
+                if (number.digits() && !number.zeros()) return pass();
+            }
         }
     }
     // Blanks and dashes dropped, upper case: one letter and seven digits.
@@ -335,7 +362,34 @@ template <class Ch, class Back> Verdict permitId(Chars<Ch> v, Back written) {
     return ok ? pass() : fail(valcInvalidValue);
 }
 
+// The usual form decides without a conversion: up to 15 characters of
+// digits and a point can be neither too large nor too small for a single.
+// True, with the verdict, when the value has that form.
+template <class Ch> bool plainQuantity(Chars<Ch> v, bool mayBeNegative, Verdict& verdict) {
+    if (v.n == 0 || v.n > 15) return false;
+    qsizetype i = v[0] == u'-' ? 1 : 0;
+    const bool negative = i == 1;
+    bool point = false, digit = false, nonZero = false;
+    for (; i < v.n; ++i) {
+        const char16_t c = v[i];
+        if (isDigit(c)) {
+            digit = true;
+            nonZero |= c != u'0';
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (!digit) return false;
+    verdict = !nonZero ? fail(valcZero) : negative && !mayBeNegative ? fail(valcNegativeValue) : pass();
+    return true;
+}
+
 template <class Ch, class Back> Verdict quantity(Chars<Ch> raw, bool mayBeNegative, Back written) {
+    // Most values have that form as they stand: no comma to drop.
+    Verdict verdict;
+    if (plainQuantity(raw, mayBeNegative, verdict)) return verdict;
     QVarLengthArray<Ch, 32> buffer;
     Chars<Ch> v = raw;
     if (raw.contains(u',')) {
@@ -349,26 +403,7 @@ template <class Ch, class Back> Verdict quantity(Chars<Ch> raw, bool mayBeNegati
         }
     }
     if (v.n == 0) return fail(valcEmpty);
-    // The usual form decides without a conversion: up to 15 characters of
-    // digits and a point can be neither too large nor too small for a single.
-    qsizetype i = v[0] == u'-' ? 1 : 0;
-    const bool negative = i == 1;
-    bool point = false, digit = false, nonZero = false, plain = v.n <= 15;
-    for (; plain && i < v.n; ++i) {
-        const char16_t c = v[i];
-        if (isDigit(c)) {
-            digit = true;
-            nonZero = nonZero || c != u'0';
-        } else if (c == u'.' && !point) {
-            point = true;
-        } else {
-            plain = false;
-        }
-    }
-    if (plain && digit) {
-        if (!nonZero) return fail(valcZero);
-        return negative && !mayBeNegative ? fail(valcNegativeValue) : pass();
-    }
+    if (plainQuantity(v, mayBeNegative, verdict)) return verdict;
     if (!isNumeric(v)) return fail(valcNotNumeric);
     const double value = numberOf(v);
     if (!std::isfinite(value) || std::fabs(value) > double(FLT_MAX)) return fail(valcProcessingError);
@@ -388,11 +423,18 @@ template <class Ch, class Back> Verdict unit(Chars<Ch> v, Back written) {
     const char16_t a = asciiUpper(v[0]);
     if (n == 1) return a == u'L' ? pass() : fail(valcInvalidValue);
     const char16_t b = asciiUpper(v[1]);
-    static constexpr char16_t kPairs[][2] = {{u'F', u'L'}, {u'G', u'L'}, {u'G', u'M'}, {u'K', u'G'}, {u'L', u'B'},
-                                             {u'M', u'G'}, {u'M', u'L'}, {u'O', u'Z'}, {u'Q', u'T'}};
-    for (const auto& p : kPairs)
-        if (p[0] == a && p[1] == b) return pass();
-    return fail(valcInvalidValue);
+    switch (quint32(a) << 16 | b) {
+    case u'F' << 16 | u'L':
+    case u'G' << 16 | u'L':
+    case u'G' << 16 | u'M':
+    case u'K' << 16 | u'G':
+    case u'L' << 16 | u'B':
+    case u'M' << 16 | u'G':
+    case u'M' << 16 | u'L':
+    case u'O' << 16 | u'Z':
+    case u'Q' << 16 | u'T': return pass();
+    default: return fail(valcInvalidValue);
+    }
 }
 
 template <class Ch, class Back> Verdict county(Chars<Ch> v, Back written) {
@@ -634,7 +676,7 @@ private:
     int m_reportYear;
 };
 
-bool isCalendarDate(int y, int m, int d) {
+inline bool isCalendarDate(int y, int m, int d) {
     if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
     static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -646,10 +688,23 @@ template <class Ch, class Back> Verdict date(Chars<Ch> v, bool mayBeEmpty, YearS
     qint32 reportYear = 0;
     if (const qint32 error = years.get(reportYear)) return fail(error);
     int m = 0, d = 0, y = 0;
-    if (v.n == 10 && v[2] == u'/' && v[5] == u'/' && v.mid(0, 2).digits() && v.mid(3, 2).digits() &&
-        v.mid(6, 4).digits()) {
-        // The form the files are written in, read as the general reader would.
-        m = v.mid(0, 2).value(), d = v.mid(3, 2).value(), y = v.mid(6, 4).value();
+    // The form the files are written in, read as the general reader would.
+    const auto digitAt = [&v](qsizetype i) { return unsigned(v[i]) - u'0'; };
+    bool written10 = v.n == 10 && v[2] == u'/' && v[5] == u'/';
+    if (written10) {
+        if constexpr (std::is_same_v<Ch, uchar>) {
+            // Month, day and the year's first two digits, then the year.
+            written10 =
+                digitBytes(wordAt(v.p), 0xFFFF00FFFF00FFFFull) && digitBytes(wordAt(v.p + 2), 0xFFFFFFFF00000000ull);
+        } else {
+            written10 = (digitAt(0) <= 9) & (digitAt(1) <= 9) & (digitAt(3) <= 9) & (digitAt(4) <= 9) &
+                        (digitAt(6) <= 9) & (digitAt(7) <= 9) & (digitAt(8) <= 9) & (digitAt(9) <= 9);
+        }
+    }
+    if (written10) {
+        m = int(digitAt(0) * 10 + digitAt(1));
+        d = int(digitAt(3) * 10 + digitAt(4));
+        y = int(digitAt(6) * 1000 + digitAt(7) * 100 + digitAt(8) * 10 + digitAt(9));
     } else if (!DateReader<Ch>(v, reportYear).read(m, d, y)) {
         return fail(valcInvalidValue);
     }
@@ -839,47 +894,93 @@ template <class Ch, class Back> Verdict zip(Chars<Ch> v, Back written) {
     return (shown.p ? valid(shown) : valid(v)) ? pass() : fail(valcInvalidValue);
 }
 
+template <Rule R, class Ch, class Back> Verdict applyRule(Chars<Ch> v, YearSource& year, Back written) {
+    if constexpr (R == Rule::Name)
+        return name(v);
+    else if constexpr (R == Rule::Indicator)
+        return indicator(v);
+    else if constexpr (R == Rule::BusinessId)
+        return businessId(v, written);
+    else if constexpr (R == Rule::CertId)
+        return certId(v, written);
+    else if constexpr (R == Rule::PermitId)
+        return permitId(v, written);
+    else if constexpr (R == Rule::Quantity)
+        return quantity(v, false, written);
+    else if constexpr (R == Rule::SignedQuantity)
+        return quantity(v, true, written);
+    else if constexpr (R == Rule::Unit)
+        return unit(v, written);
+    else if constexpr (R == Rule::County)
+        return county(v, written);
+    else if constexpr (R == Rule::Date)
+        return date(v, false, year, written);
+    else if constexpr (R == Rule::OptionalDate)
+        return date(v, true, year, written);
+    else if constexpr (R == Rule::Epa)
+        return epa(v, written);
+    else if constexpr (R == Rule::Phone)
+        return v.n == 0 ? fail(valcEmpty) : pass();
+    else if constexpr (R == Rule::Email)
+        return email(v);
+    else if constexpr (R == Rule::Zip)
+        return zip(v, written);
+    else
+        return pass();
+}
+
 template <class Ch, class Back> Verdict apply(qint32 fieldId, Chars<Ch> v, YearSource& year, Back written) {
     switch (ruleOf(fieldId)) {
     case Rule::None: return pass();
-    case Rule::Name: return name(v);
-    case Rule::Indicator: return indicator(v);
-    case Rule::BusinessId: return businessId(v, written);
-    case Rule::CertId: return certId(v, written);
-    case Rule::PermitId: return permitId(v, written);
-    case Rule::Quantity: return quantity(v, false, written);
-    case Rule::SignedQuantity: return quantity(v, true, written);
-    case Rule::Unit: return unit(v, written);
-    case Rule::County: return county(v, written);
-    case Rule::Date: return date(v, false, year, written);
-    case Rule::OptionalDate: return date(v, true, year, written);
-    case Rule::Epa: return epa(v, written);
-    case Rule::Phone: return v.n == 0 ? fail(valcEmpty) : pass();
-    case Rule::Email: return email(v);
-    case Rule::Zip: return zip(v, written);
+    case Rule::Name: return applyRule<Rule::Name>(v, year, written);
+    case Rule::Indicator: return applyRule<Rule::Indicator>(v, year, written);
+    case Rule::BusinessId: return applyRule<Rule::BusinessId>(v, year, written);
+    case Rule::CertId: return applyRule<Rule::CertId>(v, year, written);
+    case Rule::PermitId: return applyRule<Rule::PermitId>(v, year, written);
+    case Rule::Quantity: return applyRule<Rule::Quantity>(v, year, written);
+    case Rule::SignedQuantity: return applyRule<Rule::SignedQuantity>(v, year, written);
+    case Rule::Unit: return applyRule<Rule::Unit>(v, year, written);
+    case Rule::County: return applyRule<Rule::County>(v, year, written);
+    case Rule::Date: return applyRule<Rule::Date>(v, year, written);
+    case Rule::OptionalDate: return applyRule<Rule::OptionalDate>(v, year, written);
+    case Rule::Epa: return applyRule<Rule::Epa>(v, year, written);
+    case Rule::Phone: return applyRule<Rule::Phone>(v, year, written);
+    case Rule::Email: return applyRule<Rule::Email>(v, year, written);
+    case Rule::Zip: return applyRule<Rule::Zip>(v, year, written);
     }
     return pass();
 }
 
+// Each rule on a line's bytes as a function of its own, so that a run that
+// checks a column's values one after another goes straight to its rule.
+template <Rule R> Verdict bytesRule(QByteArrayView value, YearSource& year) {
+    return applyRule<R>(Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()}, year, TextBack());
+}
+
+template <size_t... R> constexpr std::array<ByteRule, sizeof...(R)> bytesRules(std::index_sequence<R...>) {
+    return {&bytesRule<Rule(R)>...};
+}
+
 } // namespace
 
-qint32 YearSource::get(qint32& year) {
-    if (!m_read) {
-        m_read = true;
-        try {
-            m_year = Globals::ZelReport().ReportYear();
-        } catch (...) {
-            // The date rule answers with the error's number; a number of 0
-            // would read as a pass.
-            m_error = ErrorInfo::fromCurrentException().Number();
-            if (m_error == valcOK) m_error = valcProcessingError;
-        }
+void YearSource::read() {
+    m_read = true;
+    try {
+        m_year = Globals::ZelReport().ReportYear();
+    } catch (...) {
+        // The date rule answers with the error's number; a number of 0
+        // would read as a pass.
+        m_error = ErrorInfo::fromCurrentException().Number();
+        if (m_error == valcOK) m_error = valcProcessingError;
     }
-    year = m_year;
-    return m_error;
 }
 
 bool hasRule(qint32 fieldId) { return ruleOf(fieldId) != Rule::None; }
+
+ByteRule byteRule(qint32 fieldId) {
+    static constexpr auto kRulesOfBytes = bytesRules(std::make_index_sequence<size_t(Rule::Zip) + 1>());
+    return kRulesOfBytes[size_t(ruleOf(fieldId))];
+}
 
 Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year) {
     return apply(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()}, year, TextBack());

@@ -29,9 +29,14 @@ struct Verdict {
 class YearSource {
 public:
     // valcOK with the year, or the error's number.
-    qint32 get(qint32& year);
+    qint32 get(qint32& year) {
+        if (!m_read) read();
+        year = m_year;
+        return m_error;
+    }
 
 private:
+    void read();
     bool m_read = false;
     qint32 m_year = 0;
     qint32 m_error = 0;
@@ -43,6 +48,10 @@ bool hasRule(qint32 fieldId);
 // The verdict on a prepared value (blanks at both ends removed, no CR LF
 // pair left) in the report code page.
 Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year);
+// The same check of one field, chosen once for a run that checks a great
+// many of its values.
+using ByteRule = Verdict (*)(QByteArrayView value, YearSource& year);
+ByteRule byteRule(qint32 fieldId);
 
 // The same on text; written, when given, receives the value as the rule
 // writes it back (the prepared value itself where the rule changes nothing).

@@ -244,7 +244,7 @@ void detail::ResultAccess::appendText(const RecordValidationResult& r, TextOut& 
     const QString source = QStringLiteral("Vezedad:RecordValidationResult.ToString");
     if (r.m_recordNumber > 0) {
         out += "Line ";
-        out += QByteArray::number(r.m_recordNumber);
+        out += qint64(r.m_recordNumber);
         out += ": ";
         QByteArrayView kept;
         if (PackedText::bytesOf(r.m_contents, kept))

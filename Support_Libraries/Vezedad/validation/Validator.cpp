@@ -52,24 +52,40 @@ struct Pieces {
     bool closed = false;
 
     qsizetype size() const { return m_count + (closed ? 1 : 2); }
-    // Piece k, for k below kKept.
+    // Piece k, for k below kKept: from past the separator before it (or the
+    // line's start) to the separator after it (or the line's end); the
+    // empty piece after the last is at the line's end.
     std::pair<qsizetype, qsizetype> operator[](qsizetype k) const {
         Q_ASSERT(k < kKept);
-        if (k > m_count) return {length, length};
-        const qsizetype begin = k == 0 ? 0 : m_at[size_t(k - 1)] + delimiterSize;
-        return {begin, k < m_count ? m_at[size_t(k)] : length};
+        return {qMin(m_at[size_t(k)] + delimiterSize, length), m_at[size_t(k + 1)]};
     }
 
     void clear() { m_count = 0; }
     void add(qsizetype at) {
-        if (m_count < kKept) m_at[size_t(m_count)] = at;
+        if (m_count < kKept) m_at[size_t(m_count + 1)] = at;
         ++m_count;
     }
-    bool full() const { return m_count >= kKept; }
-    void count(qsizetype more) { m_count += more; }
+    // Where the separators found in a step of up to kStep bytes go: a step
+    // that starts below kKept writes every one it finds, the rest are only
+    // counted.
+    static constexpr qsizetype kStep = 32;
+    qsizetype* separators() { return m_at.data() + 1; }
+    void setCount(qsizetype count) { m_count = count; }
+    void finish(qsizetype lineLength, qsizetype separatorSize, bool endsWithSeparator) {
+        length = lineLength;
+        delimiterSize = separatorSize;
+        closed = endsWithSeparator;
+        m_at[0] = -separatorSize;
+        if (m_count < kKept + kStep) {
+            m_at[size_t(m_count + 1)] = lineLength;
+            m_at[size_t(m_count + 2)] = lineLength;
+        }
+    }
 
 private:
-    std::array<qsizetype, size_t(kKept)> m_at{};
+    // Before the separators, a place one separator before the line; after
+    // them, the line's end twice.
+    std::array<qsizetype, size_t(kKept + kStep + 3)> m_at{};
     qsizetype m_count = 0;
 };
 
@@ -77,36 +93,56 @@ qint32 fieldCount(const Pieces& pieces) {
     return qint32(qMin<qsizetype>(pieces.size() - 1, std::numeric_limits<qint32>::max()));
 }
 
-void splitBytes(QByteArrayView line, char delimiter, Pieces& pieces) {
+// Finds a line's separators and tells whether the line holds a double quote
+// (which a file run drops before it splits a line), thirty-two bytes a step:
+// fields are short, so a call per separator would cost more than the search
+// itself, and a line of a hundred bytes takes four steps.
+bool splitBytes(QByteArrayView line, char delimiter, Pieces& pieces) {
     const char* p = line.data();
     const qsizetype n = line.size();
-    pieces.clear();
+    qsizetype* at = pieces.separators();
+    qsizetype count = 0;
+    bool quoted = false;
     qsizetype i = 0;
 #ifdef __SSE2__
-    // Sixteen bytes at a time: fields are short, so a call per separator
-    // would cost more than the search itself.
-    const __m128i wanted = _mm_set1_epi8(delimiter);
-    // Thirty-two bytes a step: a line of a hundred takes three.
-    for (; i + 32 <= n; i += 32) {
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16));
-        quint32 mask = quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(low, wanted))) |
-                       quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(high, wanted))) << 16;
-        for (; mask && !pieces.full(); mask &= mask - 1) pieces.add(i + std::countr_zero(mask));
-        pieces.count(std::popcount(mask));
-    }
-    for (; i + 16 <= n; i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
-        for (; mask && !pieces.full(); mask &= mask - 1) pieces.add(i + std::countr_zero(mask));
-        pieces.count(std::popcount(mask));
+    const __m128i wanted = _mm_set1_epi8(delimiter), quote = _mm_set1_epi8('"');
+    // The bytes from from on, of which those below skip were seen already.
+    const auto step = [&](qsizetype from, qsizetype skip) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from + 16));
+        const quint32 seen = ~0u << skip;
+        quint32 mask = (quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(low, wanted))) |
+                        quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(high, wanted))) << 16) &
+                       seen;
+        quoted |= ((quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(low, quote))) |
+                    quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(high, quote))) << 16) &
+                   seen) != 0;
+        if (!mask) return;
+        if (count >= Pieces::kKept) {
+            count += std::popcount(mask);
+            return;
+        }
+        do {
+            at[count++] = from + std::countr_zero(mask);
+            mask &= mask - 1;
+        } while (mask);
+    };
+    for (; i + Pieces::kStep <= n; i += Pieces::kStep) step(i, 0);
+    // The last bytes as the line's last step, those already seen left out.
+    if (i < n && n >= Pieces::kStep) {
+        step(n - Pieces::kStep, Pieces::kStep - (n - i));
+        i = n;
     }
 #endif
-    for (; i < n; ++i)
-        if (p[i] == delimiter) pieces.add(i);
-    pieces.length = n;
-    pieces.delimiterSize = 1;
-    pieces.closed = n > 0 && p[n - 1] == delimiter;
+    for (; i < n; ++i) {
+        quoted |= p[i] == '"';
+        if (p[i] != delimiter) continue;
+        if (count < Pieces::kKept) at[count] = i;
+        ++count;
+    }
+    pieces.setCount(count);
+    pieces.finish(n, 1, n > 0 && p[n - 1] == delimiter);
+    return quoted;
 }
 
 void splitText(QStringView line, QStringView delimiter, Pieces& pieces) {
@@ -121,9 +157,7 @@ void splitText(QStringView line, QStringView delimiter, Pieces& pieces) {
         for (qsizetype at, from = 0; (at = line.indexOf(delimiter, from)) >= 0; from = at + delimiter.size())
             pieces.add(at);
     }
-    pieces.length = n;
-    pieces.delimiterSize = delimiter.size();
-    pieces.closed = line.endsWith(delimiter);
+    pieces.finish(n, delimiter.size(), line.endsWith(delimiter));
 }
 
 // ---------------------------------------------------------------------------
@@ -221,18 +255,30 @@ struct FormPlan {
         bool checked;     // the field has a rule
         bool data;        // a value there is reportable data
         bool identifying; // checked in a no-data record too
+        FieldRules::ByteRule rule;
     };
     qint32 formType = 0;
     ColumnCountRange counts;
     QVarLengthArray<Column, 16> columns;
+    // The same by column, a bit each: checked, data and identifying columns.
+    quint32 checkedColumns = 0, dataColumns = 0, identifyingColumns = 0;
+    qsizetype indicator = -1; // the indicator's column, where a no-data record says so
 
     explicit FormPlan(qint32 form) : formType(form) {
         const RecordLayout& layout = ValidationTables::layout(form);
         counts = layout.Counts;
-        for (qint32 field : layout.Fields)
-            columns.append({field, FieldRules::hasRule(field), ValidationTables::isDataField(field),
-                            field == zrfApIndicator || field == zrfBusinessRegNum || field == zrfCertificationId ||
-                                field == zrfPermitNumber});
+        for (qint32 field : layout.Fields) {
+            const Column c{field, FieldRules::hasRule(field), ValidationTables::isDataField(field),
+                           field == zrfApIndicator || field == zrfBusinessRegNum || field == zrfCertificationId ||
+                               field == zrfPermitNumber,
+                           FieldRules::byteRule(field)};
+            const quint32 bit = 1u << columns.size();
+            if (c.checked) checkedColumns |= bit;
+            if (c.data) dataColumns |= bit;
+            if (c.identifying) identifyingColumns |= bit;
+            if (field == zrfApIndicator && indicator < 0 && form != zfotForm26A) indicator = columns.size();
+            columns.append(c);
+        }
     }
 };
 
@@ -256,20 +302,33 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
         if (first == u'a' || first == u'b' || first == u'c' || first == u't') shift = 1;
     }
 
-    bool dataSeen = false, noData = false;
-    QString decoded; // a failed field of a line, as text
     const qsizetype columns = qMin(plan.columns.size(), pieces.size() + shift);
+    const auto trimmed = [&](qsizetype piece) {
+        auto [b, e] = pieces[piece];
+        if (b < e && (line[b] == Ch(' ') || line[e - 1] == Ch(' '))) {
+            while (b < e && line[b] == Ch(' ')) ++b;
+            while (e > b && line[e - 1] == Ch(' ')) --e;
+        }
+        return std::pair<qsizetype, qsizetype>(b, e);
+    };
+    // A no-data record ("3" for its indicator) has only its identifying
+    // columns after the indicator checked.
+    quint32 toCheck = plan.checkedColumns & columnsToCheck;
+    bool noData = false;
+    if (plan.indicator >= shift && plan.indicator < columns) {
+        const auto [b, e] = trimmed(plan.indicator - shift);
+        noData = e - b == 1 && line[b] == Ch('3');
+        if (noData) toCheck &= plan.identifyingColumns | ((2u << plan.indicator) - 1);
+    }
+    bool dataSeen = false;
+    QString decoded; // a failed field of a line, as text
     const FormPlan::Column* plannedColumn = plan.columns.data();
     for (qsizetype column = shift; column < columns; ++column) {
+        const auto [b, e] = trimmed(column - shift);
+        dataSeen |= (plan.dataColumns >> column & 1u) && e > b;
+        if (!(toCheck >> column & 1u)) continue;
         const FormPlan::Column& c = plannedColumn[column];
-        const auto [b, e] = pieces[column - shift];
-        const View value = trimBlanks(View(line + b, e - b));
-        if (c.field == zrfApIndicator) {
-            if (plan.formType != zfotForm26A && value.size() == 1 && value.front() == Ch('3')) noData = true;
-        } else if (c.data && !value.isEmpty()) {
-            dataSeen = true;
-        }
-        if ((noData && !c.identifying) || !c.checked || !(columnsToCheck >> column & 1u)) continue;
+        const View value(line + b, e - b);
 
         QStringView text;
         if constexpr (std::is_same_v<Ch, char16_t>) {
@@ -285,7 +344,7 @@ void walkRecord(const Ch* line, const Pieces& pieces, const FormPlan& plan, qint
             // The rules decide on ASCII characters alone, so a line's bytes
             // have the verdict of their text, and the rule writes their
             // value back in the form it writes their text.
-            const FieldRules::Verdict verdict = FieldRules::check(c.field, value, year);
+            const FieldRules::Verdict verdict = c.rule(value, year);
             if (verdict.ok()) continue;
             if (values != Values::Text) {
                 Finding f;
@@ -470,7 +529,7 @@ void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, quint32 fa
     // RecordValidationResult::ToString, written straight into bytes.
     if (recordNumber > 0) {
         out += "Line ";
-        out += QByteArray::number(recordNumber);
+        out += qint64(recordNumber);
         out += ": ";
         out += cleaned;
         out += "\r\n";
@@ -688,7 +747,12 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
         ReportFile::LineReader::Line line;
         while (reader.next(line)) {
             const qint32 recordLength = qint32(qMin<qint64>(line.bytes.size() + 2, std::numeric_limits<qint32>::max()));
-            const QByteArrayView cleaned = ReportLines::cleanLine(line.bytes, scratch);
+            // A line is split as it stands, its blanks at both ends left out,
+            // unless it holds a double quote (or comes before the separator
+            // is known): its quotes are dropped first, then the blanks.
+            QByteArrayView cleaned = trimBlanks(line.bytes);
+            const bool split = delimiter != 0 && !splitBytes(cleaned, delimiter, pieces);
+            if (!split) cleaned = ReportLines::cleanLine(line.bytes, scratch);
             if (cleaned.isEmpty()) continue;
             ++recordNumber;
 
@@ -702,7 +766,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
             }
 
             findings.clear();
-            splitBytes(cleaned, delimiter, pieces);
+            if (!split) splitBytes(cleaned, delimiter, pieces);
             walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings, ~0u,
                        Values::None);
             if (announce) {
