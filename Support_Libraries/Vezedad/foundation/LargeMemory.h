@@ -28,28 +28,29 @@ inline std::size_t runBytes(std::size_t bytes) { return (bytes + kThreshold - 1)
 // Only advice; nothing where the system has no such pages.
 VEZEDAD_EXPORT void advise(void* memory, std::size_t bytes);
 
-// An allocator for vectors that may grow large: from kThreshold on, their
-// buffers are runs of pages of their own.
-template <class T> struct Allocator {
+// An allocator for vectors that may grow large: from kFrom bytes on
+// (kThreshold unless told), their buffers are runs of pages of their own.
+template <class T, std::size_t kFrom = kThreshold> struct Allocator {
     using value_type = T;
+    template <class U> struct rebind { using other = Allocator<U, kFrom>; };
     Allocator() = default;
-    template <class U> Allocator(const Allocator<U>&) {}
+    template <class U> Allocator(const Allocator<U, kFrom>&) {}
 
     T* allocate(std::size_t n) {
         std::size_t bytes = n * sizeof(T);
-        if (bytes >= kThreshold) return static_cast<T*>(take(bytes));
+        if (bytes >= kFrom) return static_cast<T*>(take(bytes));
         void* memory = std::malloc(bytes ? bytes : 1);
         if (!memory) throw std::bad_alloc();
         return static_cast<T*>(memory);
     }
     void deallocate(T* memory, std::size_t n) {
         const std::size_t bytes = n * sizeof(T);
-        if (bytes >= kThreshold)
+        if (bytes >= kFrom)
             release(memory, runBytes(bytes));
         else
             std::free(memory);
     }
-    template <class U> bool operator==(const Allocator<U>&) const { return true; }
+    template <class U> bool operator==(const Allocator<U, kFrom>&) const { return true; }
 };
 
 } // namespace Vezedad::LargeMemory

@@ -6,6 +6,7 @@
 #include "Vezedad/foundation/ZelReport.h"
 
 #include <QVarLengthArray>
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <charconv>
@@ -697,8 +698,8 @@ template <class Ch, class Back> Verdict date(Chars<Ch> v, bool mayBeEmpty, YearS
             written10 =
                 digitBytes(wordAt(v.p), 0xFFFF00FFFF00FFFFull) && digitBytes(wordAt(v.p + 2), 0xFFFFFFFF00000000ull);
         } else {
-            written10 = (digitAt(0) <= 9) & (digitAt(1) <= 9) & (digitAt(3) <= 9) & (digitAt(4) <= 9) &
-                        (digitAt(6) <= 9) & (digitAt(7) <= 9) & (digitAt(8) <= 9) & (digitAt(9) <= 9);
+            written10 = std::max({digitAt(0), digitAt(1), digitAt(3), digitAt(4), digitAt(6), digitAt(7), digitAt(8),
+                                  digitAt(9)}) <= 9;
         }
     }
     if (written10) {

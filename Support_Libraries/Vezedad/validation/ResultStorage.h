@@ -10,7 +10,6 @@
 #include <QHash>
 #include <QString>
 #include <charconv>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -177,31 +176,11 @@ void appendRecheckedText(QByteArrayView cleaned, qint32 recordNumber, quint32 fa
                          TextOut& out);
 
 // Memory for the records of a file run: a few kilobytes from the heap,
-// anything from 64 KiB on in runs of huge pages of its own (LargeMemory), so
-// that a run of a hundred thousand records with findings keeps them after a
-// handful of page faults instead of one every four kilobytes, which on a
-// virtual machine cost more than checking the records.
-template <class T> struct RecordAllocator {
-    using value_type = T;
-    static constexpr std::size_t kLarge = 64 * 1024;
-    RecordAllocator() = default;
-    template <class U> RecordAllocator(const RecordAllocator<U>&) {}
-    T* allocate(std::size_t n) {
-        std::size_t bytes = n * sizeof(T);
-        if (bytes >= kLarge) return static_cast<T*>(LargeMemory::take(bytes));
-        void* memory = std::malloc(bytes ? bytes : 1);
-        if (!memory) throw std::bad_alloc();
-        return static_cast<T*>(memory);
-    }
-    void deallocate(T* memory, std::size_t n) {
-        const std::size_t bytes = n * sizeof(T);
-        if (bytes >= kLarge)
-            LargeMemory::release(memory, LargeMemory::runBytes(bytes));
-        else
-            std::free(memory);
-    }
-    template <class U> bool operator==(const RecordAllocator<U>&) const { return true; }
-};
+// anything from 64 KiB on in runs of huge pages of its own, so that a run of
+// a hundred thousand records with findings keeps them after a handful of
+// page faults instead of one every four kilobytes, which on a virtual
+// machine cost more than checking the records.
+template <class T> using RecordAllocator = LargeMemory::Allocator<T, 64 * 1024>;
 
 // The records of a file result keyed by number in the order added. A file
 // run adds them by rising number (the whole-file record last), so the keys
