@@ -56,7 +56,6 @@ class TextOut {
 public:
     using Write = std::function<void(QByteArrayView)>;
     explicit TextOut(QByteArray& out, const Write* write = nullptr) : m_out(out), m_write(write) {}
-    ~TextOut() { pour(); }
     TextOut(const TextOut&) = delete;
     TextOut& operator=(const TextOut&) = delete;
 
@@ -84,6 +83,9 @@ public:
         pour();
         return m_out;
     }
+    // The text is whole: what is still gathered here goes to out. (Not left
+    // to a destructor, which must not meet a failure to get memory.)
+    void end() { pour(); }
     void full() {
         if (m_write && m_out.size() >= kPiece) flush();
     }

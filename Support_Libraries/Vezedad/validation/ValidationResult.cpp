@@ -369,11 +369,13 @@ RecordValidationResultPtr RecordListing::Item(qsizetype i) const { return m_reco
 void RecordListing::AppendText(qsizetype i, QByteArray& out) const {
     detail::TextOut text(out);
     m_records.appendText((*m_order)[i], text);
+    text.end();
 }
 
 void RecordListing::AppendText(qsizetype i, QByteArray& out, const std::function<void(QByteArrayView)>& write) const {
     detail::TextOut text(out, &write);
     m_records.appendText((*m_order)[i], text);
+    text.end();
 }
 
 // ---------------------------------------------------------------------------
