@@ -23,12 +23,17 @@
 //   --all-cores    no pinning: for figures about several cores
 //   --log FILE     where the children's standard error goes (appended)
 //   --out FILE     where command A's standard output of its last run goes
+//   --a-time MARK  command A's time is the span it reported as MARK, not its
+//                  whole run: for a command that drives a program as a user
+//                  and leaves the user's reaction out (bench/user_open)
 //
 // The processor time (user and system) of each child is given beside its
 // time: on a machine that others share it shows what waiting for the core
 // added. Besides the readable lines, the summary is repeated for scripts:
 //   RESULT name=NAME side=A what=wall|cpu|peak_mb|MARK median=X min=X max=X
 //   RESULT name=NAME side=ratio what=wall|cpu median=X min=X max=X
+//   LOAD name=NAME start=X end=X   (the one-minute load average before the
+//                                  first run and after the last)
 // Exits 2 when a child fails (its status is printed) or cannot start.
 #include <fcntl.h>
 #include <sched.h>
@@ -78,6 +83,7 @@ struct Options {
     bool allCores = false;
     std::string log;
     std::string out;
+    std::string aTime;
 };
 
 [[noreturn]] void fail(const std::string& text) {
@@ -215,8 +221,10 @@ void printSide(const Options& options, const char* side, const std::vector<Run>&
 }
 
 void usage() {
-    std::fprintf(stderr, "usage: pairs [--name NAME] [--runs N] [--core N | --all-cores] [--log FILE] [--out FILE] "
-                         "-- COMMAND_A [ARG...] [--vs COMMAND_B [ARG...]]\n");
+    std::fprintf(
+        stderr,
+        "usage: pairs [--name NAME] [--runs N] [--core N | --all-cores] [--log FILE] [--out FILE] [--a-time MARK] "
+        "-- COMMAND_A [ARG...] [--vs COMMAND_B [ARG...]]\n");
     std::exit(1);
 }
 
@@ -254,6 +262,8 @@ int main(int argc, char** argv) {
             options.log = argv[++i];
         else if (a == "--out" && value)
             options.out = argv[++i];
+        else if (a == "--a-time" && value)
+            options.aTime = argv[++i];
         else
             usage();
     }
@@ -282,12 +292,21 @@ int main(int argc, char** argv) {
             fail("cannot pin to core " + std::to_string(options.core) + ": " + std::strerror(errno));
         where = "core " + std::to_string(options.core);
     }
+    const std::string loadAtStart = loadAverage();
     std::printf("%s: %s, %ld cores, load %s; one warm-up each, then %d %s\n", options.name.c_str(), where.c_str(),
-                cores, loadAverage().c_str(), options.runs, paired ? "pairs A B" : "runs");
+                cores, loadAtStart.c_str(), options.runs, paired ? "pairs A B" : "runs");
     std::printf("A: %s\n", commandA.text().c_str());
     if (paired) std::printf("B: %s\n", commandB.text().c_str());
     std::fflush(stdout);
 
+    // A's time: its whole run, or the span it reported.
+    auto timeA = [&](const Run& run) {
+        if (options.aTime.empty()) return run.wall;
+        const auto mark = run.marks.find(options.aTime);
+        if (mark == run.marks.end()) fail(commandA.text() + " reported no mark " + options.aTime);
+        return mark->second;
+    };
+    if (!options.aTime.empty()) std::printf("A's time: its mark %s\n", options.aTime.c_str());
     runOnce(commandA, options, false);
     if (paired) runOnce(commandB, options, false);
     std::vector<Run> runsA, runsB;
@@ -296,11 +315,11 @@ int main(int argc, char** argv) {
         runsA.push_back(runOnce(commandA, options, r + 1 == options.runs));
         if (paired) {
             runsB.push_back(runOnce(commandB, options, false));
-            ratios.push_back(runsA.back().wall / runsB.back().wall);
+            ratios.push_back(timeA(runsA.back()) / runsB.back().wall);
             cpuRatios.push_back(runsA.back().cpu / runsB.back().cpu);
             std::printf("pair %d: A %.3f s (processor %.3f s) %.1f MB, B %.3f s (processor %.3f s) %.1f MB, A/B %.2f "
                         "(processor %.2f)\n",
-                        r + 1, runsA.back().wall, runsA.back().cpu, runsA.back().peakMb, runsB.back().wall,
+                        r + 1, timeA(runsA.back()), runsA.back().cpu, runsA.back().peakMb, runsB.back().wall,
                         runsB.back().cpu, runsB.back().peakMb, ratios.back(), cpuRatios.back());
         } else {
             std::printf("run %d: %.3f s (processor %.3f s) %.1f MB\n", r + 1, runsA.back().wall, runsA.back().cpu,
@@ -319,5 +338,8 @@ int main(int argc, char** argv) {
         printResult(options, "ratio", "wall", ratio);
         printResult(options, "ratio", "cpu", cpuRatio);
     }
+    const std::string loadAtEnd = loadAverage();
+    std::printf("LOAD name=%s start=%s end=%s\n", options.name.c_str(),
+                loadAtStart.substr(0, loadAtStart.find(' ')).c_str(), loadAtEnd.substr(0, loadAtEnd.find(' ')).c_str());
     return 0;
 }

@@ -8,12 +8,16 @@
 //                    file dialog answers PATH; the progress windows run as
 //                    they do for a user; the load's boxes (the verdict) are
 //                    answered OK, or Yes; the report's window is shown, and
-//                    once its grid has been painted the program ends.
+//                    once its grid has been painted the program ends;
+//   file:PATH        every file dialog is answered PATH, and nothing else is
+//                    done: bench/user_open --dialog-answered drives the rest
+//                    as a user, to tell what the real file dialog costs.
 // Marks ("at NAME", see Marks.h): application (the program's libraries
 // loaded and its application object made), shown, opened (the Open click), loaded
 // (the load's progress window closed), window (the report's window about to
 // show: the rows loaded and checked, the boxes answered), painted (its grid
-// painted). The program ends there with _exit(0), as a measuring run has
+// painted). Each comes with NAME_processor, the program's processor time by
+// then. The program ends there with _exit(0), as a measuring run has
 // nothing to keep. Every box is written to standard error.
 #include "Marks.h"
 
@@ -34,6 +38,17 @@
 #include <unistd.h>
 
 namespace {
+
+// A moment, and the processor time the program has used by then (all its
+// threads): beside the time, it tells work from waiting.
+void mark(const char* name) {
+    Bench::markAt(name);
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    char processor[160];
+    std::snprintf(processor, sizeof processor, "%s_processor", name);
+    Bench::markTook(processor, double(used.tv_sec) + double(used.tv_nsec) / 1e9);
+}
 
 [[noreturn]] void end(int code) {
     std::fflush(stderr);
@@ -62,7 +77,7 @@ public:
                    static_cast<QAbstractItemView*>(widget->parentWidget())->viewport() == widget) {
             m_painted = true;
             QTimer::singleShot(0, this, [] {
-                Bench::markAt("painted");
+                mark("painted");
                 end(0);
             });
         }
@@ -71,7 +86,7 @@ public:
 
 private:
     void controlCenterShown() {
-        Bench::markAt("shown");
+        mark("shown");
         if (!m_open) end(0);
         answerAsAUser();
         QWidget* center = nullptr;
@@ -82,7 +97,7 @@ private:
         auto* open = center ? center->findChild<QAbstractButton*>(QStringLiteral("cmdOpen")) : nullptr;
         if (!choice || !open) failed(QStringLiteral("the Control Center has no form choice or Open button"));
         choice->click();
-        Bench::markAt("opened");
+        mark("opened");
         open->click();
         failed(QStringLiteral("the report's window never showed"));
     }
@@ -102,12 +117,12 @@ private:
         Vezedad::Ui::setModalHandler([this](QDialog& dialog) {
             if (dialog.objectName() == QStringLiteral("frmProgress")) {
                 const int result = dialog.exec();
-                if (++m_progressWindows == 1) Bench::markAt("loaded");
+                if (++m_progressWindows == 1) mark("loaded");
                 return result;
             }
             // The report's own window: shown, and the program ends once
             // its grid has been painted.
-            Bench::markAt("window");
+            mark("window");
             m_form = &dialog;
             dialog.show();
             QEventLoop().exec();
@@ -128,12 +143,20 @@ void install() {
     const QString what = qEnvironmentVariable("BENCH_PROBE");
     if (what.isEmpty()) return;
     // The libraries are loaded and linked, the application object is made.
-    Bench::markAt("application");
+    mark("application");
     // Not handed on to anything the program starts.
     ::unsetenv("LD_PRELOAD");
     Probe* probe = nullptr;
     if (what == QStringLiteral("start")) {
         probe = new Probe(false, 0, QString());
+    } else if (what.startsWith(QStringLiteral("file:"))) {
+        const QString path = what.mid(5);
+        Vezedad::Ui::setDialogHandler([path](Vezedad::Ui::DialogRequest& request) {
+            Vezedad::Ui::DialogAnswer answer = Vezedad::Ui::AcceptAsShown(request);
+            answer.files = QStringList{path};
+            return answer;
+        });
+        return;
     } else if (what.startsWith(QStringLiteral("open:"))) {
         const QStringList parts = what.split(QLatin1Char(':'));
         bool ok = false;
@@ -141,7 +164,7 @@ void install() {
         if (!ok || parts.size() < 3) failed(QStringLiteral("BENCH_PROBE=open:FORM:PATH"));
         probe = new Probe(true, formType, parts.mid(2).join(QLatin1Char(':')));
     } else {
-        failed(QStringLiteral("BENCH_PROBE is start or open:FORM:PATH, not ") + what);
+        failed(QStringLiteral("BENCH_PROBE is start, open:FORM:PATH or file:PATH, not ") + what);
     }
     probe->setParent(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(probe);

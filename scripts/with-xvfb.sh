@@ -49,7 +49,9 @@ trap 'exit 143' TERM
 cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
 xauth -q -f "$work/server.auth" add ":0" . "$cookie" 2>/dev/null || exit 1
 
-Xvfb -displayfd 3 -auth "$work/server.auth" -nolisten tcp -screen 0 1280x1024x24 \
+# -noreset: a command that runs programs one after another (bench/run-all)
+# must not meet the server resetting itself as the last of them leaves.
+Xvfb -displayfd 3 -auth "$work/server.auth" -nolisten tcp -noreset -screen 0 1280x1024x24 \
   3>"$work/display" >/dev/null 2>"$work/xvfb.log" </dev/null &
 xvfb_pid=$!
 
