@@ -23,6 +23,7 @@ bool ProgressForm::StopRequested() const { return mfrm->StopRequested(); }
 bool ProgressForm::Update(const QString& StatusMessage, float AmountDone) {
     return mfrm->Update(StatusMessage, AmountDone);
 }
+bool ProgressForm::PaintDue() const { return mfrm->PaintDue(); }
 void ProgressForm::Finished() { mfrm->Finished(); }
 
 void ProgressForm::StartTracking(const QString& OperationDescription, float MaximumValue, bool ShowModal) {

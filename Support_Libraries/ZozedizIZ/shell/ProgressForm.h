@@ -45,6 +45,12 @@ public:
     // the time left, lets pending window events through and returns false
     // once the user has pressed Stop.
     bool Update(const QString& StatusMessage, float AmountDone);
+    // Whether an Update now would paint: the window shows its figures at
+    // most every 40 ms. A job that reports thousands of times a second asks
+    // first, and between paints leaves its figures unmade and the window's
+    // events waiting (StopRequested still answers); the last figures it
+    // holds back it shows with an Update of its own when it ends.
+    bool PaintDue() const;
     // Closes the window, which ends StartTracking. Does nothing when the
     // window is not up.
     void Finished();

@@ -80,6 +80,7 @@ void ValidationRuns::mProgress_Execute() {
 }
 
 std::shared_ptr<void> ValidationRuns::subscribeToValidator() {
+    m_held = false;
     const QMetaObject::Connection connection =
         QObject::connect(&Vezedad::Globals::Validator(), &Vezedad::Validator::RecordValidated,
                          [this](qint32& RecordNumber, qint32& RecordLength, qint32& ErrorCount, bool& Cancel) {
@@ -92,6 +93,7 @@ void ValidationRuns::RunFileValidation() {
     const std::shared_ptr<void> subscription = subscribeToValidator();
     const Vezedad::FileValidationResultPtr result =
         Vezedad::Globals::Validator().ValidateFile(m_path, m_formType, kMaxErrors);
+    showHeldFigures();
     m_severity = result->Severity();
     m_reportPath = WriteExceptionReport(m_path, *result);
 }
@@ -114,6 +116,7 @@ void ValidationRuns::RunFolderValidation() {
         m_errors = 0;
         const Vezedad::FileValidationResultPtr result = Vezedad::Globals::Validator().ValidateFile(
             file.absoluteFilePath(), formTypeOfName(file.fileName()), kMaxErrors);
+        showHeldFigures();
         ++validated;
         switch (result->Severity()) {
         case Vezedad::kvesOK: ++passed; break;
@@ -147,8 +150,24 @@ void ValidationRuns::mValidator_RecordValidated(qint32 RecordNumber, qint32 Reco
     m_bytes += RecordLength;
     m_errors += ErrorCount;
     if (RecordNumber % 100 != 0) return;
-    Cancel = !mProgress->Update(
-        QStringLiteral("Validated %1 lines; found %2 errors so far.").arg(RecordNumber).arg(m_errors), float(m_bytes));
+    m_record = RecordNumber;
+    m_recordBytes = m_bytes;
+    m_recordErrors = m_errors;
+    // The window would not paint figures made between its paints: they wait,
+    // as do the user's clicks, for the next paint or the run's end.
+    m_held = !mProgress->PaintDue();
+    Cancel = m_held ? mProgress->StopRequested() : !showFigures();
+}
+
+bool ValidationRuns::showFigures() {
+    m_held = false;
+    return mProgress->Update(
+        QStringLiteral("Validated %1 lines; found %2 errors so far.").arg(m_record).arg(m_recordErrors),
+        float(m_recordBytes));
+}
+
+void ValidationRuns::showHeldFigures() {
+    if (m_held && mProgress) showFigures();
 }
 
 QString ValidationRuns::WriteExceptionReport(const QString& strPath, const Vezedad::FileValidationResult& objResult) {

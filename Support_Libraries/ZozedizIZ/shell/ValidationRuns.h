@@ -16,7 +16,9 @@ class ProgressForm;
 // file of a folder, each with its exception report written beside it when
 // it is not valid (and an older one deleted when it is). A file of 10,000
 // bytes or more and every folder run go under the progress window, whose
-// Stop ends the validator's run after the next hundredth record.
+// Stop ends the validator's run at the next hundredth record after the
+// window has heard the click (it listens whenever it paints, at most every
+// 40 ms).
 //
 // The report controller owns one and starts its runs once the user has
 // chosen the file or folder; errors reach the controller's caller.
@@ -48,6 +50,11 @@ private:
     void RunFileValidation();
     void RunFolderValidation();
     void mValidator_RecordValidated(qint32 RecordNumber, qint32 RecordLength, qint32 ErrorCount, bool& Cancel);
+    // Shows the run's figures in the progress window; returns false once
+    // the user has pressed Stop.
+    bool showFigures();
+    // Shows the figures the window was last not shown, when there are any.
+    void showHeldFigures();
     void mProgress_Execute();
     // Runs the pending run inside a progress window with this description
     // and maximum.
@@ -63,6 +70,12 @@ private:
     QString m_reportPath;
     qint64 m_bytes = 0;
     qint64 m_errors = 0;
+    // The last hundredth record reached, the bytes and errors up to it, and
+    // whether the window has yet to show these figures.
+    qint32 m_record = 0;
+    qint64 m_recordBytes = 0;
+    qint64 m_recordErrors = 0;
+    bool m_held = false;
 };
 
 } // namespace ZozedizIZ

@@ -304,6 +304,10 @@ bool frmProgress::Update(const QString& StatusMessage, float AmountDone) {
     return !m_stop;
 }
 
+bool frmProgress::PaintDue() const {
+    return !m_loaded || !m_window || m_lastPaint < 0 || steadyMilliseconds() - m_lastPaint >= kPaintInterval;
+}
+
 void frmProgress::cmdStop_Click() {
     m_stop = true;
     emit StopExecution();

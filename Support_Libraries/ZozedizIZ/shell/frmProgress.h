@@ -34,6 +34,8 @@ public:
 
     void StartTracking(const QString& OperationDescription, float MaximumValue, bool ShowModal = true);
     bool Update(const QString& StatusMessage, float AmountDone);
+    // Whether an Update now would paint (see ProgressForm::PaintDue).
+    bool PaintDue() const;
     void Finished();
 
     // The window while it is loaded, else null.

@@ -632,6 +632,25 @@ private slots:
                               "", "1000 records have been checked.", "1000 records have validation errors.", ""}));
     }
 
+    // The progress window ends on the figures of the last hundredth record,
+    // however quickly the run went past the window's paints: errors found
+    // after it are not among them.
+    void progressEndsOnTheLastHundredth_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("errors after it") << kGood25.repeated(200) + kBad25.repeated(50)
+                                         << QStringLiteral("Validated 200 lines; found 0 errors so far.");
+        QTest::newRow("errors before it") << kBad25.repeated(50) + kGood25.repeated(350)
+                                          << QStringLiteral("Validated 400 lines; found 50 errors so far.");
+    }
+    void progressEndsOnTheLastHundredth() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, status);
+        const QString path = file(QStringLiteral("M1234510.txt"), bytes);
+        UiScript ui;
+        QCOMPARE(validateFile(ui, path, Vezedad::zfotForm25, true).status, status);
+    }
+
     // A report of many records, made in pieces, keeps the records in order.
     void aLongReportKeepsItsOrder() {
         QByteArray bytes;
