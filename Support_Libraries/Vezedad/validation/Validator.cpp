@@ -21,6 +21,7 @@
 #include <limits>
 #include <new>
 #include <type_traits>
+#include <utility>
 #include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -588,6 +589,10 @@ Validator::Validator() = default;
 
 Validator::~Validator() = default;
 
+Validator::RecordListener Validator::setRecordListener(RecordListener listener) {
+    return std::exchange(m_recordListener, std::move(listener));
+}
+
 const RecordLayout& Validator::Layout(qint32 formType) { return ValidationTables::layout(formType); }
 
 ColumnCountRange Validator::ExpectedColumnCount(qint32 formType) const {
@@ -737,6 +742,7 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
         // A listener that does nothing should cost nothing: without one the
         // event is not raised at all.
         const bool announce = isSignalConnected(QMetaMethod::fromSignal(&Validator::RecordValidated));
+        const RecordListener listener = m_recordListener;
         const FormPlan& plan = planOf(lngFormType);
         qint32 recordNumber = 0;
         bool cancel = false;
@@ -769,10 +775,11 @@ FileValidationResultPtr Validator::ValidateFile(const QString& strFilePath, qint
             if (!split) splitBytes(cleaned, delimiter, pieces);
             walkRecord(reinterpret_cast<const uchar*>(cleaned.data()), pieces, plan, recordNumber, year, findings, ~0u,
                        Values::None);
-            if (announce) {
+            if (announce || listener) {
                 // The handler gets copies of the figures: only Cancel is its to set.
                 qint32 number = recordNumber, length = recordLength, errors = qint32(findings.size());
-                Q_EMIT RecordValidated(number, length, errors, cancel);
+                if (announce) Q_EMIT RecordValidated(number, length, errors, cancel);
+                if (listener) listener(number, length, errors, cancel);
             }
 
             if (!findings.empty()) {

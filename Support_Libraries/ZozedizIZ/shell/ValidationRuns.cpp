@@ -80,13 +80,15 @@ void ValidationRuns::mProgress_Execute() {
 }
 
 std::shared_ptr<void> ValidationRuns::subscribeToValidator() {
+    // The run hears of every record by a plain call, after whoever else
+    // listens to the validator's event.
+    Vezedad::Validator& validator = Vezedad::Globals::Validator();
     m_held = false;
-    const QMetaObject::Connection connection =
-        QObject::connect(&Vezedad::Globals::Validator(), &Vezedad::Validator::RecordValidated,
-                         [this](qint32& RecordNumber, qint32& RecordLength, qint32& ErrorCount, bool& Cancel) {
-                             mValidator_RecordValidated(RecordNumber, RecordLength, ErrorCount, Cancel);
-                         });
-    return std::shared_ptr<void>(nullptr, [connection](void*) { QObject::disconnect(connection); });
+    auto before = std::make_shared<Vezedad::Validator::RecordListener>(
+        validator.setRecordListener([this](qint32 RecordNumber, qint32 RecordLength, qint32 ErrorCount, bool& Cancel) {
+            mValidator_RecordValidated(RecordNumber, RecordLength, ErrorCount, Cancel);
+        }));
+    return std::shared_ptr<void>(nullptr, [&validator, before](void*) { validator.setRecordListener(*before); });
 }
 
 void ValidationRuns::RunFileValidation() {

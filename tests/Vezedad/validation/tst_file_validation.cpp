@@ -82,6 +82,7 @@ private Q_SLOTS:
     void eventFigures();
     void errorLimit();
     void cancel();
+    void directListenerHearsLast();
     void listenerMayCallBackIn();
     void fileAndRecordRunsAgree_data();
     void fileAndRecordRunsAgree();
@@ -316,6 +317,42 @@ void tst_file_validation::cancel() {
     const ValidationResultPtr stop = result->Item(-1)->Item(zrfCancel);
     QCOMPARE(stop->Value(), QStringLiteral("5"));
     QCOMPARE(stop->Message(), QStringLiteral("User cancelled validation after record 5."));
+}
+
+// The run's own listener hears of each record after the event's connections,
+// with what they left: a connection that stops the run at a record is heard
+// before the listener at that record, as when both were connections. The
+// listener's Cancel stops the run too; the one it replaced comes back.
+void tst_file_validation::directListenerHearsLast() {
+    QByteArray bytes;
+    for (int i = 0; i < 8; ++i) bytes += kGood25;
+    const QString path = write(QStringLiteral("M6.txt"), bytes);
+    QStringList heard;
+    const auto connection =
+        QObject::connect(&Globals::Validator(), &Validator::RecordValidated, [&](qint32& n, qint32&, qint32&, bool& c) {
+            heard << QStringLiteral("event %1").arg(n);
+            c = c || n == 2;
+        });
+    const qint32 stopAt = 4;
+    const Validator::RecordListener before =
+        Globals::Validator().setRecordListener([&](qint32 n, qint32 length, qint32 errors, bool& cancel) {
+            heard << QStringLiteral("listener %1 %2 %3 %4").arg(n).arg(length).arg(errors).arg(cancel);
+            cancel = n == stopAt;
+        });
+    QVERIFY(!before);
+    FileValidationResultPtr result = Globals::Validator().ValidateFile(path, 8);
+    QObject::disconnect(connection);
+    const QString length = QString::number(kGood25.size());
+    QCOMPARE(heard,
+             (QStringList{"event 1", "listener 1 " + length + " 0 0", "event 2", "listener 2 " + length + " 0 1",
+                          "event 3", "listener 3 " + length + " 0 0", "event 4", "listener 4 " + length + " 0 0"}));
+    QCOMPARE(result->Item(-1)->Item(zrfCancel)->Value(), QStringLiteral("4"));
+
+    heard.clear();
+    QVERIFY(Globals::Validator().setRecordListener(before));
+    result = Globals::Validator().ValidateFile(path, 8);
+    QVERIFY(heard.isEmpty());
+    QCOMPARE(result->RecordCount(), 8);
 }
 
 // A listener may pump events and call the validator again while a run is on.
