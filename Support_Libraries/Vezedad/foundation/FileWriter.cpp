@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace Vezedad {
@@ -65,6 +66,10 @@ bool noRoom(QFileDevice::FileError error, const QString& why) {
 
 int dataSync(int fd) { return ::fdatasync(fd); }
 std::atomic<FileWriter::SyncCall> gSync{dataSync};
+int startWrite(int fd, qint64 offset, qint64 length) {
+    return ::sync_file_range(fd, offset, length, SYNC_FILE_RANGE_WRITE);
+}
+std::atomic<FileWriter::StartCall> gStart{startWrite};
 
 // A file system that cannot sync (it says so) has nothing more to put on the
 // disk than what its writes put there.
@@ -73,6 +78,7 @@ bool cannotSync(int error) { return error == EINVAL || error == ENOTSUP || error
 } // namespace
 
 FileWriter::SyncCall FileWriter::setSyncCall(SyncCall call) { return gSync.exchange(call ? call : dataSync); }
+FileWriter::StartCall FileWriter::setStartCall(StartCall call) { return gStart.exchange(call ? call : startWrite); }
 
 FileWriter::FileWriter(const QString& path, const QString& source) : m_path(path), m_source(source), m_file(path) {
     // Only a regular file is replaced: a FIFO or device of that name would
@@ -138,7 +144,25 @@ void FileWriter::writeAll(const char* data, qint64 size) {
         if (written <= 0) failed();
         data += written;
         size -= written;
+        m_written += written;
     }
+    if (m_written - m_started >= kStartEvery && m_canStart) startWriting();
+}
+
+void FileWriter::startWriting() {
+    const int fd = m_file.handle();
+    if (fd < 0) return;
+    int rc;
+    do rc = gStart.load()(fd, m_started, m_written - m_started);
+    while (rc != 0 && errno == EINTR);
+    m_started = m_written;
+    if (rc == 0) return;
+    // A file system that cannot start the writing leaves it all to the sync.
+    if (cannotSync(errno) || errno == ESPIPE) {
+        m_canStart = false;
+        return;
+    }
+    syncFailed(errno);
 }
 
 void FileWriter::commit() {
@@ -168,6 +192,10 @@ void FileWriter::settle() {
         if (copy < 0 || (::close(copy) != 0 && errno != EINTR)) error = errno;
     }
     if (error == 0) return;
+    syncFailed(error);
+}
+
+void FileWriter::syncFailed(int error) {
     m_done = true;
     m_file.cancelWriting();
     raiseFailure(rtPathFileAccessError, m_path, QString::fromLocal8Bit(std::strerror(error)), QFileDevice::WriteError,

@@ -52,16 +52,26 @@ public:
     // Whether an error is the writer's full-disk error.
     static bool isDiskFull(qint32 number);
 
-    // The call that puts a file's data on the disk (fdatasync: 0, or -1 with
-    // errno). A test puts in one that fails as a network share can; the one
-    // it replaces comes back, and a null call puts fdatasync back.
+    // The calls that put a file's data on the disk, each 0, or -1 with
+    // errno: the sync before the file takes its place (fdatasync), and the
+    // start of the disk's writing of a range written so far, not waited for
+    // (sync_file_range's SYNC_FILE_RANGE_WRITE), made every kStartEvery bytes
+    // so that a large file's sync has little left to do. A failing start is
+    // a failing sync. A test puts in one that fails as a network share can;
+    // the one it replaces comes back, and a null call puts the system's back.
     using SyncCall = int (*)(int fd);
     static SyncCall setSyncCall(SyncCall call);
+    using StartCall = int (*)(int fd, qint64 offset, qint64 length);
+    static StartCall setStartCall(StartCall call);
+    static constexpr qint64 kStartEvery = 16 << 20;
 
 private:
     void flush();
     void writeAll(const char* data, qint64 size);
+    void startWriting();
     void settle();
+    // Discards the file after its sync (or a start of it) said error.
+    [[noreturn]] void syncFailed(int error);
     [[noreturn]] void failed();
 
     QString m_path;
@@ -69,6 +79,10 @@ private:
     QSaveFile m_file;
     QByteArray m_buffer;
     qint64 m_size = 0;
+    // Bytes in the file, and how many of them the disk was asked to write.
+    qint64 m_written = 0;
+    qint64 m_started = 0;
+    bool m_canStart = true;
     bool m_done = false;
 };
 

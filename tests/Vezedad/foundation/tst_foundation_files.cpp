@@ -12,6 +12,7 @@
 #include <QMutex>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -91,21 +92,29 @@ void tst_foundation::failedWriterLeavesOldFile() {
 
 namespace {
 int gSyncError = 0;
+int gStarts = 0;
 } // namespace
 
 // A sync that fails (as a network share or a full quota may, though every
 // write went through) keeps the old file and says why; a file system that
-// cannot sync at all saves as ever.
+// cannot sync at all saves as ever. So does a failing start of the disk's
+// writing, which a large file makes while it is written.
 void tst_foundation::failedSyncKeepsTheOldFile_data() {
+    QTest::addColumn<bool>("start"); // the start fails, not the sync
     QTest::addColumn<int>("error");
     QTest::addColumn<int>("number"); // 0: saved
-    QTest::newRow("input/output error") << EIO << int(rtPathFileAccessError);
-    QTest::newRow("no room") << ENOSPC << int(rtDiskFull);
-    QTest::newRow("quota") << EDQUOT << int(rtDiskFull);
-    QTest::newRow("no sync on this file system") << EINVAL << 0;
+    QTest::newRow("input/output error") << false << EIO << int(rtPathFileAccessError);
+    QTest::newRow("no room") << false << ENOSPC << int(rtDiskFull);
+    QTest::newRow("quota") << false << EDQUOT << int(rtDiskFull);
+    QTest::newRow("no sync on this file system") << false << EINVAL << 0;
+    QTest::newRow("start: input/output error") << true << EIO << int(rtPathFileAccessError);
+    QTest::newRow("start: no room") << true << ENOSPC << int(rtDiskFull);
+    QTest::newRow("start: quota") << true << EDQUOT << int(rtDiskFull);
+    QTest::newRow("start: not on this file system") << true << EINVAL << 0;
 }
 
 void tst_foundation::failedSyncKeepsTheOldFile() {
+    QFETCH(bool, start);
     QFETCH(int, error);
     QFETCH(int, number);
     const QString folder = tempPath(QStringLiteral("sync"));
@@ -114,21 +123,47 @@ void tst_foundation::failedSyncKeepsTheOldFile() {
     const QString path = folder + QStringLiteral("/kept.txt");
     writeFile(path, "old contents\r\n");
     gSyncError = error;
+    gStarts = 0;
     struct Restore {
-        FileWriter::SyncCall call;
-        ~Restore() { FileWriter::setSyncCall(call); }
-    } restore{FileWriter::setSyncCall([](int) {
-        errno = gSyncError;
-        return -1;
-    })};
+        FileWriter::SyncCall sync;
+        FileWriter::StartCall start;
+        ~Restore() {
+            FileWriter::setSyncCall(sync);
+            FileWriter::setStartCall(start);
+        }
+    } restore{FileWriter::setSyncCall(nullptr), FileWriter::setStartCall(nullptr)};
+    if (start)
+        FileWriter::setStartCall([](int, qint64, qint64) {
+            ++gStarts;
+            errno = gSyncError;
+            return -1;
+        });
+    else
+        FileWriter::setSyncCall([](int) {
+            errno = gSyncError;
+            return -1;
+        });
+    // Enough to start the writing twice, in pieces of every size the writer
+    // takes.
+    QByteArray contents = "new contents\r\n";
+    if (start)
+        for (qsizetype i = 0; contents.size() <= 2 * FileWriter::kStartEvery; ++i)
+            contents += QByteArray(i % 3 ? 1000 : 300 * 1000, char('a' + i % 26)) + "\r\n";
     const ErrorInfo e = TestSupport::raisedBy([&] {
         FileWriter file(path);
-        file.writeLine(u"new contents");
+        for (qsizetype at = 0; at < contents.size();) {
+            const qsizetype piece = std::min<qsizetype>(contents.size() - at, at % 7 ? 1000 : 300 * 1000);
+            file.writeBytes(QByteArrayView(contents).sliced(at, piece));
+            at += piece;
+        }
         file.commit();
     });
     QCOMPARE(e.Number(), number);
+    // The first failing start ends the writing; a file system that has no
+    // such start is not asked again.
+    if (start) QCOMPARE(gStarts, 1);
     if (number == 0) {
-        QCOMPARE(readFile(path), QByteArray("new contents\r\n"));
+        QCOMPARE(readFile(path), contents);
         return;
     }
     QCOMPARE(readFile(path), QByteArray("old contents\r\n"));
