@@ -962,6 +962,51 @@ template <size_t... R> constexpr std::array<ByteRule, sizeof...(R)> bytesRules(s
     return {&bytesRule<Rule(R)>...};
 }
 
+template <class Ch> bool mayRewriteChars(qint32 fieldId, Chars<Ch> v) {
+    const auto changesCase = [](Chars<Ch> s) {
+        // Most values are ASCII: a small letter is all that changes there.
+        for (qsizetype i = 0; i < s.n; ++i) {
+            const char16_t c = s[i];
+            if (c < 0x80) {
+                if (char16_t(c - u'a') < 26) return true;
+            } else if constexpr (std::is_same_v<Ch, uchar>) {
+                // A byte's upper case is the code page's, as a rule writes it.
+                if (upperBytes()[c] != c) return true;
+            } else if (upperChar(c) != c) {
+                return true;
+            }
+        }
+        return false;
+    };
+    switch (ruleOf(fieldId)) {
+    case Rule::None:
+    case Rule::Name:
+    case Rule::Indicator:
+    case Rule::Phone:
+    case Rule::Email: return false;
+    case Rule::BusinessId: return v.n > 0 && v.n < 5; // padded with zeros
+    case Rule::CertId: return v.contains(u' ') || v.contains(u'-') || changesCase(v);
+    case Rule::PermitId: return changesCase(v);
+    case Rule::Quantity:
+    case Rule::SignedQuantity: return v.contains(u',');
+    case Rule::Unit: return v.n > 2 || changesCase(v);
+    case Rule::County: return !(v.n == 2 && v.digits()); // written with two digits
+    case Rule::Date:
+    case Rule::OptionalDate:
+        // Written as mm/dd/yyyy: a value in that form stays unless its month
+        // and day are read the other way round.
+        if (v.n == 0) return false;
+        return !(v.n == 10 && v[2] == u'/' && v[5] == u'/' && v.mid(0, 2).digits() && v.mid(3, 2).digits() &&
+                 v.mid(6, 4).digits() && v.mid(0, 2).value() <= 12);
+    case Rule::Epa: // runs of "-", blank and "/" become one "-"
+        for (qsizetype i = 0; i < v.n; ++i)
+            if (v[i] == u' ' || v[i] == u'/' || (v[i] == u'-' && i + 1 < v.n && v[i + 1] == u'-')) return true;
+        return false;
+    case Rule::Zip: return v.n < 5; // a short number is padded
+    }
+    return true;
+}
+
 } // namespace
 
 void YearSource::read() {
@@ -1000,42 +1045,11 @@ Verdict check(qint32 fieldId, QStringView value, YearSource& year, QString* writ
 }
 
 bool mayRewrite(qint32 fieldId, QStringView text) {
-    const Chars<char16_t> v{reinterpret_cast<const char16_t*>(text.data()), text.size()};
-    const auto changesCase = [](Chars<char16_t> s) {
-        // Most values are ASCII: a small letter is all that changes there.
-        for (qsizetype i = 0; i < s.n; ++i) {
-            const char16_t c = s[i];
-            if (c < 0x80 ? char16_t(c - u'a') < 26 : upperChar(c) != c) return true;
-        }
-        return false;
-    };
-    switch (ruleOf(fieldId)) {
-    case Rule::None:
-    case Rule::Name:
-    case Rule::Indicator:
-    case Rule::Phone:
-    case Rule::Email: return false;
-    case Rule::BusinessId: return v.n > 0 && v.n < 5; // padded with zeros
-    case Rule::CertId: return v.contains(u' ') || v.contains(u'-') || changesCase(v);
-    case Rule::PermitId: return changesCase(v);
-    case Rule::Quantity:
-    case Rule::SignedQuantity: return v.contains(u',');
-    case Rule::Unit: return v.n > 2 || changesCase(v);
-    case Rule::County: return !(v.n == 2 && v.digits()); // written with two digits
-    case Rule::Date:
-    case Rule::OptionalDate:
-        // Written as mm/dd/yyyy: a value in that form stays unless its month
-        // and day are read the other way round.
-        if (v.n == 0) return false;
-        return !(v.n == 10 && v[2] == u'/' && v[5] == u'/' && v.mid(0, 2).digits() && v.mid(3, 2).digits() &&
-                 v.mid(6, 4).digits() && v.mid(0, 2).value() <= 12);
-    case Rule::Epa: // runs of "-", blank and "/" become one "-"
-        for (qsizetype i = 0; i < v.n; ++i)
-            if (v[i] == u' ' || v[i] == u'/' || (v[i] == u'-' && i + 1 < v.n && v[i + 1] == u'-')) return true;
-        return false;
-    case Rule::Zip: return v.n < 5; // a short number is padded
-    }
-    return true;
+    return mayRewriteChars(fieldId, Chars<char16_t>{reinterpret_cast<const char16_t*>(text.data()), text.size()});
+}
+
+bool mayRewrite(qint32 fieldId, QByteArrayView value) {
+    return mayRewriteChars(fieldId, Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()});
 }
 
 QString upperInCodePage(QStringView text) { return Cp1252::upper(text); }

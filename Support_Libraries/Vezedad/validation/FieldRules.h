@@ -7,6 +7,7 @@
 // ASCII characters only, so a file run deciding on a line's bytes and a check
 // of the decoded value give the same verdict. Every rule takes time in
 // proportion to the value's length, whatever the value holds.
+#include "Vezedad/foundation/VezedadExport.h"
 #include "Vezedad/validation/ValidationTypes.h"
 
 #include <QByteArray>
@@ -51,7 +52,7 @@ Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year);
 // The same check of one field, chosen once for a run that checks a great
 // many of its values.
 using ByteRule = Verdict (*)(QByteArrayView value, YearSource& year);
-ByteRule byteRule(qint32 fieldId);
+VEZEDAD_EXPORT ByteRule byteRule(qint32 fieldId);
 
 // The same on text; written, when given, receives the value as the rule
 // writes it back (the prepared value itself where the rule changes nothing).
@@ -70,6 +71,8 @@ Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year, WrittenByt
 // ask for it. True when it may write another form (a check with written then
 // tells which).
 bool mayRewrite(qint32 fieldId, QStringView value);
+// The same for a value of bytes in the code page.
+VEZEDAD_EXPORT bool mayRewrite(qint32 fieldId, QByteArrayView value);
 
 // Upper case as a single-byte upper-casing of the report code page gives it:
 // a character changes only where its upper case is one character that the
