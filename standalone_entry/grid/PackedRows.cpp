@@ -321,6 +321,21 @@ void PackedRows::rowCells(int row, QString& buffer, QStringView* out) const {
     for (; filled < m_columns; ++filled) out[filled] = QStringView();
 }
 
+bool PackedRows::narrowCells(int row, const uchar*& text, const uchar*& lengths, int& cells) const {
+    const unsigned char* record = m_rows[std::size_t(row)];
+    if (!record) {
+        text = lengths = nullptr;
+        cells = 0;
+        return true;
+    }
+    const Layout layout(record);
+    if (layout.wide || layout.utf16) return false;
+    text = layout.text;
+    lengths = layout.lengths;
+    cells = layout.cells;
+    return true;
+}
+
 bool PackedRows::hasText(int row, int col) const {
     const unsigned char* record = m_rows[std::size_t(row)];
     if (!record) return false;

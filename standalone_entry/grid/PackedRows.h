@@ -45,6 +45,12 @@ public:
     // changes): out receives columnCount() views. No allocation once buffer
     // has grown to the longest row.
     void rowCells(int row, QString& buffer, QStringView* out) const;
+    // A row's cells as its record holds them when that is one byte a
+    // character and a byte a length: the cells' bytes one after the other
+    // from text, lengths[i] the length of cell i for i below cells (the
+    // cells after the last with text are not held; an empty row has none).
+    // False, and nothing set, for any other row.
+    bool narrowCells(int row, const uchar*& text, const uchar*& lengths, int& cells) const;
     void setText(int row, int col, QStringView text);
     // Replaces cells firstCol .. firstCol + count - 1 of a row in one step;
     // cells beyond the last column are dropped.

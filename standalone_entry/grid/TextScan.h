@@ -91,6 +91,28 @@ inline bool isUpperAscii(const char16_t* text, qsizetype n) {
     return bad == 0;
 }
 
+// Whether bytes are printable ASCII without a small letter (no control
+// byte, none from 0x80): every loaded row is, and its values' checks on
+// bytes and on text then agree. Eight at a time: a byte below 0x20 borrows
+// from its top bit, which a byte's own top bit then answers for; the letters
+// are found as upperAsciiBytes finds them, which holds where no top bit is
+// set, and a top bit set is an answer already.
+inline bool isPlainUpperAscii(const uchar* bytes, qsizetype n) {
+    constexpr quint64 ones = 0x0101010101010101ull, tops = ones * 0x80;
+    quint64 bad = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        const quint64 control = (word - ones * 0x20) & ~word;
+        const quint64 fromA = word + ones * (0x80 - 'a');
+        const quint64 pastZ = word + ones * (0x80 - 'z' - 1);
+        bad |= (word | control | (fromA & ~pastZ)) & tops;
+    }
+    for (; i < n; ++i) bad |= quint64(bytes[i] < 0x20 || bytes[i] >= 0x80 || uchar(bytes[i] - 'a') < 26);
+    return bad == 0;
+}
+
 // Calls found(i) for every i, in order, where bytes[i] is c.
 template <class Found> inline void findEach(const uchar* bytes, qsizetype n, uchar c, Found&& found) {
     qsizetype i = 0;
