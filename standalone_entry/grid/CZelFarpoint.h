@@ -174,6 +174,7 @@ private:
 
     struct Verdict;
     struct ColumnMemo;
+    struct ByteMemo;
     // The answers to Validating for one cell.
     struct Answer {
         bool check = false;
@@ -198,6 +199,10 @@ private:
     // checked one after the other (ValidateAllRows), which may take a
     // column's verdict from the row before when the value is the same.
     int ValidateRow(qint32 row, Vezedad::Validator& validator, bool listened, bool pass = false);
+    // The row's check in a pass on the bytes of its record, for a row of
+    // upper-case ASCII whose values all stay as they are; false, with nothing
+    // changed, for any other row.
+    bool ValidateRowBytes(qint32 row, int columns, int& errors);
     int ValidateAllRows();
     void mProgress_Execute();
     qint32 ShowExitOptions(bool blnShouldHaveData);
@@ -224,7 +229,8 @@ private:
     // Asked once, when m_answerByColumn: for column c, the answer to an
     // empty value at 2c, to any other at 2c + 1.
     QVarLengthArray<Answer, 64> m_columnAnswers;
-    std::vector<ColumnMemo> m_memo; // per column, during a pass of many rows
+    std::vector<ColumnMemo> m_memo;   // per column, during a pass of many rows
+    std::vector<ByteMemo> m_byteMemo; // the same for the rows checked on their bytes
 };
 
 } // namespace Dazozuvi

@@ -164,6 +164,75 @@ inline void setRows(Dazozuvi::ReportForm& form, const QStringList& lines) {
     }
 }
 
+// What a whole-grid check left: the count it returned, each cell's text and
+// colour, and whether the report changed.
+struct CheckOutcome {
+    qint32 errors = 0;
+    QStringList cells; // "row,col text colour"
+    bool dirty = false;
+    bool operator==(const CheckOutcome&) const = default;
+};
+
+// The whole-grid check of lines put into the grid as a load leaves them
+// (upper case), each three times, from white cells and an unchanged report;
+// asText: someone listens to Validating, so that every cell is asked about
+// and checked as text.
+inline CheckOutcome wholeCheck(Dazozuvi::ReportForm& form, const QStringList& lines, bool asText) {
+    Dazozuvi::ReportGrid& grid = form.Grid();
+    Dazozuvi::CZelFarpoint& controller = *form.GridController();
+    QStringList rows;
+    for (const QString& line : lines) rows << line << line << line;
+    setRows(form, rows);
+    for (int r = 1; r <= rows.size(); ++r)
+        for (int c = 1; c <= grid.columnCount(); ++c) grid.setCellColour(c, r, Dazozuvi::CellColour::White);
+    controller.setIsDirty(false);
+    QMetaObject::Connection listener;
+    if (asText)
+        listener = QObject::connect(&controller, &Dazozuvi::CZelFarpoint::Validating, &controller,
+                                    [](qint32, qint32, QStringView, bool&, qint32&, bool&) {});
+    CheckOutcome outcome;
+    outcome.errors = controller.ValidateForm(false);
+    QObject::disconnect(listener);
+    for (int r = 1; r <= rows.size(); ++r)
+        for (int c = 1; c <= grid.columnCount(); ++c)
+            outcome.cells
+                << QStringLiteral("%1,%2 %3 %4").arg(r).arg(c).arg(grid.text(c, r)).arg(grid.cellColour(c, r), 0, 16);
+    outcome.dirty = controller.IsDirty();
+    return outcome;
+}
+
+// The data of the check's agreement test of a form: a grid row (cells
+// joined by "|"; YYYY stands for the report year), the column it is about,
+// and that cell's text and colour after the check.
+inline void checkRowsColumns() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<quint32>("colour");
+}
+
+// A row checked in a whole-grid check (most rows are checked on their
+// record's bytes) ends as it does when every cell is checked as text, and
+// its cell col as the data says.
+inline void checkRowsAgree(Dazozuvi::ReportForm& form) {
+    QFETCH(QString, line);
+    QFETCH(int, col);
+    QFETCH(QString, stored);
+    QFETCH(quint32, colour);
+    const QString year = QString::number(Vezedad::Globals::ZelReport().ReportYear());
+    line.replace(QLatin1String("YYYY"), year);
+    stored.replace(QLatin1String("YYYY"), year);
+    const CheckOutcome asRun = wholeCheck(form, {line}, false);
+    const CheckOutcome asText = wholeCheck(form, {line}, true);
+    QCOMPARE(asRun.cells, asText.cells);
+    QCOMPARE(asRun.errors, asText.errors);
+    QCOMPARE(asRun.dirty, asText.dirty);
+    for (int r = 1; r <= 3; ++r) {
+        QCOMPARE(form.Grid().text(col, r), stored);
+        QCOMPARE(form.Grid().cellColour(col, r), colour);
+    }
+}
+
 inline QByteArray crlf(const QStringList& lines) {
     QByteArray out;
     for (const QString& line : lines) out += Vezedad::Cp1252::encodeOrRaise(line, QString()) + "\r\n";

@@ -492,6 +492,36 @@ private slots:
         ui.expectBox();
         openForm(ui, path, [&](Form25& form) { QCOMPARE(text(form, "lblFileName"), shown); });
     }
+
+    // Values that pass, fail and are written in another form, in each kind
+    // of column.
+    void wholeCheckOfRows_data() {
+        checkRowsColumns();
+        const auto with = [](int col, const QString& value) {
+            QStringList cells = kRow1.split(u'|');
+            cells[col - 1] = value;
+            return cells.join(u'|');
+        };
+        const quint32 white = Dazozuvi::CellColour::White, pink = Dazozuvi::CellColour::PalePink;
+        QTest::newRow("passes") << kRow1 << 5 << "24" << white;
+        QTest::newRow("returned") << with(5, "-2") << 5 << "-2" << white;
+        QTest::newRow("size negative") << with(3, "-2") << 3 << "-2" << pink;
+        QTest::newRow("size in exponent") << with(3, "1E3") << 3 << "1E3" << white;
+        QTest::newRow("size too large") << with(3, "1E39") << 3 << "1E39" << pink;
+        QTest::newRow("unit unknown") << with(4, "GA") << 4 << "GA" << pink;
+        QTest::newRow("name empty") << with(2, "") << 2 << "" << pink;
+        QTest::newRow("epa of four groups") << with(1, "1-2-3-4") << 1 << "1-2-3-4" << pink;
+        QTest::newRow("epa of letters") << with(1, "12-EUP-3") << 1 << "12-EUP-3" << white;
+        QTest::newRow("unit long") << with(4, "OZS") << 4 << "OZ" << white;
+        QTest::newRow("sold with comma") << with(5, "-1,200") << 5 << "-1200" << white;
+        QTest::newRow("epa with dashes") << with(1, "2345--2345") << 1 << "2345-2345" << white;
+        QTest::newRow("ditto mark") << with(2, "\"") << 2 << "\"" << pink;
+    }
+    void wholeCheckOfRows() {
+        Folder folder;
+        UiScript ui;
+        newForm(ui, [](Form25& form) { checkRowsAgree(form); });
+    }
 };
 
 QTEST_MAIN(tst_form25)

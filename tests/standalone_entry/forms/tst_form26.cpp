@@ -470,6 +470,47 @@ private slots:
         // The selector keeps the choice in the settings once the form ends.
         QCOMPARE(Vezedad::Globals::Configuration().CountySelectorBehavior(), 2);
     }
+
+    // Values that pass, fail and are written in another form, in each kind
+    // of column; a column the form judges itself keeps its text.
+    void wholeCheckOfRows_data() {
+        checkRowsColumns();
+        const QString row = QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/YYYY||01|1 MAIN ST|ALBANY|12207|2 OZ PER "
+                                           "GAL|SPRAY|WEEDS|LAWN");
+        const auto with = [&row](int col, const QString& value) {
+            QStringList cells = row.split(u'|');
+            cells[col - 1] = value;
+            return cells.join(u'|');
+        };
+        const quint32 white = Dazozuvi::CellColour::White, pink = Dazozuvi::CellColour::PalePink;
+        QTest::newRow("passes") << row << 1 << "100-200" << white;
+        QTest::newRow("end date") << with(6, "07/02/YYYY") << 6 << "07/02/YYYY" << white;
+        QTest::newRow("epa of one group") << with(1, "12345678901") << 1 << "12345678901" << white;
+        QTest::newRow("quantity zero") << with(3, "0") << 3 << "0" << pink;
+        QTest::newRow("quantity negative") << with(3, "-2.5") << 3 << "-2.5" << pink;
+        QTest::newRow("unit unknown") << with(4, "XX") << 4 << "XX" << pink;
+        QTest::newRow("date of another year") << with(5, "06/15/2001") << 5 << "06/15/2001" << pink;
+        QTest::newRow("date empty") << with(5, "") << 5 << "" << pink;
+        QTest::newRow("product numeric") << with(2, "123") << 2 << "123" << pink;
+        QTest::newRow("epa of letters") << with(1, "ABC") << 1 << "ABC" << pink;
+        QTest::newRow("county beyond") << with(7, "63") << 7 << "63" << pink;
+        QTest::newRow("zip of zeros") << with(10, "00000") << 10 << "00000" << pink;
+        QTest::newRow("ditto mark") << with(8, "\"") << 8 << "\"" << pink;
+        QTest::newRow("county padded") << with(7, "5") << 7 << "05" << white;
+        QTest::newRow("zip padded") << with(10, "1234") << 10 << "01234" << white;
+        QTest::newRow("quantity with comma") << with(3, "1,000") << 3 << "1000" << white;
+        QTest::newRow("date day first") << with(5, "15/06/YYYY") << 5 << "06/15/YYYY" << white;
+        QTest::newRow("date short") << with(5, "6/15/YYYY") << 5 << "06/15/YYYY" << white;
+        QTest::newRow("epa with blank") << with(1, "100 200") << 1 << "100-200" << white;
+        QTest::newRow("unit long") << with(4, "GLS") << 4 << "GL" << white;
+        QTest::newRow("blanks around") << with(9, " ALBANY ") << 9 << "ALBANY" << white;
+        QTest::newRow("own column") << with(12, "123") << 12 << "123" << white;
+    }
+    void wholeCheckOfRows() {
+        Year year;
+        UiScript ui;
+        newForm(ui, [](Form26& form) { checkRowsAgree(form); });
+    }
 };
 
 QTEST_MAIN(tst_form26)

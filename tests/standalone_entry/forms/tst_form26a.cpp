@@ -475,6 +475,33 @@ private slots:
         });
     }
 
+    // Certification ids that pass, warn, fail and are written in another
+    // form, registration numbers padded, names refused; an empty
+    // registration number is the form's to judge.
+    void wholeCheckOfRows_data() {
+        checkRowsColumns();
+        const quint32 white = Dazozuvi::CellColour::White, pink = Dazozuvi::CellColour::PalePink;
+        QTest::newRow("passes") << kAnn << 1 << "T3456789" << white;
+        QTest::newRow("private applicator")
+            << "P3456789|12345|ANN|LEE|" << 1 << "P3456789" << quint32(Dazozuvi::CellColour::PaleYellow);
+        QTest::newRow("id of zeros") << "C0000000|12345|ANN|LEE|" << 1 << "C0000000" << pink;
+        QTest::newRow("id of another letter") << "X3456789|12345|ANN|LEE|" << 1 << "X3456789" << pink;
+        QTest::newRow("id with dash") << "C-345-6789|12345|ANN|LEE|" << 1 << "C3456789" << white;
+        // Only a value that passes is written in its stored form.
+        QTest::newRow("private with blank")
+            << "P 3456789|12345|ANN|LEE|" << 1 << "P 3456789" << quint32(Dazozuvi::CellColour::PaleYellow);
+        QTest::newRow("number padded") << "T3456789|123|ANN|LEE|" << 2 << "00123" << white;
+        QTest::newRow("number too long") << "T3456789|123456|ANN|LEE|" << 2 << "123456" << pink;
+        QTest::newRow("number empty") << "T3456789||ANN|LEE|" << 2 << "" << white;
+        QTest::newRow("name numeric") << "T3456789|12345|ANN|42|" << 4 << "42" << pink;
+        QTest::newRow("no applications") << kBo << 5 << "1" << white;
+    }
+    void wholeCheckOfRows() {
+        Year year;
+        UiScript ui;
+        newForm(ui, [](Form26A& form) { checkRowsAgree(form); });
+    }
+
 private:
     static QLineEdit* HeaderBox(QWidget& form) { return child<QLineEdit>(form, "txtBusRegNum"); }
 };

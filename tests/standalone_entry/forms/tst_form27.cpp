@@ -316,6 +316,37 @@ private slots:
             QVERIFY(form.IsDirty());
         });
     }
+
+    // Values that pass, fail and are written in another form, in each kind
+    // of column.
+    void wholeCheckOfRows_data() {
+        checkRowsColumns();
+        const QString row = QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/YYYY|01|1 MAIN ST|ALBANY|12207");
+        const auto with = [&row](int col, const QString& value) {
+            QStringList cells = row.split(u'|');
+            cells[col - 1] = value;
+            return cells.join(u'|');
+        };
+        const quint32 white = Dazozuvi::CellColour::White, pink = Dazozuvi::CellColour::PalePink;
+        QTest::newRow("passes") << row << 2 << "ROUNDUP" << white;
+        QTest::newRow("returned") << with(3, "-5") << 3 << "-5" << white;
+        QTest::newRow("zip of nine digits") << with(9, "12207-1234") << 9 << "12207-1234" << white;
+        QTest::newRow("quantity zero") << with(3, "0.0") << 3 << "0.0" << pink;
+        QTest::newRow("quantity not a number") << with(3, "2X") << 3 << "2X" << pink;
+        QTest::newRow("date of another year") << with(5, "06/15/2001") << 5 << "06/15/2001" << pink;
+        QTest::newRow("no calendar date") << with(5, "02/30/YYYY") << 5 << "02/30/YYYY" << pink;
+        QTest::newRow("county zero") << with(6, "00") << 6 << "00" << pink;
+        QTest::newRow("address empty") << with(7, "") << 7 << "" << pink;
+        QTest::newRow("county as number") << with(6, "1.0") << 6 << "01" << white;
+        QTest::newRow("quantity with commas") << with(3, "1,000,000") << 3 << "1000000" << white;
+        QTest::newRow("epa with slash") << with(1, "100/200") << 1 << "100-200" << white;
+        QTest::newRow("blanks around") << with(2, " ROUNDUP") << 2 << "ROUNDUP" << white;
+    }
+    void wholeCheckOfRows() {
+        Folder folder;
+        UiScript ui;
+        newForm(ui, [](Form27& form) { checkRowsAgree(form); });
+    }
 };
 
 QTEST_MAIN(tst_form27)

@@ -362,6 +362,72 @@ private slots:
         QCOMPARE(run(true), everyCell);
     }
 
+    // Loaded rows of upper-case ASCII are checked on their records' bytes,
+    // any other row as text; rows of each kind, mixed, with values of each
+    // kind met again across them, end as when every cell is checked as text
+    // (someone listening to Validating), also across the progress window's
+    // reports.
+    void rowsOfEveryKindMixed() {
+        const QList<qint32> fields{14, 21, 22, 25, 11, 12, 9, 1, 20, 26, 4, 3, 5, 23, 21, 21};
+        const QString longName(300, u'A');
+        const QStringList kinds{
+            // Plain: pass; fail and warn; written in another form.
+            "100-200|ROUNDUP|%1|GL|03/05/2024||05|9 MAIN ST|KINGSTON|12345|C1234567|12345|R12345|-5|X|Y",
+            "ABC|123|0|XX|13/13/2024|BAD|63|\"|12|00000|P1234567|123456|R00000|0||",
+            "100 200|ROUNDUP|1,%1|GLS|3/5/2024||5|9 MAIN ST|KINGSTON|1234|C-1234567|123|R12345|1,000|X|",
+            // A small letter, a Latin-1 letter, one beyond Latin-1.
+            "100-200|roundup|%1|gl|03/05/2024||05|9 main st|kingston|12345|c1234567|12345|r12345|-5|X|Y",
+            "100-200|CAF\u00c9|%1|GL|03/05/2024||05|9 MAIN ST|caf\u00e9|12345|C1234567|12345|R12345|-5|X|Y",
+            "100-200|ROUNDUP \u20ac|%1|GL|03/05/2024||05|9 MAIN ST|KINGSTON|12345|C1234567|12345|R12345|-5||",
+            // A cell longer than 255, a line break and blanks in values.
+            "100-200|ROUNDUP|%1|GL|03/05/2024||05|" + longName + "|KINGSTON|12345|C1234567|12345|R12345|-5|X|Y",
+            "100-200|ROUND\r\nUP|%1|GL|03/05/2024||05|9 MAIN ST|KINGSTON|12345|P1234567|12345|R12345|-5|X|Y",
+            "100-200| ROUNDUP |%1|GL|03/05/2024||05|9 MAIN ST|KINGSTON |12345|C1234567|12345|R12345|-5|X|Y",
+            "",
+        };
+        const auto run = [&](bool listened) {
+            Form form(fields, 14);
+            QObject::disconnect(form.ctl.get(), &CZelFarpoint::Validating, nullptr, nullptr);
+            form.ctl->setValidatingAnswer(
+                [&fields](qint32, qint32 col, QStringView value, bool& check, qint32& field, bool& result) {
+                    // Column 15 is never checked; 16 the form judges itself.
+                    field = col == 15 ? -1 : fields.value(col - 1, -1);
+                    check = col <= 14;
+                    if (!check) result = !value.isEmpty();
+                },
+                true);
+            if (listened)
+                QObject::connect(form.ctl.get(), &CZelFarpoint::Validating, form.ctl.get(),
+                                 [](qint32, qint32, QStringView, bool&, qint32&, bool&) {});
+            const int rows = 1200;
+            form.grid->setRowCount(rows + 5);
+            for (int r = 1; r <= rows; ++r) {
+                // The kinds in runs, and in an order that is not the rows'.
+                const QString line = kinds[(r / 3 * 7) % kinds.size()];
+                const QStringList cells = line.contains(u'%') ? line.arg(r % 40 + 1).split(u'|') : line.split(u'|');
+                for (int c = 0; c < cells.size() && !line.isEmpty(); ++c) form.grid->setText(c + 1, r, cells[c]);
+            }
+            UiScript ui;
+            ui.expectModal([](QDialog&) {});
+            const qint32 errors = form.ctl->ValidateForm(false);
+            QStringList cells;
+            for (int r = 1; r <= rows; ++r)
+                for (int c = 1; c <= fields.size(); ++c)
+                    cells << form.grid->text(c, r) + u' ' + QString::number(form.grid->cellColour(c, r), 16);
+            return std::make_tuple(errors, cells, form.ctl->IsDirty());
+        };
+        const auto asRun = run(false);
+        const auto asText = run(true);
+        QVERIFY(std::get<0>(asRun) > 1000);
+        QVERIFY(std::get<1>(asRun).contains(QStringLiteral("P1234567 96ffff")));
+        QVERIFY(std::get<1>(asRun).contains(QStringLiteral("C1234567 ffffff")));
+        QVERIFY(std::get<1>(asRun).contains(QStringLiteral("ROUNDUP ffffff")));
+        QVERIFY(std::get<1>(asRun).contains(QStringLiteral("1000 ffffff")));
+        QCOMPARE(std::get<0>(asRun), std::get<0>(asText));
+        QCOMPARE(std::get<1>(asRun), std::get<1>(asText));
+        QCOMPARE(std::get<2>(asRun), std::get<2>(asText));
+    }
+
     void validateFormUnderProgress_data() {
         QTest::addColumn<int>("stopAtRow"); // 0: never
         QTest::addColumn<int>("errors");
