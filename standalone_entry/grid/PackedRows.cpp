@@ -85,11 +85,8 @@ struct PackedRows::Piece {
 
 PackedRows::PackedRows(int columns) : m_palette{CellColour::White} { setColumnCount(columns); }
 
-PackedRows::~PackedRows() {
-    // The store takes its blocks back whole; only long records are the heap's.
-    for (Record record : m_rows)
-        if (record && RecordStore::onHeap(recordBytes(record))) m_store.give(record, recordBytes(record));
-}
+// The store takes its blocks and the long records on the heap back whole.
+PackedRows::~PackedRows() = default;
 
 int PackedRows::cellCount(const unsigned char* record) { return Layout(record).cells; }
 
@@ -99,17 +96,18 @@ std::size_t PackedRows::recordBytes(const unsigned char* record) {
 }
 
 PackedRows::Record PackedRows::takeNarrow(int cells, qsizetype characters) {
-    unsigned char* record = m_store.take(kHead + std::size_t(cells) + std::size_t(characters));
+    const Record handle = m_store.take(kHead + std::size_t(cells) + std::size_t(characters));
+    unsigned char* record = m_store.at(handle);
     record[0] = 0;
     record[1] = 0;
     const quint16 n = quint16(cells);
     std::memcpy(record + 2, &n, sizeof n);
-    return record;
+    return handle;
 }
 
 PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
     while (count > 0 && pieces[count - 1].size == 0) --count;
-    if (count <= 0) return nullptr;
+    if (count <= 0) return 0;
     bool wide = false;
     qsizetype total = 0;
     for (int i = 0; i < count; ++i) {
@@ -121,7 +119,8 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
         // looks for wider characters, and build the general way only when
         // one turns up.
         const std::size_t head = kHead + std::size_t(count);
-        unsigned char* record = takeNarrow(count, total);
+        const Record narrow = takeNarrow(count, total);
+        unsigned char* record = m_store.at(narrow);
         unsigned char* out = record + head;
         char16_t seen = 0;
         for (int i = 0; i < count; ++i) {
@@ -138,8 +137,8 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
             }
             out += p.size;
         }
-        if (seen <= 0xFF) return record;
-        m_store.give(record, head + std::size_t(total));
+        if (seen <= 0xFF) return narrow;
+        m_store.give(narrow, head + std::size_t(total));
     }
     bool utf16 = false;
     for (int i = 0; i < count && !utf16; ++i)
@@ -147,7 +146,8 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
     std::size_t head = kHead + std::size_t(count) * (wide ? 4 : 1);
     if (utf16 && (head & 1)) ++head;
     const std::size_t bytes = head + std::size_t(total) * (utf16 ? 2 : 1);
-    unsigned char* record = m_store.take(bytes);
+    const Record handle = m_store.take(bytes);
+    unsigned char* record = m_store.at(handle);
     record[0] = (wide ? kWide : 0) | (utf16 ? kUtf16 : 0);
     record[1] = 0;
     const quint16 n = quint16(count);
@@ -182,24 +182,24 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
             out += p.size;
         }
     }
-    return record;
+    return handle;
 }
 
 void PackedRows::noteRecord(Record record, int sign) {
-    m_rowsEndingAt[std::size_t(cellCount(record) - 1)] += sign;
-    const std::size_t bytes = recordBytes(record);
-    m_recordBytes = sign > 0 ? m_recordBytes + bytes : m_recordBytes - bytes;
+    m_rowsEndingAt[std::size_t(cellCount(bytes(record)) - 1)] += sign;
+    const std::size_t size = recordBytes(bytes(record));
+    m_recordBytes = sign > 0 ? m_recordBytes + size : m_recordBytes - size;
 }
 
 void PackedRows::releaseRecord(Record record) {
     if (!record) return;
     noteRecord(record, -1);
-    m_store.give(record, recordBytes(record));
+    m_store.give(record, recordBytes(bytes(record)));
 }
 
 void PackedRows::replaceRecord(int row, Record record) {
     Record& slot = m_rows[std::size_t(row)];
-    const bool hadText = slot != nullptr;
+    const bool hadText = slot != 0;
     releaseRecord(slot);
     slot = record;
     if (record) {
@@ -219,26 +219,27 @@ void PackedRows::setColumnCount(int columns) {
     if (columns < m_columns) {
         // Cut every record down to the remaining columns.
         for (int r = 0; r < rowCount(); ++r) {
-            Record record = m_rows[std::size_t(r)];
-            if (!record || cellCount(record) <= columns) continue;
-            const Layout layout(record);
+            const Record record = m_rows[std::size_t(r)];
+            if (!record || cellCount(bytes(record)) <= columns) continue;
+            const Layout layout(bytes(record));
             QVarLengthArray<Piece, 32> pieces(columns, Piece{});
             for (int c = 0; c < columns; ++c) {
                 pieces[c].data = layout.cell(c, pieces[c].size);
                 pieces[c].utf16 = layout.utf16;
             }
             // The histogram is rebuilt below for the new width.
-            Record cut = build(pieces.data(), columns);
-            m_recordBytes -= recordBytes(record);
-            m_store.give(record, recordBytes(record));
+            const Record cut = build(pieces.data(), columns);
+            m_recordBytes -= recordBytes(bytes(record));
+            m_store.give(record, recordBytes(bytes(record)));
             m_rows[std::size_t(r)] = cut;
-            if (cut) m_recordBytes += recordBytes(cut);
+            if (cut) m_recordBytes += recordBytes(bytes(cut));
         }
     }
     // New cells are white; a row of one colour stays one unless it gains
     // white cells beside another colour.
-    Table<quint32> rowColours(m_rowColours.size(), 0);
+    Table<quint8> rowColours(m_rowColours.size(), 0);
     Table<quint8> cellColours;
+    std::vector<int> several;
     QVarLengthArray<quint8, 32> cells(std::max(columns, 1));
     QVarLengthArray<quint8, 32> old(std::max(m_columns, 1));
     for (int r = 0; r < rowCount(); ++r) {
@@ -246,20 +247,28 @@ void PackedRows::setColumnCount(int columns) {
         for (int c = 0; c < columns; ++c) cells[c] = c < m_columns ? old[c] : quint8(0);
         bool uniform = true;
         for (int c = 1; c < columns && uniform; ++c) uniform = cells[c] == cells[0];
-        if (uniform) {
+        if (uniform && (columns == 0 || cells[0] != Several)) {
             rowColours[std::size_t(r)] = columns > 0 ? cells[0] : 0;
         } else {
-            rowColours[std::size_t(r)] = Slots + quint32(cellColours.size() / std::size_t(columns));
+            rowColours[std::size_t(r)] = Several;
+            several.push_back(r);
             cellColours.insert(cellColours.end(), cells.begin(), cells.begin() + columns);
         }
     }
+    std::size_t capacity = 16;
+    while (several.size() * 4 > capacity * 3) capacity *= 2;
+    Table<SlotEntry> slotOf(several.empty() ? 0 : capacity, SlotEntry{Empty, 0});
     m_rowColours.swap(rowColours);
     m_cellColours.swap(cellColours);
+    m_slotOf.swap(slotOf);
+    m_slotRows = 0;
+    // Slots in the order of their rows.
+    for (std::size_t i = 0; i < several.size(); ++i) setSlotOf(several[i], quint32(i));
     m_freeSlots.clear();
     m_columns = columns;
     m_rowsEndingAt.assign(std::size_t(columns), 0);
-    for (Record record : m_rows)
-        if (record) ++m_rowsEndingAt[std::size_t(cellCount(record) - 1)];
+    for (const Record record : m_rows)
+        if (record) ++m_rowsEndingAt[std::size_t(cellCount(bytes(record)) - 1)];
     m_lastExact = false;
 }
 
@@ -281,7 +290,7 @@ void PackedRows::reserveRows(int rows) {
 }
 
 QString PackedRows::text(int row, int col, qsizetype maxLength) const {
-    const unsigned char* record = m_rows[std::size_t(row)];
+    const unsigned char* record = bytes(m_rows[std::size_t(row)]);
     if (!record) return {};
     const Layout layout(record);
     if (col >= layout.cells) return {};
@@ -293,7 +302,7 @@ QString PackedRows::text(int row, int col, qsizetype maxLength) const {
 }
 
 void PackedRows::rowCells(int row, QString& buffer, QStringView* out) const {
-    const unsigned char* record = m_rows[std::size_t(row)];
+    const unsigned char* record = bytes(m_rows[std::size_t(row)]);
     int filled = 0;
     if (record) {
         const Layout layout(record);
@@ -322,7 +331,7 @@ void PackedRows::rowCells(int row, QString& buffer, QStringView* out) const {
 }
 
 bool PackedRows::narrowCells(int row, const uchar*& text, const uchar*& lengths, int& cells) const {
-    const unsigned char* record = m_rows[std::size_t(row)];
+    const unsigned char* record = bytes(m_rows[std::size_t(row)]);
     if (!record) {
         text = lengths = nullptr;
         cells = 0;
@@ -337,7 +346,7 @@ bool PackedRows::narrowCells(int row, const uchar*& text, const uchar*& lengths,
 }
 
 bool PackedRows::hasText(int row, int col) const {
-    const unsigned char* record = m_rows[std::size_t(row)];
+    const unsigned char* record = bytes(m_rows[std::size_t(row)]);
     if (!record) return false;
     const Layout layout(record);
     return col < layout.cells && layout.length(col) > 0;
@@ -349,17 +358,17 @@ template <class Text> void PackedRows::setPieces(int row, int firstCol, const Te
     if (firstCol < 0 || firstCol >= m_columns) return;
     count = std::min<qsizetype>(count, m_columns - firstCol);
     if (count <= 0) return;
-    Record old = m_rows[std::size_t(row)];
+    const Record old = m_rows[std::size_t(row)];
     if (!old) {
         bool any = false;
         for (qsizetype i = 0; i < count && !any; ++i) any = !cells[i].isEmpty();
         if (!any) return;
     }
-    const int oldCells = old ? cellCount(old) : 0;
+    const int oldCells = old ? cellCount(bytes(old)) : 0;
     const int n = std::max<int>(oldCells, firstCol + int(count));
     QVarLengthArray<Piece, 32> pieces(n, Piece{});
     if (old) {
-        const Layout layout(old);
+        const Layout layout(bytes(old));
         for (int c = 0; c < oldCells; ++c) {
             pieces[c].data = layout.cell(c, pieces[c].size);
             pieces[c].utf16 = layout.utf16;
@@ -412,7 +421,8 @@ void PackedRows::setUpperAsciiCells(int row, int firstCol, const QLatin1StringVi
     // Every loaded row: its record is written straight from the texts,
     // upper-cased where it lands, without a copy of the row on the way.
     const std::size_t head = kHead + std::size_t(stored);
-    unsigned char* record = takeNarrow(int(stored), total);
+    const Record handle = takeNarrow(int(stored), total);
+    unsigned char* record = m_store.at(handle);
     unsigned char* out = record + head;
     for (qsizetype i = 0; i < stored; ++i) {
         record[kHead + std::size_t(i)] = static_cast<unsigned char>(cells[i].size());
@@ -420,7 +430,7 @@ void PackedRows::setUpperAsciiCells(int row, int firstCol, const QLatin1StringVi
         out += cells[i].size();
     }
     TextScan::upperAsciiBytes(record + head, total);
-    replaceRecord(row, record);
+    replaceRecord(row, handle);
 }
 
 quint8 PackedRows::paletteIndex(quint32 bgr) {
@@ -432,48 +442,126 @@ quint8 PackedRows::paletteIndex(quint32 bgr) {
     return quint8(m_palette.size() - 1);
 }
 
+namespace {
+
+std::size_t slotHome(qint32 row, std::size_t mask) {
+    quint32 h = quint32(row) * 0x9E3779B1u;
+    h ^= h >> 15;
+    return std::size_t(h) & mask;
+}
+
+} // namespace
+
+quint32 PackedRows::slotOf(int row) const {
+    const std::size_t mask = m_slotOf.size() - 1;
+    for (std::size_t i = slotHome(row, mask);; i = (i + 1) & mask) {
+        if (m_slotOf[i].row == row) return m_slotOf[i].slot;
+        // Every row marked Several is in the table.
+        Q_ASSERT(m_slotOf[i].row != Empty);
+        if (m_slotOf[i].row == Empty) return 0;
+    }
+}
+
+void PackedRows::setSlotOf(int row, quint32 slot) {
+    // Room is made before: this never throws.
+    const std::size_t mask = m_slotOf.size() - 1;
+    std::size_t i = slotHome(row, mask);
+    while (m_slotOf[i].row != Empty && m_slotOf[i].row != row) i = (i + 1) & mask;
+    if (m_slotOf[i].row == Empty) ++m_slotRows;
+    m_slotOf[i] = {row, slot};
+}
+
+void PackedRows::dropSlotOf(int row) {
+    const std::size_t mask = m_slotOf.size() - 1;
+    std::size_t hole = slotHome(row, mask);
+    while (m_slotOf[hole].row != row) {
+        if (m_slotOf[hole].row == Empty) return;
+        hole = (hole + 1) & mask;
+    }
+    // Later entries of the run move back into the hole unless that would
+    // put them before their home.
+    for (std::size_t i = (hole + 1) & mask; m_slotOf[i].row != Empty; i = (i + 1) & mask) {
+        const std::size_t home = slotHome(m_slotOf[i].row, mask);
+        const bool stays = hole <= i ? hole < home && home <= i : hole < home || home <= i;
+        if (stays) continue;
+        m_slotOf[hole] = m_slotOf[i];
+        hole = i;
+    }
+    m_slotOf[hole].row = Empty;
+    --m_slotRows;
+}
+
+void PackedRows::rehashSlots(std::size_t capacity) {
+    Table<SlotEntry> old(capacity, SlotEntry{Empty, 0});
+    old.swap(m_slotOf);
+    m_slotRows = 0;
+    for (const SlotEntry& entry : old)
+        if (entry.row != Empty) setSlotOf(entry.row, entry.slot);
+}
+
+template <class NewRow> void PackedRows::renumberSlots(NewRow newRow) {
+    if (m_slotRows == 0) return;
+    // Rows added or taken away after the last such row move none of them.
+    if (std::none_of(m_slotOf.begin(), m_slotOf.end(),
+                     [&](const SlotEntry& entry) { return entry.row != Empty && newRow(entry.row) != entry.row; }))
+        return;
+    std::vector<SlotEntry> entries;
+    entries.reserve(m_slotRows);
+    for (const SlotEntry& entry : m_slotOf) {
+        if (entry.row == Empty) continue;
+        const int row = newRow(entry.row);
+        if (row >= 0)
+            entries.push_back({row, entry.slot});
+        else
+            m_freeSlots.push_back(entry.slot);
+    }
+    std::fill(m_slotOf.begin(), m_slotOf.end(), SlotEntry{Empty, 0});
+    m_slotRows = 0;
+    for (const SlotEntry& entry : entries) setSlotOf(entry.row, entry.slot);
+}
+
 quint8 PackedRows::cellIndex(int row, int col) const {
-    const quint32 code = m_rowColours[std::size_t(row)];
-    return code < Slots ? quint8(code) : slotCells(code)[col];
+    const quint8 code = m_rowColours[std::size_t(row)];
+    return code != Several ? code : slotCells(slotOf(row))[col];
 }
 
 void PackedRows::cellIndices(int row, quint8* out) const {
-    const quint32 code = m_rowColours[std::size_t(row)];
-    if (code < Slots)
+    const quint8 code = m_rowColours[std::size_t(row)];
+    if (code != Several)
         std::memset(out, int(code), std::size_t(m_columns));
     else
-        std::memcpy(out, slotCells(code), std::size_t(m_columns));
+        std::memcpy(out, slotCells(slotOf(row)), std::size_t(m_columns));
 }
 
 quint32 PackedRows::newSlot() {
     if (!m_freeSlots.empty()) {
-        const quint32 code = m_freeSlots.back();
+        const quint32 slot = m_freeSlots.back();
         m_freeSlots.pop_back();
-        return code;
+        return slot;
     }
-    const quint32 code = Slots + quint32(m_cellColours.size() / std::size_t(m_columns));
+    const quint32 slot = quint32(m_cellColours.size() / std::size_t(m_columns));
     m_cellColours.resize(m_cellColours.size() + std::size_t(m_columns));
-    return code;
-}
-
-void PackedRows::freeSlot(quint32 code) {
-    if (code >= Slots) m_freeSlots.push_back(code);
+    return slot;
 }
 
 void PackedRows::storeRowColours(int row, const quint8* cells) {
-    quint32& code = m_rowColours[std::size_t(row)];
+    quint8& code = m_rowColours[std::size_t(row)];
     bool uniform = true;
     for (int c = 1; c < m_columns && uniform; ++c) uniform = cells[c] == cells[0];
-    if (uniform) {
-        freeSlot(code);
+    if (uniform && (m_columns == 0 || cells[0] != Several)) {
+        if (code == Several) {
+            m_freeSlots.push_back(slotOf(row));
+            dropSlotOf(row);
+        }
         code = m_columns > 0 ? cells[0] : 0;
         return;
     }
-    if (code < Slots) {
-        const quint32 slot = newSlot(); // may move the slots
-        m_rowColours[std::size_t(row)] = slot;
+    if (code != Several) {
+        if ((m_slotRows + 1) * 4 > m_slotOf.size() * 3) rehashSlots(std::max<std::size_t>(16, m_slotOf.size() * 2));
+        setSlotOf(row, newSlot()); // newSlot may move the slots
+        code = Several;
     }
-    std::memcpy(slotCells(m_rowColours[std::size_t(row)]), cells, std::size_t(m_columns));
+    std::memcpy(slotCells(slotOf(row)), cells, std::size_t(m_columns));
 }
 
 quint32 PackedRows::colour(int row, int col) const { return m_palette[cellIndex(row, col)]; }
@@ -490,8 +578,8 @@ void PackedRows::setColour(int row, int col, quint32 bgr) {
 std::pair<int, int> PackedRows::setRowColours(int row, const quint32* bgr, int count) {
     // Most checked rows keep the one colour they had (a valid row stays
     // white): nothing to find in the palette or to store.
-    const quint32 code = m_rowColours[std::size_t(row)];
-    if (code < Slots) {
+    const quint8 code = m_rowColours[std::size_t(row)];
+    if (code != Several) {
         const quint32 current = m_palette[code];
         bool same = true;
         for (int c = 0; c < count && c < m_columns; ++c) same &= bgr[c] == KeepColour || (bgr[c] & 0xFFFFFF) == current;
@@ -520,17 +608,16 @@ std::pair<int, int> PackedRows::setRowColours(int row, const quint32* bgr, int c
 
 void PackedRows::insertRows(int row, int count) {
     if (count <= 0) return;
-    m_rows.insert(m_rows.begin() + row, std::size_t(count), nullptr);
+    m_rows.insert(m_rows.begin() + row, std::size_t(count), 0);
     m_rowColours.insert(m_rowColours.begin() + row, std::size_t(count), 0);
+    renumberSlots([row, count](int r) { return r >= row ? r + count : r; });
     if (m_lastRow >= row) m_lastRow += count;
 }
 
 void PackedRows::removeRows(int row, int count) {
     if (count <= 0) return;
-    for (int r = row; r < row + count; ++r) {
-        releaseRecord(m_rows[std::size_t(r)]);
-        freeSlot(m_rowColours[std::size_t(r)]);
-    }
+    for (int r = row; r < row + count; ++r) releaseRecord(m_rows[std::size_t(r)]);
+    renumberSlots([row, count](int r) { return r < row ? r : r < row + count ? -1 : r - count; });
     m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
     m_rowColours.erase(m_rowColours.begin() + row, m_rowColours.begin() + row + count);
     if (m_lastRow >= row + count) {
@@ -543,42 +630,45 @@ void PackedRows::removeRows(int row, int count) {
 
 void PackedRows::copyRows(int from, int count, int to) {
     if (count <= 0 || from == to) return;
-    std::vector<Record> copies(std::size_t(count), nullptr);
+    std::vector<Record> copies(std::size_t(count), 0);
     try {
         for (int i = 0; i < count; ++i) {
             const Record source = m_rows[std::size_t(from + i)];
             if (!source) continue;
-            const std::size_t bytes = recordBytes(source);
-            copies[std::size_t(i)] = m_store.take(bytes);
-            std::memcpy(copies[std::size_t(i)], source, bytes);
+            const std::size_t size = recordBytes(bytes(source));
+            copies[std::size_t(i)] = m_store.take(size);
+            std::memcpy(m_store.at(copies[std::size_t(i)]), bytes(source), size);
         }
     } catch (...) {
-        for (Record copy : copies)
-            if (copy) m_store.give(copy, recordBytes(copy));
+        for (const Record copy : copies)
+            if (copy) m_store.give(copy, recordBytes(bytes(copy)));
         throw;
     }
     for (int i = 0; i < count; ++i) replaceRecord(to + i, copies[std::size_t(i)]);
     // The colours of the source rows as they were, before any target row
     // (which may be one of them) takes its new ones.
-    std::vector<quint32> codes(static_cast<std::size_t>(count));
+    std::vector<quint8> codes(static_cast<std::size_t>(count));
     std::vector<quint8> cells;
     for (int i = 0; i < count; ++i) {
-        const quint32 code = m_rowColours[std::size_t(from + i)];
-        codes[std::size_t(i)] = code;
-        if (code >= Slots) {
-            codes[std::size_t(i)] = Slots + quint32(cells.size() / std::size_t(m_columns));
-            const quint8* source = slotCells(code);
+        codes[std::size_t(i)] = m_rowColours[std::size_t(from + i)];
+        if (codes[std::size_t(i)] == Several) {
+            const quint8* source = slotCells(slotOf(from + i));
             cells.insert(cells.end(), source, source + m_columns);
         }
     }
+    const quint8* next = cells.data();
     for (int i = 0; i < count; ++i) {
-        const quint32 code = codes[std::size_t(i)];
-        if (code < Slots) {
-            freeSlot(m_rowColours[std::size_t(to + i)]);
-            m_rowColours[std::size_t(to + i)] = code;
-        } else {
-            storeRowColours(to + i, cells.data() + std::size_t(code - Slots) * std::size_t(m_columns));
+        if (codes[std::size_t(i)] == Several) {
+            storeRowColours(to + i, next);
+            next += m_columns;
+            continue;
         }
+        quint8& code = m_rowColours[std::size_t(to + i)];
+        if (code == Several) {
+            m_freeSlots.push_back(slotOf(to + i));
+            dropSlotOf(to + i);
+        }
+        code = codes[std::size_t(i)];
     }
 }
 
@@ -590,10 +680,10 @@ void PackedRows::clearBlock(int row1, int col1, int row2, int col2) {
     for (int r = row1; r <= row2 && col1 <= col2; ++r) {
         const Record record = m_rows[std::size_t(r)];
         if (!record) continue;
-        const int cells = cellCount(record);
+        const int cells = cellCount(bytes(record));
         if (col1 >= cells) continue;
         if (col1 == 0 && col2 >= cells - 1) {
-            replaceRecord(r, nullptr);
+            replaceRecord(r, 0);
             continue;
         }
         const int last = std::min(col2, cells - 1);
@@ -617,8 +707,8 @@ int PackedRows::lastDataColumn() const {
 }
 
 std::size_t PackedRows::memoryBytes() const {
-    return m_recordBytes + m_rows.capacity() * sizeof(Record) + m_rowColours.capacity() * sizeof(quint32) +
-           m_cellColours.capacity();
+    return m_recordBytes + m_rows.capacity() * sizeof(Record) + m_rowColours.capacity() + m_cellColours.capacity() +
+           m_slotOf.capacity() * sizeof(SlotEntry);
 }
 
 } // namespace Dazozuvi

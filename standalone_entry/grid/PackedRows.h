@@ -14,12 +14,13 @@ namespace Dazozuvi {
 
 // The cells of a grid in little memory, counted from 0. A row that holds text
 // is one packed byte record (its cells' lengths, then their characters, one
-// byte each unless the row holds a character beyond Latin-1); a row without
-// text costs one null pointer. Colours index a small palette: a row whose
-// cells all have one colour (a checked row without findings is white
-// throughout) keeps that index alone; a row of several colours has one byte
-// per cell in a slot of its own. Texts are kept exactly as given. The
-// records live in a RecordStore, the tables in large-memory vectors.
+// byte each unless the row holds a character beyond Latin-1), known by a
+// four-byte handle of its RecordStore; a row without text costs handle 0.
+// Colours index a small palette: a row whose cells all have one colour (a
+// checked row without findings is white throughout) keeps that index alone,
+// one byte; a row of several colours has one byte per cell in a slot of its
+// own, found through a table of such rows alone. Texts are kept exactly as
+// given. The tables live in large-memory vectors.
 class PackedRows {
 public:
     explicit PackedRows(int columns = 0);
@@ -40,7 +41,7 @@ public:
     // At most maxLength characters of it when maxLength is not negative.
     QString text(int row, int col, qsizetype maxLength = -1) const;
     bool hasText(int row, int col) const;
-    bool rowHasText(int row) const { return m_rows[std::size_t(row)] != nullptr; }
+    bool rowHasText(int row) const { return m_rows[std::size_t(row)] != 0; }
     // Every cell of a row at once, as views into buffer (valid until buffer
     // changes): out receives columnCount() views. No allocation once buffer
     // has grown to the longest row.
@@ -87,7 +88,7 @@ public:
     std::size_t memoryBytes() const;
 
 private:
-    using Record = unsigned char*;
+    using Record = RecordStore::Handle;
     struct Piece;
 
     Record build(const Piece* pieces, int count);
@@ -98,30 +99,47 @@ private:
     void replaceRecord(int row, Record record);
     void releaseRecord(Record record);
     void noteRecord(Record record, int sign);
+    const unsigned char* bytes(Record record) const { return m_store.at(record); }
     quint8 paletteIndex(quint32 bgr);
-    // Row colours: below Slots a palette index for the whole row, from Slots
-    // on the row's own cells at slot (code - Slots) of m_cellColours.
-    static constexpr quint32 Slots = 256;
+
+    // A row's colour byte: a palette index for the whole row, or Several:
+    // the row's cells are in a slot of m_cellColours, m_columns indices from
+    // slot * m_columns, and m_slotOf has the row's slot. A row all of the
+    // palette's last colour is such a row too.
+    static constexpr quint8 Several = 255;
+    struct SlotEntry {
+        qint32 row; // Empty for none
+        quint32 slot;
+    };
+    static constexpr qint32 Empty = -1;
+    // An open-addressing table from row to slot, linear probing; its size a
+    // power of two, at most three quarters full.
+    quint32 slotOf(int row) const;
+    void setSlotOf(int row, quint32 slot);
+    void dropSlotOf(int row);
+    // Rebuilds the table with every row moved by its new number (negative:
+    // the row goes, its slot freed).
+    template <class NewRow> void renumberSlots(NewRow newRow);
+    void rehashSlots(std::size_t capacity);
     quint8 cellIndex(int row, int col) const;
     void cellIndices(int row, quint8* out) const;
     void storeRowColours(int row, const quint8* cells);
     quint32 newSlot();
-    void freeSlot(quint32 code);
-    quint8* slotCells(quint32 code) {
-        return m_cellColours.data() + std::size_t(code - Slots) * std::size_t(m_columns);
-    }
-    const quint8* slotCells(quint32 code) const {
-        return m_cellColours.data() + std::size_t(code - Slots) * std::size_t(m_columns);
+    quint8* slotCells(quint32 slot) { return m_cellColours.data() + std::size_t(slot) * std::size_t(m_columns); }
+    const quint8* slotCells(quint32 slot) const {
+        return m_cellColours.data() + std::size_t(slot) * std::size_t(m_columns);
     }
     static int cellCount(const unsigned char* record);
     static std::size_t recordBytes(const unsigned char* record);
 
     template <class T> using Table = std::vector<T, Vezedad::LargeMemory::Allocator<T>>;
 
-    RecordStore m_store; // declared first: it goes after the tables that point into it
+    RecordStore m_store;
     Table<Record> m_rows;
-    Table<quint32> m_rowColours; // per row: a palette index or a slot
+    Table<quint8> m_rowColours;  // per row: a palette index or Several
     Table<quint8> m_cellColours; // slots of m_columns indices
+    Table<SlotEntry> m_slotOf;   // rows of several colours to their slots
+    std::size_t m_slotRows = 0;  // rows in m_slotOf
     std::vector<quint32> m_freeSlots;
     std::vector<quint32> m_palette;
     std::vector<qint64> m_rowsEndingAt; // per column: rows whose last text is in it

@@ -35,7 +35,16 @@ constexpr std::size_t kLargestBlock = std::size_t(8) << 20;
 
 bool RecordStore::onHeap(std::size_t bytes) { return kAllOnHeap || bytes > Largest; }
 
+RecordStore::RecordStore() : m_chunks(1, nullptr) {}
+
 RecordStore::~RecordStore() {
+    for (const Block& record : m_heap) {
+        if (!record.memory) continue;
+        if (!kAllOnHeap && record.bytes >= Vezedad::LargeMemory::kThreshold)
+            Vezedad::LargeMemory::release(record.memory, Vezedad::LargeMemory::runBytes(record.bytes));
+        else
+            std::free(record.memory);
+    }
     for (const Block& block : m_blocks) {
         if (block.bytes >= Vezedad::LargeMemory::kThreshold)
             Vezedad::LargeMemory::release(block.memory, block.bytes);
@@ -46,8 +55,11 @@ RecordStore::~RecordStore() {
 
 void RecordStore::newBlock(std::size_t atLeast) {
     std::size_t bytes = m_blocks.empty() ? kFirstBlock : std::min(m_blocks.back().bytes * 2, kLargestBlock);
-    bytes = std::max(bytes, atLeast);
+    bytes = (std::max(bytes, atLeast) + ChunkBytes - 1) / ChunkBytes * ChunkBytes;
+    const std::size_t chunks = bytes / ChunkBytes;
+    if (m_chunks.size() + chunks > MostChunks) throw std::bad_alloc();
     m_blocks.reserve(m_blocks.size() + 1);
+    m_chunks.reserve(m_chunks.size() + chunks);
     unsigned char* memory = nullptr;
     if (bytes >= Vezedad::LargeMemory::kThreshold) {
         memory = static_cast<unsigned char*>(Vezedad::LargeMemory::take(bytes));
@@ -57,44 +69,72 @@ void RecordStore::newBlock(std::size_t atLeast) {
     }
     m_blocks.push_back({memory, bytes});
     m_reserved += bytes;
-    m_next = memory;
-    m_end = memory + bytes;
+    // A block's chunks follow one another, so that a handle counts on
+    // through them as the address does.
+    m_next = Handle(m_chunks.size()) << OffsetBits;
+    for (std::size_t i = 0; i < chunks; ++i) m_chunks.push_back(memory + i * ChunkBytes);
+    m_left = bytes;
 }
 
-unsigned char* RecordStore::take(std::size_t bytes) {
-    if (onHeap(bytes)) {
-        // A line of megabytes comes in by a few huge pages, not by a page
-        // fault every four kilobytes.
-        if (!kAllOnHeap && bytes >= Vezedad::LargeMemory::kThreshold)
-            return static_cast<unsigned char*>(Vezedad::LargeMemory::take(bytes));
-        auto* record = static_cast<unsigned char*>(std::malloc(bytes));
-        if (!record) throw std::bad_alloc();
-        return record;
+RecordStore::Handle RecordStore::takeHeap(std::size_t bytes) {
+    if (m_freeHeap.empty()) {
+        if (m_heap.size() >= std::size_t(HeapBit)) throw std::bad_alloc();
+        // Room for every entry to come back, so that giving one back never
+        // throws.
+        if (m_freeHeap.capacity() <= m_heap.size()) m_freeHeap.reserve(2 * m_heap.size() + 16);
+        if (m_heap.capacity() == m_heap.size()) m_heap.reserve(2 * m_heap.size() + 16);
     }
+    unsigned char* memory = nullptr;
+    // A line of megabytes comes in by a few huge pages, not by a page fault
+    // every four kilobytes.
+    if (!kAllOnHeap && bytes >= Vezedad::LargeMemory::kThreshold) {
+        memory = static_cast<unsigned char*>(Vezedad::LargeMemory::take(bytes));
+    } else {
+        memory = static_cast<unsigned char*>(std::malloc(std::max<std::size_t>(bytes, 1)));
+        if (!memory) throw std::bad_alloc();
+    }
+    Handle index = 0;
+    if (!m_freeHeap.empty()) {
+        index = m_freeHeap.back();
+        m_freeHeap.pop_back();
+        m_heap[index] = {memory, bytes};
+    } else {
+        index = Handle(m_heap.size());
+        m_heap.push_back({memory, bytes}); // room reserved above
+    }
+    return HeapBit | index;
+}
+
+RecordStore::Handle RecordStore::take(std::size_t bytes) {
+    if (onHeap(bytes)) return takeHeap(bytes);
     const std::size_t size = rounded(bytes);
-    unsigned char*& reused = m_free[size / Step];
+    Handle& reused = m_free[size / Step];
     if (reused) {
-        unsigned char* record = reused;
-        std::memcpy(&reused, record, sizeof reused);
+        const Handle record = reused;
+        std::memcpy(&reused, at(record), sizeof reused);
         return record;
     }
-    if (std::size_t(m_end - m_next) < size) newBlock(size);
-    unsigned char* record = m_next;
-    m_next += size;
+    if (m_left < size) newBlock(size);
+    const Handle record = m_next;
+    m_next += Handle(size / Step);
+    m_left -= size;
     return record;
 }
 
-void RecordStore::give(unsigned char* record, std::size_t bytes) {
+void RecordStore::give(Handle record, std::size_t bytes) {
     if (!record) return;
-    if (onHeap(bytes)) {
-        if (!kAllOnHeap && bytes >= Vezedad::LargeMemory::kThreshold)
-            Vezedad::LargeMemory::release(record, Vezedad::LargeMemory::runBytes(bytes));
+    if (record & HeapBit) {
+        Block& entry = m_heap[record & ~HeapBit];
+        if (!kAllOnHeap && entry.bytes >= Vezedad::LargeMemory::kThreshold)
+            Vezedad::LargeMemory::release(entry.memory, Vezedad::LargeMemory::runBytes(entry.bytes));
         else
-            std::free(record);
+            std::free(entry.memory);
+        entry = {nullptr, 0};
+        m_freeHeap.push_back(record & ~HeapBit);
         return;
     }
-    unsigned char*& head = m_free[rounded(bytes) / Step];
-    std::memcpy(record, &head, sizeof head);
+    Handle& head = m_free[rounded(bytes) / Step];
+    std::memcpy(at(record), &head, sizeof head);
     head = record;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace Dazozuvi {
@@ -13,38 +14,54 @@ namespace Dazozuvi {
 // allocations and their page faults. A record that goes is kept, by its size
 // in steps of two bytes, for the next record of that size; a record longer
 // than Largest comes from the ordinary heap, one of megabytes (a line of
-// millions of characters) is a run of pages of its own. Every block goes
-// back to the system with the store.
+// millions of characters) is a run of pages of its own. Every block, and
+// every record still on the heap, goes back to the system with the store.
 //
 // Records are packed two-byte aligned (their texts are bytes, or UTF-16 at an
 // even offset): an eight-byte step would cost a million-row report some three
 // and a half megabytes.
+//
+// A record is known by a four-byte handle rather than its address: a
+// million-row table of handles is four megabytes smaller than one of
+// pointers. The blocks are cut into chunks of 64 KB, and a handle is the
+// chunk's number and the record's offset in it in two-byte steps; a record
+// on the heap has the top bit set and the number of its entry in a table of
+// its own. Handle 0 is no record. The blocks hold at most 4 GB of records.
 class RecordStore {
 public:
+    using Handle = std::uint32_t;
     static constexpr std::size_t Largest = 1024;
 
-    RecordStore() = default;
+    RecordStore();
     ~RecordStore();
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
 
-    // Room for a record of bytes bytes, two-byte aligned. Raises
-    // std::bad_alloc.
-    unsigned char* take(std::size_t bytes);
-    // Gives back a record taken with the same size.
-    void give(unsigned char* record, std::size_t bytes);
-    // A record of this size lives on the heap: it must be given back before
-    // the store goes. (Under the address sanitizer every record does.)
-    static bool onHeap(std::size_t bytes);
+    // Room for a record of bytes bytes, two-byte aligned; never handle 0.
+    // Raises std::bad_alloc.
+    Handle take(std::size_t bytes);
+    // Gives back a record taken with the same size; handle 0 is ignored.
+    void give(Handle record, std::size_t bytes);
+    // The record's first byte; nullptr for handle 0. Valid until the record
+    // is given back.
+    unsigned char* at(Handle record) const {
+        if (record & HeapBit) return m_heap[record & ~HeapBit].memory;
+        return m_chunks[record >> OffsetBits] + std::size_t(record & OffsetMask) * Step;
+    }
 
     // The bytes of the blocks taken so far.
     std::size_t reservedBytes() const { return m_reserved; }
 
 private:
     static constexpr std::size_t Step = 2;
-    // A record given back holds the next one of its size: it has room for
-    // that pointer.
-    static constexpr std::size_t Smallest = sizeof(unsigned char*);
+    static constexpr unsigned OffsetBits = 15;
+    static constexpr std::size_t ChunkBytes = (std::size_t(1) << OffsetBits) * Step;
+    static constexpr Handle OffsetMask = (Handle(1) << OffsetBits) - 1;
+    static constexpr Handle HeapBit = Handle(1) << 31;
+    static constexpr std::size_t MostChunks = std::size_t(HeapBit >> OffsetBits);
+    // A record given back holds the handle of the next one of its size: it
+    // has room for it.
+    static constexpr std::size_t Smallest = sizeof(Handle);
     struct Block {
         unsigned char* memory;
         std::size_t bytes;
@@ -53,14 +70,22 @@ private:
     static std::size_t rounded(std::size_t bytes) {
         return bytes < Smallest ? Smallest : (bytes + Step - 1) / Step * Step;
     }
+    static bool onHeap(std::size_t bytes);
+    Handle takeHeap(std::size_t bytes);
     void newBlock(std::size_t atLeast);
 
     std::vector<Block> m_blocks;
-    unsigned char* m_next = nullptr;
-    unsigned char* m_end = nullptr;
+    // Per chunk, its first byte; chunk 0 is none, so that handle 0 is none.
+    std::vector<unsigned char*> m_chunks;
+    // The records on the heap (memory null for an entry free again) and the
+    // entries free again.
+    std::vector<Block> m_heap;
+    std::vector<Handle> m_freeHeap;
+    Handle m_next = 0;      // the next record's handle in the current block
+    std::size_t m_left = 0; // bytes left in the current block
     std::size_t m_reserved = 0;
     // Per size step, the last record given back; each holds the one before.
-    std::array<unsigned char*, Largest / Step + 1> m_free{};
+    std::array<Handle, Largest / Step + 1> m_free{};
 };
 
 } // namespace Dazozuvi

@@ -440,26 +440,40 @@ private slots:
     }
 
     // Records given back are taken again by records of their size: a grid
-    // whose rows are rewritten over and over does not grow.
+    // whose rows are rewritten over and over does not grow. Every record,
+    // in the blocks or one of the heap's among them, keeps its bytes until
+    // it is given back.
     void rewrittenRecordsReuseTheirMemory() {
         RecordStore store;
         QRandomGenerator random(11);
-        std::vector<std::pair<unsigned char*, std::size_t>> records(100000);
-        const auto size = [&] { return std::size_t(8 + random.bounded(120)); };
+        std::vector<std::pair<RecordStore::Handle, std::size_t>> records(100000);
+        const auto size = [&] {
+            return random.bounded(500) == 0 ? RecordStore::Largest + 1 + random.bounded(3000)
+                                            : std::size_t(8 + random.bounded(120));
+        };
+        const auto fill = [&](RecordStore::Handle record, std::size_t bytes) {
+            QVERIFY(record != 0);
+            std::memset(store.at(record), int(bytes), bytes);
+        };
         for (auto& [record, bytes] : records) {
             bytes = size();
             record = store.take(bytes);
-            std::memset(record, int(bytes), bytes);
+            fill(record, bytes);
         }
         const std::size_t filled = store.reservedBytes();
         for (int round = 0; round < 10; ++round) {
             for (auto& [record, bytes] : records) {
-                QVERIFY(record[0] == static_cast<unsigned char>(bytes) && record[bytes - 1] == record[0]);
+                const unsigned char* at = store.at(record);
+                QVERIFY(at[0] == static_cast<unsigned char>(bytes) && at[bytes - 1] == at[0]);
                 store.give(record, bytes);
                 bytes = size();
                 record = store.take(bytes);
-                std::memset(record, int(bytes), bytes);
+                fill(record, bytes);
             }
+        }
+        for (const auto& [record, bytes] : records) {
+            const unsigned char* at = store.at(record);
+            QVERIFY(at[0] == static_cast<unsigned char>(bytes) && at[bytes - 1] == at[0]);
         }
         QVERIFY2(store.reservedBytes() <= filled * 3 / 2,
                  qPrintable(QStringLiteral("%1 bytes after the fill, %2 after the rewrites")
@@ -470,20 +484,40 @@ private slots:
 
     // A row of one colour keeps one index, a row of several a slot of its
     // own: every row operation moves, copies and frees them as a table of
-    // one colour per cell would.
+    // one colour per cell would. With a full palette of 256 colours a row
+    // may be all of the last one, and hundreds of rows have several colours.
+    void coloursFollowEveryRowOperation_data() {
+        QTest::addColumn<int>("mostRows");
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("a few rows, four colours") << 80 << 4 << 4000;
+        QTest::newRow("hundreds of rows of several colours, 256 colours") << 1500 << 256 << 1500;
+    }
+
     void coloursFollowEveryRowOperation() {
+        QFETCH(int, mostRows);
+        QFETCH(int, colours);
+        QFETCH(int, steps);
         PackedRows store(4);
         std::vector<std::vector<quint32>> expected;
         const auto resizeExpected = [&](int rows) {
             expected.resize(std::size_t(rows),
                             std::vector<quint32>(std::size_t(store.columnCount()), CellColour::White));
         };
-        store.setRowCount(50);
-        resizeExpected(50);
+        std::vector<quint32> palette = {CellColour::White, Pink, Yellow, 0x123456};
+        for (quint32 bgr = 1; int(palette.size()) < colours; ++bgr) palette.push_back(bgr);
+        // The grid's palette in this order: the last colour is its last index.
+        store.setRowCount(1);
+        for (const quint32 bgr : palette) store.setColour(0, 0, bgr);
+        store.setColour(0, 0, CellColour::White);
+        const int startRows = std::min(50, mostRows / 2);
+        store.setRowCount(startRows);
+        resizeExpected(startRows);
         QRandomGenerator random(3);
-        const quint32 palette[] = {CellColour::White, Pink, Yellow, 0x123456};
-        const auto colour = [&] { return palette[random.bounded(4)]; };
-        for (int step = 0; step < 4000; ++step) {
+        const auto colour = [&] { return palette[random.bounded(quint32(palette.size()))]; };
+        const int mostInserted = std::max(5, mostRows / 50);
+        int mostSeveral = 0;
+        for (int step = 0; step < steps; ++step) {
             const int rows = store.rowCount(), columns = store.columnCount();
             const int row = rows > 0 ? int(random.bounded(rows)) : 0;
             QString what;
@@ -502,21 +536,25 @@ private slots:
             case 2:
             case 3: {
                 if (rows == 0) break;
-                // Often one colour for the whole row, sometimes a cell kept.
-                const bool uniform = random.bounded(2) == 0;
-                const quint32 one = colour();
-                std::vector<quint32> bgr;
-                for (int c = 0; c < columns; ++c) {
-                    const quint32 cell = random.bounded(5) == 0 ? PackedRows::KeepColour : uniform ? one : colour();
-                    bgr.push_back(cell);
-                    if (cell != PackedRows::KeepColour) expected[std::size_t(row)][std::size_t(c)] = cell;
+                // A run of rows as a check colours them: often one colour
+                // for a whole row, sometimes a cell kept.
+                const int last = std::min(rows, row + 1 + int(random.bounded(std::max(1, mostRows / 10))));
+                for (int r = row; r < last; ++r) {
+                    const bool uniform = random.bounded(2) == 0;
+                    const quint32 one = random.bounded(4) == 0 ? palette.back() : colour();
+                    std::vector<quint32> bgr;
+                    for (int c = 0; c < columns; ++c) {
+                        const quint32 cell = random.bounded(5) == 0 ? PackedRows::KeepColour : uniform ? one : colour();
+                        bgr.push_back(cell);
+                        if (cell != PackedRows::KeepColour) expected[std::size_t(r)][std::size_t(c)] = cell;
+                    }
+                    store.setRowColours(r, bgr.data(), columns);
                 }
-                store.setRowColours(row, bgr.data(), columns);
                 what = QStringLiteral("setRowColours");
                 break;
             }
             case 4: {
-                const int at = int(random.bounded(rows + 1)), count = 1 + int(random.bounded(5));
+                const int at = int(random.bounded(rows + 1)), count = 1 + int(random.bounded(mostInserted));
                 store.insertRows(at, count);
                 expected.insert(expected.begin() + at, std::size_t(count),
                                 std::vector<quint32>(std::size_t(columns), CellColour::White));
@@ -525,7 +563,7 @@ private slots:
             }
             case 5: {
                 if (rows == 0) break;
-                const int count = 1 + int(random.bounded(std::min(5, rows - row)));
+                const int count = 1 + int(random.bounded(std::min(mostInserted, rows - row)));
                 store.removeRows(row, count);
                 expected.erase(expected.begin() + row, expected.begin() + row + count);
                 what = QStringLiteral("removeRows");
@@ -550,7 +588,7 @@ private slots:
                 break;
             }
             default: {
-                const int wanted = int(random.bounded(80));
+                const int wanted = int(random.bounded(mostRows));
                 store.setRowCount(wanted);
                 resizeExpected(wanted);
                 what = QStringLiteral("setRowCount");
@@ -563,7 +601,14 @@ private slots:
                     if (store.colour(r, c) != expected[std::size_t(r)][std::size_t(c)])
                         QFAIL(qPrintable(
                             QStringLiteral("step %1 (%2): row %3 column %4").arg(step).arg(what).arg(r).arg(c)));
+            const auto several = std::count_if(expected.begin(), expected.end(), [](const auto& cells) {
+                return std::adjacent_find(cells.begin(), cells.end(), std::not_equal_to<>()) != cells.end();
+            });
+            mostSeveral = std::max(mostSeveral, int(several));
         }
+        // The rows of several colours were as many as the grid has: hundreds
+        // in the large grid.
+        QVERIFY2(mostSeveral >= std::min(mostRows / 4, 300), qPrintable(QString::number(mostSeveral)));
     }
 };
 
