@@ -17,6 +17,9 @@
 // stored), each cell's length in characters (one byte each, or four when a
 // cell is longer than 255), then the characters of all cells one after the
 // other, as Latin-1 bytes or, padded to an even offset, as UTF-16 units.
+// The usual record, Latin-1 cells of at most 255 characters and no more than
+// 127 of them, has a head of one byte instead: bit 7 set and the number of
+// cells (three bytes a row are three megabytes of a million-row report).
 
 namespace Dazozuvi {
 
@@ -25,6 +28,8 @@ namespace {
 constexpr unsigned char kWide = 1;
 constexpr unsigned char kUtf16 = 2;
 constexpr std::size_t kHead = 4;
+constexpr unsigned char kShort = 0x80;
+constexpr int kShortCells = 0x7F;
 
 struct Layout {
     int cells = 0;
@@ -34,6 +39,12 @@ struct Layout {
     const unsigned char* text = nullptr;
 
     explicit Layout(const unsigned char* record) {
+        if (record[0] & kShort) {
+            cells = record[0] & kShortCells;
+            lengths = record + 1;
+            text = lengths + cells;
+            return;
+        }
         quint16 n = 0;
         std::memcpy(&n, record + 2, sizeof n);
         cells = n;
@@ -95,9 +106,14 @@ std::size_t PackedRows::recordBytes(const unsigned char* record) {
     return std::size_t(layout.text - record) + std::size_t(layout.totalLength()) * (layout.utf16 ? 2 : 1);
 }
 
-PackedRows::Record PackedRows::takeNarrow(int cells, qsizetype characters) {
-    const Record handle = m_store.take(kHead + std::size_t(cells) + std::size_t(characters));
+PackedRows::Record PackedRows::takeNarrow(int cells, qsizetype characters, std::size_t& head) {
+    head = cells <= kShortCells ? 1 : kHead;
+    const Record handle = m_store.take(head + std::size_t(cells) + std::size_t(characters));
     unsigned char* record = m_store.at(handle);
+    if (head == 1) {
+        record[0] = static_cast<unsigned char>(kShort | cells);
+        return handle;
+    }
     record[0] = 0;
     record[1] = 0;
     const quint16 n = quint16(cells);
@@ -118,14 +134,14 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
         // Most rows hold short Latin-1 cells: narrow them in the pass that
         // looks for wider characters, and build the general way only when
         // one turns up.
-        const std::size_t head = kHead + std::size_t(count);
-        const Record narrow = takeNarrow(count, total);
-        unsigned char* record = m_store.at(narrow);
-        unsigned char* out = record + head;
+        std::size_t head = 0;
+        const Record narrow = takeNarrow(count, total, head);
+        unsigned char* lengths = m_store.at(narrow) + head;
+        unsigned char* out = lengths + count;
         char16_t seen = 0;
         for (int i = 0; i < count; ++i) {
             const Piece& p = pieces[i];
-            record[kHead + std::size_t(i)] = static_cast<unsigned char>(p.size);
+            lengths[i] = static_cast<unsigned char>(p.size);
             if (p.utf16) {
                 const auto* src = static_cast<const char16_t*>(p.data);
                 for (qsizetype k = 0; k < p.size; ++k) {
@@ -138,7 +154,7 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
             out += p.size;
         }
         if (seen <= 0xFF) return narrow;
-        m_store.give(narrow, head + std::size_t(total));
+        m_store.give(narrow, head + std::size_t(count) + std::size_t(total));
     }
     bool utf16 = false;
     for (int i = 0; i < count && !utf16; ++i)
@@ -420,16 +436,17 @@ void PackedRows::setUpperAsciiCells(int row, int firstCol, const QLatin1StringVi
     }
     // Every loaded row: its record is written straight from the texts,
     // upper-cased where it lands, without a copy of the row on the way.
-    const std::size_t head = kHead + std::size_t(stored);
-    const Record handle = takeNarrow(int(stored), total);
-    unsigned char* record = m_store.at(handle);
-    unsigned char* out = record + head;
+    std::size_t head = 0;
+    const Record handle = takeNarrow(int(stored), total, head);
+    unsigned char* lengths = m_store.at(handle) + head;
+    unsigned char* text = lengths + stored;
+    unsigned char* out = text;
     for (qsizetype i = 0; i < stored; ++i) {
-        record[kHead + std::size_t(i)] = static_cast<unsigned char>(cells[i].size());
+        lengths[i] = static_cast<unsigned char>(cells[i].size());
         if (!cells[i].isEmpty()) std::memcpy(out, cells[i].data(), std::size_t(cells[i].size()));
         out += cells[i].size();
     }
-    TextScan::upperAsciiBytes(record + head, total);
+    TextScan::upperAsciiBytes(text, total);
     replaceRecord(row, handle);
 }
 

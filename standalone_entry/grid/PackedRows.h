@@ -93,8 +93,9 @@ private:
 
     Record build(const Piece* pieces, int count);
     // A record of cells one-byte lengths and characters Latin-1 bytes, its
-    // head written; the lengths and the text are the caller's to write.
-    Record takeNarrow(int cells, qsizetype characters);
+    // head written; the lengths (from offset head) and the text after them
+    // are the caller's to write.
+    Record takeNarrow(int cells, qsizetype characters, std::size_t& head);
     template <class Text> void setPieces(int row, int firstCol, const Text* cells, qsizetype count);
     void replaceRecord(int row, Record record);
     void releaseRecord(Record record);

@@ -128,6 +128,52 @@ private slots:
         QCOMPARE(model.text(1, 2), text);
     }
 
+    // A row of up to 127 short Latin-1 cells has a head of one byte, a row of
+    // more the general head: either way every cell stays, written cell by
+    // cell or from ASCII bytes, copied, and cut down to fewer columns.
+    void rowsOfManyCellsKeepEveryCell_data() {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("cutTo");
+        QTest::newRow("127 cells") << 127 << 126;
+        QTest::newRow("128 cells, cut to 127") << 128 << 127;
+        QTest::newRow("300 cells, cut to 100") << 300 << 100;
+    }
+
+    void rowsOfManyCellsKeepEveryCell() {
+        QFETCH(int, columns);
+        QFETCH(int, cutTo);
+        PackedRows store(columns);
+        store.setRowCount(4);
+        QStringList texts;
+        QByteArray ascii;
+        for (int c = 0; c < columns; ++c) {
+            texts << (c % 7 == 3 ? QString() : QStringLiteral("c%1").arg(c));
+            ascii += texts.back().toLatin1() + '|';
+        }
+        QList<QStringView> views(texts.begin(), texts.end());
+        store.setCells(0, 0, views.constData(), views.size());
+        const QList<QByteArray> parts = ascii.split('|');
+        QList<QLatin1StringView> latin1;
+        for (int c = 0; c < columns; ++c) latin1 << QLatin1StringView(parts[c]);
+        store.setUpperAsciiCells(1, 0, latin1.constData(), latin1.size());
+        store.copyRows(0, 2, 2);
+        store.setText(3, 0, QStringLiteral("\u00e9"));
+        const auto check = [&](int count) {
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < count; ++c) {
+                    QString want = r % 2 == 0 ? texts[c] : texts[c].toUpper();
+                    if (r == 3 && c == 0) want = QStringLiteral("\u00e9");
+                    if (store.text(r, c) != want)
+                        QFAIL(qPrintable(QStringLiteral("row %1 column %2: %3").arg(r).arg(c).arg(store.text(r, c))));
+                }
+        };
+        check(columns);
+        QCOMPARE(store.lastDataColumn(), columns - 1);
+        store.setColumnCount(cutTo);
+        check(cutTo);
+        QCOMPARE(store.lastDataColumn(), cutTo - 1);
+    }
+
     void lastDataRowAndColumn() {
         GridModel model;
         model.setColumnCount(5);
