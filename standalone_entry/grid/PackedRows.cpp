@@ -76,6 +76,11 @@ struct Layout {
         for (int i = 0; i < cells; ++i) total += length(i);
         return total;
     }
+
+    // The bytes of the record this is the layout of.
+    std::size_t bytes(const unsigned char* record) const {
+        return std::size_t(text - record) + std::size_t(totalLength()) * (utf16 ? 2 : 1);
+    }
 };
 
 bool beyondLatin1(const char16_t* text, qsizetype size) {
@@ -101,10 +106,7 @@ PackedRows::~PackedRows() = default;
 
 int PackedRows::cellCount(const unsigned char* record) { return Layout(record).cells; }
 
-std::size_t PackedRows::recordBytes(const unsigned char* record) {
-    const Layout layout(record);
-    return std::size_t(layout.text - record) + std::size_t(layout.totalLength()) * (layout.utf16 ? 2 : 1);
-}
+std::size_t PackedRows::recordBytes(const unsigned char* record) { return Layout(record).bytes(record); }
 
 PackedRows::Record PackedRows::takeNarrow(int cells, qsizetype characters, std::size_t& head) {
     head = cells <= kShortCells ? 1 : kHead;
@@ -201,16 +203,18 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
     return handle;
 }
 
-void PackedRows::noteRecord(Record record, int sign) {
-    m_rowsEndingAt[std::size_t(cellCount(bytes(record)) - 1)] += sign;
-    const std::size_t size = recordBytes(bytes(record));
+std::size_t PackedRows::noteRecord(Record record, int sign) {
+    const unsigned char* at = bytes(record);
+    const Layout layout(at);
+    m_rowsEndingAt[std::size_t(layout.cells - 1)] += sign;
+    const std::size_t size = layout.bytes(at);
     m_recordBytes = sign > 0 ? m_recordBytes + size : m_recordBytes - size;
+    return size;
 }
 
 void PackedRows::releaseRecord(Record record) {
     if (!record) return;
-    noteRecord(record, -1);
-    m_store.give(record, recordBytes(bytes(record)));
+    m_store.give(record, noteRecord(record, -1));
 }
 
 void PackedRows::replaceRecord(int row, Record record) {
@@ -380,11 +384,12 @@ template <class Text> void PackedRows::setPieces(int row, int firstCol, const Te
         for (qsizetype i = 0; i < count && !any; ++i) any = !cells[i].isEmpty();
         if (!any) return;
     }
-    const int oldCells = old ? cellCount(bytes(old)) : 0;
+    const unsigned char* oldBytes = bytes(old);
+    const int oldCells = old ? cellCount(oldBytes) : 0;
     const int n = std::max<int>(oldCells, firstCol + int(count));
     QVarLengthArray<Piece, 32> pieces(n, Piece{});
     if (old) {
-        const Layout layout(bytes(old));
+        const Layout layout(oldBytes);
         for (int c = 0; c < oldCells; ++c) {
             pieces[c].data = layout.cell(c, pieces[c].size);
             pieces[c].utf16 = layout.utf16;

@@ -99,7 +99,9 @@ private:
     template <class Text> void setPieces(int row, int firstCol, const Text* cells, qsizetype count);
     void replaceRecord(int row, Record record);
     void releaseRecord(Record record);
-    void noteRecord(Record record, int sign);
+    // Counts the record in or out of the histogram and the bytes; returns
+    // its size.
+    std::size_t noteRecord(Record record, int sign);
     const unsigned char* bytes(Record record) const { return m_store.at(record); }
     quint8 paletteIndex(quint32 bgr);
 
