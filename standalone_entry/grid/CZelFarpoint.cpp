@@ -100,8 +100,7 @@ struct CZelFarpoint::Verdict {
 // products and places come back again and again. The value of the row
 // above is tried first, then a small table by the value's hash; a column
 // whose values seldom come back (ids, quantities) soon stops looking there.
-// Ch: the values' code units, UTF-16 or the record's bytes.
-template <class Ch, class Verdict> struct RecentValues {
+struct CZelFarpoint::ColumnMemo {
     static constexpr qsizetype Longest = 24;
     static constexpr int Slots = 64;
     // Lookups in the table before it is judged, and the share of them that
@@ -110,14 +109,13 @@ template <class Ch, class Verdict> struct RecentValues {
     static constexpr quint32 TrialFound = Trial / 4;
 
     struct Known {
-        Ch value[Longest];
+        char16_t value[Longest];
         qsizetype size = -1; // none
         Verdict verdict;
         QString normalised; // when the verdict rewrote the value
 
-        bool holds(const Ch* v, qsizetype n) const {
-            return size == n && sameBytes(reinterpret_cast<const uchar*>(value), reinterpret_cast<const uchar*>(v),
-                                          n * qsizetype(sizeof(Ch)));
+        bool holds(QStringView v) const {
+            return size == v.size() && std::equal(value, value + size, reinterpret_cast<const char16_t*>(v.utf16()));
         }
     };
     Known known[Slots];
@@ -127,47 +125,29 @@ template <class Ch, class Verdict> struct RecentValues {
     quint32 found = 0; // of which found their value
     bool useTable = true;
 
-    // Values are short: eight bytes at a time, the last eight overlapping,
-    // without a call into the library.
-    static bool sameBytes(const uchar* a, const uchar* b, qsizetype n) {
-        const auto word = [](const uchar* p) {
-            quint64 w;
-            std::memcpy(&w, p, sizeof w);
-            return w;
-        };
-        if (n >= 8) {
-            for (qsizetype i = 0; i + 8 < n; i += 8)
-                if (word(a + i) != word(b + i)) return false;
-            return word(a + n - 8) == word(b + n - 8);
-        }
-        quint64 x = 0;
-        for (qsizetype i = 0; i < n; ++i) x |= quint64(a[i] ^ b[i]);
-        return x == 0;
-    }
-
-    static int slotOf(const Ch* p, qsizetype n) {
-        // The first and last eight bytes (four characters) and the length:
-        // enough to part the values of a column, and no loop over each
-        // character.
-        constexpr qsizetype Edge = qsizetype(8 / sizeof(Ch));
+    static int slotOf(QStringView v) {
+        // The first and last four characters and the length: enough to part
+        // the values of a column, and no loop over each character.
+        const auto* p = reinterpret_cast<const char16_t*>(v.utf16());
+        const qsizetype n = v.size();
         quint64 head = 0, tail = 0;
-        if (n >= Edge) {
+        if (n >= 4) {
             std::memcpy(&head, p, sizeof head);
-            std::memcpy(&tail, p + n - Edge, sizeof tail);
+            std::memcpy(&tail, p + n - 4, sizeof tail);
         } else {
-            for (qsizetype i = 0; i < n; ++i) head = head << (8 * sizeof(Ch)) | p[i];
+            for (qsizetype i = 0; i < n; ++i) head = head << 16 | p[i];
         }
         const quint64 h = head * 0x9E3779B97F4A7C15ull ^ (tail + quint64(n)) * 0xC2B2AE3D27D4EB4Full;
         return int(h >> 58); // 64 slots
     }
 
     // The verdict known for v, or null; then keep() files v's verdict.
-    const Known* find(const Ch* v, qsizetype n) {
-        if (known[last].holds(v, n)) return &known[last];
+    const Known* find(QStringView v) {
+        if (known[last].holds(v)) return &known[last];
         slot = 0;
-        if (!useTable || n > Longest) return nullptr;
-        slot = slotOf(v, n);
-        const bool hit = known[slot].holds(v, n);
+        if (!useTable || v.size() > Longest) return nullptr;
+        slot = slotOf(v);
+        const bool hit = known[slot].holds(v);
         if (asked < Trial) {
             ++asked;
             found += hit;
@@ -178,29 +158,14 @@ template <class Ch, class Verdict> struct RecentValues {
         return &known[slot];
     }
 
-    void keep(const Ch* v, qsizetype n, const Verdict& verdict, const QString& normalised) {
+    void keep(QStringView v, const Verdict& verdict, const QString& normalised) {
         Known& k = known[slot];
-        k.size = n <= Longest ? n : -1;
-        if (k.size >= 0) std::copy_n(v, k.size, k.value);
+        k.size = v.size() <= Longest ? v.size() : -1;
+        if (k.size >= 0) std::copy_n(reinterpret_cast<const char16_t*>(v.utf16()), k.size, k.value);
         k.verdict = verdict;
         if (verdict.rewritten) k.normalised = normalised;
         last = slot;
     }
-};
-
-struct CZelFarpoint::ColumnMemo : RecentValues<char16_t, Verdict> {
-    const Known* find(QStringView v) { return RecentValues::find(chars(v), v.size()); }
-    void keep(QStringView v, const Verdict& verdict, const QString& normalised) {
-        RecentValues::keep(chars(v), v.size(), verdict, normalised);
-    }
-    static const char16_t* chars(QStringView v) { return reinterpret_cast<const char16_t*>(v.utf16()); }
-};
-
-// A row checked on its bytes keeps no rewritten value: such a row is checked
-// as text.
-struct CZelFarpoint::ByteMemo : RecentValues<uchar, Verdict> {
-    // The report year as this column's dates read it, once a memo.
-    Vezedad::FieldRules::YearSource year;
 };
 
 CZelFarpoint::CZelFarpoint() {
@@ -459,7 +424,6 @@ bool CZelFarpoint::ValidateRowBytes(qint32 row, int columns, int& errors) {
     // A value with a small letter, a byte beyond ASCII or a line break is
     // checked as text, which knows what the code page and the user meant.
     if (!TextScan::isPlainUpperAscii(text, length)) return false;
-    if (m_byteMemo.size() != size_t(columns)) m_byteMemo.assign(size_t(columns), ByteMemo());
     QVarLengthArray<quint32, 32> colours(columns);
     int found = 0;
     const uchar* cell = text;
@@ -469,33 +433,27 @@ bool CZelFarpoint::ValidateRowBytes(qint32 row, int columns, int& errors) {
         cell += size;
         // Blanks around a valid value are written back without them.
         if (size > 0 && (value[0] == ' ' || value[size - 1] == ' ')) return false;
-        ByteMemo& known = m_byteMemo[size_t(c)];
+        // As judge() decides without a message. A rule of bytes costs less
+        // than looking the value up among the column's recent ones.
         Verdict verdict;
-        if (const ByteMemo::Known* seen = known.find(value, size)) {
-            verdict = seen->verdict;
+        const Answer& answer = m_columnAnswers[2 * c + (size > 0)];
+        if (answer.fieldId < 0) {
+            verdict.checked = false;
+        } else if (!answer.check) {
+            verdict.valid = answer.result;
+            verdict.severity = answer.result ? 0 : Vezedad::kvesSerious;
+            verdict.keepsValue = true;
+        } else if (size == 1 && value[0] == kDitto) {
+            verdict.valid = false;
+            verdict.severity = Vezedad::kvesSerious;
         } else {
-            // As judge() decides without a message.
-            const Answer& answer = m_columnAnswers[2 * c + (size > 0)];
-            if (answer.fieldId < 0) {
-                verdict.checked = false;
-            } else if (!answer.check) {
-                verdict.valid = answer.result;
-                verdict.severity = answer.result ? 0 : Vezedad::kvesSerious;
-                verdict.keepsValue = true;
-            } else if (size == 1 && value[0] == kDitto) {
-                verdict.valid = false;
-                verdict.severity = Vezedad::kvesSerious;
-            } else {
-                const QByteArrayView bytes(value, size);
-                const Vezedad::FieldRules::Verdict rule =
-                    Vezedad::FieldRules::byteRule(answer.fieldId)(bytes, known.year);
-                // A value its rule writes in another form goes back into
-                // the row: the text's check does that.
-                if (rule.ok() && Vezedad::FieldRules::mayRewrite(answer.fieldId, bytes)) return false;
-                verdict.valid = rule.ok();
-                verdict.severity = rule.severity;
-            }
-            known.keep(value, size, verdict, QString());
+            const QByteArrayView bytes(value, size);
+            const Vezedad::FieldRules::Verdict rule = Vezedad::FieldRules::byteRule(answer.fieldId)(bytes, m_year);
+            // A value its rule writes in another form goes back into the
+            // row: the text's check does that.
+            if (rule.ok() && Vezedad::FieldRules::mayRewrite(answer.fieldId, bytes)) return false;
+            verdict.valid = rule.ok();
+            verdict.severity = rule.severity;
         }
         colours[c] = colourOf(verdict);
         if (verdict.checked && !verdict.valid) ++found;
@@ -520,7 +478,7 @@ int CZelFarpoint::ValidateAllRows() {
     // through: it is asked again after each report.
     bool listened = heard();
     m_memo.clear();
-    m_byteMemo.clear();
+    m_year = Vezedad::FieldRules::YearSource();
     {
         GridModel::BulkUpdate bulk(boundGrid().gridModel());
         for (int r = 1; r <= n; ++r) {
@@ -537,7 +495,7 @@ int CZelFarpoint::ValidateAllRows() {
                 // Whatever ran meanwhile may have changed what a verdict
                 // rests on.
                 m_memo.clear();
-                m_byteMemo.clear();
+                m_year = Vezedad::FieldRules::YearSource();
             }
         }
     }
@@ -547,7 +505,7 @@ int CZelFarpoint::ValidateAllRows() {
     releaseLarge(m_rowUpper);
     releaseLarge(m_rowWritten);
     m_memo.clear();
-    m_byteMemo.clear();
+    m_year = Vezedad::FieldRules::YearSource();
     return errors;
 }
 

@@ -2,6 +2,8 @@
 #include "grid/GridTypes.h"
 #include "grid/ReportGrid.h"
 
+#include "Vezedad/validation/FieldRules.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -174,7 +176,6 @@ private:
 
     struct Verdict;
     struct ColumnMemo;
-    struct ByteMemo;
     // The answers to Validating for one cell.
     struct Answer {
         bool check = false;
@@ -229,8 +230,10 @@ private:
     // Asked once, when m_answerByColumn: for column c, the answer to an
     // empty value at 2c, to any other at 2c + 1.
     QVarLengthArray<Answer, 64> m_columnAnswers;
-    std::vector<ColumnMemo> m_memo;   // per column, during a pass of many rows
-    std::vector<ByteMemo> m_byteMemo; // the same for the rows checked on their bytes
+    std::vector<ColumnMemo> m_memo; // per column, during a pass of many rows
+    // The report year as the rows checked on their bytes read it, once a
+    // pass and again after each report to the progress window.
+    Vezedad::FieldRules::YearSource m_year;
 };
 
 } // namespace Dazozuvi
