@@ -108,19 +108,23 @@ int PackedRows::cellCount(const unsigned char* record) { return Layout(record).c
 
 std::size_t PackedRows::recordBytes(const unsigned char* record) { return Layout(record).bytes(record); }
 
-PackedRows::Record PackedRows::takeNarrow(int cells, qsizetype characters, std::size_t& head) {
-    head = cells <= kShortCells ? 1 : kHead;
-    const Record handle = m_store.take(head + std::size_t(cells) + std::size_t(characters));
-    unsigned char* record = m_store.at(handle);
-    if (head == 1) {
+std::size_t PackedRows::narrowBytes(int cells, qsizetype characters) {
+    return (cells <= kShortCells ? 1 : kHead) + std::size_t(cells) + std::size_t(characters);
+}
+
+unsigned char* PackedRows::takeNarrow(int cells, qsizetype characters, Record& handle) {
+    const RecordStore::Placed placed = m_store.place(narrowBytes(cells, characters));
+    handle = placed.handle;
+    unsigned char* record = placed.at;
+    if (cells <= kShortCells) {
         record[0] = static_cast<unsigned char>(kShort | cells);
-        return handle;
+        return record + 1;
     }
     record[0] = 0;
     record[1] = 0;
     const quint16 n = quint16(cells);
     std::memcpy(record + 2, &n, sizeof n);
-    return handle;
+    return record + kHead;
 }
 
 PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
@@ -136,9 +140,8 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
         // Most rows hold short Latin-1 cells: narrow them in the pass that
         // looks for wider characters, and build the general way only when
         // one turns up.
-        std::size_t head = 0;
-        const Record narrow = takeNarrow(count, total, head);
-        unsigned char* lengths = m_store.at(narrow) + head;
+        Record narrow = 0;
+        unsigned char* lengths = takeNarrow(count, total, narrow);
         unsigned char* out = lengths + count;
         char16_t seen = 0;
         for (int i = 0; i < count; ++i) {
@@ -156,7 +159,7 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
             out += p.size;
         }
         if (seen <= 0xFF) return narrow;
-        m_store.give(narrow, head + std::size_t(count) + std::size_t(total));
+        m_store.give(narrow, narrowBytes(count, total));
     }
     bool utf16 = false;
     for (int i = 0; i < count && !utf16; ++i)
@@ -164,8 +167,9 @@ PackedRows::Record PackedRows::build(const Piece* pieces, int count) {
     std::size_t head = kHead + std::size_t(count) * (wide ? 4 : 1);
     if (utf16 && (head & 1)) ++head;
     const std::size_t bytes = head + std::size_t(total) * (utf16 ? 2 : 1);
-    const Record handle = m_store.take(bytes);
-    unsigned char* record = m_store.at(handle);
+    const RecordStore::Placed placed = m_store.place(bytes);
+    const Record handle = placed.handle;
+    unsigned char* record = placed.at;
     record[0] = (wide ? kWide : 0) | (utf16 ? kUtf16 : 0);
     record[1] = 0;
     const quint16 n = quint16(count);
@@ -441,9 +445,8 @@ void PackedRows::setUpperAsciiCells(int row, int firstCol, const QLatin1StringVi
     }
     // Every loaded row: its record is written straight from the texts,
     // upper-cased where it lands, without a copy of the row on the way.
-    std::size_t head = 0;
-    const Record handle = takeNarrow(int(stored), total, head);
-    unsigned char* lengths = m_store.at(handle) + head;
+    Record handle = 0;
+    unsigned char* lengths = takeNarrow(int(stored), total, handle);
     unsigned char* text = lengths + stored;
     unsigned char* out = text;
     for (qsizetype i = 0; i < stored; ++i) {
@@ -658,8 +661,9 @@ void PackedRows::copyRows(int from, int count, int to) {
             const Record source = m_rows[std::size_t(from + i)];
             if (!source) continue;
             const std::size_t size = recordBytes(bytes(source));
-            copies[std::size_t(i)] = m_store.take(size);
-            std::memcpy(m_store.at(copies[std::size_t(i)]), bytes(source), size);
+            const RecordStore::Placed copy = m_store.place(size);
+            copies[std::size_t(i)] = copy.handle;
+            std::memcpy(copy.at, bytes(source), size);
         }
     } catch (...) {
         for (const Record copy : copies)

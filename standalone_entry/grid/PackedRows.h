@@ -93,9 +93,10 @@ private:
 
     Record build(const Piece* pieces, int count);
     // A record of cells one-byte lengths and characters Latin-1 bytes, its
-    // head written; the lengths (from offset head) and the text after them
-    // are the caller's to write.
-    Record takeNarrow(int cells, qsizetype characters, std::size_t& head);
+    // head written: returns where its lengths go, the text after them, both
+    // the caller's to write.
+    unsigned char* takeNarrow(int cells, qsizetype characters, Record& handle);
+    static std::size_t narrowBytes(int cells, qsizetype characters);
     template <class Text> void setPieces(int row, int firstCol, const Text* cells, qsizetype count);
     void replaceRecord(int row, Record record);
     void releaseRecord(Record record);

@@ -72,6 +72,7 @@ void RecordStore::newBlock(std::size_t atLeast) {
     // A block's chunks follow one another, so that a handle counts on
     // through them as the address does.
     m_next = Handle(m_chunks.size()) << OffsetBits;
+    m_nextAt = memory;
     for (std::size_t i = 0; i < chunks; ++i) m_chunks.push_back(memory + i * ChunkBytes);
     m_left = bytes;
 }
@@ -105,20 +106,26 @@ RecordStore::Handle RecordStore::takeHeap(std::size_t bytes) {
     return HeapBit | index;
 }
 
-RecordStore::Handle RecordStore::take(std::size_t bytes) {
-    if (onHeap(bytes)) return takeHeap(bytes);
+RecordStore::Placed RecordStore::place(std::size_t bytes) {
+    if (onHeap(bytes)) {
+        const Handle record = takeHeap(bytes);
+        return {record, at(record)};
+    }
     const std::size_t size = rounded(bytes);
     Handle& reused = m_free[size / Step];
     if (reused) {
         const Handle record = reused;
-        std::memcpy(&reused, at(record), sizeof reused);
-        return record;
+        unsigned char* memory = at(record);
+        std::memcpy(&reused, memory, sizeof reused);
+        return {record, memory};
     }
     if (m_left < size) newBlock(size);
     const Handle record = m_next;
+    unsigned char* memory = m_nextAt;
     m_next += Handle(size / Step);
+    m_nextAt += size;
     m_left -= size;
-    return record;
+    return {record, memory};
 }
 
 void RecordStore::give(Handle record, std::size_t bytes) {

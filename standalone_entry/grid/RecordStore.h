@@ -39,7 +39,14 @@ public:
 
     // Room for a record of bytes bytes, two-byte aligned; never handle 0.
     // Raises std::bad_alloc.
-    Handle take(std::size_t bytes);
+    Handle take(std::size_t bytes) { return place(bytes).handle; }
+    // The same with the record's first byte, which the store knows as it
+    // hands the record out.
+    struct Placed {
+        Handle handle;
+        unsigned char* at;
+    };
+    Placed place(std::size_t bytes);
     // Gives back a record taken with the same size; handle 0 is ignored.
     void give(Handle record, std::size_t bytes);
     // The record's first byte; nullptr for handle 0. Valid until the record
@@ -81,8 +88,9 @@ private:
     // entries free again.
     std::vector<Block> m_heap;
     std::vector<Handle> m_freeHeap;
-    Handle m_next = 0;      // the next record's handle in the current block
-    std::size_t m_left = 0; // bytes left in the current block
+    Handle m_next = 0;                 // the next record's handle in the current block
+    unsigned char* m_nextAt = nullptr; // and its first byte
+    std::size_t m_left = 0;            // bytes left in the current block
     std::size_t m_reserved = 0;
     // Per size step, the last record given back; each holds the one before.
     std::array<Handle, Largest / Step + 1> m_free{};
