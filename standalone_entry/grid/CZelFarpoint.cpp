@@ -333,6 +333,10 @@ int CZelFarpoint::ValidateRow(qint32 row, Vezedad::Validator& validator, bool li
             m_columnAnswers[2 * c] = ask(row, c + 1, QStringView(), false);
             m_columnAnswers[2 * c + 1] = ask(row, c + 1, u"0", false);
         }
+        for (Answer& answer : m_columnAnswers) {
+            answer.rule = Vezedad::FieldRules::byteRule(answer.fieldId);
+            answer.rewrite = Vezedad::FieldRules::byteRewrite(answer.fieldId);
+        }
     }
     // In a pass, a value checked lately in its column has the verdict it had
     // then (the answer is the column's, the report year the pass's).
@@ -448,10 +452,10 @@ bool CZelFarpoint::ValidateRowBytes(qint32 row, int columns, int& errors) {
             verdict.severity = Vezedad::kvesSerious;
         } else {
             const QByteArrayView bytes(value, size);
-            const Vezedad::FieldRules::Verdict rule = Vezedad::FieldRules::byteRule(answer.fieldId)(bytes, m_year);
+            const Vezedad::FieldRules::Verdict rule = answer.rule(bytes, m_year);
             // A value its rule writes in another form goes back into the
             // row: the text's check does that.
-            if (rule.ok() && Vezedad::FieldRules::mayRewrite(answer.fieldId, bytes)) return false;
+            if (rule.ok() && answer.rewrite && answer.rewrite(bytes)) return false;
             verdict.valid = rule.ok();
             verdict.severity = rule.severity;
         }

@@ -181,6 +181,10 @@ private:
         bool check = false;
         qint32 fieldId = 0;
         bool result = false;
+        // The field's rule of bytes and its test for another written form,
+        // found once with the column's answer (see ValidateRowBytes).
+        Vezedad::FieldRules::ByteRule rule = nullptr;
+        Vezedad::FieldRules::ByteRewrite rewrite = nullptr;
     };
 
     void Init(qint32 formType, ReportGrid& grid);

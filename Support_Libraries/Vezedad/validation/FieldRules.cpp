@@ -962,49 +962,88 @@ template <size_t... R> constexpr std::array<ByteRule, sizeof...(R)> bytesRules(s
     return {&bytesRule<Rule(R)>...};
 }
 
-template <class Ch> bool mayRewriteChars(qint32 fieldId, Chars<Ch> v) {
-    const auto changesCase = [](Chars<Ch> s) {
-        // Most values are ASCII: a small letter is all that changes there.
-        for (qsizetype i = 0; i < s.n; ++i) {
-            const char16_t c = s[i];
-            if (c < 0x80) {
-                if (char16_t(c - u'a') < 26) return true;
-            } else if constexpr (std::is_same_v<Ch, uchar>) {
-                // A byte's upper case is the code page's, as a rule writes it.
-                if (upperBytes()[c] != c) return true;
-            } else if (upperChar(c) != c) {
-                return true;
-            }
+template <class Ch> bool changesCase(Chars<Ch> s) {
+    // Most values are ASCII: a small letter is all that changes there.
+    for (qsizetype i = 0; i < s.n; ++i) {
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            if (char16_t(c - u'a') < 26) return true;
+        } else if constexpr (std::is_same_v<Ch, uchar>) {
+            // A byte's upper case is the code page's, as a rule writes it.
+            if (upperBytes()[c] != c) return true;
+        } else if (upperChar(c) != c) {
+            return true;
         }
+    }
+    return false;
+}
+
+// Whether a rule may write a passing value in another form, one function a
+// rule so that a run of a column's values need not find the rule each time.
+template <Rule R>
+constexpr bool neverRewrites =
+    R == Rule::None || R == Rule::Name || R == Rule::Indicator || R == Rule::Phone || R == Rule::Email;
+
+template <Rule R, class Ch> bool mayRewriteRule(Chars<Ch> v) {
+    if constexpr (neverRewrites<R>) {
         return false;
-    };
-    switch (ruleOf(fieldId)) {
-    case Rule::None:
-    case Rule::Name:
-    case Rule::Indicator:
-    case Rule::Phone:
-    case Rule::Email: return false;
-    case Rule::BusinessId: return v.n > 0 && v.n < 5; // padded with zeros
-    case Rule::CertId: return v.contains(u' ') || v.contains(u'-') || changesCase(v);
-    case Rule::PermitId: return changesCase(v);
-    case Rule::Quantity:
-    case Rule::SignedQuantity: return v.contains(u',');
-    case Rule::Unit: return v.n > 2 || changesCase(v);
-    case Rule::County: return !(v.n == 2 && v.digits()); // written with two digits
-    case Rule::Date:
-    case Rule::OptionalDate:
+    } else if constexpr (R == Rule::BusinessId) {
+        return v.n > 0 && v.n < 5; // padded with zeros
+    } else if constexpr (R == Rule::CertId) {
+        return v.contains(u' ') || v.contains(u'-') || changesCase(v);
+    } else if constexpr (R == Rule::PermitId) {
+        return changesCase(v);
+    } else if constexpr (R == Rule::Quantity || R == Rule::SignedQuantity) {
+        return v.contains(u',');
+    } else if constexpr (R == Rule::Unit) {
+        return v.n > 2 || changesCase(v);
+    } else if constexpr (R == Rule::County) {
+        return !(v.n == 2 && v.digits()); // written with two digits
+    } else if constexpr (R == Rule::Date || R == Rule::OptionalDate) {
         // Written as mm/dd/yyyy: a value in that form stays unless its month
         // and day are read the other way round.
         if (v.n == 0) return false;
         return !(v.n == 10 && v[2] == u'/' && v[5] == u'/' && v.mid(0, 2).digits() && v.mid(3, 2).digits() &&
                  v.mid(6, 4).digits() && v.mid(0, 2).value() <= 12);
-    case Rule::Epa: // runs of "-", blank and "/" become one "-"
+    } else if constexpr (R == Rule::Epa) { // runs of "-", blank and "/" become one "-"
         for (qsizetype i = 0; i < v.n; ++i)
             if (v[i] == u' ' || v[i] == u'/' || (v[i] == u'-' && i + 1 < v.n && v[i + 1] == u'-')) return true;
         return false;
-    case Rule::Zip: return v.n < 5; // a short number is padded
+    } else if constexpr (R == Rule::Zip) {
+        return v.n < 5; // a short number is padded
+    } else {
+        return true;
+    }
+}
+
+template <class Ch> bool mayRewriteChars(qint32 fieldId, Chars<Ch> v) {
+    switch (ruleOf(fieldId)) {
+    case Rule::None: return mayRewriteRule<Rule::None>(v);
+    case Rule::Name: return mayRewriteRule<Rule::Name>(v);
+    case Rule::Indicator: return mayRewriteRule<Rule::Indicator>(v);
+    case Rule::BusinessId: return mayRewriteRule<Rule::BusinessId>(v);
+    case Rule::CertId: return mayRewriteRule<Rule::CertId>(v);
+    case Rule::PermitId: return mayRewriteRule<Rule::PermitId>(v);
+    case Rule::Quantity: return mayRewriteRule<Rule::Quantity>(v);
+    case Rule::SignedQuantity: return mayRewriteRule<Rule::SignedQuantity>(v);
+    case Rule::Unit: return mayRewriteRule<Rule::Unit>(v);
+    case Rule::County: return mayRewriteRule<Rule::County>(v);
+    case Rule::Date: return mayRewriteRule<Rule::Date>(v);
+    case Rule::OptionalDate: return mayRewriteRule<Rule::OptionalDate>(v);
+    case Rule::Epa: return mayRewriteRule<Rule::Epa>(v);
+    case Rule::Phone: return mayRewriteRule<Rule::Phone>(v);
+    case Rule::Email: return mayRewriteRule<Rule::Email>(v);
+    case Rule::Zip: return mayRewriteRule<Rule::Zip>(v);
     }
     return true;
+}
+
+template <Rule R> bool bytesMayRewrite(QByteArrayView value) {
+    return mayRewriteRule<R>(Chars<uchar>{reinterpret_cast<const uchar*>(value.data()), value.size()});
+}
+
+template <size_t... R> constexpr std::array<ByteRewrite, sizeof...(R)> bytesRewrites(std::index_sequence<R...>) {
+    return {(neverRewrites<Rule(R)> ? ByteRewrite() : &bytesMayRewrite<Rule(R)>)...};
 }
 
 } // namespace
@@ -1026,6 +1065,11 @@ bool hasRule(qint32 fieldId) { return ruleOf(fieldId) != Rule::None; }
 ByteRule byteRule(qint32 fieldId) {
     static constexpr auto kRulesOfBytes = bytesRules(std::make_index_sequence<size_t(Rule::Zip) + 1>());
     return kRulesOfBytes[size_t(ruleOf(fieldId))];
+}
+
+ByteRewrite byteRewrite(qint32 fieldId) {
+    static constexpr auto kRewrites = bytesRewrites(std::make_index_sequence<size_t(Rule::Zip) + 1>());
+    return kRewrites[size_t(ruleOf(fieldId))];
 }
 
 Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year) {

@@ -73,6 +73,10 @@ Verdict check(qint32 fieldId, QByteArrayView value, YearSource& year, WrittenByt
 bool mayRewrite(qint32 fieldId, QStringView value);
 // The same for a value of bytes in the code page.
 VEZEDAD_EXPORT bool mayRewrite(qint32 fieldId, QByteArrayView value);
+// The same, chosen once for a run of a field's values; null for a field whose
+// rule never writes a value in another form.
+using ByteRewrite = bool (*)(QByteArrayView value);
+VEZEDAD_EXPORT ByteRewrite byteRewrite(qint32 fieldId);
 
 // Upper case as a single-byte upper-casing of the report code page gives it:
 // a character changes only where its upper case is one character that the
