@@ -1006,8 +1006,12 @@ template <Rule R, class Ch> bool mayRewriteRule(Chars<Ch> v) {
         return !(v.n == 10 && v[2] == u'/' && v[5] == u'/' && v.mid(0, 2).digits() && v.mid(3, 2).digits() &&
                  v.mid(6, 4).digits() && v.mid(0, 2).value() <= 12);
     } else if constexpr (R == Rule::Epa) { // runs of "-", blank and "/" become one "-"
-        for (qsizetype i = 0; i < v.n; ++i)
-            if (v[i] == u' ' || v[i] == u'/' || (v[i] == u'-' && i + 1 < v.n && v[i + 1] == u'-')) return true;
+        for (qsizetype i = 0; i < v.n; ++i) {
+            const char16_t c = v[i];
+            // Digits and letters, nearly all of a number, lie above all three.
+            if (c > u'/') continue;
+            if (c == u' ' || c == u'/' || (c == u'-' && i + 1 < v.n && v[i + 1] == u'-')) return true;
+        }
         return false;
     } else if constexpr (R == Rule::Zip) {
         return v.n < 5; // a short number is padded
