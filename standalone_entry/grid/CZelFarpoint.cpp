@@ -429,6 +429,9 @@ bool CZelFarpoint::ValidateRowBytes(qint32 row, int columns, int& errors) {
     // checked as text, which knows what the code page and the user meant.
     if (!TextScan::isPlainUpperAscii(text, length)) return false;
     QVarLengthArray<quint32, 32> colours(columns);
+    // Nearly every row ends as it began, all of one colour: nothing to set.
+    quint32 oneColour = PackedRows::KeepColour;
+    bool severalColours = false;
     int found = 0;
     const uchar* cell = text;
     for (int c = 0; c < columns; ++c) {
@@ -460,9 +463,14 @@ bool CZelFarpoint::ValidateRowBytes(qint32 row, int columns, int& errors) {
             verdict.severity = rule.severity;
         }
         colours[c] = colourOf(verdict);
+        if (colours[c] != PackedRows::KeepColour) {
+            severalColours |= oneColour != PackedRows::KeepColour && colours[c] != oneColour;
+            oneColour = colours[c];
+        }
         if (verdict.checked && !verdict.valid) ++found;
     }
-    model.setRowColours(row - 1, colours.constData(), columns);
+    if (severalColours || (oneColour != PackedRows::KeepColour && !model.store().allOfColour(row - 1, oneColour)))
+        model.setRowColours(row - 1, colours.constData(), columns);
     errors = found;
     return true;
 }

@@ -70,6 +70,11 @@ public:
     // twice when none did.
     static constexpr quint32 KeepColour = 0xFFFFFFFF;
     std::pair<int, int> setRowColours(int row, const quint32* bgr, int count);
+    // Whether every cell of the row has the colour bgr.
+    bool allOfColour(int row, quint32 bgr) const {
+        const quint8 code = m_rowColours[std::size_t(row)];
+        return code != Several && m_palette[code] == (bgr & 0xFFFFFF);
+    }
 
     // New rows are empty and white.
     void insertRows(int row, int count);

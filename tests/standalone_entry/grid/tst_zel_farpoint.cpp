@@ -406,6 +406,15 @@ private slots:
                 const QString line = kinds[(r / 3 * 7) % kinds.size()];
                 const QStringList cells = line.contains(u'%') ? line.arg(r % 40 + 1).split(u'|') : line.split(u'|');
                 for (int c = 0; c < cells.size() && !line.isEmpty(); ++c) form.grid->setText(c + 1, r, cells[c]);
+                // Colours left by an earlier check: a row all of one colour
+                // (the check's or another), or of several.
+                for (int c = 1; c <= fields.size() && r % 5 != 0; ++c)
+                    form.grid->setCellColour(c, r,
+                                             r % 5 == 1   ? CZelFarpoint::ColourInvalid
+                                             : r % 5 == 2 ? CZelFarpoint::ColourWarning
+                                             : r % 5 == 3
+                                                 ? (c % 4 ? CZelFarpoint::ColourValid : CZelFarpoint::ColourInvalid)
+                                                 : 0x00FF00u);
             }
             UiScript ui;
             ui.expectModal([](QDialog&) {});
