@@ -204,6 +204,13 @@ inline CheckOutcome wholeCheck(Dazozuvi::ReportForm& form, const QStringList& li
 // The data of the check's agreement test of a form: a grid row (cells
 // joined by "|"; YYYY stands for the report year), the column it is about,
 // and that cell's text and colour after the check.
+// A row of cells joined by "|" with cell col (from 1) replaced by value.
+inline QString withCell(const QString& row, int col, const QString& value) {
+    QStringList cells = row.split(u'|');
+    cells[col - 1] = value;
+    return cells.join(u'|');
+}
+
 inline void checkRowsColumns() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("col");

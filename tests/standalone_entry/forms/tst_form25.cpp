@@ -497,11 +497,7 @@ private slots:
     // of column.
     void wholeCheckOfRows_data() {
         checkRowsColumns();
-        const auto with = [](int col, const QString& value) {
-            QStringList cells = kRow1.split(u'|');
-            cells[col - 1] = value;
-            return cells.join(u'|');
-        };
+        const auto with = [&](int col, const QString& value) { return withCell(kRow1, col, value); };
         const quint32 white = Dazozuvi::CellColour::White, pink = Dazozuvi::CellColour::PalePink;
         QTest::newRow("passes") << kRow1 << 5 << "24" << white;
         QTest::newRow("returned") << with(5, "-2") << 5 << "-2" << white;

@@ -322,11 +322,7 @@ private slots:
     void wholeCheckOfRows_data() {
         checkRowsColumns();
         const QString row = QStringLiteral("100-200|ROUNDUP|2.5|GL|06/15/YYYY|01|1 MAIN ST|ALBANY|12207");
-        const auto with = [&row](int col, const QString& value) {
-            QStringList cells = row.split(u'|');
-            cells[col - 1] = value;
-            return cells.join(u'|');
-        };
+        const auto with = [&](int col, const QString& value) { return withCell(row, col, value); };
         const quint32 white = Dazozuvi::CellColour::White, pink = Dazozuvi::CellColour::PalePink;
         QTest::newRow("passes") << row << 2 << "ROUNDUP" << white;
         QTest::newRow("returned") << with(3, "-5") << 3 << "-5" << white;
