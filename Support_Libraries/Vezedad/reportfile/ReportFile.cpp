@@ -55,7 +55,13 @@ qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
     return cr ? static_cast<const char*>(cr) - data : lfAt;
 }
 
-qsizetype byteOrderMark(QByteArrayView data) { return data.startsWith("\xEF\xBB\xBF") ? 3 : 0; }
+qsizetype byteOrderMark(QByteArrayView data) {
+    // A file saved "as UTF-8" by more than one tool in turn carries a mark
+    // for each of them.
+    qsizetype marks = 0;
+    while (data.sliced(marks).startsWith("\xEF\xBB\xBF")) marks += 3;
+    return marks;
+}
 
 bool LineSplitter::next(QByteArrayView& line) {
     const qsizetype size = m_data.size();
@@ -184,7 +190,8 @@ bool LineReader::refill() {
     m_pos = 0;
     m_len = qsizetype(read);
     if (m_digest) m_digest->add(QByteArrayView(m_block.constData(), m_len));
-    // A block holds far more than the mark, so the first one holds it whole.
+    // A block holds far more than the marks any file carries, so the first
+    // one holds them whole.
     if (m_atStart) {
         m_atStart = false;
         m_pos = byteOrderMark(QByteArrayView(m_block.constData(), m_len));

@@ -29,18 +29,18 @@ namespace Vezedad::ReportFile {
 // The one line-end rule: CR LF, LF and a lone CR each end a line, and the
 // last line needs no end. A line is handed out whole, whatever its length.
 //
-// Editors that save "UTF-8" put a byte-order mark (EF BB BF) before line 1.
-// It is never data: every reader drops one such mark at the start of a file
-// and reads the rest as Windows-1252, as ever.
+// Editors that save "UTF-8" put a byte-order mark (EF BB BF) before line 1,
+// one more each time the file passes through such a tool. They are never
+// data: every reader drops all the marks at the start of a file.
 
-// The length of the mark that data starts with: 3, or 0 when it has none.
+// The length of the marks that data starts with: 3 a mark, 0 for none.
 VEZEDAD_EXPORT qsizetype byteOrderMark(QByteArrayView data);
 
 // Where the line that starts at pos ends: its first CR or LF, or len.
 VEZEDAD_EXPORT qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len);
 
 // The lines of a file's bytes held in memory, from byte from on; from the
-// start, a byte-order mark before line 1 is dropped.
+// start, the byte-order marks before line 1 are dropped.
 class VEZEDAD_EXPORT LineSplitter {
 public:
     explicit LineSplitter(QByteArrayView data = {}, qsizetype from = 0)
@@ -78,8 +78,8 @@ class VEZEDAD_EXPORT LineReader {
 public:
     static constexpr qsizetype kBlock = 256 * 1024;
 
-    // Reads an open file from where it stands (from its start: past a
-    // byte-order mark).
+    // Reads an open file from where it stands (from its start: past the
+    // byte-order marks).
     explicit LineReader(QFile& file);
     // Opens path for reading: a regular file only, with the file-system
     // object's errors (53 missing, 75 no regular file, 70 refused).

@@ -242,6 +242,9 @@ void tst_foundation::firstLineIsReadOnItsOwn_data() {
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF\xEF\xBB|x\r\n") << QStringLiteral("\u00EF\u00BB|x")
                                      << false << false;
     QTest::newRow("byte-order mark alone") << QByteArray("\xEF\xBB\xBF") << QString() << true << false;
+    QTest::newRow("two byte-order marks") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                        "abc\r\n")
+                                          << QStringLiteral("abc") << false << false;
     QTest::newRow("byte-order mark, at the bound")
         << QByteArray("\xEF\xBB\xBF") + QByteArray(10000, 'x') << QString(10000, u'x') << false << false;
 }

@@ -245,11 +245,18 @@ private Q_SLOTS:
         QCOMPARE(identity->GetPropertyValue(idAll), before);
     }
 
-    // A byte-order mark that an editor put before the line is no part of
-    // the business name.
+    // Byte-order marks that editors put before the line are no part of the
+    // business name.
+    void markBeforeTheLineIsNoData_data() {
+        QTest::addColumn<int>("marks");
+        QTest::newRow("one mark") << 1;
+        QTest::newRow("two marks") << 2;
+    }
     void markBeforeTheLineIsNoData() {
+        QFETCH(int, marks);
         QTemporaryDir dir;
-        writeFile(dir.filePath(QStringLiteral("identity.txt")), "\xEF\xBB\xBF" + kExampleLine.toLatin1() + "\r\n");
+        writeFile(dir.filePath(QStringLiteral("identity.txt")),
+                  QByteArray("\xEF\xBB\xBF").repeated(marks) + kExampleLine.toLatin1() + "\r\n");
         IdentityPtr identity = working()->Clone();
         QVERIFY(identity->Read(dir.path()));
         QCOMPARE(identity->GetPropertyValue(idAll), kExampleLine);

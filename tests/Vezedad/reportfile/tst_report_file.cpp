@@ -33,12 +33,14 @@ private slots:
         QTest::newRow("CR at a block's end, then CR") << a + "\r\r2" << QList<QByteArray>{a, "", "2"};
         QTest::newRow("a line over several blocks") << "1\r\n" + b + "\r\n3" << QList<QByteArray>{"1", b, "3"};
         QTest::newRow("no bytes") << QByteArray() << QList<QByteArray>{};
-        // A byte-order mark before line 1 is no data; anywhere else it is.
+        // Byte-order marks before line 1 are no data; anywhere else they are.
         const QByteArray mark("\xEF\xBB\xBF");
         QTest::newRow("mark before line 1") << mark + "0|R1\r\n2" << QList<QByteArray>{"0|R1", "2"};
         QTest::newRow("mark alone") << mark << QList<QByteArray>{};
         QTest::newRow("mark, then an empty line") << mark + "\r\n2" << QList<QByteArray>{"", "2"};
-        QTest::newRow("only one mark dropped") << mark + mark + "1" << QList<QByteArray>{mark + "1"};
+        QTest::newRow("every leading mark dropped") << mark + mark + mark + "1" << QList<QByteArray>{"1"};
+        QTest::newRow("marks, then a part of one")
+            << mark + mark + mark.left(2) + "1" << QList<QByteArray>{mark.left(2) + "1"};
         QTest::newRow("mark before line 2") << "1\n" + mark + "2" << QList<QByteArray>{"1", mark + "2"};
         QTest::newRow("part of a mark") << mark.left(2) + "1" << QList<QByteArray>{mark.left(2) + "1"};
         QTest::newRow("mark before a line over several blocks") << mark + b << QList<QByteArray>{b};

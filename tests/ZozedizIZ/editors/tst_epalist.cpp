@@ -274,11 +274,18 @@ private Q_SLOTS:
         QVERIFY(list().TakeReadNotice().isEmpty());
     }
 
-    // A byte-order mark before line 1 is no part of the first number: no
-    // product is left out, and the save writes the list without it.
+    // Byte-order marks before line 1 (one for each tool that saved the list
+    // "as UTF-8") are no part of the first number: no product is left out,
+    // and the save writes the list without them.
+    void markBeforeLineOneIsNoData_data() {
+        QTest::addColumn<int>("marks");
+        QTest::newRow("one mark") << 1;
+        QTest::newRow("two marks") << 2;
+    }
     void markBeforeLineOneIsNoData() {
-        TestSupport::writeFile(listPath(), "\xEF\xBB\xBF"
-                                           "222-2|Beta\r\n111-1|Alpha\r\n");
+        QFETCH(int, marks);
+        TestSupport::writeFile(listPath(),
+                               QByteArray("\xEF\xBB\xBF").repeated(marks) + "222-2|Beta\r\n111-1|Alpha\r\n");
         QCOMPARE(list().Read(), 2);
         QCOMPARE(list().SkippedLines(), 0);
         QVERIFY(list().Save());

@@ -85,6 +85,7 @@ private slots:
         const QByteArray resale = lines({kResale1, kResaleBlank, kResale3});
         QTest::newRow("resale, blank middle row") << resale << resale << QString();
         QTest::newRow("byte-order mark before line 1") << kMark + resale << resale << QString();
+        QTest::newRow("two byte-order marks before line 1") << kMark + kMark + resale << resale << QString();
         QTest::newRow("end use") << lines({kEndUse1, kEndUse3}) << lines({kEndUse1, kEndUse3}) << QString();
         QTest::newRow("no sales") << lines({kNoSales25}) << lines({kNoSales25}) << QString();
         QTest::newRow("lines that are no sales records")
@@ -144,6 +145,8 @@ private slots:
         QTest::newRow("applications") << lines({kApp1, kApp2}) << lines({kApp1, kApp2}) << QString();
         QTest::newRow("byte-order mark before line 1")
             << kMark + lines({kApp1, kApp2}) << lines({kApp1, kApp2}) << QString();
+        QTest::newRow("two byte-order marks before line 1")
+            << kMark + kMark + lines({kApp1, kApp2}) << lines({kApp1, kApp2}) << QString();
         QTest::newRow("no applications") << lines({kNoApps}) << lines({kNoApps}) << QString();
         QTest::newRow("a no-applications record among applications")
             << lines({kApp1, kNoApps, kApp2}) << lines({kApp1, kApp2})
@@ -171,6 +174,8 @@ private slots:
         QTest::newRow("sales") << lines({kSale1, kSale2}) << lines({kSale1, kSale2}) << QString();
         QTest::newRow("byte-order mark before line 1")
             << kMark + lines({kSale1, kSale2}) << lines({kSale1, kSale2}) << QString();
+        QTest::newRow("two byte-order marks before line 1")
+            << kMark + kMark + lines({kSale1, kSale2}) << lines({kSale1, kSale2}) << QString();
         QTest::newRow("no sales") << lines({kNoSales27}) << lines({kNoSales27}) << QString();
         QTest::newRow("a no-sales record among sales") << lines({kNoSales27, kSale1, kSale2}) << lines({kSale1, kSale2})
                                                        << QStringLiteral("1 line of the file was not loaded (line 1)");
@@ -196,6 +201,7 @@ private slots:
         const QByteArray list = lines({"0|C1234567|12345|JOHN|DOE|", "3|T2345678|12345|ANN|LEE|"});
         QTest::newRow("applicators") << list << list << QString();
         QTest::newRow("byte-order mark before line 1") << kMark + list << list << QString();
+        QTest::newRow("two byte-order marks before line 1") << kMark + kMark + list << list << QString();
         QTest::newRow("fields beyond the record")
             << lines({"0|C1234567|12345|JOHN|DOE|", "3|T2345678|12345|ANN|LEE|EXTRA|", "0|B2345678|12345|BO|RAY|||"})
             << lines({"0|C1234567|12345|JOHN|DOE|", "3|T2345678|12345|ANN|LEE|", "0|B2345678|12345|BO|RAY|"})
