@@ -144,17 +144,10 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
     layout->addWidget(fraBehavior);
     layout->addWidget(fraDefaultCounty);
 
+    // Enter in the list is the default button's: OK takes the row the user
+    // picked, never merely the one the focus rests on.
     connectGuarded(lstCountyCodes, &QListWidget::itemSelectionChanged, this,
                    kLocation + QStringLiteral("lstCountyCodes_Click"), [this] { lstCountyCodes_Click(); });
-    // Enter on the row that has the focus chooses it, selected or not (the
-    // list opens on its first row without selecting it); the window's
-    // default button then closes it.
-    connectGuarded(lstCountyCodes, &QListWidget::activated, this, kLocation + QStringLiteral("lstCountyCodes_Click"),
-                   [this] {
-                       QListWidgetItem* item = lstCountyCodes->currentItem();
-                       if (item && !item->isSelected())
-                           lstCountyCodes->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
-                   });
     connect(optBehavior, &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (on) optBehavior_Click(id);
     });
@@ -326,6 +319,11 @@ void frmCountyCodes::lstCountyCodes_Click() {
         const QString code = selected.first()->text().right(2);
         setSelectedCode(code);
         if (optBehavior->checkedId() == 1) setDefaultCode(code);
+    } else {
+        // A list that shows no county chosen (its selection cleared for want
+        // of a default, or by Ctrl+click) gives none: OK never returns a
+        // county the user cannot see picked.
+        m_selectedCode.clear();
     }
     AllowOK();
 }
@@ -359,26 +357,24 @@ void frmCountyCodes::optSort_Click(int index) {
         kLocation + QStringLiteral("optSort_Click"), [&] { setSortOrder(index); }, this);
 }
 
-void frmCountyCodes::cmdOK_Click() {
-    // OK takes the row the list shows as current, as Enter in the list does.
-    if (!m_doingSetup && lstCountyCodes->isEnabled() && lstCountyCodes->selectedItems().isEmpty())
-        if (QListWidgetItem* item = lstCountyCodes->currentItem())
-            lstCountyCodes->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
-    accept();
-}
+void frmCountyCodes::cmdOK_Click() { accept(); }
 
 void frmCountyCodes::FocusList() {
     if (!lstCountyCodes->isEnabled()) {
         if (QAbstractButton* option = optBehavior->checkedButton()) option->setFocus(Qt::OtherFocusReason);
         return;
     }
-    // The pop-up opens with a county chosen, so that Enter takes what the
-    // list shows: the current one, else the first row.
-    if (!m_doingSetup && lstCountyCodes->selectedItems().isEmpty() && lstCountyCodes->count() > 0)
-        lstCountyCodes->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    // The focus rests on the chosen county (the cell's, or the last one
+    // picked), else on the first row without choosing it: a county is only
+    // ever chosen by the user, so Down then Enter takes the second row, and
+    // Enter alone gives no code.
     const QList<QListWidgetItem*> selected = lstCountyCodes->selectedItems();
-    if (!selected.isEmpty() && lstCountyCodes->currentItem() != selected.first())
-        lstCountyCodes->setCurrentItem(selected.first(), QItemSelectionModel::NoUpdate);
+    if (!selected.isEmpty()) {
+        if (lstCountyCodes->currentItem() != selected.first())
+            lstCountyCodes->setCurrentItem(selected.first(), QItemSelectionModel::NoUpdate);
+    } else if (lstCountyCodes->count() > 0) {
+        lstCountyCodes->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    }
     if (QListWidgetItem* current = lstCountyCodes->currentItem()) lstCountyCodes->scrollToItem(current);
     lstCountyCodes->setFocus(Qt::OtherFocusReason);
 }

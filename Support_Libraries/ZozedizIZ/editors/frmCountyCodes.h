@@ -60,7 +60,7 @@ private:
     void ApplyDefaultCounty(bool switched);
     void ShowDefaultCounty();
     // Puts the focus where the keys work at once: the list, on its chosen
-    // row (the first row in the pop-up when none is), or the behaviour's
+    // row (on the first row, unchosen, when none is), or the behaviour's
     // option while the list is off.
     void FocusList();
     void ApplySort();

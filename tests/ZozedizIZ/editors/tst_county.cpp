@@ -199,46 +199,64 @@ private Q_SLOTS:
         QCOMPARE(selector.GetCountyCode(), QStringLiteral("15"));
     }
 
-    // An unknown code leaves no row of an earlier code chosen: the pop-up
-    // opens on its first row, and that is what OK takes.
-    void unknownCodeOpensOnTheFirstRow() {
+    // An unknown code leaves no row of an earlier code chosen, and none of
+    // its own: the pop-up opens with no county chosen, and OK gives none.
+    void unknownCodeChoosesNoRow() {
         CountySelector selector;
         TestSupport::UiScript ui;
         ui.expectModal([&](QDialog& dialog) { click(dialog, "cmdOK"); });
         QCOMPARE(selector.GetCountyCode(QStringLiteral("5")), QStringLiteral("05"));
         ui.expectModal([&](QDialog& dialog) {
-            QCOMPARE(selectedRow(dialog), QStringLiteral("Albany                   01"));
+            QCOMPARE(selectedRow(dialog), QString());
             click(dialog, "cmdOK");
         });
-        QCOMPARE(selector.GetCountyCode(QStringLiteral("75")), QStringLiteral("01"));
+        QCOMPARE(selector.GetCountyCode(QStringLiteral("75")), QString());
     }
 
     // Every time the pop-up opens, the keys work on its list at once: the
-    // focus is in it, on the cell's county or else on the first row, chosen,
-    // however the showing before ended. Down then Enter takes the next
-    // county; Enter on OK takes the row the list shows.
+    // focus is in it, however the showing before ended, on the cell's
+    // county, else on the last one picked, else on the first row, which is
+    // then current but not chosen. Down then Enter takes the next county;
+    // Enter (in the list or on OK) takes the chosen one, or none.
     void popUpOpensReadyForTheKeys_data() {
-        QTest::addColumn<QString>("before");   // how the showing before ended
+        QTest::addColumn<QString>("before");   // how the showing before ended ("" none, else it picked "01")
         QTest::addColumn<QString>("code");     // the cell's code
+        QTest::addColumn<QString>("shown");    // the county chosen when the list opens
         QTest::addColumn<QStringList>("keys"); // "Tab>name" tabs to that control
         QTest::addColumn<QString>("chosen");
         const QStringList downEnter{"Down", "Enter"};
-        QTest::newRow("first showing") << ""
-                                       << "" << downEnter << "02";
-        QTest::newRow("after Cancel by the keys") << "Tab>cmdCancel"
-                                                  << "5" << downEnter << "06";
-        QTest::newRow("after OK by the keys") << "Tab>cmdOK"
-                                              << "5" << downEnter << "06";
-        QTest::newRow("after the close box") << "close"
+        QTest::newRow("first showing, Down") << ""
+                                             << ""
                                              << "" << downEnter << "02";
+        QTest::newRow("first showing, Enter") << ""
+                                              << ""
+                                              << "" << QStringList{"Enter"} << "";
+        QTest::newRow("first showing, Enter on OK") << ""
+                                                    << ""
+                                                    << "" << QStringList{"Tab>cmdOK", "Enter"} << "";
+        QTest::newRow("after Cancel by the keys") << "Tab>cmdCancel"
+                                                  << "5"
+                                                  << "05" << downEnter << "06";
+        QTest::newRow("after OK by the keys") << "Tab>cmdOK"
+                                              << "5"
+                                              << "05" << downEnter << "06";
+        QTest::newRow("after the close box") << "close"
+                                             << ""
+                                             << "01" << downEnter << "02";
+        QTest::newRow("the last pick, Enter") << "Tab>cmdOK"
+                                              << ""
+                                              << "01" << QStringList{"Enter"} << "01";
         QTest::newRow("Enter on OK") << "Tab>cmdCancel"
-                                     << "" << QStringList{"Down", "Tab>cmdOK", "Enter"} << "02";
+                                     << ""
+                                     << "01" << QStringList{"Down", "Tab>cmdOK", "Enter"} << "02";
         QTest::newRow("Enter on OK, unknown code") << "Tab>cmdOK"
-                                                   << "75" << QStringList{"Tab>cmdOK", "Enter"} << "01";
+                                                   << "75"
+                                                   << "" << QStringList{"Tab>cmdOK", "Enter"} << "";
     }
     void popUpOpensReadyForTheKeys() {
         QFETCH(QString, before);
         QFETCH(QString, code);
+        QFETCH(QString, shown);
         QFETCH(QStringList, keys);
         QFETCH(QString, chosen);
         CountySelector selector;
@@ -268,13 +286,46 @@ private Q_SLOTS:
             QCOMPARE(dialog.focusWidget(), countyList(dialog));
             QVERIFY(countyList(dialog)->currentItem());
             const QString current = countyList(dialog)->currentItem()->text();
-            QCOMPARE(selectedRow(dialog), current);
-            // The cell's county; none, or one not in the list, gives the
-            // first row (the showing before chose "01").
-            QCOMPARE(current.right(2), code == QStringLiteral("5") ? QStringLiteral("05") : QStringLiteral("01"));
+            QCOMPARE(selectedRow(dialog).right(2), shown);
+            QCOMPARE(current.right(2), shown.isEmpty() ? QStringLiteral("01") : shown);
             for (const QString& key : keys) press(dialog, key);
+            QVERIFY(!dialog.isVisible());
         });
         QCOMPARE(selector.GetCountyCode(code), chosen);
+    }
+
+    // Choosing a default in the pop-up before any county is picked leaves
+    // the default unset and OK off (Enter does nothing) until the user picks
+    // one; Esc then keeps the pick list, with no default.
+    void aDefaultInThePopUpWaitsForAPick() {
+        CountySelector selector;
+        QSignalSpy changed(&selector, &CountySelector::BehaviorChanged);
+        TestSupport::UiScript ui;
+        for (const bool pick : {false, true}) {
+            ui.expectModal([&](QDialog& dialog) {
+                QCOMPARE(selectedRow(dialog), QString());
+                click(dialog, "optBehavior1");
+                QCOMPARE(dialog.focusWidget()->objectName(), QStringLiteral("optBehavior1"));
+                QCOMPARE(label(dialog, "lblDefaultCode"), QString());
+                QVERIFY(!okEnabled(dialog));
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+                QVERIFY(dialog.isVisible());
+                if (!pick) {
+                    QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
+                    return;
+                }
+                countyList(dialog)->setFocus();
+                QTest::keyClick(countyList(dialog), Qt::Key_Return);
+                QVERIFY(dialog.isVisible());
+                QTest::keyClick(countyList(dialog), Qt::Key_Down);
+                QCOMPARE(label(dialog, "lblDefaultCode"), QStringLiteral("02"));
+                QTest::keyClick(countyList(dialog), Qt::Key_Return);
+            });
+            QCOMPARE(selector.GetCountyCode(), pick ? QStringLiteral("02") : QString());
+            QCOMPARE(selector.Behavior(), pick ? 1 : 0);
+            QCOMPARE(selector.DefaultCode(), pick ? QStringLiteral("02") : QString());
+            QCOMPARE(changed.count(), pick ? 1 : 0);
+        }
     }
 
     void defaultAndManualModesShowNothing_data() {

@@ -871,10 +871,12 @@ private slots:
     }
 
     // The county pick list by keyboard: it opens with the keys in it, its
-    // first row chosen, and Enter there takes that row; afterwards the form is the
-    // active window again with the keys in the grid (no click needed), and a
-    // code typed into a county cell goes into the cell without the list
-    // opening on its first key and taking the rest.
+    // first row current but not chosen. Enter there chooses nothing (the
+    // cell opens for typing, as after Esc); Down then Enter takes the second
+    // row. Afterwards the form is the active window again with the keys in
+    // the grid (no click needed), and a code typed into a county cell goes
+    // into the cell without the list opening on its first key and taking
+    // the rest.
     void countyListByKeyboard() {
         Folder folder;
         Vezedad::Globals::Configuration().setCountySelectorBehavior(0);
@@ -882,31 +884,43 @@ private slots:
         UiScript ui;
         withForm<CountyForm>(ui, [&](CountyForm& form) {
             Dazozuvi::ReportGrid& grid = form.Grid();
+            const auto popUp = [&ui](QList<Qt::Key> keys) {
+                ui.expectModal([keys](QDialog& d) {
+                    QCOMPARE(d.objectName(), QStringLiteral("frmCountyCodes"));
+                    auto* list = d.findChild<QListWidget*>(QStringLiteral("lstCountyCodes"));
+                    d.activateWindow();
+                    QVERIFY(QTest::qWaitForWindowActive(&d));
+                    QCOMPARE(QApplication::focusWidget(), list);
+                    QCOMPARE(list->currentRow(), 0);
+                    QVERIFY(list->selectedItems().isEmpty());
+                    for (const Qt::Key key : keys) QTest::keyClick(list, key);
+                    QVERIFY(!d.isVisible());
+                });
+            };
             grid.setFocus();
             grid.setActiveCell(2, 1);
-            ui.expectModal([](QDialog& d) {
-                QCOMPARE(d.objectName(), QStringLiteral("frmCountyCodes"));
-                auto* list = d.findChild<QListWidget*>(QStringLiteral("lstCountyCodes"));
-                d.activateWindow();
-                QVERIFY(QTest::qWaitForWindowActive(&d));
-                QCOMPARE(QApplication::focusWidget(), list);
-                QCOMPARE(list->currentRow(), 0);
-                QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(0)});
-                QTest::keyClick(list, Qt::Key_Return);
-                QVERIFY(!d.isVisible());
-            });
+            popUp({Qt::Key_Return});
             QTest::keyClick(&grid, Qt::Key_Tab);
             QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), 1);
-            QCOMPARE(grid.text(3, 1), QStringLiteral("01"));
+            QCOMPARE(grid.text(3, 1), QString());
+            QVERIFY(grid.isEditing());
+            QTRY_COMPARE(QApplication::activeWindow(), &form);
+            press(grid, Qt::Key_Escape);
+
+            grid.setActiveCell(2, 2);
+            popUp({Qt::Key_Down, Qt::Key_Return});
+            QTest::keyClick(&grid, Qt::Key_Tab);
+            QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), 2);
+            QCOMPARE(grid.text(3, 2), QStringLiteral("02"));
             QCOMPARE(grid.activeCol(), 4);
             QTRY_COMPARE(QApplication::activeWindow(), &form);
             QVERIFY(grid.hasFocus());
 
-            grid.setActiveCell(3, 2);
+            grid.setActiveCell(3, 3);
             type(grid, QStringLiteral("05"));
             press(grid, Qt::Key_Tab);
-            QCOMPARE(grid.text(3, 2), QStringLiteral("05"));
-            QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), 1);
+            QCOMPARE(grid.text(3, 3), QStringLiteral("05"));
+            QCOMPARE(ui.modalNames().count(QStringLiteral("frmCountyCodes")), 2);
         });
     }
 
