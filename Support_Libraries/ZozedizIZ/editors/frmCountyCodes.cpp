@@ -144,6 +144,13 @@ frmCountyCodes::frmCountyCodes(QWidget* parent) : QDialog(parent) {
     layout->addWidget(fraBehavior);
     layout->addWidget(fraDefaultCounty);
 
+    // Tab follows the window as it is drawn: the list and, beside it, Sort
+    // By, OK and Cancel; then the options below them.
+    const QList<QWidget*> tabOrder{
+        lstCountyCodes, optSort->button(0),     optSort->button(1),     cmdOK,
+        cmdCancel,      optBehavior->button(0), optBehavior->button(1), optBehavior->button(2)};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
     // Enter in the list is the default button's: OK takes the row the user
     // picked, never merely the one the focus rests on.
     connectGuarded(lstCountyCodes, &QListWidget::itemSelectionChanged, this,

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
+#include "support/WindowWalk.h"
 
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Globals.h"
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -326,6 +328,33 @@ private Q_SLOTS:
             QCOMPARE(selector.DefaultCode(), pick ? QStringLiteral("02") : QString());
             QCOMPARE(changed.count(), pick ? 1 : 0);
         }
+    }
+
+    // Tab goes round the window in the order it is drawn: the list, Sort By
+    // beside it, OK, Cancel, then the options below; Shift+Tab goes back.
+    void tabFollowsTheDrawnOrder() {
+        CountySelector selector;
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& dialog) {
+            dialog.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            const QStringList drawn{"lstCountyCodes", "optSort", "cmdOK", "cmdCancel", "optBehavior", "lstCountyCodes"};
+            for (const bool forward : {true, false}) {
+                countyList(dialog)->setFocus();
+                const QList<QWidget*> cycle = TestSupport::tabCycle(dialog, forward);
+                QStringList names;
+                // An option group is one stop, whichever option it lands on.
+                for (QWidget* stop : cycle)
+                    names << (stop ? stop->objectName().remove(QRegularExpression(QStringLiteral("\\d$")))
+                                   : QStringLiteral("-"));
+                QStringList expected = drawn;
+                if (!forward) std::reverse(expected.begin(), expected.end());
+                QCOMPARE(names, expected);
+                QVERIFY2(TestSupport::unreachedStops(dialog, cycle).isEmpty(), qPrintable(TestSupport::pathOf(cycle)));
+            }
+            click(dialog, "cmdCancel");
+        });
+        selector.Setup();
     }
 
     void defaultAndManualModesShowNothing_data() {
