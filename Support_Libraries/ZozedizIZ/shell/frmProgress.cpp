@@ -131,9 +131,16 @@ void frmProgress::setDescription(const QString& value) {
     if (value == m_description) return;
     m_description = value;
     if (m_loaded && m_window) {
-        static_cast<DescriptionLabel*>(lblOperation)->setDescription(m_description);
+        ShowDescription();
         m_window->repaint();
     }
+}
+
+void frmProgress::ShowDescription() {
+    static_cast<DescriptionLabel*>(lblOperation)->setDescription(m_description);
+    // The bar has no caption of its own: a screen reader hears it by the
+    // operation it measures, with the window's title when there is none.
+    pbProgress->setAccessibleName(m_description.isEmpty() ? m_window->windowTitle() : m_description);
 }
 
 void frmProgress::setMaximumValue(float value) {
@@ -229,7 +236,7 @@ void frmProgress::Form_Load() {
         Vezedad::Ui::Guard(body, [](const Vezedad::ErrorInfo&) {});
     };
     step([this] { m_loaded = true; });
-    step([this] { static_cast<DescriptionLabel*>(lblOperation)->setDescription(m_description); });
+    step([this] { ShowDescription(); });
     step([this] { lblStatus->setText(QString()); });
     step([this] { setBar(0); });
     step([this] { ControlVisibility(); });

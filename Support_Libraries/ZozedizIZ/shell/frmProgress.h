@@ -61,6 +61,8 @@ private:
     friend class ProgressWindow;
     void Form_Load();
     void Form_Activate();
+    // The description in its label and as the bar's name.
+    void ShowDescription();
     void ControlVisibility();
     void SetBackColor();
     void cmdStop_Click();

@@ -137,6 +137,26 @@ private slots:
         }
     }
 
+    // A screen reader hears the bar by the operation it measures, also when
+    // that changes (each file of a folder run), and by the window's title
+    // when there is no description.
+    void theBarIsHeardByItsOperation() {
+        for (const QString& description : {QStringLiteral("Validating files in folder /data/ZOV2025"), QString()}) {
+            TestSupport::UiScript ui;
+            ProgressForm form;
+            ui.expectModal([](QDialog& window) { QTRY_VERIFY(!window.isVisible()); });
+            QObject::connect(&form, &ProgressForm::Execute, [&] {
+                auto* bar = child<QProgressBar>(progressWindow(form), "pbProgress");
+                QCOMPARE(TestSupport::accessibleName(bar),
+                         description.isEmpty() ? QStringLiteral("Progress") : description);
+                form.setDescription(QStringLiteral("Validating file 2 of 3: M1234500.txt"));
+                QCOMPARE(TestSupport::accessibleName(bar), QStringLiteral("Validating file 2 of 3: M1234500.txt"));
+                form.Finished();
+            });
+            form.StartTracking(description, 100);
+        }
+    }
+
     // Cut to any length, the description fits its line to the last pixel
     // (the walk of each window shown checks it).
     void everyCutDescriptionFits() {
