@@ -6,6 +6,7 @@
 #include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Utilities.h"
 
+#include <QFileInfo>
 #include <atomic>
 
 namespace Vezedad {
@@ -23,6 +24,22 @@ QString spaceKey(qint32 optionType) {
     case kvoOptionC: return QStringLiteral("OC61");
     default: return QStringLiteral("REZO");
     }
+}
+
+// What the user reads when the file at path was not opened with the
+// platform's code. The file is there: they are told where, and how to read
+// it all the same.
+QString unopenedFileText(const QString& path, qint32 code) {
+    // The files opened here are text (exception reports and report files).
+    const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
+    const QString reason = code == sysNoAssociation
+                               ? (text ? QStringLiteral("no program is set to open text files.")
+                                       : QStringLiteral("no program is set to open files of its kind."))
+                               : Utilities::WinAPIError(code).trimmed();
+    return QStringLiteral("The file '") + path + QStringLiteral("' was not opened: ") + reason +
+           QStringLiteral("\r\n") +
+           (text ? QStringLiteral("Open it with a text editor.")
+                 : QStringLiteral("Open it with a program that reads it."));
 }
 
 } // namespace
@@ -78,18 +95,21 @@ void Documentation::ShowFile(const QString& strPathAndFile) {
             throw ErrorInfo(CustomErrors::AssembleErrorCode(kvetUsage, kvesSerious, errFileNotFound),
                             QStringLiteral("File '") + strPathAndFile + QStringLiteral("' not found."),
                             QStringLiteral("Vezedad::Documentation"));
-        ShellOpen(strPathAndFile, true);
+        const qint32 result = ShellStart(strPathAndFile, true);
+        if (result != 0)
+            throw ErrorInfo(result, unopenedFileText(strPathAndFile, result), QStringLiteral("Vezedad::Documentation"));
     });
 }
 
-void Documentation::ShellOpen(const QString& target, bool isLocalFile) {
+qint32 Documentation::ShellStart(const QString& target, bool isLocalFile) {
     const ShellOpener opener = shellOpener();
     // Without a desktop opener nothing is able to open the target.
-    const qint32 result = opener ? opener(target, isLocalFile) : qint32(sysNoAssociation);
-    if (result != 0) {
-        QString text = Utilities::WinAPIError(result);
-        throw ErrorInfo(result, text, QStringLiteral("ShellExecuteEx"));
-    }
+    return opener ? opener(target, isLocalFile) : qint32(sysNoAssociation);
+}
+
+void Documentation::ShellOpen(const QString& target, bool isLocalFile) {
+    const qint32 result = ShellStart(target, isLocalFile);
+    if (result != 0) throw ErrorInfo(result, Utilities::WinAPIError(result), QStringLiteral("ShellExecuteEx"));
 }
 
 } // namespace Vezedad

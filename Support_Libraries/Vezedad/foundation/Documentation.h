@@ -49,6 +49,8 @@ public:
 
     QString GetUri(qint32 docID, qint32 optionType = 1) const;
     void ShowDoc(qint32 docID, qint32 optionType = 1);
+    // A file that the desktop does not open raises the platform's code with
+    // a description naming the file and how to read it otherwise.
     void ShowFile(const QString& strPathAndFile);
 
 private:
@@ -57,6 +59,8 @@ private:
     Documentation();
 
     void InitPages();
+    // The opener's answer: 0, or the platform's code.
+    static qint32 ShellStart(const QString& target, bool isLocalFile);
     void ShellOpen(const QString& target, bool isLocalFile);
 
     QString m_baseAddress;

@@ -114,4 +114,6 @@ private slots:
     void everyPageForEveryOption();
     void showFileOpensOnlyFiles();
     void failedStartRaisesThePlatformCode();
+    void aFileNotOpenedIsNamedWithWhatToDo_data();
+    void aFileNotOpenedIsNamedWithWhatToDo();
 };

@@ -116,3 +116,37 @@ void tst_foundation::failedStartRaisesThePlatformCode() {
     Documentation::setShellOpener(nullptr);
     QCOMPARE(raisedBy([] { Globals::Documentation().ShowDoc(docHome); }).Number(), 1155);
 }
+
+// A file that the desktop would not open keeps the platform's code, and its
+// text names the file and how to read it, not the platform's call.
+void tst_foundation::aFileNotOpenedIsNamedWithWhatToDo_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint32>("code");
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("no program for text files")
+        << "exception_M123.txt" << 1155 << "no program is set to open text files."
+        << "Open it with a text editor.";
+    QTest::newRow("no program, another kind") << "Report.pdf" << 1155 << "no program is set to open files of its kind."
+                                              << "Open it with a program that reads it.";
+    QTest::newRow("another failure") << "M123.TXT" << 5 << "Access is denied."
+                                     << "Open it with a text editor.";
+}
+void tst_foundation::aFileNotOpenedIsNamedWithWhatToDo() {
+    QFETCH(QString, name);
+    QFETCH(qint32, code);
+    QFETCH(QString, why);
+    QFETCH(QString, advice);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(name);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    recordOpenings(code);
+    const ErrorInfo e = raisedBy([&] { Globals::Documentation().ShowFile(file); });
+    Documentation::setShellOpener(nullptr);
+    QCOMPARE(e.Number(), code);
+    QCOMPARE(e.Description(),
+             QStringLiteral("The file '") + file + QStringLiteral("' was not opened: ") + why + "\r\n" + advice);
+    QCOMPARE(e.Source(), QStringLiteral("Vezedad::Documentation.ShowFile\r\n-->Vezedad::Documentation"));
+}

@@ -34,6 +34,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -156,6 +157,16 @@ UiScript::Action readVerdict(Verdict& v, const std::function<void(QDialog&)>& th
         else
             d.reject();
     };
+}
+
+// The verdict window's fields, then its choices to open the report and the
+// file, and OK.
+UiScript::Action chooseInVerdict(Verdict& v, bool report, bool file) {
+    return readVerdict(v, [report, file](QDialog& d) {
+        d.findChild<QCheckBox*>("chkShowReport")->setChecked(report);
+        d.findChild<QCheckBox*>("chkShowFile")->setChecked(file);
+        QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    });
 }
 
 // The progress window, once the job inside it has ended, with its last
@@ -713,17 +724,35 @@ private slots:
         Verdict v;
         UiScript ui;
         ui.expectFile(path);
-        ui.expectModal(readVerdict(v, [](QDialog& d) {
-            d.findChild<QCheckBox*>("chkShowReport")->setChecked(true);
-            d.findChild<QCheckBox*>("chkShowFile")->setChecked(true);
-            QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-        }));
+        ui.expectModal(chooseInVerdict(v, true, true));
         const auto order = QObject::connect(controller(), &Controller::OpenReportFile,
                                             [] { events() << QStringLiteral("opened: %1").arg(openedFiles().size()); });
         click("cmdValidate");
         QObject::disconnect(order);
         QCOMPARE(openedFiles(), QStringList{m_files.filePath("exception_M1234503.txt")});
         QCOMPARE(events(), (QStringList{"OpenReportFile(8," + path + ")", "opened: 1"}));
+    }
+
+    // A report that no program opens (none is set for text files) is named
+    // whole in the box, with how to read it; the platform's call is not.
+    void aReportNotOpenedSaysWhereItIs() {
+        const QString path = fixture(QStringLiteral("M1234503.txt"));
+        chooseForm(Vezedad::zfotForm25);
+        Verdict v;
+        UiScript ui;
+        ui.expectFile(path);
+        ui.expectModal(chooseInVerdict(v, true, false));
+        ui.expectBox();
+        Vezedad::Documentation::setShellOpener([](const QString&, bool) { return qint32(Vezedad::sysNoAssociation); });
+        const auto restore = qScopeGuard([] { Vezedad::Documentation::setShellOpener(&recordOpen); });
+        click("cmdValidate");
+        const QString prompt = ui.boxes().at(0).prompt;
+        QVERIFY2(prompt.startsWith(QStringLiteral("Error 1155: The file '") +
+                                   m_files.filePath("exception_M1234503.txt") +
+                                   QStringLiteral("' was not opened: no program is set to open text files.\r\n"
+                                                  "Open it with a text editor.\n")),
+                 qPrintable(prompt));
+        QVERIFY2(!prompt.contains(QStringLiteral("ShellExecute")), qPrintable(prompt));
     }
 
     // A report that cannot be written ends the run: the progress window
