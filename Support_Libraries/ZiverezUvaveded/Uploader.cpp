@@ -45,16 +45,17 @@ UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const
         Vezedad::Ui::ExecModal(fileList);
         if (fileList.Cancelled()) return uprCancelled;
 
-        QString archive;
+        QString archive, failure;
         bool zipped = false;
         Vezedad::Ui::GuardShowError(kSendReport, [&] {
-            archive = CreateZip(strReportPath, fileList.SelectedFiles());
+            archive = CreateZip(strReportPath, fileList.SelectedFiles(), failure);
             zipped = true;
         });
         if (!zipped) return uprZipFailure;
         if (archive.isEmpty()) {
-            Vezedad::Ui::MsgBox(QStringLiteral("Unable to create zip file"), Vezedad::Ui::vbOKOnly,
-                                QStringLiteral("Uploading Report"));
+            Vezedad::Ui::MsgBox(QStringLiteral("Unable to create zip file") + failure +
+                                    QStringLiteral("\r\n\r\nNothing was sent."),
+                                Vezedad::Ui::vbOKOnly, QStringLiteral("Uploading Report"));
             return uprZipFailure;
         }
 
@@ -69,7 +70,7 @@ UploadResult Uploader::SendReport(const SubmitMetadataRequest* objRequest, const
     return result;
 }
 
-QString Uploader::CreateZip(const QString& reportFolder, const Vezedad::StringCollection& files) {
+QString Uploader::CreateZip(const QString& reportFolder, const Vezedad::StringCollection& files, QString& failure) {
     return Vezedad::trapArrow(QStringLiteral("VezirodEdovud::Uploader.CreateZip"), [&] {
         Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
         const QString archivePath = ArchivePath(reportFolder);
@@ -91,7 +92,15 @@ QString Uploader::CreateZip(const QString& reportFolder, const Vezedad::StringCo
             zip.AddFileSpec(fso.BuildPath(reportFolder, name));
         }
         zip.Zip();
-        return zip.Success() && fso.FileExists(archivePath) ? archivePath : QString();
+        if (zip.Success() && fso.FileExists(archivePath)) return archivePath;
+        // The user is told what to mend: the file that could not be packed,
+        // or the archive that could not be written, and why.
+        const QString what = zip.FailedFile().isEmpty() ? archivePath + QStringLiteral(" could not be written.")
+                                                        : QStringLiteral("\"") + fso.GetFileName(zip.FailedFile()) +
+                                                              QStringLiteral("\" could not be packed.");
+        failure = QStringLiteral(": ") + what + QStringLiteral("\r\n") +
+                  (zip.Success() ? QStringLiteral("The archive is not there.") : zip.FailureReason());
+        return QString();
     });
 }
 

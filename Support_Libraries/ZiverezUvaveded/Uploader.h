@@ -30,8 +30,9 @@ public:
     static QString ArchivePath(const QString& reportFolder);
 
 private:
-    // The archive's path, or the empty text when no archive could be made.
-    QString CreateZip(const QString& reportFolder, const Vezedad::StringCollection& files);
+    // The archive's path, or the empty text when no archive could be made;
+    // failure then says why, naming the file that could not be packed.
+    QString CreateZip(const QString& reportFolder, const Vezedad::StringCollection& files, QString& failure);
 };
 
 } // namespace VezirodEdovud

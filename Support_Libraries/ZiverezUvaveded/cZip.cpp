@@ -2,13 +2,20 @@
 
 #include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
 #include "Vezedad/foundation/Text.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <utility>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 namespace VezirodEdovud {
@@ -26,6 +33,8 @@ enum RunResult : qint32 {
     runCancelled = -3,
     runBadText = -4,
     runPasswordMismatch = -5,
+    runFileUnreadable = -6,
+    runFileChanged = -7,
 };
 
 // The library's messages name files the way the desktop writes paths.
@@ -53,6 +62,8 @@ public:
     zip_t* get() const { return m_zip; }
     qint32 openError() const { return m_error; }
     qint32 lastError() const { return qint32(zip_error_code_zip(zip_get_error(m_zip))); }
+    // The library's words for a failed close, with the system's reason.
+    const QString& closeErrorText() const { return m_errorText; }
 
     // Writes the archive out; libzip writes it under a temporary name in the
     // same folder and renames it once it is complete.
@@ -62,6 +73,7 @@ public:
             return runOk;
         }
         const qint32 error = lastError();
+        m_errorText = QString::fromLocal8Bit(zip_error_strerror(zip_get_error(m_zip)));
         zip_discard(m_zip);
         m_zip = nullptr;
         return error != 0 ? error : ZIP_ER_WRITE;
@@ -70,14 +82,212 @@ public:
 private:
     zip_t* m_zip = nullptr;
     qint32 m_error = 0;
+    QString m_errorText;
 };
+
+// What a file was when the run began. A file that is not the same once its
+// entry is written was written meanwhile, and the entry may hold neither the
+// old bytes nor the new (a file cut short while it is read still gives an
+// entry whose checksum fits what was read).
+struct Stamp {
+    qint64 size = -1;
+    qint64 seconds = 0;
+    qint64 nanoseconds = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+Stamp stampOf(const struct stat& st) {
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)};
+}
 
 struct Entry {
     QString path;
     QString name;
+    Stamp before;
+    mode_t mode = 0;
+};
+
+// Why path cannot be packed, in the file system's words ("File not found:
+// ...", "Permission denied: ..."); empty when it can.
+QString whyUnreadable(const QString& path) {
+    try {
+        QFile file;
+        Vezedad::Globals::FSO().OpenForReading(file, path);
+        return {};
+    } catch (const Vezedad::ErrorInfo& e) {
+        return e.Description();
+    }
+}
+
+QString changedText() {
+    return QStringLiteral("It changed while it was being packed: another program may be writing it. Try again once "
+                          "that program has finished with it.");
+}
+
+// The words for a run's result that no file or close explained.
+QString failureText(qint32 result) {
+    switch (result) {
+    case runNoArchiveName: return QStringLiteral("No archive name was given.");
+    case runCancelled: return QStringLiteral("The packing was cancelled.");
+    case runBadText: return QStringLiteral("The comment or password holds a character that Windows-1252 lacks.");
+    case runPasswordMismatch: return QStringLiteral("The password and its confirmation differ.");
+    default: {
+        zip_error_t error;
+        zip_error_init_with_code(&error, int(result));
+        const QString text = QString::fromLocal8Bit(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        return text;
+    }
+    }
+}
+
+cZip::PackingHook& packingHook() {
+    static cZip::PackingHook hook;
+    return hook;
+}
+
+// One run's files and what became of them. The sources report here, and the
+// run reads the first failure from here once the library has given up.
+struct Packing {
+    QList<Entry> entries;
+    // Sources not yet read to their end.
+    qsizetype pending = 0;
+    qint32 result = runOk;
+    QString failedFile;
+    QString reason;
+
+    void fail(qint32 code, const QString& file, const QString& why) {
+        if (result != runOk) return;
+        result = code;
+        failedFile = file;
+        reason = why;
+    }
+};
+
+// Feeds one file to the library, read straight from the disk, and checks
+// once it has been read that it is still what the run began with; once the
+// last file has been read, every file is checked again, so that none of
+// them changed while the others were packed.
+class FileSource {
+public:
+    FileSource(Packing& run, qsizetype index) : m_run(run), m_index(index) {
+        zip_error_init(&m_error);
+        ++m_run.pending;
+    }
+    ~FileSource() {
+        if (!m_ended) --m_run.pending;
+        zip_error_fini(&m_error);
+    }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    // The library's entry point. Nothing may unwind through the library: an
+    // error here fails the run.
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        auto* self = static_cast<FileSource*>(state);
+        try {
+            return self->answer(data, length, command);
+        } catch (const Vezedad::ErrorInfo& e) {
+            return self->fail(ZIP_ER_INTERNAL, runFileUnreadable, e.Description());
+        } catch (...) {
+            return self->fail(ZIP_ER_INTERNAL, runFileUnreadable,
+                              QStringLiteral("An unexpected error stopped its packing."));
+        }
+    }
+
+private:
+    const Entry& entry() const { return m_run.entries.at(m_index); }
+
+    zip_int64_t answer(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        switch (command) {
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_GET_FILE_ATTRIBUTES,
+                                                  -1);
+        case ZIP_SOURCE_OPEN: return open();
+        case ZIP_SOURCE_READ: return read(static_cast<char*>(data), length);
+        case ZIP_SOURCE_CLOSE: m_file.close(); return 0;
+        case ZIP_SOURCE_STAT: {
+            zip_stat_t* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+            if (!st) return -1;
+            zip_stat_init(st);
+            st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+            st->size = zip_uint64_t(entry().before.size);
+            st->mtime = time_t(entry().before.seconds);
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
+            // The file's permissions go with it, as an archiver's do.
+            auto* attributes = ZIP_SOURCE_GET_ARGS(zip_file_attributes_t, data, length, &m_error);
+            if (!attributes) return -1;
+            zip_file_attributes_init(attributes);
+            attributes->valid = ZIP_FILE_ATTRIBUTES_HOST_SYSTEM | ZIP_FILE_ATTRIBUTES_EXTERNAL_FILE_ATTRIBUTES;
+            attributes->host_system = ZIP_OPSYS_UNIX;
+            attributes->external_file_attributes = (zip_uint32_t(entry().mode) & 0xFFFFu) << 16;
+            return sizeof(zip_file_attributes_t);
+        }
+        case ZIP_SOURCE_ERROR: return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_FREE: delete this; return 0;
+        default: zip_error_set(&m_error, ZIP_ER_OPNOTSUPP, 0); return -1;
+        }
+    }
+
+    zip_int64_t open() {
+        if (const cZip::PackingHook& hook = packingHook()) hook(entry().path);
+        try {
+            Vezedad::Globals::FSO().OpenForReading(m_file, entry().path, QIODevice::Unbuffered);
+        } catch (const Vezedad::ErrorInfo& e) {
+            return fail(ZIP_ER_OPEN, runFileUnreadable, e.Description());
+        }
+        m_read = 0;
+        return 0;
+    }
+
+    zip_int64_t read(char* data, zip_uint64_t length) {
+        if (m_ended) return 0;
+        const qint64 got =
+            m_file.read(data, qint64(qMin<zip_uint64_t>(length, zip_uint64_t(std::numeric_limits<qint32>::max()))));
+        if (got < 0)
+            return fail(ZIP_ER_READ, runFileUnreadable,
+                        QStringLiteral("It could not be read (") + m_file.errorString() + QStringLiteral(")."));
+        m_read += got;
+        return got > 0 ? got : ended();
+    }
+
+    // The file has been read whole: it must be what the run began with, and
+    // after the last file every file must still be.
+    zip_int64_t ended() {
+        m_ended = true;
+        --m_run.pending;
+        struct stat st {};
+        if (::fstat(m_file.handle(), &st) != 0 || stampOf(st) != entry().before || m_read != entry().before.size)
+            return fail(ZIP_ER_CHANGED, runFileChanged, changedText());
+        if (m_run.pending > 0) return 0;
+        for (const Entry& packed : std::as_const(m_run.entries)) {
+            struct stat now {};
+            if (::stat(QFile::encodeName(packed.path).constData(), &now) != 0 || stampOf(now) != packed.before)
+                return fail(ZIP_ER_CHANGED, runFileChanged, changedText(), packed.path);
+        }
+        return 0;
+    }
+
+    zip_int64_t fail(int zipError, qint32 result, const QString& reason, const QString& file = QString()) {
+        zip_error_set(&m_error, zipError, 0);
+        m_run.fail(result, file.isEmpty() ? entry().path : file, reason);
+        return -1;
+    }
+
+    Packing& m_run;
+    qsizetype m_index;
+    QFile m_file;
+    qint64 m_read = 0;
+    bool m_ended = false;
+    zip_error_t m_error;
 };
 
 } // namespace
+
+cZip::PackingHook cZip::setPackingHook(PackingHook hook) { return std::exchange(packingHook(), std::move(hook)); }
 
 cZip::cZip(QObject* parent) : QObject(parent) {}
 
@@ -92,7 +302,16 @@ QVariant cZip::FileSpec(qint32 nIndex) const {
 
 void cZip::Zip() {
     if (m_specs.size() > MaxFileSpecs) raiseSubscript();
+    m_failureReason.clear();
+    m_failedFile.clear();
     m_lastResult = runZip();
+    if (m_lastResult != runOk && m_failureReason.isEmpty()) m_failureReason = failureText(m_lastResult);
+}
+
+qint32 cZip::failed(qint32 result, const QString& file, const QString& reason) {
+    m_failedFile = file;
+    m_failureReason = reason;
+    return result;
 }
 
 void cZip::Delete() {
@@ -120,24 +339,33 @@ qint32 cZip::runZip() {
     if (Vezedad::trimBlanks(m_zipFile).isEmpty()) return runNoArchiveName;
     const QDir baseDir = baseFolder();
 
-    // Every listed file must be there before anything is written: an archive
-    // that silently lacks one of them must never come out of a run.
-    QList<Entry> entries;
+    // Every listed file must be there and readable before anything is
+    // written: an archive that silently lacks one of them must never come out
+    // of a run. What each file is now is what its entry must hold.
+    Packing packing;
+    const auto take = [&](const QString& path) {
+        if (const QString why = whyUnreadable(path); !why.isEmpty()) return failed(runNotAFile, path, why);
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+            const int error = errno;
+            return failed(runNotAFile, path,
+                          QStringLiteral("It cannot be reached (") + QString::fromLocal8Bit(std::strerror(error)) +
+                              QStringLiteral(")."));
+        }
+        packing.entries.append({path, entryName(path), stampOf(st), st.st_mode});
+        return qint32(runOk);
+    };
     for (const QString& fileSpec : std::as_const(m_specs)) {
         const QString path = baseDir.absoluteFilePath(fileSpec);
         const QFileInfo info(path);
-        if (info.isFile()) {
-            entries.append({path, entryName(path)});
-        } else if (info.isDir() && m_recurseSubDirs) {
+        if (info.isDir() && m_recurseSubDirs) {
             QDir::Filters filters = QDir::Files;
             if (m_includeHidden) filters |= QDir::Hidden | QDir::System;
             QDirIterator it(path, filters, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
-                const QString file = it.next();
-                entries.append({file, entryName(file)});
-            }
-        } else {
-            return runNotAFile;
+            while (it.hasNext())
+                if (const qint32 result = take(it.next()); result != runOk) return result;
+        } else if (const qint32 result = take(path); result != runOk) {
+            return result;
         }
     }
 
@@ -178,15 +406,20 @@ qint32 cZip::runZip() {
             return archive.lastError();
     }
 
-    for (const Entry& entry : std::as_const(entries)) {
+    for (qsizetype i = 0; i < packing.entries.size(); ++i) {
+        const Entry& entry = packing.entries.at(i);
         bool cancel = false;
         Q_EMIT Cancel(entry.name, cancel);
         if (cancel) return runCancelled;
         // Level 1 is the quiet one: no message per file.
         if (m_messageLevel != 1) Q_EMIT Progress(1, ReplaceSlashes(QStringLiteral("  adding: ") + entry.name));
 
-        zip_source_t* source = zip_source_file(archive.get(), QFile::encodeName(entry.path).constData(), 0, -1);
-        if (!source) return archive.lastError();
+        auto* file = new FileSource(packing, i);
+        zip_source_t* source = zip_source_function(archive.get(), &FileSource::callback, file);
+        if (!source) {
+            delete file;
+            return archive.lastError();
+        }
         const QByteArray name = entry.name.toUtf8();
         const zip_int64_t index = zip_file_add(archive.get(), name.constData(), source,
                                                ZIP_FL_ENC_UTF_8 | (m_allowAppend ? ZIP_FL_OVERWRITE : 0));
@@ -198,7 +431,12 @@ qint32 cZip::runZip() {
             zip_file_set_encryption(archive.get(), zip_uint64_t(index), ZIP_EM_AES_256, passwordBytes.constData()) != 0)
             return archive.lastError();
     }
-    return archive.close();
+    // The files are read while the archive is written; a file that failed
+    // there is named, before the library's own words for it.
+    const qint32 result = archive.close();
+    if (packing.result != runOk) return failed(packing.result, packing.failedFile, packing.reason);
+    if (result != runOk) return failed(result, QString(), archive.closeErrorText());
+    return result;
 }
 
 qint32 cZip::runDelete() {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 namespace VezirodEdovud {
 
@@ -13,6 +14,9 @@ namespace VezirodEdovud {
 // path and the options, adds the files and calls Zip; Success tells whether
 // a complete archive was written. The archive is replaced only when the run
 // succeeds: a failed or cancelled run leaves no half-written file behind.
+// Each entry holds its file whole, as it was when the run began: a file whose
+// size or modification time is not the same once it has been packed (another
+// program wrote it meanwhile) fails the run.
 class VEZIRODEDOVUD_EXPORT cZip : public QObject {
     Q_OBJECT
 public:
@@ -61,11 +65,22 @@ public:
 
     // Builds the archive from the list. More than MaxFileSpecs raises the
     // subscript error (9) and writes nothing; any other failure is reported
-    // through Success only.
+    // through Success, FailureReason and FailedFile.
     void Zip();
     bool Success() const { return m_lastResult == 0; }
+    // Why the last run failed, in words ("" after a success), and the path of
+    // the file it failed on ("" when the fault was not one file's, as when the
+    // archive itself could not be written).
+    const QString& FailureReason() const { return m_failureReason; }
+    const QString& FailedFile() const { return m_failedFile; }
     // Removes the listed names from the archive; Success does not change.
     void Delete();
+
+    // Called with a file's path as its packing begins, in every run; a test
+    // changes or removes the file there. The hook it replaces comes back; an
+    // empty one puts none.
+    using PackingHook = std::function<void(const QString& path)>;
+    static PackingHook setPackingHook(PackingHook hook);
 
 Q_SIGNALS:
     // Before each file is added; a listener that sets bCancel stops the run.
@@ -76,6 +91,7 @@ Q_SIGNALS:
 
 private:
     qint32 runZip();
+    qint32 failed(qint32 result, const QString& file, const QString& reason);
     qint32 runDelete();
     QDir baseFolder() const;
     QString entryName(const QString& path) const;
@@ -97,6 +113,8 @@ private:
     bool m_allowAppend = false;
     QStringList m_specs;
     qint32 m_lastResult = -1;
+    QString m_failureReason;
+    QString m_failedFile;
 };
 
 } // namespace VezirodEdovud

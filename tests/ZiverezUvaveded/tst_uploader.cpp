@@ -11,6 +11,7 @@
 #include "ZiverezUvaveded/Messages.h"
 #include "ZiverezUvaveded/Proxy.h"
 #include "ZiverezUvaveded/Uploader.h"
+#include "ZiverezUvaveded/cZip.h"
 #include "ZiverezUvaveded/frmUploadResponse.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -201,26 +203,51 @@ private Q_SLOTS:
         QVERIFY(m_service->requests(Route::Submission).isEmpty());
     }
 
-    // A chosen file that vanished before it was packed fails the whole
-    // archive: nothing is sent, and the earlier archive is kept as it was.
-    void missingChosenFileIsAZipFailure() {
+    void aFileThatCannotBePackedStopsTheUpload_data() {
+        QTest::addColumn<bool>("removedBeforePacking");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("removed after it was chosen") << true << QStringLiteral("File not found: %1");
+        QTest::newRow("rewritten shorter while packed")
+            << false
+            << QStringLiteral("It changed while it was being packed: another program may be writing it. Try again "
+                              "once that program has finished with it.");
+    }
+
+    // A chosen file that vanished before it was packed, or that another
+    // program rewrote while the archive was packed, fails the whole archive:
+    // the user is told which file and why, nothing is sent, and the earlier
+    // archive is kept as it was.
+    void aFileThatCannotBePackedStopsTheUpload() {
+        QFETCH(bool, removedBeforePacking);
+        QFETCH(QString, reason);
         const QString archive = m_dir->filePath(QStringLiteral("ZelZipUpload/ZelFiles2023.zip"));
         QDir(m_dir->path()).mkpath(QStringLiteral("ZelZipUpload"));
         writeFile(archive, "earlier archive");
+        const auto restore = qScopeGuard([] { cZip::setPackingHook({}); });
+        cZip::setPackingHook([this, removedBeforePacking](const QString& path) {
+            if (removedBeforePacking || path != file("P2023.txt")) return;
+            QFile report(path);
+            QVERIFY(report.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(report.write("short"), qint64(5));
+        });
         UiScript ui;
-        ui.expectModal([this](QDialog& list) {
-            QVERIFY(QFile::remove(file("P2023.txt")));
+        ui.expectModal([this, removedBeforePacking](QDialog& list) {
+            if (removedBeforePacking) QVERIFY(QFile::remove(file("P2023.txt")));
             button(list, "cmdUpload")->click();
         });
         ui.expectBox(Vezedad::Ui::vbOK);
         QCOMPARE(Uploader().SendReport(m_request.get(), m_dir->path()), uprZipFailure);
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Uploading Report"));
-        QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("Unable to create zip file"));
+        QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("Unable to create zip file: \"P2023.txt\" could not be "
+                                                         "packed.\r\n") +
+                                              reason.arg(file("P2023.txt")) +
+                                              QStringLiteral("\r\n\r\nNothing was sent."));
         QCOMPARE(readFile(archive), QByteArray("earlier archive"));
         QCOMPARE(QDir(m_dir->filePath(QStringLiteral("ZelZipUpload"))).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"ZelFiles2023.zip"});
         QVERIFY(m_service->requests(Route::Submission).isEmpty());
+        QVERIFY(m_service->requests(Route::Upload).isEmpty());
     }
 
     void failedUploadIsExplainedAndReported_data() {

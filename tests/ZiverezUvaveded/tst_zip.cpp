@@ -2,8 +2,10 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "ZiverezUvaveded/cZip.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +96,7 @@ private Q_SLOTS:
         QCOMPARE(entries.keys(), (QStringList{"A2023.txt", "M2023.txt", "P2023.txt"}));
         QCOMPARE(entries.value("M2023.txt"), QByteArray("0|abc|\r\n"));
         QCOMPARE(entries.value("P2023.txt"), QByteArray(5000, 'x'));
+        QVERIFY(zip.FailureReason().isEmpty() && zip.FailedFile().isEmpty());
         QCOMPARE(progress.size(), 3);
         QVERIFY(progress.at(1).contains(QStringLiteral("A2023.txt")));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"ZelFiles2023.zip"});
@@ -174,14 +177,18 @@ private Q_SLOTS:
 
     void failedRunWritesNothing_data() {
         QTest::addColumn<QString>("fileSpec");
-        QTest::newRow("missing file") << QStringLiteral("gone.txt");
-        QTest::newRow("folder") << QStringLiteral("sub");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing file") << QStringLiteral("gone.txt") << QStringLiteral("File not found: %1");
+        QTest::newRow("folder") << QStringLiteral("sub")
+                                << QStringLiteral("Path/File access error: %1 is a folder, not a file");
     }
 
     // An archive that lacks one of the listed files is never written: the
-    // older archive stays as it was and no temporary file is left over.
+    // older archive stays as it was, no temporary file is left over, and the
+    // run names the file and says why.
     void failedRunWritesNothing() {
         QFETCH(QString, fileSpec);
+        QFETCH(QString, reason);
         writeFile(archivePath(), "older");
         cZip zip;
         zip.setZipFile(archivePath());
@@ -189,9 +196,63 @@ private Q_SLOTS:
         zip.AddFileSpec(reportFile(fileSpec));
         zip.Zip();
         QVERIFY(!zip.Success());
+        QCOMPARE(zip.FailedFile(), reportFile(fileSpec));
+        QCOMPARE(zip.FailureReason(), reason.arg(reportFile(fileSpec)));
         QFile older(archivePath());
         QVERIFY(older.open(QIODevice::ReadOnly));
         QCOMPARE(older.readAll(), QByteArray("older"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"ZelFiles2023.zip"});
+    }
+
+    void aFileChangedWhilePackedFailsTheRun_data() {
+        QTest::addColumn<QString>("changed");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const QString changed = QStringLiteral("It changed while it was being packed");
+        // Each is done as P2023.txt, the second file, begins to be packed.
+        QTest::newRow("cut short at its turn") << QStringLiteral("P2023.txt") << QByteArray("cut") << changed;
+        QTest::newRow("grown at its turn") << QStringLiteral("P2023.txt") << QByteArray(6000, 'y') << changed;
+        QTest::newRow("rewritten after its turn, same size")
+            << QStringLiteral("M2023.txt") << QByteArray("0|abd|\r\n") << changed;
+        QTest::newRow("removed at its turn") << QStringLiteral("P2023.txt") << QByteArray() << "File not found: ";
+    }
+
+    // An entry holds its file whole, as it was when the run began: a file
+    // that another program writes (or removes) while the archive is packed
+    // fails the run, named, and the older archive stays as it was.
+    void aFileChangedWhilePackedFailsTheRun() {
+        QFETCH(QString, changed);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        writeFile(archivePath(), "older");
+        const QString target = reportFile(changed);
+        const QDateTime was = QFileInfo(target).lastModified();
+        QStringList begun;
+        cZip::setPackingHook([&](const QString& path) {
+            begun << QFileInfo(path).fileName();
+            if (QFileInfo(path).fileName() != QStringLiteral("P2023.txt")) return;
+            if (bytes.isEmpty()) {
+                QVERIFY(QFile::remove(target));
+                return;
+            }
+            // Rewritten in place, as a program that does not replace the file
+            // writes it; a rewrite of the same size keeps only its new time.
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(file.write(bytes), bytes.size());
+            QVERIFY(file.setFileTime(was.addSecs(2), QFileDevice::FileModificationTime));
+        });
+        cZip zip;
+        zip.setZipFile(archivePath());
+        zip.AddFileSpec(reportFile(QStringLiteral("M2023.txt")));
+        zip.AddFileSpec(reportFile(QStringLiteral("P2023.txt")));
+        zip.Zip();
+        cZip::setPackingHook({});
+        QCOMPARE(begun, (QStringList{"M2023.txt", "P2023.txt"}));
+        QVERIFY(!zip.Success());
+        QCOMPARE(zip.FailedFile(), target);
+        QVERIFY2(zip.FailureReason().startsWith(reason), qPrintable(zip.FailureReason()));
+        QCOMPARE(TestSupport::readFile(archivePath()), QByteArray("older"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"ZelFiles2023.zip"});
     }
 
