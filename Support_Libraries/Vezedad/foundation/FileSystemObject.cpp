@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <system_error>
 
 #ifdef Q_OS_UNIX
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,6 +39,36 @@ std::filesystem::path nativePath(const QString& path) {
 // A path that exists but is no regular file, after links: what it is.
 QString notAFile(const QFileInfo& info) {
     return info.isDir() ? QStringLiteral(" is a folder, not a file") : QStringLiteral(" is not a regular file");
+}
+
+// A name as the disk holds it, readable whatever its bytes: what is not
+// UTF-8 shows as \xHH, and a backslash as \\ so that no name reads as another.
+QString visibleName(QByteArrayView bytes) {
+    QString name;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const uchar lead = uchar(bytes[i]);
+        if (lead < 0x80) {
+            name += lead == '\\' ? QStringLiteral("\\\\") : QString(QLatin1Char(char(lead)));
+            ++i;
+            continue;
+        }
+        const qsizetype length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                                 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                 : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                : 0;
+        if (length > 0 && i + length <= bytes.size()) {
+            const QByteArrayView piece = bytes.sliced(i, length);
+            const QString character = QString::fromUtf8(piece);
+            if (character.toUtf8() == piece) {
+                name += character;
+                i += length;
+                continue;
+            }
+        }
+        name += QStringLiteral("\\x") + QString::number(lead, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        ++i;
+    }
+    return name;
 }
 
 QByteArray readWhole(const FileSystemObject& fso, const QString& path) {
@@ -181,6 +213,70 @@ QFileInfoList FileSystemObject::Files(const QString& folder) const {
         return c != 0 ? c < 0 : a.fileName() < b.fileName();
     });
     return files;
+}
+
+QList<FolderEntry> FileSystemObject::Entries(const QString& folder) const {
+    QList<FolderEntry> entries;
+#ifdef Q_OS_UNIX
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR) raise(rtPathNotFound, folder);
+        if (err == EACCES || err == EPERM) raise(rtPermissionDenied, folder);
+        raise(rtPathFileAccessError,
+              folder + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(err)) + QStringLiteral(")"));
+    }
+    const auto closeDir = qScopeGuard([dir] { ::closedir(dir); });
+    // Each name is looked at where it stands, relative to the folder opened,
+    // so that a name Qt cannot hold is looked at too.
+    const int fd = ::dirfd(dir);
+    errno = 0;
+    while (const dirent* found = ::readdir(dir)) {
+        const QByteArray bytes(found->d_name);
+        if (bytes == "." || bytes == "..") continue;
+        FolderEntry entry;
+        const QString decoded = QFile::decodeName(bytes);
+        entry.decodes = QFile::encodeName(decoded) == bytes;
+        entry.name = entry.decodes ? decoded : visibleName(bytes);
+        struct stat st {};
+        if (::fstatat(fd, found->d_name, &st, 0) == 0) {
+            entry.kind = S_ISREG(st.st_mode)   ? FolderEntry::File
+                         : S_ISDIR(st.st_mode) ? FolderEntry::Folder
+                                               : FolderEntry::Other;
+            entry.size = qint64(st.st_size);
+        } else {
+            const int err = errno;
+            struct stat link {};
+            // Gone since the folder was read: it is no longer one of its names.
+            if (err == ENOENT && ::fstatat(fd, found->d_name, &link, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            entry.kind = err == ENOENT ? FolderEntry::Missing : FolderEntry::Unreachable;
+            entry.error = QString::fromLocal8Bit(std::strerror(err));
+        }
+        entries.append(entry);
+        errno = 0;
+    }
+    if (errno != 0)
+        raise(rtPathFileAccessError,
+              folder + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral(")"));
+#else
+    for (const QFileInfo& info :
+         QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        FolderEntry entry;
+        entry.name = info.fileName();
+        entry.kind = info.isFile()                        ? FolderEntry::File
+                     : info.isDir()                       ? FolderEntry::Folder
+                     : info.isSymLink() && !info.exists() ? FolderEntry::Missing
+                                                          : FolderEntry::Other;
+        entry.size = info.size();
+        entries.append(entry);
+    }
+    if (entries.isEmpty() && !QDir(folder).exists()) raise(rtPathNotFound, folder);
+#endif
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    return entries;
 }
 
 std::unique_ptr<TextStream> FileSystemObject::OpenTextFile(const QString& path, IOMode mode, bool create) const {

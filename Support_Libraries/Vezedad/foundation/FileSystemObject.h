@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QFileInfoList>
 #include <QIODeviceBase>
+#include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -43,6 +44,27 @@ private:
     bool m_closed = false;
 };
 
+// A name in a folder as the disk holds it, and what it leads to, links
+// followed.
+struct VEZEDAD_EXPORT FolderEntry {
+    enum Kind {
+        File,       // a regular file
+        Folder,     // a folder
+        Other,      // a pipe, socket or device
+        Missing,    // a link to nothing
+        Unreachable // what it leads to cannot be looked at (a loop of links, a folder that refuses)
+    };
+    // The name. A name whose bytes are not all UTF-8 shows each byte that is
+    // not as \xHH (and a backslash as \\); such a name leads nowhere as a
+    // path, so decodes is false.
+    QString name;
+    bool decodes = true;
+    Kind kind = File;
+    qint64 size = 0;
+    // For Unreachable, the system's reason.
+    QString error;
+};
+
 // The file-system services the system uses: existence tests, path pieces,
 // folders, file lists and single-byte text streams.
 //
@@ -68,6 +90,10 @@ public:
     void DeleteFile(const QString& path) const;
     // The regular files of a folder, sorted by name ignoring letter case.
     QFileInfoList Files(const QString& folder) const;
+    // Every name of a folder but "." and "..", whatever it leads to, sorted
+    // as Files sorts them: also the names Files cannot hold (a name that is
+    // not UTF-8) and what cannot be read. 76 when the folder is not there.
+    QList<FolderEntry> Entries(const QString& folder) const;
 
     std::unique_ptr<TextStream> OpenTextFile(const QString& path, IOMode mode = ForReading, bool create = false) const;
     std::unique_ptr<TextStream> CreateTextFile(const QString& path, bool overwrite = true) const;

@@ -10,6 +10,7 @@
 #include "ZozedizIZ/shell/ExceptionReport.h"
 #include "ZozedizIZ/shell/ProgressForm.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace ZozedizIZ {
@@ -32,6 +33,33 @@ qint32 formTypeOfName(const QString& name) {
     case u'S': return Vezedad::zfotForm27;
     default: return 0;
     }
+}
+
+// Why a report file of a folder cannot be read; empty when it can.
+QString whyUnreadable(const Vezedad::FolderEntry& entry) {
+    // Qt takes paths as text: a name that is not UTF-8 is no path to it.
+    if (!entry.decodes) return QStringLiteral("its name is not UTF-8 text, so it cannot be opened; rename it");
+    switch (entry.kind) {
+    case Vezedad::FolderEntry::File: return {};
+    case Vezedad::FolderEntry::Missing: return QStringLiteral("a link to a file that is not there");
+    case Vezedad::FolderEntry::Unreachable:
+        return QStringLiteral("it cannot be reached (") + entry.error + QStringLiteral(")");
+    default: return QStringLiteral("not a regular file (a pipe, socket or device)");
+    }
+}
+
+// The summary's part for files that could not be read: each named with its
+// reason, so many at most that the box still fits the screen.
+QString unreadList(const QStringList& unread) {
+    constexpr qsizetype kMaxNamed = 10;
+    if (unread.isEmpty()) return {};
+    QString text =
+        unread.size() == 1
+            ? QStringLiteral("\r\n\r\n1 file could not be read and is counted as failed:")
+            : QStringLiteral("\r\n\r\n%1 files could not be read and are counted as failed:").arg(unread.size());
+    for (qsizetype i = 0; i < qMin(unread.size(), kMaxNamed); ++i) text += QStringLiteral("\r\n") + unread.at(i);
+    if (unread.size() > kMaxNamed) text += QStringLiteral("\r\n... and %1 more.").arg(unread.size() - kMaxNamed);
+    return text;
 }
 
 } // namespace
@@ -101,36 +129,64 @@ void ValidationRuns::RunFileValidation() {
 }
 
 void ValidationRuns::RunFolderValidation() {
-    QFileInfoList files;
+    // Every report file of the folder is either checked or named in the
+    // summary: what cannot be read (a link to nothing, a pipe, a name that is
+    // not UTF-8, a file that went or refused its reading on its turn) counts
+    // as failed, with its reason, and the run goes on.
+    struct Item {
+        QString name;
+        qint64 size = 0;
+        QString unreadable; // why it cannot be read; empty for a file to check
+    };
+    QList<Item> items;
+    qsizetype n = 0;
     Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (fso.FolderExists(m_path))
-        for (const QFileInfo& file : fso.Files(m_path))
-            if (formTypeOfName(file.fileName()) != 0) files.append(file);
+        for (const Vezedad::FolderEntry& entry : fso.Entries(m_path)) {
+            if (entry.kind == Vezedad::FolderEntry::Folder || formTypeOfName(entry.name) == 0) continue;
+            const QString why = whyUnreadable(entry);
+            n += why.isEmpty();
+            items.append({entry.name, entry.size, why});
+        }
     const std::shared_ptr<void> subscription = subscribeToValidator();
     // A folder may hold more files than 16 bits count.
     qint32 validated = 0, passed = 0, warnings = 0, failed = 0;
-    const qsizetype n = files.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QFileInfo& file = files.at(i);
-        mProgress->setDescription(QStringLiteral("Validating file %1 of %2: ").arg(i + 1).arg(n) + file.fileName());
-        mProgress->setMaximumValue(float(file.size()));
+    QStringList unread;
+    qsizetype i = 0;
+    for (const Item& item : std::as_const(items)) {
+        ++validated;
+        if (!item.unreadable.isEmpty()) {
+            ++failed;
+            unread.append(item.name + QStringLiteral(": ") + item.unreadable);
+            continue;
+        }
+        const QString path = QDir(m_path).absoluteFilePath(item.name);
+        mProgress->setDescription(QStringLiteral("Validating file %1 of %2: ").arg(++i).arg(n) + item.name);
+        mProgress->setMaximumValue(float(item.size));
         m_bytes = 0;
         m_errors = 0;
-        const Vezedad::FileValidationResultPtr result = Vezedad::Globals::Validator().ValidateFile(
-            file.absoluteFilePath(), formTypeOfName(file.fileName()), kMaxErrors);
-        showHeldFigures();
-        ++validated;
-        switch (result->Severity()) {
-        case Vezedad::kvesOK: ++passed; break;
-        case Vezedad::kvesWarning: ++warnings; break;
-        default: ++failed; break;
+        Vezedad::FileValidationResultPtr result;
+        try {
+            result = Vezedad::Globals::Validator().ValidateFile(path, formTypeOfName(item.name), kMaxErrors);
+        } catch (const Vezedad::ErrorInfo& e) {
+            ++failed;
+            unread.append(item.name + QStringLiteral(": ") + e.Description());
         }
-        WriteExceptionReport(file.absoluteFilePath(), *result);
+        showHeldFigures();
+        if (result) {
+            switch (result->Severity()) {
+            case Vezedad::kvesOK: ++passed; break;
+            case Vezedad::kvesWarning: ++warnings; break;
+            default: ++failed; break;
+            }
+            WriteExceptionReport(path, *result);
+        }
         // A folder of small files moves the bar, repaints and hears Stop
         // between files too.
-        mProgress->Update(
-            QStringLiteral("Validated %1 lines; found %2 errors so far.").arg(result->RecordCount()).arg(m_errors),
-            float(file.size()));
+        mProgress->Update(QStringLiteral("Validated %1 lines; found %2 errors so far.")
+                              .arg(result ? result->RecordCount() : 0)
+                              .arg(m_errors),
+                          float(item.size));
         if (mProgress->StopRequested()) break;
     }
     Vezedad::Ui::MsgBox(QString::number(validated) + QStringLiteral(" files in folder ") + m_path +
@@ -138,7 +194,8 @@ void ValidationRuns::RunFolderValidation() {
                             QStringLiteral(" passed validation.\r\n") + QString::number(warnings) +
                             QStringLiteral(" have warnings but are otherwise valid.\r\n") + QString::number(failed) +
                             QStringLiteral(" failed validation.\r\nException reports (if any) are in the folder with "
-                                           "the files."),
+                                           "the files.") +
+                            unreadList(unread),
                         Vezedad::Ui::vbInformation | Vezedad::Ui::vbOKOnly, QStringLiteral("Folder Validation"));
 }
 

@@ -34,6 +34,8 @@ public:
     void ValidateFile(const QString& path, qint32 formType);
     // Validates every report file of folder (A, M, P or S names, ".txt"),
     // then shows the summary box; an empty or missing folder validates none.
+    // A report file that cannot be read counts as failed and the summary
+    // names it with its reason; the run goes on.
     void ValidateFolder(const QString& folder);
 
     // The last file run's severity, and its exception report ("" when the

@@ -39,6 +39,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 using TestSupport::raisedBy;
@@ -194,6 +195,16 @@ struct StopAt {
     }
     ~StopAt() { QObject::disconnect(connection); }
 };
+
+// Validate Folder on folder, chosen in the folder dialog after No to the
+// year folder's question; the summary box is answered OK.
+void validateFolder(UiScript& ui, const QString& folder) {
+    ui.expectBox(Vezedad::Ui::vbNo);
+    ui.expectFolder(folder);
+    ui.expectModal(progressRuns());
+    ui.expectBox();
+    click("cmdValidateFolder");
+}
 
 // What one Validate File of a form showed: the verdict, and the progress
 // window's last lines when the file took it.
@@ -808,11 +819,7 @@ private slots:
                                                         order << w->findChild<QLabel*>("lblOperation")->toolTip();
                                             });
         UiScript ui;
-        ui.expectBox(Vezedad::Ui::vbNo);
-        ui.expectFolder(folder.path());
-        ui.expectModal(progressRuns());
-        ui.expectBox();
-        click("cmdValidateFolder");
+        validateFolder(ui, folder.path());
         QObject::disconnect(watch);
         QCOMPARE(order, (QStringList{"Validating file 1 of 4: a1.txt", "Validating file 2 of 4: m1.txt",
                                      "Validating file 3 of 4: P1.TXT", "Validating file 4 of 4: sales.txt"}));
@@ -957,16 +964,86 @@ private slots:
         writeFile(folder + QStringLiteral("/A_ż.txt"), "0|C1234567|x|y|z|\r\n");
         writeFile(folder + QStringLiteral("/P1.txt"), kWarn26);
         UiScript ui;
-        ui.expectBox(Vezedad::Ui::vbNo);
-        ui.expectFolder(folder);
-        ui.expectModal(progressRuns());
-        ui.expectBox();
-        click("cmdValidateFolder");
+        validateFolder(ui, folder);
         QCOMPARE(ui.boxes().size(), 2);
         QVERIFY2(ui.boxes().at(1).prompt.startsWith("2 files in folder " + folder),
                  qPrintable(ui.boxes().at(1).prompt));
         QVERIFY(QFile::exists(folder + QStringLiteral("/exception_A_ż.txt")));
         QVERIFY(QFile::exists(folder + QStringLiteral("/exception_P1.txt")));
+    }
+
+    void folderRunGoesOnPastAnEntryItCannotRead_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("link to nothing") << "link"
+                                         << "Mdangle.txt: a link to a file that is not there";
+        QTest::newRow("loop of links") << "loop"
+                                       << "Mloop.txt: it cannot be reached (Too many levels of symbolic links)";
+        QTest::newRow("pipe") << "pipe"
+                              << "Mpipe.txt: not a regular file (a pipe, socket or device)";
+        QTest::newRow("name not UTF-8")
+            << "bytes"
+            << "M\\xFF\\\\x.txt: its name is not UTF-8 text, so it cannot be opened; rename it";
+        QTest::newRow("gone on its turn") << "gone"
+                                          << "M1.txt: File '<folder>/M1.txt' not found.";
+    }
+
+    // A report file of a folder that cannot be read counts as failed and is
+    // named with its reason; the files after it are checked as ever and
+    // their older exception reports replaced. Leftovers of a save, backups
+    // and folders are not report files and are passed over without a word.
+    void folderRunGoesOnPastAnEntryItCannotRead() {
+        QFETCH(QString, kind);
+        QFETCH(QString, named);
+        QTemporaryDir folder;
+        const QByteArray odd = QFile::encodeName(folder.path());
+        writeFile(folder.filePath("A1.txt"), "0|C1234567|x|y|z|\r\n");
+        writeFile(folder.filePath("P1.txt"), kWarn26);
+        writeFile(folder.filePath("exception_P1.txt"), "old\r\n");
+        writeFile(folder.filePath("P1.txt~"), kWarn26);
+        writeFile(folder.filePath("P1.txt.a1B2c3"), kWarn26);
+        QVERIFY(QDir(folder.path()).mkdir("Mdir.txt"));
+        QMetaObject::Connection removal;
+        // The temporary folder cannot see a name that is not UTF-8 to remove it.
+        QByteArray unnamed;
+        const auto removeUnnamed = qScopeGuard([&unnamed] {
+            if (!unnamed.isEmpty()) ::unlink(unnamed.constData());
+        });
+        if (kind == "link") {
+            QVERIFY(QFile::link(folder.filePath("nowhere.txt"), folder.filePath("Mdangle.txt")));
+        } else if (kind == "loop") {
+            QVERIFY(::symlink("Mloop.txt", (odd + "/Mloop.txt").constData()) == 0);
+        } else if (kind == "pipe") {
+            TestSupport::makeFifo(folder.filePath("Mpipe.txt"));
+        } else if (kind == "bytes") {
+            // A name no text names: a byte that is not UTF-8, and a backslash.
+            unnamed = odd + "/M\xff\\x.txt";
+            QFile file;
+            const int fd = ::open(unnamed.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+            QVERIFY(fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            QCOMPARE(file.write(kGood25), kGood25.size());
+        } else {
+            // Removed by another program while the file before it is checked.
+            writeFile(folder.filePath("M1.txt"), kGood25);
+            removal = QObject::connect(&Vezedad::Globals::Validator(), &Vezedad::Validator::RecordValidated,
+                                       [&folder](qint32& record, qint32&, qint32&, bool&) {
+                                           if (record == 1) QFile::remove(folder.filePath("M1.txt"));
+                                       });
+        }
+        UiScript ui;
+        validateFolder(ui, folder.path());
+        QObject::disconnect(removal);
+        QCOMPARE(ui.boxes().size(), 2);
+        QCOMPARE(ui.boxes().at(1).prompt,
+                 "3 files in folder " + folder.path() +
+                     " have been validated.\r\n0 passed validation.\r\n1 have warnings but are otherwise "
+                     "valid.\r\n2 failed validation.\r\nException reports (if any) are in the folder with the "
+                     "files.\r\n\r\n1 file could not be read and is counted as failed:\r\n" +
+                     QString(named).replace("<folder>", folder.path()));
+        QVERIFY(QFile::exists(folder.filePath("exception_A1.txt")));
+        QVERIFY(readFile(folder.filePath("exception_P1.txt")).startsWith("File Validation Report for "));
+        const QStringList reports = QDir(folder.path()).entryList({"exception_*"}, QDir::AllEntries);
+        QCOMPARE(reports, (QStringList{"exception_A1.txt", "exception_P1.txt"}));
     }
 
     // The date line takes a form the code page holds, whatever the system's
@@ -1015,11 +1092,7 @@ private slots:
             QVERIFY(empty.open(QIODevice::WriteOnly));
         }
         UiScript ui;
-        ui.expectBox(Vezedad::Ui::vbNo);
-        ui.expectFolder(folder.path());
-        ui.expectModal(progressRuns());
-        ui.expectBox();
-        click("cmdValidateFolder");
+        validateFolder(ui, folder.path());
         QCOMPARE(ui.boxes().at(1).prompt.section(QStringLiteral("\r\n"), 0, 1),
                  QStringLiteral("32770 files in folder %1 have been validated.\r\n32770 passed validation.")
                      .arg(folder.path()));
@@ -1046,11 +1119,7 @@ private slots:
         int files = 0;
         StopAt stop([&files](qint32 record) { return record == 1 && ++files == 3; });
         UiScript ui;
-        ui.expectBox(Vezedad::Ui::vbNo);
-        ui.expectFolder(folder.path());
-        ui.expectModal(progressRuns());
-        ui.expectBox();
-        click("cmdValidateFolder");
+        validateFolder(ui, folder.path());
         QVERIFY2(ui.boxes().at(1).prompt.startsWith("3 files in folder " + folder.path()),
                  qPrintable(ui.boxes().at(1).prompt));
         QVERIFY(QFile::exists(folder.filePath("exception_M3.txt")));
