@@ -181,12 +181,8 @@ void frmFileList::FillFileList() {
             if (!file.isFile() || isHiddenOrLockFile(name)) continue;
             if (name.left(9).compare(QStringLiteral("exception"), Qt::CaseInsensitive) == 0) continue;
             if (name.compare(Vezedad::Globals::IdentityFileName(), Qt::CaseInsensitive) == 0) continue;
-            const QString extension = fso.GetExtensionName(name).toLower();
-            const bool qualifies = ((m_fileTypes & Vezedad::zfitText) && extension == QStringLiteral("txt")) ||
-                                   ((m_fileTypes & Vezedad::zfitExcel) &&
-                                    (extension == QStringLiteral("xls") || extension == QStringLiteral("xlsx") ||
-                                     extension == QStringLiteral("xlsm")));
-            if (!qualifies) continue;
+            // Any name with a report's extension: the user chooses what goes.
+            if (!Vezedad::ZelReport::IsReportFileName(name, 0, m_fileTypes & Vezedad::zfitBoth)) continue;
             auto* item = new QListWidgetItem(name, lstFiles);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Checked);

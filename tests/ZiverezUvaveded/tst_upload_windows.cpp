@@ -61,9 +61,10 @@ private Q_SLOTS:
         m_dir.reset(new QTemporaryDir);
         QVERIFY(m_dir->isValid());
         QDir(m_dir->path()).mkpath(QStringLiteral("sub"));
-        for (const char* name : {"M2023.txt", "REPORT.TXT", "Identity.TXT", "exception_P2023.txt", "EXCEPTIONS.xls",
-                                 "S2023.xlsx", "S2023b.xlsm", "old.xls", "notes.doc", ".hidden.txt", "~$S2023b.xlsm",
-                                 ".~lock.M2023.txt#", "sub/X2023.txt"})
+        for (const char* name :
+             {"M2023.txt", "REPORT.TXT", "Identity.TXT", "exception_P2023.txt", "EXCEPTIONS.xls", "S2023.xlsx",
+              "S2023b.xlsm", "old.xls", "notes.doc", ".hidden.txt", "~$S2023b.xlsm", ".~lock.M2023.txt#",
+              "sub/X2023.txt", "M2023.txt~", "M2023.txt.k3J9xQ", "S2023.xlsx.bak"})
             touch(m_dir->filePath(QString::fromLatin1(name)));
         // Entries with a report's name that are no files to pack.
         QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("gone.txt")), m_dir->filePath(QStringLiteral("P2023.txt"))));

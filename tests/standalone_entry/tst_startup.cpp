@@ -242,6 +242,9 @@ private slots:
         Program program;
         for (int i = 0; i < files; ++i)
             program.write(QStringLiteral("A%1.txt").arg(i, 2, 10, QLatin1Char('0')), "0|C1234567|12345|Al|Roe|\r\n");
+        // What a save cut short leaves beside a list, and an editor's backup, are no lists.
+        program.write(QStringLiteral("A00.txt.k3J9xQ"), "0|C2222");
+        program.write(QStringLiteral("A00.txt~"), "0|C1234567|12345|Al|Roe|\r\n");
         UiScript ui;
         ui.expectBox(answers.value(0));
         if (answers.value(1) == 1) ui.expectFile(form26A(QStringLiteral("A01.txt")));

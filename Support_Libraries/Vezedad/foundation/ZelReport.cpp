@@ -150,14 +150,30 @@ QString ZelReport::FilePattern(qint32 formType, qint32 fileType) {
     case zfitBoth: extension = QStringLiteral("[.]((txt)|(xls[mx]?))"); break;
     default: break;
     }
-    return QLatin1Char('^') + letters + QStringLiteral(".*") + extension;
+    // The name ends in the extension: \z, since $ would also let a name end
+    // in a line feed after it.
+    return QLatin1Char('^') + letters + QStringLiteral(".*") + extension + QStringLiteral("\\z");
+}
+
+namespace {
+
+QRegularExpression fileNameRule(const QString& pattern) {
+    // A name is a name whatever it holds, a line feed too.
+    return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption |
+                                           QRegularExpression::DotMatchesEverythingOption);
+}
+
+} // namespace
+
+bool ZelReport::IsReportFileName(const QString& name, qint32 formType, qint32 fileType) {
+    return fileNameRule(FilePattern(formType, fileType)).match(name).hasMatch();
 }
 
 OrderedMap<QString, QFileInfo> ZelReport::FileList(qint32 lngFormType, qint32 lngFileType) {
-    const QRegularExpression pattern(FilePattern(lngFormType, lngFileType), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression rule = fileNameRule(FilePattern(lngFormType, lngFileType));
     OrderedMap<QString, QFileInfo> files;
     for (const QFileInfo& file : Globals::FSO().Files(ReportPath()))
-        if (pattern.match(file.fileName()).hasMatch()) files.insert(file.fileName(), file);
+        if (rule.match(file.fileName()).hasMatch()) files.insert(file.fileName(), file);
     return files;
 }
 

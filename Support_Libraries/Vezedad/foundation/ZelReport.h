@@ -34,8 +34,17 @@ public:
     // leaves everything as it was.
     void ChangeReportYear(qint32 intNewYear);
     qint16 DefaultYear() const { return m_defaultYear; }
+    // The year folder's report files of the form types and the file type,
+    // by IsReportFileName, in the folder's name order.
     qint32 FileCount(qint32 lngFormType, qint32 lngFileType = zfitBoth);
     OrderedMap<QString, QFileInfo> FileList(qint32 lngFormType, qint32 lngFileType = zfitBoth);
+    // The one rule for a report file's name, wherever a folder's report files
+    // are listed: it starts with one of the form types' prefix letters (any
+    // name for form type 0) and ends in the file type's extension, letter
+    // case aside. A name that only holds the extension before another ending
+    // is none: what a save cut short on a stick or share leaves
+    // ("A00.txt.k3J9xQ"), an editor's backup ("A00.txt~", "M2013.txt.bak").
+    static bool IsReportFileName(const QString& name, qint32 formType, qint32 fileType);
     QString ReportPath();
     QString ReportRootPath();
     // Like a year change: the new root's year folder must take the identity.

@@ -3,6 +3,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/ZelReport.h"
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/ValidationTypes.h"
@@ -23,9 +24,9 @@ constexpr qint64 kProgressThreshold = 10000;
 constexpr qint32 kMaxErrors = 1000;
 
 // The form type a report file's name gives, by its first letter; 0 for a
-// file that is no report file (only "txt" files count).
+// file that is no report file (only text files count).
 qint32 formTypeOfName(const QString& name) {
-    if (name.isEmpty() || QFileInfo(name).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) != 0) return 0;
+    if (!Vezedad::ZelReport::IsReportFileName(name, Vezedad::zfotAll, Vezedad::zfitText)) return 0;
     switch (name.front().toUpper().unicode()) {
     case u'P': return Vezedad::zfotForm26;
     case u'A': return Vezedad::zfotForm26A;

@@ -233,11 +233,16 @@ void tst_report::prefixes() {
     for (const auto& e : expected) QCOMPARE(ZelReport::Prefix(e.first), e.second);
 }
 
+// A report file's name starts with a form's letter and ends in the
+// extension, letter case aside: what a save cut short leaves beside a report
+// and an editor's backup are no report files.
 void tst_report::fileList() {
     ZelReport& report = Globals::ZelReport();
     report.ChangeReportYear(2013);
-    const QStringList names = {"M2013.txt.bak", "X2013.txt", "M2013.csv", "m2013.TXT", "a1.xlsm",
-                               "P2.txt",        "S1.xls",    "Mtxt",      "A0.xlsx",   "b.txt"};
+    const QStringList names = {"M2013.txt.bak", "X2013.txt",      "M2013.csv",     "m2013.TXT",
+                               "a1.xlsm",       "P2.txt",         "S1.xls",        "Mtxt",
+                               "A0.xlsx",       "b.txt",          "A1.txt.k3J9xQ", "A1.txt~",
+                               "S1.xls~",       "a0.xlsx.Qz12Ab", "P3.txt\n",      "M2014.TXT.txt"};
     for (const QString& name : names) {
         QFile f(QDir(report.ReportPath()).filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -248,13 +253,16 @@ void tst_report::fileList() {
         for (const auto& entry : report.FileList(form, type)) k << entry.first;
         return k.join(u',');
     };
-    QCOMPARE(keys(zfotForm25, zfitText), QStringLiteral("m2013.TXT,M2013.txt.bak"));
+    QCOMPARE(keys(zfotForm25, zfitText), QStringLiteral("m2013.TXT,M2014.TXT.txt"));
+    QCOMPARE(keys(zfotForm26A, zfitText), QString());
     QCOMPARE(keys(zfotApplication, zfitBoth), QStringLiteral("A0.xlsx,a1.xlsm,P2.txt"));
     QCOMPARE(keys(zfotSales, zfitExcel), QStringLiteral("A0.xlsx,a1.xlsm,S1.xls"));
     // The year folder also holds the filer's identity file, which the model keeps there.
-    QCOMPARE(keys(0, zfitText), QStringLiteral("b.txt,identity.txt,m2013.TXT,M2013.txt.bak,P2.txt,X2013.txt"));
+    QCOMPARE(keys(0, zfitText), QStringLiteral("b.txt,identity.txt,m2013.TXT,M2014.TXT.txt,P2.txt,X2013.txt"));
     QCOMPARE(report.FileCount(zfotAll), 6);
     QCOMPARE(report.FileCount(zfotIdentity), 1);
+    for (const QString& name : names)
+        QCOMPARE(ZelReport::IsReportFileName(name, zfotAll, zfitBoth), report.FileList(zfotAll).contains(name));
 }
 
 void tst_report::proposeNewName() {

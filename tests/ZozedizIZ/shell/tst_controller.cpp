@@ -796,8 +796,8 @@ private slots:
             QVERIFY(!(w->objectName() == QStringLiteral("frmProgress") && w->isVisible()));
     }
 
-    // A folder run takes the report files (A, M, P or S and ".txt", in any
-    // case) in name order and leaves exception reports and the identity
+    // A folder run takes the report files (A, M, P or S and ending in ".txt",
+    // in any case) in name order and leaves exception reports and the identity
     // alone; the summary counts them.
     void folderRun() {
         QTemporaryDir folder;
@@ -810,6 +810,9 @@ private slots:
         writeFile(folder.filePath("identity.txt"), "x|\r\n");
         writeFile(folder.filePath("list.csv"), kGood25);
         writeFile(folder.filePath("readme.txt"), kGood25);
+        // What a save cut short leaves, and an editor's backup, are no reports.
+        writeFile(folder.filePath("m1.txt.k3J9xQ"), "0|R1");
+        writeFile(folder.filePath("m1.txt~"), kGood25);
         QStringList order;
         const auto watch = QObject::connect(&Vezedad::Globals::Validator(), &Vezedad::Validator::RecordValidated,
                                             [&order](qint32& record, qint32&, qint32&, bool&) {

@@ -256,6 +256,9 @@ private Q_SLOTS:
         // Other forms and workbooks are not read.
         YearFolder::write(QStringLiteral("P00.txt"), "0|C1111111|11|No|One\r\n");
         YearFolder::write(QStringLiteral("A02.xlsm"), "0|C2222222|22|No|Two\r\n");
+        // Nor what a save cut short leaves beside a list, or an editor's backup.
+        YearFolder::write(QStringLiteral("A00.txt.k3J9xQ"), "0|C2222");
+        YearFolder::write(QStringLiteral("a01.txt~"), "0|C3333333|33|Old|Edit\r\n");
         ApplicatorList list;
         QCOMPARE(list.Count(), 0); // made empty, reads nothing
         list.ReadAll();
