@@ -100,22 +100,56 @@ ApplicatorFields Applicator::CutLine(QStringView line, QStringView separator, bo
     // Fields are short: a one-character separator is looked for in place.
     const char16_t bar = separator.size() == 1 ? separator.front().unicode() : 0;
     const char16_t* const text = reinterpret_cast<const char16_t*>(line.utf16());
-    return cut(line, separator.size(), line.endsWith(separator), fiveColumns, [&](qsizetype from) -> qsizetype {
-        if (!bar) return line.indexOf(separator, from);
-        for (qsizetype i = from; i < line.size(); ++i)
-            if (text[i] == bar) return i;
-        return -1;
-    });
+    ApplicatorFields fields =
+        cut(line, separator.size(), line.endsWith(separator), fiveColumns, [&](qsizetype from) -> qsizetype {
+            if (!bar) return line.indexOf(separator, from);
+            for (qsizetype i = from; i < line.size(); ++i)
+                if (text[i] == bar) return i;
+            return -1;
+        });
+    fields.indicatorFirst = !fiveColumns && StartsWithIndicator(line, separator);
+    return fields;
 }
 
 ApplicatorFields Applicator::CutLine(QLatin1StringView line, char separator, bool fiveColumns) {
     const char* const text = line.data();
     const bool closed = !line.isEmpty() && text[line.size() - 1] == separator;
-    return cut(line, 1, closed, fiveColumns, [&](qsizetype from) -> qsizetype {
+    ApplicatorFields fields = cut(line, 1, closed, fiveColumns, [&](qsizetype from) -> qsizetype {
         for (qsizetype i = from; i < line.size(); ++i)
             if (text[i] == separator) return i;
         return -1;
     });
+    fields.indicatorFirst = !fiveColumns && StartsWithIndicator(line, separator);
+    return fields;
+}
+
+QStringView Applicator::RecordOf(QStringView line) {
+    // U+FEFF, or the three characters Windows-1252 makes of its UTF-8 bytes.
+    static constexpr char16_t kMarkAsRead[] = {0x00EF, 0x00BB, 0x00BF};
+    const QStringView markAsRead(kMarkAsRead, 3);
+    for (;;) {
+        if (line.startsWith(u' ') || line.startsWith(QChar(0xFEFF)))
+            line = line.sliced(1);
+        else if (line.startsWith(markAsRead))
+            line = line.sliced(3);
+        else
+            return line;
+    }
+}
+
+QLatin1StringView Applicator::RecordOf(QLatin1StringView line) {
+    while (line.startsWith(u' ')) line = line.sliced(1);
+    return line;
+}
+
+bool Applicator::StartsWithIndicator(QStringView record, QStringView separator) {
+    return !record.isEmpty() && record.front() >= u'0' && record.front() <= u'9' &&
+           record.sliced(1).startsWith(separator);
+}
+
+bool Applicator::StartsWithIndicator(QLatin1StringView record, char separator) {
+    const char* const text = record.data();
+    return record.size() >= 2 && text[0] >= '0' && text[0] <= '9' && text[1] == separator;
 }
 
 void Applicator::LoadFields(const ApplicatorFields& fields) {

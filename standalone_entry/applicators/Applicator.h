@@ -24,6 +24,9 @@ struct ApplicatorFields {
     QAnyStringView indicator;
     // The line holds text in fields beyond the layout, which nothing keeps.
     bool beyond = false;
+    // Cut without the indicator column, the line starts with an indicator
+    // as a record of five columns does: its fields are read one column off.
+    bool indicatorFirst = false;
 };
 
 // One certified applicator or technician of the filer. The text properties
@@ -62,6 +65,19 @@ public:
     static ApplicatorFields CutLine(QLatin1StringView line, char separator, bool fiveColumns);
     // What LoadLine sets from the fields it cut.
     void LoadFields(const ApplicatorFields& fields);
+
+    // A Form 26A line's record: the line without the byte-order marks and
+    // blanks before it, which are never data (a mark that a tool left before
+    // a later line, as one character or as Windows-1252 reads its bytes).
+    static QStringView RecordOf(QStringView line);
+    // The same for a line of ASCII bytes, which holds no mark.
+    static QLatin1StringView RecordOf(QLatin1StringView line);
+    // Whether a record starts with the "No Applications" indicator: one
+    // digit and the separator (with no separator, any digit). The first
+    // record of a list decides by it whether the list has the indicator
+    // column.
+    static bool StartsWithIndicator(QStringView record, QStringView separator);
+    static bool StartsWithIndicator(QLatin1StringView record, char separator);
 
 private:
     bool m_appsDone = false;

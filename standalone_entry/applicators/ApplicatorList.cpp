@@ -40,13 +40,52 @@ template <class Step> StepResult attempt(Step&& step) {
     }
 }
 
-// A line that starts with one digit and the separator: the file carries the
-// activity indicator in its first column. Without a separator, any line
-// that starts with a digit.
-bool startsWithIndicator(const QString& line, const QString& separator) {
-    if (line.isEmpty()) return false;
-    const QChar first = line.front();
-    return first >= u'0' && first <= u'9' && QStringView(line).sliced(1).startsWith(separator);
+// How many records after the first a list read without the indicator
+// column has looked at for records that start with one.
+constexpr int kLookAhead = 100;
+
+// The number of the first line after line `after` that starts with the
+// indicator column, among the next kLookAhead records of the file; 0 for
+// none. A read that fails here finds none: the reading proper meets the same
+// failure and offers its choices.
+qint64 laterRecordWithIndicator(const QString& path, qint64 after, const QString& separator) {
+    try {
+        Vezedad::ReportFile::LineReader reader(path);
+        Vezedad::ReportFile::LineReader::Line raw;
+        QString line;
+        int looked = 0;
+        while (looked < kLookAhead && reader.next(raw)) {
+            if (raw.number <= after) continue;
+            Vezedad::ReportFile::decode(raw.bytes, line);
+            line.remove(QLatin1Char('"'));
+            const QStringView record = Applicator::RecordOf(line);
+            if (record.isEmpty()) continue;
+            if (Applicator::StartsWithIndicator(record, separator)) return raw.number;
+            ++looked;
+        }
+    } catch (...) {
+        // The reading proper reports it.
+    }
+    return 0;
+}
+
+// Asked when a list's first record has no indicator column while a later
+// record has one: read in four columns, such records come out one column off.
+bool loadInFourColumns(const QString& path, qint64 firstRecord, qint64 later) {
+    const QString text =
+        QStringLiteral("File '") + path + QStringLiteral("':\r\n") + QStringLiteral("Its first record (line ") +
+        QString::number(firstRecord) +
+        QStringLiteral(") has no \"No Applications\" indicator, so the list is read in the older layout of four "
+                       "columns: Cert ID, Business Reg Num, First Name, Last Name. But line ") +
+        QString::number(later) +
+        QStringLiteral(" starts with an indicator, as a record of five columns does.\r\n"
+                       "Read in four columns, such a record shows its indicator as the Cert ID, its certification id "
+                       "as the Business Reg Num, its registration number as the First Name and its first name as the "
+                       "Last Name; its last name is left out, and it counts as having made applications, whatever "
+                       "its indicator says. Saving the list keeps it that way.\r\n"
+                       "Load it in four columns anyway?");
+    return Vezedad::Ui::MsgBox(text, Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2,
+                               QStringLiteral("Opening Data File")) == Vezedad::Ui::vbYes;
 }
 
 } // namespace
@@ -224,20 +263,23 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
                 }
             }
             if (asBytes) {
-                take(false, Applicator::CutLine(QLatin1StringView(raw.bytes.data(), raw.bytes.size()), bar, indicator),
-                     raw.number);
+                const QLatin1StringView record =
+                    Applicator::RecordOf(QLatin1StringView(raw.bytes.data(), raw.bytes.size()));
+                take(record.isEmpty(), Applicator::CutLine(record, bar, indicator), raw.number);
                 return;
             }
-            // The first line that holds anything decides the layout of the
-            // whole file: an empty line has no separator and no indicator to
-            // tell. A retry after the question was answered does not ask it
-            // again.
-            if (!layoutDecided && !line.isEmpty()) {
+            const QStringView record = Applicator::RecordOf(line);
+            // The first record decides the layout of the whole file: a line
+            // of blanks or marks has no separator and no indicator to
+            // tell. A retry after the questions were answered does not ask
+            // them again.
+            if (!layoutDecided && !record.isEmpty()) {
                 Vezedad::Validator& validator = Vezedad::Globals::Validator();
-                const Vezedad::ColumnStructure structure = validator.GetColumnStructure(line);
-                indicator = startsWithIndicator(line, structure.Delimiter);
+                const QString first = record.toString();
+                const Vezedad::ColumnStructure structure = validator.GetColumnStructure(first);
+                const bool withIndicator = Applicator::StartsWithIndicator(record, structure.Delimiter);
                 const Vezedad::ValidationResultPtr count =
-                    validator.CheckColumnCount(line, QString(structure.Delimiter), 1, Vezedad::zfotForm26A);
+                    validator.CheckColumnCount(first, QString(structure.Delimiter), 1, Vezedad::zfotForm26A);
                 if (!count->IsValid() &&
                     Vezedad::Ui::MsgBox(QStringLiteral("File '") + strFileName + QStringLiteral("':\r\n") +
                                             count->Message() + QStringLiteral("\r\nTry to load it anyway?"),
@@ -246,13 +288,22 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
                     stop = true;
                     return;
                 }
-                if (!structure.Delimiter.isEmpty()) separator = structure.Delimiter;
+                const QString delimiter = structure.Delimiter.isEmpty() ? separator : structure.Delimiter;
+                if (!withIndicator) {
+                    const qint64 later = laterRecordWithIndicator(strFileName, raw.number, delimiter);
+                    if (later > 0 && !loadInFourColumns(strFileName, raw.number, later)) {
+                        stop = true;
+                        return;
+                    }
+                }
+                indicator = withIndicator;
+                separator = delimiter;
                 layoutDecided = true;
                 // Every separator the structure finds is one ASCII byte.
                 if (separator.size() == 1 && separator.front().unicode() < 0x80)
                     bar = char(separator.front().unicode());
             }
-            take(line.isEmpty(), Applicator::CutLine(line, separator, indicator), raw.number);
+            take(record.isEmpty(), Applicator::CutLine(record, separator, indicator), raw.number);
         });
         if (result == StepResult::Aborted) break;
         if (result == StepResult::Skipped) skipped = true;

@@ -57,25 +57,28 @@ public:
     // The report year's Form 26A files in order, then the filer when no file
     // lists it.
     void ReadAll();
-    // One Form 26A file, each line an entry. Asks whether to go on when the
-    // first line has the wrong number of fields, and shows its own errors
-    // with the choice to abort, retry or skip: it never raises.
+    // One Form 26A file, each line an entry. The file's first record (its
+    // byte-order marks and blanks aside) decides whether the file has the
+    // indicator column. Asks whether to go on when that record has the wrong
+    // number of fields, or has no indicator column while a later record has
+    // one, and shows its own errors with the choice to abort, retry or skip:
+    // it never raises.
     void ReadFile(const QString& strFileName);
     // The same reading, with the same questions and error boxes, for a form
-    // that shows the file as it is: each gets the fields of every non-empty
-    // line and its line number, in the file's order, repeated ids included,
-    // as it is read (a list of a million lines is never held whole, nor made
-    // into applicators). The list itself is not touched. Gives the file's
-    // stamp as it was read when every line of it was read, else (a first
-    // line refused, a read given up or a step skipped after an error) a null
-    // stamp.
+    // that shows the file as it is: each gets the fields of every line that
+    // holds a record (more than blanks and marks) and its line number, in the
+    // file's order, repeated ids included, as it is read (a list of a million
+    // lines is never held whole, nor made into applicators). The list itself
+    // is not touched. Gives the file's stamp as it was read when every line
+    // of it was read, else (a first record refused, a read given up or a
+    // step skipped after an error) a null stamp.
     static Vezedad::ReportFile::FileStamp
     ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&, qint64 line)>& each);
 
 private:
     // Reads the file line by line; take gets whether each line (double
-    // quotes removed) is empty, its fields and its number. Every byte read
-    // goes into digest (may be null); true when every line was read and
+    // quotes removed) holds no record, its fields and its number. Every byte
+    // read goes into digest (may be null); true when every line was read and
     // taken.
     static bool readEachLine(const QString& strFileName,
                              const std::function<void(bool empty, const ApplicatorFields&, qint64 line)>& take,

@@ -122,6 +122,28 @@ void putRow(GridModel& model, int row, const ApplicatorFields& fields, QByteArra
     model.setCells(row, colCertId - 1, wide, 5);
 }
 
+// What the user hears of records that start with an indicator in a list
+// read in the four columns of its first record, "" when there are none.
+QString offByOneNotice(const CountedLines& lines, qint64 firstRecord) {
+    if (lines.count == 0) return QString();
+    const bool one = lines.count == 1;
+    return (one ? QStringLiteral("1 line of the file (%1) starts")
+                : QStringLiteral("%1 lines of the file (%2) start").arg(lines.count))
+               .arg(lines.named()) +
+           QStringLiteral(" with a \"No Applications\" indicator, as a record of five columns does, but the list "
+                          "is read in the older layout of four columns of its first record (line ") +
+           QString::number(firstRecord) + QStringLiteral("). In ") +
+           (one ? QStringLiteral("its row") : QStringLiteral("their rows")) +
+           QStringLiteral(" the indicator stands in Cert ID, the certification id in Business Reg Num, the "
+                          "registration number in First Name and the first name in Last Name; ") +
+           (one ? QStringLiteral("the last name is not loaded, and the row counts")
+                : QStringLiteral("the last names are not loaded, and the rows count")) +
+           QStringLiteral(" as having made applications.\r\nSaving this list writes ") +
+           (one ? QStringLiteral("the row") : QStringLiteral("the rows")) + QStringLiteral(" as shown: ") +
+           (one ? QStringLiteral("the last name is") : QStringLiteral("the last names are")) +
+           QStringLiteral(" lost, and an indicator of \"3\" (no applications) becomes \"0\".");
+}
+
 } // namespace
 
 ReportFormSpec Form26A::FormSpec() {
@@ -202,6 +224,10 @@ bool Form26A::LoadData(const QString& path) {
             QString firstBusReg;
             int row = 0;
             CountedLines beyond;
+            // Records that start with an indicator in a list read in the
+            // four columns of its first record: each is one column off.
+            CountedLines offByOne;
+            qint64 firstRecord = 0;
             Vezedad::ReportFile::FileStamp stamp;
             {
                 // Every row reaches the view at once; each row is written whole.
@@ -216,7 +242,10 @@ bool Form26A::LoadData(const QString& path) {
                 m_otherMarks = 0;
                 m_otherMarkRows.clear();
                 stamp = ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields, qint64 line) {
-                    if (++row == 1) firstBusReg = fields.texts[1].toString();
+                    if (++row == 1) {
+                        firstBusReg = fields.texts[1].toString();
+                        firstRecord = line;
+                    }
                     // Any indicator but "0" reads as no applications, and is
                     // saved as "3": the user hears of it.
                     if (fields.hasIndicator && !(fields.indicator.size() == 1 && (fields.indicator.front() == u'0' ||
@@ -225,7 +254,12 @@ bool Form26A::LoadData(const QString& path) {
                     }
                     if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
                     putRow(grid.gridModel(), row - 1, fields, bytes, text);
-                    if (fields.beyond) beyond.add(line);
+                    // Such a record's fifth field is its last name, which its
+                    // own notice names.
+                    if (fields.indicatorFirst)
+                        offByOne.add(line);
+                    else if (fields.beyond)
+                        beyond.add(line);
                 });
                 grid.setRowCount(row + 1);
             }
@@ -244,7 +278,8 @@ bool Form26A::LoadData(const QString& path) {
             // the list count as changed: it opens clean.
             ValidateForm();
             GridController()->setIsDirty(false);
-            TellAboutLoad(path, {beyondNotice(beyond, Vezedad::Globals::GetFormName(Params().formType, true))});
+            TellAboutLoad(path, {offByOneNotice(offByOne, firstRecord),
+                                 beyondNotice(beyond, Vezedad::Globals::GetFormName(Params().formType, true))});
             loaded = true;
         },
         this);

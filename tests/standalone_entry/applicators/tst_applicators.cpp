@@ -124,6 +124,15 @@ private Q_SLOTS:
         // The layout comes from the first line that holds anything.
         QTest::newRow("empty first line")
             << QByteArray("\r\n3|C1234567|11|Ann|Lee\r\n") << QStringList{"=Y||||", "C1234567=N|C1234567|11|Ann|Lee"};
+        // The first record decides, without the marks and blanks before it;
+        // a line of them is an empty line.
+        QTest::newRow("a blank before the first record")
+            << QByteArray(" 0|C1234567|11|Ann|Lee\r\n3|B2345678|22|Bo|Ray\r\n")
+            << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "B2345678=N|B2345678|22|Bo|Ray"};
+        QTest::newRow("a line of blanks, then a mark")
+            << QByteArray("   \r\n\xEF\xBB\xBF"
+                          "3|C1234567|11|Ann|Lee\r\n  0|B2345678|22|Bo|Ray\r\n")
+            << QStringList{"=Y||||", "C1234567=N|C1234567|11|Ann|Lee", "B2345678=Y|B2345678|22|Bo|Ray"};
         QTest::newRow("empty ids share one entry") << QByteArray("0|C1234567|11|Ann|Lee\r\n\r\n3||22|Bo|Ray\r\n")
                                                    << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "=N||22|Bo|Ray"};
         QTest::newRow("missing fields stay empty, extra fields are ignored")
@@ -155,22 +164,48 @@ private Q_SLOTS:
         QCOMPARE(list.Count(), expected.size());
     }
 
-    // A first line with the wrong number of fields asks before the file is
-    // read; No skips that file only, the year's other files are still read.
-    void firstLineQuestion_data() {
+    // The first record asks before the file is read when it has the wrong
+    // number of fields, or no indicator column while a later record has one;
+    // No skips that file only, the year's other files are still read.
+    void questionsBeforeReading_data() {
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("No") << int(Ui::vbNo) << QStringList{"B2345678=Y|B2345678|22|Bo|Ray", kFiler};
-        QTest::newRow("Yes") << int(Ui::vbYes)
-                             << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "T3456789=N|T3456789|33|Cy|Day",
-                                            "B2345678=Y|B2345678|22|Bo|Ray", kFiler};
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QString>("asked"); // the question, after "File '<path>':\r\n"
+        const QString b = QStringLiteral("B2345678=Y|B2345678|22|Bo|Ray");
+        const QByteArray sevenFields = "0|C1234567|11|Ann|Lee|x|y\r\n3|T3456789|33|Cy|Day\r\n";
+        const QString count = QStringLiteral("Record 1 appears to have 7 fields instead of the 5 expected.\r\nTry to "
+                                             "load it anyway?");
+        QTest::newRow("field count, No") << sevenFields << int(Ui::vbNo) << QStringList{b, kFiler}
+                                         << int(Ui::vbYesNo | Ui::vbDefaultButton2) << count;
+        QTest::newRow("field count, Yes")
+            << sevenFields << int(Ui::vbYes)
+            << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "T3456789=N|T3456789|33|Cy|Day", b, kFiler}
+            << int(Ui::vbYesNo | Ui::vbDefaultButton2) << count;
+        // Read in four columns, the later record is one column off.
+        const QByteArray fourThenFive = "C1234567|11|Ann|Lee|\r\n\r\n3|T3456789|33|Cy|Day|\r\n";
+        const QString layout = QStringLiteral("Its first record (line 1) has no \"No Applications\" indicator, so "
+                                              "the list is read in the older layout of four columns: Cert ID, "
+                                              "Business Reg Num, First Name, Last Name. But line 3 starts with an "
+                                              "indicator, as a record of five columns does.");
+        QTest::newRow("no indicator column, No")
+            << fourThenFive << int(Ui::vbNo) << QStringList{b, kFiler}
+            << int(Ui::vbYesNo | Ui::vbExclamation | Ui::vbDefaultButton2) << layout;
+        QTest::newRow("no indicator column, Yes")
+            << fourThenFive << int(Ui::vbYes)
+            << QStringList{"C1234567=Y|C1234567|11|Ann|Lee", "=Y||||", "3=Y|3|T3456789|33|Cy", b, kFiler}
+            << int(Ui::vbYesNo | Ui::vbExclamation | Ui::vbDefaultButton2) << layout;
     }
 
-    void firstLineQuestion() {
+    void questionsBeforeReading() {
+        QFETCH(QByteArray, file);
         QFETCH(int, answer);
         QFETCH(QStringList, expected);
+        QFETCH(int, buttons);
+        QFETCH(QString, asked);
         YearFolder::setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
-        YearFolder::write(QStringLiteral("A00.txt"), "0|C1234567|11|Ann|Lee|x|y\r\n3|T3456789|33|Cy|Day\r\n");
+        YearFolder::write(QStringLiteral("A00.txt"), file);
         YearFolder::write(QStringLiteral("A01.txt"), "0|B2345678|22|Bo|Ray\r\n");
         TestSupport::UiScript ui;
         ui.expectBox(answer);
@@ -179,10 +214,11 @@ private Q_SLOTS:
         QCOMPARE(describe(list), expected);
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Opening Data File"));
-        QCOMPARE(ui.boxes().at(0).buttons, qint32(Ui::vbYesNo | Ui::vbDefaultButton2));
-        QCOMPARE(ui.boxes().at(0).prompt, QStringLiteral("File '") + YearFolder::file(QStringLiteral("A00.txt")) +
-                                              QStringLiteral("':\r\nRecord 1 appears to have 7 fields instead of the 5 "
-                                                             "expected.\r\nTry to load it anyway?"));
+        QCOMPARE(ui.boxes().at(0).buttons, qint32(buttons));
+        const QString prompt = ui.boxes().at(0).prompt;
+        QVERIFY2(prompt.startsWith(QStringLiteral("File '") + YearFolder::file(QStringLiteral("A00.txt")) +
+                                   QStringLiteral("':\r\n") + asked),
+                 qPrintable(prompt));
     }
 
     // A file that cannot be opened: Abort and Ignore give up on it, Retry

@@ -334,6 +334,68 @@ private slots:
         QCOMPARE(TestSupport::readFile(path), file);
     }
 
+    // A list whose first record has the older four columns while later
+    // records start with an indicator asks before it loads, No the default:
+    // No opens an empty list bound to the untouched file; Yes loads every
+    // line in four columns and says what that does to the records read one
+    // column off, and a save writes them as shown.
+    void fourColumnsWithIndicators_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << int(Vezedad::Ui::vbNo);
+        QTest::newRow("Yes") << int(Vezedad::Ui::vbYes);
+    }
+    void fourColumnsWithIndicators() {
+        QFETCH(int, answer);
+        Year year;
+        const QByteArray file = "T3456789|12345|ANN|LEE|\r\n0|B2345678|12345|BO|RAY|\r\n3|X1234567|12345|CY|ZED|\r\n";
+        const QString path = year.write(QStringLiteral("A1234500.txt"), file);
+        UiScript ui;
+        ui.expectBox(answer);
+        if (answer == Vezedad::Ui::vbYes) ui.expectBox(); // what the load tells
+        QVERIFY(!openForm(ui, path, [&](Form26A& form) {
+            if (answer == Vezedad::Ui::vbNo) {
+                QCOMPARE(form.Grid().lastDataRow(), 0);
+                return;
+            }
+            QCOMPARE(FormTest::rows(form),
+                     (QStringList{"T3456789|12345|ANN|LEE|0", "0|B2345678|12345|BO|0", "3|X1234567|12345|CY|0"}));
+            form.GridController()->setIsDirty(true);
+            save(ui, form, QString());
+        }));
+        const Vezedad::Ui::MessageBoxCall question = ui.boxes().value(0);
+        QCOMPARE(question.title, QStringLiteral("Opening Data File"));
+        QCOMPARE(question.buttons,
+                 qint32(Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2));
+        QCOMPARE(question.prompt,
+                 QStringLiteral("File '") + path +
+                     QStringLiteral("':\r\nIts first record (line 1) has no \"No Applications\" indicator, so the "
+                                    "list is read in the older layout of four columns: Cert ID, Business Reg Num, "
+                                    "First Name, Last Name. But line 2 starts with an indicator, as a record of five "
+                                    "columns does.\r\nRead in four columns, such a record shows its indicator as the "
+                                    "Cert ID, its certification id as the Business Reg Num, its registration number "
+                                    "as the First Name and its first name as the Last Name; its last name is left "
+                                    "out, and it counts as having made applications, whatever its indicator says. "
+                                    "Saving the list keeps it that way.\r\nLoad it in four columns anyway?"));
+        if (answer == Vezedad::Ui::vbNo) {
+            QCOMPARE(ui.boxes().size(), 1);
+            QCOMPARE(TestSupport::readFile(path), file);
+            return;
+        }
+        const Vezedad::Ui::MessageBoxCall notice = ui.boxes().value(1);
+        QCOMPARE(notice.title, QStringLiteral("Opening Data File"));
+        QCOMPARE(notice.prompt,
+                 QStringLiteral("File 'A1234500.txt':\r\n2 lines of the file (lines 2 and 3) start with a \"No "
+                                "Applications\" indicator, as a record of five columns does, but the list is read in "
+                                "the older layout of four columns of its first record (line 1). In their rows the "
+                                "indicator stands in Cert ID, the certification id in Business Reg Num, the "
+                                "registration number in First Name and the first name in Last Name; the last names "
+                                "are not loaded, and the rows count as having made applications.\r\nSaving this "
+                                "list writes the rows as shown: the last names are lost, and an indicator of \"3\" "
+                                "(no applications) becomes \"0\"."));
+        QCOMPARE(TestSupport::readFile(path),
+                 QByteArray("0|T3456789|12345|ANN|LEE|\r\n0|0|B2345678|12345|BO|\r\n0|3|X1234567|12345|CY|\r\n"));
+    }
+
     // A list that does not hold all of its file (the first line refused at
     // the question, or a read given up after an error) replaces that file
     // only when the user says so, No the default: the lines it did not read

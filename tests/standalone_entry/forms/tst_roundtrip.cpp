@@ -202,6 +202,13 @@ private slots:
         QTest::newRow("applicators") << list << list << QString();
         QTest::newRow("byte-order mark before line 1") << kMark + list << list << QString();
         QTest::newRow("two byte-order marks before line 1") << kMark + kMark + list << list << QString();
+        // The layout is the first record's, its marks and blanks aside.
+        QTest::newRow("a blank before the first record") << " " + list << list << QString();
+        QTest::newRow("a line of blanks before the records") << "    \r\n" + list << list << QString();
+        QTest::newRow("a mark after a line of blanks") << "  \r\n" + kMark + " " + list << list << QString();
+        QTest::newRow("the older layout of four columns")
+            << lines({"C1234567|12345|JOHN|DOE|", "T2345678|12345|ANN|LEE|"})
+            << lines({"0|C1234567|12345|JOHN|DOE|", "0|T2345678|12345|ANN|LEE|"}) << QString();
         QTest::newRow("fields beyond the record")
             << lines({"0|C1234567|12345|JOHN|DOE|", "3|T2345678|12345|ANN|LEE|EXTRA|", "0|B2345678|12345|BO|RAY|||"})
             << lines({"0|C1234567|12345|JOHN|DOE|", "3|T2345678|12345|ANN|LEE|", "0|B2345678|12345|BO|RAY|"})
