@@ -138,8 +138,8 @@ bool freeze(const QString& dir, const QString& writableFile, QString* why) {
     // file is made writable again after it is bound.
     const bool done = ::mount(d.constData(), d.constData(), nullptr, MS_BIND, nullptr) == 0 &&
                       ::mount(nullptr, d.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0 &&
-                      ::mount(f.constData(), f.constData(), nullptr, MS_BIND, nullptr) == 0 &&
-                      ::mount(nullptr, f.constData(), nullptr, MS_REMOUNT | MS_BIND, nullptr) == 0;
+                      (f.isEmpty() || (::mount(f.constData(), f.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+                                       ::mount(nullptr, f.constData(), nullptr, MS_REMOUNT | MS_BIND, nullptr) == 0));
     if (!done) {
         if (why) *why = QStringLiteral("no read-only mount: ") + QString::fromLocal8Bit(std::strerror(errno));
         thaw(dir, writableFile);
@@ -148,7 +148,7 @@ bool freeze(const QString& dir, const QString& writableFile, QString* why) {
 }
 
 void thaw(const QString& dir, const QString& writableFile) {
-    ::umount2(QFile::encodeName(writableFile).constData(), MNT_DETACH);
+    if (!writableFile.isEmpty()) ::umount2(QFile::encodeName(writableFile).constData(), MNT_DETACH);
     ::umount2(QFile::encodeName(dir).constData(), MNT_DETACH);
 }
 

@@ -29,7 +29,8 @@ void unfill();
 // Makes a folder on the small disk refuse new entries, even to root, while
 // one file in it can still be written, as on a share that lets a user change
 // a file but not the folder: the folder is mounted again read-only, the file
-// writable over it. False (with unavailable()'s kind of reason in why) when
+// writable over it. Without a file the whole folder is write-protected, as
+// on a locked stick. False (with unavailable()'s kind of reason in why) when
 // the mounts are refused. thaw undoes it.
 bool freeze(const QString& folder, const QString& writableFile, QString* why = nullptr);
 void thaw(const QString& folder, const QString& writableFile);

@@ -8,15 +8,18 @@
 #include <QTest>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace TestSupport {
 
@@ -64,6 +67,31 @@ PrivateRoot gPrivateRoot;
 } // namespace
 
 QString root() { return QString::fromStdString(rootPath()); }
+
+AnotherUser::AnotherUser(const QList<unsigned>& groups) {
+    if (::geteuid() != 0) return;
+    m_changed = true;
+    std::vector<gid_t> own(size_t(std::max(0, ::getgroups(0, nullptr))));
+    own.resize(size_t(std::max(0, ::getgroups(int(own.size()), own.data()))));
+    m_groups = QList<unsigned>(own.begin(), own.end());
+    ::chmod(rootPath().c_str(), 0711);
+    const std::vector<gid_t> list(groups.begin(), groups.end());
+    m_ok = ::setgroups(list.size(), list.data()) == 0 && ::setresgid(kGid, kGid, 0) == 0 &&
+           ::setresuid(kUid, kUid, 0) == 0;
+    if (!m_ok) restore();
+}
+
+AnotherUser::~AnotherUser() { restore(); }
+
+void AnotherUser::restore() {
+    if (!m_changed) return;
+    m_changed = false;
+    m_ok = false;
+    const std::vector<gid_t> own(m_groups.begin(), m_groups.end());
+    if (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0 || ::setgroups(own.size(), own.data()) != 0)
+        std::abort(); // the tests after would run as the wrong user
+    ::chmod(rootPath().c_str(), 0700);
+}
 QString home() { return root() + QStringLiteral("/home"); }
 QString userConfigDir() { return root() + QStringLiteral("/home/.config/ZIDIVO"); }
 QString machineConfigDir() { return root() + QStringLiteral("/etc/xdg/ZIDIVO"); }

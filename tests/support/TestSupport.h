@@ -2,6 +2,7 @@
 #include "Vezedad/foundation/ErrorInfo.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -53,5 +54,26 @@ bool endsWithoutWaiting(const std::function<void()>& body, const QString& fifo);
 // Whole-file helpers for fixtures; a failed write fails the running test.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+
+// While it lives, the test process runs as another user (kUid, kGid), a
+// member of groups only, as a user saving into a shared folder would; the
+// private folder lets that user pass meanwhile. Only a test running as root
+// can: ok() is false otherwise, and nothing changed.
+class AnotherUser {
+public:
+    static constexpr unsigned kUid = 45678;
+    static constexpr unsigned kGid = 34567;
+    explicit AnotherUser(const QList<unsigned>& groups = {});
+    ~AnotherUser();
+    AnotherUser(const AnotherUser&) = delete;
+    AnotherUser& operator=(const AnotherUser&) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    void restore();
+    bool m_ok = false;
+    bool m_changed = false;
+    QList<unsigned> m_groups;
+};
 
 } // namespace TestSupport
