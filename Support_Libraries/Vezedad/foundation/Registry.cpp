@@ -12,9 +12,7 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QMutex>
-#include <QStorageInfo>
 #include <QThread>
 #include <QtEndian>
 #include <cmath>
@@ -143,21 +141,17 @@ bool folderWritable(HKEY hive) {
     return !fileInfo.exists() || fileInfo.isWritable();
 }
 
-// Reads, changes and replaces the hive file under its lock; keptAs receives
-// the name of the copy of a damaged hive that was replaced.
+// Reads, changes and replaces the hive file under its lock (the writer's
+// own, which every save of the file takes); keptAs receives the name of the
+// copy of a damaged hive that was replaced.
 template <class Change> qint32 modifyHiveLocked(HKEY hive, Change&& change, QString& keptAs) {
     const QString path = hiveFile(hive);
-    QLockFile lock(path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(10000);
-    if (!lock.tryLock(3000)) {
-        switch (lock.error()) {
-        case QLockFile::PermissionError: return ERROR_ACCESS_DENIED;
-        // The lock's own few bytes could not be written: on a full disk
-        // that is the disk's fault, not another process's.
-        case QLockFile::UnknownError:
-            return QStorageInfo(hiveFolder(hive)).bytesAvailable() <= 0 ? ERROR_DISK_FULL : ERROR_LOCK_VIOLATION;
-        default: return ERROR_LOCK_VIOLATION;
-        }
+    FileWriter::Lock lock(path);
+    switch (lock.take()) {
+    case FileWriter::Lock::Outcome::Taken: break;
+    case FileWriter::Lock::Outcome::Refused: return ERROR_ACCESS_DENIED;
+    case FileWriter::Lock::Outcome::NoRoom: return ERROR_DISK_FULL;
+    case FileWriter::Lock::Outcome::Busy: return ERROR_LOCK_VIOLATION;
     }
     QJsonObject root;
     QByteArray bytes;
@@ -178,7 +172,7 @@ template <class Change> qint32 modifyHiveLocked(HKEY hive, Change&& change, QStr
     // The hive is replaced only once it is written whole: a full disk
     // leaves the settings as they were.
     try {
-        FileWriter file(path);
+        FileWriter file(path, lock);
         file.writeBytes(QJsonDocument(root).toJson(QJsonDocument::Indented));
         file.commit();
     } catch (const ErrorInfo& error) {

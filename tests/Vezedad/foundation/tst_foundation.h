@@ -67,6 +67,12 @@ private slots:
     void failedWriterLeavesOldFile();
     void failedSyncKeepsTheOldFile_data();
     void failedSyncKeepsTheOldFile();
+    void savesOfOneFileTakeTurns_data();
+    void savesOfOneFileTakeTurns();
+    void checkBeforeReplacingRunsUnderTheLock();
+    void leftoversOfCutOffSavesAreRemoved();
+    void ownerGroupAndModeAreKept_data();
+    void ownerGroupAndModeAreKept();
     void appendingKeepsWhatWasThere();
     void firstLineIsReadOnItsOwn_data();
     void firstLineIsReadOnItsOwn();

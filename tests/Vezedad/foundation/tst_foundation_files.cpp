@@ -4,11 +4,13 @@
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/foundation/Globals.h"
+#include "Vezedad/foundation/Registry.h"
 #include "Vezedad/foundation/Utilities.h"
 #include "tst_foundation.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QMutex>
 #include <QTest>
 #include <QThread>
@@ -16,8 +18,12 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using TestSupport::readFile;
@@ -172,6 +178,252 @@ void tst_foundation::failedSyncKeepsTheOldFile() {
     QVERIFY2(e.Description().endsWith(QStringLiteral("the file on disk is as it was before.")),
              qPrintable(e.Description()));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.txt")});
+}
+
+namespace {
+// An empty folder for a test's files.
+QString freshFolder(const QString& name) {
+    const QString folder = tempPath(name);
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Puts a shorter wait for a taken lock in place while it lives.
+struct ShortLockWait {
+    int before = FileWriter::setLockWait(200);
+    ~ShortLockWait() { FileWriter::setLockWait(before); }
+};
+
+void replace(const QString& path, const QByteArray& bytes) {
+    FileWriter file(path);
+    file.writeBytes(bytes);
+    file.commit();
+}
+} // namespace
+
+// Every copy of the program saves a file under the lock beside it: a save
+// meets a lock that another copy holds and, after a short wait, says so
+// and leaves the file; a lock left by a copy that died is taken over. The
+// settings take the same lock.
+void tst_foundation::savesOfOneFileTakeTurns_data() {
+    QTest::addColumn<QString>("holder");
+    QTest::newRow("another copy saves") << QStringLiteral("alive");
+    QTest::newRow("a copy that died") << QStringLiteral("dead");
+    QTest::newRow("the settings wait for it") << QStringLiteral("settings");
+}
+
+void tst_foundation::savesOfOneFileTakeTurns() {
+    QFETCH(QString, holder);
+    const ShortLockWait wait;
+    const QString folder = freshFolder(QStringLiteral("turns"));
+    QString path = folder + QStringLiteral("/kept.txt");
+    QByteArray old = "old\r\n";
+    if (holder == QLatin1String("settings")) {
+        QDir().mkpath(TestSupport::userConfigDir());
+        path = RegAPI::hiveFile(RegAPI::HKEY_CURRENT_USER);
+        old = "{}";
+    }
+    writeFile(path, old);
+    const QString lockPath = path + QStringLiteral(".lock");
+    QCOMPARE(FileWriter::Lock(path).lockPath(), lockPath);
+    if (holder == QLatin1String("dead")) {
+        // Takes the lock and ends without letting it go.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            QLockFile lock(lockPath);
+            ::_exit(lock.tryLock() ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(QFileInfo::exists(lockPath));
+        replace(path, "new\r\n");
+        QCOMPARE(readFile(path), QByteArray("new\r\n"));
+        QVERIFY(!QFileInfo::exists(lockPath));
+        return;
+    }
+    FileWriter::Lock other(path);
+    QCOMPARE(other.take(), FileWriter::Lock::Outcome::Taken);
+    if (holder == QLatin1String("settings")) {
+        RegAPI::HKEY key = 0;
+        QCOMPARE(RegAPI::RegCreateKeyEx(RegAPI::HKEY_CURRENT_USER, QStringLiteral("SOFTWARE\\ZIDIVO"),
+                                        RegAPI::KEY_ALL_WRITE, key),
+                 RegAPI::ERROR_LOCK_VIOLATION);
+        QCOMPARE(readFile(path), old);
+        other.release();
+        QCOMPARE(RegAPI::RegCreateKeyEx(RegAPI::HKEY_CURRENT_USER, QStringLiteral("SOFTWARE\\ZIDIVO"),
+                                        RegAPI::KEY_ALL_WRITE, key),
+                 RegAPI::ERROR_SUCCESS);
+        RegAPI::RegCloseKey(key);
+        QVERIFY(!QFileInfo::exists(lockPath));
+        return;
+    }
+    const ErrorInfo e = TestSupport::raisedBy([&] { replace(path, "new\r\n"); });
+    QCOMPARE(e.Number(), int(rtPermissionDenied));
+    QVERIFY2(e.Description().startsWith(QStringLiteral("Permission denied: ") + path +
+                                        QStringLiteral(" is being saved by another copy of this program (process ")),
+             qPrintable(e.Description()));
+    QVERIFY2(e.Description().endsWith(QStringLiteral(", which holds its lock file ") + lockPath +
+                                      QStringLiteral("; nothing was saved, and the file on disk is as it was before. "
+                                                     "Please save again in a moment.")),
+             qPrintable(e.Description()));
+    QCOMPARE(readFile(path), QByteArray("old\r\n"));
+    QCOMPARE(entriesOf(folder), (QStringList{QStringLiteral("kept.txt"), QStringLiteral("kept.txt.lock")}));
+    other.release();
+    replace(path, "new\r\n");
+    QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("kept.txt")});
+}
+
+// What a caller checks right before the replacement still holds when the
+// file is replaced: another save of the file waits meanwhile. A check that
+// says no, or fails, leaves the file as it was and lets the lock go.
+void tst_foundation::checkBeforeReplacingRunsUnderTheLock() {
+    const ShortLockWait wait;
+    const QString folder = freshFolder(QStringLiteral("check"));
+    const QString path = folder + QStringLiteral("/kept.txt");
+    writeFile(path, "old\r\n");
+    ErrorInfo other;
+    bool replaced = true;
+    {
+        FileWriter file(path);
+        file.writeBytes("new\r\n");
+        replaced = file.commit([&] {
+            other = TestSupport::raisedBy([&] { replace(path, "other\r\n"); });
+            return false;
+        });
+    }
+    QVERIFY(!replaced);
+    QCOMPARE(other.Number(), int(rtPermissionDenied));
+    QVERIFY2(other.Description().contains(QStringLiteral(" is being saved by another copy of this program")),
+             qPrintable(other.Description()));
+    QCOMPARE(readFile(path), QByteArray("old\r\n"));
+    QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("kept.txt")});
+
+    const ErrorInfo failed = TestSupport::raisedBy([&] {
+        FileWriter file(path);
+        file.writeBytes("new\r\n");
+        file.commit(
+            []() -> bool { throw ErrorInfo(errInvalidPropertyValue, QStringLiteral("no"), QStringLiteral("here")); });
+    });
+    QCOMPARE(failed.Number(), int(errInvalidPropertyValue));
+    QCOMPARE(readFile(path), QByteArray("old\r\n"));
+    QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("kept.txt")});
+
+    FileWriter file(path);
+    file.writeBytes("new\r\n");
+    QVERIFY(file.commit([] { return true; }));
+    QCOMPARE(readFile(path), QByteArray("new\r\n"));
+    QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("kept.txt")});
+}
+
+// A save cut off on a file system without unnamed temporary files (a FAT
+// stick, a share) leaves its new copy as the file's name + "." + six
+// letters. The next save of that file removes those that no copy can still
+// be writing; nothing else beside it.
+void tst_foundation::leftoversOfCutOffSavesAreRemoved() {
+    const QString folder = freshFolder(QStringLiteral("leftovers"));
+    const QString path = folder + QStringLiteral("/kept.txt");
+    writeFile(path, "old\r\n");
+    const auto make = [&](const QString& name, bool old) {
+        const QString at = folder + QLatin1Char('/') + name;
+        if (name.endsWith(QLatin1String("/")))
+            QVERIFY(QDir().mkpath(at));
+        else
+            writeFile(at, "cut off");
+        // Two hours ago: no save is writing it any more.
+        const struct timespec then[2] = {{std::time(nullptr) - 7200, 0}, {std::time(nullptr) - 7200, 0}};
+        if (old) QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(at).constData(), then, 0), 0);
+    };
+    make(QStringLiteral("kept.txt.AbCdEf"), true);
+    make(QStringLiteral("kept.txt.zzzZZZ"), true);
+    const QStringList stay{QStringLiteral("kept.txt"),         QStringLiteral("kept.txt.AB1DEF"),
+                           QStringLiteral("kept.txt.ABCDEFG"), QStringLiteral("kept.txt.GhIjKl"),
+                           QStringLiteral("kept.txt.QwErTy"),  QStringLiteral("kept.txt.notes"),
+                           QStringLiteral("other.txt.AbCdEf")};
+    make(QStringLiteral("kept.txt.GhIjKl"), false); // may still be written
+    make(QStringLiteral("kept.txt.QwErTy/"), true); // a folder
+    for (const QString& name : {QStringLiteral("kept.txt.AB1DEF"), QStringLiteral("kept.txt.ABCDEFG"),
+                                QStringLiteral("kept.txt.notes"), QStringLiteral("other.txt.AbCdEf")})
+        make(name, true);
+    replace(path, "new\r\n");
+    QCOMPARE(readFile(path), QByteArray("new\r\n"));
+    QCOMPARE(entriesOf(folder), stay);
+}
+
+// A save keeps the file's mode, its group and, as root, its owner: on a
+// shared folder the others keep their access. A saver who may not give the
+// new file the old one's group, when the group has access that everyone
+// else lacks, keeps the old file and hears why.
+void tst_foundation::ownerGroupAndModeAreKept_data() {
+    QTest::addColumn<bool>("asRoot"); // else as another user, a member of kShared
+    QTest::addColumn<unsigned>("group");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("saved");
+    constexpr unsigned kShared = 23456, kForeign = 56789;
+    QTest::newRow("root keeps owner and group") << true << kShared << 0640 << true;
+    QTest::newRow("a member of the group keeps it") << false << kShared << 0660 << true;
+    QTest::newRow("a group that gives nobody more") << false << kForeign << 0666 << true;
+    QTest::newRow("a group that gives more") << false << kForeign << 0662 << false;
+}
+
+void tst_foundation::ownerGroupAndModeAreKept() {
+    QFETCH(bool, asRoot);
+    QFETCH(unsigned, group);
+    QFETCH(int, mode);
+    QFETCH(bool, saved);
+    constexpr unsigned kOwner = 12345, kShared = 23456;
+    uid_t owner = kOwner;
+    uid_t saver = asRoot ? 0 : TestSupport::AnotherUser::kUid;
+    if (::geteuid() != 0) {
+        // Without root only a group of one's own can be tried.
+        if (asRoot || group != kShared) QSKIP("giving files to other users and groups needs root");
+        std::vector<gid_t> groups(64);
+        groups.resize(size_t(std::max(0, ::getgroups(int(groups.size()), groups.data()))));
+        const auto other = std::find_if(groups.begin(), groups.end(), [](gid_t g) { return g != ::getegid(); });
+        if (other == groups.end()) QSKIP("the user running the test belongs to no second group");
+        group = *other;
+        owner = saver = ::geteuid();
+    }
+    const QString folder = freshFolder(QStringLiteral("owners"));
+    const QString path = folder + QStringLiteral("/shared.txt");
+    writeFile(path, "old\r\n");
+    const QByteArray f = QFile::encodeName(folder), p = QFile::encodeName(path);
+    if (::geteuid() == 0) QCOMPARE(::chown(f.constData(), kOwner, kShared), 0);
+    QCOMPARE(::chmod(f.constData(), 0770), 0);
+    QCOMPARE(::chown(p.constData(), owner, group), 0);
+    QCOMPARE(::chmod(p.constData(), mode_t(mode)), 0);
+    std::optional<TestSupport::AnotherUser> user;
+    if (!asRoot && ::geteuid() == 0 && !user.emplace(QList<unsigned>{kShared}).ok())
+        QSKIP("root cannot run as another user here");
+    const ErrorInfo e = TestSupport::raisedBy([&] { replace(path, "new\r\n"); });
+    user.reset();
+    struct stat st {};
+    QCOMPARE(::stat(p.constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(mode));
+    if (!saved) {
+        QCOMPARE(e.Number(), int(rtPermissionDenied));
+        QCOMPARE(e.Description(), QStringLiteral("Permission denied: ") + path +
+                                      QStringLiteral(" cannot be saved without taking it out of its group %1 "
+                                                     "(Operation not permitted), and the group's members would lose "
+                                                     "their access to it; nothing was saved, and the file on disk is "
+                                                     "as it was before.")
+                                          .arg(group));
+        QCOMPARE(readFile(path), QByteArray("old\r\n"));
+        QCOMPARE(st.st_uid, owner);
+        QCOMPARE(st.st_gid, gid_t(group));
+        QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("shared.txt")});
+        return;
+    }
+    QCOMPARE(e.Description(), QString());
+    QCOMPARE(readFile(path), QByteArray("new\r\n"));
+    QCOMPARE(st.st_uid, asRoot ? owner : saver);
+    const bool member = group == kShared || ::geteuid() != 0;
+    QCOMPARE(st.st_gid, gid_t(asRoot || member ? group : TestSupport::AnotherUser::kGid));
 }
 
 void tst_foundation::appendingKeepsWhatWasThere() {
@@ -334,12 +586,19 @@ void tst_foundation::failuresSayWhatHappened_data() {
     QTest::addColumn<QString>("target"); // below the row's folder
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("description"); // %1: the row's folder
-    QTest::newRow("write into a missing folder") << QStringLiteral("write") << QStringLiteral("missing/x.txt") << 70
-                                                 << QStringLiteral("Path not found: %1/missing");
+    QTest::newRow("write into a missing folder")
+        << QStringLiteral("write") << QStringLiteral("missing/x.txt") << 70
+        << QStringLiteral("Path not found: %1/missing (No such file or directory); nothing was saved.");
     QTest::newRow("write onto a folder") << QStringLiteral("write") << QStringLiteral("folder") << 75
                                          << QStringLiteral("Path/File access error: %1/folder is a folder, not a file");
-    QTest::newRow("write into a refused folder") << QStringLiteral("write") << QStringLiteral("locked/x.txt") << 70
-                                                 << QStringLiteral("Permission denied: %1/locked/x.txt");
+    QTest::newRow("write into a refused folder")
+        << QStringLiteral("write") << QStringLiteral("locked/x.txt") << 70
+        << QStringLiteral("Permission denied: %1/locked/x.txt cannot be saved, because its folder %1/locked cannot "
+                          "be written to (Permission denied); nothing was saved.");
+    QTest::newRow("write over a write-protected file")
+        << QStringLiteral("write") << QStringLiteral("protected.txt") << 70
+        << QStringLiteral("Permission denied: %1/protected.txt cannot be written to (Permission denied); nothing was "
+                          "saved, and the file on disk is as it was before.");
     QTest::newRow("write over a file in a refused folder")
         << QStringLiteral("write") << QStringLiteral("locked/kept.txt") << 70
         << QStringLiteral("Permission denied: %1/locked/kept.txt cannot be saved, because its folder %1/locked cannot "
@@ -361,16 +620,27 @@ void tst_foundation::failuresSayWhatHappened() {
     QFETCH(QString, target);
     QFETCH(int, number);
     QFETCH(QString, description);
-    if (target.startsWith(QLatin1String("locked")) && ::geteuid() == 0) QSKIP("permissions do not hold for root");
     const QString dir = tempPath(QStringLiteral("failures"));
     QDir(dir).removeRecursively();
     QVERIFY(QDir().mkpath(dir + QStringLiteral("/folder")));
     QVERIFY(QDir().mkpath(dir + QStringLiteral("/locked")));
     writeFile(dir + QStringLiteral("/locked/kept.txt"), "x");
-    QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     writeFile(dir + QStringLiteral("/file.txt"), "x");
+    writeFile(dir + QStringLiteral("/protected.txt"), "x");
+    // Root may write anything: it does what a user does, as that user.
+    QStringList owned = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    owned << QStringLiteral(".") << QStringLiteral("locked/kept.txt");
+    if (::geteuid() == 0)
+        for (const QString& name : owned)
+            QCOMPARE(::chown(QFile::encodeName(dir + QLatin1Char('/') + name).constData(),
+                             TestSupport::AnotherUser::kUid, TestSupport::AnotherUser::kGid),
+                     0);
+    QVERIFY(QFile::setPermissions(dir + QStringLiteral("/locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    QVERIFY(QFile::setPermissions(dir + QStringLiteral("/protected.txt"), QFileDevice::ReadOwner));
     const QString path = dir + QLatin1Char('/') + target;
     const FileSystemObject& fso = Globals::FSO();
+    std::optional<TestSupport::AnotherUser> user;
+    if (::geteuid() == 0 && !user.emplace().ok()) QSKIP("root cannot run as another user here");
     const ErrorInfo e = TestSupport::raisedBy([&] {
         if (action == QLatin1String("write")) {
             auto stream = fso.CreateTextFile(path);
@@ -382,6 +652,7 @@ void tst_foundation::failuresSayWhatHappened() {
             fso.OpenTextFile(path);
         }
     });
+    user.reset();
     QFile::setPermissions(dir + QStringLiteral("/locked"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(e.Number(), number);

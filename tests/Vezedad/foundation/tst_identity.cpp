@@ -323,7 +323,8 @@ private Q_SLOTS:
         fillExample(*identity);
         const ErrorInfo missing = raisedBy([&] { identity->Save(dir.filePath(QStringLiteral("no/such"))); });
         QCOMPARE(missing.Number(), 70);
-        QCOMPARE(missing.Description(), QStringLiteral("Path not found: ") + dir.filePath(QStringLiteral("no/such")));
+        QCOMPARE(missing.Description(), QStringLiteral("Path not found: ") + dir.filePath(QStringLiteral("no/such")) +
+                                            QStringLiteral(" (No such file or directory); nothing was saved."));
     }
 
     void serializedElement() {
