@@ -934,29 +934,34 @@ QString ReportForm::RefusedPlace(qint64 record, int field) const {
     return QStringLiteral("Record ") + QString::number(record) + QStringLiteral(", field ") + QString::number(field);
 }
 
-bool ReportForm::ReplaceConfirmed(const QString& path) {
-    // Only the file this form read or wrote last can have been changed
-    // behind its back: another copy of the program, an editor.
-    if (m_stampPath.isEmpty() || QFileInfo(path).absoluteFilePath() != QFileInfo(m_stampPath).absoluteFilePath() ||
-        !QFileInfo::exists(path))
-        return true;
-    const QString name = Vezedad::Globals::FSO().GetFileName(path);
-    auto confirmed = [this](const QString& question) {
-        return Vezedad::Ui::MsgBox(question,
-                                   Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2,
-                                   ZozedizIZ::Globals::StdErrHeader(), this) == Vezedad::Ui::vbYes;
-    };
+bool ReportForm::IsFileRead(const QString& path) const {
+    // Another copy of the program or an editor may have changed it since.
+    return !m_stampPath.isEmpty() && QFileInfo(path).absoluteFilePath() == QFileInfo(m_stampPath).absoluteFilePath() &&
+           QFileInfo::exists(path);
+}
+
+bool ReportForm::ReplaceAsked(const QString& question) {
+    return Vezedad::Ui::MsgBox(question,
+                               Vezedad::Ui::vbYesNo | Vezedad::Ui::vbExclamation | Vezedad::Ui::vbDefaultButton2,
+                               ZozedizIZ::Globals::StdErrHeader(), this) == Vezedad::Ui::vbYes;
+}
+
+bool ReportForm::PartReplaceConfirmed(const QString& path) {
     // What the form did not read it cannot write back: only a list opens
     // from a file it did not read to its end.
-    if (m_readInPart)
-        return confirmed(QStringLiteral("The file '") + name +
-                         QStringLiteral("' was not loaded in full; replace it with this list?") + kCrLf +
-                         QStringLiteral("What this list does not show of it will be lost."));
-    if (m_stamp.isNull() || Vezedad::ReportFile::FileStamp::of(path) == m_stamp) return true;
-    return confirmed(QStringLiteral("The file '") + name +
-                     QStringLiteral("' has changed since this report was opened or last saved, perhaps in another "
-                                    "copy of this program.") +
-                     kCrLf + QStringLiteral("Replace it with this report? What was saved there will be lost."));
+    if (!m_readInPart || !IsFileRead(path)) return true;
+    return ReplaceAsked(QStringLiteral("The file '") + Vezedad::Globals::FSO().GetFileName(path) +
+                        QStringLiteral("' was not loaded in full; replace it with this list?") + kCrLf +
+                        QStringLiteral("What this list does not show of it will be lost."));
+}
+
+bool ReportForm::UnchangedOrConfirmed(const QString& path) {
+    if (m_readInPart || m_stamp.isNull() || !IsFileRead(path) || Vezedad::ReportFile::FileStamp::of(path) == m_stamp)
+        return true;
+    return ReplaceAsked(QStringLiteral("The file '") + Vezedad::Globals::FSO().GetFileName(path) +
+                        QStringLiteral("' has changed since this report was opened or last saved, perhaps in another "
+                                       "copy of this program.") +
+                        kCrLf + QStringLiteral("Replace it with this report? What was saved there will be lost."));
 }
 
 bool ReportForm::WriteToFile(const QString& path) {
@@ -970,7 +975,7 @@ bool ReportForm::WriteToFile(const QString& path) {
     };
     if (rowsWritten && fpZelForm->lastDataRow() == 0 && !m_spec.emptyGridMessage.isEmpty()) return nothingToSave();
     if (RefusedHeader()) return false;
-    if (!ReplaceConfirmed(path)) return false;
+    if (!PartReplaceConfirmed(path)) return false;
     bool written = false;
     std::unique_ptr<Vezedad::ReportFile::RecordWriter> file;
     try {
@@ -985,9 +990,14 @@ bool ReportForm::WriteToFile(const QString& path) {
             file->cancel();
             return nothingToSave();
         }
-        const Vezedad::ReportFile::FileStamp stamp = file->commit();
-        RememberFile(path, stamp);
-        written = true;
+        // The check before the replacement runs under the file's lock, so
+        // another copy's save is either seen there or waits for this one.
+        const std::optional<Vezedad::ReportFile::FileStamp> stamp =
+            file->commit([&] { return UnchangedOrConfirmed(path); });
+        if (stamp) {
+            RememberFile(path, *stamp);
+            written = true;
+        }
     } catch (...) {
         const Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
         if (file && file->refusedRecord() > 0) {

@@ -364,7 +364,18 @@ private:
     bool WriteToFile(const QString& path);
     bool RefusedHeader();
     bool RefusedCharacters(const QString& where, const QString& why);
-    bool ReplaceConfirmed(const QString& path);
+    // Whether path is the file this form read or wrote last: only that one
+    // can have been changed behind its back.
+    bool IsFileRead(const QString& path) const;
+    bool ReplaceAsked(const QString& question);
+    // A list read in part replaces its file only with the user's word,
+    // asked before anything is written.
+    bool PartReplaceConfirmed(const QString& path);
+    // Whether the file is still as this form read or last wrote it, or the
+    // user lets it be replaced all the same. Runs under the file's lock
+    // right before it is replaced, so another copy's save cannot come in
+    // between.
+    bool UnchangedOrConfirmed(const QString& path);
     void ShowFileName();
 
     // Grid and menu commands.

@@ -411,8 +411,8 @@ void RecordWriter::endRecord() {
     ++m_records;
 }
 
-FileStamp RecordWriter::commit() {
-    m_file->commit();
+std::optional<FileStamp> RecordWriter::commit(const std::function<bool()>& beforeReplacing) {
+    if (!m_file->commit(beforeReplacing)) return std::nullopt;
     return FileStamp::withDigest(m_path, m_digest.value());
 }
 

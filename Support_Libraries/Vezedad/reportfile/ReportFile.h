@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Vezedad {
 class FileWriter;
@@ -204,8 +205,11 @@ public:
     void emptyFields(int count);
     void endRecord();
 
-    // Puts the file in place; its stamp afterwards.
-    FileStamp commit();
+    // Puts the file in place; its stamp afterwards. beforeReplacing, when
+    // given, runs under the file's lock right before it is replaced (see
+    // FileWriter::commit); when it says no, nothing is replaced and there is
+    // no stamp.
+    std::optional<FileStamp> commit(const std::function<bool()>& beforeReplacing = {});
     void cancel();
 
     // Records ended so far.

@@ -175,7 +175,7 @@ private slots:
         writer.field(u"0");
         writer.emptyFields(2);
         writer.endRecord();
-        const ReportFile::FileStamp stamp = writer.commit();
+        const ReportFile::FileStamp stamp = writer.commit().value();
         QCOMPARE(TestSupport::readFile(path), QByteArray("0|||\r\n"));
         QCOMPARE(stamp, ReportFile::FileStamp::of(path));
         TestSupport::writeFile(path, "0|||\r\r");

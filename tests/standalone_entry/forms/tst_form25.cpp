@@ -2,6 +2,7 @@
 
 #include "forms/Form25.h"
 
+#include "Vezedad/foundation/FileWriter.h"
 #include "Vezedad/foundation/Identity.h"
 #include "Vezedad/ui/Ui.h"
 
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <unistd.h>
+#include <utility>
 
 using Dazozuvi::Form25;
 using Dazozuvi::ReportForm;
@@ -40,6 +43,16 @@ QRadioButton* option(QWidget& form, int index) {
 }
 
 void clickOption(QWidget& form, int index) { click(option(form, index)); }
+
+// A stand-in for another copy of the program whose save comes while this
+// one writes: after this copy looked at the file, before it replaces it.
+// It saves when the new copy is synced, the last step before the rename.
+QString gOtherPath;
+QByteArray gOtherSave;
+int otherCopySavesFirst(int fd) {
+    if (!gOtherPath.isEmpty()) TestSupport::writeFile(std::exchange(gOtherPath, QString()), gOtherSave);
+    return ::fdatasync(fd);
+}
 
 quint32 boxColour(QWidget& form, const QString& name) {
     return Dazozuvi::bgrFromColour(child<QLineEdit>(form, name)->palette().color(QPalette::Base));
@@ -193,17 +206,28 @@ private slots:
     // the form open and changed. A file this form wrote itself is replaced
     // without a question, also when only its time changed since (a touch, a
     // backup or sync tool).
+    // The same when the other copy's save comes while this one writes.
     void changedOnDiskMeanwhile_data() {
         QTest::addColumn<QByteArray>("other"); // what another copy saved, "" for the time alone
         QTest::addColumn<int>("answer");       // to the question, 0 when there is none
+        QTest::addColumn<bool>("whileSaving"); // the other copy saves while this one writes
         const QByteArray other = "0|R12345|100-200|ROUNDUP|1.5|OZ|4|X||\r\n";
-        QTest::newRow("No keeps the other save") << other << int(Vezedad::Ui::vbNo);
-        QTest::newRow("Yes replaces it") << other << int(Vezedad::Ui::vbYes);
-        QTest::newRow("only its time changed") << QByteArray() << 0;
+        QTest::newRow("No keeps the other save") << other << int(Vezedad::Ui::vbNo) << false;
+        QTest::newRow("Yes replaces it") << other << int(Vezedad::Ui::vbYes) << false;
+        QTest::newRow("only its time changed") << QByteArray() << 0 << false;
+        QTest::newRow("while saving, No keeps the other save") << other << int(Vezedad::Ui::vbNo) << true;
+        QTest::newRow("while saving, Yes replaces it") << other << int(Vezedad::Ui::vbYes) << true;
     }
     void changedOnDiskMeanwhile() {
         QFETCH(QByteArray, other);
         QFETCH(int, answer);
+        QFETCH(bool, whileSaving);
+        struct Restore {
+            ~Restore() {
+                Vezedad::FileWriter::setSyncCall(nullptr);
+                gOtherPath.clear();
+            }
+        } restore;
         Folder folder;
         const QString path = folder.write(QStringLiteral("MR1234500.txt"), kResale);
         UiScript ui;
@@ -214,7 +238,11 @@ private slots:
             save(ui, form, QString());
             QCOMPARE(ui.boxes().size(), 2);
             clickOption(form, 1);
-            if (other.isEmpty()) {
+            if (whileSaving) {
+                gOtherPath = path;
+                gOtherSave = other;
+                Vezedad::FileWriter::setSyncCall(otherCopySavesFirst);
+            } else if (other.isEmpty()) {
                 QFile file(path);
                 QVERIFY(file.open(QIODevice::ReadWrite));
                 QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime));
