@@ -64,6 +64,24 @@ class tst_full_disk : public QObject {
         report.Identity()->setBusinessName(kBusiness);
     }
 
+    // Opens the Form 25 at path, changes a cell and saves it, which fails:
+    // what the failure's box said. The form stays changed.
+    QString failedFormSave(const QString& path) {
+        QString seen;
+        UiScript ui;
+        ui.expectBox(); // the verdict on the loaded file
+        showForm<Dazozuvi::Form25>(ui, path, [&](Dazozuvi::Form25& form) {
+            form.Grid().setText(2, 1, QStringLiteral("77"));
+            form.GridController()->setIsDirty(true);
+            ui.expectBox(Vezedad::Ui::vbNo); // validate first?
+            ui.expectBox();                  // the failure
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QVERIFY(form.IsDirty());
+            seen = ui.boxes().last().prompt;
+        });
+        return seen;
+    }
+
 private Q_SLOTS:
     void init() {
         if (!SmallDisk::unavailable().isEmpty()) QSKIP(qPrintable(SmallDisk::unavailable()));
@@ -161,6 +179,13 @@ private Q_SLOTS:
             QCOMPARE(error.Number(), qint32(Vezedad::rtDiskFull));
             QVERIFY(list.IsDirty());
             seen = error.Description();
+            // The list first, then the disk's reason: one sentence each.
+            QVERIFY2(seen.startsWith(QStringLiteral("The EPA Product List was not saved. Disk full: there is no room "
+                                                    "left on the disk for ") +
+                                     path +
+                                     QStringLiteral(" (No space left on device); nothing was saved, and the "
+                                                    "file on disk is as it was before.")),
+                     qPrintable(seen));
             QCOMPARE(TestSupport::readFile(path), bytes);
             break;
         }
@@ -227,6 +252,65 @@ private Q_SLOTS:
         QCOMPARE(filesIn(QFileInfo(path).absolutePath()), files);
     }
 
+    // A write-protected disk (a locked stick, a share mounted read-only):
+    // every save says so with the system's own reason, names what refuses,
+    // and says that nothing was saved.
+    void writeProtectedDiskNamesTheReason_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("message"); // %1 the file, %2 its folder
+        const QString existing = QStringLiteral("Permission denied: %1 cannot be written to (Read-only file system); "
+                                                "nothing was saved, and the file on disk is as it was before.");
+        QTest::newRow("a report") << QStringLiteral("report") << QStringLiteral("Error 70: ") + existing;
+        QTest::newRow("a new report") << QStringLiteral("new")
+                                      << QStringLiteral("Permission denied: %1 cannot be saved, because its folder %2 "
+                                                        "cannot be written to (Read-only file system); nothing was "
+                                                        "saved.");
+        QTest::newRow("the product list")
+            << QStringLiteral("list") << QStringLiteral("The EPA Product List was not saved. ") + existing;
+    }
+    void writeProtectedDiskNamesTheReason() {
+        QFETCH(QString, what);
+        QFETCH(QString, message);
+        reportRootOnTheDisk();
+        QString path = YearFolder::file(what == QLatin1String("new") ? QStringLiteral("MR1234501.txt")
+                                                                     : QStringLiteral("MR1234500.txt"));
+        TestSupport::writeFile(YearFolder::file(QStringLiteral("MR1234500.txt")), salesRecords(3));
+        ZozedizIZ::EpaDataList* list = nullptr;
+        if (what == QLatin1String("list")) {
+            Vezedad::Globals::Configuration().setResourcePath(disk() + QStringLiteral("/resources"));
+            list = &ZozedizIZ::Globals::EpaList();
+            path = list->FilePath();
+            TestSupport::writeFile(path, "100-1|ONE\r\n");
+            list->Read();
+            list->Add(QStringLiteral("999-9"), QStringLiteral("ONE MORE"));
+        }
+        const QString folder = QFileInfo(path).absolutePath();
+        const QStringList files = filesIn(folder);
+        const QByteArray old = TestSupport::readFile(path);
+        QString why;
+        if (!SmallDisk::freeze(folder, QString(), &why)) QSKIP(qPrintable(why));
+        struct Thaw {
+            QString folder;
+            ~Thaw() { SmallDisk::thaw(folder, QString()); }
+        } thaw{folder};
+        QString seen;
+        if (what == QLatin1String("report")) {
+            seen = failedFormSave(path).section(QLatin1Char('\n'), 0, 0);
+        } else if (list) {
+            seen = TestSupport::raisedBy([&] { list->Save(); }).Description();
+            QVERIFY(list->IsDirty());
+        } else {
+            seen = TestSupport::raisedBy([&] {
+                       Vezedad::FileWriter file(path);
+                       file.writeLine(QStringLiteral("0|R12345||||||X||"));
+                       file.commit();
+                   }).Description();
+        }
+        QCOMPARE(seen, message.arg(path, folder));
+        QCOMPARE(TestSupport::readFile(path), old);
+        QCOMPARE(filesIn(folder), files);
+    }
+
     // A folder that takes no new file while the report in it may be
     // changed (as on some shares): the save cannot write its new copy
     // beside the file, and the user hears that it is the folder, and why.
@@ -243,18 +327,7 @@ private Q_SLOTS:
             ~Thaw() { SmallDisk::thaw(folder, path); }
         } thaw{folder, path};
         QVERIFY(QFileInfo(path).isWritable());
-        QString seen;
-        UiScript ui;
-        ui.expectBox(); // the verdict on the loaded file
-        showForm<Dazozuvi::Form25>(ui, path, [&](Dazozuvi::Form25& form) {
-            form.Grid().setText(2, 1, QStringLiteral("77"));
-            form.GridController()->setIsDirty(true);
-            ui.expectBox(Vezedad::Ui::vbNo); // validate first?
-            ui.expectBox();                  // the failure
-            trigger(form, QStringLiteral("mnuFileSave"));
-            QVERIFY(form.IsDirty());
-            seen = ui.boxes().last().prompt;
-        });
+        const QString seen = failedFormSave(path);
         QCOMPARE(TestSupport::readFile(path), old);
         QVERIFY2(seen.startsWith(QStringLiteral("Error 70: Permission denied: ") + path +
                                  QStringLiteral(" cannot be saved, because its folder ") + folder +

@@ -311,7 +311,11 @@ bool EpaDataList::Save() {
         file.commit();
     } catch (...) {
         Vezedad::ErrorInfo error = Vezedad::ErrorInfo::fromCurrentException();
-        error.setDescription(error.Description() + QStringLiteral(" while saving the EPA Product List."));
+        // The list is named first: the reason that follows is a sentence of
+        // its own, often ending in a full stop already.
+        QString why = error.Description();
+        if (!why.endsWith(QLatin1Char('.'))) why += QLatin1Char('.');
+        error.setDescription(QStringLiteral("The EPA Product List was not saved. ") + why);
         Vezedad::passOn(error, Vezedad::TrailForm::Arrow, QStringLiteral("ZozedizIZ::EpaDataList.Save"));
     }
     m_dirty = false;

@@ -294,8 +294,10 @@ private Q_SLOTS:
         });
         list().EditList();
         const QString shown = ui.boxes().at(onExit ? 1 : 0).prompt;
-        QVERIFY2(shown.startsWith(QStringLiteral("Error 75: Path/File access error: ")), qPrintable(shown));
-        QVERIFY2(shown.contains(QStringLiteral(" while saving the EPA Product List.\n") + location +
+        QVERIFY2(
+            shown.startsWith(QStringLiteral("Error 75: The EPA Product List was not saved. Path/File access error: ")),
+            qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("; nothing was saved.\n") + location +
                                 QStringLiteral("-->ZozedizIZ::EpaDataList.Save\r\n-->FileSystemObject")),
                  qPrintable(shown));
         QVERIFY(list().IsDirty());

@@ -334,8 +334,10 @@ private Q_SLOTS:
                    kind == QLatin1String("character") ? QStringLiteral("Ohm \u03a9") : QStringLiteral("Two\r\nlines"));
         const Vezedad::ErrorInfo error = TestSupport::raisedBy([&] { list().Save(); });
         QCOMPARE(error.Number(), number);
-        QVERIFY2(error.Description().startsWith(description), qPrintable(error.Description()));
-        QVERIFY2(error.Description().endsWith(QStringLiteral(" while saving the EPA Product List.")),
+        // The list first, then the reason, a sentence that ends once.
+        QVERIFY2(error.Description().startsWith(QStringLiteral("The EPA Product List was not saved. ") + description),
+                 qPrintable(error.Description()));
+        QVERIFY2(error.Description().endsWith(QLatin1Char('.')) && !error.Description().endsWith(QStringLiteral("..")),
                  qPrintable(error.Description()));
         QCOMPARE(error.Source(), QStringLiteral("ZozedizIZ::EpaDataList.Save\r\n-->") + innerSource);
         QVERIFY(list().IsDirty());
@@ -353,9 +355,10 @@ private Q_SLOTS:
         const Vezedad::ErrorInfo error = TestSupport::raisedBy([&] { list().Save(); });
         QVERIFY(error.Number() != 0); // the failed read's own number
         QVERIFY2(error.Description().startsWith(
-                     QStringLiteral("The product list file could not be read, so it is not overwritten")),
+                     QStringLiteral("The EPA Product List was not saved. The product list file could not be read, so "
+                                    "it is not overwritten")),
                  qPrintable(error.Description()));
-        QVERIFY(error.Description().endsWith(QStringLiteral(" while saving the EPA Product List.")));
+        QVERIFY(error.Description().endsWith(QStringLiteral(").")));
         QVERIFY(error.Source().startsWith(QStringLiteral("ZozedizIZ::EpaDataList.Save\r\n-->")));
         QVERIFY(QFileInfo(listPath()).exists());
         QVERIFY(!QFileInfo(listPath()).isFile());
