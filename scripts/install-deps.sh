@@ -9,6 +9,7 @@ packages=(
   libzip-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth # the window tests' second run on a real X server
+  fonts-liberation2 # Liberation Sans: Arial's widths, where Arial is missing (the windows are laid out for Arial)
   fonts-dejavu-core # the wider font the window tests lay windows out in, in place of Arial
   mawk # bench/run-all and bench/mawk_baseline.sh only
   libxtst-dev libxdamage-dev # bench/user_open only: a user's keys sent and the program's paints seen through the X server

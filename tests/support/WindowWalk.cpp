@@ -1,6 +1,8 @@
 #include "WindowWalk.h"
 #include "TestSupport.h"
 
+#include "Vezedad/ui/Ui.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -9,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QHash>
@@ -29,9 +32,17 @@ namespace TestSupport {
 
 namespace {
 
+// The twins the program asks for in place of Arial (as its library loads,
+// before this), kept while the tests lay windows out in the stand-in.
+const QStringList& arialTwins() {
+    static const QStringList twins = QFont::substitutes(QStringLiteral("Arial"));
+    return twins;
+}
+
 // Windows are made after main starts; the font they take must be there
 // before the application object.
-const bool gStandInFont = (QApplication::setFont(standInFont()), true);
+const bool gStandInFont =
+    (arialTwins(), QFont::removeSubstitutions(QStringLiteral("Arial")), QApplication::setFont(standInFont()), true);
 
 QString describe(const QWidget* w) {
     QString name = w->objectName();
@@ -207,6 +218,26 @@ QFont standInFont() {
     // DejaVu Sans is wider than Arial and its metric twin Liberation Sans,
     // and it is what fontconfig gives a Debian machine for a missing Arial.
     return QFont(QStringLiteral("DejaVu Sans"), 9);
+}
+
+ArialFont::ArialFont(bool twins) {
+    if (!twins) return;
+    QFont::insertSubstitutions(QStringLiteral("Arial"), arialTwins());
+    if (family() == QFontInfo(QApplication::font()).family())
+        QTest::qFail(qPrintable(QStringLiteral("None of Arial's metric twins is installed (") +
+                                arialTwins().join(QStringLiteral(", ")) +
+                                QStringLiteral("): scripts/install-deps.sh installs fonts-liberation2")),
+                     __FILE__, __LINE__);
+}
+
+ArialFont::~ArialFont() { QFont::removeSubstitutions(QStringLiteral("Arial")); }
+
+QString ArialFont::family() const { return QFontInfo(Vezedad::Ui::NamedFont(QStringLiteral("Arial"), 9.75)).family(); }
+
+void addArialFontRows() {
+    QTest::addColumn<bool>("twins");
+    QTest::newRow("Arial's metric twin") << true;
+    QTest::newRow("wider stand-in") << false;
 }
 
 QString accessibleName(QWidget* control) {

@@ -16,9 +16,28 @@ class QWidget;
 namespace TestSupport {
 
 // The stand-in for Arial: every test that drives windows runs with it as the
-// application font, set before the application object exists, so windows
-// asking for Arial where it is missing get it.
+// application font, set before the application object exists, and windows
+// asking for Arial get it, not Arial's metric twins (Liberation Sans and the
+// others the program asks for where Arial is missing): laid out in a wider
+// font than users get, a text that a layout cuts shows.
 QFont standInFont();
+
+// Windows made while one lives get Arial's metric twins where they ask for
+// Arial, as the program's users do (twins true: the test fails when none is
+// installed), or the stand-in; the stand-in comes back when it ends.
+class ArialFont {
+public:
+    explicit ArialFont(bool twins);
+    ~ArialFont();
+    ArialFont(const ArialFont&) = delete;
+    ArialFont& operator=(const ArialFont&) = delete;
+    // What a window asking for Arial gets.
+    QString family() const;
+};
+
+// The rows of a window test that runs in both fonts: a column "twins" (for
+// ArialFont), rows "Arial's metric twin" and "wider stand-in".
+void addArialFontRows();
 
 // What a screen reader calls the control ("" for nothing).
 QString accessibleName(QWidget* control);

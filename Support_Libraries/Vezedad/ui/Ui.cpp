@@ -262,9 +262,29 @@ void SetAccessibleName(QWidget& control, const QString& name) {
     }
 }
 
+namespace {
+
+// Where Arial is not installed, the free families drawn to its widths stand
+// in for it, so that a window laid out for Arial keeps its size. Qt's
+// substitutions carry them, so that text naming Arial anywhere (a printout's
+// mark-up, a page of HTML) gets them too. Asked for as the library loads,
+// before any window is made.
+const bool gArialsMetricTwins =
+    (QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                                          QStringLiteral("Nimbus Sans")}),
+     true);
+
+} // namespace
+
 QFont NamedFont(const QString& family, double pointSize, bool bold) {
     QFont font = QApplication::font();
-    if (QFontDatabase::hasFamily(family)) font.setFamily(family);
+    const QStringList substitutes = QFont::substitutes(family);
+    const auto installed = [](const QString& f) { return QFontDatabase::hasFamily(f); };
+    if (installed(family))
+        font.setFamily(family);
+    else if (const auto twin = std::find_if(substitutes.begin(), substitutes.end(), installed);
+             twin != substitutes.end())
+        font.setFamily(*twin);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;

@@ -110,8 +110,10 @@ VEZEDAD_EXPORT void SetBackColor(QWidget& window);
 // it is announced by its value alone).
 VEZEDAD_EXPORT void SetAccessibleName(QWidget& control, const QString& name);
 
-// A font by family and size in points, falling back to the system's family
-// when the named one is missing.
+// A font by family and size in points. A family that is not installed gets
+// the first installed of its substitutes (QFont::substitutes; Arial's are the
+// families with its widths: Liberation Sans, Arimo, Nimbus Sans, set as
+// this library loads), else the application font's family.
 VEZEDAD_EXPORT QFont NamedFont(const QString& family, double pointSize, bool bold = false);
 
 // Runs the body of a slot or event handler so that no error ever reaches the

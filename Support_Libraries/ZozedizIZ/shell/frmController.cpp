@@ -24,6 +24,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -553,9 +554,12 @@ void frmController::HookMinimumSize() {
 void frmController::showEvent(QShowEvent* event) {
     // The canvas needs more room once style and fonts are applied than the
     // guess made before: the first showing opens the window big enough for it
-    // rather than with scroll bars.
+    // rather than with scroll bars. Its parts measure themselves again as
+    // their layouts' requests are handled: those still waiting go first, so
+    // that none is measured from a size it had before the fonts came.
     if (!m_sizedToCanvas) {
         m_sizedToCanvas = true;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         Twips::keepDesignSize(fraCanvas, 14655, 8415);
         fitCanvas();
     }

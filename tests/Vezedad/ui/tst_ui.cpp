@@ -218,6 +218,25 @@ private slots:
                                                                    : QStringLiteral("DejaVu Sans"));
     }
 
+    // Where Arial is missing, a window asking for it gets the first installed
+    // family drawn to its widths, not the application's wider font; text
+    // naming Arial (a printout's mark-up) gets it too. A family without
+    // substitutes falls back to the application's.
+    void arialGetsItsMetricTwin() {
+        if (QFontDatabase::hasFamily(QStringLiteral("Arial"))) QSKIP("Arial itself is installed");
+        const TestSupport::ArialFont twins(true);
+        const QStringList expected{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                   QStringLiteral("Nimbus Sans")};
+        // Qt keeps them in lower case.
+        QCOMPARE(QFont::substitutes(QStringLiteral("Arial")).join(u',').toLower(), expected.join(u',').toLower());
+        const QFont font = Ui::NamedFont(QStringLiteral("Arial"), 9.75, true);
+        QVERIFY2(expected.contains(QFontInfo(font).family()), qPrintable(QFontInfo(font).family()));
+        QCOMPARE(font.pointSizeF(), 9.75);
+        QVERIFY(font.bold());
+        QCOMPARE(QFontInfo(QFont(QStringLiteral("Arial"), 9)).family(), QFontInfo(font).family());
+        QCOMPARE(QFontInfo(Ui::NamedFont(QStringLiteral("No Such Family"), 9)).family(), QStringLiteral("DejaVu Sans"));
+    }
+
     // A named list is announced by its name, its current text being its
     // value, also when a screen reader asked it before it was named.
     void namedComboBoxIsHeardByItsName() {

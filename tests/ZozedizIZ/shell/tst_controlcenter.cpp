@@ -22,6 +22,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -482,6 +483,23 @@ private slots:
         c.command(QStringLiteral("cmdInstructions"));
         QVERIFY(!label->isVisible());
         QCOMPARE(button->text(), QStringLiteral("Show Instructions"));
+    }
+
+    // The window opens at its canvas's size, in Arial's metric twin as users
+    // get it and in the wider stand-in: no scroll bar, and no room beyond
+    // the canvas but the design's 15 twips below it.
+    void opensAtItsCanvasSize_data() { TestSupport::addArialFontRows(); }
+    void opensAtItsCanvasSize() {
+        QFETCH(bool, twins);
+        const TestSupport::ArialFont font(twins);
+        Center c;
+        QVERIFY(c.show());
+        QCOMPARE(QFontInfo(c.window.font()).family(), font.family());
+        auto* area = c.child<QScrollArea>("scrCanvas");
+        QVERIFY(!c.child("ScrollVert")->isVisible());
+        QVERIFY(!c.child("ScrollHoriz")->isVisible());
+        const QSize canvas = area->widget()->minimumSize();
+        QCOMPARE(area->viewport()->size(), QSize(canvas.width(), canvas.height() + ZozedizIZ::Twips::toPixelsY(15)));
     }
 
     // At the window's first size the instructions show whole when asked
