@@ -5,14 +5,12 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/statfs.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,35 +25,6 @@ constexpr qint64 kPage = 4096;
 QString& reason() {
     static QString text = QStringLiteral("the program was not started through SmallDisk::rerunOnIt");
     return text;
-}
-
-// Runs a command and waits for it; its exit code, 127 when it cannot run.
-int run(const std::vector<std::string>& args, bool quiet) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0) return 127;
-    if (pid == 0) {
-        if (quiet) {
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-        }
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return 127;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-std::string self() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return std::string();
-    return std::string(path, size_t(n));
 }
 
 bool isTmpfs(const QString& path) {
@@ -76,12 +45,12 @@ int rerunOnIt(int argc, char** argv) {
     // Without root a user namespace grants the mount; root (as in CI) may
     // be refused one by its container and mounts in a plain namespace.
     for (const char* flags : {"-rm", "-m"}) {
-        if (run({"unshare", flags, "sh", "-c", mount, "sh", dir}, true) != 0) continue;
-        std::vector<std::string> args{"unshare", flags, "sh",  "-c", mount + " && shift && exec \"$@\"",
-                                      "sh",      dir,   self()};
+        if (runAndWait({"unshare", flags, "sh", "-c", mount, "sh", dir}, true) != 0) continue;
+        std::vector<std::string> args{"unshare", flags, "sh",         "-c", mount + " && shift && exec \"$@\"",
+                                      "sh",      dir,   programPath()};
         for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
         ::setenv(kVariable, dir.c_str(), 1);
-        const int code = run(args, false);
+        const int code = runAndWait(args);
         ::unsetenv(kVariable);
         return code;
     }

@@ -9,6 +9,9 @@
 #include <QThread>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -18,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,12 +34,24 @@ std::string& rootPath() {
     return path;
 }
 
+bool offscreen() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return platform && std::string_view(platform).substr(0, 9) == "offscreen";
+}
+
+// The screen in its own pixels: the offscreen platform's as set below, the
+// X server's as scripts/with-xvfb.sh starts it.
+QSize& screenPixels() {
+    static QSize size(1280, 1024);
+    return size;
+}
+
 // The offscreen platform's one screen, from a file in the private folder:
 // width x height pixels at dpi dots per inch (96 is scale 1). Other
 // platforms keep their screens.
 void setOffscreenScreen(int width, int height, int dpi) {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (!platform || std::string_view(platform).substr(0, 9) != "offscreen") return;
+    if (!offscreen()) return;
+    screenPixels() = QSize(width, height);
     const std::string path = rootPath() + "/screen.json";
     std::ofstream file(path, std::ios::trunc);
     file << "{\"screens\": [{\"name\": \"screen\", \"x\": 0, \"y\": 0, \"width\": " << width
@@ -113,10 +129,49 @@ void unblockMachineSettings() {
     qputenv("XDG_CONFIG_DIRS", (root() + QStringLiteral("/etc/xdg")).toLocal8Bit());
 }
 
-void useSmallScreen() {
-    setOffscreenScreen(1024, 768, 144);
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (!platform || std::string_view(platform).substr(0, 9) != "offscreen") ::setenv("QT_SCALE_FACTOR", "2", 1);
+namespace {
+
+const char* const kScreenVariable = "ZIDIVO_TEST_SCREEN";
+
+struct SmallScreen {
+    const char* name;
+    int dpi;            // on the offscreen platform, 1024 x 768 pixels
+    const char* xScale; // on the X server's 1280 x 1024
+};
+constexpr SmallScreen kSmallScreens[] = {{"1024x768", 96, "1.25"}, {"1024x768@1.5", 144, "2"}};
+
+} // namespace
+
+int rerunOnSmallScreens(int argc, char** argv) {
+    if (const char* name = std::getenv(kScreenVariable)) {
+        for (const SmallScreen& screen : kSmallScreens) {
+            if (std::string_view(name) != screen.name) continue;
+            if (offscreen())
+                setOffscreenScreen(1024, 768, screen.dpi);
+            else
+                ::setenv("QT_SCALE_FACTOR", screen.xScale, 1);
+            return -1;
+        }
+        std::fprintf(stderr, "%s: no small screen is called %s\n", argv[0], name);
+        return 2;
+    }
+    std::vector<std::string> args{programPath()};
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    int failed = 0;
+    for (const SmallScreen& screen : kSmallScreens) {
+        std::printf("********* On a screen of %s *********\n", screen.name);
+        std::fflush(stdout);
+        ::setenv(kScreenVariable, screen.name, 1);
+        const int code = runAndWait(args);
+        if (code != 0 && failed == 0) failed = code;
+    }
+    ::unsetenv(kScreenVariable);
+    return failed;
+}
+
+QString screenName() {
+    const char* name = std::getenv(kScreenVariable);
+    return name ? QString::fromLatin1(name) : QStringLiteral("1280x1024");
 }
 
 QString outsideScreen(const QWidget& window) {
@@ -124,11 +179,48 @@ QString outsideScreen(const QWidget& window) {
     if (!screen) return QStringLiteral("on no screen");
     const QRect area = screen->availableGeometry();
     const QRect frame = window.frameGeometry();
-    if (area.contains(frame)) return QString();
     const auto rect = [](const QRect& r) {
         return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
     };
-    return QStringLiteral("its frame %1 leaves the screen's %2").arg(rect(frame), rect(area));
+    if (!area.contains(frame))
+        return QStringLiteral("its frame %1 leaves the screen's %2").arg(rect(frame), rect(area));
+    // Scaled, a window's pixels become the screen's rounded to the nearest,
+    // edge and size each: 683 at 1.5 times scale takes 1025.
+    const qreal ratio = screen->devicePixelRatio();
+    const QRect pixels(qRound(frame.x() * ratio), qRound(frame.y() * ratio), qRound(frame.width() * ratio),
+                       qRound(frame.height() * ratio));
+    const QRect screenArea(QPoint(0, 0), screenPixels());
+    if (screenArea.contains(pixels)) return QString();
+    return QStringLiteral("its frame takes %1 of the screen's own pixels, beyond its %2")
+        .arg(rect(pixels), rect(screenArea));
+}
+
+int runAndWait(const std::vector<std::string>& args, bool quiet) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) return 127;
+    if (pid == 0) {
+        if (quiet) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+        }
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return 127;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string programPath() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return std::string();
+    return std::string(path, size_t(n));
 }
 
 Vezedad::ErrorInfo raisedBy(const std::function<void()>& body) {

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -29,15 +31,24 @@ void unblockMachineSettings();
 
 // The screen. The offscreen platform gets the X server's (1280 x 1024 at
 // scale 1, as scripts/with-xvfb.sh starts it), so that windows meet the same
-// screen on both platforms. useSmallScreen, called before the application
-// object exists (from the test's initMain), makes it a 1024 x 768 screen at
-// 1.5 times scale: 683 x 512 in the windows' pixels. An X server's screen
-// cannot change: the windows are scaled twice instead, which makes 1280 x
-// 1024 as small (640 x 512).
-void useSmallScreen();
+// screen on both platforms.
+//
+// rerunOnSmallScreens, called first in a test's main, runs the test program
+// again once on each small screen a user may have, each run a process of its
+// own (a platform's screens are set before the application object exists):
+// 1024 x 768, and 1024 x 768 at 1.5 times scale (683 x 512 in the windows'
+// pixels). An X server's screen cannot change: there the windows are scaled
+// instead, 1.25 times (1024 x 819) and twice (640 x 512). It returns 0 when
+// every run passed, else the exit code of the first that failed; -1 in a run
+// on one of the screens.
+int rerunOnSmallScreens(int argc, char** argv);
+// The run's screen: "1280x1024" outside those runs, "1024x768" or
+// "1024x768@1.5" in them.
+QString screenName();
 
 // Where window's frame leaves the available area of its screen, or "" when
-// it lies inside.
+// it lies inside, in the windows' pixels and, on a scaled screen, in the
+// screen's own.
 QString outsideScreen(const QWidget& window);
 
 // The error a body raises; an empty one (number 0) when it raises none.
@@ -50,6 +61,13 @@ void makeFifo(const QString& path);
 // seconds. A body that waits on the FIFO at fifo (a reader waiting for a
 // writer) is then let go, so that the test fails instead of hanging.
 bool endsWithoutWaiting(const std::function<void()>& body, const QString& fifo);
+
+// Runs a program (args[0], looked up on the PATH) and waits for it: its exit
+// code, 127 when it cannot run, 128 + the signal that ended it. quiet sends
+// its output nowhere.
+int runAndWait(const std::vector<std::string>& args, bool quiet = false);
+// The path of the running test program.
+std::string programPath();
 
 // Whole-file helpers for fixtures; a failed write fails the running test.
 void writeFile(const QString& path, const QByteArray& bytes);

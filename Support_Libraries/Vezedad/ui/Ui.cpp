@@ -28,6 +28,7 @@
 #include <QWindow>
 #include <QtDebug>
 #include <algorithm>
+#include <cmath>
 
 namespace Vezedad::Ui {
 
@@ -427,10 +428,31 @@ void KeepOnScreen(QWidget& window) {
     new KeepOnScreenFilter(window);
 }
 
+namespace {
+
+// A scaled screen's available area in the windows' pixels, rounded down. Qt
+// rounds the screen's own pixels to the nearest, so 1024 at 1.5 times scale
+// gives 683, and a window that wide would take 1025 of the screen's pixels.
+// Of the widths that round to the one Qt gives, the smallest is taken: a
+// window within it never leaves the screen.
+int logicalRoom(int logical, qreal ratio) {
+    if (ratio <= 1.0) return logical;
+    const qint64 fewestPixels = qint64(std::ceil((logical - 0.5) * ratio));
+    return int(std::floor(double(fewestPixels) / ratio));
+}
+
+QRect availableArea(const QScreen& screen) {
+    const QRect area = screen.availableGeometry();
+    const qreal ratio = screen.devicePixelRatio();
+    return QRect(area.topLeft(), QSize(logicalRoom(area.width(), ratio), logicalRoom(area.height(), ratio)));
+}
+
+} // namespace
+
 void FitToScreen(QWidget& window) {
     const QScreen* screen = openingScreen(window);
     if (!screen || !window.isWindow()) return;
-    const QRect area = screen->availableGeometry();
+    const QRect area = availableArea(*screen);
     const QMargins frame = frameOf(window);
     const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
     if (window.width() > room.width() || window.height() > room.height())
