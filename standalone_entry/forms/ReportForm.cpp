@@ -36,13 +36,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -152,11 +152,19 @@ ReportForm::ReportForm(ReportFormSpec params, QWidget* parent) : QDialog(parent)
     Vezedad::Ui::OnFirstActivation(
         *this, [this] { Vezedad::Ui::Guard([this] { Form_Activate(); }, [](const Vezedad::ErrorInfo&) {}); });
 
-    // Wide enough for the whole header where the screen allows.
-    int width = std::max(fraCanvas->sizeHint().width(), Twips::toPixelsX(9600));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
-    resize(width, Twips::toPixelsY(8400));
+    // Wide enough for the whole header and every column of the grid; the
+    // screen it opens on stops it at its edge (ExecModal keeps it there), and
+    // the header and the grid scroll sideways inside.
+    resize(std::max(fraCanvas->sizeHint().width(), gridWidth()), Twips::toPixelsY(8400));
+}
+
+// Every column, the grid's frame and room for its vertical scroll bar (a
+// long report brings it, and it must not hide the last column), within the
+// data-entry frame's margins.
+int ReportForm::gridWidth() const {
+    const QMargins inset = fraDataEntry->layout()->contentsMargins();
+    return inset.left() + fpZelForm->horizontalHeader()->length() + 2 * fpZelForm->frameWidth() +
+           fpZelForm->verticalScrollBar()->sizeHint().width() + inset.right();
 }
 
 ReportForm::~ReportForm() {

@@ -340,6 +340,7 @@ private:
     bool Form_QueryUnload();
     void Form_Unload();
     void headerScrollBarShown(bool shown);
+    int gridWidth() const;
 
     // The no-activity switch.
     void activityClicked(int state);

@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QTableView>
 #include <QTest>
 
 namespace FormTest {
@@ -141,6 +143,46 @@ bool showForm(UiScript& ui, const QString& path, const std::function<void(F&)>& 
     bool cancel = false;
     form.Edit(cancel, identity, path);
     return cancel;
+}
+
+// What of a form's header and grid the window does not show whole without
+// scrolling: each header control by name, each grid column by its header.
+inline QStringList notShownWhole(Dazozuvi::ReportForm& form) {
+    QStringList cut;
+    auto* header = child<QAbstractScrollArea>(form, QStringLiteral("fraHeader"));
+    QWidget* canvas = child<QWidget>(form, QStringLiteral("fraCanvas"));
+    const QRect shown = header->viewport()->rect();
+    for (QWidget* w : canvas->findChildren<QWidget*>()) {
+        bool part = false; // of a list in the header
+        for (QWidget* p = w->parentWidget(); p != canvas; p = p->parentWidget())
+            part = part || qobject_cast<QAbstractScrollArea*>(p);
+        if (part || !w->isVisible()) continue;
+        if (!shown.contains(QRect(w->mapTo(header->viewport(), QPoint(0, 0)), w->size()))) cut << w->objectName();
+    }
+    QTableView& grid = form.Grid();
+    for (int c = 0; c < grid.model()->columnCount(); ++c) {
+        const int left = grid.columnViewportPosition(c);
+        if (left < 0 || left + grid.columnWidth(c) > grid.viewport()->width())
+            cut << grid.model()->headerData(c, Qt::Horizontal).toString();
+    }
+    return cut;
+}
+
+// A form opens as wide as its header and its grid's columns need, unless the
+// screen it opens on stops it: then it spans the screen's free width. The
+// report's activity is turned on first, so that its grid shows.
+inline void opensAsWideAsItNeeds(Dazozuvi::ReportForm& form) {
+    form.setHasActivity(true);
+    QApplication::processEvents();
+    QVERIFY(form.Grid().isVisible());
+    const QRect area = form.screen()->availableGeometry();
+    // A scaled screen's width may round up by one of the windows' pixels.
+    const bool stopped = form.frameGeometry().width() >= area.width() - 1;
+    const QStringList cut = notShownWhole(form);
+    QVERIFY2(stopped || cut.isEmpty(), qPrintable(QStringLiteral("%1 wide on a screen of %2 leaves out: %3")
+                                                      .arg(form.frameGeometry().width())
+                                                      .arg(area.width())
+                                                      .arg(cut.join(QStringLiteral(", ")))));
 }
 
 // The grid's rows 1 .. its last data row, cells joined by "|".

@@ -780,6 +780,26 @@ private slots:
         });
     }
 
+    // A form opens as wide as its header and its grid's columns need, where
+    // the screen has room: in Arial's metric twin as users get it, and in the
+    // wider stand-in.
+    void opensAsWideAsItNeeds_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("twins");
+        for (const char* name : {"Form25", "Form26", "Form26A", "Form27"}) {
+            QTest::addRow("%s, Arial's metric twin", name) << QString::fromLatin1(name) << true;
+            QTest::addRow("%s, wider stand-in", name) << QString::fromLatin1(name) << false;
+        }
+    }
+    void opensAsWideAsItNeeds() {
+        QFETCH(QString, name);
+        QFETCH(bool, twins);
+        const TestSupport::ArialFont font(twins);
+        Filer folder;
+        UiScript ui;
+        formCase(name).open(ui, [](ReportForm& form) { FormTest::opensAsWideAsItNeeds(form); });
+    }
+
     // Esc closes the window as its close box does: a changed report asks.
     void escapeAsks() {
         Folder folder;
