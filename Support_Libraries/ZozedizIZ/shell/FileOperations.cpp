@@ -80,14 +80,21 @@ QString FileOperations::PickFileSave(qint32 formType, qint32 fileType, QString& 
     Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     QString folder = Vezedad::Globals::ZelReport().ReportPath();
     QString extension;
+    QString proposal = strPathAndFile;
     if (!strPathAndFile.isEmpty()) {
         const QString parent = fso.GetParentFolderName(strPathAndFile);
-        if (fso.FolderExists(parent)) folder = parent;
+        // A proposal whose folder was removed or renamed since starts in the
+        // year folder under its own name: its old path would name a folder
+        // that is no more.
+        if (fso.FolderExists(parent))
+            folder = parent;
+        else
+            proposal = fso.GetFileName(strPathAndFile);
         extension = fso.GetExtensionName(strPathAndFile);
     }
     const Filter filter = PrepareFilter(formType, fileType);
     Vezedad::SaveFileArgs args;
-    args.FileName = strPathAndFile;
+    args.FileName = proposal;
     args.OverWritePrompt = true;
     args.Filter = filter.text;
     args.FilterIndex = filter.index;

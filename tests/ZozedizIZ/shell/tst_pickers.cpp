@@ -109,17 +109,24 @@ private slots:
         QTest::addColumn<QString>("proposal"); // "@" stands for a folder that exists
         QTest::addColumn<bool>("inYearFolder");
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("no proposal") << "" << true << "";
-        QTest::newRow("proposal in an existing folder") << "@/M01.txt" << false << "txt";
-        QTest::newRow("proposal in a folder that is gone") << "/no/such/folder/M01.xlsx" << true << "xlsx";
+        QTest::addColumn<QString>("name"); // in the dialog's name box
+        QTest::newRow("no proposal") << "" << true << ""
+                                     << "";
+        QTest::newRow("proposal in an existing folder") << "@/M01.txt" << false << "txt"
+                                                        << "@/M01.txt";
+        // Its old path would name a folder that is no more.
+        QTest::newRow("proposal in a folder that is gone") << "/no/such/folder/M01.xlsx" << true << "xlsx"
+                                                           << "M01.xlsx";
     }
 
     void pickFileSaveStartsWhereTheProposalIs() {
         QFETCH(QString, proposal);
         QFETCH(bool, inYearFolder);
         QFETCH(QString, suffix);
+        QFETCH(QString, name);
         QTemporaryDir elsewhere;
         proposal.replace(u'@', elsewhere.path());
+        name.replace(u'@', elsewhere.path());
         QString argument = proposal;
         const QString chosen = QDir(elsewhere.path()).filePath(QStringLiteral("M02.txt"));
         UiScript ui;
@@ -132,7 +139,7 @@ private slots:
         QCOMPARE(request.kind, Vezedad::Ui::DialogKind::SaveFile);
         QVERIFY(request.title.isEmpty());
         QCOMPARE(QDir::fromNativeSeparators(request.file.directory), inYearFolder ? yearFolder() : elsewhere.path());
-        QCOMPARE(request.file.fileName, proposal);
+        QCOMPARE(request.file.fileName, name);
         QCOMPARE(request.file.defaultSuffix, suffix);
         QVERIFY(request.file.overwritePrompt);
         QCOMPARE(descriptions(request).last(), QStringLiteral("Form 25 Text Files (M*.txt)"));

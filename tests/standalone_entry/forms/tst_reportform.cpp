@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -257,6 +258,37 @@ private slots:
         QStringList expected;
         for (qint32 page : pages) expected << Vezedad::Globals::Documentation().GetUri(page, 1);
         QCOMPARE(opened.pages(), expected);
+    }
+
+    // Save As for a report whose folder was renamed since it was opened
+    // starts in the year folder with the file's name alone: Save, as the
+    // dialog opens, saves the report there.
+    void saveAsWhenItsFolderIsGone() {
+        Folder folder;
+        const QString old = folder.file(QStringLiteral("old"));
+        QVERIFY(QDir().mkpath(old));
+        const QByteArray record = "0|R12345|100-200|ROUNDUP|1.5|OZ|3|X||\r\n";
+        TestSupport::writeFile(old + QStringLiteral("/MR1234500.txt"), record);
+        const QString path = folder.file(QStringLiteral("MR1234500.txt"));
+        UiScript ui;
+        ui.expectBox(); // the verdict on the file
+        const auto saveAs = [&](Form25& form) {
+            QVERIFY(QDir().rename(old, folder.file(QStringLiteral("renamed"))));
+            ui.expectBox(Vezedad::Ui::vbNo); // check it first?
+            ui.expectRealDialog([](QDialog& dialog) {
+                auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                const QString shown = name->text();
+                if (shown != QStringLiteral("MR1234500.txt")) dialog.reject();
+                QCOMPARE(shown, QStringLiteral("MR1234500.txt"));
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            trigger(form, QStringLiteral("mnuFileSaveas"));
+            QCOMPARE(form.FilePath(), path);
+            QVERIFY(!form.IsDirty());
+        };
+        showForm<Form25>(ui, old + QStringLiteral("/MR1234500.txt"), saveAs, Vezedad::Globals::ZelReport().Identity());
+        QCOMPARE(TestSupport::readFile(path), record);
     }
 
     // A form without a product list or Duplicate Rows leaves them out
