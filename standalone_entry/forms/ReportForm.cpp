@@ -1202,11 +1202,13 @@ void ReportForm::mnuGridDuplicate_Click() {
     const int m = block.rowCount();
     if (m == 0) return;
     const int d = grid.lastDataRow();
-    if (grid.rowCount() < d + m)
-        grid.setRowCount(d + m + 1);
-    else
-        grid.setRowCount(grid.rowCount() + m);
-    grid.copyRows(block.row1, m, d + 1);
+    grid.gridModel().growing([&] {
+        if (grid.rowCount() < d + m)
+            grid.setRowCount(d + m + 1);
+        else
+            grid.setRowCount(grid.rowCount() + m);
+        grid.copyRows(block.row1, m, d + 1);
+    });
     mobjZelFarpoint->setIsDirty(true);
 }
 

@@ -679,9 +679,10 @@ void CZelFarpoint::InsertRows() {
     const GridBlock block = g.firstSelectedBlock();
     const int n = block.rowCount();
     if (n > 0) {
-        GridModel::BulkUpdate bulk(g.gridModel());
-        if (g.rowCount() < g.lastDataRow() + n + 5) g.setRowCount(g.lastDataRow() + n + 5);
-        g.insertRows(block.row2 + 1, n);
+        g.gridModel().growing([&] {
+            if (g.rowCount() < g.lastDataRow() + n + 5) g.setRowCount(g.lastDataRow() + n + 5);
+            g.insertRows(block.row2 + 1, n);
+        });
     }
     m_dirty = true;
 }

@@ -145,15 +145,18 @@ void GridModel::setRows(int count) {
 void GridModel::insertRowsAt(int row, int count) {
     row = std::clamp(row, 0, rows());
     if (count <= 0) return;
+    // The memory first: views told of rows that then fail to come would no
+    // longer match the grid.
+    PackedRows::RowChange change = m_store.prepareInsert(row, count);
     if (row < m_shownRows || m_bulkDepth == 0) {
         beginInsertRows({}, row, row + count - 1);
-        m_store.insertRows(row, count);
+        m_store.apply(change);
         m_shownRows += count;
         endInsertRows();
         if (m_bulkDepth > 0) m_bulkStructureChanged = true;
     } else {
         // Beyond what the view knows: announced when the bulk update ends.
-        m_store.insertRows(row, count);
+        m_store.apply(change);
     }
 }
 
@@ -162,14 +165,15 @@ void GridModel::removeRowsAt(int row, int count) {
     count = std::min(count, rows() - row);
     if (count <= 0) return;
     const int shownEnd = std::min(row + count, m_shownRows);
+    PackedRows::RowChange change = m_store.prepareRemove(row, count);
     if (row < shownEnd) {
         beginRemoveRows({}, row, shownEnd - 1);
-        m_store.removeRows(row, count);
+        m_store.apply(change);
         m_shownRows -= shownEnd - row;
         endRemoveRows();
         if (m_bulkDepth > 0) m_bulkStructureChanged = true;
     } else {
-        m_store.removeRows(row, count);
+        m_store.apply(change);
     }
 }
 
@@ -299,9 +303,19 @@ void GridModel::copyRows(int from, int count, int to) {
     if (from < 0 || to < 0 || count <= 0) return;
     count = std::min(count, rows() - from);
     if (count <= 0) return;
-    if (rows() < to + count) setRows(to + count);
-    m_store.copyRows(from, count, to);
-    changed(to, 0, to + count - 1, m_store.columnCount() - 1);
+    growing([&] {
+        if (rows() < to + count) setRows(to + count);
+        m_store.copyRows(from, count, to);
+        changed(to, 0, to + count - 1, m_store.columnCount() - 1);
+    });
+}
+
+void GridModel::dropRowsFrom(int row) {
+    // Rows added at the end during a bulk update that the view has not been
+    // told of, all empty and white: the row tables keep their room and no
+    // row of several colours moves, so taking them away takes no memory.
+    if (row < m_shownRows || row >= rows()) return;
+    m_store.removeRows(row, rows() - row);
 }
 
 void GridModel::deleteRowsKeepingCount(int row, int count) {
@@ -309,7 +323,11 @@ void GridModel::deleteRowsKeepingCount(int row, int count) {
     count = std::min(count, rows() - row);
     if (count <= 0) return;
     const int total = rows();
-    m_store.removeRows(row, count);
+    PackedRows::RowChange removal = m_store.prepareRemove(row, count);
+    m_store.apply(removal);
+    // Empty rows at the end make the count up again: the row tables kept the
+    // room of the rows removed, and no row lies beyond them that would move,
+    // so this takes no memory and cannot fail.
     m_store.insertRows(total - count, count);
     changed(row, 0, total - 1, m_store.columnCount() - 1);
 }

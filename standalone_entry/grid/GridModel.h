@@ -96,6 +96,22 @@ public:
     int lastDataColumn() const { return m_store.lastDataColumn(); }
     const PackedRows& store() const { return m_store; }
 
+    // Runs change, a command that may add rows at the end and then changes
+    // the grid in one step, inside a bulk update; when that step fails, the
+    // rows added go again. Every step of the row store either is made whole
+    // or leaves the rows as they were, so the grid is then as it was: a
+    // command that fails when memory runs out changes nothing.
+    template <class Change> void growing(Change&& change) {
+        BulkUpdate bulk(*this);
+        const int before = rows();
+        try {
+            change();
+        } catch (...) {
+            dropRowsFrom(before);
+            throw;
+        }
+    }
+
     // Nesting is allowed; the signals go out when the outermost one ends.
     void beginBulkUpdate();
     void endBulkUpdate();
@@ -114,6 +130,9 @@ public:
 
 private:
     void changed(int row1, int col1, int row2, int col2);
+    // Takes away the rows from row on when they were added during a bulk
+    // update and not shown yet (see growing).
+    void dropRowsFrom(int row);
     void flushPendingRows();
     const QBrush& brushFor(quint32 bgr) const;
 

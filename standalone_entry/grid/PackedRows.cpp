@@ -524,25 +524,38 @@ void PackedRows::rehashSlots(std::size_t capacity) {
         if (entry.row != Empty) setSlotOf(entry.row, entry.slot);
 }
 
-template <class NewRow> void PackedRows::renumberSlots(NewRow newRow) {
+template <class NewRow> void PackedRows::renumberSlots(NewRow newRow, RowChange& change) const {
     if (m_slotRows == 0) return;
     // Rows added or taken away after the last such row move none of them.
     if (std::none_of(m_slotOf.begin(), m_slotOf.end(),
                      [&](const SlotEntry& entry) { return entry.row != Empty && newRow(entry.row) != entry.row; }))
         return;
-    std::vector<SlotEntry> entries;
-    entries.reserve(m_slotRows);
+    change.renumber = true;
+    change.moved.reserve(m_slotRows);
     for (const SlotEntry& entry : m_slotOf) {
         if (entry.row == Empty) continue;
         const int row = newRow(entry.row);
         if (row >= 0)
-            entries.push_back({row, entry.slot});
+            change.moved.push_back({row, entry.slot});
         else
-            m_freeSlots.push_back(entry.slot);
+            change.freed.push_back(entry.slot);
     }
-    std::fill(m_slotOf.begin(), m_slotOf.end(), SlotEntry{Empty, 0});
-    m_slotRows = 0;
-    for (const SlotEntry& entry : entries) setSlotOf(entry.row, entry.slot);
+}
+
+template <class Vector> void PackedRows::roomFor(Vector& table, std::size_t more) {
+    const std::size_t size = table.size();
+    if (table.capacity() - size >= more) return;
+    // As a vector grows by itself: rows added one at a time, as a load adds
+    // them, move the table a few times, not once a row.
+    table.reserve(size + std::max(size, more));
+}
+
+void PackedRows::roomForSlotRows(std::size_t more) {
+    if (more == 0) return;
+    std::size_t capacity = std::max<std::size_t>(16, m_slotOf.size());
+    while ((m_slotRows + more) * 4 > capacity * 3) capacity *= 2;
+    if (capacity != m_slotOf.size()) rehashSlots(capacity);
+    roomFor(m_cellColours, more * std::size_t(m_columns));
 }
 
 quint8 PackedRows::cellIndex(int row, int col) const {
@@ -631,31 +644,84 @@ std::pair<int, int> PackedRows::setRowColours(int row, const quint32* bgr, int c
     return {first, last};
 }
 
-void PackedRows::insertRows(int row, int count) {
+// Memory runs out only while a change is prepared: the rows, their colours,
+// their records and the table of rows of several colours then stay as they
+// were. Applied, the change takes nothing more (the tables have their room,
+// records go back to the store without memory of their own).
+PackedRows::RowChange PackedRows::prepareInsert(int row, int count) {
+    RowChange change;
+    if (count <= 0) return change;
+    roomFor(m_rows, std::size_t(count));
+    roomFor(m_rowColours, std::size_t(count));
+    renumberSlots([row, count](int r) { return r >= row ? r + count : r; }, change);
+    change.insert = true;
+    change.row = row;
+    change.count = count;
+    return change;
+}
+
+PackedRows::RowChange PackedRows::prepareRemove(int row, int count) {
+    RowChange change;
+    if (count <= 0) return change;
+    renumberSlots([row, count](int r) { return r < row ? r : r < row + count ? -1 : r - count; }, change);
+    roomFor(m_freeSlots, change.freed.size());
+    change.insert = false;
+    change.row = row;
+    change.count = count;
+    return change;
+}
+
+void PackedRows::apply(RowChange& change) {
+    const int row = change.row;
+    const int count = change.count;
     if (count <= 0) return;
-    m_rows.insert(m_rows.begin() + row, std::size_t(count), 0);
-    m_rowColours.insert(m_rowColours.begin() + row, std::size_t(count), 0);
-    renumberSlots([row, count](int r) { return r >= row ? r + count : r; });
-    if (m_lastRow >= row) m_lastRow += count;
+    change.count = 0;
+    if (change.insert) {
+        Q_ASSERT(m_rows.capacity() - m_rows.size() >= std::size_t(count));
+        Q_ASSERT(m_rowColours.capacity() - m_rowColours.size() >= std::size_t(count));
+        m_rows.insert(m_rows.begin() + row, std::size_t(count), 0);
+        m_rowColours.insert(m_rowColours.begin() + row, std::size_t(count), 0);
+        if (m_lastRow >= row) m_lastRow += count;
+    } else {
+        for (int r = row; r < row + count; ++r) releaseRecord(m_rows[std::size_t(r)]);
+        m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
+        m_rowColours.erase(m_rowColours.begin() + row, m_rowColours.begin() + row + count);
+        if (m_lastRow >= row + count) {
+            m_lastRow -= count;
+        } else if (m_lastRow >= row) {
+            m_lastRow = row - 1;
+            m_lastExact = false;
+        }
+    }
+    if (!change.renumber) return;
+    // The table keeps its size and holds no more rows than before.
+    std::fill(m_slotOf.begin(), m_slotOf.end(), SlotEntry{Empty, 0});
+    m_slotRows = 0;
+    for (const SlotEntry& entry : change.moved) setSlotOf(entry.row, entry.slot);
+    Q_ASSERT(m_freeSlots.capacity() - m_freeSlots.size() >= change.freed.size());
+    m_freeSlots.insert(m_freeSlots.end(), change.freed.begin(), change.freed.end());
+}
+
+void PackedRows::insertRows(int row, int count) {
+    RowChange change = prepareInsert(row, count);
+    apply(change);
 }
 
 void PackedRows::removeRows(int row, int count) {
-    if (count <= 0) return;
-    for (int r = row; r < row + count; ++r) releaseRecord(m_rows[std::size_t(r)]);
-    renumberSlots([row, count](int r) { return r < row ? r : r < row + count ? -1 : r - count; });
-    m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
-    m_rowColours.erase(m_rowColours.begin() + row, m_rowColours.begin() + row + count);
-    if (m_lastRow >= row + count) {
-        m_lastRow -= count;
-    } else if (m_lastRow >= row) {
-        m_lastRow = row - 1;
-        m_lastExact = false;
-    }
+    RowChange change = prepareRemove(row, count);
+    apply(change);
 }
 
 void PackedRows::copyRows(int from, int count, int to) {
     if (count <= 0 || from == to) return;
+    // Everything the copy needs is taken first: the records' copies, the
+    // colours of the source rows as they were (before any target row, which
+    // may be one of them, takes its new ones), and room for the targets that
+    // become rows of several colours and for the slots of those that stop
+    // being such rows.
     std::vector<Record> copies(std::size_t(count), 0);
+    std::vector<quint8> codes(static_cast<std::size_t>(count));
+    std::vector<quint8> cells;
     try {
         for (int i = 0; i < count; ++i) {
             const Record source = m_rows[std::size_t(from + i)];
@@ -665,23 +731,27 @@ void PackedRows::copyRows(int from, int count, int to) {
             copies[std::size_t(i)] = copy.handle;
             std::memcpy(copy.at, bytes(source), size);
         }
+        std::size_t several = 0;
+        std::size_t targetsOfSeveral = 0;
+        for (int i = 0; i < count; ++i) {
+            codes[std::size_t(i)] = m_rowColours[std::size_t(from + i)];
+            if (codes[std::size_t(i)] == Several) ++several;
+            if (m_rowColours[std::size_t(to + i)] == Several) ++targetsOfSeveral;
+        }
+        cells.reserve(several * std::size_t(m_columns));
+        for (int i = 0; i < count; ++i) {
+            if (codes[std::size_t(i)] != Several) continue;
+            const quint8* source = slotCells(slotOf(from + i));
+            cells.insert(cells.end(), source, source + m_columns);
+        }
+        roomForSlotRows(several);
+        roomFor(m_freeSlots, targetsOfSeveral);
     } catch (...) {
         for (const Record copy : copies)
             if (copy) m_store.give(copy, recordBytes(bytes(copy)));
         throw;
     }
     for (int i = 0; i < count; ++i) replaceRecord(to + i, copies[std::size_t(i)]);
-    // The colours of the source rows as they were, before any target row
-    // (which may be one of them) takes its new ones.
-    std::vector<quint8> codes(static_cast<std::size_t>(count));
-    std::vector<quint8> cells;
-    for (int i = 0; i < count; ++i) {
-        codes[std::size_t(i)] = m_rowColours[std::size_t(from + i)];
-        if (codes[std::size_t(i)] == Several) {
-            const quint8* source = slotCells(slotOf(from + i));
-            cells.insert(cells.end(), source, source + m_columns);
-        }
-    }
     const quint8* next = cells.data();
     for (int i = 0; i < count; ++i) {
         if (codes[std::size_t(i)] == Several) {

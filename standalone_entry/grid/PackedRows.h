@@ -76,11 +76,21 @@ public:
         return code != Several && m_palette[code] == (bgr & 0xFFFFFF);
     }
 
+    // A change of rows in two steps: prepare takes all the memory the change
+    // needs and changes nothing (it raises std::bad_alloc when memory runs
+    // out), apply makes the change and cannot fail. A grid that tells its
+    // views of a change in between stays whole when memory runs out.
+    class RowChange;
     // New rows are empty and white.
+    RowChange prepareInsert(int row, int count);
+    RowChange prepareRemove(int row, int count);
+    void apply(RowChange& change);
+    // Both steps at once: a failure leaves every row as it was.
     void insertRows(int row, int count);
     void removeRows(int row, int count);
     // Rows to .. to + count - 1 become copies of rows from .. from + count - 1,
-    // texts and colours alike; the ranges may overlap.
+    // texts and colours alike; the ranges may overlap. A failure leaves every
+    // row as it was.
     void copyRows(int from, int count, int to);
     // Empties the texts of a block; colours stay.
     void clearBlock(int row1, int col1, int row2, int col2);
@@ -126,10 +136,15 @@ private:
     quint32 slotOf(int row) const;
     void setSlotOf(int row, quint32 slot);
     void dropSlotOf(int row);
-    // Rebuilds the table with every row moved by its new number (negative:
-    // the row goes, its slot freed).
-    template <class NewRow> void renumberSlots(NewRow newRow);
+    // The table's entries with every row moved by its new number (negative:
+    // the row goes, its slot is freed); nothing when no row moves.
+    template <class NewRow> void renumberSlots(NewRow newRow, RowChange& change) const;
     void rehashSlots(std::size_t capacity);
+    // Room for more rows of several colours than there are: the table and
+    // their cells, so that storing their colours cannot fail.
+    void roomForSlotRows(std::size_t more);
+    // Room in a table for more entries, growing it as a vector grows.
+    template <class Vector> static void roomFor(Vector& table, std::size_t more);
     quint8 cellIndex(int row, int col) const;
     void cellIndices(int row, quint8* out) const;
     void storeRowColours(int row, const quint8* cells);
@@ -156,6 +171,24 @@ private:
     std::size_t m_recordBytes = 0;
     mutable int m_lastRow = -1;      // never below the last row with text
     mutable bool m_lastExact = true; // m_lastRow is that row exactly
+};
+
+class PackedRows::RowChange {
+public:
+    RowChange() = default;
+    RowChange(RowChange&&) noexcept = default;
+    RowChange& operator=(RowChange&&) noexcept = default;
+
+private:
+    friend class PackedRows;
+    bool insert = true;
+    int row = 0;
+    int count = 0; // 0: nothing to change
+    // The rows of several colours as they stand after the change, and the
+    // slots the rows that go free; renumber false when no such row moves.
+    bool renumber = false;
+    std::vector<SlotEntry> moved;
+    std::vector<quint32> freed;
 };
 
 } // namespace Dazozuvi

@@ -1,4 +1,5 @@
 #include "FormTest.h"
+#include "support/AllocationFailure.h"
 
 #include "forms/Form25.h"
 #include "forms/Form26.h"
@@ -710,6 +711,70 @@ private slots:
             grid.setActiveCell(1, 3);
             trigger(form, QStringLiteral("mnuGridPasteOverwrite"));
             QCOMPARE(rows(form), (QStringList{kRow1, kRow1, kRow1}));
+        });
+    }
+
+    // A row command that cannot get its memory tells the user "Out of
+    // memory" (error 7) and leaves every row with its texts and colours as
+    // it was. The grid is large enough that each command's largest step
+    // (the rows of several colours renumbered, the table of them grown) is
+    // the first allocation of a quarter of a megabyte, which fails.
+    void rowCommandsWhenMemoryRunsOut_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("firstRow");
+        QTest::newRow("insert rows") << "mnuGridInsert" << 2;
+        QTest::newRow("delete rows") << "mnuGridDelete" << 2;
+        QTest::newRow("duplicate rows") << "mnuGridDuplicate" << 1;
+    }
+
+    void rowCommandsWhenMemoryRunsOut() {
+        if (!AllocationFailure::available()) QSKIP("a sanitized build keeps its own allocator");
+        QFETCH(QString, command);
+        QFETCH(int, firstRow);
+        // Just short of three quarters of the table of rows of several
+        // colours: two more make it grow.
+        constexpr int kRows = 49151;
+        Folder folder;
+        UiScript ui;
+        withSales(ui, {}, [&](Form25& form) {
+            Dazozuvi::ReportGrid& grid = form.Grid();
+            Dazozuvi::GridModel& model = grid.gridModel();
+            {
+                Dazozuvi::GridModel::BulkUpdate bulk(model);
+                model.reserveRows(kRows + 100);
+                model.setRows(kRows + 5);
+                for (int r = 0; r < kRows; ++r) {
+                    const QString number = QString::number(r);
+                    const QStringView cells[] = {number, u"NAME", u"2", u"GL", number};
+                    model.setCells(r, 0, cells, 5);
+                    model.setColour(r, r % 5, Dazozuvi::CellColour::PalePink);
+                }
+            }
+            const auto snapshot = [&] {
+                QStringList cells;
+                for (int r = 1; r <= grid.rowCount(); ++r)
+                    for (int c = 1; c <= grid.columnCount(); ++c)
+                        cells << grid.text(c, r) + QString::number(grid.cellColour(c, r), 16);
+                return cells;
+            };
+            const QStringList before = snapshot();
+            const int rowCount = grid.rowCount();
+            grid.selectRows(firstRow, firstRow + 1);
+            form.GridController()->setIsDirty(false);
+            ui.expectBox();
+            {
+                AllocationFailure::Armed failing(0, 256 << 10);
+                trigger(form, command);
+                QVERIFY(failing.failed());
+            }
+            QVERIFY2(ui.boxes().value(0).prompt.startsWith(QStringLiteral("Error 7: Out of memory")),
+                     qPrintable(ui.boxes().value(0).prompt));
+            QCOMPARE(grid.rowCount(), rowCount);
+            QVERIFY(snapshot() == before);
+            // With memory to spare the command works as ever.
+            trigger(form, command);
+            QVERIFY(form.IsDirty());
+            QVERIFY(snapshot() != before);
         });
     }
 

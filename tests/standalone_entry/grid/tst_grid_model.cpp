@@ -2,6 +2,7 @@
 #include "grid/GridModel.h"
 #include "grid/PackedRows.h"
 #include "grid/RecordStore.h"
+#include "support/AllocationFailure.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -39,6 +40,21 @@ QStringList dump(const GridModel& model) {
     return rows;
 }
 
+// Runs one row operation, written as "insert 1 2" (row, count), "remove 1
+// 2", "deleteKeep 1 2", "copy 0 2 3" (from, count, to), "clear 1 0 3 0"
+// (row1, col1, row2, col2), "rows 2" or "columns 1".
+void runOperation(GridModel& model, const QString& operation) {
+    const QStringList p = operation.split(u' ');
+    const auto n = [&](int i) { return p[i].toInt(); };
+    if (p[0] == u"insert") model.insertRowsAt(n(1), n(2));
+    if (p[0] == u"remove") model.removeRowsAt(n(1), n(2));
+    if (p[0] == u"deleteKeep") model.deleteRowsKeepingCount(n(1), n(2));
+    if (p[0] == u"copy") model.copyRows(n(1), n(2), n(3));
+    if (p[0] == u"clear") model.clearBlock(n(1), n(2), n(3), n(4));
+    if (p[0] == u"rows") model.setRows(n(1));
+    if (p[0] == u"columns") model.setColumnCount(n(1));
+}
+
 // Five rows "1a,1b" .. "5a,5b"; row 2 column 1 pink, row 4 column 2 yellow.
 void fill(GridModel& model) {
     model.setColumnCount(2);
@@ -49,6 +65,39 @@ void fill(GridModel& model) {
     }
     model.setColour(1, 0, Pink);
     model.setColour(3, 1, Yellow);
+}
+
+// Rows of every kind a row change moves or drops, in a row table with no room
+// to spare: short texts and one long enough for a record of its own on the
+// heap, rows of several colours, rows of one colour that is not white, white
+// rows and empty ones.
+void fillEveryKind(GridModel& model) {
+    model.setColumnCount(3);
+    model.setRows(24);
+    const quint32 yellowRow[] = {Yellow, Yellow, Yellow};
+    for (int r = 0; r < 20; ++r) {
+        if (r % 7 == 6) continue;
+        model.setText(r, 0, QStringLiteral("R%1").arg(r));
+        model.setText(r, 2, r == 5 ? QString(2000, u'L') : QStringLiteral("C%1").arg(r));
+        if (r % 3 == 0) model.setColour(r, 1, Pink);
+        if (r % 4 == 1) model.setRowColours(r, yellowRow, 3);
+    }
+}
+
+// Rows added, coloured, copied and removed again, as the user goes on after
+// a change: a record or a colour slot that a failed change gave back while a
+// row still held it would be handed out a second time here.
+void goOn(GridModel& model) {
+    const int rows = model.rows();
+    model.setRows(rows + 6);
+    for (int r = rows; r < rows + 6; ++r) {
+        model.setText(r, 0, QStringLiteral("N%1").arg(r));
+        model.setText(r, 1, QString(r == rows ? 1500 : 3, u'n'));
+        model.setColour(r, r % 3, Yellow);
+    }
+    model.copyRows(rows, 3, 0);
+    model.removeRowsAt(1, 2);
+    model.insertRowsAt(rows / 2, 2);
 }
 
 } // namespace
@@ -85,16 +134,72 @@ private slots:
         GridModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         fill(model);
-        const QStringList p = operation.split(u' ');
-        const auto n = [&](int i) { return p[i].toInt(); };
-        if (p[0] == u"insert") model.insertRowsAt(n(1), n(2));
-        if (p[0] == u"remove") model.removeRowsAt(n(1), n(2));
-        if (p[0] == u"deleteKeep") model.deleteRowsKeepingCount(n(1), n(2));
-        if (p[0] == u"copy") model.copyRows(n(1), n(2), n(3));
-        if (p[0] == u"clear") model.clearBlock(n(1), n(2), n(3), n(4));
-        if (p[0] == u"rows") model.setRows(n(1));
-        if (p[0] == u"columns") model.setColumnCount(n(1));
+        runOperation(model, operation);
         QCOMPARE(dump(model), expected);
+    }
+
+    // Memory that runs out at any step of a row change (the row tables, the
+    // colours, the rows of several colours, their slots, the records) leaves
+    // every row with its texts and colours as it was, and the grid goes on
+    // as if the change had never been tried: made afterwards, the change and
+    // the edits after it give what they give with memory to spare.
+    void failedRowChangeLeavesTheGridAsItWas_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("insert between rows of several colours") << "insert 3 2";
+        QTest::newRow("insert at the top") << "insert 0 1";
+        QTest::newRow("insert many at the end") << "insert 24 30";
+        QTest::newRow("remove rows of every kind") << "remove 2 5";
+        QTest::newRow("remove the last rows") << "remove 18 6";
+        QTest::newRow("delete rows keeping the count") << "deleteKeep 0 4";
+        QTest::newRow("copy rows of several colours onto others") << "copy 0 7 9";
+        QTest::newRow("copy past the end") << "copy 9 8 20";
+        QTest::newRow("more rows") << "rows 70";
+        QTest::newRow("fewer rows") << "rows 4";
+    }
+
+    void failedRowChangeLeavesTheGridAsItWas() {
+        if (!AllocationFailure::available()) QSKIP("a sanitized build keeps its own allocator");
+        QFETCH(QString, operation);
+        GridModel reference;
+        fillEveryKind(reference);
+        runOperation(reference, operation);
+        const QStringList changed = dump(reference);
+        goOn(reference);
+        const QStringList wentOn = dump(reference);
+
+        int failures = 0;
+        for (int passing = 0;; ++passing) {
+            GridModel model;
+            fillEveryKind(model);
+            const QStringList before = dump(model);
+            bool raised = false;
+            bool failed = false;
+            {
+                AllocationFailure::Armed failing(passing);
+                try {
+                    runOperation(model, operation);
+                } catch (const std::bad_alloc&) {
+                    raised = true;
+                }
+                failed = failing.failed();
+            }
+            const QString step = QStringLiteral("allocation %1").arg(passing + 1);
+            if (!failed) {
+                QVERIFY(!raised);
+                QCOMPARE(dump(model), changed);
+                break;
+            }
+            if (raised) {
+                ++failures;
+                QVERIFY2(dump(model) == before, qPrintable(step + QStringLiteral(" failed: the grid changed")));
+                QCOMPARE(model.rowCount(), model.rows());
+                runOperation(model, operation);
+            }
+            QVERIFY2(dump(model) == changed, qPrintable(step));
+            goOn(model);
+            QVERIFY2(dump(model) == wentOn, qPrintable(step + QStringLiteral(": the grid went on otherwise")));
+        }
+        QVERIFY2(failures > 0, "no allocation of the change failed");
     }
 
     void textIsKeptExactly_data() {
