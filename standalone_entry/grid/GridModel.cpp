@@ -49,13 +49,20 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return int(m_columns[index.column()].type.kind == CellType::Number ? Qt::AlignRight | Qt::AlignVCenter
                                                                            : Qt::AlignLeft | Qt::AlignVCenter);
     // A screen reader hears a tick box as one, by its column and its state,
-    // not by the "1" or "0" it holds.
+    // not by the "1" or "0" it holds. The state is said in words too: the
+    // desktop's accessibility bridge passes "checked" on, but not that the
+    // cell can be ticked, so a clear box would sound like an empty cell.
     case Qt::CheckStateRole:
         if (m_columns[index.column()].type.kind != CellType::Check) return {};
         return isTicked(m_store.text(index.row(), index.column())) ? Qt::Checked : Qt::Unchecked;
     case Qt::AccessibleTextRole:
+    case Qt::AccessibleDescriptionRole: {
         if (m_columns[index.column()].type.kind != CellType::Check) return {};
-        return m_columns[index.column()].header;
+        const QString state = isTicked(m_store.text(index.row(), index.column())) ? QStringLiteral("Ticked")
+                                                                                  : QStringLiteral("Not ticked");
+        if (role == Qt::AccessibleDescriptionRole) return state;
+        return m_columns[index.column()].header + QStringLiteral(": ") + state;
+    }
     default: return {};
     }
 }

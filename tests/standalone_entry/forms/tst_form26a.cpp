@@ -120,7 +120,9 @@ private slots:
     // "No Applications" is a tick box: Space and a click toggle it, a typed
     // letter does nothing (an "N" once marked the applicator as having made
     // none), and a screen reader hears a checkable cell named by its column,
-    // with its state. Ticked writes "3", not ticked "0".
+    // with its state, also in words, ticked or not (the desktop's bridge
+    // passes no "checkable" on: a clear box would sound like an empty cell).
+    // Ticked writes "3", not ticked "0".
     void noApplicationsIsATickBox() {
         Year year;
         const QString path = year.file(QStringLiteral("A1234500.txt"));
@@ -138,10 +140,25 @@ private slots:
 
             QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&grid);
             QAccessibleInterface* cell = table->tableInterface()->cellAt(0, 4);
-            QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("No Applications"));
+            QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("No Applications: Ticked"));
+            QCOMPARE(cell->text(QAccessible::Description), QStringLiteral("Ticked"));
             QVERIFY(cell->state().checkable);
             QVERIFY(cell->state().checked);
-            QVERIFY(!table->tableInterface()->cellAt(1, 4)->state().checked);
+            QAccessibleInterface* clear = table->tableInterface()->cellAt(1, 4);
+            QCOMPARE(clear->text(QAccessible::Name), QStringLiteral("No Applications: Not ticked"));
+            QCOMPARE(clear->text(QAccessible::Description), QStringLiteral("Not ticked"));
+            QVERIFY(clear->state().checkable);
+            QVERIFY(!clear->state().checked);
+            // Other cells are heard by their texts.
+            QCOMPARE(table->tableInterface()->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("T3456789"));
+            QCOMPARE(table->tableInterface()->cellAt(1, 0)->text(QAccessible::Description), QString());
+            // Unticked and ticked again, the words follow.
+            press(grid, Qt::Key_Space);
+            QCOMPARE(grid.text(5, 1), QStringLiteral("0"));
+            QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("No Applications: Not ticked"));
+            QCOMPARE(cell->text(QAccessible::Description), QStringLiteral("Not ticked"));
+            press(grid, Qt::Key_Space);
+            QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("No Applications: Ticked"));
 
             const QRect second = grid.visualRect(grid.gridModel().index(1, 4));
             QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, second.center());
