@@ -18,9 +18,10 @@ class GridPrinter;
 class ReportGrid;
 
 // The print preview of a report grid: the pages with their header and footer
-// mark-up, page and zoom controls, and a Print button that prints on the
-// default printer after the printout notice. The grid controller prepares it
-// and shows it modally.
+// mark-up, page and zoom controls, and a Print button that, after the
+// printout notice, asks in the print dialog where the pages go (a printer or
+// a PDF file) and prints them there; Cancel there keeps the preview open.
+// The grid controller prepares it and shows it modally.
 class frmPrintPreview : public QDialog {
     Q_OBJECT
 

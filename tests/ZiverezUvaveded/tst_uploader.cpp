@@ -337,8 +337,8 @@ private Q_SLOTS:
         QVERIFY2(text.contains(QStringLiteral("R&D <x>.txt")), qPrintable(text));
     }
 
-    // Later activations never upload again; printing goes straight to the
-    // printer without a dialog.
+    // Later activations never upload again; Print asks where the receipt
+    // goes in the print dialog: Cancel prints nothing, OK prints there.
     void responseWindowUploadsOnceAndPrints() {
         const QString archive = m_dir->filePath(QStringLiteral("M2023.txt"));
         frmUploadResponse response;
@@ -350,13 +350,14 @@ private Q_SLOTS:
         QCOMPARE(m_service->requests(Route::Submission).size(), 1);
 
         const QString pdf = m_dir->filePath(QStringLiteral("receipt.pdf"));
-        Vezedad::Ui::setPrinterHandler([&](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdf);
-        });
-        UiScript ui; // no box or dialog may appear
+        UiScript ui; // no box may appear
+        ui.expectDialogCancel();
         button(response, "cmdPrint")->click();
-        Vezedad::Ui::setPrinterHandler({});
+        QVERIFY(!QFile::exists(pdf));
+        ui.expectPrintToPdf(pdf);
+        button(response, "cmdPrint")->click();
+        QCOMPARE(ui.dialogs().size(), 2);
+        QCOMPARE(ui.dialogs().at(1).kind, Vezedad::Ui::DialogKind::Print);
         QVERIFY(readFile(pdf).startsWith("%PDF"));
     }
 

@@ -126,6 +126,18 @@ public:
     }
     // A print or page set-up dialog answered with OK on these settings.
     void expectPrint(const Vezedad::Ui::PrinterChoice& choice) { expectPrinter(Kind::Print, choice); }
+    // A print dialog answered with OK on its "Print to File (PDF)" choice and
+    // path, everything else as the dialog showed it.
+    void expectPrintToPdf(const QString& path) {
+        expectAnswer({Kind::Print}, [path](Request& request) {
+            Answer answer = Vezedad::Ui::AcceptAsShown(request);
+            answer.printer.name = QStringLiteral("Print to File (PDF)");
+            answer.printer.driver = QStringLiteral("PDF");
+            answer.printer.printToFile = true;
+            answer.printer.port = path;
+            return answer;
+        });
+    }
     void expectPageSetup(const Vezedad::Ui::PrinterChoice& choice) { expectPrinter(Kind::PageSetup, choice); }
     // Any common dialog, cancelled by the user.
     void expectDialogCancel() {

@@ -1,5 +1,4 @@
 #include "Vezedad/dialogs/GCommonDialog.h"
-#include "Vezedad/dialogs/PaperSizes.h"
 #include "Vezedad/dialogs/cCommonDialog.h"
 #include "Vezedad/dialogs/mDialogHook.h"
 #include "Vezedad/foundation/ErrorInfo.h"
@@ -10,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <atomic>
 
 namespace Vezedad {
@@ -487,24 +485,7 @@ GCommonDialog::DeviceMode GCommonDialog::deviceModeOf(const Ui::DialogAnswer& an
 }
 
 void GCommonDialog::applyToPrinter(const Ui::DialogAnswer& answer) {
-    const Ui::PrinterChoice& p = answer.printer;
-    QPrinter& device = printer();
-    if (p.printToFile) {
-        device.setOutputFormat(QPrinter::PdfFormat);
-        device.setOutputFileName(p.port);
-    } else if (QPrinterInfo::availablePrinterNames().contains(p.name)) {
-        device.setOutputFileName(QString());
-        device.setPrinterName(p.name);
-    }
-    device.setCopyCount(qMax(1, p.copies));
-    device.setCollateCopies(p.collate);
-    device.setPageOrientation(p.orientation == eoLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    const QPageSize::PageSizeId size = PageSizeOfPaper(p.paperSize);
-    if (size != QPageSize::Custom) device.setPageSize(QPageSize(size));
-    device.setPrintRange(p.range == eprPageNumbers ? QPrinter::PageRange
-                         : p.range == eprSelection ? QPrinter::Selection
-                                                   : QPrinter::AllPages);
-    if (p.range == eprPageNumbers && p.fromPage >= 1 && p.fromPage <= p.toPage) device.setFromTo(p.fromPage, p.toPage);
+    Ui::ApplyPrinterChoice(printer(), answer.printer);
 }
 
 bool GCommonDialog::VBPrintDlg(PrintDlgArgs& a) {

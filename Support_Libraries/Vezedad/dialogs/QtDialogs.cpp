@@ -244,6 +244,10 @@ DialogAnswer runPrintDialog(DialogRequest& request) {
         answer.printer = choiceOf(printer, print);
         return answer;
     }
+    if (print.orientation != 0)
+        printer.setPageOrientation(print.orientation == eoLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (PageSizeOfPaper(print.paperSize) != QPageSize::Custom)
+        printer.setPageSize(QPageSize(PageSizeOfPaper(print.paperSize)));
     QPrintDialog dialog(&printer, request.owner);
     QAbstractPrintDialog::PrintDialogOptions options =
         QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies;
@@ -326,6 +330,26 @@ DialogAnswer runPageSetupDialog(DialogRequest& request) {
 }
 
 } // namespace
+
+void ApplyPrinterChoice(QPrinter& printer, const PrinterChoice& choice) {
+    if (choice.printToFile) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(choice.port);
+    } else if (QPrinterInfo::availablePrinterNames().contains(choice.name)) {
+        printer.setOutputFileName(QString());
+        printer.setPrinterName(choice.name);
+    }
+    printer.setCopyCount(qMax(1, choice.copies));
+    printer.setCollateCopies(choice.collate);
+    printer.setPageOrientation(choice.orientation == eoLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const QPageSize::PageSizeId size = PageSizeOfPaper(choice.paperSize);
+    if (size != QPageSize::Custom) printer.setPageSize(QPageSize(size));
+    printer.setPrintRange(choice.range == eprPageNumbers ? QPrinter::PageRange
+                          : choice.range == eprSelection ? QPrinter::Selection
+                                                         : QPrinter::AllPages);
+    if (choice.range == eprPageNumbers && choice.fromPage >= 1 && choice.fromPage <= choice.toPage)
+        printer.setFromTo(choice.fromPage, choice.toPage);
+}
 
 DialogAnswer RunQtDialog(DialogRequest& request) {
     // Windows can only be shown by a windowed program, on its own thread.

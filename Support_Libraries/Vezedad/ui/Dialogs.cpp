@@ -86,6 +86,8 @@ DialogAnswer AcceptAsShown(const DialogRequest& request) {
         answer.printer.toPage = request.print.toPage;
         answer.printer.printToFile = request.print.printToFile;
         answer.printer.collate = request.print.collate;
+        if (request.print.orientation != 0) answer.printer.orientation = request.print.orientation;
+        if (request.print.paperSize != 0) answer.printer.paperSize = request.print.paperSize;
         break;
     case DialogKind::PageSetup:
         answer.printer.margins = request.page.margins;

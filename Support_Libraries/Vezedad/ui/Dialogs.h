@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+class QPrinter;
 class QWidget;
 
 // The one way every window of the system asks the user for a file, a folder,
@@ -88,6 +89,10 @@ struct PrintDialogRequest {
     bool printToFile = false;
     bool collate = false;
     bool returnDefault = false; // no window: the default printer's settings
+    // The page the dialog starts with, as PrinterChoice numbers them; 0: the
+    // dialog's own.
+    int orientation = 0;
+    int paperSize = 0;
 };
 
 // Margins in inches, or in millimetres when millimeters is set.
@@ -161,6 +166,11 @@ struct DialogAnswer {
 // An OK answer that keeps everything as the request started it; a scripted
 // answer changes what the user would have changed.
 VEZEDAD_EXPORT DialogAnswer AcceptAsShown(const DialogRequest& request);
+
+// Sets a printer up as a print dialog's answer chose: a PDF file (the port)
+// or a printer of the system (one it does not have leaves the printer's),
+// copies, collation, page, paper and range.
+VEZEDAD_EXPORT void ApplyPrinterChoice(QPrinter& printer, const PrinterChoice& choice);
 
 // Shows the dialog the request describes through the installed handler, or
 // Qt's own dialogs when none is installed.

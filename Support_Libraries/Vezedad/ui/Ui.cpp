@@ -1,6 +1,9 @@
 #include "Vezedad/ui/Ui.h"
 #include "Vezedad/ui/Dialogs.h"
 
+#include "Vezedad/dialogs/DialogEnums.h"
+#include "Vezedad/dialogs/PaperSizes.h"
+
 #include "Vezedad/foundation/Configuration.h"
 #include "Vezedad/foundation/Globals.h"
 
@@ -18,11 +21,9 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -41,10 +42,6 @@ MessageBoxHandler& messageBoxHandler() {
 }
 ModalHandler& modalHandler() {
     static ModalHandler handler;
-    return handler;
-}
-PrinterHandler& printerHandler() {
-    static PrinterHandler handler;
     return handler;
 }
 
@@ -200,31 +197,29 @@ int ExecModal(QDialog& dialog) {
 
 void setMessageBoxHandler(MessageBoxHandler handler) { messageBoxHandler() = std::move(handler); }
 void setModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
-void setPrinterHandler(PrinterHandler handler) { printerHandler() = std::move(handler); }
 
 bool PreparePrinter(QPrinter& printer, QWidget* owner) {
-    if (printerHandler()) {
-        printerHandler()(printer);
-        return true;
-    }
+    // Where a printout goes is the user's choice: a printer or a PDF file,
+    // on the page the caller laid out.
+    DialogRequest request;
+    request.kind = DialogKind::Print;
+    request.owner = owner;
+    request.print.selection = false;
+    request.print.collate = printer.collateCopies();
+    request.print.orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? eoLandscape : eoPortrait;
+    request.print.paperSize = PaperNumber(printer.pageLayout().pageSize().id());
+    const DialogAnswer answer = RunDialog(request);
+    if (answer.result == 0 && answer.extendedError == 0) return false;
+    if (answer.result != 1)
+        throw ErrorInfo(answer.extendedError != 0 ? answer.extendedError : kGeneralDialogFailure,
+                        QStringLiteral("Common dialog error while choosing a printer"),
+                        QStringLiteral("Vezedad::Ui.PreparePrinter"));
+    ApplyPrinterChoice(printer, answer.printer);
     // Without any printer Qt makes a PDF printer with no file: nothing would
     // come out.
-    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
-    if (toFile || !QPrinterInfo::availablePrinterNames().isEmpty()) return true;
-    DialogRequest request;
-    request.kind = DialogKind::SaveFile;
-    request.owner = owner;
-    request.title = QStringLiteral("No Printer Installed: Print to a PDF File");
-    request.file.directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    request.file.fileName = QStringLiteral("Printout.pdf");
-    request.file.filters = {FileFilter{QStringLiteral("PDF Files (*.pdf)"), {QStringLiteral("*.pdf")}}};
-    request.file.defaultSuffix = QStringLiteral("pdf");
-    request.file.pathMustExist = true;
-    request.file.overwritePrompt = true;
-    const DialogAnswer answer = RunDialog(request);
-    if (answer.result != 1 || answer.files.isEmpty()) return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(answer.files.first());
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
+        raiseRuntimeError(rtPrinterError, QStringLiteral("Vezedad::Ui.PreparePrinter"),
+                          QStringLiteral("no printer is installed and no PDF file was named"));
     return true;
 }
 

@@ -91,13 +91,12 @@ using ModalHandler = std::function<int(QDialog&)>;
 VEZEDAD_EXPORT void setMessageBoxHandler(MessageBoxHandler handler);
 VEZEDAD_EXPORT void setModalHandler(ModalHandler handler);
 
-// Printing without a dialog goes to the default printer; a handler may point
-// the printer elsewhere (a test sends it to a file) before the job starts.
-using PrinterHandler = std::function<void(QPrinter&)>;
-VEZEDAD_EXPORT void setPrinterHandler(PrinterHandler handler);
-// Where no printer is installed at all (a desktop without a print service),
-// the printout goes to a PDF file the user names; False when the user
-// cancels that choice and nothing is to be printed.
+// Asks where a printout goes in the print dialog (RunDialog), which offers
+// the system's printers and a PDF file the user names (the only choice where
+// no printer is installed), and sets the printer up as chosen; the page the
+// printer has (orientation, paper) is the dialog's to start with. False when
+// the user cancels and nothing is to be printed; a dialog that fails, or a
+// choice with nowhere to print to, raises an error.
 VEZEDAD_EXPORT bool PreparePrinter(QPrinter& printer, QWidget* owner = nullptr);
 
 // The window's background from the "BackColor" setting, or the system's

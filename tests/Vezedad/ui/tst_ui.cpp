@@ -121,24 +121,59 @@ private slots:
         QCOMPARE(calls, 1);
     }
 
-    // With no printer installed a printout still has somewhere to go: a PDF
-    // file the user names, or nothing when the user cancels.
-    void noPrinterPrintsToAChosenPdf() {
-        if (!QPrinterInfo::availablePrinterNames().isEmpty()) QSKIP("this machine has a printer installed");
+    // A printout goes where the user chooses in the print dialog, which is
+    // asked every time, printer or none: a PDF file named there, nowhere on
+    // Cancel (the printer as it was), an error when the dialog fails or when
+    // nothing was chosen that can print. The dialog starts on the printer's
+    // page (landscape here) and the answer keeps it.
+    void printingAsksWhereTheOutputGoes_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("prints");
+        QTest::addColumn<qint32>("error");
+        QTest::newRow("a PDF file") << "pdf" << true << 0;
+        QTest::newRow("cancelled") << "cancel" << false << 0;
+        QTest::newRow("the dialog fails") << "fail" << false << qint32(4108);
+        if (QPrinterInfo::availablePrinterNames().isEmpty())
+            QTest::newRow("OK on no printer at all") << "shown" << false << qint32(Vezedad::rtPrinterError);
+    }
+
+    void printingAsksWhereTheOutputGoes() {
+        QFETCH(QString, answer);
+        QFETCH(bool, prints);
+        QFETCH(qint32, error);
         QTemporaryDir folder;
         const QString pdf = folder.filePath(QStringLiteral("Out.pdf"));
+        const QString earlier = folder.filePath(QStringLiteral("Earlier.pdf"));
         TestSupport::UiScript ui;
-        ui.expectFile(pdf);
+        if (answer == u"pdf") ui.expectPrintToPdf(pdf);
+        if (answer == u"cancel") ui.expectDialogCancel();
+        if (answer == u"fail") ui.expectDialogFailure(error);
+        if (answer == u"shown")
+            ui.expectDialog(Ui::DialogKind::Print, [](Ui::DialogRequest& r) { return Ui::AcceptAsShown(r); });
         QPrinter printer;
-        QVERIFY(Ui::PreparePrinter(printer));
-        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
-        QCOMPARE(printer.outputFileName(), pdf);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        if (answer == u"cancel") {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(earlier);
+        }
+        bool prepared = false;
+        if (error != 0) {
+            const ErrorInfo raised = TestSupport::raisedBy([&] { prepared = Ui::PreparePrinter(printer); });
+            QCOMPARE(raised.Number(), error);
+        } else {
+            prepared = Ui::PreparePrinter(printer);
+        }
+        QCOMPARE(prepared, prints);
         QCOMPARE(ui.dialogs().size(), 1);
-
-        ui.expectDialogCancel();
-        QPrinter other;
-        QVERIFY(!Ui::PreparePrinter(other));
-        QVERIFY(other.outputFileName().isEmpty());
+        QCOMPARE(ui.dialogs().at(0).kind, Ui::DialogKind::Print);
+        QCOMPARE(ui.dialogs().at(0).print.orientation, 2);
+        QVERIFY(ui.dialogs().at(0).print.showPrintToFile && ui.dialogs().at(0).print.enablePrintToFile);
+        if (answer == u"pdf") {
+            QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+            QCOMPARE(printer.outputFileName(), pdf);
+            QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        }
+        if (answer == u"cancel") QCOMPARE(printer.outputFileName(), earlier);
     }
 
     // A box that the test did not expect fails it and is answered with

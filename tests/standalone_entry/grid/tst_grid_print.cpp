@@ -15,14 +15,18 @@
 #include "Vezedad/ui/Ui.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QHash>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -391,8 +395,10 @@ private slots:
         QCOMPARE(grid.printRange(), PrintRange::Grid);
     }
 
-    // Print in the preview: the notice, then every page on the printer, each
-    // with the page header, both column header rows and the footer.
+    // Print in the preview: the notice, then the print dialog, on the
+    // preview's page, then every page where the user chose (a PDF file
+    // here), each with the page header, both column header rows and the
+    // footer.
     void printButtonPrintsEveryPage() {
         ReportGrid grid;
         fillForm26(grid, 120);
@@ -402,10 +408,6 @@ private slots:
         QDir().mkpath(dir);
         const QString path = dir + QStringLiteral("/form26.pdf");
         QFile::remove(path);
-        Vezedad::Ui::setPrinterHandler([path](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(path);
-        });
         int previewPages = 0;
         TestSupport::UiScript ui;
         ui.expectModal([&](QDialog& d) {
@@ -436,8 +438,9 @@ private slots:
             QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdPrint")), Qt::LeftButton);
         });
         ui.expectBox();
+        ui.expectPrintToPdf(path);
         controller->PrintGrid(*identity, QString());
-        Vezedad::Ui::setPrinterHandler({});
+        QCOMPARE(ui.dialogs().value(0).print.orientation, 2);
         QCOMPARE(ui.boxes().value(0).prompt,
                  QStringLiteral("This printout is intended for your own records.\r\n"
                                 "Please do not submit the printed copy as your ZOV report.\r\n"
@@ -448,14 +451,68 @@ private slots:
         QCOMPARE(grid.rowCount(), 125);
     }
 
+    // Cancel in the print dialog prints nothing and leaves the preview open,
+    // to print from again.
+    void cancelledPrintKeepsThePreviewOpen() {
+        ReportGrid grid;
+        fill(grid, 3);
+        std::unique_ptr<CZelFarpoint> controller = modGlobals::New_CZelFarpoint(8, grid);
+        const QString path = TestSupport::root() + QStringLiteral("/again.pdf");
+        QFile::remove(path);
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& d) {
+            QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdPrint")), Qt::LeftButton);
+            QVERIFY(d.isVisible());
+            QCOMPARE(ui.dialogs().size(), 1);
+            QVERIFY(!QFile::exists(path));
+            QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdPrint")), Qt::LeftButton);
+            QVERIFY(!d.isVisible());
+        });
+        ui.expectBox(); // the notice
+        ui.expectDialogCancel();
+        ui.expectBox(); // the notice again
+        ui.expectPrintToPdf(path);
+        controller->PrintGrid(*filer(), QString());
+        QCOMPARE(ui.boxes().size(), 2);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(grid.rowCount(), 8);
+    }
+
+    // Qt's own print dialog offers a PDF file whether or not a printer is
+    // installed: the file named there gets the preview's pages, on the
+    // preview's landscape page.
+    void printThroughTheRealDialog() {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty()) QSKIP("this machine has a printer installed");
+        ReportGrid grid;
+        fillForm26(grid, 60);
+        std::unique_ptr<CZelFarpoint> controller = modGlobals::New_CZelFarpoint(1, grid);
+        const QString path = TestSupport::root() + QStringLiteral("/chosen.pdf");
+        QFile::remove(path);
+        int previewPages = 0;
+        TestSupport::UiScript ui;
+        ui.expectModal([&](QDialog& d) {
+            previewPages = static_cast<frmPrintPreview&>(d).preview()->pageCount();
+            QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdPrint")), Qt::LeftButton);
+        });
+        ui.expectBox();
+        ui.expectRealDialog([&](QDialog& dialog) {
+            QVERIFY(qobject_cast<QPrintDialog*>(&dialog));
+            auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+            QVERIFY(file && file->isEnabled());
+            file->setText(path);
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            QVERIFY(buttons);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        });
+        controller->PrintGrid(*filer(), QString());
+        QVERIFY(previewPages > 1);
+        QCOMPARE(pdfPages(path), previewPages);
+    }
+
     void failedPrintKeepsThePreviewOpen() {
         ReportGrid grid;
         fill(grid, 3);
         std::unique_ptr<CZelFarpoint> controller = modGlobals::New_CZelFarpoint(8, grid);
-        Vezedad::Ui::setPrinterHandler([](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(TestSupport::root() + QStringLiteral("/no such folder/x.pdf"));
-        });
         TestSupport::UiScript ui;
         ui.expectModal([](QDialog& d) {
             QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdPrint")), Qt::LeftButton);
@@ -463,9 +520,9 @@ private slots:
             d.close();
         });
         ui.expectBox(); // the notice
+        ui.expectPrintToPdf(TestSupport::root() + QStringLiteral("/no such folder/x.pdf"));
         ui.expectBox(); // the failure
         controller->PrintGrid(*filer(), QString());
-        Vezedad::Ui::setPrinterHandler({});
         const QStringList lines = ui.boxes().value(1).prompt.split(u'\n');
         QVERIFY2(lines.value(0).startsWith(QStringLiteral("Error 482: ")), qPrintable(lines.value(0)));
         QCOMPARE(lines.value(1), QStringLiteral("In procedure cmdPrint_Click of Form frmPrintPreview"));
