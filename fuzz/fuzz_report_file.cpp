@@ -1,14 +1,18 @@
 // Arbitrary bytes as a whole report file of each form. A file run decides
 // most lines on their bytes: line by line it must find what a record run
-// finds in the decoded line, down to values and messages.
+// finds in the decoded line, down to values and messages. Read as text, the
+// lines are what Qt's own decoder makes of well-made UTF-8, or Windows-1252.
 #include "FileRunOracle.h"
 #include "fuzz_common.h"
 
 #include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/validation/ValidationResult.h"
 #include "Vezedad/validation/Validator.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -22,6 +26,44 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+namespace {
+
+void checkText(const QString& path, QByteArrayView bytes) {
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    std::unique_ptr<ReportFile::LineReader> reader;
+    try {
+        reader = std::make_unique<ReportFile::LineReader>(path, ReportFile::LineReader::Reading::Text);
+    } catch (const ErrorInfo&) {
+        if (!utf16) std::abort();
+        return;
+    }
+    if (utf16) std::abort();
+    const QByteArrayView body = bytes.sliced(ReportFile::byteOrderMark(bytes));
+    const ReportFile::Encoding encoding = ReportFile::encodingOf(body);
+    QStringDecoder whole(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString decoded = whole.decode(body);
+    if (whole.hasError() != (encoding == ReportFile::Encoding::Windows1252)) {
+        std::fprintf(stderr, "the file's encoding is not what Qt's decoder finds\n");
+        std::abort();
+    }
+    ReportFile::LineReader::Line line;
+    QString text;
+    while (reader->next(line)) {
+        reader->decode(line, text);
+        QStringDecoder one(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        const QString expected =
+            encoding == ReportFile::Encoding::Utf8 ? QString(one.decode(line.bytes)) : Cp1252::decode(line.bytes);
+        if (text != expected) {
+            std::fprintf(stderr, "line %lld read as text differs\n", (long long)line.number);
+            std::abort();
+        }
+    }
+    if (reader->encoding() != encoding) std::abort();
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("P1.txt"));
@@ -31,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
         file.write(bytes.data(), bytes.size());
     }
+    checkText(path, bytes);
     Validator& v = Globals::Validator();
     const QStringList records = FileRunOracle::recordsOf(bytes);
     for (qint32 form : {1, 2, 4, 8}) {

@@ -26,8 +26,9 @@ char16_t decodeByte(unsigned char byte) { return (byte >= 0x80 && byte < 0xA0) ?
 
 namespace {
 // Every byte widened as it stands (sixteen at a time where the processor
-// can), then the few whose character lies outside Latin-1 mended.
-void widen(const unsigned char* src, char16_t* dst, qsizetype n) {
+// can), then the few whose character lies outside Latin-1 mended. Whether
+// any byte was above 0x7F comes for free.
+bool widen(const unsigned char* src, char16_t* dst, qsizetype n) {
     qsizetype i = 0;
     unsigned char high = 0;
 #ifdef __SSE2__
@@ -45,9 +46,10 @@ void widen(const unsigned char* src, char16_t* dst, qsizetype n) {
         dst[i] = src[i];
         high |= src[i];
     }
-    if (high & 0x80)
-        for (i = 0; i < n; ++i)
-            if ((src[i] & 0xE0) == 0x80) dst[i] = kHigh[src[i] - 0x80];
+    if (!(high & 0x80)) return false;
+    for (i = 0; i < n; ++i)
+        if ((src[i] & 0xE0) == 0x80) dst[i] = kHigh[src[i] - 0x80];
+    return true;
 }
 } // namespace
 
@@ -57,9 +59,10 @@ QString decode(QByteArrayView bytes) {
     return out;
 }
 
-void decodeInto(QByteArrayView bytes, QString& text) {
+bool decodeInto(QByteArrayView bytes, QString& text) {
     text.resize(bytes.size());
-    widen(reinterpret_cast<const unsigned char*>(bytes.data()), reinterpret_cast<char16_t*>(text.data()), bytes.size());
+    return widen(reinterpret_cast<const unsigned char*>(bytes.data()), reinterpret_cast<char16_t*>(text.data()),
+                 bytes.size());
 }
 
 bool encode(QStringView text, QByteArray& out, qsizetype* badIndex) {

@@ -15,8 +15,9 @@ namespace Vezedad::Cp1252 {
 VEZEDAD_EXPORT char16_t decodeByte(unsigned char byte);
 VEZEDAD_EXPORT QString decode(QByteArrayView bytes);
 // The same into text, reusing its memory: a file's lines decoded one after
-// another into one text cost no allocation each.
-VEZEDAD_EXPORT void decodeInto(QByteArrayView bytes, QString& text);
+// another into one text cost no allocation each. True when a byte was above
+// 0x7F (false: the bytes were ASCII).
+VEZEDAD_EXPORT bool decodeInto(QByteArrayView bytes, QString& text);
 
 // Encodes text; returns false, with the position of the first character that
 // has no byte in the code page, when the text cannot be written.

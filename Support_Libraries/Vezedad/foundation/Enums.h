@@ -77,6 +77,7 @@ enum RuntimeError : qint32 {
     rtPathFileAccessError = 75,
     rtPathNotFound = 76,
     rtObjectNotSet = 91,
+    rtInvalidFileFormat = 321,
     rtKeyAlreadyAssociated = 457,
     rtPrinterError = 482,
 };

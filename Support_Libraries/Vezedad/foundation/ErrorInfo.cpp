@@ -63,6 +63,7 @@ QString runtimeErrorText(RuntimeError number) {
     case rtPathFileAccessError: return QStringLiteral("Path/File access error");
     case rtPathNotFound: return QStringLiteral("Path not found");
     case rtObjectNotSet: return QStringLiteral("Object variable or With block variable not set");
+    case rtInvalidFileFormat: return QStringLiteral("Invalid file format");
     case rtKeyAlreadyAssociated:
         return QStringLiteral("This key is already associated with an element of this collection");
     case rtPrinterError: return QStringLiteral("Printer error");

@@ -79,6 +79,15 @@ QByteArray readWhole(const FileSystemObject& fso, const QString& path) {
         raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
     return bytes;
 }
+
+// A whole file's text, its marks dropped, in its encoding.
+QString textOf(QByteArrayView bytes, const QString& path) {
+    ReportFile::refuseUtf16(bytes, path);
+    bytes = bytes.sliced(ReportFile::byteOrderMark(bytes));
+    QString text;
+    ReportFile::decode(bytes, text, ReportFile::encodingOf(bytes));
+    return text;
+}
 } // namespace
 
 TextStream::~TextStream() = default;
@@ -92,12 +101,15 @@ QString TextStream::ReadLine() {
     QByteArrayView line;
     lines.next(line);
     m_pos = lines.position();
-    return Cp1252::decode(line);
+    QString text;
+    ReportFile::decode(line, text, m_encoding);
+    return text;
 }
 
 QString TextStream::ReadAll() {
     if (m_writing) raiseRuntimeError(rtPathFileAccessError, kSource, QStringLiteral("Bad file mode: ") + m_path);
-    QString all = Cp1252::decode(QByteArrayView(m_data).sliced(m_pos));
+    QString all;
+    ReportFile::decode(QByteArrayView(m_data).sliced(m_pos), all, m_encoding);
     m_pos = m_data.size();
     return all;
 }
@@ -284,7 +296,9 @@ std::unique_ptr<TextStream> FileSystemObject::OpenTextFile(const QString& path, 
     stream->m_path = path;
     if (mode == ForReading) {
         stream->m_data = readWhole(*this, path);
+        ReportFile::refuseUtf16(stream->m_data, path);
         stream->m_pos = ReportFile::byteOrderMark(stream->m_data);
+        stream->m_encoding = ReportFile::encodingOf(stream->m_data);
         return stream;
     }
     stream->m_writing = true;
@@ -292,7 +306,15 @@ std::unique_ptr<TextStream> FileSystemObject::OpenTextFile(const QString& path, 
     if (target.exists() && !target.isFile()) raise(rtPathFileAccessError, path + notAFile(target));
     const bool exists = FileExists(path);
     if (!exists && !create) raise(rtFileNotFound, path);
-    if (mode == ForAppending && exists) stream->m_data = readWhole(*this, path);
+    if (mode == ForAppending && exists) {
+        stream->m_data = readWhole(*this, path);
+        // What is appended is Windows-1252: a file in UTF-8 becomes
+        // Windows-1252 whole rather than a mixture that reads as neither.
+        if (ReportFile::encodingOf(stream->m_data) == ReportFile::Encoding::Utf8)
+            stream->m_data = Cp1252::encodeOrRaise(textOf(stream->m_data, path), kSource);
+        else
+            ReportFile::refuseUtf16(stream->m_data, path);
+    }
     return stream;
 }
 
@@ -303,33 +325,32 @@ std::unique_ptr<TextStream> FileSystemObject::CreateTextFile(const QString& path
     return OpenTextFile(path, ForWriting, true);
 }
 
-QString FileSystemObject::ReadAllText(const QString& path) const {
-    const QByteArray bytes = readWhole(*this, path);
-    return Cp1252::decode(QByteArrayView(bytes).sliced(ReportFile::byteOrderMark(bytes)));
-}
+QString FileSystemObject::ReadAllText(const QString& path) const { return textOf(readWhole(*this, path), path); }
 
-std::optional<QString> FileSystemObject::ReadFirstLine(const QString& path, qsizetype maxLength) const {
-    QFile file;
-    OpenForReading(file, path);
-    QByteArray line;
-    char block[4096];
-    for (bool first = true;; first = false) {
-        const qint64 got = file.read(block, qint64(sizeof block));
-        if (got < 0)
-            raise(rtPathFileAccessError, path + QStringLiteral(" (") + file.errorString() + QStringLiteral(")"));
-        const qsizetype start = first ? ReportFile::byteOrderMark(QByteArrayView(block, got)) : 0;
-        const char* end = block + ReportFile::lineEnd(block, start, qsizetype(got));
-        line.append(block + start, end - (block + start));
-        if (line.size() > maxLength)
-            raise(rtPathFileAccessError,
-                  path + QStringLiteral(" (its first line is longer than %1 characters)").arg(maxLength));
-        if (end != block + got) break;
-        if (got == 0) {
-            if (line.isEmpty()) return std::nullopt;
-            break;
+std::optional<QString> FileSystemObject::ReadFirstTextLine(const QString& path, qsizetype maxLength) const {
+    ReportFile::LineReader reader(path, ReportFile::LineReader::Reading::Text);
+    // A line longer than the bound is not gathered whole.
+    reader.whileGathering([&](qint64) { return reader.gathered() <= maxLength; });
+    const auto tooLong = [&] {
+        raise(rtPathFileAccessError,
+              path + QStringLiteral(" (its first line is longer than %1 characters)").arg(maxLength));
+    };
+    qint64 passed = 0; // bytes of the lines without text before it
+    ReportFile::LineReader::Line line;
+    while (reader.next(line)) {
+        if (line.bytes.size() > maxLength) tooLong();
+        if (!ReportFile::isBlank(line.bytes)) {
+            QString text;
+            reader.decode(line, text);
+            return text;
         }
+        passed += line.bytes.size() + 1;
+        if (passed > maxLength)
+            raise(rtPathFileAccessError,
+                  path + QStringLiteral(" (no line of its first %1 characters holds text)").arg(maxLength));
     }
-    return Cp1252::decode(line);
+    if (reader.stopped()) tooLong();
+    return std::nullopt;
 }
 
 void FileSystemObject::OpenForReading(QFile& file, const QString& path, QIODeviceBase::OpenMode mode) const {

@@ -13,11 +13,16 @@ class QFile;
 
 namespace Vezedad {
 
+namespace ReportFile {
+enum class Encoding; // ReportFile.h
+}
+
 enum IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
 
 // A single-byte text stream. Reading accepts CR LF, LF and a lone CR as line
-// ends and drops a byte-order mark before line 1 (see ReportFile's lines);
-// writing ends every line with CR LF. A stream opened for writing
+// ends, drops the byte-order marks before line 1 and reads a file in UTF-8
+// as such (see ReportFile's lines and encodings); writing ends every line with
+// CR LF and writes Windows-1252, also what is appended to a file in UTF-8. A stream opened for writing
 // replaces its file atomically when it is closed: a writer that fails half way
 // leaves the old file as it was.
 class VEZEDAD_EXPORT TextStream {
@@ -40,6 +45,7 @@ private:
     QString m_path;
     QByteArray m_data; // the whole file when reading, what is written when writing
     qsizetype m_pos = 0;
+    ReportFile::Encoding m_encoding{};
     bool m_writing = false;
     bool m_closed = false;
 };
@@ -72,7 +78,8 @@ struct VEZEDAD_EXPORT FolderEntry {
 // not found", 58 "File already exists", 70 "Permission denied", 75
 // "Path/File access error" (a folder, FIFO or device where a file belongs, a
 // failed read or write), 76 "Path not found" (a missing folder), each
-// followed by the path.
+// followed by the path; reading text, 321 "Invalid file format" for a file in
+// UTF-16 (ReportFile::refuseUtf16).
 class VEZEDAD_EXPORT FileSystemObject {
 public:
     bool FileExists(const QString& path) const;
@@ -101,9 +108,11 @@ public:
     // Whole-file helpers for the small files of the system.
     QString ReadAllText(const QString& path) const;
 
-    // The first line of a text file, read on its own: nothing for an empty
-    // file; raises 75 when no line end comes within maxLength characters.
-    std::optional<QString> ReadFirstLine(const QString& path, qsizetype maxLength) const;
+    // The first line of a text file that holds text (empty lines and lines
+    // of blanks before it are passed over), read on its own: nothing when no
+    // line does; raises 75 when that line is longer than maxLength
+    // characters, or no such line starts within them.
+    std::optional<QString> ReadFirstTextLine(const QString& path, qsizetype maxLength) const;
 
     // Opens file on path for reading when path names a regular file (or a
     // link to one). Anything else raises at once, without waiting on it: 53

@@ -232,7 +232,7 @@ bool Identity::Read(QString& strPath, QString& strFile) {
         path = absolutePath(fso.BuildPath(strPath, strFile));
         m_unread.removeIf([&](const Unread& u) { return u.path == path; });
         if (!fso.FileExists(path)) return false;
-        const std::optional<QString> line = fso.ReadFirstLine(path, MaxLineLength);
+        const std::optional<QString> line = fso.ReadFirstTextLine(path, MaxLineLength);
         if (!line) return false;
         ParseLine(*line);
         return true;

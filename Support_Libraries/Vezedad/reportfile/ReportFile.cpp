@@ -27,6 +27,117 @@ namespace {
 const QString kSource = QStringLiteral("FileSystemObject");
 } // namespace
 
+// ---- encodings --------------------------------------------------------------
+
+bool Utf8Check::add(QByteArrayView bytes) {
+    if (!m_ok) return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (m_need > 0) {
+            const unsigned char b = p[i++];
+            if (b < m_low || b > m_top) return m_ok = false;
+            --m_need;
+            m_low = 0x80;
+            m_top = 0xBF;
+            continue;
+        }
+        // Most of any file is ASCII: eight bytes a step between sequences.
+        for (; i + 8 <= n; i += 8) {
+            quint64 word;
+            std::memcpy(&word, p + i, sizeof word);
+            if (word & 0x8080808080808080ull) break;
+        }
+        if (i == n) break;
+        const unsigned char b = p[i++];
+        if (b < 0x80) continue;
+        m_high = true;
+        // The lead byte tells the length, and the range of the byte after
+        // it shuts out the longer forms, the surrogates and what lies beyond
+        // U+10FFFF.
+        if (b >= 0xC2 && b <= 0xDF) {
+            m_need = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            m_need = 2;
+            if (b == 0xE0) m_low = 0xA0;
+            if (b == 0xED) m_top = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            m_need = 3;
+            if (b == 0xF0) m_low = 0x90;
+            if (b == 0xF4) m_top = 0x8F;
+        } else {
+            return m_ok = false;
+        }
+    }
+    return true;
+}
+
+Encoding encodingOf(QByteArrayView bytes) {
+    Utf8Check check;
+    check.add(bytes.sliced(byteOrderMark(bytes)));
+    if (!check.sawHigh()) return Encoding::Ascii;
+    return check.valid() ? Encoding::Utf8 : Encoding::Windows1252;
+}
+
+void refuseUtf16(QByteArrayView start, const QString& path) {
+    const QString order = start.startsWith("\xFF\xFE")   ? QStringLiteral("little-endian")
+                          : start.startsWith("\xFE\xFF") ? QStringLiteral("big-endian")
+                                                         : QString();
+    if (order.isEmpty()) return;
+    throw ErrorInfo(rtInvalidFileFormat,
+                    QStringLiteral("The file %1 is Unicode text (UTF-16, %2), which cannot be read: report, identity "
+                                   "and list files are Windows-1252 text. Open it in a text editor, save it with "
+                                   "Save As choosing the encoding \"ANSI\" (Windows-1252), and open it again.")
+                        .arg(path, order),
+                    kSource);
+}
+
+namespace {
+
+// Bytes known to be UTF-8 into text (sized to them already). Should the file
+// have changed since it was checked, a byte that begins no whole sequence
+// reads as Windows-1252, never as nothing.
+void decodeUtf8(QByteArrayView bytes, QString& text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    text.resize(n); // never more characters than bytes
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    qsizetype o = 0;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            out[o++] = b;
+            ++i;
+            continue;
+        }
+        const int length = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        char32_t c = b & (0x7F >> length);
+        bool whole = length > 0 && i + length <= n;
+        for (int k = 1; whole && k < length; ++k) {
+            whole = (p[i + k] & 0xC0) == 0x80;
+            c = c << 6 | (p[i + k] & 0x3F);
+        }
+        whole = whole && !(length == 3 && c < 0x800) && !(length == 4 && (c < 0x10000 || c > 0x10FFFF)) &&
+                !(c >= 0xD800 && c <= 0xDFFF);
+        if (!whole) {
+            out[o++] = Cp1252::decodeByte(b);
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out[o++] = QChar::highSurrogate(c);
+            out[o++] = QChar::lowSurrogate(c);
+        } else {
+            out[o++] = char16_t(c);
+        }
+        i += length;
+    }
+    text.resize(o);
+}
+
+} // namespace
+
 // ---- lines ----------------------------------------------------------------
 
 qsizetype lineEnd(const char* data, qsizetype pos, qsizetype len) {
@@ -108,11 +219,27 @@ void adviseHugePages(QByteArray& room) {
 
 } // namespace
 
-LineReader::LineReader(QFile& file) : m_file(file), m_block(kBlock, Qt::Uninitialized), m_atStart(file.pos() == 0) {}
+LineReader::LineReader(QFile& file, Reading reading)
+    : m_file(file), m_name(file.fileName()), m_block(kBlock, Qt::Uninitialized), m_atStart(file.pos() == 0),
+      m_text(reading == Reading::Text) {
+    refuseAtStart();
+}
 
-LineReader::LineReader(const QString& path)
-    : m_own(std::make_unique<QFile>()), m_file(*m_own), m_block(kBlock, Qt::Uninitialized), m_atStart(true) {
+LineReader::LineReader(const QString& path, Reading reading)
+    : m_own(std::make_unique<QFile>()), m_file(*m_own), m_name(path), m_block(kBlock, Qt::Uninitialized),
+      m_atStart(true), m_text(reading == Reading::Text) {
     Globals::FSO().OpenForReading(*m_own, path, QIODevice::Unbuffered);
+    refuseAtStart();
+}
+
+void LineReader::refuseAtStart() {
+    // Told before any line is read, so that a caller shows the refusal as it
+    // shows a file that cannot be opened.
+    if (!m_text || !m_atStart) return;
+    char start[2];
+    const qint64 read = m_file.read(start, sizeof start);
+    if (read < 0 || !m_file.seek(0)) failedRead();
+    refuseUtf16(QByteArrayView(start, read), m_name);
 }
 
 LineReader::~LineReader() = default;
@@ -172,6 +299,41 @@ bool LineReader::next(Line& line) {
         m_carry.append(data + m_pos, end - m_pos);
         m_pos = end;
     }
+}
+
+void LineReader::decode(const Line& line, QByteArrayView bytes, QString& text) {
+    if (!Cp1252::decodeInto(bytes, text)) return;
+    if (m_encoding == Encoding::Ascii) decide(line);
+    if (m_encoding == Encoding::Utf8) decodeUtf8(bytes, text);
+}
+
+void LineReader::decide(const Line& line) {
+    // The lines before this one are ASCII: the file's bytes from this line
+    // on decide, checked once, the file read on from where the reader
+    // stands and put back there. A file in Windows-1252 is told at its first
+    // such byte, nearly always; only a file in UTF-8 is read to its end.
+    Utf8Check check;
+    if (check.add(line.bytes) && check.valid() &&
+        check.add(QByteArrayView(m_block.constData() + m_pos, m_len - m_pos))) {
+        const qint64 back = m_file.pos();
+        QByteArray piece(kBlock, Qt::Uninitialized);
+        qint64 read = 0;
+        for (;;) {
+            read = m_file.read(piece.data(), piece.size());
+            if (read <= 0 || !check.add(QByteArrayView(piece.constData(), read))) break;
+        }
+        // Put back also after a failed read, so that a retry reads on from
+        // the same place.
+        const QString why = m_file.errorString();
+        if (!m_file.seek(back) || read < 0) failedRead(read < 0 ? why : m_file.errorString());
+    }
+    m_encoding = check.valid() ? Encoding::Utf8 : Encoding::Windows1252;
+}
+
+void LineReader::failedRead(const QString& why) {
+    raiseRuntimeError(rtPathFileAccessError, kSource,
+                      m_name + QStringLiteral(" (") + (why.isNull() ? m_file.errorString() : why) +
+                          QStringLiteral(")"));
 }
 
 void LineReader::release() {
@@ -273,6 +435,10 @@ FileStamp FileStamp::of(const QString& path) {
 // ---- text and fields --------------------------------------------------------
 
 void decode(QByteArrayView bytes, QString& text) { Cp1252::decodeInto(bytes, text); }
+
+void decode(QByteArrayView bytes, QString& text, Encoding encoding) {
+    if (Cp1252::decodeInto(bytes, text) && encoding == Encoding::Utf8) decodeUtf8(bytes, text);
+}
 
 void splitFields(QStringView line, QStringView separator, FieldViews& fields) {
     fields.clear();

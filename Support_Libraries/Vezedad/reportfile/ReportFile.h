@@ -25,6 +25,50 @@ class FileWriter;
 
 namespace Vezedad::ReportFile {
 
+// ---- encodings --------------------------------------------------------------
+//
+// These files are Windows-1252 text, yet tools of today write UTF-8, with or
+// without marks, and some write UTF-16. A file whose bytes above 0x7F all
+// form well-made UTF-8 sequences (and at least one does) is UTF-8: text in
+// Windows-1252 hardly ever reads as such. A file of ASCII alone reads the same
+// either way and is neither; the marks before line 1 do not count. UTF-16
+// is refused: its lines would be mistaken. The validator checks the bytes
+// as they stand.
+
+enum class Encoding {
+    Ascii,       // no byte above 0x7F (yet)
+    Windows1252, // the files' own
+    Utf8,
+};
+
+// Whether bytes, given in pieces as they are read, are UTF-8: every byte
+// above 0x7F part of a whole sequence in its shortest form, and nothing
+// beyond U+10FFFF or among the surrogates. A sequence may run from one
+// piece into the next.
+class VEZEDAD_EXPORT Utf8Check {
+public:
+    // False from the first byte that breaks a sequence on (what follows is
+    // not looked at).
+    bool add(QByteArrayView bytes);
+    // No byte broke a sequence, and none is left open.
+    bool valid() const { return m_ok && m_need == 0; }
+    // A byte above 0x7F was met.
+    bool sawHigh() const { return m_high; }
+
+private:
+    bool m_ok = true;
+    bool m_high = false;
+    int m_need = 0;                           // continuation bytes still to come
+    unsigned char m_low = 0x80, m_top = 0xBF; // the range of the next one
+};
+
+// The encoding of a whole text's bytes (its marks before line 1 dropped).
+VEZEDAD_EXPORT Encoding encodingOf(QByteArrayView bytes);
+
+// Raises "Invalid file format" (321), naming the encoding and how to save the
+// file as Windows-1252 ("ANSI"), when a file's first bytes are a UTF-16 mark.
+VEZEDAD_EXPORT void refuseUtf16(QByteArrayView start, const QString& path);
+
 // ---- lines ----------------------------------------------------------------
 //
 // The one line-end rule: CR LF, LF and a lone CR each end a line, and the
@@ -79,12 +123,17 @@ class VEZEDAD_EXPORT LineReader {
 public:
     static constexpr qsizetype kBlock = 256 * 1024;
 
+    // Bytes: lines as the file holds them (the validator's). Text: the
+    // lines are also read as text (decode), and a UTF-16 file is refused at
+    // once (refuseUtf16).
+    enum class Reading { Bytes, Text };
+
     // Reads an open file from where it stands (from its start: past the
     // byte-order marks).
-    explicit LineReader(QFile& file);
+    explicit LineReader(QFile& file, Reading reading = Reading::Bytes);
     // Opens path for reading: a regular file only, with the file-system
     // object's errors (53 missing, 75 no regular file, 70 refused).
-    explicit LineReader(const QString& path);
+    explicit LineReader(const QString& path, Reading reading = Reading::Bytes);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -105,8 +154,26 @@ public:
     // memory is handed over, a short one copied.
     QByteArray takeLine(const Line& line);
 
+    // The text of the line handed out last, in the file's encoding: bytes
+    // are its bytes, or a copy of them with some ASCII characters dropped
+    // (its double quotes). Reading Text only.
+    //
+    // The first line decoded that holds a byte above 0x7F decides the
+    // encoding of the whole file, by one check of the file's bytes from that
+    // line to its end; every line before it is ASCII, which reads the same
+    // either way. So a caller decodes every line that holds such a byte (a
+    // line it takes as bytes is ASCII), and a file of ASCII costs nothing.
+    void decode(const Line& line, QByteArrayView bytes, QString& text);
+    void decode(const Line& line, QString& text) { decode(line, line.bytes, text); }
+    // The file's encoding as decided so far: Ascii until a line decoded held
+    // a byte above 0x7F (at the end, the file is ASCII).
+    Encoding encoding() const { return m_encoding; }
+
     // Bytes read from the file so far.
     qint64 position() const { return m_blockStart + m_len; }
+    // Bytes gathered so far of a line longer than a block, while it is
+    // gathered (see whileGathering).
+    qsizetype gathered() const { return m_carry.size(); }
     // Called with position() after each block that a line longer than a
     // block takes in, so that one very long line can be followed and
     // stopped; false stops the reading.
@@ -117,9 +184,14 @@ public:
 
 private:
     bool refill();
+    void refuseAtStart();
+    void decide(const Line& line);
+    // Raises the failed read's error (75), naming the file.
+    [[noreturn]] void failedRead(const QString& why = QString());
 
     std::unique_ptr<QFile> m_own;
     QFile& m_file;
+    QString m_name; // for messages
     QByteArray m_block;
     QByteArray m_carry;
     qint64 m_blockStart = 0;
@@ -129,6 +201,8 @@ private:
     bool m_pendingCr = false;
     bool m_atStart = false; // the next block read is the file's first
     bool m_stopped = false;
+    bool m_text = false;
+    Encoding m_encoding = Encoding::Ascii;
     std::function<bool(qint64)> m_onBlock;
     Digest* m_digest = nullptr;
 };
@@ -156,6 +230,9 @@ struct VEZEDAD_EXPORT FileStamp {
 
 // Decodes a line into text, reusing the text's memory (see Cp1252).
 VEZEDAD_EXPORT void decode(QByteArrayView bytes, QString& text);
+// The same in an encoding (Ascii and Windows1252 alike as Windows-1252); a
+// line of ASCII costs no more than in Windows-1252.
+VEZEDAD_EXPORT void decode(QByteArrayView bytes, QString& text, Encoding encoding);
 
 using FieldViews = QVarLengthArray<QStringView, 32>;
 

@@ -76,6 +76,7 @@ private slots:
     void appendingKeepsWhatWasThere();
     void firstLineIsReadOnItsOwn_data();
     void firstLineIsReadOnItsOwn();
+    void textStreamsReadUtf8();
     void onlyRegularFilesAreRead_data();
     void onlyRegularFilesAreRead();
     void failuresSayWhatHappened_data();

@@ -480,45 +480,88 @@ void tst_foundation::filesAreListedIgnoringCase() {
 void tst_foundation::firstLineIsReadOnItsOwn_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("none");    // an empty file has no first line
-    QTest::addColumn<bool>("tooLong"); // no line end within the bound
-    QTest::newRow("cr lf") << QByteArray("abc\r\ndef") << QStringLiteral("abc") << false << false;
-    QTest::newRow("lone cr") << QByteArray("abc\rdef") << QStringLiteral("abc") << false << false;
-    QTest::newRow("no line end") << QByteArray("caf\xe9") << QStringLiteral("caf\u00e9") << false << false;
-    QTest::newRow("empty first line") << QByteArray("\r\nabc") << QString() << false << false;
-    QTest::newRow("empty file") << QByteArray() << QString() << true << false;
+    QTest::addColumn<bool>("none");       // no line holds text
+    QTest::addColumn<QString>("refusal"); // why the reading gave up, "" when it did not
+    const QString tooLong = QStringLiteral(" (its first line is longer than 10000 characters)");
+    QTest::newRow("cr lf") << QByteArray("abc\r\ndef") << QStringLiteral("abc") << false << QString();
+    QTest::newRow("lone cr") << QByteArray("abc\rdef") << QStringLiteral("abc") << false << QString();
+    QTest::newRow("no line end") << QByteArray("caf\xe9") << QStringLiteral("caf\u00e9") << false << QString();
+    // The first line that holds text is the one read, after empty lines and
+    // lines of blanks.
+    QTest::newRow("empty first line") << QByteArray("\r\nabc") << QStringLiteral("abc") << false << QString();
+    QTest::newRow("blank lines first") << QByteArray("  \r\n\n\r  abc \r\ndef") << QStringLiteral("  abc ") << false
+                                       << QString();
+    QTest::newRow("mark, then an empty line")
+        << QByteArray("\xEF\xBB\xBF\r\nabc\r\n") << QStringLiteral("abc") << false << QString();
+    QTest::newRow("empty file") << QByteArray() << QString() << true << QString();
+    QTest::newRow("empty lines alone") << QByteArray("\r\n  \r\n") << QString() << true << QString();
     QTest::newRow("at the bound") << QByteArray(10000, 'x') + "\r\n" + QByteArray(20000, 'y') << QString(10000, u'x')
-                                  << false << false;
-    QTest::newRow("past the bound") << QByteArray(10001, 'x') + "\r\n" << QString() << false << true;
+                                  << false << QString();
+    QTest::newRow("past the bound") << QByteArray(10001, 'x') + "\r\n" << QString() << false << tooLong;
+    QTest::newRow("far past the bound") << QByteArray(1 << 20, 'x') << QString() << false << tooLong;
+    QTest::newRow("no text within the bound")
+        << QByteArray(5001, '\n') + QByteArray(5001, '\n') + "abc" << QString() << false
+        << QStringLiteral(" (no line of its first 10000 characters holds text)");
     // A byte-order mark is no part of the line, nor of its length.
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF\xEF\xBB|x\r\n") << QStringLiteral("\u00EF\u00BB|x")
-                                     << false << false;
-    QTest::newRow("byte-order mark alone") << QByteArray("\xEF\xBB\xBF") << QString() << true << false;
+                                     << false << QString();
+    QTest::newRow("byte-order mark alone") << QByteArray("\xEF\xBB\xBF") << QString() << true << QString();
     QTest::newRow("two byte-order marks") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
                                                         "abc\r\n")
-                                          << QStringLiteral("abc") << false << false;
+                                          << QStringLiteral("abc") << false << QString();
     QTest::newRow("byte-order mark, at the bound")
-        << QByteArray("\xEF\xBB\xBF") + QByteArray(10000, 'x') << QString(10000, u'x') << false << false;
+        << QByteArray("\xEF\xBB\xBF") + QByteArray(10000, 'x') << QString(10000, u'x') << false << QString();
+    // The file's encoding decides: UTF-8 when every byte above 0x7F in it is.
+    QTest::newRow("UTF-8") << QByteArray("CAF\xC3\x89|\r\nx\xE2\x82\xAC") << QStringLiteral("CAF\u00C9|") << false
+                           << QString();
+    QTest::newRow("UTF-8 in the line, Windows-1252 after it")
+        << QByteArray("CAF\xC3\x89|\r\nx\x80") << QStringLiteral("CAF\u00C3\u2030|") << false << QString();
 }
 
 void tst_foundation::firstLineIsReadOnItsOwn() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, line);
     QFETCH(bool, none);
-    QFETCH(bool, tooLong);
+    QFETCH(QString, refusal);
     const QString path = tempPath(QStringLiteral("first.txt"));
     writeFile(path, bytes);
     std::optional<QString> read;
-    const ErrorInfo e = TestSupport::raisedBy([&] { read = Globals::FSO().ReadFirstLine(path, 10000); });
-    if (tooLong) {
+    const ErrorInfo e = TestSupport::raisedBy([&] { read = Globals::FSO().ReadFirstTextLine(path, 10000); });
+    if (!refusal.isEmpty()) {
         QCOMPARE(e.Number(), int(rtPathFileAccessError));
-        QCOMPARE(e.Description(), QStringLiteral("Path/File access error: ") + path +
-                                      QStringLiteral(" (its first line is longer than 10000 characters)"));
+        QCOMPARE(e.Description(), QStringLiteral("Path/File access error: ") + path + refusal);
         return;
     }
     QCOMPARE(e.Number(), 0);
     QCOMPARE(read.has_value(), !none);
     if (read) QCOMPARE(*read, line);
+}
+
+// Text streams read a file in UTF-8 as such; what is appended to one is
+// Windows-1252, the file with it; a file in UTF-16 is refused.
+void tst_foundation::textStreamsReadUtf8() {
+    const QString path = tempPath(QStringLiteral("utf8.txt"));
+    writeFile(path, "\xEF\xBB\xBF"
+                    "CAF\xC3\x89\r\n\xE2\x82\xAC"
+                    "5");
+    auto stream = Globals::FSO().OpenTextFile(path);
+    QCOMPARE(stream->ReadLine(), QStringLiteral("CAF\u00C9"));
+    QCOMPARE(stream->ReadAll(), QStringLiteral("\u20AC5"));
+    auto appending = Globals::FSO().OpenTextFile(path, ForAppending);
+    appending->WriteLine();
+    appending->WriteLine(QStringLiteral("\u00FC"));
+    appending->Close();
+    QCOMPARE(readFile(path), QByteArray("CAF\xC9\r\n\x80"
+                                        "5\r\n\xFC\r\n"));
+    const QByteArray utf16("\xFF\xFEx\0", 4);
+    writeFile(path, utf16);
+    for (const auto& open : std::initializer_list<std::function<void()>>{
+             [&] { Globals::FSO().OpenTextFile(path); }, [&] { Globals::FSO().OpenTextFile(path, ForAppending); }}) {
+        const ErrorInfo e = TestSupport::raisedBy(open);
+        QCOMPARE(e.Number(), int(rtInvalidFileFormat));
+        QVERIFY2(e.Description().contains(QStringLiteral("(UTF-16, little-endian)")), qPrintable(e.Description()));
+    }
+    QCOMPARE(readFile(path), utf16);
 }
 
 // A FIFO, a device or a folder named like a text file is refused at once by
@@ -552,7 +595,7 @@ void tst_foundation::onlyRegularFilesAreRead() {
         [&] { fso.OpenTextFile(path); },
         [&] { fso.OpenTextFile(path, ForAppending); },
         [&] { fso.ReadAllText(path); },
-        [&] { fso.ReadFirstLine(path, 100); },
+        [&] { fso.ReadFirstTextLine(path, 100); },
         [&] {
             QFile file;
             fso.OpenForReading(file, path);

@@ -2,12 +2,15 @@
 #include "support/TestSupport.h"
 
 #include "Vezedad/foundation/ErrorInfo.h"
+#include "Vezedad/foundation/FileSystemObject.h"
+#include "Vezedad/foundation/Globals.h"
 #include "Vezedad/reportfile/ReportFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace ReportFile = Vezedad::ReportFile;
+using namespace Qt::StringLiterals;
 
 class tst_report_file : public QObject {
     Q_OBJECT
@@ -65,6 +68,102 @@ private slots:
         read.clear();
         while (splitter.next(piece)) read << piece.toByteArray();
         QCOMPARE(read, lines);
+    }
+
+    // A file whose bytes above 0x7F are all UTF-8 (and one is) reads as
+    // UTF-8, whatever block the first of them or a later one falls in; any
+    // byte that breaks a sequence, anywhere, makes it Windows-1252; ASCII
+    // reads the same either way, marks or not. The lines, the encoding and
+    // the digest of the bytes read agree with the file held in memory.
+    void encodings_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QStringList>("lines");
+        using E = ReportFile::Encoding;
+        const qsizetype block = ReportFile::LineReader::kBlock;
+        const QByteArray mark("\xEF\xBB\xBF"), far(block + 5, 'a');
+        const QString farText(block + 5, u'a');
+        QTest::newRow("ASCII") << QByteArray("0|CAFE\r\n1") << int(E::Ascii) << QStringList{"0|CAFE", "1"};
+        QTest::newRow("ASCII after a mark") << mark + "0|CAFE" << int(E::Ascii) << QStringList{"0|CAFE"};
+        QTest::newRow("UTF-8") << QByteArray("0|CAF\xC3\x89 \xC3\x9ANO \xC3\x9C"
+                                             "BER|\xE2\x82\xAC\r\n1")
+                               << int(E::Utf8) << QStringList{u"0|CAF\u00C9 \u00DANO \u00DCBER|\u20AC"_s, "1"};
+        QTest::newRow("UTF-8 after a mark") << mark + "\xC5\x81\xC3\x93"
+                                                      "D\xC5\xB9 \xE2\x86\x92"
+                                            << int(E::Utf8) << QStringList{u"\u0141\u00D3D\u0179 \u2192"_s};
+        QTest::newRow("beyond the first plane")
+            << QByteArray("\xF0\x9F\x98\x80x") << int(E::Utf8) << QStringList{u"\U0001F600x"_s};
+        QTest::newRow("UTF-8 from a later block")
+            << far + "\r\n\xC3\xA9\r\n\xC3\xA8" << int(E::Utf8) << QStringList{farText, u"\u00E9"_s, u"\u00E8"_s};
+        QTest::newRow("Windows-1252") << QByteArray("CAF\xC9|\x80") << int(E::Windows1252)
+                                      << QStringList{u"CAF\u00C9|\u20AC"_s};
+        QTest::newRow("a broken sequence a block later") << "\xC3\xA9\r\n" + far + "\xE9" << int(E::Windows1252)
+                                                         << QStringList{u"\u00C3\u00A9"_s, farText + u"\u00E9"_s};
+        QTest::newRow("a sequence cut by a line end")
+            << QByteArray("\xC3\r\n\xA9") << int(E::Windows1252) << QStringList{u"\u00C3"_s, u"\u00A9"_s};
+        QTest::newRow("cut at the end") << QByteArray("\xC3\xA9\xE2\x82") << int(E::Windows1252)
+                                        << QStringList{u"\u00C3\u00A9\u00E2\u201A"_s};
+        QTest::newRow("a longer form than needed")
+            << QByteArray("\xC0\xAF") << int(E::Windows1252) << QStringList{u"\u00C0\u00AF"_s};
+        QTest::newRow("a surrogate") << QByteArray("\xED\xA0\x80") << int(E::Windows1252)
+                                     << QStringList{u"\u00ED\u00A0\u20AC"_s};
+        QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << int(E::Windows1252)
+                                         << QStringList{u"\u00F4\u0090\u20AC\u20AC"_s};
+    }
+    void encodings() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, encoding);
+        QFETCH(QStringList, lines);
+        const QString path = file(bytes);
+        ReportFile::LineReader reader(path, ReportFile::LineReader::Reading::Text);
+        ReportFile::Digest digest;
+        reader.addTo(&digest);
+        ReportFile::LineReader::Line line;
+        QStringList read;
+        QString text;
+        while (reader.next(line)) {
+            reader.decode(line, text);
+            read << text;
+        }
+        QCOMPARE(read, lines);
+        QCOMPARE(int(reader.encoding()), encoding);
+        QCOMPARE(int(ReportFile::encodingOf(bytes)), encoding);
+        QCOMPARE(digest.value(), ReportFile::FileStamp::of(path).digest);
+        QCOMPARE(Vezedad::Globals::FSO().ReadAllText(path), lines.join(u"\r\n"_s));
+    }
+
+    // A file in UTF-16 is refused at once, naming its encoding and what to
+    // do; the bytes alone are read as they stand.
+    void utf16IsRefused_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("little-endian") << QByteArray("\xFF\xFE"
+                                                     "0\0|\0",
+                                                     6)
+                                       << u"little-endian"_s;
+        QTest::newRow("big-endian") << QByteArray("\xFE\xFF\0"
+                                                  "0\0|",
+                                                  6)
+                                    << u"big-endian"_s;
+    }
+    void utf16IsRefused() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, order);
+        const QString path = file(bytes);
+        const Vezedad::ErrorInfo error =
+            TestSupport::raisedBy([&] { ReportFile::LineReader(path, ReportFile::LineReader::Reading::Text); });
+        QCOMPARE(error.Number(), qint32(Vezedad::rtInvalidFileFormat));
+        QCOMPARE(error.Description(),
+                 u"The file "_s + path + u" is Unicode text (UTF-16, "_s + order +
+                     u"), which cannot be read: report, identity and list files are Windows-1252 text. Open it in a "
+                     u"text editor, save it with Save As choosing the encoding \"ANSI\" (Windows-1252), and open it "
+                     u"again."_s);
+        QCOMPARE(TestSupport::raisedBy([&] { Vezedad::Globals::FSO().ReadAllText(path); }).Description(),
+                 error.Description());
+        ReportFile::LineReader bytesAlone(path);
+        ReportFile::LineReader::Line line;
+        QVERIFY(bytesAlone.next(line));
+        QCOMPARE(line.bytes.toByteArray(), bytes);
     }
 
     // A long line can be followed, and stopped, while it is gathered.
