@@ -284,18 +284,16 @@ bool Identity::mayReplace(const QString& path) {
     // not said anything about it yet.
     const qint64 modified = info.lastModified().toMSecsSinceEpoch();
     if (info.size() != it->size || modified != it->modified) *it = Unread{absolute, it->why, info.size(), modified};
-    if (it->kept) return false;
+    // Asked at every save into it: after a No the identity is still unsaved,
+    // and a later save that went by without a word would lose it at exit.
     const qint32 answer = Ui::MsgBox(
         QStringLiteral("The identity file could not be read:\r\n") + it->why +
             QStringLiteral("\r\n\r\nReplace it with the identity entered now? What the file holds will be "
                            "lost.\r\nChoose No to keep the file as it is; the identity is then not saved in it."),
         Ui::vbYesNo | Ui::vbExclamation | Ui::vbDefaultButton2, QStringLiteral("Identity Information"));
-    if (answer == Ui::vbYes) {
-        m_unread.erase(it);
-        return true;
-    }
-    it->kept = true;
-    return false;
+    if (answer != Ui::vbYes) return false;
+    m_unread.erase(it);
+    return true;
 }
 
 void Identity::Save(const QString& strPath, const QString& strFile) {

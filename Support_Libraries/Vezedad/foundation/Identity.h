@@ -78,18 +78,19 @@ public:
     void SetPropertyValue(qint32 property, const QString& newValue);
 
     // Empty arguments mean the report's year folder and "identity.txt"; the
-    // caller's variables receive the values used. Reads the first line only
-    // and gives up (False) on anything but a regular file or on a first line
-    // longer than MaxLineLength.
+    // caller's variables receive the values used. Reads the first line that
+    // holds text only (in UTF-8 when the file is) and gives up (False) on
+    // anything but a regular file, on a file in UTF-16 or on a line longer
+    // than MaxLineLength.
     bool Read(QString& strPath, QString& strFile);
     bool Read(const QString& strPath = QString(), const QString& strFile = QString());
     // Replaces the file atomically: a failed write leaves the old file as it
     // was and raises the failure. A clone writes nothing.
     //
     // A file that exists but could not be read (by this identity's last Read
-    // of it) is replaced only when the user says so: the first save into it
-    // asks, once. After a No the file stays as it is and is not saved into
-    // until it is read again.
+    // of it) is replaced only when the user says so: every save into it
+    // asks until the user says Yes or the file is read again. After a No the
+    // file stays as it is and nothing is saved.
     void Save(QString& strPath, QString& strFile);
     void Save(const QString& strPath = QString(), const QString& strFile = QString());
 
@@ -126,7 +127,6 @@ private:
         QString why;
         qint64 size = 0;
         qint64 modified = 0;
-        bool kept = false; // the user chose to keep it
     };
     QList<Unread> m_unread;
 

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 #include "support/UiScript.h"
 
+#include "Vezedad/foundation/Cp1252.h"
 #include "Vezedad/foundation/ErrorInfo.h"
 #include "Vezedad/foundation/FileSystemObject.h"
 #include "Vezedad/foundation/Globals.h"
@@ -262,43 +263,86 @@ private Q_SLOTS:
         QCOMPARE(identity->GetPropertyValue(idAll), kExampleLine);
     }
 
-    // A year folder whose identity file cannot be read (here its first line
-    // is longer than the reader takes) leaves the identity as it was; the
-    // file is replaced only when the user says so, asked once.
+    // A year folder whose identity file cannot be read (its first line is
+    // longer than the reader takes, or it is UTF-16) leaves the identity as
+    // it was; the file is replaced only when the user says so. After a No
+    // every later save into it asks again: none goes by as if it saved.
     void unreadableFileIsReplacedOnlyWhenTheUserSaysSo_data() {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("No") << int(Ui::vbNo);
-        QTest::newRow("Yes") << int(Ui::vbYes);
+        QTest::addColumn<QByteArray>("unreadable");
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QList<int>>("answers"); // the year change's, a save's, the next year change's
+        const QByteArray tooLong = "Kept|" + QByteArray(Identity::MaxLineLength, 'x') + "\r\n";
+        const QString longWhy = QStringLiteral(" (its first line is longer than 65536 characters)");
+        QTest::newRow("Yes") << tooLong << longWhy << QList<int>{Ui::vbYes};
+        QTest::newRow("No, then No") << tooLong << longWhy << QList<int>{Ui::vbNo, Ui::vbNo, Ui::vbNo};
+        QTest::newRow("No, then Yes") << tooLong << longWhy << QList<int>{Ui::vbNo, Ui::vbYes};
+        QTest::newRow("UTF-16, No") << QByteArray("\xFF\xFEK\0e\0p\0t\0|\0\r\0\n\0", 16)
+                                    << QStringLiteral(" is Unicode text (UTF-16, little-endian)")
+                                    << QList<int>{Ui::vbNo, Ui::vbNo, Ui::vbNo};
     }
     void unreadableFileIsReplacedOnlyWhenTheUserSaysSo() {
-        QFETCH(int, answer);
+        QFETCH(QByteArray, unreadable);
+        QFETCH(QString, why);
+        QFETCH(QList<int>, answers);
         ZelReport& report = Globals::ZelReport();
         IdentityPtr identity = working();
         fillExample(*identity);
         const QString folder = QFileInfo(report.ReportPath()).dir().filePath(QStringLiteral("ZOV2021"));
         const QString path = QDir(folder).filePath(QStringLiteral("identity.txt"));
         QDir().mkpath(folder);
-        const QByteArray unreadable = "Kept|" + QByteArray(Identity::MaxLineLength, 'x') + "\r\n";
         writeFile(path, unreadable);
         const QByteArray example = (kExampleLine + QStringLiteral("\r\n")).toLatin1();
+        const bool replaced = answers.contains(Ui::vbYes);
         {
             TestSupport::UiScript ui;
-            ui.expectBox(answer);
+            for (int answer : answers) ui.expectBox(answer);
             report.ChangeReportYear(2021); // its folder cannot take the identity without a word
             QCOMPARE(report.ReportYear(), qint16(2021));
             QCOMPARE(identity->GetPropertyValue(idAll), kExampleLine);
-            QCOMPARE(readFile(path), answer == Ui::vbYes ? example : unreadable);
+            QCOMPARE(readFile(path), answers.first() == Ui::vbYes ? example : unreadable);
             QCOMPARE(ui.boxes().size(), 1);
             QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Identity Information"));
             const QString prompt = ui.boxes().at(0).prompt;
-            QVERIFY2(prompt.contains(path + QStringLiteral(" (its first line is longer than 65536 characters)")),
-                     qPrintable(prompt));
+            QVERIFY2(prompt.contains(path + why), qPrintable(prompt));
             QCOMPARE(ui.boxes().at(0).buttons, Ui::vbYesNo | Ui::vbExclamation | Ui::vbDefaultButton2);
-            // Told once: later saves into it ask nothing more.
             identity->Save();
             report.ChangeReportYear(2024);
+            QCOMPARE(ui.boxes().size(), answers.size());
+            for (const auto& box : ui.boxes()) QCOMPARE(box.prompt, prompt);
         }
-        QCOMPARE(readFile(path), answer == Ui::vbYes ? example : unreadable);
+        QCOMPARE(readFile(path), replaced ? example : unreadable);
+        QDir(folder).removeRecursively();
+    }
+
+    // The identity is the first line that holds text: empty lines and lines
+    // of blanks before it (a mark among them) are passed over, never read as
+    // an empty identity that the next save would write over the file. A file
+    // in UTF-8 is read as such; the save writes Windows-1252.
+    void identityIsTheFirstLineWithText_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("business");
+        const QByteArray line = kExampleLine.toLatin1() + "\r\n";
+        QTest::newRow("empty line first") << "\r\n" + line << QStringLiteral("B");
+        QTest::newRow("mark, then an empty line") << "\xEF\xBB\xBF\r\n" + line << QStringLiteral("B");
+        QTest::newRow("blank lines first") << "  \n\n" + line << QStringLiteral("B");
+        QTest::newRow("UTF-8") << "CAF\xC3\x89 \xC3\x9ANO" + line.mid(1) << QStringLiteral("CAF\u00C9 \u00DANO");
+    }
+    void identityIsTheFirstLineWithText() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, business);
+        ZelReport& report = Globals::ZelReport();
+        IdentityPtr identity = working();
+        identity->SetPropertyValue(idAll, QStringLiteral("z|z|z|z|z|z|||||zzz|z|z|ENDOFIDENTITY|"));
+        const QString folder = QFileInfo(report.ReportPath()).dir().filePath(QStringLiteral("ZOV2021"));
+        const QString path = QDir(folder).filePath(QStringLiteral("identity.txt"));
+        QDir().mkpath(folder);
+        writeFile(path, file);
+        report.ChangeReportYear(2021);
+        QCOMPARE(identity->BusinessName(), business);
+        QCOMPARE(identity->Email(), QStringLiteral("E"));
+        report.ChangeReportYear(2024);
+        QCOMPARE(readFile(path),
+                 Cp1252::encodeOrRaise(QString(kExampleLine).replace(0, 1, business), QString()) + "\r\n");
         QDir(folder).removeRecursively();
     }
 
