@@ -207,28 +207,32 @@ void ApplicatorList::ReadFile(const QString& strFileName) {
 
 Vezedad::ReportFile::FileStamp
 ApplicatorList::ReadLines(const QString& strFileName,
-                          const std::function<void(const ApplicatorFields&, qint64 line)>& each) {
+                          const std::function<void(const ApplicatorFields&, qint64 line)>& each,
+                          Vezedad::ReportFile::Encoding* encoding) {
     Vezedad::ReportFile::Digest digest;
     const bool whole = readEachLine(
         strFileName,
         [&each](bool empty, const ApplicatorFields& fields, qint64 line) {
             if (!empty) each(fields, line);
         },
-        &digest);
+        &digest, encoding);
     return whole ? Vezedad::ReportFile::FileStamp::withDigest(strFileName, digest.value())
                  : Vezedad::ReportFile::FileStamp();
 }
 
 bool ApplicatorList::readEachLine(const QString& strFileName,
                                   const std::function<void(bool, const ApplicatorFields&, qint64)>& take,
-                                  Vezedad::ReportFile::Digest* digest) {
+                                  Vezedad::ReportFile::Digest* digest, Vezedad::ReportFile::Encoding* encoding) {
     const Vezedad::FileSystemObject& fso = Vezedad::Globals::FSO();
     if (!fso.FileExists(strFileName)) return false;
 
     std::unique_ptr<Vezedad::ReportFile::LineReader> reader;
     // A file that cannot be opened has no line to skip: Ignore ends the
     // reading as Abort does.
-    if (attempt([&] { reader = std::make_unique<Vezedad::ReportFile::LineReader>(strFileName); }) != StepResult::Done)
+    if (attempt([&] {
+            reader = std::make_unique<Vezedad::ReportFile::LineReader>(strFileName,
+                                                                       Vezedad::ReportFile::LineReader::Reading::Text);
+        }) != StepResult::Done)
         return false;
     if (digest) reader->addTo(digest);
 
@@ -245,7 +249,7 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
         // Kept between lines, but not the memory of a line of millions of
         // characters.
         if (line.capacity() > (1 << 20)) line = QString();
-        bool haveLine = false, asBytes = false;
+        bool haveLine = false, asBytes = false, decoded = false;
         const StepResult result = attempt([&] {
             if (!haveLine) {
                 if (!reader->next(raw)) {
@@ -257,10 +261,13 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
                 // double quotes is cut where it stands, never decoded.
                 asBytes = bar && !raw.bytes.isEmpty() &&
                           !std::memchr(raw.bytes.data(), '"', size_t(raw.bytes.size())) && Vezedad::isAscii(raw.bytes);
-                if (!asBytes) {
-                    Vezedad::ReportFile::decode(raw.bytes, line);
-                    if (line.contains(QLatin1Char('"'))) line.remove(QLatin1Char('"'));
-                }
+            }
+            // The first line beyond ASCII reads the rest of the file to tell
+            // its encoding: a retry after a failed read decodes it again.
+            if (!asBytes && !decoded) {
+                reader->decode(raw, line);
+                if (line.contains(QLatin1Char('"'))) line.remove(QLatin1Char('"'));
+                decoded = true;
             }
             if (asBytes) {
                 const QLatin1StringView record =
@@ -308,6 +315,7 @@ bool ApplicatorList::readEachLine(const QString& strFileName,
         if (result == StepResult::Aborted) break;
         if (result == StepResult::Skipped) skipped = true;
     }
+    if (encoding) *encoding = reader->encoding();
     return atEnd && !skipped;
 }
 

@@ -71,18 +71,23 @@ public:
     // lines is never held whole, nor made into applicators). The list itself
     // is not touched. Gives the file's stamp as it was read when every line
     // of it was read, else (a first record refused, a read given up or a
-    // step skipped after an error) a null stamp.
+    // step skipped after an error) a null stamp; encoding (may be null) gets
+    // how its text was read.
     static Vezedad::ReportFile::FileStamp
-    ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&, qint64 line)>& each);
+    ReadLines(const QString& strFileName, const std::function<void(const ApplicatorFields&, qint64 line)>& each,
+              Vezedad::ReportFile::Encoding* encoding = nullptr);
 
 private:
     // Reads the file line by line; take gets whether each line (double
     // quotes removed) holds no record, its fields and its number. Every byte
     // read goes into digest (may be null); true when every line was read and
-    // taken.
+    // taken. Lines are read as text in UTF-8 when the file is (encoding, may
+    // be null, gets which); a file in UTF-16 is refused as one that cannot
+    // be opened.
     static bool readEachLine(const QString& strFileName,
                              const std::function<void(bool empty, const ApplicatorFields&, qint64 line)>& take,
-                             Vezedad::ReportFile::Digest* digest = nullptr);
+                             Vezedad::ReportFile::Digest* digest = nullptr,
+                             Vezedad::ReportFile::Encoding* encoding = nullptr);
     void mobjReport_PropertyChanged(const QString& strName, const QString& strValue);
     qsizetype indexOf(const QString& key) const;
     void reindex();

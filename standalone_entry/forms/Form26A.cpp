@@ -229,6 +229,7 @@ bool Form26A::LoadData(const QString& path) {
             CountedLines offByOne;
             qint64 firstRecord = 0;
             Vezedad::ReportFile::FileStamp stamp;
+            Vezedad::ReportFile::Encoding encoding = Vezedad::ReportFile::Encoding::Ascii;
             {
                 // Every row reaches the view at once; each row is written whole.
                 GridModel::BulkUpdate bulk(grid.gridModel());
@@ -241,26 +242,30 @@ bool Form26A::LoadData(const QString& path) {
                 QString text;
                 m_otherMarks = 0;
                 m_otherMarkRows.clear();
-                stamp = ApplicatorList::ReadLines(path, [&](const ApplicatorFields& fields, qint64 line) {
-                    if (++row == 1) {
-                        firstBusReg = fields.texts[1].toString();
-                        firstRecord = line;
-                    }
-                    // Any indicator but "0" reads as no applications, and is
-                    // saved as "3": the user hears of it.
-                    if (fields.hasIndicator && !(fields.indicator.size() == 1 && (fields.indicator.front() == u'0' ||
-                                                                                  fields.indicator.front() == u'3'))) {
-                        if (++m_otherMarks <= ReportLoader::LinesNamed) m_otherMarkRows << row;
-                    }
-                    if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
-                    putRow(grid.gridModel(), row - 1, fields, bytes, text);
-                    // Such a record's fifth field is its last name, which its
-                    // own notice names.
-                    if (fields.indicatorFirst)
-                        offByOne.add(line);
-                    else if (fields.beyond)
-                        beyond.add(line);
-                });
+                stamp = ApplicatorList::ReadLines(
+                    path,
+                    [&](const ApplicatorFields& fields, qint64 line) {
+                        if (++row == 1) {
+                            firstBusReg = fields.texts[1].toString();
+                            firstRecord = line;
+                        }
+                        // Any indicator but "0" reads as no applications, and is
+                        // saved as "3": the user hears of it.
+                        if (fields.hasIndicator &&
+                            !(fields.indicator.size() == 1 &&
+                              (fields.indicator.front() == u'0' || fields.indicator.front() == u'3'))) {
+                            if (++m_otherMarks <= ReportLoader::LinesNamed) m_otherMarkRows << row;
+                        }
+                        if (grid.gridModel().rows() < row + 1) grid.setRowCount(std::max(row + 1, row * 2));
+                        putRow(grid.gridModel(), row - 1, fields, bytes, text);
+                        // Such a record's fifth field is its last name, which its
+                        // own notice names.
+                        if (fields.indicatorFirst)
+                            offByOne.add(line);
+                        else if (fields.beyond)
+                            beyond.add(line);
+                    },
+                    &encoding);
                 grid.setRowCount(row + 1);
             }
             // The header's number comes from the first row alone. One the
@@ -278,7 +283,7 @@ bool Form26A::LoadData(const QString& path) {
             // the list count as changed: it opens clean.
             ValidateForm();
             GridController()->setIsDirty(false);
-            TellAboutLoad(path, {offByOneNotice(offByOne, firstRecord),
+            TellAboutLoad(path, {encodingNotice(encoding), offByOneNotice(offByOne, firstRecord),
                                  beyondNotice(beyond, Vezedad::Globals::GetFormName(Params().formType, true))});
             loaded = true;
         },

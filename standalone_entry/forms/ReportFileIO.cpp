@@ -243,6 +243,13 @@ QString otherIdsNotice(const LoadOutcome::OtherIds& other, const QString& idName
            QStringLiteral(", so saving it will write ") + header + QStringLiteral(" into every record.");
 }
 
+QString encodingNotice(ReportFile::Encoding encoding) {
+    if (encoding != ReportFile::Encoding::Utf8) return QString();
+    return QStringLiteral("It is UTF-8 (Unicode) text and was read as such. Report files are Windows-1252 (\"ANSI\") "
+                          "text: saving this report writes it so, and a character that Windows-1252 cannot hold is "
+                          "named before anything is saved.");
+}
+
 QString beyondNotice(const CountedLines& beyond, const QString& formName) {
     if (beyond.count == 0) return QString();
     return (beyond.count == 1 ? QStringLiteral("1 record holds")
@@ -253,7 +260,7 @@ QString beyondNotice(const CountedLines& beyond, const QString& formName) {
 
 LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, const Form& form) {
     LoadOutcome outcome;
-    ReportFile::LineReader reader(path);
+    ReportFile::LineReader reader(path, ReportFile::LineReader::Reading::Text);
     ReportFile::Digest digest;
     reader.addTo(&digest);
     qint64 records = 0;
@@ -280,7 +287,7 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
         // decoded whole.
         const bool longAscii = bytes.size() > kLongLine && Vezedad::isAscii(bytes);
         const bool bytesOnly = records > 1 && bar && !longAscii && Vezedad::isAscii(bytes);
-        if (!bytesOnly) ReportFile::decode(longAscii ? QByteArrayView(shortened<QByteArray>(bytes)) : bytes, line);
+        if (!bytesOnly) reader.decode(raw, longAscii ? QByteArrayView(shortened<QByteArray>(bytes)) : bytes, line);
         if (records == 1) {
             delimiter = form.firstLine(longAscii ? line : shortened<QString>(QStringView(line)));
             if (delimiter.isEmpty()) return outcome;
@@ -294,7 +301,7 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
             ++outcome.rows;
             if (!outcome.headerRead) {
                 outcome.headerRead = true;
-                if (bytesOnly) ReportFile::decode(bytes, line);
+                if (bytesOnly) reader.decode(raw, bytes, line);
                 const QStringList header =
                     form.header ? form.header(shortened<QString>(QStringView(line)).split(delimiter)) : QStringList();
                 if (form.leadingFields > 1) ids.start(header.mid(0, form.leadingFields - 1), delimiter, outcome);
@@ -336,7 +343,7 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
         } else if (bytesOnly ? bytes.front() == '3' && (bytes.size() == 1 || bytes[1] == char(bar))
                              : isNoActivityRecord(line, delimiter)) {
             if (noActivity.count == 0) {
-                if (bytesOnly) ReportFile::decode(bytes, line);
+                if (bytesOnly) reader.decode(raw, bytes, line);
                 noActivityRecord = shortened<QString>(QStringView(line));
             }
             noActivity.add(raw.number);
@@ -351,6 +358,7 @@ LoadOutcome ReportLoader::load(const QString& path, CZelFarpoint& controller, co
     }
     if (reader.stopped()) return outcome;
     outcome.complete = true;
+    outcome.encoding = reader.encoding();
     // A no-activity record is what a file without data records holds: it
     // gives the header.
     if (outcome.rows == 0) {

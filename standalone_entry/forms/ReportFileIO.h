@@ -54,6 +54,8 @@ struct LoadOutcome {
     CountedLines beyond;
     // The file as it was read (for the check before it is replaced).
     Vezedad::ReportFile::FileStamp stamp;
+    // How its text was read: Utf8 for a file in UTF-8.
+    Vezedad::ReportFile::Encoding encoding = Vezedad::ReportFile::Encoding::Ascii;
 
     // One text for the user about the lines left out, "" when none were.
     QString leftOutNotice(const QString& noActivityName) const;
@@ -62,12 +64,14 @@ struct LoadOutcome {
 // What the user hears of records holding another id than the header's (the
 // id's name, the header's value of it), "" when none do.
 QString otherIdsNotice(const LoadOutcome::OtherIds& other, const QString& idName, const QString& header);
+// What the user hears of a file read as UTF-8, "" for any other.
+QString encodingNotice(Vezedad::ReportFile::Encoding encoding);
 // What the user hears of records with text beyond the fields of a record of
 // the form ("Form 25"), "" when none have any.
 QString beyondNotice(const CountedLines& beyond, const QString& formName);
 
-// Reads a report file into the grid through the grid controller. Blank
-// lines are no records. Line 1 goes to firstLine, which returns the
+// Reads a report file into the grid through the grid controller, in UTF-8
+// when the file is (a file in UTF-16 raises). Blank lines are no records. Line 1 goes to firstLine, which returns the
 // delimiter ("" stops the load). A line whose first field (double quotes
 // dropped) is "0" and that holds a field after the leading ones is a data
 // record: its fields from there on fill the next grid row, and it goes to

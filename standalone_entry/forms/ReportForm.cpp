@@ -815,7 +815,7 @@ bool ReportForm::LoadData() {
                 if (!outcome.headerRead) HeaderFromClone();
                 finishLoad();
                 RememberFile(m_loadingPath, outcome.stamp);
-                QStringList notes{outcome.leftOutNotice(m_spec.activity.recordName)};
+                QStringList notes{encodingNotice(outcome.encoding), outcome.leftOutNotice(m_spec.activity.recordName)};
                 const QList<int> ids = IdBoxes();
                 for (int i = 0; i < outcome.otherIds.size() && i < ids.size(); ++i)
                     notes << otherIdsNotice(outcome.otherIds[i], BoxCaption(ids[i]).trimmed(),

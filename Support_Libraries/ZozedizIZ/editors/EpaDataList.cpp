@@ -230,6 +230,7 @@ qint32 EpaDataList::Read() {
     m_items.clear();
     m_byKey.clear();
     m_skippedLines = 0;
+    m_readUtf8 = false;
     m_readError.clear();
     m_readErrorNumber = 0;
     try {
@@ -242,14 +243,14 @@ qint32 EpaDataList::Read() {
     // One sort for the whole file: the keys are distinct, so the order is the
     // same as adding the lines one by one.
     sortByKey(m_items);
-    m_noticeTold = m_skippedLines == 0 && m_readError.isEmpty();
+    m_noticeTold = m_skippedLines == 0 && m_readError.isEmpty() && !m_readUtf8;
     m_dirty = false;
     return Count();
 }
 
 void EpaDataList::readFile() {
     namespace ReportFile = Vezedad::ReportFile;
-    ReportFile::LineReader reader(m_filePath);
+    ReportFile::LineReader reader(m_filePath, ReportFile::LineReader::Reading::Text);
     // Room for the products of a typical line length, so that neither the
     // table nor the sequence grows step by step.
     const qint64 expected = Vezedad::Globals::FSO().GetFileSize(m_filePath) / 24;
@@ -261,7 +262,7 @@ void EpaDataList::readFile() {
     QString line;
     while (reader.next(raw)) {
         try {
-            ReportFile::decode(raw.bytes, line);
+            reader.decode(raw, line);
             line.remove(QLatin1Char('"'));
             if (line.trimmed().isEmpty()) continue;
             const QString number = ReportFile::field(line, bar, 0).toString();
@@ -290,6 +291,7 @@ void EpaDataList::readFile() {
             ++m_skippedLines;
         }
     }
+    m_readUtf8 = reader.encoding() == ReportFile::Encoding::Utf8;
 }
 
 bool EpaDataList::Save() {
@@ -329,13 +331,22 @@ QString EpaDataList::TakeReadNotice() {
         return QStringLiteral("The product list file could not be read:\r\n") + m_readError +
                QStringLiteral("\r\n\r\nThe list starts empty, and it cannot be saved over that file until the file "
                               "can be read again (then choose Reload).");
-    return QString::number(m_skippedLines) +
-           (m_skippedLines == 1 ? QStringLiteral(" line") : QStringLiteral(" lines")) +
-           QStringLiteral(" of the product list file ") + m_filePath +
-           QStringLiteral(" had no valid EPA Registration Number and ") +
-           (m_skippedLines == 1 ? QStringLiteral("was") : QStringLiteral("were")) +
-           QStringLiteral(" left out of the list.\r\nSaving the list will remove ") +
-           (m_skippedLines == 1 ? QStringLiteral("it") : QStringLiteral("them")) + QStringLiteral(" from the file.");
+    QStringList notes;
+    if (m_readUtf8)
+        notes << QStringLiteral("The product list file ") + m_filePath +
+                     QStringLiteral(" is UTF-8 (Unicode) text and was read as such. The list is saved as "
+                                    "Windows-1252 (\"ANSI\") text, and a character that Windows-1252 cannot hold is "
+                                    "named before anything is saved.");
+    if (m_skippedLines > 0)
+        notes << QString::number(m_skippedLines) +
+                     (m_skippedLines == 1 ? QStringLiteral(" line") : QStringLiteral(" lines")) +
+                     QStringLiteral(" of the product list file ") + m_filePath +
+                     QStringLiteral(" had no valid EPA Registration Number and ") +
+                     (m_skippedLines == 1 ? QStringLiteral("was") : QStringLiteral("were")) +
+                     QStringLiteral(" left out of the list.\r\nSaving the list will remove ") +
+                     (m_skippedLines == 1 ? QStringLiteral("it") : QStringLiteral("them")) +
+                     QStringLiteral(" from the file.");
+    return notes.join(QStringLiteral("\r\n\r\n"));
 }
 
 void EpaDataList::checkWritable() const {

@@ -116,9 +116,9 @@ public:
     qint32 SkippedLines() const { return m_skippedLines; }
     // True while the file exists but could not be read.
     bool ReadFailed() const { return !m_readError.isEmpty(); }
-    // What the list editor tells the user once about the last read: lines
-    // left out, or a file that could not be read. Empty when there is nothing
-    // (left) to tell.
+    // What the list editor tells the user once about the last read: a file
+    // read as UTF-8, lines left out, or a file that could not be read. Empty
+    // when there is nothing (left) to tell.
     QString TakeReadNotice();
 
 private:
@@ -139,6 +139,7 @@ private:
     QString m_filePath;
     bool m_dirty = false;
     qint32 m_skippedLines = 0;
+    bool m_readUtf8 = false; // the last read found the file in UTF-8
     bool m_noticeTold = true;
     QString m_readError; // why the existing file could not be read
     qint32 m_readErrorNumber = 0;

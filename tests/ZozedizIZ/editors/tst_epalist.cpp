@@ -292,6 +292,47 @@ private Q_SLOTS:
         QCOMPARE(TestSupport::readFile(listPath()), QByteArray("111-1|Alpha\r\n222-2|Beta\r\n"));
     }
 
+    // A list in UTF-8 is read as such, told once, and saved in
+    // Windows-1252; a name that Windows-1252 cannot hold stops the save,
+    // named. A list in UTF-16 is refused with what to do, and never
+    // replaced by the empty list its read left.
+    void utf8AndUtf16() {
+        TestSupport::writeFile(listPath(), "222-2|Caf\xC3\xA9 \xE2\x82\xAC\r\n111-1|Alpha\r\nx|y\r\n");
+        QCOMPARE(list().Read(), 2);
+        QCOMPARE(names(list()), (QStringList{"Alpha", QStringLiteral("Caf\u00E9 \u20AC")}));
+        QCOMPARE(list().TakeReadNotice(),
+                 QStringLiteral("The product list file ") + listPath() +
+                     QStringLiteral(" is UTF-8 (Unicode) text and was read as such. The list is saved as Windows-1252 "
+                                    "(\"ANSI\") text, and a character that Windows-1252 cannot hold is named before "
+                                    "anything is saved.\r\n\r\n1 line of the product list file ") +
+                     listPath() +
+                     QStringLiteral(" had no valid EPA Registration Number and was left out of the list.\r\nSaving "
+                                    "the list will remove it from the file."));
+        QVERIFY(list().TakeReadNotice().isEmpty());
+        QVERIFY(list().Save());
+        QCOMPARE(TestSupport::readFile(listPath()), QByteArray("111-1|Alpha\r\n222-2|Caf\xE9 \x80\r\n"));
+
+        TestSupport::writeFile(listPath(), "111-1|\xC5\x81\xC3\xB3"
+                                           "d\xC5\xBA\r\n");
+        QCOMPARE(list().Read(), 1);
+        const Vezedad::ErrorInfo refused = TestSupport::raisedBy([&] { list().Save(); });
+        QVERIFY2(refused.Description().startsWith(
+                     QStringLiteral("The name of product 111-1 holds the character \"\u0141\" (U+0141)")),
+                 qPrintable(refused.Description()));
+
+        const QByteArray utf16("\xFF\xFE"
+                               "1\0|\0",
+                               6);
+        TestSupport::writeFile(listPath(), utf16);
+        QCOMPARE(list().Read(), 0);
+        QVERIFY(list().ReadFailed());
+        const QString notice = list().TakeReadNotice();
+        QVERIFY2(notice.contains(QStringLiteral("is Unicode text (UTF-16, little-endian)")), qPrintable(notice));
+        list().Add(QStringLiteral("111-1"), QStringLiteral("Alpha"));
+        QVERIFY(TestSupport::raisedBy([&] { list().Save(); }).Number() != 0);
+        QCOMPARE(TestSupport::readFile(listPath()), utf16);
+    }
+
     void savingAnEmptyListEmptiesTheFile() {
         TestSupport::writeFile(listPath(), "111-1|Alpha\r\n");
         list().Read();

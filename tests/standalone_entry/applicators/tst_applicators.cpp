@@ -148,6 +148,11 @@ private Q_SLOTS:
         QTest::newRow("single-byte names")
             << QByteArray("0|C1234567|11|Zo\xEB|M\xFCller\r\n")
             << QStringList{QStringLiteral("C1234567=Y|C1234567|11|Zo\u00EB|M\u00FCller")};
+        // UTF-8 is read as such, also when the lines before it are ASCII.
+        QTest::newRow("UTF-8 names") << QByteArray(
+                                            "0|B2345678|22|Bo|Ray\r\n0|C1234567|11|\"Zo\xC3\xAB\"|M\xC3\xBCller\r\n")
+                                     << QStringList{"B2345678=Y|B2345678|22|Bo|Ray",
+                                                    QStringLiteral("C1234567=Y|C1234567|11|Zo\u00EB|M\u00FCller")};
         QTest::newRow("texts kept as written")
             << QByteArray("0| c1234567 |11 | Ann|Lee \r\n") << QStringList{" c1234567 =Y| c1234567 |11 | Ann|Lee "};
     }
@@ -268,6 +273,27 @@ private Q_SLOTS:
         QVERIFY2(boxes.at(0).prompt.startsWith(QStringLiteral("Error 75: ")), qPrintable(boxes.at(0).prompt));
         QVERIFY2(boxes.at(0).prompt.contains(QStringLiteral("\nIn Dazozuvi::ApplicatorList.ReadFile\n-->")),
                  qPrintable(boxes.at(0).prompt));
+    }
+
+    // A file in UTF-16 is refused as one that cannot be opened, naming its
+    // encoding; the year's other files are still read.
+    void utf16FileIsRefused() {
+        YearFolder::setFiler(QStringLiteral("C7654321"), QStringLiteral("Fred Filer"), QStringLiteral("42"));
+        YearFolder::write(QStringLiteral("A00.txt"), QByteArray("\xFE\xFF\0"
+                                                                "0\0|",
+                                                                6));
+        YearFolder::write(QStringLiteral("A01.txt"), "0|B2345678|22|Bo|Ray\r\n");
+        TestSupport::UiScript ui;
+        ui.expectBox(Ui::vbIgnore);
+        ApplicatorList list;
+        list.ReadAll();
+        QCOMPARE(describe(list), (QStringList{"B2345678=Y|B2345678|22|Bo|Ray", kFiler}));
+        QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Error Reading 26A File"));
+        const QString prompt = ui.boxes().at(0).prompt;
+        QVERIFY2(prompt.startsWith(QStringLiteral("Error 321: The file ") +
+                                   YearFolder::file(QStringLiteral("A00.txt")) +
+                                   QStringLiteral(" is Unicode text (UTF-16, big-endian)")),
+                 qPrintable(prompt));
     }
 
     // The year's Form 26A text files in name order, then the filer when no

@@ -432,6 +432,80 @@ private slots:
         QCOMPARE(ui.boxes().value(1).title, QStringLiteral("Warning"));
     }
 
+    // A file in UTF-8 is read as such, and the user is told; its text is
+    // upper-cased as every record is, and saved in Windows-1252. A character
+    // that Windows-1252 cannot hold stays as it was read, and stops the save
+    // with its place named: nothing becomes a "?".
+    void utf8_data() {
+        QTest::addColumn<QByteArray>("product"); // in the file
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("saved"); // "" when the save is refused
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("Western European") << QByteArray("caf\xC3\xA9 \xC3\x9Ano \xC3\xBC"
+                                                        "ber \xE2\x82\xAC")
+                                          << QStringLiteral("CAF\u00C9 \u00DANO \u00DCBER \u20AC")
+                                          << QByteArray("CAF\xC9 \xDANO \xDC"
+                                                        "BER \x80")
+                                          << QString();
+        QTest::newRow("beyond Windows-1252")
+            << QByteArray("\xC5\x82\xC3\xB3"
+                          "d\xC5\xBA \xE2\x86\x92")
+            << QStringLiteral("\u0142\u00D3D\u017A \u2192") << QByteArray()
+            << QStringLiteral("Row 1, column 2 (Product Name) holds the character \"\u0142\" (U+0142)");
+        QTest::newRow("beyond the first plane")
+            << QByteArray("x\xF0\x9F\x98\x80") << QStringLiteral("X\U0001F600") << QByteArray()
+            << QStringLiteral("Row 1, column 2 (Product Name) holds the character \"\U0001F600\" (U+1F600)");
+    }
+    void utf8() {
+        QFETCH(QByteArray, product);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, refusal);
+        Folder folder;
+        const QByteArray head = "0|R12345|2345-2345-2345|", tail = "|2|GL|24|X||\r\n";
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), head + product + tail);
+        UiScript ui;
+        ui.expectBox(); // the notice
+        ui.expectBox(); // the verdict
+        QVERIFY(!openForm(ui, path, [&](Form25& form) {
+            QCOMPARE(form.Grid().text(2, 1), shown);
+            if (!saved.isEmpty()) {
+                save(ui, form, QString());
+                QVERIFY(!form.IsDirty());
+                return;
+            }
+            ui.expectBox(Vezedad::Ui::vbNo); // validate first?
+            ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            const QString prompt = ui.boxes().last().prompt;
+            QVERIFY2(prompt.startsWith(QStringLiteral("Nothing was saved. ") + refusal), qPrintable(prompt));
+        }));
+        QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Opening Data File"));
+        QCOMPARE(ui.boxes().value(0).prompt,
+                 QStringLiteral("File 'MR1234500.txt':\r\nIt is UTF-8 (Unicode) text and was read as such. Report "
+                                "files are Windows-1252 (\"ANSI\") text: saving this report writes it so, and a "
+                                "character that Windows-1252 cannot hold is named before anything is saved."));
+        QCOMPARE(TestSupport::readFile(path), saved.isEmpty() ? head + product + tail : head + saved + tail);
+    }
+
+    // A file in UTF-16 is refused with what to do about it; the form does
+    // not open, and the file stays as it is.
+    void utf16IsRefused() {
+        Folder folder;
+        const QByteArray file("\xFF\xFE"
+                              "0\0|\0R\0",
+                              8);
+        const QString path = folder.write(QStringLiteral("MR1234500.txt"), file);
+        UiScript ui;
+        ui.expectBox();
+        QVERIFY(openForm(ui, path, {}));
+        const QString prompt = ui.boxes().value(0).prompt;
+        QVERIFY2(prompt.contains(QStringLiteral("is Unicode text (UTF-16, little-endian)")) &&
+                     prompt.contains(QStringLiteral("\"ANSI\" (Windows-1252)")),
+                 qPrintable(prompt));
+        QCOMPARE(TestSupport::readFile(path), file);
+    }
+
     // The header box being edited is checked before a save; a refused value
     // stops it, and the focus stays.
     void headerBoxCheckedBeforeSave() {

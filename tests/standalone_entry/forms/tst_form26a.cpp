@@ -299,6 +299,39 @@ private slots:
         QCOMPARE(ui.modalNames(), QStringList{"Form26A"});
     }
 
+    // A list in UTF-8 is read as such, upper-cased as every row, and the
+    // user is told; a save writes Windows-1252, and a name that it cannot
+    // hold stops it, named with its place.
+    void utf8List() {
+        Year year;
+        const QByteArray file = "0|T3456789|12345|j\xC3\xB6rg|m\xC3\xBCller|\r\n0|B2345678|12345|\xC5\x81ucja|lee|\r\n";
+        const QString path = year.write(QStringLiteral("A1234500.txt"), file);
+        UiScript ui;
+        ui.expectBox(); // the notice
+        QVERIFY(!openForm(ui, path, [&](Form26A& form) {
+            QCOMPARE(FormTest::rows(form), (QStringList{QStringLiteral("T3456789|12345|J\u00D6RG|M\u00DCLLER|0"),
+                                                        QStringLiteral("B2345678|12345|\u0141UCJA|LEE|0")}));
+            QVERIFY(!form.IsDirty());
+            form.GridController()->setIsDirty(true);
+            ui.expectBox(Vezedad::Ui::vbNo); // validate first?
+            ui.expectBox();
+            trigger(form, QStringLiteral("mnuFileSave"));
+            QVERIFY2(ui.boxes().last().prompt.startsWith(
+                         QStringLiteral("Nothing was saved. Row 2, column 3 (First Name) holds the character "
+                                        "\"\u0141\" (U+0141)")),
+                     qPrintable(ui.boxes().last().prompt));
+            form.Grid().setText(3, 2, QStringLiteral("LUCJA"));
+            save(ui, form, QString());
+            QVERIFY(!form.IsDirty());
+        }));
+        QCOMPARE(ui.boxes().value(0).title, QStringLiteral("Opening Data File"));
+        QVERIFY2(
+            ui.boxes().value(0).prompt.contains(QStringLiteral("It is UTF-8 (Unicode) text and was read as such.")),
+            qPrintable(ui.boxes().value(0).prompt));
+        QCOMPARE(TestSupport::readFile(path),
+                 QByteArray("0|T3456789|12345|J\xD6RG|M\xDCLLER|\r\n0|B2345678|12345|LUCJA|LEE|\r\n"));
+    }
+
     // However long, a list is read at once; more than 500 rows are then
     // checked under the progress window, still without a verdict.
     void longListCheckedUnderProgress() {
@@ -418,19 +451,25 @@ private slots:
     // only when the user says so, No the default: the lines it did not read
     // would be lost. Once it has written the file, it asks no more.
     void partlyLoadedListAsks_data() {
-        QTest::addColumn<bool>("unreadable"); // else the first line is refused
+        QTest::addColumn<QString>("unreadableKind"); // "fifo", "UTF-16" or "" (the first line is refused)
         QTest::addColumn<int>("answer");
-        QTest::newRow("first line refused, No keeps the file") << false << int(Vezedad::Ui::vbNo);
-        QTest::newRow("first line refused, Yes replaces it") << false << int(Vezedad::Ui::vbYes);
-        QTest::newRow("read given up, No keeps the file") << true << int(Vezedad::Ui::vbNo);
+        QTest::newRow("first line refused, No keeps the file") << QString() << int(Vezedad::Ui::vbNo);
+        QTest::newRow("first line refused, Yes replaces it") << QString() << int(Vezedad::Ui::vbYes);
+        QTest::newRow("read given up, No keeps the file") << QStringLiteral("fifo") << int(Vezedad::Ui::vbNo);
+        QTest::newRow("UTF-16 refused, No keeps the file") << QStringLiteral("UTF-16") << int(Vezedad::Ui::vbNo);
     }
     void partlyLoadedListAsks() {
-        QFETCH(bool, unreadable);
+        QFETCH(QString, unreadableKind);
         QFETCH(int, answer);
+        const bool unreadable = !unreadableKind.isEmpty();
         Year year;
-        const QByteArray file = "0|T3456789\r\n0|B2345678|23456|BO|RAY|\r\n0|X1234567|23456|CY|ZED|\r\n";
+        QByteArray file = "0|T3456789\r\n0|B2345678|23456|BO|RAY|\r\n0|X1234567|23456|CY|ZED|\r\n";
+        if (unreadableKind == QLatin1String("UTF-16"))
+            file = QByteArray("\xFF\xFE"
+                              "0\0|\0T\0\r\0\n\0",
+                              12);
         const QString path = year.file(QStringLiteral("A1234500.txt"));
-        if (unreadable)
+        if (unreadableKind == QLatin1String("fifo"))
             TestSupport::makeFifo(path);
         else
             year.write(QStringLiteral("A1234500.txt"), file);
@@ -457,9 +496,12 @@ private slots:
         }));
         QCOMPARE(ui.boxes().value(0).title,
                  unreadable ? QStringLiteral("Error Reading 26A File") : QStringLiteral("Opening Data File"));
+        if (unreadableKind == QLatin1String("UTF-16"))
+            QVERIFY2(ui.boxes().value(0).prompt.contains(QStringLiteral("(UTF-16, little-endian)")),
+                     qPrintable(ui.boxes().value(0).prompt));
         if (answer == Vezedad::Ui::vbYes)
             QCOMPARE(TestSupport::readFile(path), QByteArray("0|T3456789||ANN||\r\n"));
-        else if (!unreadable)
+        else if (unreadableKind != QLatin1String("fifo"))
             QCOMPARE(TestSupport::readFile(path), file);
     }
 
