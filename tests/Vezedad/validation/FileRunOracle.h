@@ -3,6 +3,7 @@
 // as a file run numbers them, to be checked one by one as records, and a
 // record result told in full. Shared by the tests and the fuzz target.
 #include "Vezedad/foundation/Cp1252.h"
+#include "Vezedad/reportfile/ReportFile.h"
 #include "Vezedad/validation/ValidationResult.h"
 
 #include <QByteArray>
@@ -12,10 +13,11 @@
 
 namespace FileRunOracle {
 
-// Lines end in CR LF, CR or LF; double quotes are dropped, then the blanks at
-// both ends; empty lines are no records.
+// The byte-order marks before line 1 are no data; lines end in CR LF, CR or
+// LF; double quotes are dropped, then the blanks at both ends; empty lines
+// are no records.
 inline QStringList recordsOf(QByteArrayView bytes) {
-    QByteArray all = bytes.toByteArray();
+    QByteArray all = bytes.sliced(Vezedad::ReportFile::byteOrderMark(bytes)).toByteArray();
     all.replace("\r\n", "\n").replace('\r', '\n');
     QStringList records;
     for (QByteArray line : all.split('\n')) {
