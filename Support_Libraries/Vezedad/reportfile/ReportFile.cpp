@@ -348,7 +348,7 @@ QByteArray LineReader::takeLine(const Line& line) {
 bool LineReader::refill() {
     m_blockStart += m_len;
     const qint64 read = m_file.read(m_block.data(), kBlock);
-    if (read < 0) raiseReadError(m_file);
+    if (read < 0) failedRead();
     m_pos = 0;
     m_len = qsizetype(read);
     if (m_digest) m_digest->add(QByteArrayView(m_block.constData(), m_len));

@@ -191,7 +191,9 @@ private:
 
     std::unique_ptr<QFile> m_own;
     QFile& m_file;
-    QString m_name; // for messages
+    // For messages: a file the file-system object opened by its descriptor
+    // no longer tells its name.
+    QString m_name;
     QByteArray m_block;
     QByteArray m_carry;
     qint64 m_blockStart = 0;
