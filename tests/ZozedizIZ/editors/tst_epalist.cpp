@@ -316,7 +316,7 @@ private Q_SLOTS:
                                            "d\xC5\xBA\r\n");
         QCOMPARE(list().Read(), 1);
         const Vezedad::ErrorInfo refused = TestSupport::raisedBy([&] { list().Save(); });
-        QVERIFY2(refused.Description().startsWith(
+        QVERIFY2(refused.Description().contains(
                      QStringLiteral("The name of product 111-1 holds the character \"\u0141\" (U+0141)")),
                  qPrintable(refused.Description()));
 

@@ -205,7 +205,10 @@ private slots:
         // The layout is the first record's, its marks and blanks aside.
         QTest::newRow("a blank before the first record") << " " + list << list << QString();
         QTest::newRow("a line of blanks before the records") << "    \r\n" + list << list << QString();
-        QTest::newRow("a mark after a line of blanks") << "  \r\n" + kMark + " " + list << list << QString();
+        // A mark anywhere but before line 1 is a character of UTF-8 text.
+        QTest::newRow("a mark after a line of blanks")
+            << "  \r\n" + kMark + " " + list << list
+            << QStringLiteral("It is UTF-8 (Unicode) text and was read as such.");
         QTest::newRow("the older layout of four columns")
             << lines({"C1234567|12345|JOHN|DOE|", "T2345678|12345|ANN|LEE|"})
             << lines({"0|C1234567|12345|JOHN|DOE|", "0|T2345678|12345|ANN|LEE|"}) << QString();
