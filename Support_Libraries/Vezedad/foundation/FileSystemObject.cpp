@@ -216,14 +216,21 @@ void FileSystemObject::DeleteFile(const QString& path) const {
     }
 }
 
+namespace {
+// The one order of a folder's names: without regard to letter case, then by
+// case, so that every listing gives the same order on every file system.
+bool listedBefore(const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+} // namespace
+
 QFileInfoList FileSystemObject::Files(const QString& folder) const {
     QDir dir(folder);
     if (!dir.exists()) raise(rtPathNotFound, folder);
     QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-    std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        const int c = a.fileName().compare(b.fileName(), Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.fileName() < b.fileName();
-    });
+    std::sort(files.begin(), files.end(),
+              [](const QFileInfo& a, const QFileInfo& b) { return listedBefore(a.fileName(), b.fileName()); });
     return files;
 }
 
@@ -284,10 +291,8 @@ QList<FolderEntry> FileSystemObject::Entries(const QString& folder) const {
     }
     if (entries.isEmpty() && !QDir(folder).exists()) raise(rtPathNotFound, folder);
 #endif
-    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a.name < b.name;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return listedBefore(a.name, b.name); });
     return entries;
 }
 
